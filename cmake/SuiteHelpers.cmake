@@ -1,0 +1,28 @@
+# suite_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=VALUE ...])
+# One GoogleTest executable whose cases CTest discovers one by one.
+function(suite_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE
+    SUITE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" SUITE_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set(env QT_QPA_PLATFORM=offscreen ${ARG_ENV})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}")
+endfunction()
+
+# suite_version_define(TARGET x.y[.z]): the program's version from the build,
+# as APP_VERSION_MAJOR/MINOR/PATCH and APP_VERSION_TEXT.
+function(suite_version_define target version)
+  string(REPLACE "." ";" parts ${version})
+  list(GET parts 0 major)
+  list(GET parts 1 minor)
+  list(LENGTH parts n)
+  if(n GREATER 2)
+    list(GET parts 2 patch)
+  else()
+    set(patch 0)
+  endif()
+  target_compile_definitions(${target} PUBLIC
+    APP_VERSION_MAJOR=${major} APP_VERSION_MINOR=${minor} APP_VERSION_PATCH=${patch}
+    APP_VERSION_TEXT="${version}")
+endfunction()

@@ -1,0 +1,66 @@
+#pragma once
+// Random-access reads of a binary data file by 64-bit offset, served from an
+// internal buffer so that reading a file byte by byte costs no system call per
+// byte. Bytes past the end of the file read as 0x00.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class BinaryReader {
+ public:
+  static constexpr std::size_t kDefaultBufferSize = 256 * 1024;
+
+  explicit BinaryReader(std::size_t buffer_size = kDefaultBufferSize);
+  ~BinaryReader();
+  BinaryReader(const BinaryReader&) = delete;
+  BinaryReader& operator=(const BinaryReader&) = delete;
+
+  // Opens the file for reading. On failure returns false and puts the
+  // system's reason into *error (when given).
+  bool Open(const std::filesystem::path& path, std::string* error = nullptr);
+  void Close();
+  bool IsOpen() const { return file_ != nullptr; }
+  const std::filesystem::path& Path() const { return path_; }
+
+  // Length in bytes, as it was when the file was opened.
+  std::uint64_t Length() const { return length_; }
+
+  // Copies `count` bytes starting at `offset` into `dest`; bytes past the end
+  // are 0x00. Returns how many bytes came from the file. Sets the end flag
+  // when the read asked for at least one byte past the end.
+  std::size_t Read(std::uint64_t offset, void* dest, std::size_t count);
+  std::uint8_t Byte(std::uint64_t offset);
+  // The same bytes taken as single-byte characters.
+  std::string ReadText(std::uint64_t offset, std::size_t count);
+
+  // True when the latest read asked for at least one byte past the end (a
+  // read ending exactly at the last byte leaves it false).
+  bool AtEnd() const { return at_end_; }
+  void ClearEnd() { at_end_ = false; }
+
+  // True once the system failed a read of bytes that should exist (a file
+  // shrunk or a disk error); such bytes read as 0x00.
+  bool ReadFailed() const { return read_failed_; }
+
+ private:
+  bool Fill(std::uint64_t offset);
+
+  std::FILE* file_ = nullptr;
+  std::filesystem::path path_;
+  std::uint64_t length_ = 0;
+  std::vector<std::uint8_t> buffer_;
+  std::uint64_t buffer_start_ = 0;
+  std::size_t buffer_used_ = 0;
+  bool at_end_ = false;
+  bool read_failed_ = false;
+};
+
+// The system's reason for the last failed call, as text.
+std::string SystemErrorText(int error_number);
+
+}  // namespace platform

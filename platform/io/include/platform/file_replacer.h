@@ -1,0 +1,45 @@
+#pragma once
+// Replacing a file as a whole (reports, trimmed copies, workbooks): the new
+// content goes to a temporary file in the target's folder and is renamed over
+// the target only when complete, so a failure never destroys what was there.
+#include <filesystem>
+#include <string>
+
+#include "platform/text_writer.h"
+
+namespace platform {
+
+class FileReplacer {
+ public:
+  FileReplacer() = default;
+  ~FileReplacer();  // removes the temporary file unless committed
+  FileReplacer(const FileReplacer&) = delete;
+  FileReplacer& operator=(const FileReplacer&) = delete;
+
+  // Creates the temporary file beside `target`. On failure Error() says why.
+  bool Begin(const std::filesystem::path& target);
+  TextWriter& Writer() { return writer_; }
+  const std::filesystem::path& TemporaryPath() const { return temporary_; }
+  // Flushes, closes and renames over the target. Returns false (and keeps the
+  // target untouched) when anything failed.
+  bool Commit();
+  void Cancel();
+  const std::string& Error() const { return error_; }
+
+ private:
+  TextWriter writer_;
+  std::filesystem::path target_;
+  std::filesystem::path temporary_;
+  std::string error_;
+};
+
+// A path in `folder` named stem + a number + extension that does not exist
+// yet (for example "Lomtra-3.xlsx").
+std::filesystem::path UniquePath(const std::filesystem::path& folder, const std::string& stem,
+                                 const std::string& extension);
+
+// Renames `from` over `to`; on failure returns false with the reason.
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
+                std::string* error);
+
+}  // namespace platform

@@ -1,0 +1,56 @@
+#pragma once
+// Output files of the programs: bytes written as given, lines ended by CR LF,
+// large buffered writes, and every failed open or write kept as a reason
+// instead of being lost.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+class TextWriter {
+ public:
+  static constexpr std::size_t kBufferSize = 1 << 20;
+
+  TextWriter() = default;
+  ~TextWriter();
+  TextWriter(const TextWriter&) = delete;
+  TextWriter& operator=(const TextWriter&) = delete;
+
+  enum class Mode { kCreate, kAppend };
+  // Creates (empties) or appends to the file. On failure returns false; Error()
+  // then names the file and the system's reason.
+  bool Open(const std::filesystem::path& path, Mode mode = Mode::kCreate);
+  bool IsOpen() const { return file_ != nullptr; }
+  const std::filesystem::path& Path() const { return path_; }
+
+  // Writes bytes as given. Returns false once anything has failed.
+  bool Write(std::string_view bytes);
+  bool WriteLine(std::string_view line);  // line + CR LF
+  bool Flush();
+  // Flushes and closes; returns false when anything failed since Open.
+  bool Close();
+  // Closes without caring about the result (used when a run is abandoned).
+  void Abandon();
+
+  bool Ok() const { return error_.empty(); }
+  // "<path>: <reason>" of the first failure, empty while all is well.
+  const std::string& Error() const { return error_; }
+  // The system's reason alone ("No space left on device").
+  const std::string& Reason() const { return reason_; }
+  std::uint64_t BytesWritten() const { return bytes_written_; }
+
+ private:
+  void Fail(int error_number);
+
+  std::FILE* file_ = nullptr;
+  std::filesystem::path path_;
+  std::string buffer_;
+  std::string error_;
+  std::string reason_;
+  std::uint64_t bytes_written_ = 0;
+};
+
+}  // namespace platform

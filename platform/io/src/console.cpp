@@ -1,0 +1,37 @@
+#include "platform/console.h"
+
+#include <cstdio>
+
+#if defined(_WIN32)
+#include <io.h>
+#define SUITE_ISATTY _isatty
+#define SUITE_FILENO _fileno
+#else
+#include <unistd.h>
+#define SUITE_ISATTY isatty
+#define SUITE_FILENO fileno
+#endif
+
+namespace platform {
+
+bool StderrIsTerminal() { return SUITE_ISATTY(SUITE_FILENO(stderr)) != 0; }
+
+void ConsoleProgress::Show(const std::string& label, int percent) {
+  if (!enabled_) return;
+  if (percent == last_percent_ && label == last_label_) return;
+  last_percent_ = percent;
+  last_label_ = label;
+  std::fprintf(stderr, "\r\033[K%s  %3d%%", label.c_str(), percent);
+  std::fflush(stderr);
+  shown_ = true;
+}
+
+void ConsoleProgress::Finish() {
+  if (!shown_) return;
+  std::fprintf(stderr, "\r\033[K");
+  std::fflush(stderr);
+  shown_ = false;
+  last_percent_ = -1;
+}
+
+}  // namespace platform

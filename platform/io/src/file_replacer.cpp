@@ -1,0 +1,79 @@
+#include "platform/file_replacer.h"
+
+#include <atomic>
+#include <chrono>
+#include <system_error>
+
+namespace platform {
+
+FileReplacer::~FileReplacer() { Cancel(); }
+
+bool FileReplacer::Begin(const std::filesystem::path& target) {
+  Cancel();
+  error_.clear();
+  target_ = target;
+  std::filesystem::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  temporary_ = UniquePath(folder, "." + target.filename().string() + ".part", ".tmp");
+  if (!writer_.Open(temporary_)) {
+    error_ = target.string() + ": " + writer_.Reason();
+    temporary_.clear();
+    return false;
+  }
+  return true;
+}
+
+bool FileReplacer::Commit() {
+  if (temporary_.empty()) {
+    if (error_.empty()) error_ = target_.string() + ": nothing was written";
+    return false;
+  }
+  if (!writer_.Close()) {
+    error_ = target_.string() + ": " + writer_.Reason();
+    Cancel();
+    return false;
+  }
+  std::string reason;
+  if (!RenameOver(temporary_, target_, &reason)) {
+    error_ = target_.string() + ": " + reason;
+    Cancel();
+    return false;
+  }
+  temporary_.clear();
+  return true;
+}
+
+void FileReplacer::Cancel() {
+  writer_.Abandon();
+  if (!temporary_.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(temporary_, ec);
+    temporary_.clear();
+  }
+}
+
+std::filesystem::path UniquePath(const std::filesystem::path& folder, const std::string& stem,
+                                 const std::string& extension) {
+  static std::atomic<unsigned> counter{0};
+  const auto seed = static_cast<unsigned>(
+      std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFF);
+  for (unsigned i = 0;; ++i) {
+    const unsigned n = i == 0 ? 1 : seed + counter.fetch_add(1) + i;
+    std::filesystem::path candidate = folder / (stem + "-" + std::to_string(n) + extension);
+    std::error_code ec;
+    if (!std::filesystem::exists(candidate, ec)) return candidate;
+  }
+}
+
+bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
+                std::string* error) {
+  std::error_code ec;
+  std::filesystem::rename(from, to, ec);
+  if (ec) {
+    if (error) *error = ec.message();
+    return false;
+  }
+  return true;
+}
+
+}  // namespace platform

@@ -1,0 +1,89 @@
+#include "platform/text_writer.h"
+
+#include <cerrno>
+
+#include "platform/binary_reader.h"
+
+namespace platform {
+
+TextWriter::~TextWriter() { Abandon(); }
+
+bool TextWriter::Open(const std::filesystem::path& path, Mode mode) {
+  Abandon();
+  path_ = path;
+  error_.clear();
+  reason_.clear();
+  bytes_written_ = 0;
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    reason_ = "it is a folder, not a file";
+    error_ = path.string() + ": " + reason_;
+    return false;
+  }
+  errno = 0;
+  file_ = std::fopen(path.string().c_str(), mode == Mode::kCreate ? "wb" : "ab");
+  if (file_ == nullptr) {
+    Fail(errno != 0 ? errno : EIO);
+    return false;
+  }
+  std::setvbuf(file_, nullptr, _IONBF, 0);  // we buffer ourselves
+  buffer_.reserve(kBufferSize);
+  return true;
+}
+
+void TextWriter::Fail(int error_number) {
+  if (!error_.empty()) return;
+  reason_ = SystemErrorText(error_number);
+  error_ = path_.string() + ": " + reason_;
+}
+
+bool TextWriter::Write(std::string_view bytes) {
+  if (file_ == nullptr) {
+    if (error_.empty()) {
+      reason_ = "the file is not open";
+      error_ = path_.string() + ": " + reason_;
+    }
+    return false;
+  }
+  if (!error_.empty()) return false;
+  buffer_.append(bytes);
+  bytes_written_ += bytes.size();
+  if (buffer_.size() >= kBufferSize) return Flush();
+  return true;
+}
+
+bool TextWriter::WriteLine(std::string_view line) {
+  if (!Write(line)) return false;
+  return Write("\r\n");
+}
+
+bool TextWriter::Flush() {
+  if (file_ == nullptr) return error_.empty();
+  if (!buffer_.empty() && error_.empty()) {
+    errno = 0;
+    const std::size_t written = std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
+    if (written != buffer_.size()) Fail(errno != 0 ? errno : EIO);
+  }
+  buffer_.clear();
+  if (error_.empty() && std::fflush(file_) != 0) Fail(errno != 0 ? errno : EIO);
+  return error_.empty();
+}
+
+bool TextWriter::Close() {
+  if (file_ == nullptr) return error_.empty();
+  Flush();
+  errno = 0;
+  if (std::fclose(file_) != 0) Fail(errno != 0 ? errno : EIO);
+  file_ = nullptr;
+  return error_.empty();
+}
+
+void TextWriter::Abandon() {
+  if (file_ == nullptr) return;
+  Flush();
+  std::fclose(file_);
+  file_ = nullptr;
+  buffer_.clear();
+}
+
+}  // namespace platform

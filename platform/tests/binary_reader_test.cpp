@@ -1,0 +1,83 @@
+#include "platform/binary_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <numeric>
+#include <vector>
+
+namespace {
+
+std::filesystem::path WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
+  auto path = std::filesystem::temp_directory_path() / ("platform_reader_" + name);
+  std::ofstream out(path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  return path;
+}
+
+std::vector<std::uint8_t> Counting(std::size_t n) {
+  std::vector<std::uint8_t> v(n);
+  for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<std::uint8_t>(i * 7 + 3);
+  return v;
+}
+
+TEST(BinaryReader, EndFlagOnlyWhenAReadAsksPastTheEnd) {
+  const auto path = WriteFile("end", {1, 2, 3, 4});
+  platform::BinaryReader reader;
+  ASSERT_TRUE(reader.Open(path));
+  EXPECT_EQ(reader.Length(), 4u);
+  std::uint8_t buf[4];
+  EXPECT_EQ(reader.Read(0, buf, 4), 4u);  // ends exactly at the last byte
+  EXPECT_FALSE(reader.AtEnd());
+  EXPECT_EQ(reader.Read(2, buf, 4), 2u);
+  EXPECT_TRUE(reader.AtEnd());
+  EXPECT_EQ(buf[0], 3);
+  EXPECT_EQ(buf[1], 4);
+  EXPECT_EQ(buf[2], 0);  // past the end reads as zero
+  EXPECT_EQ(buf[3], 0);
+  EXPECT_EQ(reader.Byte(1), 2);
+  EXPECT_FALSE(reader.AtEnd());
+  EXPECT_EQ(reader.Byte(4), 0);
+  EXPECT_TRUE(reader.AtEnd());
+  EXPECT_EQ(reader.ReadText(100, 3), std::string(3, '\0'));
+  EXPECT_TRUE(reader.AtEnd());
+}
+
+TEST(BinaryReader, ServesAnyMixOfReadsAcrossBufferBoundaries) {
+  const auto bytes = Counting(10000);
+  const auto path = WriteFile("mix", bytes);
+  platform::BinaryReader reader(64);  // tiny buffer: every path is exercised
+  ASSERT_TRUE(reader.Open(path));
+  for (std::uint64_t i = 0; i < bytes.size(); ++i) ASSERT_EQ(reader.Byte(i), bytes[i]) << i;
+  std::vector<std::uint8_t> big(5000);
+  EXPECT_EQ(reader.Read(30, big.data(), big.size()), big.size());
+  EXPECT_TRUE(std::equal(big.begin(), big.end(), bytes.begin() + 30));
+  // Backwards and overlapping reads.
+  for (std::uint64_t off = 9990; off > 0; off -= 37) {
+    std::uint8_t b[50];
+    const auto got = reader.Read(off, b, sizeof b);
+    const auto expected = std::min<std::uint64_t>(50, bytes.size() - off);
+    ASSERT_EQ(got, expected);
+    for (std::size_t k = 0; k < got; ++k) ASSERT_EQ(b[k], bytes[off + k]);
+  }
+}
+
+TEST(BinaryReader, OpenFailuresGiveAReason) {
+  platform::BinaryReader reader;
+  std::string error;
+  EXPECT_FALSE(reader.Open("/nonexistent/folder/file.bin", &error));
+  EXPECT_NE(error.find("No such file"), std::string::npos) << error;
+  EXPECT_FALSE(reader.Open(std::filesystem::temp_directory_path(), &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(reader.IsOpen());
+}
+
+TEST(BinaryReader, EmptyFileReadsAsZeroWithTheEndFlag) {
+  const auto path = WriteFile("empty", {});
+  platform::BinaryReader reader;
+  ASSERT_TRUE(reader.Open(path));
+  EXPECT_EQ(reader.Byte(0), 0);
+  EXPECT_TRUE(reader.AtEnd());
+}
+
+}  // namespace

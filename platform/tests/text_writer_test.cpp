@@ -1,0 +1,89 @@
+#include "platform/text_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/file_replacer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+fs::path TempFolder(const std::string& name) {
+  auto dir = fs::temp_directory_path() / ("platform_writer_" + name);
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  return dir;
+}
+
+TEST(TextWriter, WritesBytesAsGivenWithCrLfLines) {
+  const auto path = TempFolder("lines") / "out.txt";
+  platform::TextWriter writer;
+  ASSERT_TRUE(writer.Open(path));
+  EXPECT_TRUE(writer.WriteLine("a,b"));
+  EXPECT_TRUE(writer.Write(std::string("\xE9\x00x", 3)));
+  EXPECT_TRUE(writer.WriteLine(""));
+  EXPECT_TRUE(writer.Close());
+  EXPECT_EQ(Slurp(path), std::string("a,b\r\n\xE9\x00x\r\n", 10));
+  // Opening anew empties the file; appending keeps it.
+  ASSERT_TRUE(writer.Open(path));
+  writer.WriteLine("new");
+  writer.Close();
+  ASSERT_TRUE(writer.Open(path, platform::TextWriter::Mode::kAppend));
+  writer.WriteLine("more");
+  writer.Close();
+  EXPECT_EQ(Slurp(path), "new\r\nmore\r\n");
+}
+
+TEST(TextWriter, ReportsEveryKindOfFailureWithFileAndReason) {
+  platform::TextWriter writer;
+  EXPECT_FALSE(writer.Open("/nonexistent/folder/out.txt"));
+  EXPECT_EQ(writer.Error(), "/nonexistent/folder/out.txt: No such file or directory");
+
+  EXPECT_FALSE(writer.Open(fs::temp_directory_path()));
+  EXPECT_FALSE(writer.Error().empty());
+
+  // A full disk: the failure must surface at the latest when closing.
+  ASSERT_TRUE(writer.Open("/dev/full"));
+  writer.WriteLine("lost?");
+  EXPECT_FALSE(writer.Close());
+  EXPECT_EQ(writer.Reason(), "No space left on device");
+  EXPECT_FALSE(writer.WriteLine("after"));
+}
+
+TEST(FileReplacer, KeepsTheTargetUntilCommitAndLeavesNoTemporary) {
+  const auto dir = TempFolder("replace");
+  const auto target = dir / "report.lmt";
+  { std::ofstream(target) << "old"; }
+  {
+    platform::FileReplacer replacer;
+    ASSERT_TRUE(replacer.Begin(target));
+    replacer.Writer().Write("new");
+    EXPECT_EQ(Slurp(target), "old");
+    // destroyed without commit: the old content stays
+  }
+  EXPECT_EQ(Slurp(target), "old");
+  platform::FileReplacer replacer;
+  ASSERT_TRUE(replacer.Begin(target));
+  replacer.Writer().Write("new");
+  ASSERT_TRUE(replacer.Commit()) << replacer.Error();
+  EXPECT_EQ(Slurp(target), "new");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST(FileReplacer, FailureNamesTheTarget) {
+  platform::FileReplacer replacer;
+  EXPECT_FALSE(replacer.Begin("/nonexistent/folder/report.lmt"));
+  EXPECT_EQ(replacer.Error(), "/nonexistent/folder/report.lmt: No such file or directory");
+}
+
+}  // namespace
