@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "command_line.h"
+#include "program_info.h"
 
 namespace kelvan {
 

@@ -5,6 +5,7 @@
 
 #include "extraction_run.h"
 #include "platform/console.h"
+#include "program_info.h"
 
 namespace kelvan {
 
@@ -170,15 +171,6 @@ int UsageError(std::FILE* err, const std::string& text) {
 }
 
 }  // namespace
-
-std::string ProgramTitle() {
-  return "Kelvan [" + std::to_string(APP_VERSION_MAJOR) + "." + std::to_string(APP_VERSION_MINOR) + "] - NORVA";
-}
-
-std::string VersionText() {
-  return std::to_string(APP_VERSION_MAJOR) + "." + std::to_string(APP_VERSION_MINOR) + "." +
-         std::to_string(APP_VERSION_PATCH);
-}
 
 int RunCommandLine(const std::vector<std::string>& args, const Clock& clock, std::FILE* out, std::FILE* err) {
   if (args.empty()) return UsageError(err, "nothing to do");

@@ -15,9 +15,4 @@ namespace kelvan {
 int RunCommandLine(const std::vector<std::string>& args, const Clock& clock, std::FILE* out = stdout,
                    std::FILE* err = stderr);
 
-// "Kelvan [1.1] - NORVA": the window's title, also the title of its messages.
-std::string ProgramTitle();
-// "1.1.0": the version as the about box shows it.
-std::string VersionText();
-
 }  // namespace kelvan

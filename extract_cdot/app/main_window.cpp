@@ -21,7 +21,7 @@
 #include <QVBoxLayout>
 
 #include "about_box.h"
-#include "command_line.h"
+#include "program_info.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/file_picker_panel.h"
 
@@ -44,6 +44,15 @@ platform::ui::MessageIcon ToUi(MessageIcon icon) {
 }
 
 QString Title() { return QString::fromStdString(ProgramTitle()); }
+
+// Paths as the file system spells them, on Windows too.
+std::filesystem::path ToPath(const QString& text) {
+#if defined(Q_OS_WIN)
+  return std::filesystem::path(text.toStdWString());
+#else
+  return std::filesystem::path(text.toLocal8Bit().toStdString());
+#endif
+}
 
 template <typename T>
 T* Named(T* widget, const char* name) {
@@ -135,7 +144,7 @@ Form1::Form1(platform::ui::MessageService& messages, const Clock& clock, QWidget
   about_ = new Form2(this);
   connect(execute_, &QPushButton::clicked, this, [this] { Execute(); });
   connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
-  resize(760, 560);
+  resize(760, 500);
 }
 
 QWidget* Form1::BuildInputFrame() {
@@ -283,7 +292,7 @@ RunSettings Form1::Settings() const {
   RunSettings s;
   const QDir folder(panel_->FolderPath());
   for (const QString& name : panel_->SelectedFileNames()) {
-    s.inputs.emplace_back(QDir::toNativeSeparators(folder.filePath(name)).toStdString());
+    s.inputs.push_back(ToPath(QDir::toNativeSeparators(folder.filePath(name))));
   }
   for (int i = 0; i < 8; ++i) {
     if (fields_[i]->isChecked()) s.field_selection.push_back(i + 1);
@@ -294,8 +303,8 @@ RunSettings Form1::Settings() const {
   s.filter_field = static_cast<FilterField>(std::max(0, filter_field_->currentIndex()));
   s.filter_value = filter_value_->text().toStdString();
   s.multi_file = multi_file_->isChecked();
-  s.output_file = output_file_->text().toStdString();
-  s.output_folder = output_folder_->text().toStdString();
+  s.output_file = ToPath(output_file_->text());
+  s.output_folder = ToPath(output_folder_->text());
   s.area_code_on = area_code_on_->isChecked();
   s.area_code = area_code_->text().toStdString();
   s.title = ProgramTitle();
