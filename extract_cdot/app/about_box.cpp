@@ -30,10 +30,12 @@ Form2::Form2(QWidget* parent) : QDialog(parent) {
   bold.setPointSizeF(bold.pointSizeF() * 1.4);
   name->setFont(bold);
   layout->addWidget(name, 0, 0, 1, 2);
-  layout->addWidget(NewLabel("C-DOT TGCBR call record extractor", "lblDescription", this), 1, 0, 1, 2);
+  layout->addWidget(NewLabel("C-DOT TGCBR call record extractor", "lblDescription", this), 1, 0, 1,
+                    2);
   layout->addWidget(NewLabel("Version", "lblVersionCaption", this), 2, 0);
   layout->addWidget(NewLabel(QString::fromStdString(VersionText()), "lblVersion", this), 2, 1);
-  layout->addWidget(NewLabel("Written by the NORVA billing tools team", "lblAuthor", this), 3, 0, 1, 2);
+  layout->addWidget(NewLabel("Written by the NORVA billing tools team", "lblAuthor", this), 3, 0, 1,
+                    2);
   layout->addWidget(NewLabel("Property of NORVA", "lblOwner", this), 4, 0, 1, 2);
 
   auto* ok = new QPushButton("OK", this);

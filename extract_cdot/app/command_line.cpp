@@ -46,7 +46,8 @@ class ConsoleHost : public Host {
     progress_.Finish();
     if (message.buttons == MessageButtons::kYesNo) {
       const MessageAnswer answer = stop_on_error_ ? MessageAnswer::kNo : MessageAnswer::kYes;
-      std::fprintf(err_, "kelvan: %s %s\n", message.text.c_str(), answer == MessageAnswer::kYes ? "Yes" : "No");
+      std::fprintf(err_, "kelvan: %s %s\n", message.text.c_str(),
+                   answer == MessageAnswer::kYes ? "Yes" : "No");
       return answer;
     }
     if (message.icon == MessageIcon::kError) {
@@ -122,8 +123,8 @@ std::string ParseExtract(const std::vector<std::string>& args, Options& options)
       options.quiet = true;
     } else if (a == "--stop-on-error") {
       options.stop_on_error = true;
-    } else if (a == "-o" || a == "--dir" || a == "--fields" || a == "--delimiter" || a == "--filter" ||
-               a == "--area-code") {
+    } else if (a == "-o" || a == "--dir" || a == "--fields" || a == "--delimiter" ||
+               a == "--filter" || a == "--area-code") {
       if (i + 1 >= args.size()) return a + " needs a value";
       const std::string& v = args[++i];
       if (a == "-o") {
@@ -134,7 +135,8 @@ std::string ParseExtract(const std::vector<std::string>& args, Options& options)
         s.output_folder = v;
       } else if (a == "--fields") {
         const auto fields = ParseFields(v);
-        if (!fields) return "--fields wants field numbers 1 to 8 separated by commas, not '" + v + "'";
+        if (!fields)
+          return "--fields wants field numbers 1 to 8 separated by commas, not '" + v + "'";
         s.field_selection = *fields;
       } else if (a == "--delimiter") {
         have_delimiter = true;
@@ -143,7 +145,8 @@ std::string ParseExtract(const std::vector<std::string>& args, Options& options)
         const std::size_t eq = v.find('=');
         const auto field = ParseFilterField(v.substr(0, eq));
         if (eq == std::string::npos || !field) {
-          return "--filter wants FIELD=VALUE with FIELD calling, called, itgp or otgp, not '" + v + "'";
+          return "--filter wants FIELD=VALUE with FIELD calling, called, itgp or otgp, not '" + v +
+                 "'";
         }
         s.filter_on = true;
         s.filter_field = *field;
@@ -172,7 +175,8 @@ int UsageError(std::FILE* err, const std::string& text) {
 
 }  // namespace
 
-int RunCommandLine(const std::vector<std::string>& args, const Clock& clock, std::FILE* out, std::FILE* err) {
+int RunCommandLine(const std::vector<std::string>& args, const Clock& clock, std::FILE* out,
+                   std::FILE* err) {
   if (args.empty()) return UsageError(err, "nothing to do");
   if (args[0] == "--help" || args[0] == "-h") {
     std::fputs(kUsage, out);
@@ -184,7 +188,8 @@ int RunCommandLine(const std::vector<std::string>& args, const Clock& clock, std
   }
   if (args[0] != "extract") return UsageError(err, "unknown command " + args[0]);
   Options options;
-  const std::string error = ParseExtract(std::vector<std::string>(args.begin() + 1, args.end()), options);
+  const std::string error =
+      ParseExtract(std::vector<std::string>(args.begin() + 1, args.end()), options);
   if (!error.empty()) return UsageError(err, error);
   ConsoleHost host(err, options.quiet, options.stop_on_error);
   const RunResult result = RunExtraction(options.settings, host, clock);

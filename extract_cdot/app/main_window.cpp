@@ -21,29 +21,37 @@
 #include <QVBoxLayout>
 
 #include "about_box.h"
-#include "program_info.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/file_picker_panel.h"
+#include "program_info.h"
 
 namespace kelvan {
 
 namespace {
 
-const char* const kFieldCaptions[8] = {"Date",     "Time",  "Calling Number",       "Called Number",
-                                       "Duration", "Units", "O/G Trunk Group Name", "I/C Trunk Group Name"};
+const char* const kFieldCaptions[8] = {
+    "Date",     "Time",  "Calling Number",       "Called Number",
+    "Duration", "Units", "O/G Trunk Group Name", "I/C Trunk Group Name"};
 
 platform::ui::MessageIcon ToUi(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::kInformation: return platform::ui::MessageIcon::kInformation;
-    case MessageIcon::kQuestion: return platform::ui::MessageIcon::kQuestion;
-    case MessageIcon::kWarning: return platform::ui::MessageIcon::kWarning;
-    case MessageIcon::kError: return platform::ui::MessageIcon::kError;
-    case MessageIcon::kNone: break;
+    case MessageIcon::kInformation:
+      return platform::ui::MessageIcon::kInformation;
+    case MessageIcon::kQuestion:
+      return platform::ui::MessageIcon::kQuestion;
+    case MessageIcon::kWarning:
+      return platform::ui::MessageIcon::kWarning;
+    case MessageIcon::kError:
+      return platform::ui::MessageIcon::kError;
+    case MessageIcon::kNone:
+      break;
   }
   return platform::ui::MessageIcon::kNone;
 }
 
-QString Title() { return QString::fromStdString(ProgramTitle()); }
+QString Title() {
+  return QString::fromStdString(ProgramTitle());
+}
 
 // Paths as the file system spells them, on Windows too.
 std::filesystem::path ToPath(const QString& text) {
@@ -64,26 +72,48 @@ T* Named(T* widget, const char* name) {
 int DesktopKeyCode(int key) {
   if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
   switch (key) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: case Qt::Key_Backtab: return 9;
-    case Qt::Key_Return: case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Pause: return 19;
-    case Qt::Key_CapsLock: return 20;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: break;
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return 13;
+    case Qt::Key_Shift:
+      return 16;
+    case Qt::Key_Control:
+      return 17;
+    case Qt::Key_Alt:
+      return 18;
+    case Qt::Key_Pause:
+      return 19;
+    case Qt::Key_CapsLock:
+      return 20;
+    case Qt::Key_Escape:
+      return 27;
+    case Qt::Key_PageUp:
+      return 33;
+    case Qt::Key_PageDown:
+      return 34;
+    case Qt::Key_End:
+      return 35;
+    case Qt::Key_Home:
+      return 36;
+    case Qt::Key_Left:
+      return 37;
+    case Qt::Key_Up:
+      return 38;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Down:
+      return 40;
+    case Qt::Key_Insert:
+      return 45;
+    case Qt::Key_Delete:
+      return 46;
+    default:
+      break;
   }
   return key <= 0xFF ? key : 0;
 }
@@ -155,13 +185,14 @@ QWidget* Form1::BuildInputFrame() {
   Named(panel_->FolderTree(), "Dir1");
   Named(panel_->FileList(), "File1");
   panel_->SetDriveErrorHandler([this](const QString& drive) {
-    ShowMessage({"Drive  " + drive.toUpper().toStdString() + "  is Not Accessible", "Drive Access Error",
-                 MessageIcon::kError, MessageButtons::kOk});
+    ShowMessage({"Drive  " + drive.toUpper().toStdString() + "  is Not Accessible",
+                 "Drive Access Error", MessageIcon::kError, MessageButtons::kOk});
   });
   // A new drive moves the folder too, so one handler serves both.
   connect(panel_, &platform::ui::FilePickerPanel::FolderChanged, this,
           [this] { status_panel_->setText("Select Input Files"); });
-  connect(panel_, &platform::ui::FilePickerPanel::SelectionChanged, this, &Form1::ShowSelectionCount);
+  connect(panel_, &platform::ui::FilePickerPanel::SelectionChanged, this,
+          &Form1::ShowSelectionCount);
   layout->addWidget(panel_);
   return frame;
 }
@@ -240,8 +271,9 @@ QWidget* Form1::BuildOutputFrame() {
   single_file_->setChecked(true);
   output_file_ = Named(new QLineEdit(DefaultOutputPath(), frame), "Text1");
   multi_file_ = Named(new QRadioButton("Multi File O/P Directory", frame), "Option2");
-  output_folder_ = Named(new QLineEdit(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()), frame),
-                         "Text3");
+  output_folder_ =
+      Named(new QLineEdit(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()), frame),
+            "Text3");
   output_folder_->setEnabled(false);
   area_code_on_ = Named(new QCheckBox("Prefix Area Code", frame), "Check2");
   area_code_ = Named(new QLineEdit("4565", frame), "Text4");
@@ -270,7 +302,8 @@ QWidget* Form1::BuildOutputFrame() {
 
 void Form1::BuildStatusBar() {
   statusBar()->setObjectName("SBR");
-  date_panel_ = Named(new QLabel(QString::fromStdString(StatusDateText(clock_.Today())), this), "SBR_Panel1");
+  date_panel_ =
+      Named(new QLabel(QString::fromStdString(StatusDateText(clock_.Today())), this), "SBR_Panel1");
   date_panel_->setMinimumWidth(110);
   status_panel_ = Named(new QLabel("Select Input Files", this), "SBR_Panel2");
   statusBar()->addWidget(date_panel_);
@@ -331,19 +364,23 @@ void Form1::keyPressEvent(QKeyEvent* event) {
     QMainWindow::keyPressEvent(event);
     return;
   }
-  ShowMessage({KeyMessageText(event->key(), event->modifiers()).toStdString(), ProgramTitle(), MessageIcon::kNone,
-               MessageButtons::kOk});
+  ShowMessage({KeyMessageText(event->key(), event->modifiers()).toStdString(), ProgramTitle(),
+               MessageIcon::kNone, MessageButtons::kOk});
 }
 
 MessageAnswer Form1::ShowMessage(const Message& message) {
   const QString title = message.title.empty() ? Title() : QString::fromStdString(message.title);
-  const auto answer = messages_.Show({QString::fromLocal8Bit(message.text.c_str()), title, ToUi(message.icon),
-                                      message.buttons == MessageButtons::kYesNo ? platform::ui::MessageButtons::kYesNo
-                                                                                : platform::ui::MessageButtons::kOk});
+  const auto answer = messages_.Show(
+      {QString::fromLocal8Bit(message.text.c_str()), title, ToUi(message.icon),
+       message.buttons == MessageButtons::kYesNo ? platform::ui::MessageButtons::kYesNo
+                                                 : platform::ui::MessageButtons::kOk});
   switch (answer) {
-    case platform::ui::MessageAnswer::kYes: return MessageAnswer::kYes;
-    case platform::ui::MessageAnswer::kNo: return MessageAnswer::kNo;
-    case platform::ui::MessageAnswer::kOk: break;
+    case platform::ui::MessageAnswer::kYes:
+      return MessageAnswer::kYes;
+    case platform::ui::MessageAnswer::kNo:
+      return MessageAnswer::kNo;
+    case platform::ui::MessageAnswer::kOk:
+      break;
   }
   return MessageAnswer::kOk;
 }

@@ -3,7 +3,8 @@
 namespace kelvan {
 
 std::string ProgramTitle() {
-  return "Kelvan [" + std::to_string(APP_VERSION_MAJOR) + "." + std::to_string(APP_VERSION_MINOR) + "] - NORVA";
+  return "Kelvan [" + std::to_string(APP_VERSION_MAJOR) + "." + std::to_string(APP_VERSION_MINOR) +
+         "] - NORVA";
 }
 
 std::string VersionText() {

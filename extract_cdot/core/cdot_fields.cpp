@@ -98,16 +98,35 @@ void DecodeRest(const std::uint8_t* record, CdotFields& fields) {
 void FieldText(const CdotFields& fields, int field, std::string& out) {
   out.clear();
   switch (field) {
-    case 1: out.assign(fields.date); break;
-    case 2: out.assign(fields.time); break;
-    case 3: out.assign(fields.calling); break;
-    case 4: out.assign(fields.called); break;
-    case 5: AppendNumber(out, fields.duration); break;
-    case 6: AppendNumber(out, fields.units); break;
-    case 7: if (fields.outgoing_group != 0) AppendNumber(out, fields.outgoing_group); break;
-    case 8: if (fields.incoming_group != 0) AppendNumber(out, fields.incoming_group); break;
-    case 9: AppendNumber(out, fields.units_copy); break;
-    default: break;
+    case 1:
+      out.assign(fields.date);
+      break;
+    case 2:
+      out.assign(fields.time);
+      break;
+    case 3:
+      out.assign(fields.calling);
+      break;
+    case 4:
+      out.assign(fields.called);
+      break;
+    case 5:
+      AppendNumber(out, fields.duration);
+      break;
+    case 6:
+      AppendNumber(out, fields.units);
+      break;
+    case 7:
+      if (fields.outgoing_group != 0) AppendNumber(out, fields.outgoing_group);
+      break;
+    case 8:
+      if (fields.incoming_group != 0) AppendNumber(out, fields.incoming_group);
+      break;
+    case 9:
+      AppendNumber(out, fields.units_copy);
+      break;
+    default:
+      break;
   }
 }
 

@@ -10,15 +10,15 @@ constexpr std::size_t kRecordSize = 48;
 
 // Field numbers 1-8 are the output options; 9 only stands in for 6.
 struct CdotFields {
-  std::string date;                   // 1 YYYY/MM/DD
-  std::string time;                   // 2 HH:MM:SS
-  std::string calling;                // 3
-  std::string called;                 // 4
-  std::uint64_t duration = 0;         // 5 whole seconds
-  std::uint64_t units = 0;            // 6 (the copy when the first is 0)
-  std::uint32_t outgoing_group = 0;   // 7, 0 = empty
-  std::uint32_t incoming_group = 0;   // 8, 0 = empty
-  std::uint64_t units_copy = 0;       // 9
+  std::string date;                  // 1 YYYY/MM/DD
+  std::string time;                  // 2 HH:MM:SS
+  std::string calling;               // 3
+  std::string called;                // 4
+  std::uint64_t duration = 0;        // 5 whole seconds
+  std::uint64_t units = 0;           // 6 (the copy when the first is 0)
+  std::uint32_t outgoing_group = 0;  // 7, 0 = empty
+  std::uint32_t incoming_group = 0;  // 8, 0 = empty
+  std::uint64_t units_copy = 0;      // 9
 };
 
 constexpr int kFirstField = 1;

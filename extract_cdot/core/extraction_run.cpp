@@ -46,8 +46,8 @@ class ExtractionRun {
     int progress = 0;
     std::uint64_t accumulated = 0;
     host_.SetProgress(0);
-    host_.SetStatusText("Processing " + path.filename().string() + "  " + std::to_string(k) + " of " +
-                        std::to_string(n));
+    host_.SetStatusText("Processing " + path.filename().string() + "  " + std::to_string(k) +
+                        " of " + std::to_string(n));
     for (;;) {
       const CdotSectionReader::Step step_kind = reader_.Next();
       if (step_kind == CdotSectionReader::Step::kFinished) break;
@@ -89,10 +89,12 @@ class ExtractionRun {
   // A file is emptied only the first time this run opens it: a later section
   // of the same date (or another input file's) appends instead of wiping it.
   bool OpenOutput(const std::filesystem::path& path) {
-    if (IsInput(path)) return Fail("Cannot create the output file " + path.string() +
-                                   ": it is one of the input files");
+    if (IsInput(path))
+      return Fail("Cannot create the output file " + path.string() +
+                  ": it is one of the input files");
     const bool seen = !opened_.insert(path.lexically_normal().string()).second;
-    const auto mode = seen ? platform::TextWriter::Mode::kAppend : platform::TextWriter::Mode::kCreate;
+    const auto mode =
+        seen ? platform::TextWriter::Mode::kAppend : platform::TextWriter::Mode::kCreate;
     if (!writer_.Open(path, mode)) return Fail("Cannot create the output file " + writer_.Error());
     return true;
   }
@@ -136,7 +138,9 @@ void Error(Host& host, const RunSettings& settings, const std::string& text) {
 
 }  // namespace
 
-std::string SectionFileName(const std::string& ddmmyy) { return "tgcbr" + ddmmyy + ".txt"; }
+std::string SectionFileName(const std::string& ddmmyy) {
+  return "tgcbr" + ddmmyy + ".txt";
+}
 
 std::string ClosingMessage(std::uint64_t records, std::size_t files, std::int64_t seconds) {
   return std::to_string(records) + " Records Written from " + std::to_string(files) +

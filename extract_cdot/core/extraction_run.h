@@ -17,7 +17,7 @@ struct RunSettings {
   std::vector<std::filesystem::path> inputs;  // the selected files, in list order
   std::vector<int> field_selection;           // ticked fields 1-8, ascending
   Layout layout = Layout::kDelimited;
-  std::string delimiter_name = "Comma";       // as in the delimiter box
+  std::string delimiter_name = "Comma";  // as in the delimiter box
   bool filter_on = false;
   FilterField filter_field = FilterField::kCallingNo;
   std::string filter_value;
@@ -26,7 +26,7 @@ struct RunSettings {
   std::filesystem::path output_folder;
   bool area_code_on = false;
   std::string area_code = "4565";
-  std::string title = "Kelvan";               // title of every message box
+  std::string title = "Kelvan";  // title of every message box
 };
 
 struct RunResult {

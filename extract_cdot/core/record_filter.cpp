@@ -17,10 +17,14 @@ std::string PrefixAreaCode(std::string_view number, std::string_view area_code) 
 
 int FilterFieldNumber(FilterField field) {
   switch (field) {
-    case FilterField::kCallingNo: return 3;
-    case FilterField::kCalledNo: return 4;
-    case FilterField::kITgpId: return 8;
-    case FilterField::kOTgpId: return 7;
+    case FilterField::kCallingNo:
+      return 3;
+    case FilterField::kCalledNo:
+      return 4;
+    case FilterField::kITgpId:
+      return 8;
+    case FilterField::kOTgpId:
+      return 7;
   }
   return 3;
 }

@@ -16,7 +16,9 @@ bool ParseNumber(std::string_view text, int& value) {
   return true;
 }
 
-bool IsLeap(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+bool IsLeap(int year) {
+  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+}
 
 int DaysIn(int month, int year) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -27,7 +29,9 @@ int DaysIn(int month, int year) {
 
 std::string SectionDate(std::string_view ddmmyy) {
   // Short texts (a header-less file with a short name) give what they have.
-  auto part = [&](std::size_t at) { return at < ddmmyy.size() ? ddmmyy.substr(at, 2) : std::string_view(); };
+  auto part = [&](std::size_t at) {
+    return at < ddmmyy.size() ? ddmmyy.substr(at, 2) : std::string_view();
+  };
   std::string out = "20";
   out.append(part(4)).append("/").append(part(2)).append("/").append(part(0));
   return out;
@@ -35,9 +39,10 @@ std::string SectionDate(std::string_view ddmmyy) {
 
 std::string DayBefore(std::string_view date) {
   int year = 0, month = 0, day = 0;
-  if (date.size() != 10 || date[4] != '/' || date[7] != '/' || !ParseNumber(date.substr(0, 4), year) ||
-      !ParseNumber(date.substr(5, 2), month) || !ParseNumber(date.substr(8, 2), day) || month < 1 ||
-      month > 12 || day < 1 || day > DaysIn(month, year)) {
+  if (date.size() != 10 || date[4] != '/' || date[7] != '/' ||
+      !ParseNumber(date.substr(0, 4), year) || !ParseNumber(date.substr(5, 2), month) ||
+      !ParseNumber(date.substr(8, 2), day) || month < 1 || month > 12 || day < 1 ||
+      day > DaysIn(month, year)) {
     return std::string(date);
   }
   if (--day == 0) {

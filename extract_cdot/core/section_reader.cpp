@@ -36,9 +36,12 @@ void CdotSectionReader::Close() {
 
 CdotSectionReader::Step CdotSectionReader::Next() {
   switch (state_) {
-    case State::kSectionStart: return StartSection();
-    case State::kRecords: return NextRecord();
-    case State::kDone: break;
+    case State::kSectionStart:
+      return StartSection();
+    case State::kRecords:
+      return NextRecord();
+    case State::kDone:
+      break;
   }
   return Step::kFinished;
 }

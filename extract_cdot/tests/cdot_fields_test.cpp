@@ -81,7 +81,9 @@ TEST(DecodeRecord, EveryFieldAtItsOffset) {
   r.called = "22334455";
   r.calling = "612345";
   r.duration_ms = 42000;
-  r.hour = 21; r.minute = 10; r.second = 0;
+  r.hour = 21;
+  r.minute = 10;
+  r.second = 0;
   r.incoming_group = 12;
   r.outgoing_group = 345;
   r.units = 7;

@@ -10,14 +10,5 @@ TEST(StatusDateText, DayMonthAbbreviationYear) {
   EXPECT_EQ(StatusDateText({2005, 1, 31}), "31 Jan 2005");
 }
 
-TEST(SystemClock, GivesAPlausibleDate) {
-  const CalendarDate today = SystemClock().Today();
-  EXPECT_GE(today.year, 2024);
-  EXPECT_GE(today.month, 1);
-  EXPECT_LE(today.month, 12);
-  const TimeOfDay now = SystemClock().Now();
-  EXPECT_LT(SecondsOfDay(now), 86401);
-}
-
 }  // namespace
 }  // namespace kelvan

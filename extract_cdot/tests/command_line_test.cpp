@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "cdrgen/cdot_builder.h"
 
@@ -18,7 +18,9 @@ struct Outcome {
   std::string err;
 };
 
-std::string TestName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+std::string TestName() {
+  return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
 
 std::string Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -27,7 +29,8 @@ std::string Slurp(const fs::path& path) {
   return s.str();
 }
 
-cdrgen::CdotRecord Call(const std::string& calling, const std::string& called, int hour, std::uint64_t itg = 12) {
+cdrgen::CdotRecord Call(const std::string& calling, const std::string& called, int hour,
+                        std::uint64_t itg = 12) {
   cdrgen::CdotRecord r;
   r.calling = calling;
   r.called = called;
@@ -94,16 +97,19 @@ TEST_F(CommandLineTest, AllFieldsCommaDelimitedByteForByte) {
       "2005/03/06,21:05:09,612345,22334455,42,3,34,12\r\n"
       "2005/03/07,19:05:09,0612345,98765,42,3,34,\r\n"
       "2005/03/07,22:05:09,5551234,22334455,42,3,34,12\r\n";
-  for (int i = 0; i < 10; ++i) expected += "2005/03/07,23:05:09,1000" + std::to_string(i) + ",777,42,3,34,12\r\n";
+  for (int i = 0; i < 10; ++i)
+    expected += "2005/03/07,23:05:09,1000" + std::to_string(i) + ",777,42,3,34,12\r\n";
   expected += "2005/03/08,08:05:09,41234567,22334455,42,3,34,12\r\n";
-  for (int i = 0; i < 11; ++i) expected += "2005/03/08,09:05:09,2000" + std::to_string(i) + ",888,42,3,34,12\r\n";
+  for (int i = 0; i < 11; ++i)
+    expected += "2005/03/08,09:05:09,2000" + std::to_string(i) + ",888,42,3,34,12\r\n";
   expected += "2005/02/28,20:05:09,612345,5,42,3,34,12\r\n";  // header-less, dated from its name
   EXPECT_EQ(Slurp(out), expected);
 }
 
 TEST_F(CommandLineTest, FixedWidthWithAreaCode) {
   const auto out = dir_ / "out.txt";
-  const Outcome r = Run("extract -o " + Q(out) + " --fixed --fields 5,3 --area-code 4565 " + Q(bare_));
+  const Outcome r =
+      Run("extract -o " + Q(out) + " --fixed --fields 5,3 --area-code 4565 " + Q(bare_));
   EXPECT_EQ(r.status, 0);
   ExpectClosing(r.err, "1 Records Written from 1 File");
   EXPECT_EQ(Slurp(out), "4565612345" + std::string(11, ' ') + "42" + std::string(8, ' ') + "\r\n");
@@ -115,26 +121,30 @@ TEST_F(CommandLineTest, DelimiterNamesAndTypedText) {
   EXPECT_EQ(Slurp(out), "2005/02/28|20:05:09\r\n");
   EXPECT_EQ(Run("extract -o " + Q(out) + " --delimiter Tab --fields 1,2 " + Q(bare_)).status, 0);
   EXPECT_EQ(Slurp(out), "2005/02/28\t20:05:09\r\n");
-  EXPECT_EQ(Run("extract -o " + Q(out) + " --delimiter Space --fields 5,6,8 " + Q(bare_)).status, 0);
+  EXPECT_EQ(Run("extract -o " + Q(out) + " --delimiter Space --fields 5,6,8 " + Q(bare_)).status,
+            0);
   EXPECT_EQ(Slurp(out), "42 3 12\r\n");
 }
 
 TEST_F(CommandLineTest, FilterOnCalledAndOnEmptyTrunkGroup) {
   const auto out = dir_ / "out.txt";
-  Outcome r = Run("extract -o " + Q(out) + " --fields 2,4 --filter called=22334455 " + Q(sectioned_));
+  Outcome r =
+      Run("extract -o " + Q(out) + " --fields 2,4 --filter called=22334455 " + Q(sectioned_));
   EXPECT_EQ(r.status, 0);
   ExpectClosing(r.err, "3 Records Written from 1 File");
   EXPECT_EQ(Slurp(out), "21:05:09,22334455\r\n22:05:09,22334455\r\n08:05:09,22334455\r\n");
   r = Run("extract -o " + Q(out) + " --fields 3 --filter itgp= " + Q(sectioned_));
   EXPECT_EQ(Slurp(out), "0612345\r\n");
-  r = Run("extract -o " + Q(out) + " --fields 3 --filter calling=4565612345 --area-code 4565 " + Q(sectioned_));
+  r = Run("extract -o " + Q(out) + " --fields 3 --filter calling=4565612345 --area-code 4565 " +
+          Q(sectioned_));
   EXPECT_EQ(Slurp(out), "4565612345\r\n");
   r = Run("extract -o " + Q(out) + " --fields 3 --filter otgp=34 " + Q(bare_));
   EXPECT_EQ(Slurp(out), "612345\r\n");
 }
 
 TEST_F(CommandLineTest, OneFilePerSection) {
-  const Outcome r = Run("extract --dir " + Q(dir_) + " --fields 3 " + Q(sectioned_) + " " + Q(bare_));
+  const Outcome r =
+      Run("extract --dir " + Q(dir_) + " --fields 3 " + Q(sectioned_) + " " + Q(bare_));
   EXPECT_EQ(r.status, 0);
   ExpectClosing(r.err, "26 Records Written from 2 Files");
   std::string day7 = "612345\r\n0612345\r\n5551234\r\n";
@@ -148,7 +158,8 @@ TEST_F(CommandLineTest, QuietTellsNothingButErrors) {
   const Outcome r = Run("extract --quiet -o " + Q(dir_ / "out.txt") + " " + Q(bare_));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
-  const Outcome missing = Run("extract --quiet -o " + Q(dir_ / "out.txt") + " " + Q(dir_ / "none.dat"));
+  const Outcome missing =
+      Run("extract --quiet -o " + Q(dir_ / "out.txt") + " " + Q(dir_ / "none.dat"));
   EXPECT_EQ(missing.status, 2);
   EXPECT_EQ(missing.err, "kelvan: Cannot open the input file " + (dir_ / "none.dat").string() +
                              ": No such file or directory\n");
@@ -158,16 +169,18 @@ TEST_F(CommandLineTest, OutputThatCannotBeCreatedEndsWithStatus2) {
   const auto out = dir_ / "no" / "out.txt";
   const Outcome r = Run("extract -o " + Q(out) + " " + Q(bare_));
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, "kelvan: Cannot create the output file " + out.string() + ": No such file or directory\n");
+  EXPECT_EQ(r.err, "kelvan: Cannot create the output file " + out.string() +
+                       ": No such file or directory\n");
 }
 
 TEST_F(CommandLineTest, UsageErrors) {
   const std::string file = " " + Q(bare_);
-  for (const std::string& args : std::vector<std::string>{"frobnicate", "extract" + file, "extract -o a --dir b" + file,
-                                 "extract -o a --fixed --delimiter Tab" + file, "extract -o a --fields 9" + file,
-                                 "extract -o a --fields 1,,2" + file, "extract -o a --filter duration=4" + file,
-                                 "extract -o a --filter calling" + file, "extract -o " + Q(dir_ / "o"),
-                                 "extract -o a --bogus" + file, "extract -o"}) {
+  for (const std::string& args : std::vector<std::string>{
+           "frobnicate", "extract" + file, "extract -o a --dir b" + file,
+           "extract -o a --fixed --delimiter Tab" + file, "extract -o a --fields 9" + file,
+           "extract -o a --fields 1,,2" + file, "extract -o a --filter duration=4" + file,
+           "extract -o a --filter calling" + file, "extract -o " + Q(dir_ / "o"),
+           "extract -o a --bogus" + file, "extract -o"}) {
     const Outcome r = Run(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_EQ(r.err.rfind("kelvan: ", 0), 0u) << args;

@@ -100,13 +100,17 @@ TEST_F(ExtractionRunTest, OneFileFixedWidthWithAreaCodeAndPastMidnight) {
   s.area_code_on = true;
   clock_.times = {{23, 59, 50}, {0, 1, 5}};
   Run(s);
-  EXPECT_EQ(ReadAll(s.output_file), "4565612345" + std::string(11, ' ') + "42" + std::string(8, ' ') + "\r\n");
+  EXPECT_EQ(ReadAll(s.output_file),
+            "4565612345" + std::string(11, ' ') + "42" + std::string(8, ' ') + "\r\n");
   EXPECT_EQ(Last().text, "1 Records Written from 1 File in 1 Minutes and 15 Seconds");
 }
 
 TEST_F(ExtractionRunTest, FilterComparesThePrefixedNumberAndOtherFields) {
   CdotFileBuilder a;
-  a.Section("070305").Add(Call("612345", "22334455")).Add(Call("712345", "22334455")).Add(Call("612345", "1"));
+  a.Section("070305")
+      .Add(Call("612345", "22334455"))
+      .Add(Call("712345", "22334455"))
+      .Add(Call("612345", "1"));
   RunSettings s = Settings({Input("a.dat", a)});
   s.field_selection = {3, 4};
   s.filter_on = true;
@@ -170,7 +174,8 @@ TEST_F(ExtractionRunTest, OutputThatCannotBeCreatedEndsTheRunCleanly) {
   EXPECT_EQ(Run(s).outcome, RunResult::Outcome::kFailed);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(Last().icon, MessageIcon::kError);
-  EXPECT_NE(Last().text.find("Cannot create the output file " + s.output_file.string() + ": "), std::string::npos);
+  EXPECT_NE(Last().text.find("Cannot create the output file " + s.output_file.string() + ": "),
+            std::string::npos);
   EXPECT_EQ(host_.status.back(), "");
 
   s.multi_file = true;
@@ -187,7 +192,9 @@ TEST_F(ExtractionRunTest, MissingInputEndsTheRunNamingTheFile) {
   EXPECT_EQ(r.outcome, RunResult::Outcome::kFailed);
   EXPECT_EQ(r.files_read, 1u);
   ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_EQ(Last().text.rfind("Cannot open the input file " + (folder_ / "gone.dat").string() + ": ", 0), 0u);
+  EXPECT_EQ(
+      Last().text.rfind("Cannot open the input file " + (folder_ / "gone.dat").string() + ": ", 0),
+      0u);
 }
 
 TEST_F(ExtractionRunTest, OutputNamingAnInputIsRefusedAndTheInputKept) {
@@ -196,12 +203,14 @@ TEST_F(ExtractionRunTest, OutputNamingAnInputIsRefusedAndTheInputKept) {
   RunSettings s = Settings({Input("a.dat", a)});
   s.output_file = folder_ / "a.dat";
   EXPECT_EQ(Run(s).outcome, RunResult::Outcome::kFailed);
-  EXPECT_EQ(Last().text, "Cannot create the output file " + s.output_file.string() + ": it is one of the input files");
+  EXPECT_EQ(Last().text, "Cannot create the output file " + s.output_file.string() +
+                             ": it is one of the input files");
   EXPECT_EQ(std::filesystem::file_size(folder_ / "a.dat"), 91u + 48u);
 }
 
 TEST(ClosingMessage, FileOrFiles) {
-  EXPECT_EQ(ClosingMessage(5000, 2, 65), "5000 Records Written from 2 Files in 1 Minutes and 5 Seconds");
+  EXPECT_EQ(ClosingMessage(5000, 2, 65),
+            "5000 Records Written from 2 Files in 1 Minutes and 5 Seconds");
   EXPECT_EQ(ClosingMessage(0, 1, 0), "0 Records Written from 1 File in 0 Minutes and 0 Seconds");
   EXPECT_EQ(SectionFileName("070305"), "tgcbr070305.txt");
 }

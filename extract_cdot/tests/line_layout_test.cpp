@@ -29,9 +29,10 @@ std::string Line(std::vector<int> fields, Layout layout, const std::string& deli
 TEST(Pad, WidthPlusFiveAndLongTextsWhole) {
   EXPECT_EQ(Pad("2005/03/07", 1), "2005/03/07     ");
   EXPECT_EQ(Pad("", 5), std::string(10, ' '));
-  EXPECT_EQ(Pad("123456789012345678901", 3), "123456789012345678901");  // exactly 21: no space
+  EXPECT_EQ(Pad("123456789012345678901", 3), "123456789012345678901");    // exactly 21: no space
   EXPECT_EQ(Pad("4565123456789012345678", 3), "4565123456789012345678");  // longer: whole
-  for (int f = 1; f <= 9; ++f) EXPECT_EQ(Pad("", f).size(), static_cast<std::size_t>(ColumnWidth(f) + 5));
+  for (int f = 1; f <= 9; ++f)
+    EXPECT_EQ(Pad("", f).size(), static_cast<std::size_t>(ColumnWidth(f) + 5));
   EXPECT_EQ(ColumnWidth(9), 5);
 }
 
@@ -54,7 +55,8 @@ TEST(WriteLine, DelimitedNoDelimiterAtTheEnds) {
 }
 
 TEST(WriteLine, FixedWidthEveryColumnPaddedTheLastToo) {
-  EXPECT_EQ(Line({3, 5}, Layout::kFixedWidth, "Comma"), "612345" + std::string(15, ' ') + "42" + std::string(8, ' '));
+  EXPECT_EQ(Line({3, 5}, Layout::kFixedWidth, "Comma"),
+            "612345" + std::string(15, ' ') + "42" + std::string(8, ' '));
   const std::string all = Line({1, 2, 3, 4, 5, 6, 7, 8}, Layout::kFixedWidth, "Comma");
   EXPECT_EQ(all.size(), 112u);
   EXPECT_EQ(all.substr(0, 15), "2005/03/07     ");

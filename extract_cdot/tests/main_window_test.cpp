@@ -60,7 +60,8 @@ TEST_F(WindowTest, TitleFramesCaptionsAndDefaults) {
   EXPECT_EQ(window_.windowTitle(), "Kelvan [1.1] - NORVA");
   QStringList frames;
   for (auto* box : window_.findChildren<QGroupBox*>()) frames << box->title();
-  EXPECT_EQ(frames, QStringList({"Input File Selection", "Data Options", "Delimiter", "Filter", "Output Options"}));
+  EXPECT_EQ(frames, QStringList({"Input File Selection", "Data Options", "Delimiter", "Filter",
+                                 "Output Options"}));
   Find<QComboBox>("Drive1");
   Find<QTreeView>("Dir1");
   EXPECT_EQ(Find<QListWidget>("File1")->selectionMode(), QAbstractItemView::ExtendedSelection);
@@ -99,10 +100,12 @@ TEST_F(WindowTest, TitleFramesCaptionsAndDefaults) {
 
   EXPECT_EQ(Find<QRadioButton>("Option1")->text(), "Single Output File");
   EXPECT_TRUE(Find<QRadioButton>("Option1")->isChecked());
-  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), QDir::toNativeSeparators(QDir::home().filePath("tgcbr.txt")));
+  EXPECT_EQ(Find<QLineEdit>("Text1")->text(),
+            QDir::toNativeSeparators(QDir::home().filePath("tgcbr.txt")));
   EXPECT_TRUE(Enabled("Text1"));
   EXPECT_EQ(Find<QRadioButton>("Option2")->text(), "Multi File O/P Directory");
-  EXPECT_EQ(Find<QLineEdit>("Text3")->text(), QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+  EXPECT_EQ(Find<QLineEdit>("Text3")->text(),
+            QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
   EXPECT_FALSE(Enabled("Text3"));
   EXPECT_EQ(Find<QCheckBox>("Check2")->text(), "Prefix Area Code");
   EXPECT_FALSE(Find<QCheckBox>("Check2")->isChecked());
@@ -203,7 +206,8 @@ TEST_F(WindowTest, ExecuteWithNothingSelectedOrTicked) {
   WriteCdot("a.dat", "070305");
   window_.Panel()->Refresh();
   window_.Panel()->SelectFiles({"a.dat"});
-  for (int i = 0; i < 8; ++i) Find<QCheckBox>(("Check1_" + std::to_string(i)).c_str())->setChecked(false);
+  for (int i = 0; i < 8; ++i)
+    Find<QCheckBox>(("Check1_" + std::to_string(i)).c_str())->setChecked(false);
   Click("Command2");
   ASSERT_EQ(messages_.shown.size(), 2u);
   EXPECT_EQ(messages_.shown[1].text, "Please select atleast one Option to print");
@@ -229,8 +233,9 @@ TEST_F(WindowTest, ExecuteWritesPerSectionFilesAndResets) {
 
 TEST_F(WindowTest, DoubleClickOnTheBackgroundShowsTheAboutBox) {
   QWidget* background = window_.centralWidget();
-  QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(2, 2), background->mapToGlobal(QPointF(2, 2)),
-                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(2, 2),
+                    background->mapToGlobal(QPointF(2, 2)), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
   QApplication::sendEvent(background, &event);
   Form2* about = window_.AboutBox();
   ASSERT_NE(about, nullptr);
@@ -291,7 +296,8 @@ TEST_F(WindowTest, DriveThatCannotBeReadSaysSoAndGoesBack) {
 }
 
 TEST_F(WindowTest, Screenshot) {
-  for (const char* name : {"TGCB070305.DAT", "TGCB080305.DAT", "TGCB090305.DAT"}) WriteCdot(name, "070305");
+  for (const char* name : {"TGCB070305.DAT", "TGCB080305.DAT", "TGCB090305.DAT"})
+    WriteCdot(name, "070305");
   window_.Panel()->SetFolder(dir_.path());
   window_.Panel()->SelectFiles({"TGCB070305.DAT", "TGCB080305.DAT"});
   window_.show();

@@ -42,12 +42,5 @@ TEST(RecordFilter, ExactMatchOnEveryField) {
   EXPECT_FALSE(RecordFilter(FilterField::kOTgpId, "").Passes(f, "612345"));
 }
 
-TEST(RecordFilter, FieldNumbers) {
-  EXPECT_EQ(FilterFieldNumber(FilterField::kCallingNo), 3);
-  EXPECT_EQ(FilterFieldNumber(FilterField::kCalledNo), 4);
-  EXPECT_EQ(FilterFieldNumber(FilterField::kITgpId), 8);
-  EXPECT_EQ(FilterFieldNumber(FilterField::kOTgpId), 7);
-}
-
 }  // namespace
 }  // namespace kelvan

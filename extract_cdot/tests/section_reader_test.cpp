@@ -40,7 +40,8 @@ std::vector<std::string> Walk(const std::filesystem::path& path) {
   return steps;
 }
 
-std::filesystem::path Write(const TempFolder& folder, const std::string& name, const cdrgen::Bytes& bytes) {
+std::filesystem::path Write(const TempFolder& folder, const std::string& name,
+                            const cdrgen::Bytes& bytes) {
   const auto path = folder / name;
   cdrgen::WriteFile(path, bytes);
   return path;
@@ -171,6 +172,43 @@ TEST(SectionReader, MissingFileGivesTheReason) {
   EXPECT_FALSE(reader.Open(folder / "none.dat", &error));
   EXPECT_FALSE(error.empty());
   EXPECT_EQ(reader.Next(), CdotSectionReader::Step::kFinished);
+}
+
+}  // namespace
+}  // namespace kelvan
+
+namespace kelvan {
+namespace {
+
+// Random bytes, with section markers sprinkled at record positions, must
+// always finish, every record offset further on than the one before.
+TEST(SectionReader, AnyBytesFinishMovingForward) {
+  TempFolder folder;
+  cdrgen::Random random(11);
+  for (int round = 0; round < 40; ++round) {
+    cdrgen::Bytes bytes(static_cast<std::size_t>(random.Between(0, 3000)));
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(random.Next());
+    for (std::size_t at = 0; at + 4 <= bytes.size(); at += 48) {
+      if (random.Between(0, 3) == 0)
+        std::copy_n("0707", 4, bytes.begin() + static_cast<std::ptrdiff_t>(at));
+    }
+    const auto path = folder / ("r" + std::to_string(round));
+    cdrgen::WriteFile(path, bytes);
+    CdotSectionReader reader;
+    ASSERT_TRUE(reader.Open(path));
+    std::uint64_t last = 0;
+    bool first = true;
+    std::size_t steps = 0;
+    for (auto step = reader.Next(); step != CdotSectionReader::Step::kFinished;
+         step = reader.Next()) {
+      ASSERT_LT(++steps, 1000u) << "round " << round;
+      if (step != CdotSectionReader::Step::kRecord) continue;
+      EXPECT_TRUE(first || reader.RecordOffset() > last);
+      EXPECT_LE(reader.RecordOffset() + kRecordSize, bytes.size());
+      last = reader.RecordOffset();
+      first = false;
+    }
+  }
 }
 
 }  // namespace

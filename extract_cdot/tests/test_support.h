@@ -49,8 +49,9 @@ class TempFolder {
  public:
   TempFolder() {
     static int counter = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("kelvan-test-" + std::to_string(std::random_device{}()) + "-" + std::to_string(++counter));
+    path_ =
+        std::filesystem::temp_directory_path() /
+        ("kelvan-test-" + std::to_string(std::random_device{}()) + "-" + std::to_string(++counter));
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
   }

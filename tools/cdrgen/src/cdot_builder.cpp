@@ -17,7 +17,9 @@ void AppendOrFf(Bytes& out, std::uint64_t value, int width, bool ff) {
   }
 }
 
-std::string TwoDigits(int value) { return Digits(static_cast<std::uint64_t>(value), 2); }
+std::string TwoDigits(int value) {
+  return Digits(static_cast<std::uint64_t>(value), 2);
+}
 
 // DDMMYY of the day after, for the sample's consecutive sections.
 std::string NextDay(int& day, int& month, int& year) {
