@@ -43,7 +43,7 @@ cdrgen::CdotRecord Call(const std::string& calling, const std::string& called, i
 }
 
 // Each test has a folder of its own: CTest runs them side by side.
-class CommandLineTest : public ::testing::Test {
+class KelvanCommandLineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = fs::temp_directory_path() / ("kelvan_cli_" + TestName());
@@ -88,7 +88,7 @@ class CommandLineTest : public ::testing::Test {
   fs::path dir_, sectioned_, bare_;
 };
 
-TEST_F(CommandLineTest, AllFieldsCommaDelimitedByteForByte) {
+TEST_F(KelvanCommandLineTest, AllFieldsCommaDelimitedByteForByte) {
   const auto out = dir_ / "out.txt";
   const Outcome r = Run("extract -o " + Q(out) + " " + Q(sectioned_) + " " + Q(bare_));
   EXPECT_EQ(r.status, 0);
@@ -106,7 +106,7 @@ TEST_F(CommandLineTest, AllFieldsCommaDelimitedByteForByte) {
   EXPECT_EQ(Slurp(out), expected);
 }
 
-TEST_F(CommandLineTest, FixedWidthWithAreaCode) {
+TEST_F(KelvanCommandLineTest, FixedWidthWithAreaCode) {
   const auto out = dir_ / "out.txt";
   const Outcome r =
       Run("extract -o " + Q(out) + " --fixed --fields 5,3 --area-code 4565 " + Q(bare_));
@@ -115,7 +115,7 @@ TEST_F(CommandLineTest, FixedWidthWithAreaCode) {
   EXPECT_EQ(Slurp(out), "4565612345" + std::string(11, ' ') + "42" + std::string(8, ' ') + "\r\n");
 }
 
-TEST_F(CommandLineTest, DelimiterNamesAndTypedText) {
+TEST_F(KelvanCommandLineTest, DelimiterNamesAndTypedText) {
   const auto out = dir_ / "out.txt";
   EXPECT_EQ(Run("extract -o " + Q(out) + " --delimiter '|' --fields 1,2 " + Q(bare_)).status, 0);
   EXPECT_EQ(Slurp(out), "2005/02/28|20:05:09\r\n");
@@ -126,7 +126,7 @@ TEST_F(CommandLineTest, DelimiterNamesAndTypedText) {
   EXPECT_EQ(Slurp(out), "42 3 12\r\n");
 }
 
-TEST_F(CommandLineTest, FilterOnCalledAndOnEmptyTrunkGroup) {
+TEST_F(KelvanCommandLineTest, FilterOnCalledAndOnEmptyTrunkGroup) {
   const auto out = dir_ / "out.txt";
   Outcome r =
       Run("extract -o " + Q(out) + " --fields 2,4 --filter called=22334455 " + Q(sectioned_));
@@ -142,7 +142,7 @@ TEST_F(CommandLineTest, FilterOnCalledAndOnEmptyTrunkGroup) {
   EXPECT_EQ(Slurp(out), "612345\r\n");
 }
 
-TEST_F(CommandLineTest, OneFilePerSection) {
+TEST_F(KelvanCommandLineTest, OneFilePerSection) {
   const Outcome r =
       Run("extract --dir " + Q(dir_) + " --fields 3 " + Q(sectioned_) + " " + Q(bare_));
   EXPECT_EQ(r.status, 0);
@@ -154,7 +154,7 @@ TEST_F(CommandLineTest, OneFilePerSection) {
   EXPECT_EQ(Slurp(dir_ / "tgcbr010305.txt"), "612345\r\n");
 }
 
-TEST_F(CommandLineTest, QuietTellsNothingButErrors) {
+TEST_F(KelvanCommandLineTest, QuietTellsNothingButErrors) {
   const Outcome r = Run("extract --quiet -o " + Q(dir_ / "out.txt") + " " + Q(bare_));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
@@ -165,7 +165,7 @@ TEST_F(CommandLineTest, QuietTellsNothingButErrors) {
                              ": No such file or directory\n");
 }
 
-TEST_F(CommandLineTest, OutputThatCannotBeCreatedEndsWithStatus2) {
+TEST_F(KelvanCommandLineTest, OutputThatCannotBeCreatedEndsWithStatus2) {
   const auto out = dir_ / "no" / "out.txt";
   const Outcome r = Run("extract -o " + Q(out) + " " + Q(bare_));
   EXPECT_EQ(r.status, 2);
@@ -173,7 +173,7 @@ TEST_F(CommandLineTest, OutputThatCannotBeCreatedEndsWithStatus2) {
                        ": No such file or directory\n");
 }
 
-TEST_F(CommandLineTest, UsageErrors) {
+TEST_F(KelvanCommandLineTest, UsageErrors) {
   const std::string file = " " + Q(bare_);
   for (const std::string& args : std::vector<std::string>{
            "frobnicate", "extract" + file, "extract -o a --dir b" + file,
@@ -188,7 +188,7 @@ TEST_F(CommandLineTest, UsageErrors) {
   EXPECT_FALSE(fs::exists(dir_ / "o"));
 }
 
-TEST_F(CommandLineTest, HelpAndVersion) {
+TEST_F(KelvanCommandLineTest, HelpAndVersion) {
   Outcome r = Run("--version");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "kelvan 1.1\n");

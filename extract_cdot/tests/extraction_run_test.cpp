@@ -25,7 +25,7 @@ CdotRecord Call(const std::string& calling, const std::string& called, int hour 
   return r;
 }
 
-class ExtractionRunTest : public ::testing::Test {
+class KelvanRunTest : public ::testing::Test {
  protected:
   std::filesystem::path Input(const std::string& name, const CdotFileBuilder& b) {
     const auto path = folder_ / name;
@@ -52,7 +52,7 @@ class ExtractionRunTest : public ::testing::Test {
   FixedClock clock_;
 };
 
-TEST_F(ExtractionRunTest, NothingSelectedOrTickedStopsBeforeAnyFileIsMade) {
+TEST_F(KelvanRunTest, NothingSelectedOrTickedStopsBeforeAnyFileIsMade) {
   RunSettings s = Settings({});
   EXPECT_EQ(Run(s).outcome, RunResult::Outcome::kNotStarted);
   ASSERT_EQ(host_.messages.size(), 1u);
@@ -69,7 +69,7 @@ TEST_F(ExtractionRunTest, NothingSelectedOrTickedStopsBeforeAnyFileIsMade) {
   EXPECT_FALSE(std::filesystem::exists(s.output_file));
 }
 
-TEST_F(ExtractionRunTest, TwoFilesIntoOneDelimitedFile) {
+TEST_F(KelvanRunTest, TwoFilesIntoOneDelimitedFile) {
   CdotFileBuilder a, b;
   a.Section("070305").Add(Call("612345", "22334455")).Add(Call("0612345", "98765"));
   b.Add(Call("5551234", "12", 21));
@@ -91,7 +91,7 @@ TEST_F(ExtractionRunTest, TwoFilesIntoOneDelimitedFile) {
   EXPECT_EQ(host_.progress.back(), 0);
 }
 
-TEST_F(ExtractionRunTest, OneFileFixedWidthWithAreaCodeAndPastMidnight) {
+TEST_F(KelvanRunTest, OneFileFixedWidthWithAreaCodeAndPastMidnight) {
   CdotFileBuilder a;
   a.Section("070305").Add(Call("612345", "22334455"));
   RunSettings s = Settings({Input("a.dat", a)});
@@ -105,7 +105,7 @@ TEST_F(ExtractionRunTest, OneFileFixedWidthWithAreaCodeAndPastMidnight) {
   EXPECT_EQ(Last().text, "1 Records Written from 1 File in 1 Minutes and 15 Seconds");
 }
 
-TEST_F(ExtractionRunTest, FilterComparesThePrefixedNumberAndOtherFields) {
+TEST_F(KelvanRunTest, FilterComparesThePrefixedNumberAndOtherFields) {
   CdotFileBuilder a;
   a.Section("070305")
       .Add(Call("612345", "22334455"))
@@ -129,7 +129,7 @@ TEST_F(ExtractionRunTest, FilterComparesThePrefixedNumberAndOtherFields) {
   EXPECT_EQ(Last().text, "2 Records Written from 1 File in 1 Minutes and 5 Seconds");
 }
 
-TEST_F(ExtractionRunTest, OneFilePerSectionAndSameDateAppends) {
+TEST_F(KelvanRunTest, OneFilePerSectionAndSameDateAppends) {
   CdotFileBuilder a, b;
   a.Section("070305").Add(Call("111111", "1"));
   for (int i = 0; i < 11; ++i) a.Add(Call("222222", "2"));
@@ -154,7 +154,7 @@ TEST_F(ExtractionRunTest, OneFilePerSectionAndSameDateAppends) {
   EXPECT_FALSE(std::filesystem::exists(s.output_file));
 }
 
-TEST_F(ExtractionRunTest, ProgressMovesAtMost300Steps) {
+TEST_F(KelvanRunTest, ProgressMovesAtMost300Steps) {
   const auto bytes = cdrgen::CdotSampleFile(200000, 5);
   cdrgen::WriteFile(folder_ / "big.dat", bytes);
   RunSettings s = Settings({folder_ / "big.dat"});
@@ -166,7 +166,7 @@ TEST_F(ExtractionRunTest, ProgressMovesAtMost300Steps) {
   }
 }
 
-TEST_F(ExtractionRunTest, OutputThatCannotBeCreatedEndsTheRunCleanly) {
+TEST_F(KelvanRunTest, OutputThatCannotBeCreatedEndsTheRunCleanly) {
   CdotFileBuilder a;
   a.Section("070305").Add(Call("612345", "1"));
   RunSettings s = Settings({Input("a.dat", a)});
@@ -184,7 +184,7 @@ TEST_F(ExtractionRunTest, OutputThatCannotBeCreatedEndsTheRunCleanly) {
   EXPECT_NE(Last().text.find("tgcbr070305.txt"), std::string::npos);
 }
 
-TEST_F(ExtractionRunTest, MissingInputEndsTheRunNamingTheFile) {
+TEST_F(KelvanRunTest, MissingInputEndsTheRunNamingTheFile) {
   CdotFileBuilder a;
   a.Section("070305").Add(Call("612345", "1"));
   RunSettings s = Settings({Input("a.dat", a), folder_ / "gone.dat"});
@@ -197,7 +197,7 @@ TEST_F(ExtractionRunTest, MissingInputEndsTheRunNamingTheFile) {
       0u);
 }
 
-TEST_F(ExtractionRunTest, OutputNamingAnInputIsRefusedAndTheInputKept) {
+TEST_F(KelvanRunTest, OutputNamingAnInputIsRefusedAndTheInputKept) {
   CdotFileBuilder a;
   a.Section("070305").Add(Call("612345", "1"));
   RunSettings s = Settings({Input("a.dat", a)});

@@ -30,7 +30,7 @@ namespace {
 using namespace kelvan;
 using platform::ui::MessageIcon;
 
-class WindowTest : public ::testing::Test {
+class KelvanWindowTest : public ::testing::Test {
  protected:
   platform::ui::ScriptedMessageService messages_;
   kelvan::testing::FixedClock clock_;
@@ -55,7 +55,7 @@ class WindowTest : public ::testing::Test {
   bool Enabled(const char* name) { return Find<QWidget>(name)->isEnabled(); }
 };
 
-TEST_F(WindowTest, TitleFramesCaptionsAndDefaults) {
+TEST_F(KelvanWindowTest, TitleFramesCaptionsAndDefaults) {
   EXPECT_EQ(window_.objectName(), "Form1");
   EXPECT_EQ(window_.windowTitle(), "Kelvan [1.1] - NORVA");
   QStringList frames;
@@ -123,7 +123,7 @@ TEST_F(WindowTest, TitleFramesCaptionsAndDefaults) {
   EXPECT_EQ(Status(), "Select Input Files");
 }
 
-TEST_F(WindowTest, EnablingRules) {
+TEST_F(KelvanWindowTest, EnablingRules) {
   Click("Option2");
   EXPECT_TRUE(Enabled("Text3"));
   EXPECT_FALSE(Enabled("Text1"));
@@ -149,7 +149,7 @@ TEST_F(WindowTest, EnablingRules) {
   EXPECT_FALSE(Enabled("Text4"));
 }
 
-TEST_F(WindowTest, SelectionTexts) {
+TEST_F(KelvanWindowTest, SelectionTexts) {
   for (const char* name : {"a.dat", "b.dat", "c.dat"}) WriteCdot(name, "070305");
   window_.Panel()->SetFolder(dir_.path());
   EXPECT_EQ(Status(), "Select Input Files");
@@ -164,7 +164,7 @@ TEST_F(WindowTest, SelectionTexts) {
   EXPECT_EQ(Status(), "Select Input Files");
 }
 
-TEST_F(WindowTest, SettingsComeFromTheControls) {
+TEST_F(KelvanWindowTest, SettingsComeFromTheControls) {
   WriteCdot("a.dat", "070305");
   window_.Panel()->SetFolder(dir_.path());
   window_.Panel()->SelectFiles({"a.dat"});
@@ -195,7 +195,7 @@ TEST_F(WindowTest, SettingsComeFromTheControls) {
   EXPECT_EQ(window_.Settings().layout, Layout::kFixedWidth);
 }
 
-TEST_F(WindowTest, ExecuteWithNothingSelectedOrTicked) {
+TEST_F(KelvanWindowTest, ExecuteWithNothingSelectedOrTicked) {
   window_.Panel()->SetFolder(dir_.path());
   Click("Command2");
   ASSERT_EQ(messages_.shown.size(), 1u);
@@ -213,7 +213,7 @@ TEST_F(WindowTest, ExecuteWithNothingSelectedOrTicked) {
   EXPECT_EQ(messages_.shown[1].text, "Please select atleast one Option to print");
 }
 
-TEST_F(WindowTest, ExecuteWritesPerSectionFilesAndResets) {
+TEST_F(KelvanWindowTest, ExecuteWritesPerSectionFilesAndResets) {
   WriteCdot("b.dat", "080305");
   WriteCdot("a.dat", "070305");
   window_.Panel()->SetFolder(dir_.path());
@@ -231,7 +231,7 @@ TEST_F(WindowTest, ExecuteWritesPerSectionFilesAndResets) {
   EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
 }
 
-TEST_F(WindowTest, DoubleClickOnTheBackgroundShowsTheAboutBox) {
+TEST_F(KelvanWindowTest, DoubleClickOnTheBackgroundShowsTheAboutBox) {
   QWidget* background = window_.centralWidget();
   QMouseEvent event(QEvent::MouseButtonDblClick, QPointF(2, 2),
                     background->mapToGlobal(QPointF(2, 2)), Qt::LeftButton, Qt::LeftButton,
@@ -252,7 +252,7 @@ TEST_F(WindowTest, DoubleClickOnTheBackgroundShowsTheAboutBox) {
   EXPECT_FALSE(about->isVisible());
 }
 
-TEST_F(WindowTest, KeysOfTheWindowItselfShowShiftStateAndKeyCode) {
+TEST_F(KelvanWindowTest, KeysOfTheWindowItselfShowShiftStateAndKeyCode) {
   window_.show();
   window_.setFocus();
   QApplication::setActiveWindow(&window_);
@@ -285,7 +285,7 @@ TEST(KeyMessageText, DesktopKeyCodes) {
   EXPECT_EQ(KeyMessageText(Qt::Key_Escape, Qt::NoModifier), "0,27");
 }
 
-TEST_F(WindowTest, DriveThatCannotBeReadSaysSoAndGoesBack) {
+TEST_F(KelvanWindowTest, DriveThatCannotBeReadSaysSoAndGoesBack) {
   const QString before = Find<QComboBox>("Drive1")->currentText();
   window_.Panel()->SetDrive("/no/such/drive");
   ASSERT_EQ(messages_.shown.size(), 1u);
@@ -295,7 +295,7 @@ TEST_F(WindowTest, DriveThatCannotBeReadSaysSoAndGoesBack) {
   EXPECT_EQ(Find<QComboBox>("Drive1")->currentText(), before);
 }
 
-TEST_F(WindowTest, Screenshot) {
+TEST_F(KelvanWindowTest, Screenshot) {
   for (const char* name : {"TGCB070305.DAT", "TGCB080305.DAT", "TGCB090305.DAT"})
     WriteCdot(name, "070305");
   window_.Panel()->SetFolder(dir_.path());
