@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cdrgen/axe_builder.h"
+#include "cdrgen/ocb_builder.h"
 
 namespace {
 
@@ -23,6 +24,12 @@ const std::vector<Format>& Formats() {
        [](std::uint64_t size, std::uint64_t seed) {
          const std::size_t blocks = static_cast<std::size_t>(std::max<std::uint64_t>(size / 2048, 11));
          return cdrgen::AxeSampleFile(blocks, seed);
+       }},
+      {"ocb", "OCB-283 blocks, stale blocks behind the data (even seed: prefixed layout)",
+       [](std::uint64_t size, std::uint64_t seed) {
+         return cdrgen::OcbSampleFile(size, seed,
+                                      seed % 2 == 0 ? cdrgen::OcbFileLayout::kPrefixed
+                                                    : cdrgen::OcbFileLayout::kPlain);
        }},
   };
   return formats;
