@@ -127,12 +127,14 @@ Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout
   const std::size_t current = std::max<std::size_t>(1, total * 3 / 4);
   const std::uint32_t first = static_cast<std::uint32_t>(random.Between(0, 999999));
   const int header_year = static_cast<int>(random.Between(1, 9));
-  const int header_day = static_cast<int>(random.Between(20, 360));
+  const int header_day = static_cast<int>(random.Between(1, 360));
   const std::size_t last_calls = static_cast<std::size_t>(random.Between(1, 47));
 
   OcbFileBuilder builder(layout);
   std::size_t written = 0;
-  int day = std::max(1, header_day - 10);
+  // Calls of the last ten days before the copy; early in the year some of
+  // them fall into the year before.
+  int day = header_day > 10 ? header_day - 10 : header_day + 355;
   std::uint64_t seconds = random.Between(0, 80000);
   auto make_block = [&](std::uint32_t sequence, std::size_t records, int block_day) {
     OcbBlockSpec block;
@@ -149,7 +151,7 @@ Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout
       seconds += random.Between(1, 40);
       if (seconds >= 86400) {
         seconds -= 86400;
-        if (day < header_day) ++day;
+        if (day != header_day) day = day >= 365 ? 1 : day + 1;
       }
       r.day = Digits(static_cast<std::uint64_t>(day), 3);
       r.time = Digits(seconds / 3600, 2) + Digits(seconds / 60 % 60, 2) + Digits(seconds % 60, 2);
@@ -169,14 +171,15 @@ Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout
   for (std::size_t i = 0; i < current; ++i) {
     const bool last = i + 1 == current;
     builder.Add(make_block(static_cast<std::uint32_t>((first + i) % 1000000),
-                           last ? last_calls : 48, day));
+                           last ? last_calls : 48, header_day));
     written += last ? last_calls : 48;
   }
   // Blocks left over from the previous cycle: numbers that do not run on.
   const std::uint32_t stale_first = static_cast<std::uint32_t>((first + 500000) % 1000000);
-  day = std::max(1, header_day - 40);
+  day = header_day > 40 ? header_day - 40 : header_day + 325;
   for (std::size_t i = current; i < total; ++i) {
-    builder.Add(make_block(static_cast<std::uint32_t>((stale_first + i) % 1000000), 48, day));
+    builder.Add(make_block(static_cast<std::uint32_t>((stale_first + i) % 1000000), 48,
+                           header_day));
   }
   if (calls) *calls = written;
   return builder.Build();
