@@ -176,6 +176,7 @@ QWidget* FrmCDR::BuildAnalyserTab() {
   grid->addWidget(lblFblk_, row++, 1);
   grid->addWidget(new QLabel("Last Block Number"), row, 0);
   grid->addWidget(lblLblk_, row++, 1);
+  grid->setRowStretch(row, 1);
 
   auto record_group = [this](const QString& title, const char* suffix) {
     auto* group = new QGroupBox(title);
@@ -207,6 +208,7 @@ QWidget* FrmCDR::BuildAnalyserTab() {
 QWidget* FrmCDR::BuildAboutTab() {
   auto* tab = new QWidget;
   auto* layout = new QVBoxLayout(tab);
+  layout->addStretch(1);
   auto* name = new QLabel("Ostrel");
   name->setObjectName("lblName");
   QFont big = name->font();
@@ -225,8 +227,9 @@ QWidget* FrmCDR::BuildAboutTab() {
   for (QLabel* label : {name, version, date, description}) {
     label->setAlignment(Qt::AlignCenter);
     layout->addWidget(label);
+    layout->addSpacing(8);
   }
-  layout->addStretch(1);
+  layout->addStretch(2);
   return tab;
 }
 
