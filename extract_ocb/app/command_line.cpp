@@ -143,7 +143,8 @@ int Analyse(const Parsed& p, std::ostream& out, std::ostream& err, std::istream&
   ConsoleHost host({}, err, in);
   const auto details = AnalyseFile(p.files[0], host);
   if (!details) return AnalysisFailure(p.files[0]);
-  for (const auto& [caption, value] : DetailLines(*details)) out << caption << '\t' << value << '\n';
+  for (const auto& [caption, value] : DetailLines(*details))
+    out << caption << '\t' << value << '\n';
   out << std::flush;
   return 0;
 }

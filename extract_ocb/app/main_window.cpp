@@ -31,15 +31,22 @@ namespace ui = platform::ui;
 
 ui::MessageIcon ToUi(ostrel::MessageIcon icon) {
   switch (icon) {
-    case ostrel::MessageIcon::kInformation: return ui::MessageIcon::kInformation;
-    case ostrel::MessageIcon::kQuestion: return ui::MessageIcon::kQuestion;
-    case ostrel::MessageIcon::kWarning: return ui::MessageIcon::kWarning;
-    case ostrel::MessageIcon::kError: return ui::MessageIcon::kError;
-    default: return ui::MessageIcon::kNone;
+    case ostrel::MessageIcon::kInformation:
+      return ui::MessageIcon::kInformation;
+    case ostrel::MessageIcon::kQuestion:
+      return ui::MessageIcon::kQuestion;
+    case ostrel::MessageIcon::kWarning:
+      return ui::MessageIcon::kWarning;
+    case ostrel::MessageIcon::kError:
+      return ui::MessageIcon::kError;
+    default:
+      return ui::MessageIcon::kNone;
   }
 }
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Text(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 QPushButton* Button(const char* name, const QString& caption) {
   auto* button = new QPushButton(caption);
@@ -157,10 +164,9 @@ QWidget* FrmCDR::BuildAnalyserTab() {
   auto* details = new QGroupBox("Binary File Details");
   auto* grid = new QGridLayout(details);
   const std::pair<const char*, const char*> rows[] = {
-      {"txtDCD", "Data Copied Date"},   {"txtDCT", "Data Copied Time"},
-      {"txtDT", "Data Type"},           {"txtFS", "Data File Size"},
-      {"txtNOR", "Number of Records"},  {"txtUS", "Useful Data"},
-      {"txtUDP", "% of Useful Data"},   {"txtBLK", "Blocks Acknowledged"},
+      {"txtDCD", "Data Copied Date"}, {"txtDCT", "Data Copied Time"},    {"txtDT", "Data Type"},
+      {"txtFS", "Data File Size"},    {"txtNOR", "Number of Records"},   {"txtUS", "Useful Data"},
+      {"txtUDP", "% of Useful Data"}, {"txtBLK", "Blocks Acknowledged"},
   };
   int row = 0;
   for (const auto& [name, caption] : rows) {
@@ -181,8 +187,10 @@ QWidget* FrmCDR::BuildAnalyserTab() {
   auto record_group = [this](const QString& title, const char* suffix) {
     auto* group = new QGroupBox(title);
     auto* g = new QGridLayout(group);
-    const std::pair<const char*, const char*> fields[] = {
-        {"txtD", "Date"}, {"txtT", "Time"}, {"txtCGID", "Calling Number"}, {"txtCDID", "Called Number"}};
+    const std::pair<const char*, const char*> fields[] = {{"txtD", "Date"},
+                                                          {"txtT", "Time"},
+                                                          {"txtCGID", "Calling Number"},
+                                                          {"txtCDID", "Called Number"}};
     int r = 0;
     for (const auto& [stem, caption] : fields) {
       g->addWidget(new QLabel(caption), r, 0);
@@ -250,13 +258,18 @@ ostrel::MessageAnswer FrmCDR::Show(const ostrel::Message& message) {
   const ui::MessageAnswer answer = messages_.Show(box);
   if (busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
   switch (answer) {
-    case ui::MessageAnswer::kYes: return ostrel::MessageAnswer::kYes;
-    case ui::MessageAnswer::kNo: return ostrel::MessageAnswer::kNo;
-    default: return ostrel::MessageAnswer::kOk;
+    case ui::MessageAnswer::kYes:
+      return ostrel::MessageAnswer::kYes;
+    case ui::MessageAnswer::kNo:
+      return ostrel::MessageAnswer::kNo;
+    default:
+      return ostrel::MessageAnswer::kOk;
   }
 }
 
-void FrmCDR::SetProgress(int percent) { pbr_->setValue(percent); }
+void FrmCDR::SetProgress(int percent) {
+  pbr_->setValue(percent);
+}
 
 void FrmCDR::SetProcessingText(const std::string& text) {
   lblProFile_->setText(Text(text));
@@ -273,7 +286,9 @@ void FrmCDR::SetBusy(bool busy) {
   }
 }
 
-void FrmCDR::PumpEvents() { QCoreApplication::processEvents(); }
+void FrmCDR::PumpEvents() {
+  QCoreApplication::processEvents();
+}
 
 void FrmCDR::OnExtract() {
   if (running_) return;

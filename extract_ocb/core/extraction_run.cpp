@@ -72,8 +72,9 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
       ++calls;
     }
     if (reader.ReadFailed()) {
-      ShowError(host, "Cannot read the input file " + path + ": the file could not be read to "
-                      "its end");
+      ShowError(host, "Cannot read the input file " + path +
+                          ": the file could not be read to "
+                          "its end");
       return FileOutcome::kFailed;
     }
     host.PumpEvents();
@@ -86,7 +87,9 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
 
 }  // namespace
 
-FieldSelection DefaultFieldSelection() { return {4, 5, 6, 8, 12, 13, 14, 15}; }
+FieldSelection DefaultFieldSelection() {
+  return {4, 5, 6, 8, 12, 13, 14, 15};
+}
 
 void FormatLine(const OcbFields& fields, const FieldSelection& selection, std::string& line) {
   line.clear();
@@ -106,8 +109,7 @@ bool WriteRecord(platform::TextWriter& out, const OcbFields& fields,
 }
 
 std::uint64_t ProgressStep(std::uint64_t block_count) {
-  const std::int64_t step =
-      platform::RoundHalfEvenToInt(static_cast<double>(block_count) / 100.0);
+  const std::int64_t step = platform::RoundHalfEvenToInt(static_cast<double>(block_count) / 100.0);
   return step < 1 ? 1 : static_cast<std::uint64_t>(step);
 }
 
@@ -156,7 +158,7 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
         ++result.files_skipped;
         continue;
       }
-      result.outcome = outcome == FileOutcome::kStopAtInvalid ? RunOutcome::kStoppedAtInvalid
+      result.outcome = outcome == FileOutcome::kStopAtInvalid   ? RunOutcome::kStoppedAtInvalid
                        : outcome == FileOutcome::kStoppedByUser ? RunOutcome::kStoppedByUser
                                                                 : RunOutcome::kFailed;
       break;

@@ -29,7 +29,7 @@ enum class RunOutcome {
   kCompleted,   // every chosen file taken up (invalid ones may have been skipped)
   kStoppedAtInvalid,
   kStoppedByUser,
-  kFailed,      // an input or the output could not be opened or written
+  kFailed,  // an input or the output could not be opened or written
 };
 
 struct ExtractionResult {

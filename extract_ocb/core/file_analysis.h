@@ -16,12 +16,12 @@ struct RecordSummary {
 };
 
 struct FileDetails {
-  std::string copied_date;   // txtDCD
-  std::string copied_time;   // txtDCT
-  std::string data_type;     // txtDT
-  std::uint64_t size = 0;    // txtFS
-  std::uint64_t records = 0; // txtNOR: R = (N - 1) * 48 + k
-  std::uint64_t useful = 0;  // txtUS: U
+  std::string copied_date;          // txtDCD
+  std::string copied_time;          // txtDCT
+  std::string data_type;            // txtDT
+  std::uint64_t size = 0;           // txtFS
+  std::uint64_t records = 0;        // txtNOR: R = (N - 1) * 48 + k
+  std::uint64_t useful = 0;         // txtUS: U
   std::string useful_percent;       // txtUDP
   std::string blocks_acknowledged;  // txtBLK
   std::uint32_t first_block = 0;    // lblFblk

@@ -52,7 +52,16 @@ const char* FieldCaption(int field) {
 
 bool IsIntegerField(int field) {
   switch (field) {
-    case 1: case 2: case 3: case 7: case 9: case 10: case 11: case 12: case 13: case 16:
+    case 1:
+    case 2:
+    case 3:
+    case 7:
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 16:
     case 18:
       return true;
     default:

@@ -23,7 +23,9 @@ std::optional<std::uint32_t> SequenceNumber(platform::BinaryReader& reader, OcbL
   return BcdValue(bytes.data(), bytes.size());
 }
 
-std::uint32_t NextNumber(std::uint32_t number) { return (number + 1) % kSequenceModulus; }
+std::uint32_t NextNumber(std::uint32_t number) {
+  return (number + 1) % kSequenceModulus;
+}
 
 }  // namespace
 

@@ -11,9 +11,9 @@
 namespace ostrel {
 
 struct BlockCount {
-  std::uint64_t count = 0;           // leading blocks in sequence
-  std::uint32_t first_number = 0;    // sequence number of block 0
-  std::uint32_t last_number = 0;     // sequence number of block count - 1
+  std::uint64_t count = 0;         // leading blocks in sequence
+  std::uint32_t first_number = 0;  // sequence number of block 0
+  std::uint32_t last_number = 0;   // sequence number of block count - 1
   int header_year = 0;
   int header_day = 0;
 };

@@ -5,7 +5,9 @@ namespace ostrel {
 namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-bool IsLeapYear(int year) { return year % 4 == 0; }
+bool IsLeapYear(int year) {
+  return year % 4 == 0;
+}
 
 void AppendTwoDigits(std::string& out, int value) {
   if (value < 10) out.push_back('0');

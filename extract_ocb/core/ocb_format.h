@@ -31,9 +31,9 @@ std::uint64_t RecordOffset(OcbLayout layout, std::uint64_t block, int record);
 // The first 11 bytes of a block header, decoded.
 struct OcbBlockHeader {
   bool has_marker = false;
-  std::uint32_t sequence = 0;  // 0-999999 (more only for damaged digits)
-  int year = 0;                // within the century, 0-99
-  int day = 0;                 // day of the year, 1-366
+  std::uint32_t sequence = 0;          // 0-999999 (more only for damaged digits)
+  int year = 0;                        // within the century, 0-99
+  int day = 0;                         // day of the year, 1-366
   std::array<std::uint8_t, 3> time{};  // BCD HHMMSS
 };
 OcbBlockHeader ParseBlockHeader(const std::uint8_t* bytes);

@@ -66,9 +66,9 @@ TrimResult TrimFile(const std::string& input, const FileDetails& details,
     return result;
   }
   host.SetBusy(true);
-  const MessageAnswer answer = host.Show({TrimQuestion(details.size, details.useful),
-                                          "Confirmation", MessageIcon::kQuestion,
-                                          MessageButtons::kYesNo});
+  const MessageAnswer answer =
+      host.Show({TrimQuestion(details.size, details.useful), "Confirmation", MessageIcon::kQuestion,
+                 MessageButtons::kYesNo});
   if (answer != MessageAnswer::kYes) {
     host.SetBusy(false);
     result.outcome = TrimOutcome::kDeclined;
@@ -108,8 +108,8 @@ TrimResult TrimFile(const std::string& input, const FileDetails& details,
     return result;
   }
   result.outcome = TrimOutcome::kTrimmed;
-  host.Show({"The Input File is Trimmed and Renamed as " + result.target.string(),
-             "Ostrel Report", MessageIcon::kInformation, MessageButtons::kOk});
+  host.Show({"The Input File is Trimmed and Renamed as " + result.target.string(), "Ostrel Report",
+             MessageIcon::kInformation, MessageButtons::kOk});
   return result;
 }
 

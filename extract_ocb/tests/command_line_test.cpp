@@ -18,7 +18,9 @@ struct Outcome {
   std::string out, err;
 };
 
-std::string TestName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+std::string TestName() {
+  return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
 
 std::string Slurp(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -70,8 +72,8 @@ class OstrelCommandLine : public ::testing::Test {
   Outcome Run(const std::string& arguments, const std::string& input = "") {
     const fs::path out = dir_ / "stdout", err = dir_ / "stderr", in = dir_ / "stdin";
     { std::ofstream(in) << input; }
-    const std::string command = std::string(OSTREL_EXE) + " " + arguments + " <" + Q(in) + " >" +
-                                Q(out) + " 2>" + Q(err);
+    const std::string command =
+        std::string(OSTREL_EXE) + " " + arguments + " <" + Q(in) + " >" + Q(out) + " 2>" + Q(err);
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
   }
@@ -90,9 +92,9 @@ TEST_F(OstrelCommandLine, ExtractWritesTheDefaultFields) {
   for (int i = 0; i < 50; ++i) {
     const int k = i % 48;
     const std::string date = k == 0 ? "2005-12-31" : "2006-01-02";
-    expected += date + ",08:30:" + cdrgen::Digits(static_cast<std::uint64_t>(k), 2) +
-                ",24567,011" + cdrgen::Digits(static_cast<std::uint64_t>(k), 4) + "," +
-                std::to_string(k * 10) + "," + std::to_string(k) + ",12,9\r\n";
+    expected += date + ",08:30:" + cdrgen::Digits(static_cast<std::uint64_t>(k), 2) + ",24567,011" +
+                cdrgen::Digits(static_cast<std::uint64_t>(k), 4) + "," + std::to_string(k * 10) +
+                "," + std::to_string(k) + ",12,9\r\n";
   }
   EXPECT_EQ(Slurp(dir_ / "out.txt"), expected);
 }
@@ -128,7 +130,10 @@ TEST_F(OstrelCommandLine, InvalidFileIsSkippedOrStopsTheRun) {
 TEST_F(OstrelCommandLine, UnreadableInputAndUnwritableOutputEndTheRun) {
   Outcome r = Run("extract -o " + Q(dir_ / "no" / "out.txt") + " " + Q(ocb_));
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err.rfind("ostrel: Cannot create the output file " + (dir_ / "no" / "out.txt").string() + ": ", 0), 0u);
+  EXPECT_EQ(
+      r.err.rfind(
+          "ostrel: Cannot create the output file " + (dir_ / "no" / "out.txt").string() + ": ", 0),
+      0u);
   r = Run("extract -o " + Q(dir_ / "out.txt") + " " + Q(dir_ / "missing.dat"));
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("missing.dat: No such file or directory"), std::string::npos);
@@ -159,7 +164,8 @@ TEST_F(OstrelCommandLine, AnalysePrintsTheDetails) {
             "Last Called Number\t0110001\n");
   const Outcome bad = Run("analyse " + Q(other_));
   EXPECT_EQ(bad.status, 1);
-  EXPECT_EQ(bad.err, "ostrel: " + other_.string() + " is not a valid OCB Data File.  Please Verify\n");
+  EXPECT_EQ(bad.err,
+            "ostrel: " + other_.string() + " is not a valid OCB Data File.  Please Verify\n");
   EXPECT_EQ(Run("analyse " + Q(dir_ / "missing.dat")).status, 2);
 }
 

@@ -36,7 +36,8 @@ OcbBlockSpec BlockOf(std::size_t calls, std::uint32_t sequence, const std::strin
 
 cdrgen::Bytes FileOf(std::size_t blocks, std::size_t last_calls) {
   OcbFileBuilder builder;
-  for (std::size_t b = 0; b + 1 < blocks; ++b) builder.Add(BlockOf(48, static_cast<std::uint32_t>(b)));
+  for (std::size_t b = 0; b + 1 < blocks; ++b)
+    builder.Add(BlockOf(48, static_cast<std::uint32_t>(b)));
   builder.Add(BlockOf(last_calls, static_cast<std::uint32_t>(blocks - 1)));
   return builder.Build();
 }

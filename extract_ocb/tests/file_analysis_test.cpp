@@ -34,10 +34,13 @@ cdrgen::Bytes TenBlockFile(std::size_t blocks, std::size_t last_calls, std::size
     block.day = "068";
     block.time = "093000";
     const std::size_t calls = b + 1 == blocks ? last_calls : 48;
-    for (std::size_t i = 0; i < calls; ++i) block.records.push_back(Call("067", "101530", "24567", "555"));
+    for (std::size_t i = 0; i < calls; ++i)
+      block.records.push_back(Call("067", "101530", "24567", "555"));
     if (b == 0) block.records[0] = Call("066", "000101", "11111", "2222");
-    if (b + 1 == blocks && last_calls > 0) block.records.back() = Call("068", "093000", "99999", "8888");
-    if (b + 2 == blocks && last_calls == 0) block.records.back() = Call("067", "235959", "77777", "6666");
+    if (b + 1 == blocks && last_calls > 0)
+      block.records.back() = Call("068", "093000", "99999", "8888");
+    if (b + 2 == blocks && last_calls == 0)
+      block.records.back() = Call("067", "235959", "77777", "6666");
     builder.Add(block);
   }
   builder.AddSequence(OcbBlockSpec{}, 500000, stale);
@@ -80,7 +83,8 @@ TEST(FileAnalysis, TenBlocksWithTwentyCallsInTheLast) {
 TEST(FileAnalysis, StaleBlocksAndThePrefixedLayout) {
   test::TempFolder folder;
   test::ScriptedHost host;
-  const auto d = AnalyseFile(folder.Write("p.dat", TenBlockFile(10, 20, 5, OcbFileLayout::kPrefixed)), host);
+  const auto d =
+      AnalyseFile(folder.Write("p.dat", TenBlockFile(10, 20, 5, OcbFileLayout::kPrefixed)), host);
   ASSERT_TRUE(d);
   EXPECT_EQ(d->block_count, 10u);
   EXPECT_EQ(d->records, 452u);
@@ -124,7 +128,8 @@ TEST(FileAnalysis, InvalidEmptyAndBlocklessFiles) {
   EXPECT_NE(host.shown.back().text.find("missing.dat"), std::string::npos);
 
   // Marker but no whole block: details without negative offsets.
-  const auto d = AnalyseFile(folder.Write("tiny.dat", cdrgen::Bytes{0xC6, 0xC4, 0x00, 0x00, 0x01}), host);
+  const auto d =
+      AnalyseFile(folder.Write("tiny.dat", cdrgen::Bytes{0xC6, 0xC4, 0x00, 0x00, 0x01}), host);
   ASSERT_TRUE(d);
   EXPECT_EQ(d->block_count, 0u);
   EXPECT_EQ(d->records, 0u);

@@ -55,7 +55,8 @@ class FrmCDRTest : public ::testing::Test {
     cdrgen::OcbBlockSpec last = block;
     last.records.resize(last_calls);
     cdrgen::OcbFileBuilder builder;
-    builder.AddSequence(block, 1, blocks - 1).AddSequence(last, static_cast<std::uint32_t>(blocks), 1);
+    builder.AddSequence(block, 1, blocks - 1)
+        .AddSequence(last, static_cast<std::uint32_t>(blocks), 1);
     builder.AddSequence(block, 600000, 3);
     const QString path = dir_.filePath(name);
     cdrgen::WriteFile(path.toStdString(), builder.Build());
@@ -92,14 +93,15 @@ TEST_F(FrmCDRTest, TitleTabsControlsAndDefaults) {
   }
   EXPECT_EQ(Find<QCheckBox>("optData_6")->text(), "Calling Number ID");
   EXPECT_EQ(Find<QCheckBox>("optData_17")->text(), "Operator Identification");
-  EXPECT_EQ(FrmCDR::DefaultOutputPath(), QDir::toNativeSeparators(QDir::home().filePath("ostrel.txt")));
+  EXPECT_EQ(FrmCDR::DefaultOutputPath(),
+            QDir::toNativeSeparators(QDir::home().filePath("ostrel.txt")));
   EXPECT_EQ(Find<QPushButton>("cmdGO")->text(), "Extract Data");
   EXPECT_EQ(Find<QPushButton>("cmdNO")->text(), "Cancel");
   EXPECT_EQ(Find<QProgressBar>("pbr")->maximum(), 100);
   EXPECT_EQ(Find<QLabel>("lblProFile")->text(), "");
-  for (const char* name : {"txtIFA", "txtDCD", "txtDCT", "txtDT", "txtFS", "txtNOR", "txtUS",
-                           "txtUDP", "txtBLK", "txtD1", "txtT1", "txtCGID1", "txtCDID1", "txtD2",
-                           "txtT2", "txtCGID2", "txtCDID2"}) {
+  for (const char* name :
+       {"txtIFA", "txtDCD", "txtDCT", "txtDT", "txtFS", "txtNOR", "txtUS", "txtUDP", "txtBLK",
+        "txtD1", "txtT1", "txtCGID1", "txtCDID1", "txtD2", "txtT2", "txtCGID2", "txtCDID2"}) {
     EXPECT_NE(Find<QLineEdit>(name), nullptr) << name;
   }
   EXPECT_NE(Find<QLabel>("lblFblk"), nullptr);
@@ -209,7 +211,8 @@ TEST_F(FrmCDRTest, AnalyserShowsDetailsAndTrims) {
   window_.SetFileChooser([&] { return bad; });
   Click("Command4");
   Click("Command1");
-  EXPECT_EQ(messages_.shown.back().text, QDir::toNativeSeparators(bad) + " is not a valid OCB Data File.  Please Verify");
+  EXPECT_EQ(messages_.shown.back().text,
+            QDir::toNativeSeparators(bad) + " is not a valid OCB Data File.  Please Verify");
   EXPECT_EQ(Box("txtNOR"), "452");
 
   window_.SetFileChooser([&] { return path; });

@@ -100,8 +100,7 @@ TEST(OcbFile, StaleBlocksBehindTheDataDoNotCount) {
     SCOPED_TRACE(current);
     EXPECT_EQ(Count(Sequence(1000, current, 400 - current)).count, current);
   }
-  EXPECT_EQ(Count(Sequence(5, 40, 40, OcbFileLayout::kPrefixed), OcbLayout::kPrefixed).count,
-            40u);
+  EXPECT_EQ(Count(Sequence(5, 40, 40, OcbFileLayout::kPrefixed), OcbLayout::kPrefixed).count, 40u);
 }
 
 TEST(OcbFile, ShortFilesCountOnlyWholeHeaders) {

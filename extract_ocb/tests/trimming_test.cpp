@@ -74,7 +74,9 @@ TEST(Trimming, YesWritesTheUsefulPartBesideTheInput) {
   EXPECT_FALSE(trim.host.busy);
   // Only the copy and the input are left in the folder: no temporary file.
   std::size_t entries = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(trim.folder.Path() / "in")) ++entries;
+  for ([[maybe_unused]] const auto& e :
+       std::filesystem::directory_iterator(trim.folder.Path() / "in"))
+    ++entries;
   EXPECT_EQ(entries, 2u);
 }
 
@@ -114,7 +116,8 @@ TEST(Trimming, NeverReplacesItsOwnInputButReplacesAnOlderCopy) {
 
 TEST(Trimming, UnwritableFolderIsReported) {
   Trim trim(FileWithStale(2, 1));
-  const TrimResult result = TrimFile(trim.input, trim.details, trim.folder.Path() / "nope", trim.host);
+  const TrimResult result =
+      TrimFile(trim.input, trim.details, trim.folder.Path() / "nope", trim.host);
   EXPECT_EQ(result.outcome, TrimOutcome::kFailed);
   EXPECT_NE(trim.host.shown.back().text.find("2005-03-08.dat"), std::string::npos);
   EXPECT_EQ(trim.host.shown.back().icon, MessageIcon::kError);

@@ -141,8 +141,8 @@ Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout
     block.sequence = sequence;
     block.year = Digits(static_cast<std::uint64_t>(header_year), 2);
     block.day = Digits(static_cast<std::uint64_t>(block_day), 3);
-    block.time = Digits(seconds / 3600 % 24, 2) + Digits(seconds / 60 % 60, 2) +
-                 Digits(seconds % 60, 2);
+    block.time =
+        Digits(seconds / 3600 % 24, 2) + Digits(seconds / 60 % 60, 2) + Digits(seconds % 60, 2);
     for (std::size_t i = 0; i < records; ++i) {
       OcbRecordSpec r;
       const std::uint64_t kind = random.Between(0, 3);
@@ -178,8 +178,8 @@ Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout
   const std::uint32_t stale_first = static_cast<std::uint32_t>((first + 500000) % 1000000);
   day = header_day > 40 ? header_day - 40 : header_day + 325;
   for (std::size_t i = current; i < total; ++i) {
-    builder.Add(make_block(static_cast<std::uint32_t>((stale_first + i) % 1000000), 48,
-                           header_day));
+    builder.Add(
+        make_block(static_cast<std::uint32_t>((stale_first + i) % 1000000), 48, header_day));
   }
   if (calls) *calls = written;
   return builder.Build();

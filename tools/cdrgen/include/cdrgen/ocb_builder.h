@@ -21,17 +21,17 @@ struct OcbRecordSpec {
   std::uint8_t function_type = 0x20;  // byte 0; 0x30 and 0x10 swap the two 5-byte fields
   std::uint8_t entity_type = 1;
   std::uint8_t category = 10;
-  std::string day = "067";           // BCD, 4 digits, day of the year
-  std::string time = "101530";       // BCD HHMMSS
-  std::string calling = "2456789";   // "Calling Number ID", 10 nibbles
-  std::string ic_trunk = "12";       // "I/C TGP Identification", 10 nibbles
-  std::string called = "0115551234"; // 18 nibbles
+  std::string day = "067";            // BCD, 4 digits, day of the year
+  std::string time = "101530";        // BCD HHMMSS
+  std::string calling = "2456789";    // "Calling Number ID", 10 nibbles
+  std::string ic_trunk = "12";        // "I/C TGP Identification", 10 nibbles
+  std::string called = "0115551234";  // 18 nibbles
   std::uint8_t traffic = 1;
   std::uint8_t service = 2;
   std::uint8_t bearer = 3;
   std::uint16_t duration = 125;
-  std::uint32_t units = 3;           // 24 bits
-  std::string og_trunk = "45";       // 4 nibbles
+  std::uint32_t units = 3;      // 24 bits
+  std::string og_trunk = "45";  // 4 nibbles
   std::uint8_t accesses = 0;
   std::uint8_t reserved = 0;
   std::string operator_id = "00A1";  // 4 nibbles, F kept by the reader
@@ -45,11 +45,11 @@ Bytes OcbRecordBytes(const OcbRecordSpec& record);
 OcbRecordSpec OcbPaddingRecord(std::uint8_t value);
 
 struct OcbBlockSpec {
-  std::uint32_t sequence = 0;  // written as 6 BCD digits (mod 1000000)
-  std::string year = "05";     // BCD, 2 digits
-  std::string day = "100";     // BCD, 4 digits
-  std::string time = "235959"; // BCD HHMMSS
-  bool marker = true;          // C6 C4 at offset 0
+  std::uint32_t sequence = 0;          // written as 6 BCD digits (mod 1000000)
+  std::string year = "05";             // BCD, 2 digits
+  std::string day = "100";             // BCD, 4 digits
+  std::string time = "235959";         // BCD HHMMSS
+  bool marker = true;                  // C6 C4 at offset 0
   std::vector<OcbRecordSpec> records;  // up to 48; the rest are `fill` slots
   std::uint8_t fill = 0xFF;
 };
