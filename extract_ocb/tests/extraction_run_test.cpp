@@ -211,3 +211,33 @@ TEST(ExtractionRun, TakesMoreThanFiftyFiles) {
 
 }  // namespace
 }  // namespace ostrel
+
+namespace ostrel {
+namespace {
+
+TEST(ExtractionRun, PrefixedFilesAndDamagedBytesNeverFail) {
+  Job prefixed;
+  prefixed.request.fields = {8};
+  cdrgen::OcbFileBuilder builder(cdrgen::OcbFileLayout::kPrefixed);
+  builder.Add(BlockOf(48, 1)).Add(BlockOf(3, 2)).Add(BlockOf(48, 9));
+  prefixed.AddFile("p.dat", builder.Build());
+  EXPECT_EQ(prefixed.Go().calls, 51u);
+
+  // Random bytes behind a marker: any value decodes to some text.
+  Job damaged;
+  damaged.request.fields = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+  cdrgen::Random random(42);
+  for (int f = 0; f < 8; ++f) {
+    cdrgen::Bytes bytes(static_cast<std::size_t>(random.Between(2, 9000)));
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(random.Between(0, 255));
+    const std::size_t marker = f % 2 == 0 || bytes.size() < 930 ? 0 : 928;
+    bytes[marker] = 0xC6;
+    bytes[marker + 1] = 0xC4;
+    if (marker == 928) bytes[0] = 0;
+    damaged.AddFile("d" + std::to_string(f) + ".dat", bytes);
+  }
+  EXPECT_EQ(damaged.Go().outcome, RunOutcome::kCompleted);
+}
+
+}  // namespace
+}  // namespace ostrel
