@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -334,6 +335,15 @@ void FrmCDR::OnCancelOrStop() {
   // The run sees the flag after the current block, closes the output with the
   // lines written so far and then the program ends.
   if (answer == ostrel::MessageAnswer::kYes) stop_requested_ = true;
+}
+
+void FrmCDR::closeEvent(QCloseEvent* event) {
+  if (!running_) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  OnCancelOrStop();
 }
 
 void FrmCDR::OnChooseFile() {

@@ -47,6 +47,10 @@ class FrmCDR : public QWidget, public ostrel::Host {
   // home folder elsewhere.
   static QString DefaultOutputPath();
 
+ protected:
+  // Closing the window during a run is the Stop command: asked, never abrupt.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   QWidget* BuildExtractorTab();
   QWidget* BuildAnalyserTab();

@@ -226,6 +226,22 @@ TEST_F(FrmCDRTest, AnalyserShowsDetailsAndTrims) {
   EXPECT_EQ(QFileInfo(dir_.filePath("2005-03-08.dat")).size(), 19304);
 }
 
+TEST_F(FrmCDRTest, ClosingDuringARunAsksLikeStop) {
+  WriteOcb("big.dat", 300, 10);
+  Choose({"big.dat"});
+  window_.show();
+  bool closed = true;
+  QTimer::singleShot(0, [&] {
+    messages_.answers = {MessageAnswer::kNo};
+    closed = window_.close();
+  });
+  Click("cmdGO");
+  EXPECT_FALSE(closed);
+  ASSERT_EQ(messages_.shown.size(), 2u);
+  EXPECT_EQ(messages_.shown[0].text, "Do you want to terminate Extraction");
+  EXPECT_EQ(messages_.shown[1].text, "14362 Records Written from 1 Files");
+}
+
 TEST_F(FrmCDRTest, CancelEndsTheProgramWhenIdle) {
   Click("Command3");
   Click("cmdNO");
