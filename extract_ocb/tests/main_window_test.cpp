@@ -242,6 +242,27 @@ TEST_F(FrmCDRTest, ClosingDuringARunAsksLikeStop) {
   EXPECT_EQ(messages_.shown[1].text, "14362 Records Written from 1 Files");
 }
 
+TEST_F(FrmCDRTest, UnreadableDriveIsReported) {
+  window_.Picker()->SetDrive("/no/such/drive");
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].text, "Drive  /NO/SUCH/DRIVE  is Not Accessible");
+  EXPECT_EQ(messages_.shown[0].title, "Drive Access Error");
+  EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kError);
+}
+
+TEST_F(FrmCDRTest, AnalysisIsTheSameAfterAnExtraction) {
+  const QString path = WriteOcb("a.dat", 4, 7);
+  window_.SetFileChooser([&] { return path; });
+  Click("Command4");
+  Click("Command1");
+  const QString before = Box("txtNOR") + Box("txtUS") + Box("txtBLK") + Box("txtD2") + Box("txtT2");
+  Choose({"a.dat"});
+  Click("cmdGO");
+  Click("Command1");
+  EXPECT_EQ(Box("txtNOR") + Box("txtUS") + Box("txtBLK") + Box("txtD2") + Box("txtT2"), before);
+  EXPECT_EQ(Box("txtNOR"), "151");
+}
+
 TEST_F(FrmCDRTest, CancelEndsTheProgramWhenIdle) {
   Click("Command3");
   Click("cmdNO");
