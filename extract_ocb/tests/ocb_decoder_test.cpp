@@ -114,17 +114,5 @@ TEST(OcbDecoder, DamagedDigitsShowAsLetters) {
   EXPECT_FALSE(f.Text(4).empty());
 }
 
-TEST(OcbDecoder, CaptionsAndIntegerFields) {
-  EXPECT_STREQ(FieldCaption(6), "Calling Number ID");
-  EXPECT_STREQ(FieldCaption(12), "Chargable Duration");
-  EXPECT_STREQ(FieldCaption(18), "Operator Service Class");
-  EXPECT_STREQ(FieldCaption(19), "");
-  int integers = 0;
-  for (int n = 1; n <= kFieldCount; ++n) integers += IsIntegerField(n) ? 1 : 0;
-  EXPECT_EQ(integers, 11);
-  EXPECT_FALSE(IsIntegerField(8));
-  EXPECT_TRUE(IsIntegerField(18));
-}
-
 }  // namespace
 }  // namespace ostrel

@@ -62,15 +62,5 @@ TEST(OcbFormat, CallDateOfDamagedValuesStaysReadable) {
   EXPECT_EQ(CallDate(1, time, 5, 10).time, "1A:FF:00");
 }
 
-TEST(OcbFormat, BlockHeaderFields) {
-  const std::uint8_t header[] = {0xC6, 0xC4, 0x99, 0x99, 0x99, 0x05, 0x01, 0x00, 0x23, 0x45, 0x01};
-  const OcbBlockHeader parsed = ParseBlockHeader(header);
-  EXPECT_TRUE(parsed.has_marker);
-  EXPECT_EQ(parsed.sequence, 999999u);
-  EXPECT_EQ(parsed.year, 5);
-  EXPECT_EQ(parsed.day, 100);
-  EXPECT_EQ(parsed.time[0], 0x23);
-}
-
 }  // namespace
 }  // namespace ostrel

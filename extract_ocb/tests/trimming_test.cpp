@@ -46,15 +46,6 @@ struct Trim {
   }
 };
 
-TEST(Trimming, QuestionAndTarget) {
-  EXPECT_EQ(TrimQuestion(3 * 1048576 + 524288, 1048576 / 4),
-            "Are You Sure to Trim the Binary File of size 3.5 MB  to size  0.25 MB");
-  FileDetails d;
-  d.first.date = "2005-03-08";
-  EXPECT_EQ(TrimTarget("/data/x/in.dat", d, {}), std::filesystem::path("/data/x/2005-03-08.dat"));
-  EXPECT_EQ(TrimTarget("/data/x/in.dat", d, "/out"), std::filesystem::path("/out/2005-03-08.dat"));
-}
-
 TEST(Trimming, YesWritesTheUsefulPartBesideTheInput) {
   const cdrgen::Bytes bytes = FileWithStale(4, 6);
   Trim trim(bytes);
