@@ -37,13 +37,13 @@ class OstrelCommandLine : public ::testing::Test {
     fs::create_directories(dir_);
     // Two blocks: one full block and a last block of two calls, then a
     // stale block.
-    cdrgen::OcbBlockSpec full;
+    cdrgen::OcbBlockValues full;
     full.sequence = 999999;
     full.day = "003";
     full.time = "120000";
     full.year = "06";
     for (int i = 0; i < 48; ++i) {
-      cdrgen::OcbRecordSpec r;
+      cdrgen::OcbRecordValues r;
       r.day = i == 0 ? "365" : "002";
       r.time = "0830" + cdrgen::Digits(static_cast<std::uint64_t>(i), 2);
       r.function_type = i % 2 == 0 ? 0x20 : 0x30;
@@ -55,10 +55,10 @@ class OstrelCommandLine : public ::testing::Test {
       r.og_trunk = "12";
       full.records.push_back(r);
     }
-    cdrgen::OcbBlockSpec last = full;
+    cdrgen::OcbBlockValues last = full;
     last.sequence = 0;
     last.records.resize(2);
-    cdrgen::OcbBlockSpec stale = full;
+    cdrgen::OcbBlockValues stale = full;
     stale.sequence = 4711;
     cdrgen::OcbFileBuilder builder;
     builder.Add(full).Add(last).Add(stale);

@@ -11,9 +11,9 @@
 namespace ostrel {
 namespace {
 
-using cdrgen::OcbBlockSpec;
+using cdrgen::OcbBlockValues;
 using cdrgen::OcbFileBuilder;
-using cdrgen::OcbRecordSpec;
+using cdrgen::OcbRecordValues;
 
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -22,11 +22,12 @@ std::string ReadAll(const std::string& path) {
   return text.str();
 }
 
-OcbBlockSpec BlockOf(std::size_t calls, std::uint32_t sequence, const std::string& called = "555") {
-  OcbBlockSpec block;
+OcbBlockValues BlockOf(std::size_t calls, std::uint32_t sequence,
+                       const std::string& called = "555") {
+  OcbBlockValues block;
   block.sequence = sequence;
   for (std::size_t i = 0; i < calls; ++i) {
-    OcbRecordSpec r;
+    OcbRecordValues r;
     r.called = called;
     r.duration = static_cast<std::uint16_t>(i);
     block.records.push_back(r);

@@ -8,14 +8,14 @@
 namespace ostrel {
 namespace {
 
-using cdrgen::OcbBlockSpec;
+using cdrgen::OcbBlockValues;
 using cdrgen::OcbFileBuilder;
 using cdrgen::OcbFileLayout;
-using cdrgen::OcbRecordSpec;
+using cdrgen::OcbRecordValues;
 
-OcbRecordSpec Call(const std::string& day, const std::string& time, const std::string& calling,
-                   const std::string& called) {
-  OcbRecordSpec r;
+OcbRecordValues Call(const std::string& day, const std::string& time, const std::string& calling,
+                     const std::string& called) {
+  OcbRecordValues r;
   r.day = day;
   r.time = time;
   r.calling = calling;
@@ -29,7 +29,7 @@ cdrgen::Bytes TenBlockFile(std::size_t blocks, std::size_t last_calls, std::size
                            OcbFileLayout layout = OcbFileLayout::kPlain) {
   OcbFileBuilder builder(layout);
   for (std::size_t b = 0; b < blocks; ++b) {
-    OcbBlockSpec block;
+    OcbBlockValues block;
     block.sequence = static_cast<std::uint32_t>(77 + b);
     block.day = "068";
     block.time = "093000";
@@ -43,7 +43,7 @@ cdrgen::Bytes TenBlockFile(std::size_t blocks, std::size_t last_calls, std::size
       block.records.back() = Call("067", "235959", "77777", "6666");
     builder.Add(block);
   }
-  builder.AddSequence(OcbBlockSpec{}, 500000, stale);
+  builder.AddSequence(OcbBlockValues{}, 500000, stale);
   return builder.Build();
 }
 

@@ -50,9 +50,9 @@ class FrmCDRTest : public ::testing::Test {
   QString Box(const char* name) { return Find<QLineEdit>(name)->text(); }
 
   QString WriteOcb(const QString& name, std::size_t blocks, std::size_t last_calls) {
-    cdrgen::OcbBlockSpec block;
+    cdrgen::OcbBlockValues block;
     block.records.resize(48);
-    cdrgen::OcbBlockSpec last = block;
+    cdrgen::OcbBlockValues last = block;
     last.records.resize(last_calls);
     cdrgen::OcbFileBuilder builder;
     builder.AddSequence(block, 1, blocks - 1)

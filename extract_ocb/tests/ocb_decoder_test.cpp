@@ -7,8 +7,8 @@
 namespace ostrel {
 namespace {
 
-OcbFields Decode(const cdrgen::OcbRecordSpec& spec, bool last_block, bool* call = nullptr) {
-  const cdrgen::Bytes bytes = cdrgen::OcbRecordBytes(spec);
+OcbFields Decode(const cdrgen::OcbRecordValues& values, bool last_block, bool* call = nullptr) {
+  const cdrgen::Bytes bytes = cdrgen::OcbRecordBytes(values);
   OcbFields fields;
   const bool is_call = DecodeRecord(bytes.data(), 5, 100, last_block, fields);
   if (call) *call = is_call;
@@ -16,27 +16,27 @@ OcbFields Decode(const cdrgen::OcbRecordSpec& spec, bool last_block, bool* call 
 }
 
 TEST(OcbDecoder, AllEighteenFields) {
-  cdrgen::OcbRecordSpec spec;
-  spec.function_type = 0x20;
-  spec.entity_type = 7;
-  spec.category = 12;
-  spec.day = "067";
-  spec.time = "101530";
-  spec.calling = "2456789";
-  spec.ic_trunk = "12";
-  spec.called = "0115551234";
-  spec.traffic = 9;
-  spec.service = 10;
-  spec.bearer = 11;
-  spec.duration = 65535;
-  spec.units = 0xFFFFFF;
-  spec.og_trunk = "45";
-  spec.accesses = 2;
-  spec.reserved = 255;
-  spec.operator_id = "0FA1";
-  spec.service_class = 5;
+  cdrgen::OcbRecordValues values;
+  values.function_type = 0x20;
+  values.entity_type = 7;
+  values.category = 12;
+  values.day = "067";
+  values.time = "101530";
+  values.calling = "2456789";
+  values.ic_trunk = "12";
+  values.called = "0115551234";
+  values.traffic = 9;
+  values.service = 10;
+  values.bearer = 11;
+  values.duration = 65535;
+  values.units = 0xFFFFFF;
+  values.og_trunk = "45";
+  values.accesses = 2;
+  values.reserved = 255;
+  values.operator_id = "0FA1";
+  values.service_class = 5;
   bool call = false;
-  const OcbFields f = Decode(spec, false, &call);
+  const OcbFields f = Decode(values, false, &call);
   EXPECT_TRUE(call);
   EXPECT_EQ(f.Text(1), "32");
   EXPECT_EQ(f.Text(2), "7");
@@ -60,11 +60,11 @@ TEST(OcbDecoder, AllEighteenFields) {
 
 TEST(OcbDecoder, FunctionTypes30And10SwapCallerAndTrunk) {
   for (std::uint8_t type : {std::uint8_t{0x30}, std::uint8_t{0x10}}) {
-    cdrgen::OcbRecordSpec spec;
-    spec.function_type = type;
-    spec.calling = "2456789";
-    spec.ic_trunk = "12";
-    const cdrgen::Bytes bytes = cdrgen::OcbRecordBytes(spec);
+    cdrgen::OcbRecordValues values;
+    values.function_type = type;
+    values.calling = "2456789";
+    values.ic_trunk = "12";
+    const cdrgen::Bytes bytes = cdrgen::OcbRecordBytes(values);
     EXPECT_EQ(bytes[13], 0x24);  // the caller really sits at offset 13
     OcbFields f;
     DecodeRecord(bytes.data(), 5, 100, false, f);
@@ -73,9 +73,9 @@ TEST(OcbDecoder, FunctionTypes30And10SwapCallerAndTrunk) {
   }
   // Any other type reads the caller from offset 8: with the bytes of a 0x30
   // record but byte 0 changed, the two fields trade places.
-  cdrgen::OcbRecordSpec spec;
-  spec.function_type = 0x30;
-  cdrgen::Bytes bytes = cdrgen::OcbRecordBytes(spec);
+  cdrgen::OcbRecordValues values;
+  values.function_type = 0x30;
+  cdrgen::Bytes bytes = cdrgen::OcbRecordBytes(values);
   bytes[0] = 0x31;
   OcbFields f;
   DecodeRecord(bytes.data(), 5, 100, false, f);
@@ -92,7 +92,7 @@ TEST(OcbDecoder, EmptyOrFullCalledNumberIsNoCallOnlyInTheLastBlock) {
   EXPECT_TRUE(call);
   Decode(cdrgen::OcbPaddingRecord(0x00), true, &call);  // 18 zero digits
   EXPECT_FALSE(call);
-  cdrgen::OcbRecordSpec full;
+  cdrgen::OcbRecordValues full;
   full.called = "123456789012345678";
   Decode(full, true, &call);
   EXPECT_FALSE(call);
@@ -106,10 +106,10 @@ TEST(OcbDecoder, EmptyOrFullCalledNumberIsNoCallOnlyInTheLastBlock) {
 }
 
 TEST(OcbDecoder, DamagedDigitsShowAsLetters) {
-  cdrgen::OcbRecordSpec spec;
-  spec.called = "12AB34";
-  spec.day = "0A1";
-  const OcbFields f = Decode(spec, false);
+  cdrgen::OcbRecordValues values;
+  values.called = "12AB34";
+  values.day = "0A1";
+  const OcbFields f = Decode(values, false);
   EXPECT_EQ(f.Text(8), "12AB34");
   EXPECT_FALSE(f.Text(4).empty());
 }

@@ -8,7 +8,7 @@
 namespace ostrel {
 namespace {
 
-using cdrgen::OcbBlockSpec;
+using cdrgen::OcbBlockValues;
 using cdrgen::OcbFileBuilder;
 using cdrgen::OcbFileLayout;
 
@@ -26,15 +26,15 @@ BlockCount Count(const cdrgen::Bytes& bytes, OcbLayout layout = OcbLayout::kPlai
 cdrgen::Bytes Sequence(std::uint32_t first, std::size_t count, std::size_t stale = 0,
                        OcbFileLayout layout = OcbFileLayout::kPlain) {
   OcbFileBuilder builder(layout);
-  builder.AddSequence(OcbBlockSpec{}, first, count);
-  builder.AddSequence(OcbBlockSpec{}, (first + 500000) % 1000000, stale);
+  builder.AddSequence(OcbBlockValues{}, first, count);
+  builder.AddSequence(OcbBlockValues{}, (first + 500000) % 1000000, stale);
   return builder.Build();
 }
 
 TEST(OcbFile, RecognisesBothLayoutsPlainFirst) {
   OcbFileInfo info;
   {
-    OcbBlockSpec header;
+    OcbBlockValues header;
     header.year = "06";
     header.day = "002";
     header.time = "083000";
@@ -65,7 +65,7 @@ TEST(OcbFile, RejectsFilesWithoutMarker) {
   OcbFileInfo info;
   Opened empty(cdrgen::Bytes{});
   EXPECT_FALSE(CheckDataFile(empty.reader, info));
-  OcbBlockSpec no_marker;
+  OcbBlockValues no_marker;
   no_marker.marker = false;
   Opened other(OcbFileBuilder().Add(no_marker).Build());
   EXPECT_FALSE(CheckDataFile(other.reader, info));

@@ -11,7 +11,7 @@
 namespace ostrel {
 namespace {
 
-using cdrgen::OcbBlockSpec;
+using cdrgen::OcbBlockValues;
 using cdrgen::OcbFileBuilder;
 
 std::string ReadAll(const std::filesystem::path& path) {
@@ -22,9 +22,9 @@ std::string ReadAll(const std::filesystem::path& path) {
 }
 
 cdrgen::Bytes FileWithStale(std::size_t current, std::size_t stale) {
-  OcbBlockSpec block;
+  OcbBlockValues block;
   block.records.resize(48);
-  OcbBlockSpec last;
+  OcbBlockValues last;
   last.records.resize(5);
   OcbFileBuilder builder;
   builder.AddSequence(block, 10, current - 1);
@@ -81,7 +81,7 @@ TEST(Trimming, NoWritesNothing) {
 }
 
 TEST(Trimming, WholeFileUsefulStillAsksAndCopiesAll) {
-  OcbBlockSpec full;
+  OcbBlockValues full;
   full.records.resize(48);
   const cdrgen::Bytes bytes = OcbFileBuilder().AddSequence(full, 1, 2).Build();
   Trim trim(bytes);

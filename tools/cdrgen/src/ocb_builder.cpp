@@ -20,7 +20,7 @@ void AppendNibbles(Bytes& out, const std::string& digits, std::size_t width) {
 
 }  // namespace
 
-Bytes OcbRecordBytes(const OcbRecordSpec& r) {
+Bytes OcbRecordBytes(const OcbRecordValues& r) {
   if (r.raw) {
     Bytes raw = *r.raw;
     raw.resize(kRecordSize, 0xFF);
@@ -49,13 +49,13 @@ Bytes OcbRecordBytes(const OcbRecordSpec& r) {
   return out;
 }
 
-OcbRecordSpec OcbPaddingRecord(std::uint8_t value) {
-  OcbRecordSpec record;
+OcbRecordValues OcbPaddingRecord(std::uint8_t value) {
+  OcbRecordValues record;
   record.raw = Bytes(kRecordSize, value);
   return record;
 }
 
-Bytes OcbBlockBytes(const OcbBlockSpec& b) {
+Bytes OcbBlockBytes(const OcbBlockValues& b) {
   Bytes out;
   if (b.marker) {
     out.push_back(0xC6);
@@ -79,14 +79,14 @@ Bytes OcbBlockBytes(const OcbBlockSpec& b) {
   return out;
 }
 
-OcbFileBuilder& OcbFileBuilder::Add(const OcbBlockSpec& block) {
+OcbFileBuilder& OcbFileBuilder::Add(const OcbBlockValues& block) {
   blocks_.push_back(OcbBlockBytes(block));
   return *this;
 }
 
-OcbFileBuilder& OcbFileBuilder::AddSequence(const OcbBlockSpec& model, std::uint32_t first,
+OcbFileBuilder& OcbFileBuilder::AddSequence(const OcbBlockValues& model, std::uint32_t first,
                                             std::size_t count) {
-  OcbBlockSpec block = model;
+  OcbBlockValues block = model;
   for (std::size_t i = 0; i < count; ++i) {
     block.sequence = static_cast<std::uint32_t>((first + i) % 1000000);
     Add(block);
@@ -137,14 +137,14 @@ Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout
   int day = header_day > 10 ? header_day - 10 : header_day + 355;
   std::uint64_t seconds = random.Between(0, 80000);
   auto make_block = [&](std::uint32_t sequence, std::size_t records, int block_day) {
-    OcbBlockSpec block;
+    OcbBlockValues block;
     block.sequence = sequence;
     block.year = Digits(static_cast<std::uint64_t>(header_year), 2);
     block.day = Digits(static_cast<std::uint64_t>(block_day), 3);
     block.time =
         Digits(seconds / 3600 % 24, 2) + Digits(seconds / 60 % 60, 2) + Digits(seconds % 60, 2);
     for (std::size_t i = 0; i < records; ++i) {
-      OcbRecordSpec r;
+      OcbRecordValues r;
       const std::uint64_t kind = random.Between(0, 3);
       r.function_type = kind == 0 ? 0x30 : (kind == 1 ? 0x10 : 0x20);
       r.category = static_cast<std::uint8_t>(random.Between(0, 15));

@@ -17,7 +17,7 @@ enum class OcbFileLayout { kPlain, kPrefixed };
 // One call record by field values. Number fields are digit texts packed as
 // BCD and padded with F nibbles to their width (a letter A-F stands for its
 // nibble, so damaged digits can be made too).
-struct OcbRecordSpec {
+struct OcbRecordValues {
   std::uint8_t function_type = 0x20;  // byte 0; 0x30 and 0x10 swap the two 5-byte fields
   std::uint8_t entity_type = 1;
   std::uint8_t category = 10;
@@ -40,29 +40,29 @@ struct OcbRecordSpec {
   std::optional<Bytes> raw;
 };
 
-Bytes OcbRecordBytes(const OcbRecordSpec& record);
+Bytes OcbRecordBytes(const OcbRecordValues& record);
 // A slot of 42 equal bytes (0xFF or 0x40 pad the end of the data).
-OcbRecordSpec OcbPaddingRecord(std::uint8_t value);
+OcbRecordValues OcbPaddingRecord(std::uint8_t value);
 
-struct OcbBlockSpec {
-  std::uint32_t sequence = 0;          // written as 6 BCD digits (mod 1000000)
-  std::string year = "05";             // BCD, 2 digits
-  std::string day = "100";             // BCD, 4 digits
-  std::string time = "235959";         // BCD HHMMSS
-  bool marker = true;                  // C6 C4 at offset 0
-  std::vector<OcbRecordSpec> records;  // up to 48; the rest are `fill` slots
+struct OcbBlockValues {
+  std::uint32_t sequence = 0;            // written as 6 BCD digits (mod 1000000)
+  std::string year = "05";               // BCD, 2 digits
+  std::string day = "100";               // BCD, 4 digits
+  std::string time = "235959";           // BCD HHMMSS
+  bool marker = true;                    // C6 C4 at offset 0
+  std::vector<OcbRecordValues> records;  // up to 48; the rest are `fill` slots
   std::uint8_t fill = 0xFF;
 };
 
-Bytes OcbBlockBytes(const OcbBlockSpec& block);
+Bytes OcbBlockBytes(const OcbBlockValues& block);
 
 class OcbFileBuilder {
  public:
   explicit OcbFileBuilder(OcbFileLayout layout = OcbFileLayout::kPlain) : layout_(layout) {}
-  OcbFileBuilder& Add(const OcbBlockSpec& block);
+  OcbFileBuilder& Add(const OcbBlockValues& block);
   // Blocks numbered first, first + 1, ... (wrapping after 999999), each a
   // copy of `model` with that number.
-  OcbFileBuilder& AddSequence(const OcbBlockSpec& model, std::uint32_t first, std::size_t count);
+  OcbFileBuilder& AddSequence(const OcbBlockValues& model, std::uint32_t first, std::size_t count);
   // A whole raw block of 2048 bytes (not an OCB block).
   OcbFileBuilder& AddRaw(const Bytes& block);
   Bytes Build() const;
