@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <istream>
 #include <optional>
@@ -134,6 +135,8 @@ int Extract(const Parsed& p, std::ostream& err, std::istream& in, bool terminal)
 
 // An unreadable file ends the run (2); a file that is no OCB file is skipped (1).
 int AnalysisFailure(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return 2;
   std::ifstream probe(path, std::ios::binary);
   return probe ? 1 : 2;
 }

@@ -284,6 +284,8 @@ void FrmCDR::SetBusy(bool busy) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
   } else {
     QApplication::restoreOverrideCursor();
+    // The run has closed its files: its closing message already shows Cancel.
+    if (running_) cmdNO_->setText("Cancel");
   }
 }
 
