@@ -286,6 +286,16 @@ TEST_F(FrmCDRTest, EveryTabRenders) {
     EXPECT_FALSE(picture.isNull());
     if (!folder.isEmpty()) picture.save(QDir(folder).filePath(QString("ostrel_tab%1.png").arg(i)));
   }
+  // And the extractor tab in the middle of a run.
+  tabs->setCurrentIndex(0);
+  WriteOcb("big.dat", 300, 10);
+  Choose({"big.dat"});
+  QTimer::singleShot(0, [&] {
+    EXPECT_TRUE(Find<QLabel>("lblProFile")->text().startsWith("Processing "));
+    const QPixmap picture = window_.grab();
+    if (!folder.isEmpty()) picture.save(QDir(folder).filePath("ostrel_running.png"));
+  });
+  Click("cmdGO");
 }
 
 }  // namespace
