@@ -8,6 +8,7 @@
 
 #include "cdrgen/axe_builder.h"
 #include "cdrgen/cdot_builder.h"
+#include "cdrgen/ocb_builder.h"
 
 namespace {
 
@@ -27,6 +28,12 @@ const std::vector<Format>& Formats() {
        }},
       {"cdot", "C-DOT TGCBR day sections of 48-byte records",
        [](std::uint64_t size, std::uint64_t seed) { return cdrgen::CdotSampleFile(size, seed); }},
+      {"ocb", "OCB-283 blocks, stale blocks behind the data (even seed: prefixed layout)",
+       [](std::uint64_t size, std::uint64_t seed) {
+         return cdrgen::OcbSampleFile(size, seed,
+                                      seed % 2 == 0 ? cdrgen::OcbFileLayout::kPrefixed
+                                                    : cdrgen::OcbFileLayout::kPlain);
+       }},
   };
   return formats;
 }

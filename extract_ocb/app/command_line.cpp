@@ -1,0 +1,205 @@
+#include "command_line.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <istream>
+#include <optional>
+#include <ostream>
+#include <set>
+
+#include "console_host.h"
+#include "extraction_run.h"
+#include "file_analysis.h"
+#include "ocb_decoder.h"
+#include "trimming.h"
+
+namespace ostrel {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: ostrel                      open the window\n"
+    "       ostrel extract -o OUT [--fields LIST] [--stop-on-error] [--quiet] FILE...\n"
+    "       ostrel analyse FILE\n"
+    "       ostrel trim FILE [--yes] [--to DIR] [--quiet]\n"
+    "       ostrel --help | --version\n"
+    "LIST: field numbers 1-18 separated by commas, ranges allowed (4-6,8);\n"
+    "      the default is 4,5,6,8,12,13,14,15.\n"
+    "Exit status: 0 every file processed, 1 a file skipped or the run stopped,\n"
+    "2 usage error or a failure that ended the run.\n";
+
+int UsageError(std::ostream& err, const std::string& what) {
+  err << "ostrel: " << what << '\n' << kUsage;
+  return 2;
+}
+
+std::optional<int> ParseFieldNumber(const std::string& text) {
+  if (text.empty() || text.size() > 2) return std::nullopt;
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  if (value < 1 || value > kFieldCount) return std::nullopt;
+  return value;
+}
+
+// "4-6,8" -> {4, 5, 6, 8}, ascending, each once.
+std::optional<FieldSelection> ParseFields(const std::string& list) {
+  std::set<int> fields;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    const std::string item = list.substr(start, comma - start);
+    const std::size_t dash = item.find('-');
+    const auto low = ParseFieldNumber(item.substr(0, dash));
+    const auto high = dash == std::string::npos ? low : ParseFieldNumber(item.substr(dash + 1));
+    if (!low || !high || *low > *high) return std::nullopt;
+    for (int n = *low; n <= *high; ++n) fields.insert(n);
+    start = comma + 1;
+  }
+  return FieldSelection(fields.begin(), fields.end());
+}
+
+struct Parsed {
+  std::vector<std::string> files;
+  std::string output, fields, to;
+  bool has_fields = false, yes = false, stop_on_error = false, quiet = false;
+  std::string error;
+};
+
+Parsed Parse(const std::vector<std::string>& args) {
+  Parsed p;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 >= args.size()) {
+        p.error = a + " needs a value";
+      } else {
+        into = args[++i];
+      }
+    };
+    if (a == "-o" || a == "--output") {
+      value(p.output);
+    } else if (a == "--fields") {
+      value(p.fields);
+      p.has_fields = true;
+    } else if (a == "--to") {
+      value(p.to);
+    } else if (a == "--yes") {
+      p.yes = true;
+    } else if (a == "--stop-on-error") {
+      p.stop_on_error = true;
+    } else if (a == "--quiet" || a == "-q") {
+      p.quiet = true;
+    } else if (a.size() > 1 && a[0] == '-') {
+      p.error = "unknown option " + a;
+    } else {
+      p.files.push_back(a);
+    }
+    if (!p.error.empty()) break;
+  }
+  return p;
+}
+
+int Extract(const Parsed& p, std::ostream& err, std::istream& in, bool terminal) {
+  if (p.output.empty()) return UsageError(err, "extract needs -o OUT");
+  if (p.files.empty()) return UsageError(err, "extract needs at least one FILE");
+  ExtractionRequest request;
+  request.output_path = p.output;
+  request.files = p.files;
+  request.list_entries = p.files.size();
+  request.fields = DefaultFieldSelection();
+  if (p.has_fields) {
+    const auto fields = ParseFields(p.fields);
+    if (!fields) return UsageError(err, "--fields wants numbers 1-18 such as 4-6,8");
+    request.fields = *fields;
+  }
+  ConsoleOptions options;
+  options.quiet = p.quiet;
+  options.stop_on_error = p.stop_on_error;
+  options.progress = terminal;
+  ConsoleHost host(options, err, in);
+  const ExtractionResult result = ExtractFiles(request, host);
+  switch (result.outcome) {
+    case RunOutcome::kCompleted:
+      return result.files_skipped == 0 ? 0 : 1;
+    case RunOutcome::kStoppedAtInvalid:
+    case RunOutcome::kStoppedByUser:
+      return 1;
+    default:
+      return 2;
+  }
+}
+
+// An unreadable file ends the run (2); a file that is no OCB file is skipped (1).
+int AnalysisFailure(const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return 2;
+  std::ifstream probe(path, std::ios::binary);
+  return probe ? 1 : 2;
+}
+
+int Analyse(const Parsed& p, std::ostream& out, std::ostream& err, std::istream& in) {
+  if (p.files.size() != 1) return UsageError(err, "analyse needs exactly one FILE");
+  ConsoleHost host({}, err, in);
+  const auto details = AnalyseFile(p.files[0], host);
+  if (!details) return AnalysisFailure(p.files[0]);
+  for (const auto& [caption, value] : DetailLines(*details))
+    out << caption << '\t' << value << '\n';
+  out << std::flush;
+  return 0;
+}
+
+int Trim(const Parsed& p, std::ostream& err, std::istream& in) {
+  if (p.files.size() != 1) return UsageError(err, "trim needs exactly one FILE");
+  ConsoleOptions options;
+  options.quiet = p.quiet;
+  options.ask_terminal = !p.yes;
+  ConsoleHost host(options, err, in);
+  const auto details = AnalyseFile(p.files[0], host);
+  if (!details) return AnalysisFailure(p.files[0]);
+  const TrimResult result = TrimFile(p.files[0], *details, p.to, host);
+  switch (result.outcome) {
+    case TrimOutcome::kTrimmed:
+      return 0;
+    case TrimOutcome::kDeclined:
+      return 1;
+    default:
+      return 2;
+  }
+}
+
+}  // namespace
+
+std::string VersionText() {
+  return std::string("Ostrel ") + APP_VERSION_TEXT + "." + std::to_string(APP_VERSION_PATCH);
+}
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   std::istream& in, bool err_is_terminal) {
+  if (args.empty()) return UsageError(err, "no command given");
+  const std::string& command = args[0];
+  if (command == "--help" || command == "-h" || command == "help") {
+    out << kUsage;
+    return 0;
+  }
+  if (command == "--version") {
+    out << VersionText() << '\n';
+    return 0;
+  }
+  const Parsed parsed = Parse(args);
+  if (!parsed.error.empty()) return UsageError(err, parsed.error);
+  try {
+    if (command == "extract") return Extract(parsed, err, in, err_is_terminal);
+    if (command == "analyse" || command == "analyze") return Analyse(parsed, out, err, in);
+    if (command == "trim") return Trim(parsed, err, in);
+  } catch (const std::exception& e) {
+    err << "ostrel: " << e.what() << '\n';
+    return 2;
+  }
+  return UsageError(err, "unknown command " + command);
+}
+
+}  // namespace ostrel

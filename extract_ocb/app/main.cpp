@@ -1,0 +1,25 @@
+// ostrel: the OCB-283 extractor. Without arguments it opens its window; with
+// a command it runs headless.
+#include <QApplication>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "main_window.h"
+#include "platform/console.h"
+#include "platform/ui/message_service.h"
+
+int main(int argc, char** argv) {
+  if (argc > 1) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return ostrel::RunCommandLine(args, std::cout, std::cerr, std::cin,
+                                  platform::StderrIsTerminal());
+  }
+  QApplication app(argc, argv);
+  platform::ui::BoxMessageService messages;
+  FrmCDR window(messages);
+  messages.SetParent(&window);
+  window.show();
+  return app.exec();
+}

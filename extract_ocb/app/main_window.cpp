@@ -1,0 +1,392 @@
+#include "main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "extraction_run.h"
+#include "ocb_decoder.h"
+#include "platform/ui/file_picker_panel.h"
+#include "platform/ui/message_service.h"
+#include "trimming.h"
+
+namespace {
+
+namespace ui = platform::ui;
+
+ui::MessageIcon ToUi(ostrel::MessageIcon icon) {
+  switch (icon) {
+    case ostrel::MessageIcon::kInformation:
+      return ui::MessageIcon::kInformation;
+    case ostrel::MessageIcon::kQuestion:
+      return ui::MessageIcon::kQuestion;
+    case ostrel::MessageIcon::kWarning:
+      return ui::MessageIcon::kWarning;
+    case ostrel::MessageIcon::kError:
+      return ui::MessageIcon::kError;
+    default:
+      return ui::MessageIcon::kNone;
+  }
+}
+
+QString Text(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+QPushButton* Button(const char* name, const QString& caption) {
+  auto* button = new QPushButton(caption);
+  button->setObjectName(name);
+  return button;
+}
+
+}  // namespace
+
+FrmCDR::FrmCDR(ui::MessageService& messages, QWidget* parent)
+    : QWidget(parent), messages_(messages) {
+  setObjectName("frmCDR");
+  setWindowTitle(QString("Ostrel [ %1.%2 ] - NORVA").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR));
+  choose_file_ = [this] {
+    return QFileDialog::getOpenFileName(this, QString(), QString(), "All Files (*.*)");
+  };
+  quit_ = [this] { close(); };
+
+  tabs_ = new QTabWidget;
+  tabs_->setObjectName("SSTab1");
+  tabs_->addTab(BuildExtractorTab(), "CDR Extractor");
+  tabs_->addTab(BuildAnalyserTab(), "Analyser");
+  tabs_->addTab(BuildAboutTab(), "About");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(tabs_);
+  resize(720, 560);
+}
+
+QWidget* FrmCDR::BuildExtractorTab() {
+  auto* tab = new QWidget;
+  auto* input = new QGroupBox("Input Binary Files");
+  picker_ = new ui::FilePickerPanel;
+  picker_->DriveList()->setObjectName("Drive1");
+  picker_->FolderTree()->setObjectName("Dir1");
+  picker_->FileList()->setObjectName("File1");
+  picker_->SetDriveErrorHandler([this](const QString& drive) {
+    Show({"Drive  " + drive.toUpper().toStdString() + "  is Not Accessible", "Drive Access Error",
+          ostrel::MessageIcon::kError, ostrel::MessageButtons::kOk});
+  });
+  (new QVBoxLayout(input))->addWidget(picker_);
+
+  auto* options = new QGroupBox("Output Options");
+  auto* grid = new QGridLayout(options);
+  const ostrel::FieldSelection defaults = ostrel::DefaultFieldSelection();
+  for (int n = 1; n <= ostrel::kFieldCount; ++n) {
+    auto* box = new QCheckBox(ostrel::FieldCaption(n));
+    box->setObjectName(QString("optData_%1").arg(n));
+    box->setChecked(std::find(defaults.begin(), defaults.end(), n) != defaults.end());
+    grid->addWidget(box, (n - 1) % 9, (n - 1) / 9);
+    fields_[n - 1] = box;
+  }
+
+  txtOPF_ = new QLineEdit(DefaultOutputPath());
+  txtOPF_->setObjectName("txtOPF");
+  cmdGO_ = Button("cmdGO", "Extract Data");
+  cmdNO_ = Button("cmdNO", "Cancel");
+  connect(cmdGO_, &QPushButton::clicked, this, &FrmCDR::OnExtract);
+  connect(cmdNO_, &QPushButton::clicked, this, &FrmCDR::OnCancelOrStop);
+  pbr_ = new QProgressBar;
+  pbr_->setObjectName("pbr");
+  pbr_->setRange(0, 100);
+  pbr_->setValue(0);
+  lblProFile_ = new QLabel;
+  lblProFile_->setObjectName("lblProFile");
+
+  auto* output = new QHBoxLayout;
+  output->addWidget(new QLabel("Output File"));
+  output->addWidget(txtOPF_, 1);
+  output->addWidget(cmdGO_);
+  output->addWidget(cmdNO_);
+
+  auto* layout = new QVBoxLayout(tab);
+  auto* top = new QHBoxLayout;
+  top->addWidget(input, 1);
+  top->addWidget(options);
+  layout->addLayout(top, 1);
+  layout->addLayout(output);
+  layout->addWidget(pbr_);
+  layout->addWidget(lblProFile_);
+  return tab;
+}
+
+QLineEdit* FrmCDR::DetailBox(const char* name) {
+  auto* box = new QLineEdit;
+  box->setObjectName(name);
+  box->setReadOnly(true);
+  return box;
+}
+
+QWidget* FrmCDR::BuildAnalyserTab() {
+  auto* tab = new QWidget;
+  auto* file = new QGroupBox("File");
+  auto* file_row = new QHBoxLayout(file);
+  txtIFA_ = new QLineEdit;
+  txtIFA_->setObjectName("txtIFA");
+  txtIFA_->setReadOnly(true);
+  auto* choose = Button("Command4", ">>");
+  connect(choose, &QPushButton::clicked, this, &FrmCDR::OnChooseFile);
+  file_row->addWidget(new QLabel("Input Binary File"));
+  file_row->addWidget(txtIFA_, 1);
+  file_row->addWidget(choose);
+
+  auto* analyse = Button("Command1", "Analyse");
+  auto* trim = Button("Command2", "Trim");
+  auto* cancel = Button("Command3", "Cancel");
+  connect(analyse, &QPushButton::clicked, this, [this] { OnAnalyse(false); });
+  connect(trim, &QPushButton::clicked, this, [this] { OnAnalyse(true); });
+  connect(cancel, &QPushButton::clicked, this, &FrmCDR::OnAnalyserCancel);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(analyse);
+  buttons->addWidget(trim);
+  buttons->addWidget(cancel);
+
+  auto* details = new QGroupBox("Binary File Details");
+  auto* grid = new QGridLayout(details);
+  const std::pair<const char*, const char*> rows[] = {
+      {"txtDCD", "Data Copied Date"}, {"txtDCT", "Data Copied Time"},    {"txtDT", "Data Type"},
+      {"txtFS", "Data File Size"},    {"txtNOR", "Number of Records"},   {"txtUS", "Useful Data"},
+      {"txtUDP", "% of Useful Data"}, {"txtBLK", "Blocks Acknowledged"},
+  };
+  int row = 0;
+  for (const auto& [name, caption] : rows) {
+    grid->addWidget(new QLabel(caption), row, 0);
+    grid->addWidget(DetailBox(name), row, 1);
+    ++row;
+  }
+  lblFblk_ = new QLabel;
+  lblFblk_->setObjectName("lblFblk");
+  lblLblk_ = new QLabel;
+  lblLblk_->setObjectName("lblLblk");
+  grid->addWidget(new QLabel("First Block Number"), row, 0);
+  grid->addWidget(lblFblk_, row++, 1);
+  grid->addWidget(new QLabel("Last Block Number"), row, 0);
+  grid->addWidget(lblLblk_, row++, 1);
+  grid->setRowStretch(row, 1);
+
+  auto record_group = [this](const QString& title, const char* suffix) {
+    auto* group = new QGroupBox(title);
+    auto* g = new QGridLayout(group);
+    const std::pair<const char*, const char*> fields[] = {{"txtD", "Date"},
+                                                          {"txtT", "Time"},
+                                                          {"txtCGID", "Calling Number"},
+                                                          {"txtCDID", "Called Number"}};
+    int r = 0;
+    for (const auto& [stem, caption] : fields) {
+      g->addWidget(new QLabel(caption), r, 0);
+      g->addWidget(DetailBox((std::string(stem) + suffix).c_str()), r, 1);
+      ++r;
+    }
+    return group;
+  };
+  auto* records = new QVBoxLayout;
+  records->addWidget(record_group(" First Record", "1"));
+  records->addWidget(record_group(" Last Record", "2"));
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(details, 1);
+  middle->addLayout(records, 1);
+
+  auto* layout = new QVBoxLayout(tab);
+  layout->addWidget(file);
+  layout->addLayout(middle, 1);
+  layout->addLayout(buttons);
+  return tab;
+}
+
+QWidget* FrmCDR::BuildAboutTab() {
+  auto* tab = new QWidget;
+  auto* layout = new QVBoxLayout(tab);
+  layout->addStretch(1);
+  auto* name = new QLabel("Ostrel");
+  name->setObjectName("lblName");
+  QFont big = name->font();
+  big.setPointSize(big.pointSize() * 2);
+  big.setBold(true);
+  name->setFont(big);
+  auto* version = new QLabel(
+      QString("%1.%2.%3").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR).arg(APP_VERSION_PATCH));
+  version->setObjectName("lblVer");
+  auto* date = new QLabel("12 May 2005");
+  date->setObjectName("lblDate");
+  auto* description = new QLabel(
+      "Post Processing of the Binary File Coppied from OCB System into Formatted Text File.");
+  description->setObjectName("lblDescription");
+  description->setWordWrap(true);
+  for (QLabel* label : {name, version, date, description}) {
+    label->setAlignment(Qt::AlignCenter);
+    layout->addWidget(label);
+    layout->addSpacing(8);
+  }
+  layout->addStretch(2);
+  return tab;
+}
+
+QString FrmCDR::DefaultOutputPath() {
+#ifdef Q_OS_WIN
+  return "C:\\ostrel.txt";
+#else
+  return QDir::toNativeSeparators(QDir::home().filePath("ostrel.txt"));
+#endif
+}
+
+ostrel::MessageAnswer FrmCDR::Show(const ostrel::Message& message) {
+  ui::Message box{Text(message.text), Text(message.title), ToUi(message.icon),
+                  message.buttons == ostrel::MessageButtons::kYesNo ? ui::MessageButtons::kYesNo
+                                                                    : ui::MessageButtons::kOk};
+  // A message box needs the normal pointer even in the middle of a run.
+  if (busy_) QApplication::restoreOverrideCursor();
+  const ui::MessageAnswer answer = messages_.Show(box);
+  if (busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
+  switch (answer) {
+    case ui::MessageAnswer::kYes:
+      return ostrel::MessageAnswer::kYes;
+    case ui::MessageAnswer::kNo:
+      return ostrel::MessageAnswer::kNo;
+    default:
+      return ostrel::MessageAnswer::kOk;
+  }
+}
+
+void FrmCDR::SetProgress(int percent) {
+  pbr_->setValue(percent);
+}
+
+void FrmCDR::SetProcessingText(const std::string& text) {
+  lblProFile_->setText(Text(text));
+  lblProFile_->repaint();
+}
+
+void FrmCDR::SetBusy(bool busy) {
+  if (busy == busy_) return;
+  busy_ = busy;
+  if (busy) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  } else {
+    QApplication::restoreOverrideCursor();
+    // The run has closed its files: its closing message already shows Cancel.
+    if (running_) cmdNO_->setText("Cancel");
+  }
+}
+
+void FrmCDR::PumpEvents() {
+  QCoreApplication::processEvents();
+}
+
+void FrmCDR::OnExtract() {
+  if (running_) return;
+  running_ = true;
+  stop_requested_ = false;
+  cmdNO_->setText("Stop");
+  // While the run goes on, typing into the output box and changing drive or
+  // folder have no effect.
+  txtOPF_->setReadOnly(true);
+  picker_->DriveList()->setEnabled(false);
+  picker_->FolderTree()->setEnabled(false);
+
+  ostrel::ExtractionRequest request;
+  request.output_path = txtOPF_->text().toStdString();
+  request.list_entries = static_cast<std::size_t>(picker_->FileList()->count());
+  const QDir folder(picker_->FolderPath());
+  for (const QString& name : picker_->SelectedFileNames()) {
+    request.files.push_back(QDir::toNativeSeparators(folder.filePath(name)).toStdString());
+  }
+  for (int n = 1; n <= ostrel::kFieldCount; ++n) {
+    if (fields_[n - 1]->isChecked()) request.fields.push_back(n);
+  }
+  const ostrel::ExtractionResult result = ostrel::ExtractFiles(request, *this);
+
+  SetBusy(false);
+  txtOPF_->setReadOnly(false);
+  picker_->DriveList()->setEnabled(true);
+  picker_->FolderTree()->setEnabled(true);
+  cmdNO_->setText("Cancel");
+  running_ = false;
+  if (result.outcome == ostrel::RunOutcome::kStoppedByUser) quit_();
+}
+
+void FrmCDR::OnCancelOrStop() {
+  if (!running_) {
+    quit_();
+    return;
+  }
+  if (stop_requested_) return;
+  const ostrel::MessageAnswer answer =
+      Show({"Do you want to terminate Extraction", ostrel::kProgramTitle,
+            ostrel::MessageIcon::kQuestion, ostrel::MessageButtons::kYesNo});
+  // The run sees the flag after the current block, closes the output with the
+  // lines written so far and then the program ends.
+  if (answer == ostrel::MessageAnswer::kYes) stop_requested_ = true;
+}
+
+void FrmCDR::closeEvent(QCloseEvent* event) {
+  if (!running_) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  OnCancelOrStop();
+}
+
+void FrmCDR::OnChooseFile() {
+  if (running_) return;
+  const QString path = choose_file_();
+  if (!path.isEmpty()) txtIFA_->setText(QDir::toNativeSeparators(path));
+}
+
+void FrmCDR::OnAnalyse(bool trim) {
+  if (running_) return;
+  const std::string path = txtIFA_->text().toStdString();
+  const std::optional<ostrel::FileDetails> details = ostrel::AnalyseFile(path, *this);
+  if (!details) return;
+  ShowDetails(*details);
+  if (trim) ostrel::TrimFile(path, *details, {}, *this);
+}
+
+void FrmCDR::OnAnalyserCancel() {
+  if (!running_) quit_();
+}
+
+void FrmCDR::ShowDetails(const ostrel::FileDetails& d) {
+  auto set = [this](const char* name, const std::string& value) {
+    if (auto* box = findChild<QLineEdit*>(name)) box->setText(Text(value));
+  };
+  set("txtDCD", d.copied_date);
+  set("txtDCT", d.copied_time);
+  set("txtDT", d.data_type);
+  set("txtFS", std::to_string(d.size));
+  set("txtNOR", std::to_string(d.records));
+  set("txtUS", std::to_string(d.useful));
+  set("txtUDP", d.useful_percent);
+  set("txtBLK", d.blocks_acknowledged);
+  lblFblk_->setText(QString::number(d.first_block));
+  lblLblk_->setText(QString::number(d.last_block));
+  set("txtD1", d.first.date);
+  set("txtT1", d.first.time);
+  set("txtCGID1", d.first.calling);
+  set("txtCDID1", d.first.called);
+  set("txtD2", d.last.date);
+  set("txtT2", d.last.time);
+  set("txtCGID2", d.last.calling);
+  set("txtCDID2", d.last.called);
+}

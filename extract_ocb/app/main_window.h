@@ -1,0 +1,85 @@
+#pragma once
+// The window frmCDR: the "CDR Extractor" tab (files, fields, output file and
+// the extraction run), the "Analyser" tab (Binary File Details and trimming)
+// and the "About" tab. It holds no format logic: it gathers what the user
+// chose, hands it to the core and shows what comes back.
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "file_analysis.h"
+#include "host.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+
+namespace platform::ui {
+class FilePickerPanel;
+class MessageService;
+}  // namespace platform::ui
+
+class FrmCDR : public QWidget, public ostrel::Host {
+  Q_OBJECT
+ public:
+  explicit FrmCDR(platform::ui::MessageService& messages, QWidget* parent = nullptr);
+
+  // The open-file dialog of ">>"; tests put their own chooser in.
+  void SetFileChooser(std::function<QString()> chooser) { choose_file_ = std::move(chooser); }
+  // What ends the program (Cancel, a confirmed Stop); tests record it instead.
+  void SetQuit(std::function<void()> quit) { quit_ = std::move(quit); }
+
+  bool ExtractionRunning() const { return running_; }
+  platform::ui::FilePickerPanel* Picker() const { return picker_; }
+
+  // Host
+  ostrel::MessageAnswer Show(const ostrel::Message& message) override;
+  void SetProgress(int percent) override;
+  void SetProcessingText(const std::string& text) override;
+  void SetBusy(bool busy) override;
+  void PumpEvents() override;
+  bool StopRequested() override { return stop_requested_; }
+
+  // The default output file: "C:\ostrel.txt" on Windows, ostrel.txt in the
+  // home folder elsewhere.
+  static QString DefaultOutputPath();
+
+ protected:
+  // Closing the window during a run is the Stop command: asked, never abrupt.
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* BuildExtractorTab();
+  QWidget* BuildAnalyserTab();
+  QWidget* BuildAboutTab();
+  QLineEdit* DetailBox(const char* name);
+
+  void OnExtract();
+  void OnCancelOrStop();
+  void OnChooseFile();
+  void OnAnalyse(bool trim);
+  void OnAnalyserCancel();
+  void ShowDetails(const ostrel::FileDetails& details);
+
+  platform::ui::MessageService& messages_;
+  std::function<QString()> choose_file_;
+  std::function<void()> quit_;
+  bool running_ = false;
+  bool stop_requested_ = false;
+  bool busy_ = false;
+
+  QTabWidget* tabs_ = nullptr;
+  platform::ui::FilePickerPanel* picker_ = nullptr;
+  QCheckBox* fields_[18] = {};
+  QLineEdit* txtOPF_ = nullptr;
+  QPushButton* cmdGO_ = nullptr;
+  QPushButton* cmdNO_ = nullptr;
+  QProgressBar* pbr_ = nullptr;
+  QLabel* lblProFile_ = nullptr;
+  QLineEdit* txtIFA_ = nullptr;
+  QLabel* lblFblk_ = nullptr;
+  QLabel* lblLblk_ = nullptr;
+};

@@ -1,0 +1,184 @@
+#include "extraction_run.h"
+
+#include <array>
+
+#include "ocb_file.h"
+#include "platform/binary_reader.h"
+#include "platform/numbers.h"
+
+namespace ostrel {
+
+namespace {
+
+constexpr std::size_t kLabelLimit = 80;
+constexpr std::size_t kLabelEnds = 30;
+
+// Counts characters, not bytes, so that a UTF-8 path is never cut mid-character.
+std::vector<std::size_t> CharacterStarts(const std::string& text) {
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) starts.push_back(i);
+  }
+  return starts;
+}
+
+void ShowError(Host& host, const std::string& text) {
+  host.Show({text, kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
+}
+
+// Closes the output and reports a failed write; true when all was written.
+bool CloseOutput(platform::TextWriter& out, Host& host) {
+  if (out.Close()) return true;
+  ShowError(host, "Cannot write the output file " + out.Error());
+  return false;
+}
+
+enum class FileOutcome { kDone, kSkipped, kStopAtInvalid, kStoppedByUser, kFailed };
+
+FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields,
+                           platform::TextWriter& out, Host& host, std::uint64_t& calls) {
+  host.SetProgress(0);
+  platform::BinaryReader reader;
+  std::string reason;
+  if (!reader.Open(path, &reason)) {
+    ShowError(host, "Cannot open the input file " + path + ": " + reason);
+    return FileOutcome::kFailed;
+  }
+  OcbFileInfo info;
+  if (!CheckDataFile(reader, info)) {
+    const MessageAnswer answer =
+        host.Show({path + " is not a valid OCB Data File.  Do you Want to continue?",
+                   "Wrong Data File", MessageIcon::kQuestion, MessageButtons::kYesNo});
+    return answer == MessageAnswer::kYes ? FileOutcome::kSkipped : FileOutcome::kStopAtInvalid;
+  }
+  const BlockCount blocks = CountBlocks(reader, info.layout);
+  const std::uint64_t step = ProgressStep(blocks.count);
+  host.SetProcessingText(ProcessingText(path));
+
+  OcbFields record_fields;
+  std::string line;
+  std::array<std::uint8_t, kRecordSize> record{};
+  int progress = 0;
+  for (std::uint64_t b = 0; b < blocks.count; ++b) {
+    const bool last_block = b + 1 == blocks.count;
+    for (int i = 0; i < kRecordsPerBlock; ++i) {
+      reader.Read(RecordOffset(info.layout, b, i), record.data(), record.size());
+      record_fields.Reset();
+      if (!DecodeRecord(record.data(), blocks.header_year, blocks.header_day, last_block,
+                        record_fields)) {
+        continue;
+      }
+      if (!WriteRecord(out, record_fields, fields, line)) return FileOutcome::kFailed;
+      ++calls;
+    }
+    if (reader.ReadFailed()) {
+      ShowError(host, "Cannot read the input file " + path +
+                          ": the file could not be read to "
+                          "its end");
+      return FileOutcome::kFailed;
+    }
+    host.PumpEvents();
+    if (host.StopRequested()) return FileOutcome::kStoppedByUser;
+    if ((b + 1) % step == 0 && progress < 100) host.SetProgress(++progress);
+  }
+  host.SetProgress(100);
+  return FileOutcome::kDone;
+}
+
+}  // namespace
+
+FieldSelection DefaultFieldSelection() {
+  return {4, 5, 6, 8, 12, 13, 14, 15};
+}
+
+void FormatLine(const OcbFields& fields, const FieldSelection& selection, std::string& line) {
+  line.clear();
+  for (std::size_t i = 0; i < selection.size(); ++i) {
+    if (i > 0) line.push_back(',');
+    const bool spaced = i + 1 == selection.size() && IsIntegerField(selection[i]);
+    if (spaced) line.push_back(' ');
+    line += fields.Text(selection[i]);
+    if (spaced) line.push_back(' ');
+  }
+}
+
+bool WriteRecord(platform::TextWriter& out, const OcbFields& fields,
+                 const FieldSelection& selection, std::string& scratch) {
+  FormatLine(fields, selection, scratch);
+  return out.WriteLine(scratch);
+}
+
+std::uint64_t ProgressStep(std::uint64_t block_count) {
+  const std::int64_t step = platform::RoundHalfEvenToInt(static_cast<double>(block_count) / 100.0);
+  return step < 1 ? 1 : static_cast<std::uint64_t>(step);
+}
+
+std::string ProcessingText(const std::string& path) {
+  const std::vector<std::size_t> starts = CharacterStarts(path);
+  if (starts.size() <= kLabelLimit) return "Processing " + path;
+  const std::size_t head_end = starts[kLabelEnds];
+  const std::size_t tail_begin = starts[starts.size() - kLabelEnds];
+  return "Processing " + path.substr(0, head_end) + "..............." + path.substr(tail_begin);
+}
+
+std::string ClosingText(std::uint64_t calls, std::size_t files) {
+  return std::to_string(calls) + " Records Written from " + std::to_string(files) + " Files";
+}
+
+ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
+  ExtractionResult result;
+  if (request.list_entries == 0 && request.files.empty()) {
+    ShowError(host, "No Input File Available in the List Box");
+    return result;
+  }
+  if (request.files.empty()) {
+    ShowError(host, "No Input File Selected in the List Box");
+    return result;
+  }
+  // A line of nothing but commas helps nobody: refuse before the output is emptied.
+  if (request.fields.empty()) {
+    ShowError(host, "No Output Field Selected. Please tick at least one of the Output Options");
+    return result;
+  }
+  host.SetBusy(true);
+  platform::TextWriter out;
+  if (!out.Open(request.output_path)) {
+    host.SetBusy(false);
+    ShowError(host, "Cannot create the output file " + out.Error());
+    result.outcome = RunOutcome::kFailed;
+    return result;
+  }
+  result.outcome = RunOutcome::kCompleted;
+  try {
+    for (const std::string& path : request.files) {
+      ++result.files_taken_up;
+      const FileOutcome outcome = ExtractOneFile(path, request.fields, out, host, result.calls);
+      if (outcome == FileOutcome::kDone) continue;
+      if (outcome == FileOutcome::kSkipped) {
+        ++result.files_skipped;
+        continue;
+      }
+      result.outcome = outcome == FileOutcome::kStopAtInvalid   ? RunOutcome::kStoppedAtInvalid
+                       : outcome == FileOutcome::kStoppedByUser ? RunOutcome::kStoppedByUser
+                                                                : RunOutcome::kFailed;
+      break;
+    }
+  } catch (const std::exception& e) {
+    ShowError(host, std::string("The extraction stopped: ") + e.what());
+    result.outcome = RunOutcome::kFailed;
+  }
+  const bool written = CloseOutput(out, host);
+  host.SetBusy(false);
+  if (!written) {
+    result.outcome = RunOutcome::kFailed;
+  } else if (result.outcome == RunOutcome::kCompleted ||
+             result.outcome == RunOutcome::kStoppedAtInvalid) {
+    host.Show({ClosingText(result.calls, result.files_taken_up), kProgramTitle,
+               MessageIcon::kInformation, MessageButtons::kOk});
+  }
+  host.SetProgress(0);
+  host.SetProcessingText("");
+  return result;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,101 @@
+#include "ocb_decoder.h"
+
+#include "ocb_format.h"
+
+namespace ostrel {
+
+namespace {
+
+const char* const kCaptions[kFieldCount] = {
+    "Header Function Type",
+    "Header Entity Type",
+    "Calling Party Category",
+    "Date Of Call",
+    "Time Of Call",
+    "Calling Number ID",
+    "No of Access to Acc Fields",
+    "Called Number",
+    "Type Of Traffic",
+    "Type Of Service",
+    "Bearer Capacity",
+    "Chargable Duration",
+    "Number Of Charged Units",
+    "O/G TGP Identification",
+    "I/C TGP Identification",
+    "Reserved Bit Information",
+    "Operator Identification",
+    "Operator Service Class",
+};
+
+void SetInteger(std::string& text, std::uint32_t value) {
+  char digits[12];
+  int n = 0;
+  do {
+    digits[n++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  text.clear();
+  while (n > 0) text.push_back(digits[--n]);
+}
+
+void SetNumber(std::string& text, const std::uint8_t* bytes, std::size_t count) {
+  text.clear();
+  AppendHexText(text, bytes, count);
+  DropFillersInPlace(text);
+}
+
+}  // namespace
+
+const char* FieldCaption(int field) {
+  return field >= 1 && field <= kFieldCount ? kCaptions[field - 1] : "";
+}
+
+bool IsIntegerField(int field) {
+  switch (field) {
+    case 1:
+    case 2:
+    case 3:
+    case 7:
+    case 9:
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 16:
+    case 18:
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool DecodeRecord(const std::uint8_t* record, int header_year, int header_day, bool last_block,
+                  OcbFields& fields) {
+  SetInteger(fields.Text(1), record[0]);
+  SetInteger(fields.Text(2), record[1]);
+  SetInteger(fields.Text(3), record[2]);
+  const int day = static_cast<int>(BcdValue(record + 3, 2));
+  CallDateInto(day, record + 5, header_year, header_day, fields.Text(4), fields.Text(5));
+  // Outgoing-type records carry the trunk group first and the caller second.
+  const bool swapped = record[0] == 0x30 || record[0] == 0x10;
+  SetNumber(fields.Text(6), record + (swapped ? 13 : 8), 5);
+  SetNumber(fields.Text(15), record + (swapped ? 8 : 13), 5);
+  SetNumber(fields.Text(8), record + 18, 9);
+  SetInteger(fields.Text(9), record[27]);
+  SetInteger(fields.Text(10), record[28]);
+  SetInteger(fields.Text(11), record[29]);
+  SetInteger(fields.Text(12), ByteValue(record, 30, 2));
+  SetInteger(fields.Text(13), ByteValue(record, 32, 3));
+  SetNumber(fields.Text(14), record + 35, 2);
+  SetInteger(fields.Text(7), record[37]);
+  SetInteger(fields.Text(16), record[38]);
+  fields.Text(17).clear();
+  AppendHexText(fields.Text(17), record + 39, 2);
+  SetInteger(fields.Text(18), record[41]);
+
+  if (!last_block) return true;
+  const std::size_t called_length = fields.Text(8).size();
+  return called_length != 0 && called_length != 18;
+}
+
+}  // namespace ostrel

@@ -1,0 +1,34 @@
+#pragma once
+// A copy of an oversized file that holds only its current data (the first
+// U bytes), named after the date of its first call.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "file_analysis.h"
+#include "host.h"
+
+namespace ostrel {
+
+enum class TrimOutcome { kTrimmed, kDeclined, kFailed };
+
+struct TrimResult {
+  TrimOutcome outcome = TrimOutcome::kFailed;
+  std::filesystem::path target;
+};
+
+// "Are You Sure to Trim the Binary File of size X MB  to size  Y MB"
+std::string TrimQuestion(std::uint64_t size, std::uint64_t useful);
+
+// Where the copy goes: `folder` (the input's own folder when empty) and the
+// first record's date + ".dat".
+std::filesystem::path TrimTarget(const std::string& input, const FileDetails& details,
+                                 const std::filesystem::path& folder);
+
+// Asks the trim question through `host` and on Yes writes the copy through a
+// temporary file renamed when complete. The input is never changed, and a
+// target that is the input itself is refused.
+TrimResult TrimFile(const std::string& input, const FileDetails& details,
+                    const std::filesystem::path& folder, Host& host);
+
+}  // namespace ostrel
