@@ -123,7 +123,10 @@ std::string AnalyseOcb(const std::filesystem::path& path, AnalyserContext& conte
       // block before, the last one counted.
       last = ReadRecord(file, last_block - memory.stride + kRecordSize * (kRecordsPerBlock - 1), header);
     }
-    if (i >= 0 || blocks > 1) {
+    if (count == 0) {
+      // Not one valid record: the first "record" is padding, so no moments.
+      start.clear();
+    } else {
       if (last.year < first.year) {
         // The end cannot lie before the start: it was dated against block 0's
         // header as if from the year before, so it belongs to the start's year.
