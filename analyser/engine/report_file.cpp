@@ -135,6 +135,7 @@ ReportReadResult ParseReport(const std::string& text, const std::string& path) {
     if (fields.size() < 8) {
       result.error = path + ": line " + std::to_string(i + 1) +
                      " is not a complete report line (it has fewer than eight fields).";
+      result.rows.clear();
       return result;
     }
     DataFileEntry row;
