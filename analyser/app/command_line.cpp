@@ -138,7 +138,9 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
   EngineState state;
   AnalyserContext context{host, clock, state};
   const AnalysisOutcome outcome = AnalyseFiles(rows, false, context);
-  if (outcome.stopped || !outcome.unreadable.empty()) skipped = true;
+  // An error met inside a file (an unsupported EWSD package) leaves that
+  // file only partly analysed.
+  if (outcome.stopped || host.ErrorCount() > 0) skipped = true;
   if (!outcome.ran) {
     // An empty list: no run, but the totals still say so.
     host.Note("Total Valid Data Files: 0");

@@ -20,11 +20,22 @@ std::string Mid(const std::string& text, std::size_t from, std::size_t count) {
   return text.substr(from - 1, count);
 }
 
+// The characters are copied unchecked, except that damaged data must not
+// break the result text (",") or the report's lines and cells (control
+// characters, "|"): those show as "?".
+std::string Copied(const std::string& record, std::size_t from) {
+  std::string text = Mid(record, from, 2);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == ',' || c == '|') c = '?';
+  }
+  return text;
+}
+
 std::string AxeMoment(const std::string& record, std::size_t s) {
   const std::string date =
-      "20" + Mid(record, s + 71, 2) + "-" + Mid(record, s + 73, 2) + "-" + Mid(record, s + 75, 2);
+      "20" + Copied(record, s + 71) + "-" + Copied(record, s + 73) + "-" + Copied(record, s + 75);
   const std::string time =
-      Mid(record, s + 50, 2) + ":" + Mid(record, s + 52, 2) + ":" + Mid(record, s + 54, 2);
+      Copied(record, s + 50) + ":" + Copied(record, s + 52) + ":" + Copied(record, s + 54);
   return date + "   " + time;
 }
 

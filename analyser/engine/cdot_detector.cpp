@@ -23,8 +23,13 @@ std::string CdotDateFromName(const std::string& path, int current_year) {
   auto tail = [&](std::size_t count) {
     return base.size() > count ? base.substr(base.size() - count) : base;
   };
+  // A "," or "|" in a name would break the result text or the report cell.
   auto part = [](const std::string& text, std::size_t at) {
-    return at < text.size() ? text.substr(at, 2) : std::string();
+    std::string two = at < text.size() ? text.substr(at, 2) : std::string();
+    for (char& c : two) {
+      if (c == ',' || c == '|') c = '?';
+    }
+    return two;
   };
   if (base.size() == 10) {
     const std::string d = tail(6);

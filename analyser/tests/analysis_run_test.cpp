@@ -1,5 +1,7 @@
 #include "engine/analysis_run.h"
 
+#include <algorithm>
+
 #include "cdrgen/analyser_samples.h"
 #include "cdrgen/axe_builder.h"
 #include "engine/file_list.h"
@@ -99,6 +101,9 @@ TEST(AnalyseFiles, LargeAndVanishedFilesInTheTotals) {
   const AnalysisTotals totals = SumTotals(rows);
   EXPECT_EQ(totals.valid_files, 2u);
   EXPECT_EQ(totals.bytes, 3ull * 1024 * 1024 * 1024);
+  // More valid files than a 16-bit count holds.
+  rows.resize(40000, Row(big, "EWSD"));
+  EXPECT_EQ(ValidFilesText(SumTotals(rows)), "40000");
 }
 
 TEST(AnalyseFiles, FileGoneSinceItWasAddedIsReported) {
@@ -161,6 +166,34 @@ TEST(AnalyseFiles, NoSecondRunWhileRunning) {
   EXPECT_FALSE(AnalyseFiles(rows, true, context).ran);
   EXPECT_EQ(rows[0].start_time, kToBeAnalysed);
   EXPECT_TRUE(rig.host.messages.empty());
+}
+
+}  // namespace
+}  // namespace lomtra
+
+namespace lomtra {
+namespace {
+
+// Damaged or foreign data must neither crash nor hang a detector.
+TEST(AnalyseFiles, EveryDetectorSurvivesArbitraryBytes) {
+  TempFolder folder;
+  Rig rig;
+  auto context = rig.Context();
+  cdrgen::Random random(7);
+  for (int round = 0; round < 40; ++round) {
+    cdrgen::Bytes bytes(random.Between(0, 9000));
+    for (auto& b : bytes) b = static_cast<std::uint8_t>(random.Between(0, 255));
+    // Bias some rounds towards each format's interesting bytes.
+    if (round % 4 == 1 && bytes.size() > 2) bytes[0] = 0x84;
+    if (round % 4 == 2) for (std::size_t i = 0; i + 2 < bytes.size(); i += 97) bytes[i] = '1';
+    if (round % 4 == 3 && bytes.size() > 1) { bytes[0] = 0xC6; bytes[1] = 0xC4; }
+    const std::string path = folder.Write("r" + std::to_string(round) + ".dat", bytes);
+    for (const char* name : {"OCB", "EWSD", "CDOT", "E10B", "AXE", "5ESS"}) {
+      std::string result;
+      ASSERT_TRUE(RunDetector(name, path, context, &result));
+      EXPECT_EQ(std::count(result.begin(), result.end(), ','), 2) << name << " " << result;
+    }
+  }
 }
 
 }  // namespace

@@ -85,6 +85,16 @@ TEST(AnalyseAxe, ShortLastBlockTakesTheLastRecordRead) {
   EXPECT_EQ(Analyse(folder, b.Build(), rig), "2006-11-01   01:30:15,2006-11-02   03:30:15,3");
 }
 
+TEST(AnalyseAxe, CharactersThatWouldBreakTheResultShowAsQuestionMarks) {
+  TempFolder folder;
+  Rig rig;
+  AxeRecord r = At("0,", "1|");
+  r.minute = std::string("\r\n");
+  AxeFileBuilder b;
+  b.NewBlock().Add(r);
+  EXPECT_EQ(Analyse(folder, b.Build(), rig), "2006-11-0?   1?:??:15,2006-11-0?   1?:??:15,1");
+}
+
 TEST(AnalyseAxe, OddLengthsNeitherHangNorGoBack) {
   TempFolder folder;
   Rig rig;

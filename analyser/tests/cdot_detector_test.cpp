@@ -21,6 +21,7 @@ TEST(CdotDateFromName, TenCharacterBaseAndOtherBases) {
   // Names too short for the rule give what there is, without failing.
   EXPECT_EQ(CdotDateFromName("/x/ab.dat", 2006), "2006--ab");
   EXPECT_EQ(CdotDateFromName("/x/.dat", 2006), "2006--");
+  EXPECT_EQ(CdotDateFromName("/x/a,1|2.dat", 2006), "2006-?2-?1");
 }
 
 std::string Analyse(const TempFolder& folder, const std::string& name, const cdrgen::Bytes& bytes,
