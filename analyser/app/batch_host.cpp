@@ -58,10 +58,17 @@ void BatchHost::SetStatusPanel(StatusPanel panel, const std::string& text) {
   }
   if (text.empty()) return;  // the panels being cleared
   switch (panel) {
-    case StatusPanel::kValidFiles: Note("Total Valid Data Files: " + text); break;
-    case StatusPanel::kValidSize: Note("Total Valid Data File Size: " + text); break;
-    case StatusPanel::kRecords: Note("Total Records: " + text); break;
-    default: break;
+    case StatusPanel::kValidFiles:
+      Note("Total Valid Data Files: " + text);
+      break;
+    case StatusPanel::kValidSize:
+      Note("Total Valid Data File Size: " + text);
+      break;
+    case StatusPanel::kRecords:
+      Note("Total Records: " + text);
+      break;
+    default:
+      break;
   }
 }
 

@@ -12,7 +12,10 @@ namespace lomtra {
 class BatchHost : public Host {
  public:
   BatchHost(std::ostream& err, bool quiet, bool stop_on_error, bool show_progress)
-      : err_(err), quiet_(quiet), stop_on_error_(stop_on_error), progress_(show_progress && !quiet) {}
+      : err_(err),
+        quiet_(quiet),
+        stop_on_error_(stop_on_error),
+        progress_(show_progress && !quiet) {}
 
   MessageAnswer ShowMessage(const Message& message) override;
   int ProgressValue() const override { return progress_value_; }

@@ -46,8 +46,8 @@ struct Options {
 std::optional<ClockReading> ParseClock(const std::string& text) {
   ClockReading r;
   char tail = 0;
-  if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &r.year, &r.month, &r.day, &r.hour, &r.minute,
-                  &r.second, &tail) != 6) {
+  if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &r.year, &r.month, &r.day, &r.hour,
+                  &r.minute, &r.second, &tail) != 6) {
     return std::nullopt;
   }
   if (r.month < 1 || r.month > 12 || r.day < 1 || r.day > 31 || r.hour < 0 || r.hour > 23 ||
@@ -77,7 +77,8 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
     } else if (a == "--stop-on-error") {
       options.stop_on_error = true;
     } else if (a == "--") {
-      options.paths.insert(options.paths.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      options.paths.insert(options.paths.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                           args.end());
       break;
     } else if (a.size() > 1 && a[0] == '-' && a.rfind("--", 0) == 0) {
       return "unknown option " + a;
@@ -99,7 +100,8 @@ std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths, Batc
       continue;
     }
     std::vector<std::filesystem::path> inside;
-    for (std::filesystem::directory_iterator it(path, ec), end; !ec && it != end; it.increment(ec)) {
+    for (std::filesystem::directory_iterator it(path, ec), end; !ec && it != end;
+         it.increment(ec)) {
       std::error_code type_ec;
       if (it->is_regular_file(type_ec)) inside.push_back(it->path());
     }
@@ -107,8 +109,9 @@ std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths, Batc
       host.Error("lomtra: cannot list the folder " + path + ": " + ec.message());
       continue;
     }
-    std::sort(inside.begin(), inside.end(),
-              [](const auto& a, const auto& b) { return a.filename().string() < b.filename().string(); });
+    std::sort(inside.begin(), inside.end(), [](const auto& a, const auto& b) {
+      return a.filename().string() < b.filename().string();
+    });
     for (const auto& file : inside) files.push_back(file.string());
   }
   return files;
@@ -162,8 +165,9 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
   const std::string& target = *options.report;
   std::error_code ec;
   if (std::filesystem::exists(target, ec)) {
-    const MessageAnswer answer = host.ShowMessage({"File Exists. Do you want to OverWrite?", kProgramTitle,
-                                                   MessageIcon::kQuestion, MessageButtons::kYesNo});
+    const MessageAnswer answer =
+        host.ShowMessage({"File Exists. Do you want to OverWrite?", kProgramTitle,
+                          MessageIcon::kQuestion, MessageButtons::kYesNo});
     if (answer == MessageAnswer::kNo) {
       host.Note("lomtra: " + target + " was kept; no report written");
       return 1;

@@ -32,7 +32,9 @@ void WriteResult(const std::string& result, DataFileEntry& row) {
 
 }  // namespace
 
-std::string ValidFilesText(const AnalysisTotals& totals) { return std::to_string(totals.valid_files); }
+std::string ValidFilesText(const AnalysisTotals& totals) {
+  return std::to_string(totals.valid_files);
+}
 
 std::string ValidSizeText(const AnalysisTotals& totals) {
   return platform::ShortestDecimal(static_cast<double>(totals.bytes) / 1048576.0, 2) + " MB";
@@ -115,8 +117,8 @@ AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_al
   host.SetStatusPanel(StatusPanel::kRecords, RecordsText(outcome.totals));
   host.SetResultsMark(outcome.totals.records > 0);
   state.analyser_running = false;
-  host.ShowMessage({"Data File Analysis Over", kProgramTitle, MessageIcon::kInformation,
-                    MessageButtons::kOk});
+  host.ShowMessage(
+      {"Data File Analysis Over", kProgramTitle, MessageIcon::kInformation, MessageButtons::kOk});
   return outcome;
 }
 

@@ -17,7 +17,9 @@ std::string HexText(const std::uint8_t* bytes, std::size_t offset, std::size_t c
   return text;
 }
 
-double ValueOf(std::string_view text) { return platform::LeadingNumber(text); }
+double ValueOf(std::string_view text) {
+  return platform::LeadingNumber(text);
+}
 
 double BcdValue(const std::uint8_t* bytes, std::size_t offset, std::size_t count) {
   // Fast path for clean BCD; a nibble above 9 falls back to the text rule.

@@ -60,7 +60,8 @@ std::string AnalyseE10b(const std::filesystem::path& path, AnalyserContext& cont
     if (ended) break;
     if (host.ProgressValue() < 100) {
       // Files under 100 blocks have a unit of 0: use the plain fraction then.
-      const std::uint64_t p = unit > 0 ? b / static_cast<std::uint64_t>(unit) : b * 100 / whole_blocks;
+      const std::uint64_t p =
+          unit > 0 ? b / static_cast<std::uint64_t>(unit) : b * 100 / whole_blocks;
       host.SetProgress(static_cast<int>(std::min<std::uint64_t>(p, 100)));
     }
     if (PumpAndCheckStop(context)) {

@@ -94,8 +94,8 @@ bool DecodePackage(EwsdMemory& m, std::uint64_t& p) {
     case 100:
       m.slots.date = "20" + TwoDigits(At(m, p + 1)) + "-" + TwoDigits(At(m, p + 2)) + "-" +
                      TwoDigits(At(m, p + 3));
-      m.slots.time = TwoDigits(At(m, p + 4)) + ":" + TwoDigits(At(m, p + 5)) + ":" +
-                     TwoDigits(At(m, p + 6));
+      m.slots.time =
+          TwoDigits(At(m, p + 4)) + ":" + TwoDigits(At(m, p + 5)) + ":" + TwoDigits(At(m, p + 6));
       p += 11;
       return true;
     case 101: {
@@ -104,16 +104,45 @@ bool DecodePackage(EwsdMemory& m, std::uint64_t& p) {
       p = q;
       return true;
     }
-    case 102: case 103: p += 4; return true;
-    case 105: case 106: p += 9; return true;
-    case 107: case 108: p += 10; return true;
-    case 110: p += 6; return true;
-    case 112: case 113: case 119: case 134: case 154: case 172: p += id; return true;
-    case 116: p += 8; return true;
-    case 120: p += 2; return true;
-    case 122: p += 3; return true;
-    case 130: case 135: case 151: p += 5; return true;
-    case 142: case 170: {
+    case 102:
+    case 103:
+      p += 4;
+      return true;
+    case 105:
+    case 106:
+      p += 9;
+      return true;
+    case 107:
+    case 108:
+      p += 10;
+      return true;
+    case 110:
+      p += 6;
+      return true;
+    case 112:
+    case 113:
+    case 119:
+    case 134:
+    case 154:
+    case 172:
+      p += id;
+      return true;
+    case 116:
+      p += 8;
+      return true;
+    case 120:
+      p += 2;
+      return true;
+    case 122:
+      p += 3;
+      return true;
+    case 130:
+    case 135:
+    case 151:
+      p += 5;
+      return true;
+    case 142:
+    case 170: {
       const std::uint8_t length = At(m, p + 1);
       std::string text;
       for (std::uint64_t k = 5; k + 1 <= length; ++k) {
@@ -174,7 +203,8 @@ std::string AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& cont
   scan.file.OpenData(path);
   scan.length = scan.file.Length();
   // A file shorter than the progress maximum would give a step of 0.
-  const std::uint64_t step = std::max<std::uint64_t>(scan.length / static_cast<std::uint64_t>(std::max(maximum, 1)), 1);
+  const std::uint64_t step =
+      std::max<std::uint64_t>(scan.length / static_cast<std::uint64_t>(std::max(maximum, 1)), 1);
   std::uint64_t previous_p = 0;
   for (;;) {
     FindNextRecord(scan, memory);

@@ -37,8 +37,9 @@ AddFilesOutcome AddFiles(std::vector<DataFileEntry>& rows, const std::vector<std
   AddFilesOutcome outcome;
   std::string duplicates;
   for (const std::string& path : paths) {
-    const bool listed = std::any_of(rows.begin(), rows.end(),
-                                    [&](const DataFileEntry& row) { return row.binary_file == path; });
+    const bool listed = std::any_of(rows.begin(), rows.end(), [&](const DataFileEntry& row) {
+      return row.binary_file == path;
+    });
     if (listed) {
       duplicates += "\r\n" + path;
       outcome.duplicates.push_back(path);

@@ -18,7 +18,8 @@ void RenumberRows(std::vector<DataFileEntry>& rows);
 
 // Appends a row for the file unless it cannot be read (then returns false
 // with the reason in *error). Renumbers the rows.
-bool AddDataFile(std::vector<DataFileEntry>& rows, const std::string& path, std::string* error = nullptr);
+bool AddDataFile(std::vector<DataFileEntry>& rows, const std::string& path,
+                 std::string* error = nullptr);
 
 struct AddFilesOutcome {
   std::size_t added = 0;

@@ -23,8 +23,8 @@ std::string SixDigits(double value) {
 std::string FiveEssMoment(double date, double time) {
   const std::string d = SixDigits(date);
   const std::string t = SixDigits(time);
-  return "20" + d.substr(0, 2) + "-" + d.substr(2, 2) + "-" + d.substr(4, 2) + "   " + t.substr(0, 2) +
-         ":" + t.substr(2, 2) + ":" + t.substr(4, 2);
+  return "20" + d.substr(0, 2) + "-" + d.substr(2, 2) + "-" + d.substr(4, 2) + "   " +
+         t.substr(0, 2) + ":" + t.substr(2, 2) + ":" + t.substr(4, 2);
 }
 
 struct Extremes {

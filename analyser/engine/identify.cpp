@@ -24,7 +24,9 @@ bool IsE10b(const Header& h) {
   return false;
 }
 
-bool IsEwsd(const Header& h) { return h[0] == 0x84 && h[h[1]] == 0x84; }
+bool IsEwsd(const Header& h) {
+  return h[0] == 0x84 && h[h[1]] == 0x84;
+}
 
 bool IsFiveEss(DataFile& file) {
   const std::string text = file.ReadText(0, 2048);

@@ -33,7 +33,8 @@ struct OcbRecordMoment {
 std::string OcbDate(int day, int year) {
   const MonthDay md = DateFromDayOfYear(day, year);
   // Header year 0 with a record from the year before: 1999, not "20-1".
-  const std::string year_text = year >= 0 ? "20" + TwoDigits(year % 100) : std::to_string(2000 + year);
+  const std::string year_text =
+      year >= 0 ? "20" + TwoDigits(year % 100) : std::to_string(2000 + year);
   return year_text + "-" + TwoDigits(md.month) + "-" + TwoDigits(md.day);
 }
 
@@ -110,7 +111,8 @@ std::string AnalyseOcb(const std::filesystem::path& path, AnalyserContext& conte
   if (blocks > 0) {
     const OcbRecordMoment first = ReadRecord(file, memory.header_offset + kHeaderSize, header);
     start = MomentText(first.date, first.time);
-    const std::uint64_t last_block = memory.header_offset + memory.stride * (blocks - 1) + kHeaderSize;
+    const std::uint64_t last_block =
+        memory.header_offset + memory.stride * (blocks - 1) + kHeaderSize;
     int i = kRecordsPerBlock - 1;
     OcbRecordMoment last;
     for (; i >= 0; --i) {
@@ -121,7 +123,8 @@ std::string AnalyseOcb(const std::filesystem::path& path, AnalyserContext& conte
     if (i < 0 && blocks > 1) {
       // No valid record in the last block: the end is the last record of the
       // block before, the last one counted.
-      last = ReadRecord(file, last_block - memory.stride + kRecordSize * (kRecordsPerBlock - 1), header);
+      last = ReadRecord(file, last_block - memory.stride + kRecordSize * (kRecordsPerBlock - 1),
+                        header);
     }
     if (count == 0) {
       // Not one valid record: the first "record" is padding, so no moments.

@@ -55,7 +55,8 @@ std::vector<std::string> SplitBars(const std::string& line) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t bar = line.find('|', start);
-    fields.push_back(line.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+    fields.push_back(
+        line.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
     if (bar == std::string::npos) break;
     start = bar + 1;
   }
@@ -67,8 +68,8 @@ std::vector<std::string> SplitBars(const std::string& line) {
 std::string ReportTitleLine(const ClockReading& now) {
   const std::string year = "000" + std::to_string(now.year);
   return "Lomtra Report" + TwoDigits(now.day) + "-" + TwoDigits(now.month) + "-" +
-         year.substr(year.size() - 4) + "  " + TwoDigits(now.hour) + ":" + TwoDigits(now.minute) + ":" +
-         TwoDigits(now.second);
+         year.substr(year.size() - 4) + "  " + TwoDigits(now.hour) + ":" + TwoDigits(now.minute) +
+         ":" + TwoDigits(now.second);
 }
 
 std::string ReportDataLine(const DataFileEntry& row) {
@@ -78,8 +79,10 @@ std::string ReportDataLine(const DataFileEntry& row) {
          RightAligned(row.size, 10) + " | ";
 }
 
-std::vector<std::string> ReportLines(const std::vector<DataFileEntry>& rows, const ClockReading& now) {
-  std::vector<std::string> lines = {ReportTitleLine(now), "", kReportRule, kReportHeader, kReportRule};
+std::vector<std::string> ReportLines(const std::vector<DataFileEntry>& rows,
+                                     const ClockReading& now) {
+  std::vector<std::string> lines = {ReportTitleLine(now), "", kReportRule, kReportHeader,
+                                    kReportRule};
   for (const DataFileEntry& row : rows) lines.push_back(ReportDataLine(row));
   lines.push_back(kReportRule);
   return lines;
@@ -110,7 +113,8 @@ bool WriteReportFile(const std::filesystem::path& path, const std::vector<DataFi
 
 std::string NormaliseReportName(const std::string& name) {
   const std::string tail = "lmt.lmt";
-  if (name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0) {
+  if (name.size() >= tail.size() &&
+      name.compare(name.size() - tail.size(), tail.size(), tail) == 0) {
     return name.substr(0, name.size() - tail.size()) + ".lmt";
   }
   return name;

@@ -24,7 +24,8 @@ std::string ReportTitleLine(const ClockReading& now);
 std::string ReportDataLine(const DataFileEntry& row);
 
 // Every line of a report, without line ends.
-std::vector<std::string> ReportLines(const std::vector<DataFileEntry>& rows, const ClockReading& now);
+std::vector<std::string> ReportLines(const std::vector<DataFileEntry>& rows,
+                                     const ClockReading& now);
 
 // The whole report text, each line ended by CR LF.
 std::string ReportText(const std::vector<DataFileEntry>& rows, const ClockReading& now);

@@ -6,7 +6,7 @@ namespace lomtra {
 namespace {
 
 constexpr std::array<std::string_view, 9> kNames = {"",     "OCB",  "CDOT",   "E10B",   "AXE",
-                                                     "5ESS", "EWSD", "CDOT42", "Unknown"};
+                                                    "5ESS", "EWSD", "CDOT42", "Unknown"};
 
 }  // namespace
 

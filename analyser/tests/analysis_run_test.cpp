@@ -97,7 +97,8 @@ TEST(AnalyseFiles, LargeAndVanishedFilesInTheTotals) {
   TempFolder folder;
   const std::string big = folder.Write("big.dat", {});
   std::filesystem::resize_file(big, 3ull * 1024 * 1024 * 1024);  // sparse
-  std::vector<DataFileEntry> rows = {Row(big, "CDOT42"), Row((folder.Path() / "gone.dat").string(), "CDOT42")};
+  std::vector<DataFileEntry> rows = {Row(big, "CDOT42"),
+                                     Row((folder.Path() / "gone.dat").string(), "CDOT42")};
   const AnalysisTotals totals = SumTotals(rows);
   EXPECT_EQ(totals.valid_files, 2u);
   EXPECT_EQ(totals.bytes, 3ull * 1024 * 1024 * 1024);
@@ -124,7 +125,8 @@ TEST(AnalyseFiles, FileGoneSinceItWasAddedIsReported) {
 TEST(AnalyseFiles, StopBetweenRowsLeavesTheRestUntouched) {
   TempFolder folder;
   Rig rig;
-  const std::string cdot = folder.Write("x0101.dat", cdrgen::CdotAnalyserFile(std::vector<cdrgen::CdotSampleRecord>(3)));
+  const std::string cdot =
+      folder.Write("x0101.dat", cdrgen::CdotAnalyserFile(std::vector<cdrgen::CdotSampleRecord>(3)));
   std::vector<DataFileEntry> rows = {Row(cdot, "CDOT"), Row(cdot + "2", "CDOT")};
   rig.host.stop_at_pump = 1;
   auto context = rig.Context();
@@ -185,8 +187,12 @@ TEST(AnalyseFiles, EveryDetectorSurvivesArbitraryBytes) {
     for (auto& b : bytes) b = static_cast<std::uint8_t>(random.Between(0, 255));
     // Bias some rounds towards each format's interesting bytes.
     if (round % 4 == 1 && bytes.size() > 2) bytes[0] = 0x84;
-    if (round % 4 == 2) for (std::size_t i = 0; i + 2 < bytes.size(); i += 97) bytes[i] = '1';
-    if (round % 4 == 3 && bytes.size() > 1) { bytes[0] = 0xC6; bytes[1] = 0xC4; }
+    if (round % 4 == 2)
+      for (std::size_t i = 0; i + 2 < bytes.size(); i += 97) bytes[i] = '1';
+    if (round % 4 == 3 && bytes.size() > 1) {
+      bytes[0] = 0xC6;
+      bytes[1] = 0xC4;
+    }
     const std::string path = folder.Write("r" + std::to_string(round) + ".dat", bytes);
     for (const char* name : {"OCB", "EWSD", "CDOT", "E10B", "AXE", "5ESS"}) {
       std::string result;

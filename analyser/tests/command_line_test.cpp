@@ -31,8 +31,9 @@ std::string Slurp(const std::filesystem::path& path) {
 ProgramRun Lomtra(const TempFolder& folder, const std::string& args) {
   const auto out = folder.Path() / "stdout.txt";
   const auto err = folder.Path() / "stderr.txt";
-  const std::string command = "cd '" + (folder.Path() / "data").string() + "' && '" LOMTRA_EXE "' " + args +
-                              " > '" + out.string() + "' 2> '" + err.string() + "'";
+  const std::string command = "cd '" + (folder.Path() / "data").string() +
+                              "' && '" LOMTRA_EXE "' " + args + " > '" + out.string() + "' 2> '" +
+                              err.string() + "'";
   const int raw = std::system(command.c_str());
   ProgramRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -66,11 +67,16 @@ void WriteSamples(const TempFolder& folder) {
     return b;
   };
   write("a_ocb.dat", cdrgen::OcbAnalyserFile({ocb_block(1, 48), ocb_block(2, 10)}));
-  write("b_ewsd.dat", cdrgen::EwsdFileBuilder().Record(Dated(1, 7, 0, 0)).Record(Dated(30, 23, 59, 9)).Filler80(2).Build());
+  write("b_ewsd.dat", cdrgen::EwsdFileBuilder()
+                          .Record(Dated(1, 7, 0, 0))
+                          .Record(Dated(30, 23, 59, 9))
+                          .Filler80(2)
+                          .Build());
   write("c_cd150305.dat", cdrgen::CdotAnalyserFile(std::vector<cdrgen::CdotSampleRecord>(20)));
   std::vector<cdrgen::E10bRecord> e10b;
   for (int s = 1; s <= 12; ++s) {
-    e10b.push_back({static_cast<std::uint16_t>(s), "0060", "08" + cdrgen::Digits(static_cast<std::uint64_t>(s), 2)});
+    e10b.push_back({static_cast<std::uint16_t>(s), "0060",
+                    "08" + cdrgen::Digits(static_cast<std::uint64_t>(s), 2)});
   }
   write("d_e10b.dat", cdrgen::E10bFile(e10b));
   cdrgen::AxeFileBuilder axe;
@@ -92,27 +98,36 @@ void WriteSamples(const TempFolder& folder) {
 }
 
 const char* kRule =
-    "+-----+----------------------------------------------------+------------+-----------------------+"
+    "+-----+----------------------------------------------------+------------+---------------------"
+    "--+"
     "-----------------------+------------+------------+\r\n";
 
 std::string ExpectedReport() {
   return std::string("Lomtra Report02-01-2008  03:04:05\r\n\r\n") + kRule +
-         "| No  |                  BINARY FILE                       |   SWITCH   |       START TIME      |"
+         "| No  |                  BINARY FILE                       |   SWITCH   |       START "
+         "TIME      |"
          "        END TIME       |   RECORDS  |    SIZE    |\r\n" +
          kRule +
-         "|   1 | ./a_ocb.dat                                        |        OCB | 2006-04-10   10:00:00 | "
+         "|   1 | ./a_ocb.dat                                        |        OCB | 2006-04-10   "
+         "10:00:00 | "
          "2006-04-10   10:00:09 |         58 |       4 KB | \r\n"
-         "|   2 | ./b_ewsd.dat                                       |       EWSD | 2006-11-01   07:00:00 | "
+         "|   2 | ./b_ewsd.dat                                       |       EWSD | 2006-11-01   "
+         "07:00:00 | "
          "2006-11-30   23:59:09 |          2 |       0 KB | \r\n"
-         "|   3 | ./c_cd150305.dat                                   |       CDOT | 2005-03-15   00:00:00 | "
+         "|   3 | ./c_cd150305.dat                                   |       CDOT | 2005-03-15   "
+         "00:00:00 | "
          "2005-03-15   23:59:59 |         20 |       1 KB | \r\n"
-         "|   4 | ./d_e10b.dat                                       |       E10B | 2008-02-29   08:01:00 | "
+         "|   4 | ./d_e10b.dat                                       |       E10B | 2008-02-29   "
+         "08:01:00 | "
          "2008-02-29   08:12:00 |         12 |       2 KB | \r\n"
-         "|   5 | ./e_axe.dat                                        |        AXE | 2006-11-01   14:59:09 | "
+         "|   5 | ./e_axe.dat                                        |        AXE | 2006-11-01   "
+         "14:59:09 | "
          "2006-11-11   14:59:09 |         11 |      22 KB | \r\n"
-         "|   6 | ./f_5ess.dat                                       |       5ESS | 2004-12-31   23:59:59 | "
+         "|   6 | ./f_5ess.dat                                       |       5ESS | 2004-12-31   "
+         "23:59:59 | "
          "2005-01-01   12:00:00 |         10 |       1 KB | \r\n"
-         "|   7 | ./g_other.txt                                      |    Unknown |     Invalid  File     | "
+         "|   7 | ./g_other.txt                                      |    Unknown |     Invalid  "
+         "File     | "
          "    Invalid  File     |          0 |       3 KB | \r\n" +
          kRule;
 }
@@ -146,20 +161,22 @@ TEST(LomtraCommandLine, AnalyseWritesTheReportFile) {
   TempFolder folder;
   WriteSamples(folder);
   const auto report = folder.Path() / "r.lmt";
-  ProgramRun run = Lomtra(folder, std::string("analyse --quiet ") + kClock + " --report '" + report.string() + "' .");
+  ProgramRun run = Lomtra(
+      folder, std::string("analyse --quiet ") + kClock + " --report '" + report.string() + "' .");
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(Slurp(report), ExpectedReport());
   // An existing report is kept when questions are answered No.
   std::filesystem::resize_file(report, 10);
-  run = Lomtra(folder, std::string("analyse --stop-on-error ") + kClock + " --report '" + report.string() +
-                           "' a_ocb.dat");
+  run = Lomtra(folder, std::string("analyse --stop-on-error ") + kClock + " --report '" +
+                           report.string() + "' a_ocb.dat");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(std::filesystem::file_size(report), 10u);
   EXPECT_NE(run.err.find("File Exists. Do you want to OverWrite? No\n"), std::string::npos);
   // A report that cannot be created ends the run with status 2.
-  run = Lomtra(folder, "analyse --report '" + (folder.Path() / "no" / "r.lmt").string() + "' a_ocb.dat");
+  run = Lomtra(folder,
+               "analyse --report '" + (folder.Path() / "no" / "r.lmt").string() + "' a_ocb.dat");
   EXPECT_EQ(run.status, 2);
   EXPECT_NE(run.err.find("lomtra: the report was not written: "), std::string::npos);
   EXPECT_EQ(run.err.find("Saved"), std::string::npos);
@@ -168,7 +185,8 @@ TEST(LomtraCommandLine, AnalyseWritesTheReportFile) {
 TEST(LomtraCommandLine, DuplicatesAndUnreadableFilesAreSkipped) {
   TempFolder folder;
   WriteSamples(folder);
-  const ProgramRun run = Lomtra(folder, std::string("analyse ") + kClock + " b_ewsd.dat gone.dat b_ewsd.dat");
+  const ProgramRun run =
+      Lomtra(folder, std::string("analyse ") + kClock + " b_ewsd.dat gone.dat b_ewsd.dat");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err,
             "The Following files Already Exists b_ewsd.dat\n"

@@ -53,9 +53,11 @@ TEST(AnalyseE10b, DayOfYearWithTheClockYear) {
   TempFolder folder;
   std::vector<E10bRecord> records = {{1, "0060", "0945"}};
   Rig leap(2008);
-  EXPECT_EQ(Analyse(folder, cdrgen::E10bFile(records), leap), "2008-02-29   09:45:00,2008-02-29   09:45:00,1");
+  EXPECT_EQ(Analyse(folder, cdrgen::E10bFile(records), leap),
+            "2008-02-29   09:45:00,2008-02-29   09:45:00,1");
   Rig plain(2006);
-  EXPECT_EQ(Analyse(folder, cdrgen::E10bFile(records), plain), "2006-03-01   09:45:00,2006-03-01   09:45:00,1");
+  EXPECT_EQ(Analyse(folder, cdrgen::E10bFile(records), plain),
+            "2006-03-01   09:45:00,2006-03-01   09:45:00,1");
 }
 
 TEST(AnalyseE10b, WalksAcrossBlocksAndIgnoresAPartBlock) {

@@ -13,7 +13,8 @@ using testing::TempFolder;
 
 EwsdSampleRecord Dated(int day, int hour, int minute, int second) {
   EwsdSampleRecord r;
-  r.packages = {EwsdDatePackage(6, 11, day, hour, minute, second, 60), cdrgen::EwsdCalledPackage("0123")};
+  r.packages = {EwsdDatePackage(6, 11, day, hour, minute, second, 60),
+                cdrgen::EwsdCalledPackage("0123")};
   return r;
 }
 
@@ -80,8 +81,8 @@ TEST(AnalyseEwsd, FillerOnlyFile) {
   EXPECT_EQ(Analyse(folder, EwsdFileBuilder().Filler80(10).Unit(0x00, 32).Build(), fresh), ",,0");
   // After another file the end comes from the record it left behind.
   Rig rig;
-  Analyse(folder, EwsdFileBuilder().Record(Dated(1, 7, 0, 0)).Record(Dated(9, 8, 7, 6)).Build(), rig,
-          "a.dat");
+  Analyse(folder, EwsdFileBuilder().Record(Dated(1, 7, 0, 0)).Record(Dated(9, 8, 7, 6)).Build(),
+          rig, "a.dat");
   EXPECT_EQ(Analyse(folder, EwsdFileBuilder().Filler80(10).Build(), rig, "b.dat"),
             ",2006-11-09   08:07:06,0");
 }
@@ -92,7 +93,8 @@ TEST(AnalyseEwsd, UnsupportedPackageShowsOneMessageAndKeepsWhatWasFound) {
   EwsdSampleRecord bad = Dated(4, 4, 4, 4);
   bad.packages.push_back(cdrgen::EwsdPlainPackage(140, 20));
   bad.packages.push_back(cdrgen::EwsdPlainPackage(115, 5));
-  const auto bytes = EwsdFileBuilder().Record(Dated(1, 7, 0, 0)).Record(Dated(2, 7, 0, 0)).Record(bad).Build();
+  const auto bytes =
+      EwsdFileBuilder().Record(Dated(1, 7, 0, 0)).Record(Dated(2, 7, 0, 0)).Record(bad).Build();
   EXPECT_EQ(Analyse(folder, bytes, rig), "2006-11-01   07:00:00,2006-11-04   04:04:04,3");
   ASSERT_EQ(rig.host.messages.size(), 1u);
   EXPECT_EQ(rig.host.messages[0].text,
@@ -120,7 +122,12 @@ TEST(AnalyseEwsd, ZeroLengthsEndTheScanInsteadOfLooping) {
   zero.length_override = 0;
   EXPECT_EQ(Analyse(folder, EwsdFileBuilder().Record(Dated(1, 7, 0, 0)).Record(zero).Build(), rig),
             "2006-11-01   07:00:00,2006-11-01   07:00:00,1");
-  EXPECT_EQ(Analyse(folder, EwsdFileBuilder().Record(Dated(1, 7, 0, 0)).Filler81(0, 3).Record(Dated(2, 1, 1, 1)).Build(),
+  EXPECT_EQ(Analyse(folder,
+                    EwsdFileBuilder()
+                        .Record(Dated(1, 7, 0, 0))
+                        .Filler81(0, 3)
+                        .Record(Dated(2, 1, 1, 1))
+                        .Build(),
                     rig),
             "2006-11-01   07:00:00,2006-11-01   07:00:00,1");
   // A package 142 of length 0 ends the record's packages.

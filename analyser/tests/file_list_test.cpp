@@ -40,7 +40,8 @@ TEST(FileList, DuplicatesAreReportedOnceEach) {
   std::vector<DataFileEntry> rows;
   AddFiles(rows, {a}, host);
   EXPECT_TRUE(host.messages.empty());
-  const AddFilesOutcome outcome = AddFiles(rows, {b, a, b, (folder.Path() / "none").string()}, host);
+  const AddFilesOutcome outcome =
+      AddFiles(rows, {b, a, b, (folder.Path() / "none").string()}, host);
   EXPECT_EQ(outcome.added, 1u);
   EXPECT_EQ(outcome.unreadable.size(), 1u);
   ASSERT_EQ(rows.size(), 2u);

@@ -14,7 +14,8 @@ std::string Analyse(const TempFolder& folder, const cdrgen::Bytes& bytes, Rig& r
   return Analyse5ess(folder.Write("5ess.dat", bytes), context);
 }
 
-const std::vector<FiveEssRecord> kThree = {{"050101", "120000"}, {"041231", "235959"}, {"050101", "080000"}};
+const std::vector<FiveEssRecord> kThree = {
+    {"050101", "120000"}, {"041231", "235959"}, {"050101", "080000"}};
 
 TEST(Analyse5ess, EarliestAndLatestFirstRecordNotCounted) {
   TempFolder folder;
@@ -48,7 +49,8 @@ TEST(Analyse5ess, FiveDigitDateIsPadded) {
 TEST(Analyse5ess, FirstRecordWithoutDateIsNotAnExtreme) {
   TempFolder folder;
   Rig rig;
-  const std::vector<FiveEssRecord> records = {{"      ", "      "}, {"050301", "101010"}, {"050302", "111111"}};
+  const std::vector<FiveEssRecord> records = {
+      {"      ", "      "}, {"050301", "101010"}, {"050302", "111111"}};
   EXPECT_EQ(Analyse(folder, cdrgen::FiveEssFile(records), rig),
             "2005-03-01   10:10:10,2005-03-02   11:11:11,2");
   EXPECT_EQ(Analyse(folder, {}, rig), ",,0");

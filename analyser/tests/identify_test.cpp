@@ -30,7 +30,8 @@ TEST(IdentifySwitch, MissingFileOrFolderIsNotReadable) {
 TEST(IdentifySwitch, E10bSequenceSkipsZeroSlots) {
   TempFolder folder;
   std::vector<cdrgen::E10bRecord> records;
-  for (int s : {4, 5, 6, 0, 7, 8, 9, 10, 11, 12, 13}) records.push_back({static_cast<std::uint16_t>(s)});
+  for (int s : {4, 5, 6, 0, 7, 8, 9, 10, 11, 12, 13})
+    records.push_back({static_cast<std::uint16_t>(s)});
   EXPECT_EQ(Identify(folder, cdrgen::E10bFile(records)), SwitchType::kE10b);
   // A gap fails the test.
   records[4].sequence = 9;

@@ -49,8 +49,9 @@ TEST(AnalyseOcb, StaleDayBytesEndTheBlockCount) {
   Rig rig;
   auto stale = Block(4, 48);
   stale.day = "4040";
-  EXPECT_EQ(Analyse(folder, cdrgen::OcbAnalyserFile({Block(1, 48), Block(2, 48), Block(3, 48), stale,
-                                                     Block(5, 48)}),
+  EXPECT_EQ(Analyse(folder,
+                    cdrgen::OcbAnalyserFile(
+                        {Block(1, 48), Block(2, 48), Block(3, 48), stale, Block(5, 48)}),
                     rig),
             "2006-04-10   10:00:00,2006-04-10   10:00:47,144");
 }
@@ -87,7 +88,8 @@ TEST(AnalyseOcb, EndIsNeverDatedBeforeTheStartYear) {
 TEST(AnalyseOcb, PrefixedLayoutUsesItsStrideForTheLastBlock) {
   TempFolder folder;
   Rig rig;
-  EXPECT_EQ(Analyse(folder, cdrgen::OcbAnalyserFile({Block(1, 48), Block(2, 48), Block(3, 7)}, true), rig),
+  EXPECT_EQ(Analyse(folder,
+                    cdrgen::OcbAnalyserFile({Block(1, 48), Block(2, 48), Block(3, 7)}, true), rig),
             "2006-04-10   10:00:00,2006-04-10   10:00:06,103");
   // A following file without any marker keeps that layout.
   EXPECT_EQ(rig.state.ocb.header_offset, 928u);

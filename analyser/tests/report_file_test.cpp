@@ -50,7 +50,8 @@ TEST(ReportFile, DataLineWithTwoMomentsIs148Characters) {
       ReportDataLine(Row("1", "/data/a.dat", "2006-11-30   23:59:09", "2006-11-30   23:59:59"));
   EXPECT_EQ(line.size(), 148u);
   EXPECT_EQ(line,
-            "|   1 | /data/a.dat                                        |       EWSD | 2006-11-30   23:59:09 | "
+            "|   1 | /data/a.dat                                        |       EWSD | 2006-11-30  "
+            " 23:59:09 | "
             "2006-11-30   23:59:59 |       1234 |      56 KB | ");
 }
 
@@ -76,7 +77,8 @@ TEST(ReportFile, RightAlignmentKeepsTheLastCharacters) {
   const std::string line = ReportDataLine(Row("1000", std::string(60, 'p'), "", ""));
   EXPECT_EQ(line.substr(0, 8), "| 000 | ");
   EXPECT_EQ(line.substr(8, 51), std::string(50, 'p') + " ");
-  const ReportReadResult back = ParseReport(ReportText({Row("1000", std::string(60, 'p'), "", "")}, Reading(2006)), "r");
+  const ReportReadResult back =
+      ParseReport(ReportText({Row("1000", std::string(60, 'p'), "", "")}, Reading(2006)), "r");
   ASSERT_EQ(back.rows.size(), 1u);
   EXPECT_EQ(back.rows[0].no, "000");
   EXPECT_EQ(back.rows[0].binary_file, std::string(50, 'p'));
@@ -142,10 +144,12 @@ TEST(ReportFile, ShortOrBrokenReportsAreRejectedWithoutRows) {
   EXPECT_NE(short_one.error.find("/x/r.lmt"), std::string::npos);
   EXPECT_TRUE(short_one.rows.empty());
   const ReportReadResult broken =
-      ParseReport("Lomtra\r\n\r\n+\r\n|\r\n+\r\n|1|/a|AXE|s|e|7|1 KB|\r\n| 2 | /b | AXE |\r\n+\r\n", "/x/r.lmt");
+      ParseReport("Lomtra\r\n\r\n+\r\n|\r\n+\r\n|1|/a|AXE|s|e|7|1 KB|\r\n| 2 | /b | AXE |\r\n+\r\n",
+                  "/x/r.lmt");
   EXPECT_FALSE(broken.ok);
   EXPECT_TRUE(broken.rows.empty());
-  EXPECT_EQ(broken.error, "/x/r.lmt: line 7 is not a complete report line (it has fewer than eight fields).");
+  EXPECT_EQ(broken.error,
+            "/x/r.lmt: line 7 is not a complete report line (it has fewer than eight fields).");
 }
 
 }  // namespace

@@ -72,7 +72,8 @@ Bytes OcbSampleFile(std::size_t blocks, std::uint64_t seed) {
 Bytes EwsdDatePackage(int year, int month, int day, int hour, int minute, int second,
                       std::uint32_t duration) {
   Bytes out = {100};
-  for (int v : {year, month, day, hour, minute, second}) out.push_back(static_cast<std::uint8_t>(v));
+  for (int v : {year, month, day, hour, minute, second})
+    out.push_back(static_cast<std::uint8_t>(v));
   out.push_back(0x00);
   AppendLittleEndian(out, duration, 3);
   return out;
@@ -111,8 +112,9 @@ Bytes EwsdRecordBytes(const EwsdSampleRecord& r) {
   // One spare byte so that the last package never starts at the record's
   // last byte.
   out.push_back(0x00);
-  out[1] = static_cast<std::uint8_t>(r.length_override >= 0 ? r.length_override
-                                                            : static_cast<int>(std::min<std::size_t>(out.size(), 255)));
+  out[1] = static_cast<std::uint8_t>(
+      r.length_override >= 0 ? r.length_override
+                             : static_cast<int>(std::min<std::size_t>(out.size(), 255)));
   return out;
 }
 
@@ -154,9 +156,9 @@ Bytes EwsdSampleFile(std::size_t records, std::uint64_t seed) {
     seconds = std::min<std::uint64_t>(seconds + random.Between(1, 20), 86399);
     EwsdSampleRecord r;
     r.owner = "55" + random.DigitString(5);
-    r.packages.push_back(EwsdDatePackage(6, 11, 30, static_cast<int>(seconds / 3600),
-                                         static_cast<int>(seconds / 60 % 60), static_cast<int>(seconds % 60),
-                                         static_cast<std::uint32_t>(random.Between(1, 3600))));
+    r.packages.push_back(EwsdDatePackage(
+        6, 11, 30, static_cast<int>(seconds / 3600), static_cast<int>(seconds / 60 % 60),
+        static_cast<int>(seconds % 60), static_cast<std::uint32_t>(random.Between(1, 3600))));
     r.packages.push_back(EwsdCalledPackage("0" + random.DigitString(random.Between(6, 10))));
     r.packages.push_back(EwsdPlainPackage(103, 4));
     builder.Record(r);
@@ -284,7 +286,8 @@ Bytes FiveEssSampleFile(std::size_t records, std::uint64_t seed) {
   for (std::size_t i = 0; i < std::max<std::size_t>(records, 11); ++i) {
     FiveEssRecord r;
     r.date = "0503" + Digits(random.Between(1, 28), 2);
-    r.time = Digits(random.Between(0, 23), 2) + Digits(random.Between(0, 59), 2) + Digits(random.Between(0, 59), 2);
+    r.time = Digits(random.Between(0, 23), 2) + Digits(random.Between(0, 59), 2) +
+             Digits(random.Between(0, 59), 2);
     list.push_back(r);
   }
   return FiveEssFile(list);

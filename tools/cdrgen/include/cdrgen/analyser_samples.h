@@ -11,8 +11,8 @@ namespace cdrgen {
 
 // ---- OCB: 2048-byte blocks of a 32-byte header and 48 records of 42 bytes.
 struct OcbSampleRecord {
-  std::string day = "0100";     // BCD day of the year, 4 digits
-  std::string time = "120000";  // BCD HHMMSS
+  std::string day = "0100";           // BCD day of the year, 4 digits
+  std::string time = "120000";        // BCD HHMMSS
   std::string called = "0123456789";  // called number digits, F-padded to 18
   std::uint8_t first_byte = 0x00;
 };
@@ -35,7 +35,7 @@ Bytes OcbSampleFile(std::size_t blocks, std::uint64_t seed);
 // ---- EWSD: records among filler; a record is type, length, header, packages.
 struct EwsdSampleRecord {
   std::uint8_t type = 0x84;
-  bool no_owner = false;        // flag bit 7: no owner number
+  bool no_owner = false;  // flag bit 7: no owner number
   std::string owner = "5551234";
   std::vector<Bytes> packages;  // each a package's bytes, identifier first
   int length_override = -1;     // >= 0: written as the length byte instead
