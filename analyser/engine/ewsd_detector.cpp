@@ -177,9 +177,8 @@ void ShowUnsupported(Host& host, int id) {
                     "Contact The Programmer", MessageIcon::kError, MessageButtons::kOk});
 }
 
-// ReadRecordHeader and DecodePackages on the record in the buffer.
-void DecodeRecord(EwsdScan& scan, EwsdMemory& m, Host& host) {
-  std::uint64_t p = ReadRecordHeader(m);
+// Decodes the packages from offset p while the go flag holds.
+void DecodePackages(EwsdScan& scan, EwsdMemory& m, Host& host, std::uint64_t p) {
   while (p + 1 < static_cast<std::uint64_t>(m.length) && scan.go) {
     if (!DecodePackage(m, p)) {
       ShowUnsupported(host, At(m, p));
@@ -188,6 +187,11 @@ void DecodeRecord(EwsdScan& scan, EwsdMemory& m, Host& host) {
       scan.file.Close();
     }
   }
+}
+
+// The record in the buffer: ReadRecordHeader, then DecodePackages.
+void DecodeRecord(EwsdScan& scan, EwsdMemory& m, Host& host) {
+  DecodePackages(scan, m, host, ReadRecordHeader(m));
 }
 
 }  // namespace
