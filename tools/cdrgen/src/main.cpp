@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "cdrgen/analyser_samples.h"
 #include "cdrgen/axe_builder.h"
 #include "cdrgen/cdot_builder.h"
 #include "cdrgen/ocb_builder.h"
@@ -33,6 +34,14 @@ const std::vector<Format>& Formats() {
          return cdrgen::OcbSampleFile(size, seed,
                                       seed % 2 == 0 ? cdrgen::OcbFileLayout::kPrefixed
                                                     : cdrgen::OcbFileLayout::kPlain);
+      {"e10b", "E10B blocks of 26-byte records",
+       [](std::uint64_t size, std::uint64_t seed) {
+         const std::size_t blocks = static_cast<std::size_t>(std::max<std::uint64_t>(size / 2048, 1));
+         return cdrgen::E10bSampleFile(blocks, seed);
+       }},
+      {"5ess", "5ESS text records of 122 characters",
+       [](std::uint64_t size, std::uint64_t seed) {
+         return cdrgen::FiveEssSampleFile(static_cast<std::size_t>(size / 122), seed);
        }},
   };
   return formats;

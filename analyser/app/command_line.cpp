@@ -1,0 +1,223 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+#include "app/batch_host.h"
+#include "engine/analysis_run.h"
+#include "engine/clock.h"
+#include "engine/file_list.h"
+#include "engine/identify.h"
+#include "engine/report_file.h"
+
+namespace lomtra {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: lomtra                        open the window\n"
+    "       lomtra identify PATH...       print each file's switch and path\n"
+    "       lomtra analyse [--report FILE.lmt] PATH...\n"
+    "                                     analyse the files and write the report\n"
+    "                                     (to FILE, or to standard output)\n"
+    "       lomtra --help | --version\n"
+    "A folder given as PATH stands for the files in it, in name order.\n"
+    "options:\n"
+    "  --report FILE      write the report to FILE instead of standard output\n"
+    "  --quiet            print nothing but errors\n"
+    "  --stop-on-error    answer No to questions (an existing report is then kept)\n"
+    "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"
+    "                     for testing: use this date and time instead of the\n"
+    "                     computer's clock (report title, E10B and C-DOT years)\n"
+    "exit status: 0 every file processed, 1 a file was skipped or the run\n"
+    "stopped, 2 usage error or a failure that ended the run.\n";
+
+struct Options {
+  std::string command;
+  std::vector<std::string> paths;
+  std::optional<std::string> report;
+  bool quiet = false;
+  bool stop_on_error = false;
+  std::optional<ClockReading> clock;
+};
+
+std::optional<ClockReading> ParseClock(const std::string& text) {
+  ClockReading r;
+  char tail = 0;
+  if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d%c", &r.year, &r.month, &r.day, &r.hour,
+                  &r.minute, &r.second, &tail) != 6) {
+    return std::nullopt;
+  }
+  if (r.month < 1 || r.month > 12 || r.day < 1 || r.day > 31 || r.hour < 0 || r.hour > 23 ||
+      r.minute < 0 || r.minute > 59 || r.second < 0 || r.second > 59) {
+    return std::nullopt;
+  }
+  return r;
+}
+
+// Fills `options`; on a usage error returns the reason.
+std::string ParseOptions(const std::vector<std::string>& args, Options& options) {
+  options.command = args[0];
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--report" || a == "--clock") {
+      if (i + 1 >= args.size()) return a + " needs a value";
+      const std::string& value = args[++i];
+      if (a == "--report") {
+        if (options.command != "analyse") return "--report belongs to analyse";
+        options.report = value;
+      } else {
+        options.clock = ParseClock(value);
+        if (!options.clock) return "--clock needs \"YYYY-MM-DD HH:MM:SS\", not \"" + value + "\"";
+      }
+    } else if (a == "--quiet") {
+      options.quiet = true;
+    } else if (a == "--stop-on-error") {
+      options.stop_on_error = true;
+    } else if (a == "--") {
+      options.paths.insert(options.paths.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                           args.end());
+      break;
+    } else if (a.size() > 1 && a[0] == '-' && a.rfind("--", 0) == 0) {
+      return "unknown option " + a;
+    } else {
+      options.paths.push_back(a);
+    }
+  }
+  if (options.paths.empty()) return options.command + " needs at least one PATH";
+  return {};
+}
+
+// A folder stands for the files in it, in name order; anything else stays.
+std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths, BatchHost& host) {
+  std::vector<std::string> files;
+  for (const std::string& path : paths) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(path, ec)) {
+      files.push_back(path);
+      continue;
+    }
+    std::vector<std::filesystem::path> inside;
+    for (std::filesystem::directory_iterator it(path, ec), end; !ec && it != end;
+         it.increment(ec)) {
+      std::error_code type_ec;
+      if (it->is_regular_file(type_ec)) inside.push_back(it->path());
+    }
+    if (ec) {
+      host.Error("lomtra: cannot list the folder " + path + ": " + ec.message());
+      continue;
+    }
+    std::sort(inside.begin(), inside.end(), [](const auto& a, const auto& b) {
+      return a.filename().string() < b.filename().string();
+    });
+    for (const auto& file : inside) files.push_back(file.string());
+  }
+  return files;
+}
+
+int Identify(const Options& options, std::ostream& out, BatchHost& host) {
+  for (const std::string& path : ExpandPaths(options.paths, host)) {
+    std::string error;
+    const SwitchType type = IdentifySwitch(path, &error);
+    if (type == SwitchType::kNotReadable) {
+      host.Error("lomtra: cannot read " + path + ": " + error);
+      continue;
+    }
+    out << SwitchName(type) << '\t' << path << '\n';
+  }
+  out.flush();
+  return host.ErrorCount() > 0 ? 1 : 0;
+}
+
+int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Clock& clock) {
+  const std::vector<std::string> files = ExpandPaths(options.paths, host);
+  std::vector<DataFileEntry> rows;
+  const AddFilesOutcome added = AddFiles(rows, files, host);
+  for (const std::string& failure : added.unreadable) host.Error("lomtra: cannot read " + failure);
+  bool skipped = !added.duplicates.empty() || host.ErrorCount() > 0;
+
+  EngineState state;
+  AnalyserContext context{host, clock, state};
+  const AnalysisOutcome outcome = AnalyseFiles(rows, false, context);
+  // An error met inside a file (an unsupported EWSD package) leaves that
+  // file only partly analysed.
+  if (outcome.stopped || host.ErrorCount() > 0) skipped = true;
+  if (!outcome.ran) {
+    // An empty list: no run, but the totals still say so.
+    host.Note("Total Valid Data Files: 0");
+    host.Note("Total Valid Data File Size: 0 MB");
+    host.Note("Total Records: 0");
+  }
+
+  const ClockReading now = clock.Now();
+  if (!options.report) {
+    const std::string text = ReportText(rows, now);
+    out.write(text.data(), static_cast<std::streamsize>(text.size()));
+    out.flush();
+    if (!out) {
+      host.Error("lomtra: the report could not be written to standard output");
+      return 2;
+    }
+    return skipped ? 1 : 0;
+  }
+  const std::string& target = *options.report;
+  std::error_code ec;
+  if (std::filesystem::exists(target, ec)) {
+    const MessageAnswer answer =
+        host.ShowMessage({"File Exists. Do you want to OverWrite?", kProgramTitle,
+                          MessageIcon::kQuestion, MessageButtons::kYesNo});
+    if (answer == MessageAnswer::kNo) {
+      host.Note("lomtra: " + target + " was kept; no report written");
+      return 1;
+    }
+  }
+  std::string error;
+  if (!WriteReportFile(target, rows, now, &error)) {
+    host.Error("lomtra: the report was not written: " + error);
+    return 2;
+  }
+  host.Note("File " + target + " Saved");
+  return skipped ? 1 : 0;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   bool stderr_is_terminal) {
+  if (args[0] == "--help" || args[0] == "-h") {
+    out << kUsage;
+    return 0;
+  }
+  if (args[0] == "--version") {
+    out << "lomtra " << APP_VERSION_TEXT << '\n';
+    return 0;
+  }
+  if (args[0] != "identify" && args[0] != "analyse") {
+    err << "lomtra: unknown command " << args[0] << "\n" << kUsage;
+    return 2;
+  }
+  Options options;
+  const std::string usage_error = ParseOptions(args, options);
+  if (!usage_error.empty()) {
+    err << "lomtra: " << usage_error << "\n" << kUsage;
+    return 2;
+  }
+  BatchHost host(err, options.quiet, options.stop_on_error, stderr_is_terminal);
+  std::unique_ptr<Clock> clock;
+  if (options.clock) {
+    clock = std::make_unique<FixedClock>(*options.clock);
+  } else {
+    clock = std::make_unique<SystemClock>();
+  }
+  try {
+    if (options.command == "identify") return Identify(options, out, host);
+    return Analyse(options, out, host, *clock);
+  } catch (const std::exception& e) {
+    host.Error(std::string("lomtra: the run ended because of an error: ") + e.what());
+    return 2;
+  }
+}
+
+}  // namespace lomtra

@@ -1,0 +1,16 @@
+#pragma once
+// lomtra without a window: identify files, or analyse them and write the
+// report. Exit status 0 when every file was processed, 1 when a file was
+// skipped or the run stopped, 2 on a usage error or a failure that ended
+// the run.
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace lomtra {
+
+// `args` are the arguments after the program name (not empty).
+int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                   bool stderr_is_terminal);
+
+}  // namespace lomtra

@@ -1,0 +1,46 @@
+#pragma once
+// The analysis run over the file list: every due row goes to the detector of
+// its switch, and the totals end up in the status bar.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/data_file_entry.h"
+#include "engine/engine_state.h"
+
+namespace lomtra {
+
+struct AnalysisTotals {
+  std::uint64_t valid_files = 0;
+  double records = 0;
+  std::uint64_t bytes = 0;
+};
+
+struct AnalysisOutcome {
+  bool ran = false;                     // false: a run was going on already, or the list was empty
+  bool stopped = false;                 // the user stopped the run
+  std::size_t analysed = 0;             // rows handed to a detector
+  std::vector<std::string> unreadable;  // rows whose file could not be opened
+  AnalysisTotals totals;
+};
+
+// The status-bar texts of the totals ("1.5 MB" and so on).
+std::string ValidFilesText(const AnalysisTotals& totals);
+std::string ValidSizeText(const AnalysisTotals& totals);
+std::string RecordsText(const AnalysisTotals& totals);
+
+// Sums the totals over every row whose switch is not "Unknown"; a file that
+// has disappeared adds no bytes.
+AnalysisTotals SumTotals(const std::vector<DataFileEntry>& rows);
+
+// Analyses the rows still "To be  Analysed", or all rows when
+// `reanalyse_all`, writing the results into them.
+AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_all,
+                             AnalyserContext& context);
+
+// The result text of the detector for a switch name; nothing when the switch
+// has no detector.
+bool RunDetector(const std::string& switch_name, const std::string& path, AnalyserContext& context,
+                 std::string* result);
+
+}  // namespace lomtra

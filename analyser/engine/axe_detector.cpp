@@ -1,0 +1,102 @@
+// AXE: 2048-byte blocks of character records, each starting with its length
+// as three digits; all records are counted, the start is the file's first
+// record and the end the last record of the last block.
+#include <algorithm>
+#include <cmath>
+
+#include "engine/data_file.h"
+#include "engine/decoders.h"
+#include "engine/detectors.h"
+#include "engine/host.h"
+
+namespace lomtra {
+namespace {
+
+constexpr std::uint64_t kBlockSize = 2048;
+
+// 1-based characters `from`..`from + count - 1` of a record, cut at its end.
+std::string Mid(const std::string& text, std::size_t from, std::size_t count) {
+  if (from == 0 || from > text.size()) return {};
+  return text.substr(from - 1, count);
+}
+
+// The characters are copied unchecked, except that damaged data must not
+// break the result text (",") or the report's lines and cells (control
+// characters, "|"): those show as "?".
+std::string Copied(const std::string& record, std::size_t from) {
+  std::string text = Mid(record, from, 2);
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == ',' || c == '|') c = '?';
+  }
+  return text;
+}
+
+std::string AxeMoment(const std::string& record, std::size_t s) {
+  const std::string date =
+      "20" + Copied(record, s + 71) + "-" + Copied(record, s + 73) + "-" + Copied(record, s + 75);
+  const std::string time =
+      Copied(record, s + 50) + ":" + Copied(record, s + 52) + ":" + Copied(record, s + 54);
+  return date + "   " + time;
+}
+
+bool HasNoBlankEnds(const std::string& record) {
+  const std::string field = Mid(record, 19, 16);
+  if (field.size() != 16) return false;
+  return field.front() != ' ' && field.back() != ' ';
+}
+
+}  // namespace
+
+std::string AnalyseAxe(const std::filesystem::path& path, AnalyserContext& context) {
+  Host& host = context.host;
+  DataFile file;
+  file.OpenData(path);
+  const std::uint64_t length = file.Length();
+  const bool whole_blocks = length % kBlockSize == 0;
+  const std::uint64_t blocks = length / kBlockSize;
+  const double unit = static_cast<double>(length) / static_cast<double>(kBlockSize) / 100.0;
+  std::uint64_t offset = 0;
+  std::uint64_t n = 0;
+  std::uint64_t count = 0;
+  std::size_t s = 1;
+  std::string start;
+  std::string end;
+  std::string last_seen;  // the moment of the latest record read
+  for (;;) {
+    const std::string block = file.ReadText(offset, kBlockSize);
+    ++n;
+    std::size_t q = 1;
+    while (q < kBlockSize) {
+      const double value = ValueOf(Mid(block, q, 3));
+      // A negative or fractional length has no meaning: whole part, and
+      // anything below 1 ends the block (as 0 does) so the walk always advances.
+      const double whole = std::floor(value);
+      if (!(whole >= 1)) break;
+      const std::size_t l = static_cast<std::size_t>(std::min(whole, 4096.0));
+      const std::string record = Mid(block, q, l);
+      if (s == 1 && HasNoBlankEnds(record)) s = 0;
+      const bool wants_start = count == 0;
+      const bool wants_end = whole_blocks && n == blocks;
+      if (wants_start || wants_end || !whole_blocks) {
+        const std::string moment = AxeMoment(record, s);
+        if (wants_start) start = moment;
+        if (wants_end) end = moment;
+        last_seen = moment;
+      }
+      ++count;
+      q += l;
+    }
+    offset += kBlockSize;
+    if (host.ProgressValue() < 100) {
+      const double p = unit > 0 ? std::floor(static_cast<double>(n) / unit) : 100.0;
+      host.SetProgress(static_cast<int>(std::min(p, 100.0)));
+    }
+    if (file.AtEnd()) break;
+  }
+  // A short last block: the end is the last record of the blocks read.
+  if (!whole_blocks) end = last_seen;
+  host.SetProgress(100);
+  return ResultText(start, end, count);
+}
+
+}  // namespace lomtra

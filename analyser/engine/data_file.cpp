@@ -1,0 +1,22 @@
+#include "engine/data_file.h"
+
+#include <system_error>
+
+namespace lomtra {
+
+bool DataFile::OpenData(const std::filesystem::path& path) {
+  error_.clear();
+  if (reader_.Open(path, &error_)) return true;
+  if (error_.empty()) error_ = path.string() + ": cannot be opened";
+  return false;
+}
+
+std::optional<std::uint64_t> FileLength(const std::filesystem::path& path) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+  const auto size = std::filesystem::file_size(path, ec);
+  if (ec) return std::nullopt;
+  return static_cast<std::uint64_t>(size);
+}
+
+}  // namespace lomtra

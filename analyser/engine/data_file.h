@@ -1,0 +1,42 @@
+#pragma once
+// How the analyser reads a data file: random access by 0-based offset, bytes
+// past the end reading as 0x00, and an end flag set by the latest read that
+// asked for at least one byte past the end.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/binary_reader.h"
+
+namespace lomtra {
+
+class DataFile {
+ public:
+  // Opens the file; on failure returns false and keeps the reason.
+  bool OpenData(const std::filesystem::path& path);
+  void Close() { reader_.Close(); }
+  bool IsOpen() const { return reader_.IsOpen(); }
+  const std::string& Error() const { return error_; }
+
+  // Copies `count` bytes at `offset` into `dest` (zeros past the end).
+  void ReadBytes(std::uint64_t offset, std::uint8_t* dest, std::size_t count) {
+    reader_.Read(offset, dest, count);
+  }
+  std::uint8_t Byte(std::uint64_t offset) { return reader_.Byte(offset); }
+  std::string ReadText(std::uint64_t offset, std::size_t count) {
+    return reader_.ReadText(offset, count);
+  }
+  bool AtEnd() const { return reader_.AtEnd(); }
+  std::uint64_t Length() const { return reader_.Length(); }
+
+ private:
+  platform::BinaryReader reader_;
+  std::string error_;
+};
+
+// Length of a file in bytes, or nothing when it cannot be found.
+std::optional<std::uint64_t> FileLength(const std::filesystem::path& path);
+
+}  // namespace lomtra

@@ -1,0 +1,73 @@
+#include "engine/decoders.h"
+
+#include <string>
+
+#include "platform/numbers.h"
+
+namespace lomtra {
+
+std::string HexText(const std::uint8_t* bytes, std::size_t offset, std::size_t count) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text(count * 2, '0');
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t b = bytes[offset + i];
+    text[2 * i] = kDigits[b >> 4];
+    text[2 * i + 1] = kDigits[b & 0x0F];
+  }
+  return text;
+}
+
+double ValueOf(std::string_view text) {
+  return platform::LeadingNumber(text);
+}
+
+double BcdValue(const std::uint8_t* bytes, std::size_t offset, std::size_t count) {
+  // Fast path for clean BCD; a nibble above 9 falls back to the text rule.
+  double value = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint8_t b = bytes[offset + i];
+    if ((b >> 4) > 9 || (b & 0x0F) > 9) return ValueOf(HexText(bytes, offset, count));
+    value = value * 100 + (b >> 4) * 10 + (b & 0x0F);
+  }
+  return value;
+}
+
+std::uint64_t BigEndianValue(const std::uint8_t* bytes, std::size_t offset, std::size_t count) {
+  std::uint64_t value = 0;
+  for (std::size_t i = 0; i < count && i < 8; ++i) value = (value << 8) | bytes[offset + i];
+  return value;
+}
+
+MonthDay DateFromDayOfYear(int day, int year) {
+  static constexpr int kLengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  MonthDay md;
+  md.day = day;
+  for (int m = 0; m < 11; ++m) {
+    int length = kLengths[m];
+    if (m == 1 && year % 4 == 0) length = 29;
+    if (md.day <= length) break;
+    md.day -= length;
+    md.month = m + 2;
+  }
+  return md;
+}
+
+std::string TwoDigits(int value) {
+  if (value >= 0 && value <= 99) {
+    return std::string{static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+  }
+  const std::string text = "0" + std::to_string(value);
+  return text.substr(text.size() - 2);
+}
+
+std::string MomentText(std::string_view date, std::string_view time) {
+  if (date.empty() && time.empty()) return {};
+  std::string text;
+  text.reserve(date.size() + 3 + time.size());
+  text.append(date);
+  text.append("   ");
+  text.append(time);
+  return text;
+}
+
+}  // namespace lomtra

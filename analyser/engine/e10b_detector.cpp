@@ -1,0 +1,76 @@
+// E10B: blocks of 78 records of 26 bytes; the walk runs while the sequence
+// numbers run on and stops at the first jump.
+#include <algorithm>
+#include <array>
+
+#include "engine/clock.h"
+#include "engine/data_file.h"
+#include "engine/decoders.h"
+#include "engine/detectors.h"
+#include "engine/host.h"
+#include "platform/numbers.h"
+
+namespace lomtra {
+namespace {
+
+constexpr std::uint64_t kBlockSize = 2048;
+constexpr std::size_t kRecordSize = 26;
+constexpr std::size_t kRecordsPerBlock = 78;
+
+std::string E10bMoment(const std::uint8_t* record, int year) {
+  const int day = static_cast<int>(BcdValue(record, 8, 2));
+  const MonthDay md = DateFromDayOfYear(day, year);
+  const std::string hhmm = HexText(record, 10, 2);
+  return MomentText(std::to_string(year) + "-" + TwoDigits(md.month) + "-" + TwoDigits(md.day),
+                    hhmm.substr(0, 2) + ":" + hhmm.substr(2, 2) + ":00");
+}
+
+}  // namespace
+
+std::string AnalyseE10b(const std::filesystem::path& path, AnalyserContext& context) {
+  Host& host = context.host;
+  const int year = context.clock.Now().year;
+  DataFile file;
+  file.OpenData(path);
+  const std::uint64_t whole_blocks = file.Length() / kBlockSize;
+  const double blocks = static_cast<double>(file.Length()) / static_cast<double>(kBlockSize);
+  const std::int64_t unit = platform::RoundHalfEvenToInt(blocks / 100);
+  std::array<std::uint8_t, kBlockSize + 1> block{};
+  std::string start;
+  std::string end;
+  std::uint64_t count = 0;
+  std::uint64_t previous = 0;
+  bool ended = false;
+  for (std::uint64_t b = 0; b < whole_blocks && !ended; ++b) {
+    file.ReadBytes(kBlockSize * b, block.data(), block.size());
+    for (std::size_t r = 0; r < kRecordsPerBlock; ++r) {
+      const std::uint8_t* record = block.data() + kRecordSize * r;
+      const std::uint64_t s = BigEndianValue(record, 0, 2);
+      if (s == 0) continue;
+      if (count > 0 && s != 1 && s != previous + 1) {
+        ended = true;
+        break;
+      }
+      ++count;
+      const std::string moment = E10bMoment(record, year);
+      if (count == 1) start = moment;
+      previous = s;
+      end = moment;
+    }
+    if (ended) break;
+    if (host.ProgressValue() < 100) {
+      // Files under 100 blocks have a unit of 0: use the plain fraction then.
+      const std::uint64_t p =
+          unit > 0 ? b / static_cast<std::uint64_t>(unit) : b * 100 / whole_blocks;
+      host.SetProgress(static_cast<int>(std::min<std::uint64_t>(p, 100)));
+    }
+    if (PumpAndCheckStop(context)) {
+      host.SetProgress(0);
+      return kStoppedResult;
+    }
+  }
+  host.SetProgress(100);
+  return ResultText(start, end, count);
+}
+
+}  // namespace lomtra

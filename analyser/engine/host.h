@@ -1,0 +1,52 @@
+#pragma once
+// The only way the engine reaches the user: the window implements it with
+// message boxes, the progress bar and the status bar; the command line with
+// stderr; tests with a scripted host.
+#include <string>
+
+namespace lomtra {
+
+enum class MessageIcon { kNone, kInformation, kQuestion, kWarning, kError };
+enum class MessageButtons { kOk, kYesNo };
+enum class MessageAnswer { kOk, kYes, kNo };
+
+struct Message {
+  std::string text;
+  std::string title;
+  MessageIcon icon = MessageIcon::kNone;
+  MessageButtons buttons = MessageButtons::kOk;
+};
+
+// The program's default message title.
+inline constexpr const char* kProgramTitle = "Lomtra";
+
+// Status-bar panels of the main window (panel 1 never holds text).
+enum class StatusPanel { kValidFiles = 2, kValidSize = 3, kRecords = 4, kStatusText = 5 };
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  virtual MessageAnswer ShowMessage(const Message& message) = 0;
+
+  // The progress bar: value 0..ProgressMaximum().
+  virtual int ProgressValue() const = 0;
+  virtual void SetProgress(int value) = 0;
+  virtual int ProgressMaximum() const { return 100; }
+
+  virtual void SetStatusPanel(StatusPanel panel, const std::string& text) = 0;
+  void SetStatusText(const std::string& text) { SetStatusPanel(StatusPanel::kStatusText, text); }
+  // Clears panels 2 to 5.
+  void ResetSB();
+
+  // Lets pending user input be processed (so that Stop can be clicked).
+  virtual void PumpEvents() {}
+
+  // The list's results mark.
+  virtual void SetResultsMark(bool /*on*/) {}
+
+  // "Do you want to Stop the Analyser" with Yes and No; true on Yes.
+  virtual bool AskStop();
+};
+
+}  // namespace lomtra

@@ -1,0 +1,25 @@
+#include "engine/switch_type.h"
+
+#include <array>
+
+namespace lomtra {
+namespace {
+
+constexpr std::array<std::string_view, 9> kNames = {"",     "OCB",  "CDOT",   "E10B",   "AXE",
+                                                    "5ESS", "EWSD", "CDOT42", "Unknown"};
+
+}  // namespace
+
+std::string SwitchName(SwitchType type) {
+  const auto code = static_cast<std::size_t>(type);
+  return code < kNames.size() ? std::string(kNames[code]) : std::string();
+}
+
+int SwitchIconIndex(std::string_view switch_name) {
+  for (std::size_t code = 1; code < kNames.size(); ++code) {
+    if (kNames[code] == switch_name) return static_cast<int>(code);
+  }
+  return 0;
+}
+
+}  // namespace lomtra

@@ -1,0 +1,215 @@
+// Runs the built lomtra program on generated files of every format and
+// compares its output byte for byte.
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "cdrgen/analyser_samples.h"
+#include "cdrgen/axe_builder.h"
+#include "test_support.h"
+
+namespace lomtra {
+namespace {
+
+using testing::TempFolder;
+
+struct ProgramRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Slurp(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+ProgramRun Lomtra(const TempFolder& folder, const std::string& args) {
+  const auto out = folder.Path() / "stdout.txt";
+  const auto err = folder.Path() / "stderr.txt";
+  const std::string command = "cd '" + (folder.Path() / "data").string() +
+                              "' && '" LOMTRA_EXE "' " + args + " > '" + out.string() + "' 2> '" +
+                              err.string() + "'";
+  const int raw = std::system(command.c_str());
+  ProgramRun run;
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.out = Slurp(out);
+  run.err = Slurp(err);
+  return run;
+}
+
+cdrgen::EwsdSampleRecord Dated(int day, int hour, int minute, int second) {
+  cdrgen::EwsdSampleRecord r;
+  r.packages = {cdrgen::EwsdDatePackage(6, 11, day, hour, minute, second, 60),
+                cdrgen::EwsdCalledPackage("0123")};
+  return r;
+}
+
+// One file of each format plus one that no test recognises, named so that
+// the folder's name order is the order below.
+void WriteSamples(const TempFolder& folder) {
+  std::filesystem::create_directories(folder.Path() / "data");
+  auto write = [&](const std::string& name, const cdrgen::Bytes& bytes) {
+    cdrgen::WriteFile(folder.Path() / "data" / name, bytes);
+  };
+  auto ocb_block = [](std::uint32_t sequence, std::size_t count) {
+    cdrgen::OcbSampleBlock b;
+    b.sequence = sequence;
+    for (std::size_t r = 0; r < count; ++r) {
+      cdrgen::OcbSampleRecord rec;
+      rec.time = "1000" + cdrgen::Digits(r, 2);
+      b.records.push_back(rec);
+    }
+    return b;
+  };
+  write("a_ocb.dat", cdrgen::OcbAnalyserFile({ocb_block(1, 48), ocb_block(2, 10)}));
+  write("b_ewsd.dat", cdrgen::EwsdFileBuilder()
+                          .Record(Dated(1, 7, 0, 0))
+                          .Record(Dated(30, 23, 59, 9))
+                          .Filler80(2)
+                          .Build());
+  write("c_cd150305.dat", cdrgen::CdotAnalyserFile(std::vector<cdrgen::CdotSampleRecord>(20)));
+  std::vector<cdrgen::E10bRecord> e10b;
+  for (int s = 1; s <= 12; ++s) {
+    e10b.push_back({static_cast<std::uint16_t>(s), "0060",
+                    "08" + cdrgen::Digits(static_cast<std::uint64_t>(s), 2)});
+  }
+  write("d_e10b.dat", cdrgen::E10bFile(e10b));
+  cdrgen::AxeFileBuilder axe;
+  for (int k = 1; k <= 11; ++k) {
+    cdrgen::AxeRecord r;
+    r.length = 100;
+    r.day = cdrgen::Digits(static_cast<std::uint64_t>(k), 2);
+    r.hour = "14";
+    axe.NewBlock().Add(r);
+  }
+  write("e_axe.dat", axe.Build());
+  std::vector<cdrgen::FiveEssRecord> five(11, cdrgen::FiveEssRecord{"050101", "080000"});
+  five[0] = {"050101", "120000"};
+  five[1] = {"041231", "235959"};
+  write("f_5ess.dat", cdrgen::FiveEssFile(five));
+  cdrgen::Bytes text;
+  cdrgen::Append(text, std::string(3000, 'x'));
+  write("g_other.txt", text);
+}
+
+const char* kRule =
+    "+-----+----------------------------------------------------+------------+---------------------"
+    "--+"
+    "-----------------------+------------+------------+\r\n";
+
+std::string ExpectedReport() {
+  return std::string("Lomtra Report02-01-2008  03:04:05\r\n\r\n") + kRule +
+         "| No  |                  BINARY FILE                       |   SWITCH   |       START "
+         "TIME      |"
+         "        END TIME       |   RECORDS  |    SIZE    |\r\n" +
+         kRule +
+         "|   1 | ./a_ocb.dat                                        |        OCB | 2006-04-10   "
+         "10:00:00 | "
+         "2006-04-10   10:00:09 |         58 |       4 KB | \r\n"
+         "|   2 | ./b_ewsd.dat                                       |       EWSD | 2006-11-01   "
+         "07:00:00 | "
+         "2006-11-30   23:59:09 |          2 |       0 KB | \r\n"
+         "|   3 | ./c_cd150305.dat                                   |       CDOT | 2005-03-15   "
+         "00:00:00 | "
+         "2005-03-15   23:59:59 |         20 |       1 KB | \r\n"
+         "|   4 | ./d_e10b.dat                                       |       E10B | 2008-02-29   "
+         "08:01:00 | "
+         "2008-02-29   08:12:00 |         12 |       2 KB | \r\n"
+         "|   5 | ./e_axe.dat                                        |        AXE | 2006-11-01   "
+         "14:59:09 | "
+         "2006-11-11   14:59:09 |         11 |      22 KB | \r\n"
+         "|   6 | ./f_5ess.dat                                       |       5ESS | 2004-12-31   "
+         "23:59:59 | "
+         "2005-01-01   12:00:00 |         10 |       1 KB | \r\n"
+         "|   7 | ./g_other.txt                                      |    Unknown |     Invalid  "
+         "File     | "
+         "    Invalid  File     |          0 |       3 KB | \r\n" +
+         kRule;
+}
+
+const char* kClock = "--clock '2008-01-02 03:04:05'";
+
+TEST(LomtraCommandLine, IdentifyEveryFormat) {
+  TempFolder folder;
+  WriteSamples(folder);
+  const ProgramRun run = Lomtra(folder, "identify . missing.dat");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out,
+            "OCB\t./a_ocb.dat\nEWSD\t./b_ewsd.dat\nCDOT\t./c_cd150305.dat\nE10B\t./d_e10b.dat\n"
+            "AXE\t./e_axe.dat\n5ESS\t./f_5ess.dat\nUnknown\t./g_other.txt\n");
+  EXPECT_EQ(run.err, "lomtra: cannot read missing.dat: No such file or directory\n");
+  EXPECT_EQ(Lomtra(folder, "identify a_ocb.dat").status, 0);
+}
+
+TEST(LomtraCommandLine, AnalyseWritesTheReportToStandardOutput) {
+  TempFolder folder;
+  WriteSamples(folder);
+  const ProgramRun run = Lomtra(folder, std::string("analyse ") + kClock + " .");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, ExpectedReport());
+  EXPECT_EQ(run.err,
+            "Total Valid Data Files: 6\nTotal Valid Data File Size: 0.03 MB\nTotal Records: 113\n"
+            "Data File Analysis Over\n");
+}
+
+TEST(LomtraCommandLine, AnalyseWritesTheReportFile) {
+  TempFolder folder;
+  WriteSamples(folder);
+  const auto report = folder.Path() / "r.lmt";
+  ProgramRun run = Lomtra(
+      folder, std::string("analyse --quiet ") + kClock + " --report '" + report.string() + "' .");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(Slurp(report), ExpectedReport());
+  // An existing report is kept when questions are answered No.
+  std::filesystem::resize_file(report, 10);
+  run = Lomtra(folder, std::string("analyse --stop-on-error ") + kClock + " --report '" +
+                           report.string() + "' a_ocb.dat");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(std::filesystem::file_size(report), 10u);
+  EXPECT_NE(run.err.find("File Exists. Do you want to OverWrite? No\n"), std::string::npos);
+  // A report that cannot be created ends the run with status 2.
+  run = Lomtra(folder,
+               "analyse --report '" + (folder.Path() / "no" / "r.lmt").string() + "' a_ocb.dat");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("lomtra: the report was not written: "), std::string::npos);
+  EXPECT_EQ(run.err.find("Saved"), std::string::npos);
+}
+
+TEST(LomtraCommandLine, DuplicatesAndUnreadableFilesAreSkipped) {
+  TempFolder folder;
+  WriteSamples(folder);
+  const ProgramRun run =
+      Lomtra(folder, std::string("analyse ") + kClock + " b_ewsd.dat gone.dat b_ewsd.dat");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "The Following files Already Exists b_ewsd.dat\n"
+            "lomtra: cannot read gone.dat: No such file or directory\n"
+            "Total Valid Data Files: 1\nTotal Valid Data File Size: 0 MB\nTotal Records: 2\n"
+            "Data File Analysis Over\n");
+  EXPECT_NE(run.out.find("|   1 | b_ewsd.dat "), std::string::npos);
+}
+
+TEST(LomtraCommandLine, UsageHelpAndVersion) {
+  TempFolder folder;
+  WriteSamples(folder);
+  EXPECT_EQ(Lomtra(folder, "").status, 2);
+  EXPECT_EQ(Lomtra(folder, "analyse").status, 2);
+  EXPECT_EQ(Lomtra(folder, "frobnicate x").status, 2);
+  EXPECT_EQ(Lomtra(folder, "analyse --clock tomorrow x").status, 2);
+  EXPECT_EQ(Lomtra(folder, "identify --report r.lmt x").status, 2);
+  const ProgramRun help = Lomtra(folder, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("for testing"), std::string::npos);
+  const ProgramRun version = Lomtra(folder, "--version");
+  EXPECT_EQ(version.out, "lomtra 1.0\n");
+}
+
+}  // namespace
+}  // namespace lomtra

@@ -1,0 +1,66 @@
+#include "engine/decoders.h"
+
+#include <gtest/gtest.h>
+
+namespace lomtra {
+namespace {
+
+TEST(Decoders, HexTextIsUpperCaseTwoDigitsPerByte) {
+  const std::uint8_t bytes[] = {0x00, 0xAB, 0x05, 0x3A};
+  EXPECT_EQ(HexText(bytes, 0, 1), "00");
+  EXPECT_EQ(HexText(bytes, 1, 1), "AB");
+  EXPECT_EQ(HexText(bytes, 2, 2), "053A");
+  EXPECT_EQ(HexText(bytes, 0, 0), "");
+}
+
+TEST(Decoders, ValueOfReadsTheLeadingNumber) {
+  EXPECT_EQ(ValueOf("0156"), 156);
+  EXPECT_EQ(ValueOf(""), 0);
+  EXPECT_EQ(ValueOf("7-"), 7);
+  EXPECT_EQ(ValueOf("F1"), 0);
+  EXPECT_EQ(ValueOf("1E02"), 100);
+  EXPECT_EQ(ValueOf(" 1 2"), 12);
+}
+
+TEST(Decoders, BcdValueFallsBackToTheTextRuleOnLetterNibbles) {
+  const std::uint8_t clean[] = {0x40, 0x40};
+  EXPECT_EQ(BcdValue(clean, 0, 2), 4040);
+  const std::uint8_t letters[] = {0x0A, 0x12};  // "0A12" reads as 0
+  EXPECT_EQ(BcdValue(letters, 0, 2), 0);
+  const std::uint8_t tail[] = {0x12, 0x3F};  // "123F" reads as 123
+  EXPECT_EQ(BcdValue(tail, 0, 2), 123);
+}
+
+TEST(Decoders, BigEndianValue) {
+  const std::uint8_t bytes[] = {0x7F, 0xFF, 0x01};
+  EXPECT_EQ(BigEndianValue(bytes, 0, 2), 32767u);
+  EXPECT_EQ(BigEndianValue(bytes, 1, 2), 0xFF01u);
+}
+
+TEST(Decoders, DateFromDayOfYearLeapRuleAndEnds) {
+  auto check = [](int day, int year, int month, int d) {
+    const MonthDay md = DateFromDayOfYear(day, year);
+    EXPECT_EQ(md.month, month) << day << "/" << year;
+    EXPECT_EQ(md.day, d) << day << "/" << year;
+  };
+  check(60, 4, 2, 29);
+  check(60, 5, 3, 1);
+  check(365, 5, 12, 31);
+  check(366, 4, 12, 31);
+  check(0, 5, 1, 0);
+  check(1, 5, 1, 1);
+  check(60, -1, 3, 1);  // year -1 is not a leap year
+  // A day past the year's end stays in December instead of a 13th month.
+  check(400, 5, 12, 66);
+}
+
+TEST(Decoders, TwoDigitsAndMoments) {
+  EXPECT_EQ(TwoDigits(5), "05");
+  EXPECT_EQ(TwoDigits(12), "12");
+  EXPECT_EQ(TwoDigits(112), "12");
+  EXPECT_EQ(MomentText("2005-02-03", "14:05:09"), "2005-02-03   14:05:09");
+  EXPECT_EQ(MomentText("", ""), "");
+}
+
+}  // namespace
+}  // namespace lomtra
