@@ -47,7 +47,7 @@ TEST(IdentifySwitch, EwsdLeadAndLengthByte) {
   TempFolder folder;
   cdrgen::Bytes zero_length = {0x84, 0x00};
   EXPECT_EQ(Identify(folder, zero_length), SwitchType::kEwsd);
-  EXPECT_EQ(Identify(folder, cdrgen::EwsdSampleFile(20, 3)), SwitchType::kEwsd);
+  EXPECT_EQ(Identify(folder, cdrgen::EwsdAnalyserSample(20, 3)), SwitchType::kEwsd);
   cdrgen::Bytes wrong = {0x84, 0x03, 0x00, 0x85};
   EXPECT_NE(Identify(folder, wrong), SwitchType::kEwsd);
 }
@@ -70,7 +70,7 @@ TEST(IdentifySwitch, OcbMarkerAtEitherPlace) {
 
 TEST(IdentifySwitch, CdotRecordsAndOrder) {
   TempFolder folder;
-  EXPECT_EQ(Identify(folder, cdrgen::CdotSampleFile(30, 1)), SwitchType::kCdot);
+  EXPECT_EQ(Identify(folder, cdrgen::CdotAnalyserSample(30, 1)), SwitchType::kCdot);
   std::vector<cdrgen::CdotSampleRecord> records(30);
   records[19].byte27 = 3;  // the twentieth record fails the test
   EXPECT_EQ(Identify(folder, cdrgen::CdotAnalyserFile(records)), SwitchType::kUnknown);
@@ -118,7 +118,7 @@ TEST(IdentifySwitch, CdotWinsOverAxe) {
 
 TEST(IdentifySwitch, SampleFilesOfEveryFormat) {
   TempFolder folder;
-  EXPECT_EQ(Identify(folder, cdrgen::OcbSampleFile(3, 1)), SwitchType::kOcb);
+  EXPECT_EQ(Identify(folder, cdrgen::OcbAnalyserSample(3, 1)), SwitchType::kOcb);
   EXPECT_EQ(Identify(folder, cdrgen::E10bSampleFile(2, 1)), SwitchType::kE10b);
   EXPECT_EQ(Identify(folder, cdrgen::FiveEssSampleFile(30, 1)), SwitchType::kFiveEss);
   cdrgen::Bytes text;

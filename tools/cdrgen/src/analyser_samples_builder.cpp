@@ -47,7 +47,7 @@ Bytes OcbAnalyserFile(const std::vector<OcbSampleBlock>& blocks, bool prefixed) 
   return out;
 }
 
-Bytes OcbSampleFile(std::size_t blocks, std::uint64_t seed) {
+Bytes OcbAnalyserSample(std::size_t blocks, std::uint64_t seed) {
   Random random(seed);
   std::vector<OcbSampleBlock> list;
   std::uint64_t seconds = 8 * 3600;
@@ -148,7 +148,7 @@ EwsdFileBuilder& EwsdFileBuilder::Raw(const Bytes& bytes) {
   return *this;
 }
 
-Bytes EwsdSampleFile(std::size_t records, std::uint64_t seed) {
+Bytes EwsdAnalyserSample(std::size_t records, std::uint64_t seed) {
   Random random(seed);
   EwsdFileBuilder builder;
   std::uint64_t seconds = 7 * 3600;
@@ -211,7 +211,7 @@ Bytes CdotAnalyserFile(const std::vector<CdotSampleRecord>& records) {
   return out;
 }
 
-Bytes CdotSampleFile(std::size_t records, std::uint64_t seed) {
+Bytes CdotAnalyserSample(std::size_t records, std::uint64_t seed) {
   Random random(seed);
   std::vector<CdotSampleRecord> list;
   for (std::size_t i = 0; i < records; ++i) {

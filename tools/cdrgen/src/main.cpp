@@ -34,6 +34,7 @@ const std::vector<Format>& Formats() {
          return cdrgen::OcbSampleFile(size, seed,
                                       seed % 2 == 0 ? cdrgen::OcbFileLayout::kPrefixed
                                                     : cdrgen::OcbFileLayout::kPlain);
+       }},
       {"e10b", "E10B blocks of 26-byte records",
        [](std::uint64_t size, std::uint64_t seed) {
          const std::size_t blocks = static_cast<std::size_t>(std::max<std::uint64_t>(size / 2048, 1));

@@ -30,7 +30,7 @@ struct OcbSampleBlock {
 // 4 before every block (marker at 928, stride 2052).
 Bytes OcbAnalyserFile(const std::vector<OcbSampleBlock>& blocks, bool prefixed = false);
 // A file of `blocks` full blocks in sequence, deterministic for a seed.
-Bytes OcbSampleFile(std::size_t blocks, std::uint64_t seed);
+Bytes OcbAnalyserSample(std::size_t blocks, std::uint64_t seed);
 
 // ---- EWSD: records among filler; a record is type, length, header, packages.
 struct EwsdSampleRecord {
@@ -65,7 +65,7 @@ class EwsdFileBuilder {
 };
 
 Bytes EwsdRecordBytes(const EwsdSampleRecord& record);
-Bytes EwsdSampleFile(std::size_t records, std::uint64_t seed);
+Bytes EwsdAnalyserSample(std::size_t records, std::uint64_t seed);
 
 // ---- C-DOT: 48-byte records, optionally after 91-byte section headers.
 struct CdotSampleRecord {
@@ -79,7 +79,7 @@ Bytes CdotRecordBytes(const CdotSampleRecord& record);
 // 91 characters of text with the section date DDMMYY at 80-85.
 Bytes CdotSectionHeader(const std::string& ddmmyy);
 Bytes CdotAnalyserFile(const std::vector<CdotSampleRecord>& records);
-Bytes CdotSampleFile(std::size_t records, std::uint64_t seed);
+Bytes CdotAnalyserSample(std::size_t records, std::uint64_t seed);
 
 // ---- E10B: 2048-byte blocks of 78 records of 26 bytes.
 struct E10bRecord {
