@@ -199,16 +199,18 @@ TEST(LomtraCommandLine, DuplicatesAndUnreadableFilesAreSkipped) {
 TEST(LomtraCommandLine, UsageHelpAndVersion) {
   TempFolder folder;
   WriteSamples(folder);
-  EXPECT_EQ(Lomtra(folder, "").status, 2);
+  // (No arguments, or paths alone, open the window.)
   EXPECT_EQ(Lomtra(folder, "analyse").status, 2);
-  EXPECT_EQ(Lomtra(folder, "frobnicate x").status, 2);
+  EXPECT_EQ(Lomtra(folder, "--frobnicate x").status, 2);
+  EXPECT_EQ(Lomtra(folder, "identify --xlsx r.xlsx x").status, 2);
+  EXPECT_EQ(Lomtra(folder, "analyse --xlsx").status, 2);
   EXPECT_EQ(Lomtra(folder, "analyse --clock tomorrow x").status, 2);
   EXPECT_EQ(Lomtra(folder, "identify --report r.lmt x").status, 2);
   const ProgramRun help = Lomtra(folder, "--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("for testing"), std::string::npos);
   const ProgramRun version = Lomtra(folder, "--version");
-  EXPECT_EQ(version.out, "lomtra 1.0\n");
+  EXPECT_EQ(version.out, "lomtra 1.2\n");
 }
 
 }  // namespace
