@@ -196,6 +196,21 @@ TEST(LomtraCommandLine, DuplicatesAndUnreadableFilesAreSkipped) {
   EXPECT_NE(run.out.find("|   1 | b_ewsd.dat "), std::string::npos);
 }
 
+TEST(LomtraCommandLine, AnalyseWritesTheWorkbookToo) {
+  TempFolder folder;
+  WriteSamples(folder);
+  const ProgramRun run = Lomtra(folder, "analyse --quiet --xlsx ../list.xlsx a_ocb.dat e_axe.dat");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Slurp(folder.Path() / "list.xlsx").substr(0, 2), "PK");
+  const ProgramRun failed = Lomtra(folder, "analyse --quiet --xlsx ../none/list.xlsx a_ocb.dat");
+  EXPECT_EQ(failed.status, 2);
+  EXPECT_NE(failed.err.find("the workbook was not written"), std::string::npos);
+  const ProgramRun empty = Lomtra(folder, "analyse --quiet --xlsx ../empty.xlsx missing.dat");
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_NE(empty.err.find("Nothing to Save"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "empty.xlsx"));
+}
+
 TEST(LomtraCommandLine, UsageHelpAndVersion) {
   TempFolder folder;
   WriteSamples(folder);

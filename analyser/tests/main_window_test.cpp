@@ -1,6 +1,7 @@
 // The main window: its controls, the list operations, the guards of a run
 // and the report commands.
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -320,6 +321,39 @@ TEST_F(WindowTest, ASaveThatCannotBeWrittenSaysWhyAndKeepsTheOldFile) {
   EXPECT_TRUE(messages_.shown[0].text.contains("r.lmt"));
   EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kError);
   EXPECT_TRUE(window_->PanelText(5).isEmpty());
+}
+
+// ---- spreadsheet ----
+
+TEST_F(WindowTest, ExportWritesAWorkbookIntoTheTemporaryFolderAndOpensIt) {
+  Button(10)->trigger();
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].text, "Nothing to Save");
+  EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kError);
+  EXPECT_TRUE(opener_.opened.empty());
+
+  window_->AddFiles({WriteSized("a.dat", 3000)});
+  Button(10)->trigger();
+  Button(10)->trigger();
+  ASSERT_EQ(opener_.opened.size(), 2u);
+  EXPECT_NE(opener_.opened[0], opener_.opened[1]);  // a new name each time
+  for (const QString& path : opener_.opened) {
+    EXPECT_TRUE(QFileInfo(path).absolutePath() == QDir(dir_.path()).absolutePath()) << path.toStdString();
+    EXPECT_TRUE(path.endsWith(".xlsx"));
+    EXPECT_EQ(Slurp(path).substr(0, 2), "PK");
+  }
+  EXPECT_EQ(QDir(dir_.path()).entryList({"*partial*"}, QDir::Files).size(), 0);
+
+  // No spreadsheet program: the file is named; an unwritable folder: the reason.
+  opener_.result = false;
+  Button(10)->trigger();
+  ASSERT_EQ(messages_.shown.size(), 2u);
+  EXPECT_TRUE(messages_.shown[1].text.contains(opener_.opened.back()));
+  window_->SetTemporaryFolder(dir_.filePath("gone"));
+  Button(10)->trigger();
+  ASSERT_EQ(messages_.shown.size(), 3u);
+  EXPECT_TRUE(messages_.shown[2].text.contains("gone"));
+  EXPECT_EQ(messages_.shown[2].icon, MessageIcon::kError);
 }
 
 }  // namespace
