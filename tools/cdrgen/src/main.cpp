@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cdrgen/axe_builder.h"
+#include "cdrgen/ewsd_builder.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ const std::vector<Format>& Formats() {
          const std::size_t blocks = static_cast<std::size_t>(std::max<std::uint64_t>(size / 2048, 11));
          return cdrgen::AxeSampleFile(blocks, seed);
        }},
+      {"ewsd", "EWSD call records with packages and filler units",
+       [](std::uint64_t size, std::uint64_t seed) { return cdrgen::EwsdSampleFile(size, seed); }},
   };
   return formats;
 }
