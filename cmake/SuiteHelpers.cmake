@@ -1,9 +1,14 @@
-# suite_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=VALUE ...])
-# One GoogleTest executable whose cases CTest discovers one by one.
+# suite_add_gtest(NAME [QT] SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=VALUE ...])
+# One GoogleTest executable whose cases CTest discovers one by one. QT gives
+# it a main that creates a QApplication (offscreen) for window tests.
 function(suite_add_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  if(ARG_QT)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} platform_ui_test_main GTest::gtest)
+  else()
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
+  endif()
   target_compile_definitions(${name} PRIVATE
     SUITE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" SUITE_BINARY_DIR="${PROJECT_BINARY_DIR}")
   set(env QT_QPA_PLATFORM=offscreen ${ARG_ENV})

@@ -17,13 +17,10 @@ std::string AxeRecordText(const AxeRecord& r) {
   std::string text(std::max<std::size_t>(length, 98), ' ');
   const std::size_t s = r.shifted ? 1 : 0;
   Put(text, 0, Digits(static_cast<std::uint64_t>(std::clamp(r.length, 0, 999)), 3), 3);
-  if (r.shifted) {
-    // A shifted record has no blank at offsets 18-33: the A number field is
-    // written as 16 digits starting one position earlier.
-    Put(text, 17, Field(r.a_number, 16, '0'), 16);
-  } else {
-    Put(text, 18 - s, r.a_number, 15);
-  }
+  Put(text, 18 - s, r.a_number, 15);
+  // The character between the A and B numbers: a blank in the normal layout;
+  // in the shifted one a digit, so that a full A number leaves no blank.
+  if (r.shifted) text[32] = '0';
   Put(text, 34 - s, r.b_number, 15);
   Put(text, 50 - s, r.hour, 2);
   Put(text, 52 - s, r.minute, 2);

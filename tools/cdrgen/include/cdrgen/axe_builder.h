@@ -9,15 +9,15 @@
 namespace cdrgen {
 
 struct AxeRecord {
-  int length = 95;  // written into the first three characters
+  int length = 98;  // written into the first three characters
   std::string a_number = "2456";
   std::string b_number = "9876F";
   std::string hour = "23", minute = "59", second = "09";
   std::string counter1 = "000125", counter2 = "000003";
   std::string year = "06", month = "11", day = "30";
   std::string code1 = "ROUT01", code2 = "ROUT02";
-  // Shifted layout: every field one position earlier, and characters 17-32
-  // (the A number's 15 plus one) filled so that offsets 18-33 hold no blank.
+  // Shifted layout: every field one position earlier. Such a record is told
+  // from a normal one only when its A number fills all 15 characters.
   bool shifted = false;
 };
 

@@ -1,0 +1,153 @@
+#include "main_window.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "platform/ui/file_picker_panel.h"
+
+namespace pardel {
+namespace {
+
+platform::ui::MessageIcon ToUi(Icon icon) {
+  switch (icon) {
+    case Icon::kInformation: return platform::ui::MessageIcon::kInformation;
+    case Icon::kQuestion: return platform::ui::MessageIcon::kQuestion;
+    case Icon::kWarning: return platform::ui::MessageIcon::kWarning;
+    case Icon::kError: return platform::ui::MessageIcon::kError;
+    case Icon::kNone: break;
+  }
+  return platform::ui::MessageIcon::kNone;
+}
+
+}  // namespace
+
+QString Form1::ProgramTitle() {
+  return QStringLiteral("Pardel %1.%2 - NORVA").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR);
+}
+
+QString Form1::DefaultOutputPath() {
+#if defined(Q_OS_WIN)
+  return QStringLiteral("c:\\pardel.txt");
+#else
+  return QDir::toNativeSeparators(QDir::home().filePath("pardel.txt"));
+#endif
+}
+
+Form1::Form1(platform::ui::MessageService& messages, platform::ui::DocumentOpener& viewer,
+             QWidget* parent)
+    : QMainWindow(parent), messages_(messages), viewer_(viewer) {
+  setObjectName("Form1");
+  setWindowTitle(ProgramTitle());
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+
+  panel_ = new platform::ui::FilePickerPanel(central);
+  panel_->DriveList()->setObjectName("Drive1");
+  panel_->FolderTree()->setObjectName("Dir1");
+  panel_->FileList()->setObjectName("File1");
+  panel_->SetDriveErrorHandler([this](const QString&) {
+    ShowMessage({"Drive Not Ready", "", Icon::kError, Buttons::kOk});
+  });
+  layout->addWidget(panel_, 1);
+
+  auto* output_row = new QHBoxLayout;
+  auto* output_label = new QLabel("Output File", central);
+  output_ = new QLineEdit(DefaultOutputPath(), central);
+  output_->setObjectName("Text1");
+  output_label->setBuddy(output_);
+  output_row->addWidget(output_label);
+  output_row->addWidget(output_, 1);
+  layout->addLayout(output_row);
+
+  progress_ = new QProgressBar(central);
+  progress_->setObjectName("ProgressBar1");
+  progress_->setRange(0, 100);
+  progress_->setValue(0);
+  layout->addWidget(progress_);
+
+  auto* buttons = new QHBoxLayout;
+  sample_button_ = new QPushButton("Show Sample", central);
+  sample_button_->setObjectName("Command1");
+  extract_button_ = new QPushButton("Extract", central);
+  extract_button_->setObjectName("Command2");
+  cancel_button_ = new QPushButton("Cancel", central);
+  cancel_button_->setObjectName("Command3");
+  buttons->addStretch(1);
+  buttons->addWidget(sample_button_);
+  buttons->addWidget(extract_button_);
+  buttons->addWidget(cancel_button_);
+  layout->addLayout(buttons);
+  setCentralWidget(central);
+
+  statusBar()->setObjectName("StatusBar1");
+  files_panel_ = new QLabel(this);
+  files_panel_->setObjectName("StatusBar1_Panel1");
+  files_panel_->setMinimumWidth(80);
+  file_panel_ = new QLabel(this);
+  file_panel_->setObjectName("StatusBar1_Panel2");
+  statusBar()->addWidget(files_panel_);
+  statusBar()->addWidget(file_panel_, 1);
+
+  connect(extract_button_, &QPushButton::clicked, this, [this] { RunExtraction(false); });
+  connect(sample_button_, &QPushButton::clicked, this, [this] { RunExtraction(true); });
+  connect(cancel_button_, &QPushButton::clicked, this, &QWidget::close);
+  resize(520, 560);
+}
+
+RunResult Form1::RunExtraction(bool sample) {
+  RunRequest request;
+  const QDir folder(panel_->FolderPath());
+  for (const QString& name : panel_->SelectedFileNames())
+    request.files.emplace_back(folder.filePath(name).toStdString());
+  request.output = output_->text().toStdString();
+  request.sample = sample;
+  platform::ui::BusyCursor busy;
+  ExtractionRun run(*this);
+  return run.Run(request);
+}
+
+Answer Form1::ShowMessage(const Message& message) {
+  const QString title = message.title.empty() ? QStringLiteral("pardel")
+                                              : QString::fromStdString(message.title);
+  const auto answer = messages_.Show(
+      {QString::fromStdString(message.text), title, ToUi(message.icon),
+       message.buttons == Buttons::kYesNo ? platform::ui::MessageButtons::kYesNo
+                                          : platform::ui::MessageButtons::kOk});
+  switch (answer) {
+    case platform::ui::MessageAnswer::kYes: return Answer::kYes;
+    case platform::ui::MessageAnswer::kNo: return Answer::kNo;
+    case platform::ui::MessageAnswer::kOk: break;
+  }
+  return Answer::kOk;
+}
+
+void Form1::SetStatus(const std::string& files_panel, const std::string& file_panel) {
+  files_panel_->setText(QString::fromStdString(files_panel));
+  file_panel_->setText(QString::fromLocal8Bit(file_panel.c_str()));
+  statusBar()->repaint();
+}
+
+void Form1::SetProgress(int value) {
+  if (progress_->value() == value) return;
+  progress_->setValue(value);
+  progress_->repaint();  // the run holds the window, so paint now
+}
+
+void Form1::OpenInTextViewer(const std::filesystem::path& path) {
+  const QString file = QString::fromStdString(path.string());
+  if (!viewer_.Open(file))
+    ShowMessage({"Cannot open " + path.string() + " in the text viewer", "", Icon::kError,
+                 Buttons::kOk});
+}
+
+}  // namespace pardel

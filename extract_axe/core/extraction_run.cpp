@@ -1,0 +1,129 @@
+#include "extraction_run.h"
+
+#include <algorithm>
+
+#include "platform/text_writer.h"
+
+namespace pardel {
+
+std::string CompletionText(std::uint64_t lines, int files) {
+  return std::to_string(lines) + " Records Written from " + std::to_string(files) + " Files";
+}
+
+void ExtractionRun::ShowError(const std::string& text) {
+  host_.ShowMessage({text, "", Icon::kError, Buttons::kOk});
+}
+
+RunResult ExtractionRun::Run(const RunRequest& request) {
+  result_ = {};
+  layout_ = {};
+  bool sample = request.sample;
+  const int n = static_cast<int>(request.files.size());
+  if (n == 0) {
+    ShowError("Please Select input Files in the List Box");
+    result_.outcome = RunOutcome::kNoFiles;
+    return result_;
+  }
+  platform::TextWriter out;
+  if (!out.Open(request.output)) {
+    ShowError("Cannot create the output file " + out.Error());
+    result_.outcome = RunOutcome::kFailed;
+    return result_;
+  }
+  platform::BinaryReader file;
+  for (const auto& path : request.files) {
+    std::string reason;
+    if (!file.Open(path, &reason)) {
+      out.Close();
+      ShowError("Cannot open the input file " + path.string() + ": " + reason);
+      result_.outcome = RunOutcome::kFailed;
+      return result_;
+    }
+    ++result_.files_opened;
+    host_.SetStatus(std::to_string(result_.files_opened) + "/" + std::to_string(n),
+                    "Processing " + path.filename().string());
+    if (!IsAxeFile(file)) {
+      file.Close();
+      const Answer answer = host_.ShowMessage(
+          {"The Input File Selected is not AXE Data File. Do you want to continue with other Files?",
+           "", Icon::kQuestion, Buttons::kYesNo});
+      if (answer == Answer::kYes) {
+        ++result_.files_skipped;
+        continue;
+      }
+      out.Close();
+      result_.outcome = RunOutcome::kStopped;
+      return result_;
+    }
+    host_.SetProgress(0);
+    const FileEnd end = DecodeFile(file, out, sample);
+    file.Close();
+    if (end == FileEnd::kWriteFailed) {
+      out.Abandon();
+      host_.SetStatus("", "");
+      host_.SetProgress(0);
+      ShowError("Cannot write the output file " + out.Error());
+      result_.outcome = RunOutcome::kFailed;
+      return result_;
+    }
+    if (end == FileEnd::kSampleFull) {
+      const bool written = out.Close();
+      host_.SetStatus("", "");
+      host_.SetProgress(0);
+      if (!written) {
+        ShowError("Cannot write the output file " + out.Error());
+        result_.outcome = RunOutcome::kFailed;
+        return result_;
+      }
+      host_.OpenInTextViewer(request.output);
+      result_.outcome = RunOutcome::kSampleShown;
+      return result_;
+    }
+  }
+  if (!out.Close()) {
+    host_.SetStatus("", "");
+    host_.SetProgress(0);
+    ShowError("Cannot write the output file " + out.Error());
+    result_.outcome = RunOutcome::kFailed;
+    return result_;
+  }
+  host_.ShowMessage({CompletionText(result_.lines_written, result_.files_opened), "",
+                     Icon::kInformation, Buttons::kOk});
+  host_.SetStatus("", "");
+  host_.SetProgress(0);
+  return result_;
+}
+
+ExtractionRun::FileEnd ExtractionRun::DecodeFile(platform::BinaryReader& file,
+                                                 platform::TextWriter& out, bool& sample) {
+  // Files under 100 bytes have no progress step and show no progress.
+  const std::uint64_t step = file.Length() / 100;
+  int progress = 0;
+  AxeBlock block;
+  for (std::uint64_t offset = 0; offset < file.Length(); offset += kBlockSize) {
+    const bool past_end = ReadBlock(file, offset, block);
+    std::size_t start = 0;
+    for (;;) {
+      const AxeRecord record = NextRecord(block, start);
+      if (record.length == 0) break;
+      line_.clear();
+      FormatRecord(record.text, layout_, line_);
+      if (!out.WriteLine(line_)) return FileEnd::kWriteFailed;
+      ++result_.lines_written;
+      if (sample && result_.lines_written >= kSampleLines) {
+        sample = false;
+        return FileEnd::kSampleFull;
+      }
+      start += record.length;
+    }
+    if (step > 0 && progress < 100) {
+      progress = static_cast<int>(std::min<std::uint64_t>(100, (offset + kBlockSize + 1) / step));
+      host_.SetProgress(progress);
+    }
+    if (past_end) break;
+  }
+  host_.SetProgress(100);
+  return FileEnd::kDone;
+}
+
+}  // namespace pardel

@@ -1,0 +1,198 @@
+#include "extraction_run.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "cdrgen/axe_builder.h"
+
+namespace {
+
+using namespace pardel;
+namespace fs = std::filesystem;
+
+class ScriptedHost : public Host {
+ public:
+  Answer ShowMessage(const Message& message) override {
+    messages.push_back(message);
+    if (message.buttons == Buttons::kOk) return Answer::kOk;
+    return answer;
+  }
+  void SetStatus(const std::string& a, const std::string& b) override { status.push_back(a + "|" + b); }
+  void SetProgress(int value) override { progress.push_back(value); }
+  void OpenInTextViewer(const fs::path& path) override { opened.push_back(path); }
+
+  Answer answer = Answer::kYes;
+  std::vector<Message> messages;
+  std::vector<std::string> status;
+  std::vector<int> progress;
+  std::vector<fs::path> opened;
+};
+
+class ExtractionRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("pardel_run_" + std::string(::testing::UnitTest::GetInstance()
+                                                                        ->current_test_info()
+                                                                        ->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+
+  // An AXE file of `records` records of 100 characters, 20 to a block, with
+  // at least the eleven blocks the identification looks at.
+  fs::path AxeFile(const std::string& name, int records) {
+    cdrgen::AxeFileBuilder builder;
+    for (int i = 0; i < std::max(records, 11 * 20); ++i) {
+      if (i % 20 == 0) builder.NewBlock();
+      if (i < records) {
+        cdrgen::AxeRecord r;
+        r.length = 100;
+        r.counter1 = cdrgen::Digits(static_cast<std::uint64_t>(i), 6);
+        builder.Add(r);
+      } else if (i % 20 == 0) {
+        builder.AddText("100");  // a block whose only record is cut short
+      }
+    }
+    const auto path = dir_ / name;
+    cdrgen::WriteFile(path, builder.Build());
+    return path;
+  }
+
+  fs::path NotAxe(const std::string& name) {
+    const auto path = dir_ / name;
+    cdrgen::WriteFile(path, cdrgen::Bytes(30000, 'Q'));
+    return path;
+  }
+
+  static std::vector<std::string> Lines(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) lines.push_back(line);
+    return lines;
+  }
+
+  fs::path dir_;
+  ScriptedHost host_;
+};
+
+TEST_F(ExtractionRunTest, SampleStopsAtFiftyLinesAndOpensTheViewer) {
+  RunRequest request{{AxeFile("a.dat", 120)}, dir_ / "out.txt", true};
+  const RunResult result = ExtractionRun(host_).Run(request);
+  EXPECT_EQ(result.outcome, RunOutcome::kSampleShown);
+  EXPECT_EQ(Lines(request.output).size(), 50u);
+  ASSERT_EQ(host_.opened.size(), 1u);
+  EXPECT_EQ(host_.opened[0], request.output);
+  EXPECT_TRUE(host_.messages.empty());  // no completion message
+  EXPECT_EQ(host_.status.back(), "|");
+  EXPECT_EQ(host_.progress.back(), 0);
+}
+
+TEST_F(ExtractionRunTest, ShortSampleCompletesAndTheNextExtractWritesEverything) {
+  const auto file = AxeFile("a.dat", 30);
+  RunRequest request{{file}, dir_ / "out.txt", true};
+  ExtractionRun run(host_);
+  // The nine padding blocks hold one cut record each: 30 + 9 lines.
+  RunResult result = run.Run(request);
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].text, "39 Records Written from 1 Files");
+  EXPECT_EQ(host_.messages[0].icon, Icon::kInformation);
+  EXPECT_TRUE(host_.opened.empty());
+
+  const auto big = AxeFile("b.dat", 120);
+  request = {{big}, dir_ / "out.txt", false};
+  result = run.Run(request);
+  EXPECT_EQ(result.lines_written, 120u + 5u);
+  EXPECT_EQ(Lines(request.output).size(), 125u);
+  EXPECT_EQ(host_.messages.back().text, "125 Records Written from 1 Files");
+}
+
+TEST_F(ExtractionRunTest, FileThatIsNotAxeAnsweredYesIsSkippedButCounted) {
+  RunRequest request{{NotAxe("x.dat"), AxeFile("a.dat", 220)}, dir_ / "out.txt", false};
+  const RunResult result = ExtractionRun(host_).Run(request);
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  ASSERT_EQ(host_.messages.size(), 2u);
+  EXPECT_EQ(host_.messages[0].text,
+            "The Input File Selected is not AXE Data File. Do you want to continue with other Files?");
+  EXPECT_EQ(host_.messages[0].icon, Icon::kQuestion);
+  EXPECT_EQ(host_.messages[0].buttons, Buttons::kYesNo);
+  EXPECT_EQ(host_.messages[1].text, "220 Records Written from 2 Files");
+  EXPECT_EQ(result.files_skipped, 1);
+  EXPECT_EQ(host_.status[0], "1/2|Processing x.dat");
+  EXPECT_EQ(host_.status[1], "2/2|Processing a.dat");
+}
+
+TEST_F(ExtractionRunTest, FileThatIsNotAxeAnsweredNoEndsTheRunKeepingThePanels) {
+  host_.answer = Answer::kNo;
+  RunRequest request{{NotAxe("x.dat"), AxeFile("a.dat", 220)}, dir_ / "out.txt", false};
+  const RunResult result = ExtractionRun(host_).Run(request);
+  EXPECT_EQ(result.outcome, RunOutcome::kStopped);
+  EXPECT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.status.back(), "1/2|Processing x.dat");
+  EXPECT_TRUE(Lines(request.output).empty());
+}
+
+TEST_F(ExtractionRunTest, ProgressOfA409600ByteFileFollowsItsBlocks) {
+  const auto file = AxeFile("a.dat", 200 * 20);  // 200 blocks
+  ASSERT_EQ(fs::file_size(file), 409600u);
+  RunRequest request{{file}, dir_ / "out.txt", false};
+  ExtractionRun(host_).Run(request);
+  // 0 at the start, then one value per block: block 100 shows 50.
+  ASSERT_GE(host_.progress.size(), 101u);
+  EXPECT_EQ(host_.progress[0], 0);
+  EXPECT_EQ(host_.progress[100], 50);
+  EXPECT_EQ(host_.progress[200], 100);
+}
+
+TEST_F(ExtractionRunTest, NothingSelectedAndFilesThatCannotBeOpenedOrCreated) {
+  ExtractionRun run(host_);
+  EXPECT_EQ(run.Run({{}, dir_ / "out.txt", false}).outcome, RunOutcome::kNoFiles);
+  EXPECT_EQ(host_.messages.back().text, "Please Select input Files in the List Box");
+  EXPECT_FALSE(fs::exists(dir_ / "out.txt"));
+
+  const auto file = AxeFile("a.dat", 20);
+  EXPECT_EQ(run.Run({{file}, dir_ / "missing" / "out.txt", false}).outcome, RunOutcome::kFailed);
+  EXPECT_EQ(host_.messages.back().text,
+            "Cannot create the output file " + (dir_ / "missing" / "out.txt").string() +
+                ": No such file or directory");
+  EXPECT_EQ(host_.messages.back().icon, Icon::kError);
+
+  EXPECT_EQ(run.Run({{dir_ / "gone.dat"}, dir_ / "out.txt", false}).outcome, RunOutcome::kFailed);
+  EXPECT_NE(host_.messages.back().text.find("gone.dat: No such file or directory"),
+            std::string::npos);
+
+  // A full disk is a failure, never a success message.
+  const std::size_t before = host_.messages.size();
+  EXPECT_EQ(run.Run({{file}, "/dev/full", false}).outcome, RunOutcome::kFailed);
+  ASSERT_EQ(host_.messages.size(), before + 1);
+  EXPECT_EQ(host_.messages.back().text,
+            "Cannot write the output file /dev/full: No space left on device");
+}
+
+TEST_F(ExtractionRunTest, LayoutCarriesAcrossFilesAndNothingIsReadPastAWholeBlockEnd) {
+  cdrgen::AxeFileBuilder builder;
+  for (int b = 0; b < 11; ++b) {
+    builder.NewBlock();
+    cdrgen::AxeRecord r;
+    r.length = 100;
+    r.shifted = b == 0;
+    r.a_number = "123456789012345";
+    builder.Add(r);
+  }
+  const auto first = dir_ / "first.dat";
+  cdrgen::WriteFile(first, builder.Build());
+  ASSERT_EQ(fs::file_size(first), 11u * 2048u);
+  RunRequest request{{first, first}, dir_ / "out.txt", false};
+  const RunResult result = ExtractionRun(host_).Run(request);
+  EXPECT_EQ(result.lines_written, 22u);
+  const auto lines = Lines(request.output);
+  ASSERT_EQ(lines.size(), 22u);
+  // Every line of both files is read in the shifted layout.
+  EXPECT_EQ(lines[0], "2006/11/30,23:59:09,123456789012345,9876,125,3,ROUT01,ROUT02\r");
+  EXPECT_EQ(lines[11], "2006/11/30,23:59:09,123456789012345,9876,125,3,ROUT01,ROUT02\r");
+}
+
+}  // namespace
