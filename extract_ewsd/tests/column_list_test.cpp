@@ -5,7 +5,7 @@
 namespace vantor {
 namespace {
 
-TEST(ColumnListTest, RangesAndSinglesSortedWithoutRepeats) {
+TEST(VantorColumnListTest, RangesAndSinglesSortedWithoutRepeats) {
   std::vector<int> columns;
   std::string error;
   ASSERT_TRUE(ParseColumnList("11,1-8", &columns, &error));
@@ -16,7 +16,7 @@ TEST(ColumnListTest, RangesAndSinglesSortedWithoutRepeats) {
   EXPECT_TRUE(columns.empty());
 }
 
-TEST(ColumnListTest, BadItemsAreRefused) {
+TEST(VantorColumnListTest, BadItemsAreRefused) {
   std::vector<int> columns{1};
   std::string error;
   for (const char* bad : {"20", "a", "1-", "8-1", "1,,2", "1,", "-3", "1-2-3", "007"}) {

@@ -15,7 +15,7 @@ using testing::FakeHost;
 using testing::Join;
 using testing::TempFolder;
 
-class DecoderTest : public ::testing::Test {
+class VantorDecoderTest : public ::testing::Test {
  protected:
   // Starts a pass over `bytes` written to a file.
   void Begin(const Bytes& bytes, PassKind kind = PassKind::kSingle) {
@@ -38,7 +38,7 @@ class DecoderTest : public ::testing::Test {
   std::string path_;
 };
 
-TEST_F(DecoderTest, FillerOnlyFileEndsWithoutRecordOrMessage) {
+TEST_F(VantorDecoderTest, FillerOnlyFileEndsWithoutRecordOrMessage) {
   Begin(Join({cdrgen::EwsdEmptyUnit(), cdrgen::EwsdFillerByte(), cdrgen::EwsdUnit32(1),
               cdrgen::EwsdUnit32(2), cdrgen::EwsdUnit32(3), cdrgen::EwsdUnit64(122),
               cdrgen::EwsdUnit64(123), cdrgen::EwsdUnit64(124), cdrgen::EwsdBlock(40)}));
@@ -48,7 +48,7 @@ TEST_F(DecoderTest, FillerOnlyFileEndsWithoutRecordOrMessage) {
   EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_F(DecoderTest, BlockLengthCountsFromItsLeadByte) {
+TEST_F(VantorDecoderTest, BlockLengthCountsFromItsLeadByte) {
   const Bytes record = EwsdRecord().DateTime(6, 1, 2, 3, 4, 5, 0).Build();
   Bytes file(10, 0x80);
   cdrgen::Append(file, cdrgen::EwsdBlock(300));
@@ -61,7 +61,7 @@ TEST_F(DecoderTest, BlockLengthCountsFromItsLeadByte) {
   EXPECT_TRUE(decoder_.RecordReachedEnd());
 }
 
-TEST_F(DecoderTest, RecordsBetweenFillerAreFoundInTurn) {
+TEST_F(VantorDecoderTest, RecordsBetweenFillerAreFoundInTurn) {
   Begin(Join({EwsdRecord().Units(1).Build(), cdrgen::EwsdUnit64(124),
               EwsdRecord().Units(2).Build(), cdrgen::EwsdFillerByte()}));
   int found = 0;
@@ -76,7 +76,7 @@ TEST_F(DecoderTest, RecordsBetweenFillerAreFoundInTurn) {
   EXPECT_EQ(found, 2);
 }
 
-TEST_F(DecoderTest, OwnerNumberDigitStrings) {
+TEST_F(VantorDecoderTest, OwnerNumberDigitStrings) {
   // Count byte 0x2B: bits 5-7 ignored, 11 digits in 6 bytes, packages at 14.
   Begin(EwsdRecord().OwnerRaw(0x2B, cdrgen::PackBcd("12345678901")).Units(7).Build());
   decoder_.FindNextRecord();
@@ -92,7 +92,7 @@ TEST_F(DecoderTest, OwnerNumberDigitStrings) {
   EXPECT_EQ(Slot(3), "1AF2");
 }
 
-TEST_F(DecoderTest, NoOwnerFlagLeavesCallingSlotAndStartsAtEight) {
+TEST_F(VantorDecoderTest, NoOwnerFlagLeavesCallingSlotAndStartsAtEight) {
   decoder_.Slot()[3] = "kept";
   Begin(EwsdRecord().Units(5).Build());
   decoder_.FindNextRecord();
@@ -103,7 +103,7 @@ TEST_F(DecoderTest, NoOwnerFlagLeavesCallingSlotAndStartsAtEight) {
   EXPECT_EQ(Slot(6), "5");
 }
 
-TEST_F(DecoderTest, DateTimeAndDurationPackage) {
+TEST_F(VantorDecoderTest, DateTimeAndDurationPackage) {
   DecodeFirst(EwsdRecord().DateTime(0x06, 0x0B, 0x1E, 0x17, 0x3B, 0x09, 0x000E10).Build());
   EXPECT_EQ(Slot(1), "2006-11-30");
   EXPECT_EQ(Slot(2), "23:59:09");
@@ -114,7 +114,7 @@ TEST_F(DecoderTest, DateTimeAndDurationPackage) {
   EXPECT_EQ(Slot(2), "03:04:05");
 }
 
-TEST_F(DecoderTest, NumberPackages) {
+TEST_F(VantorDecoderTest, NumberPackages) {
   DecodeFirst(EwsdRecord()
                   .Called("98765")
                   .ServiceIndicator(9)
@@ -140,7 +140,7 @@ TEST_F(DecoderTest, NumberPackages) {
   EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_F(DecoderTest, TrunkPackages) {
+TEST_F(VantorDecoderTest, TrunkPackages) {
   DecodeFirst(EwsdRecord().IncomingTrunk("ICG 1", 12).OutgoingTrunk("OGRP02", 513).Build());
   EXPECT_EQ(Slot(8), "ICG 1 ");
   EXPECT_EQ(Slot(10), "12");
@@ -155,7 +155,7 @@ TEST_F(DecoderTest, TrunkPackages) {
   EXPECT_EQ(Slot(9), "300-7");
 }
 
-TEST_F(DecoderTest, CallingBytesReplaceOwnerNumber) {
+TEST_F(VantorDecoderTest, CallingBytesReplaceOwnerNumber) {
   DecodeFirst(EwsdRecord().Owner("111").CallingBytes(142, Bytes{0x05, 0x12, 0xAB}).Build());
   EXPECT_EQ(Slot(3), "0512AB");
   DecodeFirst(EwsdRecord().Owner("111").CallingBytes(170, Bytes{0x99}).Build());
@@ -166,7 +166,7 @@ TEST_F(DecoderTest, CallingBytesReplaceOwnerNumber) {
   EXPECT_EQ(Slot(6), "4");
 }
 
-TEST_F(DecoderTest, ThirdPartyDigitsHaveNoLeadingZeroAndAreNotCut) {
+TEST_F(VantorDecoderTest, ThirdPartyDigitsHaveNoLeadingZeroAndAreNotCut) {
   DecodeFirst(EwsdRecord().ThirdParty(4, Bytes{0x05, 0x67}).Units(1).Build());
   EXPECT_EQ(Slot(19), "567");
   EXPECT_EQ(Slot(6), "1");
@@ -174,7 +174,7 @@ TEST_F(DecoderTest, ThirdPartyDigitsHaveNoLeadingZeroAndAreNotCut) {
   EXPECT_EQ(Slot(19), "4560");
 }
 
-TEST_F(DecoderTest, AlternativeCalledNumberOnlyFillsAnEmptySlot) {
+TEST_F(VantorDecoderTest, AlternativeCalledNumberOnlyFillsAnEmptySlot) {
   DecodeFirst(EwsdRecord().CalledAlternative("555").Units(1).Build());
   EXPECT_EQ(Slot(4), "555");
   EXPECT_EQ(Slot(6), "1");
@@ -183,7 +183,7 @@ TEST_F(DecoderTest, AlternativeCalledNumberOnlyFillsAnEmptySlot) {
   EXPECT_EQ(Slot(6), "2");
 }
 
-TEST_F(DecoderTest, SelfSizedPackagesSkipByTheirOwnValue) {
+TEST_F(VantorDecoderTest, SelfSizedPackagesSkipByTheirOwnValue) {
   for (int value : {112, 119, 134, 140, 141}) {
     const auto id = static_cast<std::uint8_t>(value);
     DecodeFirst(EwsdRecord().SelfSized(id).Units(id).Build());
@@ -201,7 +201,7 @@ TEST_F(DecoderTest, SelfSizedPackagesSkipByTheirOwnValue) {
   EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_F(DecoderTest, UnsupportedPackageStopsWithItsNumber) {
+TEST_F(VantorDecoderTest, UnsupportedPackageStopsWithItsNumber) {
   DecodeFirst(EwsdRecord().Units(1).Raw(Bytes{115, 0, 0, 0}).Build());
   EXPECT_FALSE(decoder_.Go());
   EXPECT_EQ(decoder_.Condition(), DecoderCondition::kUnsupportedPackage);
@@ -213,7 +213,7 @@ TEST_F(DecoderTest, UnsupportedPackageStopsWithItsNumber) {
   EXPECT_EQ(Slot(6), "1");  // decoded before the failure, kept
 }
 
-TEST_F(DecoderTest, InvalidIdentifierInSingleFile) {
+TEST_F(VantorDecoderTest, InvalidIdentifierInSingleFile) {
   for (int value : {50, 0, 99, 201, 255}) {
     const auto id = static_cast<std::uint8_t>(value);
     host_.messages.clear();
@@ -226,7 +226,7 @@ TEST_F(DecoderTest, InvalidIdentifierInSingleFile) {
   }
 }
 
-TEST_F(DecoderTest, InvalidIdentifierAmongSeveralFilesAsks) {
+TEST_F(VantorDecoderTest, InvalidIdentifierAmongSeveralFilesAsks) {
   Begin(EwsdRecord().Raw(Bytes{50, 0}).Build(), PassKind::kSeveralFiles);
   host_.answers = {MessageAnswer::kNo};
   decoder_.FindNextRecord();
@@ -242,7 +242,7 @@ TEST_F(DecoderTest, InvalidIdentifierAmongSeveralFilesAsks) {
   EXPECT_EQ(decoder_.Answer(), MessageAnswer::kNo);
 }
 
-TEST_F(DecoderTest, RecordCutByEndOfFileReadsZerosAndIsInvalid) {
+TEST_F(VantorDecoderTest, RecordCutByEndOfFileReadsZerosAndIsInvalid) {
   Bytes bytes = EwsdRecord().Units(9).Build();
   bytes[1] = static_cast<std::uint8_t>(bytes.size() + 6);  // six bytes missing
   DecodeFirst(bytes);
@@ -251,7 +251,7 @@ TEST_F(DecoderTest, RecordCutByEndOfFileReadsZerosAndIsInvalid) {
   EXPECT_EQ(decoder_.Condition(), DecoderCondition::kInvalidFile);
 }
 
-TEST_F(DecoderTest, ZeroLengthsDoNotStallTheWalk) {
+TEST_F(VantorDecoderTest, ZeroLengthsDoNotStallTheWalk) {
   Begin(EwsdRecord().Units(1).Build(0));
   decoder_.FindNextRecord();
   EXPECT_FALSE(decoder_.Go());
@@ -266,7 +266,7 @@ TEST_F(DecoderTest, ZeroLengthsDoNotStallTheWalk) {
   EXPECT_EQ(host_.messages.size(), 3u);
 }
 
-TEST_F(DecoderTest, PackagesReachingPastTheRecordAreInvalid) {
+TEST_F(VantorDecoderTest, PackagesReachingPastTheRecordAreInvalid) {
   // Each package's bytes go past the record (plus the one byte that follows).
   const Bytes cut[] = {Bytes{100, 6, 1}, Bytes{101, 0x0A, 0x12}, Bytes{103, 1},
                        Bytes{107, 'A', 'B'}, Bytes{110, 0, 1}, Bytes{142, 30, 0, 0},
@@ -284,14 +284,14 @@ TEST_F(DecoderTest, PackagesReachingPastTheRecordAreInvalid) {
   EXPECT_EQ(decoder_.Condition(), DecoderCondition::kInvalidFile);
 }
 
-TEST_F(DecoderTest, OpenFailureGivesTheReason) {
+TEST_F(VantorDecoderTest, OpenFailureGivesTheReason) {
   std::string reason;
   EXPECT_FALSE(decoder_.BeginFile(folder_.File("missing.bin"), PassKind::kSingle, &reason));
   EXPECT_FALSE(reason.empty());
   EXPECT_FALSE(decoder_.Go());
 }
 
-TEST_F(DecoderTest, SampleFileDecodesWithoutComplaint) {
+TEST_F(VantorDecoderTest, SampleFileDecodesWithoutComplaint) {
   std::size_t records = 0;
   Begin(cdrgen::EwsdSampleFile(20000, 3, &records));
   std::size_t found = 0;

@@ -28,7 +28,7 @@ EwsdRecord Call(int minute, const std::string& called) {
   return record;
 }
 
-class ExtractionRunTest : public ::testing::Test {
+class VantorExtractionRunTest : public ::testing::Test {
  protected:
   RunResult Run(std::vector<std::string> inputs, std::vector<int> columns = {1, 2, 3, 4, 5, 6, 7, 8, 11}) {
     return run_.StartExtraction({output_, std::move(columns), std::move(inputs)});
@@ -41,7 +41,7 @@ class ExtractionRunTest : public ::testing::Test {
   std::string output_ = folder_.File("out.txt");
 };
 
-TEST_F(ExtractionRunTest, RecordWithoutTimeIsCountedButNotWritten) {
+TEST_F(VantorExtractionRunTest, RecordWithoutTimeIsCountedButNotWritten) {
   const std::string input = folder_.Write(
       "a.bin", Join({Call(1, "555").Build(), cdrgen::EwsdBlock(20), Call(2, "556").Build(),
                      EwsdRecord().Units(3).Build(), cdrgen::EwsdEmptyUnit(),
@@ -62,7 +62,7 @@ TEST_F(ExtractionRunTest, RecordWithoutTimeIsCountedButNotWritten) {
   EXPECT_EQ(host_.run_progress.back(), 0);
 }
 
-TEST_F(ExtractionRunTest, UnwrittenRecordLeavesItsValuesForTheNext) {
+TEST_F(VantorExtractionRunTest, UnwrittenRecordLeavesItsValuesForTheNext) {
   const std::string input = folder_.Write(
       "a.bin", Join({EwsdRecord().DateTime(6, 1, 2, 3, 4, 5, 0).Build(),      // no 101
                      EwsdRecord().Called("777").Units(9).Build(),             // no 100
@@ -72,7 +72,7 @@ TEST_F(ExtractionRunTest, UnwrittenRecordLeavesItsValuesForTheNext) {
   EXPECT_EQ(ReadAll(output_), "1,\r\n2,777\r\n3,\r\n");
 }
 
-TEST_F(ExtractionRunTest, ValuesAreTrimmedAndEmptyColumnListWritesTheNumber) {
+TEST_F(VantorExtractionRunTest, ValuesAreTrimmedAndEmptyColumnListWritesTheNumber) {
   const std::string input =
       folder_.Write("a.bin", EwsdRecord().DateTime(6, 1, 2, 3, 4, 5, 0).OutgoingTrunk(" G 1", 2).Build());
   Run({input}, {7, 9});
@@ -81,7 +81,7 @@ TEST_F(ExtractionRunTest, ValuesAreTrimmedAndEmptyColumnListWritesTheNumber) {
   EXPECT_EQ(ReadAll(output_), "1\r\n");
 }
 
-TEST_F(ExtractionRunTest, NumberingContinuesAcrossFiles) {
+TEST_F(VantorExtractionRunTest, NumberingContinuesAcrossFiles) {
   const std::string a = folder_.Write("a.bin", Join({Call(1, "1").Build(), Call(2, "2").Build()}));
   const std::string b = folder_.Write("b.bin", Call(3, "3").Build());
   const RunResult result = Run({a, b}, {0, 4});
@@ -90,7 +90,7 @@ TEST_F(ExtractionRunTest, NumberingContinuesAcrossFiles) {
   EXPECT_EQ(LastMessage().text, "3 Records Have Been Written from 2 Files");
 }
 
-TEST_F(ExtractionRunTest, InvalidSecondFileAnsweredNoEndsTheRun) {
+TEST_F(VantorExtractionRunTest, InvalidSecondFileAnsweredNoEndsTheRun) {
   const std::string a = folder_.Write("a.bin", Call(1, "1").Build());
   const std::string bad = folder_.Write("bad.bin", EwsdRecord().Raw(Bytes{50, 0}).Build());
   const std::string c = folder_.Write("c.bin", Call(3, "3").Build());
@@ -105,7 +105,7 @@ TEST_F(ExtractionRunTest, InvalidSecondFileAnsweredNoEndsTheRun) {
   EXPECT_EQ(host_.status.size(), 3u);  // the third file was never started
 }
 
-TEST_F(ExtractionRunTest, InvalidSecondFileAnsweredYesGoesOn) {
+TEST_F(VantorExtractionRunTest, InvalidSecondFileAnsweredYesGoesOn) {
   const std::string a = folder_.Write("a.bin", Call(1, "1").Build());
   const std::string bad = folder_.Write("bad.bin", EwsdRecord().Raw(Bytes{201, 0}).Build());
   const std::string c = folder_.Write("c.bin", Call(3, "3").Build());
@@ -116,7 +116,7 @@ TEST_F(ExtractionRunTest, InvalidSecondFileAnsweredYesGoesOn) {
   EXPECT_EQ(LastMessage().text, "2 Records Have Been Written from 3 Files");
 }
 
-TEST_F(ExtractionRunTest, UnsupportedPackageEndsTheRunWithTheCount) {
+TEST_F(VantorExtractionRunTest, UnsupportedPackageEndsTheRunWithTheCount) {
   const std::string a =
       folder_.Write("a.bin", Join({Call(1, "1").Build(), Call(2, "2").Raw(Bytes{115, 0}).Build()}));
   const std::string b = folder_.Write("b.bin", Call(3, "3").Build());
@@ -128,7 +128,7 @@ TEST_F(ExtractionRunTest, UnsupportedPackageEndsTheRunWithTheCount) {
   EXPECT_EQ(LastMessage().text, "1 Records Have Been Written from 2 Files");
 }
 
-TEST_F(ExtractionRunTest, CancelAnsweredYesMidFileStopsAfterIt) {
+TEST_F(VantorExtractionRunTest, CancelAnsweredYesMidFileStopsAfterIt) {
   Bytes file;
   for (int i = 0; i < 10; ++i) cdrgen::Append(file, Call(i, "1").Build());
   const std::string a = folder_.Write("a.bin", file);
@@ -150,7 +150,7 @@ TEST_F(ExtractionRunTest, CancelAnsweredYesMidFileStopsAfterIt) {
   EXPECT_FALSE(run_.RequestTermination());  // idle: the window closes instead
 }
 
-TEST_F(ExtractionRunTest, CancelAnsweredNoChangesNothing) {
+TEST_F(VantorExtractionRunTest, CancelAnsweredNoChangesNothing) {
   Bytes file;
   for (int i = 0; i < 5; ++i) cdrgen::Append(file, Call(i, "1").Build());
   const std::string a = folder_.Write("a.bin", file);
@@ -165,7 +165,7 @@ TEST_F(ExtractionRunTest, CancelAnsweredNoChangesNothing) {
   EXPECT_EQ(Run({a}, {0}).lines_written, 5);
 }
 
-TEST_F(ExtractionRunTest, MissingSettingsAreReported) {
+TEST_F(VantorExtractionRunTest, MissingSettingsAreReported) {
   EXPECT_EQ(run_.StartExtraction({"", {1}, {"x"}}).outcome, RunOutcome::kMissingOutput);
   EXPECT_EQ(LastMessage().text, "Please Enter a Valid Output File Name");
   EXPECT_EQ(LastMessage().title, "Data Missing");
@@ -176,7 +176,7 @@ TEST_F(ExtractionRunTest, MissingSettingsAreReported) {
   EXPECT_FALSE(std::filesystem::exists(output_));
 }
 
-TEST_F(ExtractionRunTest, OutputThatCannotBeCreatedEndsTheRunWithoutSuccess) {
+TEST_F(VantorExtractionRunTest, OutputThatCannotBeCreatedEndsTheRunWithoutSuccess) {
   const std::string a = folder_.Write("a.bin", Call(1, "1").Build());
   const std::string output = folder_.File("no/such/folder/out.txt");
   const RunResult result = run_.StartExtraction({output, {0}, {a}});
@@ -186,7 +186,7 @@ TEST_F(ExtractionRunTest, OutputThatCannotBeCreatedEndsTheRunWithoutSuccess) {
   EXPECT_EQ(LastMessage().icon, MessageIcon::kError);
 }
 
-TEST_F(ExtractionRunTest, InputThatCannotBeOpenedEndsTheRunWithoutSuccess) {
+TEST_F(VantorExtractionRunTest, InputThatCannotBeOpenedEndsTheRunWithoutSuccess) {
   const std::string a = folder_.Write("a.bin", Call(1, "1").Build());
   const std::string missing = folder_.File("missing.bin");
   const RunResult result = Run({a, missing, a}, {0});
@@ -198,7 +198,7 @@ TEST_F(ExtractionRunTest, InputThatCannotBeOpenedEndsTheRunWithoutSuccess) {
   EXPECT_EQ(Run({a}, {0}).outcome, RunOutcome::kCompleted);
 }
 
-TEST_F(ExtractionRunTest, ProgressStaysBelowFullUntilTheFileEnds) {
+TEST_F(VantorExtractionRunTest, ProgressStaysBelowFullUntilTheFileEnds) {
   const std::string a = folder_.Write("a.bin", cdrgen::EwsdSampleFile(30000, 5));
   Run({a}, {0});
   ASSERT_GE(host_.run_progress.size(), 3u);
@@ -212,7 +212,7 @@ TEST_F(ExtractionRunTest, ProgressStaysBelowFullUntilTheFileEnds) {
   EXPECT_EQ(host_.run_progress.back(), 0);
 }
 
-TEST(CompletionTextTest, OneFileHasNoSpace) {
+TEST(VantorCompletionTextTest, OneFileHasNoSpace) {
   EXPECT_EQ(CompletionText(12, 1), "12 Records Have Been Written from 1File");
   EXPECT_EQ(CompletionText(340, 3), "340 Records Have Been Written from 3 Files");
   EXPECT_EQ(CompletionText(0, 60), "0 Records Have Been Written from 60 Files");

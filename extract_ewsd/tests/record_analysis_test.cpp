@@ -15,13 +15,13 @@ using testing::FakeHost;
 using testing::Join;
 using testing::TempFolder;
 
-class AnalysisTest : public ::testing::Test {
+class VantorAnalysisTest : public ::testing::Test {
  protected:
   TempFolder folder_;
   FakeHost host_;
 };
 
-TEST_F(AnalysisTest, FirstAndLastRecordCountAndSize) {
+TEST_F(VantorAnalysisTest, FirstAndLastRecordCountAndSize) {
   Bytes file = Join({cdrgen::EwsdEmptyUnit(),
                      EwsdRecord().Owner("2441234").DateTime(6, 1, 2, 8, 0, 1, 5).Called("101").Build(),
                      EwsdRecord().DateTime(6, 1, 3, 9, 0, 0, 5).Build(),
@@ -44,7 +44,7 @@ TEST_F(AnalysisTest, FirstAndLastRecordCountAndSize) {
   for (int value : host_.analysis_progress) EXPECT_LE(value, 300);
 }
 
-TEST_F(AnalysisTest, FileWithoutRecordsShowsEmptyDates) {
+TEST_F(VantorAnalysisTest, FileWithoutRecordsShowsEmptyDates) {
   const AnalysisResult result =
       AnalyseFile(host_, folder_.Write("f.bin", Join({cdrgen::EwsdEmptyUnit(), cdrgen::EwsdFillerByte()})));
   ASSERT_EQ(result.status, AnalysisStatus::kDone);
@@ -53,7 +53,7 @@ TEST_F(AnalysisTest, FileWithoutRecordsShowsEmptyDates) {
   EXPECT_EQ(result.labels[9], "   0 MB");
 }
 
-TEST_F(AnalysisTest, FailuresEmptyTheLabels) {
+TEST_F(VantorAnalysisTest, FailuresEmptyTheLabels) {
   EXPECT_EQ(AnalyseFile(host_, "").status, AnalysisStatus::kMissingPath);
   EXPECT_EQ(host_.messages.back().text, "Please Enter A Valid Input File Name");
   EXPECT_EQ(host_.messages.back().title, "ERROR");
@@ -78,7 +78,7 @@ TEST_F(AnalysisTest, FailuresEmptyTheLabels) {
   EXPECT_EQ(host_.label_sets.back(), AnalysisLabels{});
 }
 
-TEST(AnalysisTextTest, DatesAndSizes) {
+TEST(VantorAnalysisTextTest, DatesAndSizes) {
   EXPECT_EQ(DayFirstDate("2006-01-02"), "02-01-2006");
   EXPECT_EQ(DayFirstDate(""), "--");
   EXPECT_EQ(MegabyteText(3145728), "3 MB");
