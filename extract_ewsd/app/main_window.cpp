@@ -195,6 +195,7 @@ QWidget* FrmVantor::BuildAnalyserTab() {
       value->setFrameShape(QFrame::Panel);
       value->setFrameShadow(QFrame::Sunken);
       value->setMinimumWidth(130);
+      value->setMinimumHeight(value->fontMetrics().height() + 6);
       grid->addWidget(value, r * 2 + 1, c + 1);
       report_[static_cast<std::size_t>(r * 4 + c)] = value;
     }
@@ -206,6 +207,7 @@ QWidget* FrmVantor::BuildAnalyserTab() {
     value->setObjectName(QStringLiteral("lblRpt_%1").arg(8 + i));
     value->setFrameShape(QFrame::Panel);
     value->setFrameShadow(QFrame::Sunken);
+    value->setMinimumHeight(value->fontMetrics().height() + 6);
     grid->addWidget(value, 4 + i, 1);
     report_[static_cast<std::size_t>(8 + i)] = value;
   }
