@@ -29,8 +29,8 @@ constexpr const char* kUsage =
     "             2 usage error or a failure that ended the run\n";
 
 constexpr const char* kAnalysisCaptions[10] = {
-    "First Date", "First Time", "First Calling_Number", "First Called_number",
-    "Last Date",  "Last Time",  "Last Calling_Number",  "Last Called_number",
+    "First Date",    "First Time", "First Calling_Number", "First Called_number",
+    "Last Date",     "Last Time",  "Last Calling_Number",  "Last Called_number",
     "Total Records", "File Size"};
 
 class ConsoleHost : public Host {
@@ -111,13 +111,16 @@ int Extract(const std::vector<std::string>& args) {
   ConsoleHost host(quiet, stop_on_error);
   ExtractionRun run(host);
   switch (run.StartExtraction(settings).outcome) {
-    case RunOutcome::kCompleted: return 0;
+    case RunOutcome::kCompleted:
+      return 0;
     case RunOutcome::kFilesSkipped:
-    case RunOutcome::kStopped: return 1;
+    case RunOutcome::kStopped:
+      return 1;
     case RunOutcome::kIgnored:
     case RunOutcome::kMissingOutput:
     case RunOutcome::kNoInput:
-    case RunOutcome::kFailed: break;
+    case RunOutcome::kFailed:
+      break;
   }
   return 2;
 }
@@ -142,10 +145,13 @@ int Analyse(const std::vector<std::string>& args) {
   ConsoleHost host(quiet, false);
   const AnalysisResult result = AnalyseFile(host, files[0]);
   switch (result.status) {
-    case AnalysisStatus::kDone: break;
-    case AnalysisStatus::kInvalidData: return 1;
+    case AnalysisStatus::kDone:
+      break;
+    case AnalysisStatus::kInvalidData:
+      return 1;
     case AnalysisStatus::kMissingPath:
-    case AnalysisStatus::kUnreadable: return 2;
+    case AnalysisStatus::kUnreadable:
+      return 2;
   }
   for (std::size_t i = 0; i < 10; ++i) {
     // The window's labels start with three spaces; the printed values do not.

@@ -27,11 +27,16 @@ namespace {
 
 platform::ui::MessageIcon ToUi(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::kInformation: return platform::ui::MessageIcon::kInformation;
-    case MessageIcon::kQuestion: return platform::ui::MessageIcon::kQuestion;
-    case MessageIcon::kWarning: return platform::ui::MessageIcon::kWarning;
-    case MessageIcon::kError: return platform::ui::MessageIcon::kError;
-    case MessageIcon::kNone: break;
+    case MessageIcon::kInformation:
+      return platform::ui::MessageIcon::kInformation;
+    case MessageIcon::kQuestion:
+      return platform::ui::MessageIcon::kQuestion;
+    case MessageIcon::kWarning:
+      return platform::ui::MessageIcon::kWarning;
+    case MessageIcon::kError:
+      return platform::ui::MessageIcon::kError;
+    case MessageIcon::kNone:
+      break;
   }
   return platform::ui::MessageIcon::kNone;
 }
@@ -39,17 +44,32 @@ platform::ui::MessageIcon ToUi(MessageIcon icon) {
 // Tool tips of the column boxes; the others have none.
 QString ColumnToolTip(int slot) {
   switch (slot) {
-    case 0: return "Record Serial Number";
-    case 19: return "Needs THRIDPARTY";
-    case 18: return "Needs CALLIND";
-    case 17: return "Needs BGID";
-    case 15: return "Needs TRAFQUAL";
-    case 11: return "Needs CONNID";
-    case 7: return "Needs RECTRID";
-    case 6: return "Needs CHARGES";
-    case 3: return "Needs RECOWNER OR OCLGDN";
-    case 1: case 2: case 4: case 5: case 14: return "Available Default";
-    default: return QString();
+    case 0:
+      return "Record Serial Number";
+    case 19:
+      return "Needs THRIDPARTY";
+    case 18:
+      return "Needs CALLIND";
+    case 17:
+      return "Needs BGID";
+    case 15:
+      return "Needs TRAFQUAL";
+    case 11:
+      return "Needs CONNID";
+    case 7:
+      return "Needs RECTRID";
+    case 6:
+      return "Needs CHARGES";
+    case 3:
+      return "Needs RECOWNER OR OCLGDN";
+    case 1:
+    case 2:
+    case 4:
+    case 5:
+    case 14:
+      return "Available Default";
+    default:
+      return QString();
   }
 }
 
@@ -82,7 +102,9 @@ QString FrmVantor::DefaultOutputPath() {
 #endif
 }
 
-QString FrmVantor::UpdateAddress() { return QStringLiteral("https://www.norva.example/vantor/updates"); }
+QString FrmVantor::UpdateAddress() {
+  return QStringLiteral("https://www.norva.example/vantor/updates");
+}
 
 FrmVantor::FrmVantor(platform::ui::MessageService& messages, platform::ui::DocumentOpener& browser,
                      QWidget* parent)
@@ -307,9 +329,13 @@ void FrmVantor::ChooseAnalysisFile() {
   if (!name.isEmpty()) analysis_file_->setText(QDir::toNativeSeparators(name));
 }
 
-void FrmVantor::Analyse() { AnalyseFile(*this, analysis_file_->text().toStdString()); }
+void FrmVantor::Analyse() {
+  AnalyseFile(*this, analysis_file_->text().toStdString());
+}
 
-void FrmVantor::OpenUpdatePage() { browser_.Open(UpdateAddress()); }
+void FrmVantor::OpenUpdatePage() {
+  browser_.Open(UpdateAddress());
+}
 
 void FrmVantor::ShowDriveError(const QString& drive) {
   // Drive letters are shown in upper case ("A:"); folder paths stay as they are.
@@ -326,9 +352,12 @@ MessageAnswer FrmVantor::ShowMessage(const Message& message) {
        message.buttons == MessageButtons::kYesNo ? platform::ui::MessageButtons::kYesNo
                                                  : platform::ui::MessageButtons::kOk});
   switch (answer) {
-    case platform::ui::MessageAnswer::kYes: return MessageAnswer::kYes;
-    case platform::ui::MessageAnswer::kNo: return MessageAnswer::kNo;
-    case platform::ui::MessageAnswer::kOk: break;
+    case platform::ui::MessageAnswer::kYes:
+      return MessageAnswer::kYes;
+    case platform::ui::MessageAnswer::kNo:
+      return MessageAnswer::kNo;
+    case platform::ui::MessageAnswer::kOk:
+      break;
   }
   return MessageAnswer::kOk;
 }
@@ -357,6 +386,8 @@ void FrmVantor::SetAnalysisLabels(const AnalysisLabels& labels) {
   }
 }
 
-void FrmVantor::PumpEvents() { QCoreApplication::processEvents(); }
+void FrmVantor::PumpEvents() {
+  QCoreApplication::processEvents();
+}
 
 }  // namespace vantor

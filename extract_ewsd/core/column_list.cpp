@@ -18,7 +18,9 @@ bool ParseSlot(const std::string& text, int* slot) {
 
 }  // namespace
 
-std::vector<int> DefaultColumns() { return {1, 2, 3, 4, 5, 6, 7, 8, 11}; }
+std::vector<int> DefaultColumns() {
+  return {1, 2, 3, 4, 5, 6, 7, 8, 11};
+}
 
 bool ParseColumnList(const std::string& text, std::vector<int>* columns, std::string* error) {
   std::vector<int> result;

@@ -3,10 +3,11 @@
 namespace vantor {
 
 const std::array<const char*, 20> kSlotCaptions = {
-    "Serial Number", "Date",          "Time",          "Calling ID",     "Called ID",
-    "Duration",      "Units",         "OG Tgp",        "IC Tgp",         "OG Trunk",
-    "IC Trunk",      "ConnID",        "Zone",          "CHB",            "Calling Cat",
-    "Traffic Cause", "Service Indic", "B Group ID",    "Addl Call Info", "3rd Party Digit"};
+    "Serial Number", "Date",       "Time",           "Calling ID",
+    "Called ID",     "Duration",   "Units",          "OG Tgp",
+    "IC Tgp",        "OG Trunk",   "IC Trunk",       "ConnID",
+    "Zone",          "CHB",        "Calling Cat",    "Traffic Cause",
+    "Service Indic", "B Group ID", "Addl Call Info", "3rd Party Digit"};
 
 namespace {
 
@@ -117,7 +118,8 @@ std::string EwsdDecoder::ReadDigitString() {
 std::string EwsdDecoder::ReadText6(int offset) const {
   std::string text(6, ' ');
   for (int i = 0; i < 6; ++i)
-    text[static_cast<std::size_t>(i)] = static_cast<char>(buffer_[static_cast<std::size_t>(offset + i)]);
+    text[static_cast<std::size_t>(i)] =
+        static_cast<char>(buffer_[static_cast<std::size_t>(offset + i)]);
   return text;
 }
 
@@ -179,16 +181,27 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
       slots_[6] = std::to_string(ReadUnsigned(p + 1, 3));
       package_offset_ = p + 4;
       return;
-    case 105: return DecodeTrunk(8, 10, false);
-    case 106: return DecodeTrunk(7, 9, false);
-    case 107: return DecodeTrunk(8, 10, true);
-    case 108: return DecodeTrunk(7, 9, true);
+    case 105:
+      return DecodeTrunk(8, 10, false);
+    case 106:
+      return DecodeTrunk(7, 9, false);
+    case 107:
+      return DecodeTrunk(8, 10, true);
+    case 108:
+      return DecodeTrunk(7, 9, true);
     case 110:
       if (!needs(6)) return;
       slots_[11] = std::to_string(ReadUnsigned(p + 2, 4));
       package_offset_ = p + 6;
       return;
-    case 112: case 113: case 119: case 134: case 140: case 141: case 154: case 172:
+    case 112:
+    case 113:
+    case 119:
+    case 134:
+    case 140:
+    case 141:
+    case 154:
+    case 172:
       // These carry no length byte: each is as long as its own identifier.
       package_offset_ = p + identifier;
       return;
@@ -215,8 +228,11 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
       slots_[13] = std::to_string(ReadUnsigned(p + 2, 2));
       package_offset_ = p + 5;
       return;
-    case 142: case 170: return DecodeCallingBytes();
-    case 146: return DecodeThirdParty();
+    case 142:
+    case 170:
+      return DecodeCallingBytes();
+    case 146:
+      return DecodeThirdParty();
     case 151:
       if (!needs(5)) return;
       slots_[17] = std::to_string(ReadUnsigned(p + 2, 3));

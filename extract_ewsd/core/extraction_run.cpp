@@ -15,8 +15,8 @@ void AppendTrimmed(std::string& out, const std::string& value) {
 }  // namespace
 
 std::string CompletionText(std::int64_t lines, std::size_t files) {
-  std::string text = std::to_string(lines) + " Records Have Been Written from " +
-                     std::to_string(files);
+  std::string text =
+      std::to_string(lines) + " Records Have Been Written from " + std::to_string(files);
   text += files == 1 ? "File" : " Files";
   return text;
 }
@@ -108,10 +108,12 @@ ExtractionRun::FileEnd ExtractionRun::ExtractFile(const std::string& path, PassK
   }
   decoder_.Close();
   switch (decoder_.Condition()) {
-    case DecoderCondition::kUnsupportedPackage: return FileEnd::kStopRun;
+    case DecoderCondition::kUnsupportedPackage:
+      return FileEnd::kStopRun;
     case DecoderCondition::kInvalidFile:
       return kind == PassKind::kSeveralFiles ? FileEnd::kSkipped : FileEnd::kStopRun;
-    case DecoderCondition::kNone: break;
+    case DecoderCondition::kNone:
+      break;
   }
   host_.SetRunProgress(100);
   return FileEnd::kRead;

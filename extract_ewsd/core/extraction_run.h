@@ -21,10 +21,10 @@ enum class RunOutcome {
   kIgnored,        // a run was already busy
   kMissingOutput,  // no output name: the window puts the focus on it
   kNoInput,
-  kCompleted,      // every file read to its end
-  kFilesSkipped,   // an invalid file was passed over, the others read
-  kStopped,        // cancelled, answered No, unsupported package, invalid single file
-  kFailed,         // output or input could not be opened, read or written
+  kCompleted,     // every file read to its end
+  kFilesSkipped,  // an invalid file was passed over, the others read
+  kStopped,       // cancelled, answered No, unsupported package, invalid single file
+  kFailed,        // output or input could not be opened, read or written
 };
 
 struct RunResult {

@@ -11,7 +11,9 @@ struct RecordTexts {
   std::string date, time, calling, called;
 };
 
-RecordTexts TakeTexts(const Slots& slots) { return {slots[1], slots[2], slots[3], slots[4]}; }
+RecordTexts TakeTexts(const Slots& slots) {
+  return {slots[1], slots[2], slots[3], slots[4]};
+}
 
 std::string Part(const std::string& text, std::size_t from, std::size_t count) {
   return from < text.size() ? text.substr(from, count) : std::string();
@@ -97,9 +99,14 @@ AnalysisResult AnalyseFile(Host& host, const std::string& path) {
 
   AnalysisResult result;
   result.status = AnalysisStatus::kDone;
-  const std::string values[10] = {DayFirstDate(first.date), first.time, first.calling,
-                                  first.called, DayFirstDate(last.date), last.time,
-                                  last.calling, last.called,
+  const std::string values[10] = {DayFirstDate(first.date),
+                                  first.time,
+                                  first.calling,
+                                  first.called,
+                                  DayFirstDate(last.date),
+                                  last.time,
+                                  last.calling,
+                                  last.called,
                                   std::to_string(decoder.RecordsFound()),
                                   MegabyteText(decoder.FileLength())};
   for (std::size_t i = 0; i < 10; ++i) result.labels[i] = "   " + values[i];

@@ -55,9 +55,9 @@ class VantorCommandLineTest : public ::testing::Test {
 };
 
 TEST_F(VantorCommandLineTest, ExtractWithDefaultColumns) {
-  const std::string a = Write("IA.ICAMA", Join({cdrgen::EwsdEmptyUnit(), Call(1).Build(),
-                                                cdrgen::EwsdBlock(50), Call(2).Build(),
-                                                cdrgen::EwsdFillerByte()}));
+  const std::string a =
+      Write("IA.ICAMA", Join({cdrgen::EwsdEmptyUnit(), Call(1).Build(), cdrgen::EwsdBlock(50),
+                              Call(2).Build(), cdrgen::EwsdFillerByte()}));
   const Outcome r = Run("extract -o " + Q(output_) + " " + Q(a));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "2 Records Have Been Written from 1File\n");
@@ -70,7 +70,8 @@ TEST_F(VantorCommandLineTest, ExtractWithDefaultColumns) {
 TEST_F(VantorCommandLineTest, ChosenColumnsAcrossFilesAndQuiet) {
   const std::string a = Write("a.bin", Join({Call(1).Build(), Call(2).Build()}));
   const std::string b = Write("b.bin", Call(3).ThirdParty(4, Bytes{0x05, 0x67}).Build());
-  const Outcome r = Run("extract --quiet --columns 9-10,0,19 -o " + Q(output_) + " " + Q(a) + " " + Q(b));
+  const Outcome r =
+      Run("extract --quiet --columns 9-10,0,19 -o " + Q(output_) + " " + Q(a) + " " + Q(b));
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(ReadAll(output_), "1,300-7,12,\r\n2,300-7,12,\r\n3,300-7,12,567\r\n");
@@ -82,7 +83,8 @@ TEST_F(VantorCommandLineTest, InvalidFileAnsweredYesOrNo) {
   const std::string c = Write("c.bin", Call(3).Build());
   const std::string files = " " + Q(a) + " " + Q(bad) + " " + Q(c);
   const std::string question =
-      "vantor: " + bad + " is not a valid Data File.  Do You want to continue with other selected Files";
+      "vantor: " + bad +
+      " is not a valid Data File.  Do You want to continue with other selected Files";
 
   Outcome r = Run("extract --columns 0 -o " + Q(output_) + files);
   EXPECT_EQ(r.status, 1);
@@ -99,15 +101,18 @@ TEST_F(VantorCommandLineTest, SingleInvalidFileAndUnsupportedPackage) {
   const std::string bad = Write("bad.bin", EwsdRecord().Raw(Bytes{0, 0}).Build());
   Outcome r = Run("extract -o " + Q(output_) + " " + Q(bad));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "vantor: Invalid DataFile. Cann't Proceed\n0 Records Have Been Written from 1File\n");
+  EXPECT_EQ(r.err,
+            "vantor: Invalid DataFile. Cann't Proceed\n0 Records Have Been Written from 1File\n");
 
-  const std::string odd = Write("odd.bin", Join({Call(1).Build(), Call(2).Raw(Bytes{115, 0}).Build()}));
+  const std::string odd =
+      Write("odd.bin", Join({Call(1).Build(), Call(2).Raw(Bytes{115, 0}).Build()}));
   const std::string c = Write("c.bin", Call(3).Build());
   r = Run("extract --columns 0 -o " + Q(output_) + " " + Q(odd) + " " + Q(c));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            "vantor: Pack Message 115 Received. This Feature is not Enabled at Present. Cann't Proceed.\n"
-            "1 Records Have Been Written from 2 Files\n");
+  EXPECT_EQ(
+      r.err,
+      "vantor: Pack Message 115 Received. This Feature is not Enabled at Present. Cann't Proceed.\n"
+      "1 Records Have Been Written from 2 Files\n");
   EXPECT_EQ(ReadAll(output_), "1\r\n");
 }
 
@@ -137,7 +142,11 @@ TEST_F(VantorCommandLineTest, FilesThatCannotBeOpenedEndTheRun) {
 
 TEST_F(VantorCommandLineTest, AnalysePrintsTenLines) {
   Bytes file = Join({Call(1).Build(), EwsdRecord().DateTime(6, 1, 2, 0, 0, 5, 1).Build(),
-                     EwsdRecord().CallingBytes(170, Bytes{0x12, 0x34}).DateTime(7, 3, 4, 5, 6, 7, 1).Called("55").Build()});
+                     EwsdRecord()
+                         .CallingBytes(170, Bytes{0x12, 0x34})
+                         .DateTime(7, 3, 4, 5, 6, 7, 1)
+                         .Called("55")
+                         .Build()});
   file.resize(1572864, 0x80);
   const Outcome r = Run("analyse " + Q(Write("IA.ICAMA", file)));
   EXPECT_EQ(r.status, 0);

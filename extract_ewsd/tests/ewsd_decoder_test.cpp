@@ -62,8 +62,8 @@ TEST_F(VantorDecoderTest, BlockLengthCountsFromItsLeadByte) {
 }
 
 TEST_F(VantorDecoderTest, RecordsBetweenFillerAreFoundInTurn) {
-  Begin(Join({EwsdRecord().Units(1).Build(), cdrgen::EwsdUnit64(124),
-              EwsdRecord().Units(2).Build(), cdrgen::EwsdFillerByte()}));
+  Begin(Join({EwsdRecord().Units(1).Build(), cdrgen::EwsdUnit64(124), EwsdRecord().Units(2).Build(),
+              cdrgen::EwsdFillerByte()}));
   int found = 0;
   for (;;) {
     decoder_.FindNextRecord();
@@ -234,8 +234,9 @@ TEST_F(VantorDecoderTest, InvalidIdentifierAmongSeveralFilesAsks) {
   decoder_.DecodePackages();
   EXPECT_FALSE(decoder_.Go());
   ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_EQ(host_.messages[0].text,
-            path_ + " is not a valid Data File.  Do You want to continue with other selected Files");
+  EXPECT_EQ(
+      host_.messages[0].text,
+      path_ + " is not a valid Data File.  Do You want to continue with other selected Files");
   EXPECT_EQ(host_.messages[0].title, "Check Data File");
   EXPECT_EQ(host_.messages[0].icon, MessageIcon::kQuestion);
   EXPECT_EQ(host_.messages[0].buttons, MessageButtons::kYesNo);
@@ -268,9 +269,14 @@ TEST_F(VantorDecoderTest, ZeroLengthsDoNotStallTheWalk) {
 
 TEST_F(VantorDecoderTest, PackagesReachingPastTheRecordAreInvalid) {
   // Each package's bytes go past the record (plus the one byte that follows).
-  const Bytes cut[] = {Bytes{100, 6, 1}, Bytes{101, 0x0A, 0x12}, Bytes{103, 1},
-                       Bytes{107, 'A', 'B'}, Bytes{110, 0, 1}, Bytes{142, 30, 0, 0},
-                       Bytes{146, 0, 0, 0, 0, 0, 40}, Bytes{168, 0, 0, 0, 9}};
+  const Bytes cut[] = {Bytes{100, 6, 1},
+                       Bytes{101, 0x0A, 0x12},
+                       Bytes{103, 1},
+                       Bytes{107, 'A', 'B'},
+                       Bytes{110, 0, 1},
+                       Bytes{142, 30, 0, 0},
+                       Bytes{146, 0, 0, 0, 0, 0, 40},
+                       Bytes{168, 0, 0, 0, 9}};
   for (const Bytes& package : cut) {
     host_.messages.clear();
     DecodeFirst(EwsdRecord().Raw(package).Build());

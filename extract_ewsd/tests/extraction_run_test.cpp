@@ -30,7 +30,8 @@ EwsdRecord Call(int minute, const std::string& called) {
 
 class VantorExtractionRunTest : public ::testing::Test {
  protected:
-  RunResult Run(std::vector<std::string> inputs, std::vector<int> columns = {1, 2, 3, 4, 5, 6, 7, 8, 11}) {
+  RunResult Run(std::vector<std::string> inputs,
+                std::vector<int> columns = {1, 2, 3, 4, 5, 6, 7, 8, 11}) {
     return run_.StartExtraction({output_, std::move(columns), std::move(inputs)});
   }
   const Message& LastMessage() const { return host_.messages.back(); }
@@ -43,9 +44,9 @@ class VantorExtractionRunTest : public ::testing::Test {
 
 TEST_F(VantorExtractionRunTest, RecordWithoutTimeIsCountedButNotWritten) {
   const std::string input = folder_.Write(
-      "a.bin", Join({Call(1, "555").Build(), cdrgen::EwsdBlock(20), Call(2, "556").Build(),
-                     EwsdRecord().Units(3).Build(), cdrgen::EwsdEmptyUnit(),
-                     Call(4, "557").Build()}));
+      "a.bin",
+      Join({Call(1, "555").Build(), cdrgen::EwsdBlock(20), Call(2, "556").Build(),
+            EwsdRecord().Units(3).Build(), cdrgen::EwsdEmptyUnit(), Call(4, "557").Build()}));
   const RunResult result = Run({input}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 11});
   EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
   EXPECT_EQ(result.lines_written, 3);
@@ -64,17 +65,17 @@ TEST_F(VantorExtractionRunTest, RecordWithoutTimeIsCountedButNotWritten) {
 
 TEST_F(VantorExtractionRunTest, UnwrittenRecordLeavesItsValuesForTheNext) {
   const std::string input = folder_.Write(
-      "a.bin", Join({EwsdRecord().DateTime(6, 1, 2, 3, 4, 5, 0).Build(),      // no 101
-                     EwsdRecord().Called("777").Units(9).Build(),             // no 100
-                     EwsdRecord().DateTime(6, 1, 2, 3, 4, 6, 0).Build(),      // takes 777
-                     EwsdRecord().DateTime(6, 1, 2, 3, 4, 7, 0).Build()}));   // cleared again
+      "a.bin", Join({EwsdRecord().DateTime(6, 1, 2, 3, 4, 5, 0).Build(),     // no 101
+                     EwsdRecord().Called("777").Units(9).Build(),            // no 100
+                     EwsdRecord().DateTime(6, 1, 2, 3, 4, 6, 0).Build(),     // takes 777
+                     EwsdRecord().DateTime(6, 1, 2, 3, 4, 7, 0).Build()}));  // cleared again
   Run({input}, {0, 4});
   EXPECT_EQ(ReadAll(output_), "1,\r\n2,777\r\n3,\r\n");
 }
 
 TEST_F(VantorExtractionRunTest, ValuesAreTrimmedAndEmptyColumnListWritesTheNumber) {
-  const std::string input =
-      folder_.Write("a.bin", EwsdRecord().DateTime(6, 1, 2, 3, 4, 5, 0).OutgoingTrunk(" G 1", 2).Build());
+  const std::string input = folder_.Write(
+      "a.bin", EwsdRecord().DateTime(6, 1, 2, 3, 4, 5, 0).OutgoingTrunk(" G 1", 2).Build());
   Run({input}, {7, 9});
   EXPECT_EQ(ReadAll(output_), "G 1,2\r\n");
   Run({input}, {});

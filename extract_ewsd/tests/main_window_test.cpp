@@ -88,20 +88,37 @@ TEST_F(VantorWindowTest, TitleTabsAndControls) {
   EXPECT_EQ(Find<QPushButton>("Command2")->text(), "Analyse");
   EXPECT_EQ(Find<QProgressBar>("pbrAna")->minimum(), 0);
   EXPECT_EQ(Find<QProgressBar>("pbrAna")->maximum(), 300);
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(Find<QLabel>(QStringLiteral("lblRpt_%1").arg(i))->text(), "");
+  for (int i = 0; i < 10; ++i)
+    EXPECT_EQ(Find<QLabel>(QStringLiteral("lblRpt_%1").arg(i))->text(), "");
   EXPECT_EQ(Find<QLabel>("Label20")->text(), "1.7");
   EXPECT_EQ(Find<QLabel>("lblUpdate")->text(), "Click Here to Check for Updates Online");
 }
 
 TEST_F(VantorWindowTest, ColumnBoxesCaptionsToolTipsAndDefaults) {
-  const char* captions[] = {"Serial Number", "Date", "Time", "Calling ID", "Called ID",
-                            "Duration", "Units", "OG Tgp", "IC Tgp", "OG Trunk", "IC Trunk",
-                            "ConnID", "Zone", "CHB", "Calling Cat", "Traffic Cause",
+  const char* captions[] = {"Serial Number", "Date",       "Time",           "Calling ID",
+                            "Called ID",     "Duration",   "Units",          "OG Tgp",
+                            "IC Tgp",        "OG Trunk",   "IC Trunk",       "ConnID",
+                            "Zone",          "CHB",        "Calling Cat",    "Traffic Cause",
                             "Service Indic", "B Group ID", "Addl Call Info", "3rd Party Digit"};
-  const char* tips[] = {"Record Serial Number", "Available Default", "Available Default",
-                        "Needs RECOWNER OR OCLGDN", "Available Default", "Available Default",
-                        "Needs CHARGES", "Needs RECTRID", "", "", "", "Needs CONNID", "", "",
-                        "Available Default", "Needs TRAFQUAL", "", "Needs BGID", "Needs CALLIND",
+  const char* tips[] = {"Record Serial Number",
+                        "Available Default",
+                        "Available Default",
+                        "Needs RECOWNER OR OCLGDN",
+                        "Available Default",
+                        "Available Default",
+                        "Needs CHARGES",
+                        "Needs RECTRID",
+                        "",
+                        "",
+                        "",
+                        "Needs CONNID",
+                        "",
+                        "",
+                        "Available Default",
+                        "Needs TRAFQUAL",
+                        "",
+                        "Needs BGID",
+                        "Needs CALLIND",
                         "Needs THRIDPARTY"};
   for (int i = 0; i < 20; ++i) {
     auto* box = Find<QCheckBox>(QStringLiteral("chkOpt_%1").arg(i));
@@ -139,7 +156,8 @@ TEST_F(VantorWindowTest, ExtractSelectedFilesInListOrder) {
   SelectInputs({"b.bin", "a.bin"});
   Find<QLineEdit>("txtOF")->setText(dir_.filePath("out.txt"));
   Find<QCheckBox>("chkOpt_0")->setChecked(true);
-  for (int i = 2; i <= 11; ++i) Find<QCheckBox>(QStringLiteral("chkOpt_%1").arg(i))->setChecked(false);
+  for (int i = 2; i <= 11; ++i)
+    Find<QCheckBox>(QStringLiteral("chkOpt_%1").arg(i))->setChecked(false);
   Find<QPushButton>("cmdGO")->click();
   ASSERT_EQ(messages_.shown.size(), 1u);
   EXPECT_EQ(Last().text, "6 Records Have Been Written from 2 Files");
@@ -183,9 +201,8 @@ TEST_F(VantorWindowTest, AnalyseFillsTheLabels) {
   Find<QLineEdit>("txtAfile")->setText(Write("IA.ICAMA", file));
   Find<QPushButton>("Command2")->click();
   EXPECT_TRUE(messages_.shown.empty());
-  const char* expected[] = {"   02-01-2006", "   10:00:00", "   2441000", "   555",
-                            "   04-01-2006", "   10:00:00", "   2441000", "   555",
-                            "   3",          "   3 MB"};
+  const char* expected[] = {"   02-01-2006", "   10:00:00", "   2441000", "   555", "   04-01-2006",
+                            "   10:00:00",   "   2441000",  "   555",     "   3",   "   3 MB"};
   for (int i = 0; i < 10; ++i)
     EXPECT_EQ(Find<QLabel>(QStringLiteral("lblRpt_%1").arg(i))->text(), expected[i]) << i;
   EXPECT_EQ(Find<QProgressBar>("pbrAna")->value(), 0);
@@ -231,7 +248,8 @@ TEST_F(VantorWindowTest, Screenshots) {
     tabs->setCurrentIndex(i);
     const QPixmap picture = window_.grab();
     ASSERT_FALSE(picture.isNull());
-    EXPECT_TRUE(picture.save(QStringLiteral(SUITE_BINARY_DIR "/screenshots/vantor_tab%1.png").arg(i)));
+    EXPECT_TRUE(
+        picture.save(QStringLiteral(SUITE_BINARY_DIR "/screenshots/vantor_tab%1.png").arg(i)));
   }
 }
 

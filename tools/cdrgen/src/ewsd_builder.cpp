@@ -6,7 +6,9 @@ namespace cdrgen {
 
 namespace {
 
-void AppendText6(Bytes& out, std::string_view text) { Append(out, Field(text, 6)); }
+void AppendText6(Bytes& out, std::string_view text) {
+  Append(out, Field(text, 6));
+}
 
 }  // namespace
 
@@ -167,8 +169,9 @@ Bytes EwsdRecord::Build() const {
 }
 
 Bytes EwsdRecord::Build(std::uint8_t length_override) const {
-  Bytes out{type_, length_override, 0x00, static_cast<std::uint8_t>(has_owner_ ? 0x00 : 0x80),
-            0x00, 0x00, 0x00};
+  Bytes out{
+      type_, length_override, 0x00, static_cast<std::uint8_t>(has_owner_ ? 0x00 : 0x80), 0x00, 0x00,
+      0x00};
   if (has_owner_) {
     Append(out, owner_);
   } else {
@@ -178,7 +181,9 @@ Bytes EwsdRecord::Build(std::uint8_t length_override) const {
   return out;
 }
 
-Bytes EwsdFillerByte() { return Bytes{0x80}; }
+Bytes EwsdFillerByte() {
+  return Bytes{0x80};
+}
 
 Bytes EwsdBlock(std::uint16_t length) {
   Bytes out{0x81};
@@ -187,7 +192,9 @@ Bytes EwsdBlock(std::uint16_t length) {
   return out;
 }
 
-Bytes EwsdEmptyUnit() { return Bytes(32, 0x00); }
+Bytes EwsdEmptyUnit() {
+  return Bytes(32, 0x00);
+}
 
 Bytes EwsdUnit64(std::uint8_t lead) {
   Bytes out(64, 0x20);
@@ -208,9 +215,9 @@ EwsdRecord SampleRecord(Random& random, std::size_t index) {
   const bool owner_in_header = random.Between(0, 3) != 0;
   if (owner_in_header) record.Owner("0" + random.DigitString(random.Between(7, 10)));
   const auto day_second = static_cast<int>((index * 37) % 86400);
-  record.DateTime(6, static_cast<int>(1 + index / 28000 % 12), static_cast<int>(1 + index / 1000 % 28),
-                  day_second / 3600, day_second / 60 % 60, day_second % 60,
-                  static_cast<std::uint32_t>(random.Between(0, 3600)));
+  record.DateTime(6, static_cast<int>(1 + index / 28000 % 12),
+                  static_cast<int>(1 + index / 1000 % 28), day_second / 3600, day_second / 60 % 60,
+                  day_second % 60, static_cast<std::uint32_t>(random.Between(0, 3600)));
   record.Called(random.DigitString(random.Between(4, 12)));
   record.Units(static_cast<std::uint32_t>(random.Between(0, 200)));
   if (random.Between(0, 1)) {
@@ -225,7 +232,8 @@ EwsdRecord SampleRecord(Random& random, std::size_t index) {
     record.IncomingTrunk("IC" + Digits(random.Between(0, 9999), 4),
                          static_cast<std::uint16_t>(random.Between(0, 999)));
   record.ConnectionId(static_cast<std::uint32_t>(random.Next()));
-  if (random.Between(0, 2) == 0) record.CallingCategory(static_cast<std::uint8_t>(random.Between(1, 15)));
+  if (random.Between(0, 2) == 0)
+    record.CallingCategory(static_cast<std::uint8_t>(random.Between(1, 15)));
   if (random.Between(0, 2) == 0) record.Zone(static_cast<std::uint16_t>(random.Between(0, 500)));
   if (random.Between(0, 4) == 0) record.Package116();
   if (!owner_in_header) record.CallingBytes(142, PackBcd(random.DigitString(10)));
@@ -234,12 +242,18 @@ EwsdRecord SampleRecord(Random& random, std::size_t index) {
 
 Bytes SampleFiller(Random& random) {
   switch (random.Between(0, 7)) {
-    case 0: return EwsdFillerByte();
-    case 1: return EwsdBlock(static_cast<std::uint16_t>(random.Between(3, 120)));
-    case 2: return EwsdEmptyUnit();
-    case 3: return EwsdUnit32(static_cast<std::uint8_t>(random.Between(1, 3)));
-    case 4: return EwsdUnit64(static_cast<std::uint8_t>(random.Between(122, 124)));
-    default: return Bytes{};
+    case 0:
+      return EwsdFillerByte();
+    case 1:
+      return EwsdBlock(static_cast<std::uint16_t>(random.Between(3, 120)));
+    case 2:
+      return EwsdEmptyUnit();
+    case 3:
+      return EwsdUnit32(static_cast<std::uint8_t>(random.Between(1, 3)));
+    case 4:
+      return EwsdUnit64(static_cast<std::uint8_t>(random.Between(122, 124)));
+    default:
+      return Bytes{};
   }
 }
 

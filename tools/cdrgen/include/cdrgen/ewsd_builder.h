@@ -26,29 +26,29 @@ class EwsdRecord {
   EwsdRecord& OwnerRaw(std::uint8_t count_byte, const Bytes& digit_bytes);
 
   EwsdRecord& DateTime(int year, int month, int day, int hour, int minute, int second,
-                       std::uint32_t duration);                                      // 100
-  EwsdRecord& Called(std::string_view digits);                                      // 101
-  EwsdRecord& ServiceIndicator(std::uint8_t value);                                 // 102
-  EwsdRecord& Units(std::uint32_t units);                                           // 103
-  EwsdRecord& IncomingTrunk(std::string_view group, std::uint16_t trunk);           // 105
-  EwsdRecord& OutgoingTrunk(std::string_view group, std::uint16_t trunk);           // 106
+                       std::uint32_t duration);                            // 100
+  EwsdRecord& Called(std::string_view digits);                             // 101
+  EwsdRecord& ServiceIndicator(std::uint8_t value);                        // 102
+  EwsdRecord& Units(std::uint32_t units);                                  // 103
+  EwsdRecord& IncomingTrunk(std::string_view group, std::uint16_t trunk);  // 105
+  EwsdRecord& OutgoingTrunk(std::string_view group, std::uint16_t trunk);  // 106
   EwsdRecord& IncomingTrunkPort(std::string_view group, std::uint16_t trunk,
-                                std::uint8_t port);                                 // 107
+                                std::uint8_t port);  // 107
   EwsdRecord& OutgoingTrunkPort(std::string_view group, std::uint16_t trunk,
-                                std::uint8_t port);                                 // 108
-  EwsdRecord& ConnectionId(std::uint32_t id);                                       // 110
+                                std::uint8_t port);  // 108
+  EwsdRecord& ConnectionId(std::uint32_t id);        // 110
   // 112, 113, 119, 134, 140, 141, 154, 172: as many bytes as the identifier.
   EwsdRecord& SelfSized(std::uint8_t id);
-  EwsdRecord& Package116();                                                         // 116
-  EwsdRecord& CallingCategory(std::uint8_t value);                                  // 120
-  EwsdRecord& Zone(std::uint16_t zone);                                             // 122
-  EwsdRecord& TrafficCause(std::uint16_t value);                                    // 130
-  EwsdRecord& Chb(std::uint16_t value);                                             // 135
+  EwsdRecord& Package116();                         // 116
+  EwsdRecord& CallingCategory(std::uint8_t value);  // 120
+  EwsdRecord& Zone(std::uint16_t zone);             // 122
+  EwsdRecord& TrafficCause(std::uint16_t value);    // 130
+  EwsdRecord& Chb(std::uint16_t value);             // 135
   // 142 or 170: the calling number as raw bytes after a four-byte head.
   EwsdRecord& CallingBytes(std::uint8_t id, const Bytes& data);
-  EwsdRecord& ThirdParty(std::uint8_t count, const Bytes& data);                    // 146
-  EwsdRecord& BGroup(std::uint32_t id);                                             // 151
-  EwsdRecord& CalledAlternative(std::string_view digits);                           // 168
+  EwsdRecord& ThirdParty(std::uint8_t count, const Bytes& data);  // 146
+  EwsdRecord& BGroup(std::uint32_t id);                           // 151
+  EwsdRecord& CalledAlternative(std::string_view digits);         // 168
   // Any bytes, for identifiers without a handler or cut packages.
   EwsdRecord& Raw(const Bytes& bytes);
 
@@ -66,11 +66,11 @@ class EwsdRecord {
 };
 
 // Filler that the decoder steps over between records.
-Bytes EwsdFillerByte();                           // 0x80
-Bytes EwsdBlock(std::uint16_t length);            // 0x81 + LE16 length, `length` bytes in all
-Bytes EwsdEmptyUnit();                            // 32 zero bytes
-Bytes EwsdUnit64(std::uint8_t lead = 122);        // 122..124 + 63 bytes
-Bytes EwsdUnit32(std::uint8_t lead = 1);          // 1..3 + 31 bytes
+Bytes EwsdFillerByte();                     // 0x80
+Bytes EwsdBlock(std::uint16_t length);      // 0x81 + LE16 length, `length` bytes in all
+Bytes EwsdEmptyUnit();                      // 32 zero bytes
+Bytes EwsdUnit64(std::uint8_t lead = 122);  // 122..124 + 63 bytes
+Bytes EwsdUnit32(std::uint8_t lead = 1);    // 1..3 + 31 bytes
 
 // A file of about `size` bytes: varied records with several packages each and
 // filler of every kind between them; deterministic for a seed. `records`
