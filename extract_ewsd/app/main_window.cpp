@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -304,6 +305,13 @@ bool FrmVantor::eventFilter(QObject* watched, QEvent* event) {
     return true;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+// Closing the window ends the program: a run in progress stops where it is,
+// its files are closed and nothing more is shown.
+void FrmVantor::closeEvent(QCloseEvent* event) {
+  run_.Abandon();
+  QMainWindow::closeEvent(event);
 }
 
 RunResult FrmVantor::Extract() {

@@ -47,6 +47,7 @@ class FrmVantor : public QMainWindow, private Host {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   QWidget* BuildExtractorTab();

@@ -38,6 +38,7 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   lines_written_ = 0;
   last_progress_ = 0;
   terminated_ = false;
+  abandoned_ = false;
   decoder_.ClearAnswer();
   // Values left over from an earlier run's unwritten record belong to another
   // file and must not carry into this run.
@@ -65,6 +66,7 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
     Fail("The output file could not be written: " + output_.Error());
     return {RunOutcome::kFailed, lines_written_};
   }
+  if (abandoned_) return {RunOutcome::kStopped, lines_written_};
   host_.ShowMessage({CompletionText(lines_written_, settings.input_paths.size()),
                      "Extraction Completed", MessageIcon::kInformation, MessageButtons::kOk});
   busy_ = false;
@@ -159,6 +161,14 @@ bool ExtractionRun::RequestTermination() {
     terminated_ = true;
   }
   return true;
+}
+
+void ExtractionRun::Abandon() {
+  if (!busy_) return;
+  decoder_.SetGo(false);
+  busy_ = false;
+  terminated_ = true;
+  abandoned_ = true;
 }
 
 // A failure that ends the run: every file closed, no completion message.

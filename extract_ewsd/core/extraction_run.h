@@ -40,6 +40,9 @@ class ExtractionRun {
   // While a run is busy: asks whether to terminate and returns true. When no
   // run is busy returns false (the window then ends the program).
   bool RequestTermination();
+  // Ends a busy run at once without asking and without a closing message
+  // (the window is going away).
+  void Abandon();
   bool Busy() const { return busy_; }
 
  private:
@@ -59,6 +62,7 @@ class ExtractionRun {
   std::int64_t last_progress_ = 0;
   bool busy_ = false;
   bool terminated_ = false;
+  bool abandoned_ = false;
 };
 
 // "12 Records Have Been Written from 1File", "340 Records Have Been Written from 3 Files".

@@ -199,6 +199,31 @@ TEST_F(VantorExtractionRunTest, InputThatCannotBeOpenedEndsTheRunWithoutSuccess)
   EXPECT_EQ(Run({a}, {0}).outcome, RunOutcome::kCompleted);
 }
 
+TEST_F(VantorExtractionRunTest, FailedWriteIsNeverReportedAsSuccess) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  const std::string a = folder_.Write("a.bin", Call(1, "1").Build());
+  const RunResult result = run_.StartExtraction({"/dev/full", {0}, {a}});
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(LastMessage().text,
+            "The output file could not be written: /dev/full: No space left on device");
+  EXPECT_EQ(LastMessage().icon, MessageIcon::kError);
+}
+
+TEST_F(VantorExtractionRunTest, AbandonEndsSilently) {
+  Bytes file;
+  for (int i = 0; i < 5; ++i) cdrgen::Append(file, Call(i, "1").Build());
+  const std::string a = folder_.Write("a.bin", file);
+  host_.on_pump = [&](int pumps) {
+    if (pumps == 2) run_.Abandon();
+  };
+  const RunResult result = Run({a, a}, {0});
+  EXPECT_EQ(result.outcome, RunOutcome::kStopped);
+  EXPECT_EQ(result.lines_written, 2);
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(ReadAll(output_), "1\r\n2\r\n");
+}
+
 TEST_F(VantorExtractionRunTest, ProgressStaysBelowFullUntilTheFileEnds) {
   const std::string a = folder_.Write("a.bin", cdrgen::EwsdSampleFile(30000, 5));
   Run({a}, {0});

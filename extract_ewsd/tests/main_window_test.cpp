@@ -187,6 +187,37 @@ TEST_F(VantorWindowTest, CancelDuringRunAsksAndStops) {
   EXPECT_FALSE(window_.RunBusy());
 }
 
+TEST_F(VantorWindowTest, AnalysisDuringARunLeavesTheRunAlone) {
+  Write("a.bin", ThreeCalls(2));
+  Write("b.bin", ThreeCalls(12));
+  SelectInputs({"a.bin", "b.bin"});
+  Find<QLineEdit>("txtOF")->setText(dir_.filePath("out.txt"));
+  Find<QLineEdit>("txtAfile")->setText(dir_.filePath("b.bin"));
+  for (int i = 2; i <= 11; ++i)
+    Find<QCheckBox>(QStringLiteral("chkOpt_%1").arg(i))->setChecked(false);
+  QMetaObject::invokeMethod(Find<QPushButton>("Command2"), "click", Qt::QueuedConnection);
+  const RunResult result = window_.Extract();
+  EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(result.lines_written, 6);
+  EXPECT_EQ(Find<QLabel>("lblRpt_0")->text(), "   12-01-2006");
+  EXPECT_EQ(testing::ReadAll(dir_.filePath("out.txt").toStdString()),
+            "2006-01-02\r\n2006-01-03\r\n2006-01-04\r\n"
+            "2006-01-12\r\n2006-01-13\r\n2006-01-14\r\n");
+}
+
+TEST_F(VantorWindowTest, ClosingDuringARunStopsItQuietly) {
+  Write("a.bin", ThreeCalls());
+  SelectInputs({"a.bin"});
+  Find<QLineEdit>("txtOF")->setText(dir_.filePath("out.txt"));
+  window_.show();
+  QMetaObject::invokeMethod(&window_, "close", Qt::QueuedConnection);
+  const RunResult result = window_.Extract();
+  EXPECT_EQ(result.outcome, RunOutcome::kStopped);
+  EXPECT_EQ(result.lines_written, 1);
+  EXPECT_TRUE(messages_.shown.empty());
+  EXPECT_FALSE(window_.isVisible());
+}
+
 TEST_F(VantorWindowTest, CancelWhenIdleClosesWithoutQuestion) {
   window_.show();
   ASSERT_TRUE(window_.isVisible());
