@@ -316,3 +316,37 @@ TEST_F(VantorDecoderTest, SampleFileDecodesWithoutComplaint) {
 
 }  // namespace
 }  // namespace vantor
+
+namespace vantor {
+namespace {
+
+// Damaged files of every kind end the walk without reading outside the record
+// (run under the sanitizers) and without looping for ever.
+TEST(VantorDecoderRobustnessTest, DamagedFilesEndCleanly) {
+  TempFolder folder;
+  for (std::uint64_t seed = 1; seed <= 60; ++seed) {
+    Bytes file = cdrgen::EwsdSampleFile(3000, seed);
+    cdrgen::Random random(seed);
+    for (int i = 0; i < 12; ++i)
+      file[random.Between(0, file.size() - 1)] = static_cast<std::uint8_t>(random.Next());
+    if (seed % 3 == 0) file.resize(random.Between(1, file.size()));
+    const std::string path = folder.Write("damaged.bin", file);
+    FakeHost host;
+    EwsdDecoder decoder(host);
+    ASSERT_TRUE(decoder.BeginFile(path, PassKind::kSeveralFiles, nullptr));
+    std::int64_t last_offset = -1;
+    for (;;) {
+      decoder.FindNextRecord();
+      if (!decoder.Go()) break;
+      ASSERT_GT(decoder.FileOffset(), last_offset) << seed;
+      last_offset = decoder.FileOffset();
+      decoder.ReadRecordHeader();
+      decoder.DecodePackages();
+      if (!decoder.Go() || decoder.RecordReachedEnd()) break;
+    }
+    EXPECT_LE(host.messages.size(), 1u) << seed;
+  }
+}
+
+}  // namespace
+}  // namespace vantor
