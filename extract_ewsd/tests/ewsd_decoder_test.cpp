@@ -61,21 +61,6 @@ TEST_F(VantorDecoderTest, BlockLengthCountsFromItsLeadByte) {
   EXPECT_TRUE(decoder_.RecordReachedEnd());
 }
 
-TEST_F(VantorDecoderTest, RecordsBetweenFillerAreFoundInTurn) {
-  Begin(Join({EwsdRecord().Units(1).Build(), cdrgen::EwsdUnit64(124), EwsdRecord().Units(2).Build(),
-              cdrgen::EwsdFillerByte()}));
-  int found = 0;
-  for (;;) {
-    decoder_.FindNextRecord();
-    if (!decoder_.Go()) break;
-    ++found;
-    decoder_.ReadRecordHeader();
-    decoder_.DecodePackages();
-    EXPECT_EQ(Slot(6), std::to_string(found));
-  }
-  EXPECT_EQ(found, 2);
-}
-
 TEST_F(VantorDecoderTest, OwnerNumberDigitStrings) {
   // Count byte 0x2B: bits 5-7 ignored, 11 digits in 6 bytes, packages at 14.
   Begin(EwsdRecord().OwnerRaw(0x2B, cdrgen::PackBcd("12345678901")).Units(7).Build());
@@ -288,13 +273,6 @@ TEST_F(VantorDecoderTest, PackagesReachingPastTheRecordAreInvalid) {
   decoder_.FindNextRecord();
   decoder_.ReadRecordHeader();
   EXPECT_EQ(decoder_.Condition(), DecoderCondition::kInvalidFile);
-}
-
-TEST_F(VantorDecoderTest, OpenFailureGivesTheReason) {
-  std::string reason;
-  EXPECT_FALSE(decoder_.BeginFile(folder_.File("missing.bin"), PassKind::kSingle, &reason));
-  EXPECT_FALSE(reason.empty());
-  EXPECT_FALSE(decoder_.Go());
 }
 
 TEST_F(VantorDecoderTest, SampleFileDecodesWithoutComplaint) {
