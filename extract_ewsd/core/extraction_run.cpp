@@ -1,5 +1,7 @@
 #include "extraction_run.h"
 
+#include <filesystem>
+
 namespace vantor {
 
 namespace {
@@ -33,6 +35,15 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
     host_.ShowMessage({"Please Select Atleast one file in the File List Box to Proceed",
                        kProgramName, MessageIcon::kError, MessageButtons::kOk});
     return {RunOutcome::kNoInput, 0};
+  }
+  // Creating the output empties it: never let that be one of the inputs.
+  for (const std::string& path : settings.input_paths) {
+    std::error_code error;
+    if (std::filesystem::equivalent(settings.output_path, path, error)) {
+      Fail("The output file " + settings.output_path +
+           " is one of the input files. Please choose another output file name.");
+      return {RunOutcome::kFailed, 0};
+    }
   }
   columns_ = settings.columns;
   lines_written_ = 0;

@@ -187,6 +187,18 @@ TEST_F(VantorExtractionRunTest, OutputThatCannotBeCreatedEndsTheRunWithoutSucces
   EXPECT_EQ(LastMessage().icon, MessageIcon::kError);
 }
 
+TEST_F(VantorExtractionRunTest, OutputThatIsAnInputIsRefusedBeforeEmptyingIt) {
+  const Bytes data = Call(1, "1").Build();
+  const std::string a = folder_.Write("a.bin", data);
+  const RunResult result = run_.StartExtraction({a, {0}, {folder_.File("./a.bin")}});
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(LastMessage().text, "The output file " + a +
+                                    " is one of the input files. Please choose another output "
+                                    "file name.");
+  EXPECT_EQ(ReadAll(a), std::string(data.begin(), data.end()));
+}
+
 TEST_F(VantorExtractionRunTest, InputThatCannotBeOpenedEndsTheRunWithoutSuccess) {
   const std::string a = folder_.Write("a.bin", Call(1, "1").Build());
   const std::string missing = folder_.File("missing.bin");
