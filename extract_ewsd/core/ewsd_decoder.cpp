@@ -69,15 +69,6 @@ void EwsdDecoder::FindNextRecord() {
   }
 }
 
-void EwsdDecoder::LoadRecord(const std::uint8_t* bytes, int length) {
-  buffer_.fill(0);
-  const int count = length < 256 ? length : 256;
-  for (int i = 0; i < count; ++i) buffer_[static_cast<std::size_t>(i)] = bytes[i];
-  record_length_ = count > 0 ? buffer_[1] : 0;
-  go_ = true;
-  condition_ = DecoderCondition::kNone;
-}
-
 bool EwsdDecoder::Inside(int offset, int count) const {
   return offset >= 0 && count >= 0 && offset + count <= record_length_ + 1;
 }

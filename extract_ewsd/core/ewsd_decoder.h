@@ -36,6 +36,9 @@ class EwsdDecoder {
   void DecodePackages();
   void DecodePackage(std::uint8_t identifier);
 
+  // Readers of the record buffer. ReadDigitString checks its own bounds (a
+  // string past the record makes the file invalid); the other two take
+  // offsets that the package handlers have checked.
   std::string ReadDigitString();
   std::string ReadText6(int offset) const;
   std::uint32_t ReadUnsigned(int offset, int width) const;
@@ -54,15 +57,11 @@ class EwsdDecoder {
   std::int64_t FileLength() const { return file_length_; }
   int RecordLength() const { return record_length_; }
   int PackageOffset() const { return package_offset_; }
-  void SetPackageOffset(int offset) { package_offset_ = offset; }
   std::int64_t RecordsFound() const { return records_found_; }
   void CountRecord() { ++records_found_; }
   bool ReadFailed() const { return reader_.ReadFailed(); }
   // True when the byte after the current record lies at or past the end.
   bool RecordReachedEnd() const { return file_offset_ >= file_length_; }
-
-  // Puts record bytes into the buffer directly (tests of single packages).
-  void LoadRecord(const std::uint8_t* bytes, int length);
 
  private:
   // The bytes offset .. offset+count-1 lie inside the record buffer.
