@@ -12,13 +12,13 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/nu
 cmake --build "$build" -j "${JOBS:-2}"
 
 mkdir -p "$samples"
-"$build/tools/cdrgen/cdrgen" axe "$samples/axe-1.dat" --size 40K --seed 1
-"$build/tools/cdrgen/cdrgen" axe "$samples/axe-2.dat" --size 100K --seed 2
+"$build/bin/cdrgen" axe "$samples/axe-1.dat" --size 40K --seed 1
+"$build/bin/cdrgen" axe "$samples/axe-2.dat" --size 100K --seed 2
 echo "Sample files in $samples"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  cd "$samples" && exec "$build/extract_axe/pardel"
+  cd "$samples" && exec "$build/bin/pardel"
 else
-  "$build/extract_axe/pardel" extract -o "$samples/pardel.txt" "$samples"/axe-*.dat
+  "$build/bin/pardel" extract -o "$samples/pardel.txt" "$samples"/axe-*.dat
   head -n 20 "$samples/pardel.txt"
 fi

@@ -17,8 +17,11 @@ struct Outcome {
   std::string err;
 };
 
+std::string TestName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+
+// Each test has a folder of its own: CTest runs them side by side.
 Outcome RunPardel(const std::string& arguments) {
-  const auto err_file = fs::temp_directory_path() / "pardel_cli_stderr.txt";
+  const auto err_file = fs::temp_directory_path() / ("pardel_cli_" + TestName() + ".err");
   const std::string command = std::string(PARDEL_EXE) + " " + arguments + " 2>" + err_file.string();
   const int raw = std::system(command.c_str());
   Outcome out;
@@ -40,7 +43,7 @@ std::string Slurp(const fs::path& path) {
 class CommandLineTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / "pardel_cli";
+    dir_ = fs::temp_directory_path() / ("pardel_cli_" + TestName());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     cdrgen::AxeFileBuilder builder;

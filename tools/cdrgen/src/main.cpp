@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cdrgen/axe_builder.h"
+#include "cdrgen/cdot_builder.h"
 #include "cdrgen/ewsd_builder.h"
 
 namespace {
@@ -27,6 +28,8 @@ const std::vector<Format>& Formats() {
        }},
       {"ewsd", "EWSD call records with packages and filler units",
        [](std::uint64_t size, std::uint64_t seed) { return cdrgen::EwsdSampleFile(size, seed); }},
+      {"cdot", "C-DOT TGCBR day sections of 48-byte records",
+       [](std::uint64_t size, std::uint64_t seed) { return cdrgen::CdotSampleFile(size, seed); }},
   };
   return formats;
 }

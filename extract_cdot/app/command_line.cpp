@@ -1,0 +1,199 @@
+#include "command_line.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "extraction_run.h"
+#include "platform/console.h"
+#include "program_info.h"
+
+namespace kelvan {
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: kelvan                      open the window\n"
+    "       kelvan extract (-o OUT | --dir DIR) [options] FILE...\n"
+    "       kelvan --help | --version\n"
+    "\n"
+    "extract writes one line per call record of the C-DOT TGCBR FILEs:\n"
+    "  -o OUT                  into the one file OUT (emptied first)\n"
+    "  --dir DIR               into one file per day section, DIR/tgcbrDDMMYY.txt\n"
+    "  --fields LIST           field numbers to write, e.g. 1,3,5 (written in\n"
+    "                          ascending order; default all): 1 date, 2 time,\n"
+    "                          3 calling number, 4 called number, 5 duration,\n"
+    "                          6 units, 7 O/G trunk group, 8 I/C trunk group\n"
+    "  --fixed                 fixed-width columns\n"
+    "  --delimiter TEXT        Comma (default), Tab, Space, or any other text\n"
+    "  --filter FIELD=VALUE    only records whose FIELD is exactly VALUE;\n"
+    "                          FIELD is calling, called, itgp or otgp\n"
+    "  --area-code CODE        put CODE in front of calling numbers of 5 to 7\n"
+    "                          digits that do not begin with 0\n"
+    "  --quiet                 tell nothing but errors\n"
+    "  --stop-on-error         answer No to any question\n"
+    "Exit status: 0 done, 2 usage error or a failure that ended the run.\n";
+
+// Messages on stderr, progress on a terminal only.
+class ConsoleHost : public Host {
+ public:
+  ConsoleHost(std::FILE* err, bool quiet, bool stop_on_error)
+      : err_(err),
+        quiet_(quiet),
+        stop_on_error_(stop_on_error),
+        progress_(!quiet && err == stderr && platform::StderrIsTerminal()) {}
+
+  MessageAnswer ShowMessage(const Message& message) override {
+    progress_.Finish();
+    if (message.buttons == MessageButtons::kYesNo) {
+      const MessageAnswer answer = stop_on_error_ ? MessageAnswer::kNo : MessageAnswer::kYes;
+      std::fprintf(err_, "kelvan: %s %s\n", message.text.c_str(),
+                   answer == MessageAnswer::kYes ? "Yes" : "No");
+      return answer;
+    }
+    if (message.icon == MessageIcon::kError) {
+      std::fprintf(err_, "kelvan: %s\n", message.text.c_str());
+    } else if (!quiet_) {
+      std::fprintf(err_, "%s\n", message.text.c_str());
+    }
+    std::fflush(err_);
+    return MessageAnswer::kOk;
+  }
+  void SetProgress(int value) override { progress_.Show(status_, value * 100 / kProgressMaximum); }
+  void SetStatusText(const std::string& text) override {
+    status_ = text;
+    if (text.empty()) progress_.Finish();
+  }
+
+ private:
+  std::FILE* err_;
+  bool quiet_;
+  bool stop_on_error_;
+  platform::ConsoleProgress progress_;
+  std::string status_;
+};
+
+struct Options {
+  RunSettings settings;
+  bool quiet = false;
+  bool stop_on_error = false;
+};
+
+std::optional<std::vector<int>> ParseFields(const std::string& list) {
+  std::vector<int> fields;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    const std::string item = list.substr(start, comma - start);
+    if (item.size() != 1 || item[0] < '1' || item[0] > '8') return std::nullopt;
+    fields.push_back(item[0] - '0');
+    start = comma + 1;
+  }
+  std::sort(fields.begin(), fields.end());
+  fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
+  return fields;
+}
+
+std::optional<FilterField> ParseFilterField(const std::string& name) {
+  if (name == "calling") return FilterField::kCallingNo;
+  if (name == "called") return FilterField::kCalledNo;
+  if (name == "itgp") return FilterField::kITgpId;
+  if (name == "otgp") return FilterField::kOTgpId;
+  return std::nullopt;
+}
+
+// Fills `options` from the arguments after "extract"; returns an error text.
+std::string ParseExtract(const std::vector<std::string>& args, Options& options) {
+  RunSettings& s = options.settings;
+  s.field_selection = {1, 2, 3, 4, 5, 6, 7, 8};
+  bool have_output = false, have_dir = false, have_fixed = false, have_delimiter = false;
+  bool files_only = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (files_only || a.empty() || a[0] != '-' || a == "-") {
+      s.inputs.emplace_back(a);
+      continue;
+    }
+    if (a == "--") {
+      files_only = true;
+      continue;
+    }
+    if (a == "--fixed") {
+      have_fixed = true;
+    } else if (a == "--quiet") {
+      options.quiet = true;
+    } else if (a == "--stop-on-error") {
+      options.stop_on_error = true;
+    } else if (a == "-o" || a == "--dir" || a == "--fields" || a == "--delimiter" ||
+               a == "--filter" || a == "--area-code") {
+      if (i + 1 >= args.size()) return a + " needs a value";
+      const std::string& v = args[++i];
+      if (a == "-o") {
+        have_output = true;
+        s.output_file = v;
+      } else if (a == "--dir") {
+        have_dir = true;
+        s.output_folder = v;
+      } else if (a == "--fields") {
+        const auto fields = ParseFields(v);
+        if (!fields)
+          return "--fields wants field numbers 1 to 8 separated by commas, not '" + v + "'";
+        s.field_selection = *fields;
+      } else if (a == "--delimiter") {
+        have_delimiter = true;
+        s.delimiter_name = v;
+      } else if (a == "--filter") {
+        const std::size_t eq = v.find('=');
+        const auto field = ParseFilterField(v.substr(0, eq));
+        if (eq == std::string::npos || !field) {
+          return "--filter wants FIELD=VALUE with FIELD calling, called, itgp or otgp, not '" + v +
+                 "'";
+        }
+        s.filter_on = true;
+        s.filter_field = *field;
+        s.filter_value = v.substr(eq + 1);
+      } else {
+        s.area_code_on = true;
+        s.area_code = v;
+      }
+    } else {
+      return "unknown option " + a;
+    }
+  }
+  if (have_output == have_dir) return "give either -o OUT or --dir DIR";
+  if (have_fixed && have_delimiter) return "give either --fixed or --delimiter, not both";
+  if (s.inputs.empty()) return "no input files";
+  s.multi_file = have_dir;
+  s.layout = have_fixed ? Layout::kFixedWidth : Layout::kDelimited;
+  s.title = ProgramTitle();
+  return {};
+}
+
+int UsageError(std::FILE* err, const std::string& text) {
+  std::fprintf(err, "kelvan: %s\n%s", text.c_str(), kUsage);
+  return 2;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& args, const Clock& clock, std::FILE* out,
+                   std::FILE* err) {
+  if (args.empty()) return UsageError(err, "nothing to do");
+  if (args[0] == "--help" || args[0] == "-h") {
+    std::fputs(kUsage, out);
+    return 0;
+  }
+  if (args[0] == "--version") {
+    std::fprintf(out, "kelvan %s\n", APP_VERSION_TEXT);
+    return 0;
+  }
+  if (args[0] != "extract") return UsageError(err, "unknown command " + args[0]);
+  Options options;
+  const std::string error =
+      ParseExtract(std::vector<std::string>(args.begin() + 1, args.end()), options);
+  if (!error.empty()) return UsageError(err, error);
+  ConsoleHost host(err, options.quiet, options.stop_on_error);
+  const RunResult result = RunExtraction(options.settings, host, clock);
+  return result.outcome == RunResult::Outcome::kCompleted ? 0 : 2;
+}
+
+}  // namespace kelvan

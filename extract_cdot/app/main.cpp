@@ -1,0 +1,20 @@
+#include <QApplication>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "main_window.h"
+
+int main(int argc, char** argv) {
+  kelvan::SystemClock clock;
+  if (argc > 1) {
+    // Batch mode: no window and no display needed.
+    return kelvan::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), clock);
+  }
+  QApplication app(argc, argv);
+  platform::ui::BoxMessageService messages;
+  kelvan::Form1 window(messages, clock);
+  messages.SetParent(&window);
+  window.show();
+  return app.exec();
+}

@@ -1,0 +1,399 @@
+#include "main_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "about_box.h"
+#include "platform/ui/desktop_services.h"
+#include "platform/ui/file_picker_panel.h"
+#include "program_info.h"
+
+namespace kelvan {
+
+namespace {
+
+const char* const kFieldCaptions[8] = {
+    "Date",     "Time",  "Calling Number",       "Called Number",
+    "Duration", "Units", "O/G Trunk Group Name", "I/C Trunk Group Name"};
+
+platform::ui::MessageIcon ToUi(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::kInformation:
+      return platform::ui::MessageIcon::kInformation;
+    case MessageIcon::kQuestion:
+      return platform::ui::MessageIcon::kQuestion;
+    case MessageIcon::kWarning:
+      return platform::ui::MessageIcon::kWarning;
+    case MessageIcon::kError:
+      return platform::ui::MessageIcon::kError;
+    case MessageIcon::kNone:
+      break;
+  }
+  return platform::ui::MessageIcon::kNone;
+}
+
+QString Title() {
+  return QString::fromStdString(ProgramTitle());
+}
+
+// Paths as the file system spells them, on Windows too.
+std::filesystem::path ToPath(const QString& text) {
+#if defined(Q_OS_WIN)
+  return std::filesystem::path(text.toStdWString());
+#else
+  return std::filesystem::path(text.toLocal8Bit().toStdString());
+#endif
+}
+
+template <typename T>
+T* Named(T* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
+// The desktop's key numbers where Qt's differ (letters and digits agree).
+int DesktopKeyCode(int key) {
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return 112 + (key - Qt::Key_F1);
+  switch (key) {
+    case Qt::Key_Backspace:
+      return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+      return 9;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      return 13;
+    case Qt::Key_Shift:
+      return 16;
+    case Qt::Key_Control:
+      return 17;
+    case Qt::Key_Alt:
+      return 18;
+    case Qt::Key_Pause:
+      return 19;
+    case Qt::Key_CapsLock:
+      return 20;
+    case Qt::Key_Escape:
+      return 27;
+    case Qt::Key_PageUp:
+      return 33;
+    case Qt::Key_PageDown:
+      return 34;
+    case Qt::Key_End:
+      return 35;
+    case Qt::Key_Home:
+      return 36;
+    case Qt::Key_Left:
+      return 37;
+    case Qt::Key_Up:
+      return 38;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Down:
+      return 40;
+    case Qt::Key_Insert:
+      return 45;
+    case Qt::Key_Delete:
+      return 46;
+    default:
+      break;
+  }
+  return key <= 0xFF ? key : 0;
+}
+
+}  // namespace
+
+QString KeyMessageText(int qt_key, Qt::KeyboardModifiers modifiers) {
+  int shift = 0;
+  if (modifiers & Qt::ShiftModifier) shift |= 1;
+  if (modifiers & Qt::ControlModifier) shift |= 2;
+  if (modifiers & Qt::AltModifier) shift |= 4;
+  return QString::number(shift) + "," + QString::number(DesktopKeyCode(qt_key));
+}
+
+QString Form1::DefaultOutputPath() {
+#if defined(Q_OS_WIN)
+  return QStringLiteral("c:\\tgcbr.txt");
+#else
+  return QDir::toNativeSeparators(QDir::home().filePath("tgcbr.txt"));
+#endif
+}
+
+Form1::Form1(platform::ui::MessageService& messages, const Clock& clock, QWidget* parent)
+    : QMainWindow(parent), messages_(messages), clock_(clock) {
+  setObjectName("Form1");
+  setWindowTitle(Title());
+
+  auto* central = new QWidget(this);
+  auto* columns = new QHBoxLayout;
+  columns->addWidget(BuildInputFrame(), 1);
+  auto* options = new QVBoxLayout;
+  options->addWidget(BuildDataOptions());
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(BuildDelimiterFrame());
+  middle->addWidget(BuildFilterFrame());
+  options->addLayout(middle);
+  options->addWidget(BuildOutputFrame());
+  options->addStretch(1);
+  columns->addLayout(options, 1);
+
+  progress_ = Named(new QProgressBar(central), "ProgressBar1");
+  progress_->setRange(0, kProgressMaximum);
+  progress_->setValue(0);
+  progress_->setTextVisible(false);
+  execute_ = Named(new QPushButton("Execute", central), "Command2");
+  cancel_ = Named(new QPushButton("Cancel", central), "Command1");
+  auto* bottom = new QHBoxLayout;
+  bottom->addWidget(progress_, 1);
+  bottom->addWidget(execute_);
+  bottom->addWidget(cancel_);
+
+  auto* layout = new QVBoxLayout(central);
+  layout->addLayout(columns, 1);
+  layout->addLayout(bottom);
+  setCentralWidget(central);
+  BuildStatusBar();
+
+  about_ = new Form2(this);
+  connect(execute_, &QPushButton::clicked, this, [this] { Execute(); });
+  connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
+  resize(760, 500);
+}
+
+QWidget* Form1::BuildInputFrame() {
+  auto* frame = new QGroupBox("Input File Selection");
+  auto* layout = new QVBoxLayout(frame);
+  panel_ = new platform::ui::FilePickerPanel(frame);
+  Named(panel_->DriveList(), "Drive1");
+  Named(panel_->FolderTree(), "Dir1");
+  Named(panel_->FileList(), "File1");
+  panel_->SetDriveErrorHandler([this](const QString& drive) {
+    ShowMessage({"Drive  " + drive.toUpper().toStdString() + "  is Not Accessible",
+                 "Drive Access Error", MessageIcon::kError, MessageButtons::kOk});
+  });
+  // A new drive moves the folder too, so one handler serves both.
+  connect(panel_, &platform::ui::FilePickerPanel::FolderChanged, this,
+          [this] { status_panel_->setText("Select Input Files"); });
+  connect(panel_, &platform::ui::FilePickerPanel::SelectionChanged, this,
+          &Form1::ShowSelectionCount);
+  layout->addWidget(panel_);
+  return frame;
+}
+
+QWidget* Form1::BuildDataOptions() {
+  auto* frame = new QGroupBox("Data Options");
+  auto* layout = new QGridLayout(frame);
+  for (int i = 0; i < 8; ++i) {
+    const QByteArray name = "Check1_" + QByteArray::number(i);
+    fields_[i] = Named(new QCheckBox(kFieldCaptions[i], frame), name.constData());
+    fields_[i]->setChecked(true);
+    layout->addWidget(fields_[i], i % 4, i / 4);
+  }
+  return frame;
+}
+
+QWidget* Form1::BuildDelimiterFrame() {
+  auto* frame = new QGroupBox("Delimiter");
+  auto* layout = new QVBoxLayout(frame);
+  fixed_width_ = Named(new QRadioButton("Fixed Width", frame), "Option3");
+  delimited_ = Named(new QRadioButton("Delimited by ", frame), "Option4");
+  delimited_->setChecked(true);
+  delimiter_ = Named(new QComboBox(frame), "Combo1");
+  delimiter_->setEditable(true);
+  delimiter_->addItems({"Comma", "Tab", "Space"});
+  delimiter_->setCurrentText("Comma");
+  connect(fixed_width_, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) delimiter_->setEnabled(false);
+  });
+  connect(delimited_, &QRadioButton::toggled, this, [this](bool on) {
+    if (on) delimiter_->setEnabled(true);
+  });
+  layout->addWidget(fixed_width_);
+  layout->addWidget(delimited_);
+  layout->addWidget(delimiter_);
+  layout->addStretch(1);
+  return frame;
+}
+
+QWidget* Form1::BuildFilterFrame() {
+  auto* frame = new QGroupBox("Filter");
+  auto* layout = new QVBoxLayout(frame);
+  all_records_ = Named(new QRadioButton("All Records", frame), "Option5");
+  selected_records_ = Named(new QRadioButton("Selected Records", frame), "Option6");
+  all_records_->setChecked(true);
+  filter_field_ = Named(new QComboBox(frame), "Combo2");
+  filter_field_->addItems({"Calling No", "Called No", "ITgp ID", "OTgp ID"});
+  filter_field_->setCurrentIndex(0);
+  filter_field_->setEnabled(false);
+  filter_value_ = Named(new QLineEdit(frame), "Text2");
+  filter_value_->setEnabled(false);
+  auto enable_filter = [this](bool on) {
+    filter_field_->setEnabled(on);
+    filter_value_->setEnabled(on);
+  };
+  connect(all_records_, &QRadioButton::toggled, this, [enable_filter](bool on) {
+    if (on) enable_filter(false);
+  });
+  connect(selected_records_, &QRadioButton::toggled, this, [enable_filter](bool on) {
+    if (on) enable_filter(true);
+  });
+  layout->addWidget(all_records_);
+  layout->addWidget(selected_records_);
+  auto* row = new QHBoxLayout;
+  row->addWidget(filter_field_);
+  row->addWidget(filter_value_, 1);
+  layout->addLayout(row);
+  layout->addStretch(1);
+  return frame;
+}
+
+QWidget* Form1::BuildOutputFrame() {
+  auto* frame = new QGroupBox("Output Options");
+  auto* layout = new QGridLayout(frame);
+  single_file_ = Named(new QRadioButton("Single Output File", frame), "Option1");
+  single_file_->setChecked(true);
+  output_file_ = Named(new QLineEdit(DefaultOutputPath(), frame), "Text1");
+  multi_file_ = Named(new QRadioButton("Multi File O/P Directory", frame), "Option2");
+  output_folder_ =
+      Named(new QLineEdit(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()), frame),
+            "Text3");
+  output_folder_->setEnabled(false);
+  area_code_on_ = Named(new QCheckBox("Prefix Area Code", frame), "Check2");
+  area_code_ = Named(new QLineEdit("4565", frame), "Text4");
+  area_code_->setEnabled(false);
+  area_code_->setMaximumWidth(90);
+  connect(single_file_, &QRadioButton::toggled, this, [this](bool on) {
+    if (!on) return;
+    output_folder_->setEnabled(false);
+    output_file_->setEnabled(true);
+  });
+  connect(multi_file_, &QRadioButton::toggled, this, [this](bool on) {
+    if (!on) return;
+    output_folder_->setEnabled(true);
+    output_file_->setEnabled(false);
+  });
+  connect(area_code_on_, &QCheckBox::toggled, area_code_, &QWidget::setEnabled);
+  layout->addWidget(single_file_, 0, 0);
+  layout->addWidget(output_file_, 0, 1);
+  layout->addWidget(multi_file_, 1, 0);
+  layout->addWidget(output_folder_, 1, 1);
+  layout->addWidget(area_code_on_, 2, 0);
+  layout->addWidget(area_code_, 2, 1, Qt::AlignLeft);
+  layout->setColumnStretch(1, 1);
+  return frame;
+}
+
+void Form1::BuildStatusBar() {
+  statusBar()->setObjectName("SBR");
+  date_panel_ =
+      Named(new QLabel(QString::fromStdString(StatusDateText(clock_.Today())), this), "SBR_Panel1");
+  date_panel_->setMinimumWidth(110);
+  status_panel_ = Named(new QLabel("Select Input Files", this), "SBR_Panel2");
+  statusBar()->addWidget(date_panel_);
+  statusBar()->addWidget(status_panel_, 1);
+}
+
+void Form1::ShowSelectionCount() {
+  const int count = panel_->SelectedCount();
+  if (count > 1) {
+    status_panel_->setText(QString::number(count) + " Files Selected");
+  } else if (count == 1) {
+    status_panel_->setText("1 File Selected");
+  } else {
+    status_panel_->setText("Select Input Files");
+  }
+}
+
+RunSettings Form1::Settings() const {
+  RunSettings s;
+  const QDir folder(panel_->FolderPath());
+  for (const QString& name : panel_->SelectedFileNames()) {
+    s.inputs.push_back(ToPath(QDir::toNativeSeparators(folder.filePath(name))));
+  }
+  for (int i = 0; i < 8; ++i) {
+    if (fields_[i]->isChecked()) s.field_selection.push_back(i + 1);
+  }
+  s.layout = fixed_width_->isChecked() ? Layout::kFixedWidth : Layout::kDelimited;
+  s.delimiter_name = delimiter_->currentText().toStdString();
+  s.filter_on = selected_records_->isChecked();
+  s.filter_field = static_cast<FilterField>(std::max(0, filter_field_->currentIndex()));
+  s.filter_value = filter_value_->text().toStdString();
+  s.multi_file = multi_file_->isChecked();
+  s.output_file = ToPath(output_file_->text());
+  s.output_folder = ToPath(output_folder_->text());
+  s.area_code_on = area_code_on_->isChecked();
+  s.area_code = area_code_->text().toStdString();
+  s.title = ProgramTitle();
+  return s;
+}
+
+RunResult Form1::Execute() {
+  const RunSettings settings = Settings();
+  // The run holds the window until it ends; only the bar and status repaint.
+  platform::ui::BusyCursor busy;
+  return RunExtraction(settings, *this, clock_);
+}
+
+void Form1::mouseDoubleClickEvent(QMouseEvent* event) {
+  about_->show();
+  about_->raise();
+  event->accept();
+}
+
+void Form1::keyPressEvent(QKeyEvent* event) {
+  // Only keys meant for the window itself, not those a control passed on.
+  QWidget* focus = QApplication::focusWidget();
+  if (focus != nullptr && focus != this) {
+    QMainWindow::keyPressEvent(event);
+    return;
+  }
+  ShowMessage({KeyMessageText(event->key(), event->modifiers()).toStdString(), ProgramTitle(),
+               MessageIcon::kNone, MessageButtons::kOk});
+}
+
+MessageAnswer Form1::ShowMessage(const Message& message) {
+  const QString title = message.title.empty() ? Title() : QString::fromStdString(message.title);
+  const auto answer = messages_.Show(
+      {QString::fromLocal8Bit(message.text.c_str()), title, ToUi(message.icon),
+       message.buttons == MessageButtons::kYesNo ? platform::ui::MessageButtons::kYesNo
+                                                 : platform::ui::MessageButtons::kOk});
+  switch (answer) {
+    case platform::ui::MessageAnswer::kYes:
+      return MessageAnswer::kYes;
+    case platform::ui::MessageAnswer::kNo:
+      return MessageAnswer::kNo;
+    case platform::ui::MessageAnswer::kOk:
+      break;
+  }
+  return MessageAnswer::kOk;
+}
+
+void Form1::SetProgress(int value) {
+  if (progress_->value() == value) return;
+  progress_->setValue(value);
+  progress_->repaint();  // the run holds the window, so paint now
+}
+
+void Form1::SetStatusText(const std::string& text) {
+  status_panel_->setText(QString::fromLocal8Bit(text.c_str()));
+  status_panel_->repaint();
+}
+
+}  // namespace kelvan

@@ -1,0 +1,51 @@
+#pragma once
+// The run behind "Execute": every selected file's records become lines in one
+// output file, or in one file per section date ("tgcbr" + DDMMYY + ".txt").
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "clock.h"
+#include "host.h"
+#include "line_layout.h"
+#include "record_filter.h"
+
+namespace kelvan {
+
+struct RunSettings {
+  std::vector<std::filesystem::path> inputs;  // the selected files, in list order
+  std::vector<int> field_selection;           // ticked fields 1-8, ascending
+  Layout layout = Layout::kDelimited;
+  std::string delimiter_name = "Comma";  // as in the delimiter box
+  bool filter_on = false;
+  FilterField filter_field = FilterField::kCallingNo;
+  std::string filter_value;
+  bool multi_file = false;
+  std::filesystem::path output_file;
+  std::filesystem::path output_folder;
+  bool area_code_on = false;
+  std::string area_code = "4565";
+  std::string title = "Kelvan";  // title of every message box
+};
+
+struct RunResult {
+  enum class Outcome {
+    kCompleted,   // every file read, closing message shown
+    kNotStarted,  // nothing selected or ticked
+    kFailed       // a file could not be opened, read or written
+  };
+  Outcome outcome = Outcome::kNotStarted;
+  std::uint64_t records_written = 0;
+  std::size_t files_read = 0;
+};
+
+// Name of a per-section output file.
+std::string SectionFileName(const std::string& ddmmyy);
+
+// "N Records Written from K File(s) in M Minutes and S Seconds".
+std::string ClosingMessage(std::uint64_t records, std::size_t files, std::int64_t seconds);
+
+RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& clock);
+
+}  // namespace kelvan

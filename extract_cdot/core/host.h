@@ -1,0 +1,30 @@
+#pragma once
+// What the run needs from whoever shows it (the window, the command line, a
+// test): messages with an answer, the progress bar and the status text.
+#include <string>
+
+namespace kelvan {
+
+enum class MessageIcon { kNone, kInformation, kQuestion, kWarning, kError };
+enum class MessageButtons { kOk, kYesNo };
+enum class MessageAnswer { kOk, kYes, kNo };
+
+struct Message {
+  std::string text;
+  std::string title;
+  MessageIcon icon = MessageIcon::kNone;
+  MessageButtons buttons = MessageButtons::kOk;
+};
+
+class Host {
+ public:
+  virtual ~Host() = default;
+  virtual MessageAnswer ShowMessage(const Message& message) = 0;
+  // Progress bar value, 0 to kProgressMaximum.
+  virtual void SetProgress(int value) = 0;
+  virtual void SetStatusText(const std::string& text) = 0;
+};
+
+constexpr int kProgressMaximum = 300;
+
+}  // namespace kelvan

@@ -1,0 +1,32 @@
+#pragma once
+// The date of a section and the evening rule: a section dated D starts with
+// the evening calls (hours 20-23) of D - 1, until the first call of hour 19.
+#include <string>
+#include <string_view>
+
+namespace kelvan {
+
+// "20" + YY + "/" + MM + "/" + DD from the six characters DDMMYY.
+std::string SectionDate(std::string_view ddmmyy);
+
+// The calendar day before a YYYY/MM/DD text, across month, year and leap-day
+// ends. A text that is no valid date is returned as it stands: a garbled
+// header must not stop the file, and a made-up date would be worse.
+std::string DayBefore(std::string_view date);
+
+class SectionDating {
+ public:
+  // A new section (or file): the evening flag is cleared.
+  void Start(std::string_view ddmmyy);
+  // The date of a call with this time text; updates the evening flag.
+  const std::string& DateOf(std::string_view time_text);
+  bool EveningSeen() const { return evening_seen_; }
+  const std::string& Date() const { return date_; }
+
+ private:
+  std::string date_;
+  std::string day_before_;
+  bool evening_seen_ = false;
+};
+
+}  // namespace kelvan

@@ -1,0 +1,93 @@
+#include "section_reader.h"
+
+namespace kelvan {
+
+namespace {
+
+bool AllDigits(const std::string& text) {
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+// Characters 5-10 of the name: the first four ("TGCB") are skipped.
+std::string NameDigits(const std::filesystem::path& path) {
+  const std::string name = path.filename().string();
+  return name.size() > 4 ? name.substr(4, 6) : std::string();
+}
+
+}  // namespace
+
+bool CdotSectionReader::Open(const std::filesystem::path& path, std::string* error) {
+  state_ = State::kDone;
+  if (!reader_.Open(path, error)) return false;
+  name_digits_ = NameDigits(path);
+  section_start_ = 0;
+  first_section_ = true;
+  state_ = State::kSectionStart;
+  return true;
+}
+
+void CdotSectionReader::Close() {
+  reader_.Close();
+  state_ = State::kDone;
+}
+
+CdotSectionReader::Step CdotSectionReader::Next() {
+  switch (state_) {
+    case State::kSectionStart:
+      return StartSection();
+    case State::kRecords:
+      return NextRecord();
+    case State::kDone:
+      break;
+  }
+  return Step::kFinished;
+}
+
+CdotSectionReader::Step CdotSectionReader::StartSection() {
+  const std::string header_digits = reader_.ReadText(section_start_ + kHeaderDateOffset, 6);
+  has_header_ = AllDigits(header_digits);
+  if (has_header_) {
+    digits_ = header_digits;
+    next_record_ = section_start_ + kHeaderSize;
+  } else {
+    digits_ = name_digits_;
+    // Only the file's first section may be a bare run from offset 0; a later
+    // one without a date goes on after its header, so nothing is read twice.
+    next_record_ = first_section_ ? section_start_ : section_start_ + kHeaderSize;
+  }
+  first_section_ = false;
+  dating_.Start(digits_);
+  state_ = State::kRecords;
+  return Step::kSection;
+}
+
+CdotSectionReader::Step CdotSectionReader::NextRecord() {
+  const std::uint64_t length = reader_.Length();
+  // A record cut short by the end of the file is dropped: its missing bytes
+  // would decode as made-up numbers and times.
+  if (next_record_ + kRecordSize > length) {
+    state_ = State::kDone;
+    return Step::kFinished;
+  }
+  std::uint8_t record[kRecordSize];
+  reader_.Read(next_record_, record, kRecordSize);
+  record_offset_ = next_record_;
+  DecodeCalled(record, fields_);
+  if (IsSectionEnd(fields_)) {
+    if (length < record_offset_ + kTrailingBytes + 1) {
+      state_ = State::kDone;
+      return Step::kFinished;
+    }
+    section_start_ = record_offset_;
+    return StartSection();
+  }
+  DecodeRest(record, fields_);
+  fields_.date = dating_.DateOf(fields_.time);
+  next_record_ += kRecordSize;
+  return Step::kRecord;
+}
+
+}  // namespace kelvan

@@ -1,0 +1,59 @@
+#pragma once
+// Walks one C-DOT file section by section and record by record. A file is a
+// sequence of sections (91-byte header with DDMMYY at bytes 80-85, then
+// records) or one run of records from offset 0 dated from the file's name.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "cdot_fields.h"
+#include "platform/binary_reader.h"
+#include "section_date.h"
+
+namespace kelvan {
+
+constexpr std::size_t kHeaderSize = 91;
+constexpr std::size_t kHeaderDateOffset = 80;
+// A section end this close to the end of the file finishes the file.
+constexpr std::uint64_t kTrailingBytes = 500;
+
+class CdotSectionReader {
+ public:
+  enum class Step { kSection, kRecord, kFinished };
+
+  // On failure returns false and puts the system's reason into *error.
+  bool Open(const std::filesystem::path& path, std::string* error = nullptr);
+  void Close();
+  std::uint64_t Length() const { return reader_.Length(); }
+
+  // The next section start, record, or the end of the file.
+  Step Next();
+
+  // DDMMYY of the current section (from the file's name when it has no header).
+  const std::string& SectionDigits() const { return digits_; }
+  const std::string& SectionDateText() const { return dating_.Date(); }
+  bool SectionHasHeader() const { return has_header_; }
+  // The record of the latest kRecord step.
+  const CdotFields& Fields() const { return fields_; }
+  std::uint64_t RecordOffset() const { return record_offset_; }
+  // True once the system failed to read bytes that should be there.
+  bool ReadFailed() const { return reader_.ReadFailed(); }
+
+ private:
+  Step StartSection();
+  Step NextRecord();
+
+  platform::BinaryReader reader_;
+  std::string name_digits_;
+  std::string digits_;
+  SectionDating dating_;
+  CdotFields fields_;
+  std::uint64_t section_start_ = 0;
+  std::uint64_t record_offset_ = 0;
+  std::uint64_t next_record_ = 0;
+  bool first_section_ = true;
+  bool has_header_ = false;
+  enum class State { kSectionStart, kRecords, kDone } state_ = State::kDone;
+};
+
+}  // namespace kelvan

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cdrgen/cdot_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string TestName() {
+  return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+cdrgen::CdotRecord Call(const std::string& calling, const std::string& called, int hour,
+                        std::uint64_t itg = 12) {
+  cdrgen::CdotRecord r;
+  r.calling = calling;
+  r.called = called;
+  r.hour = hour;
+  r.minute = 5;
+  r.second = 9;
+  r.duration_ms = 42500;
+  r.incoming_group = itg;
+  return r;
+}
+
+// Each test has a folder of its own: CTest runs them side by side.
+class KelvanCommandLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("kelvan_cli_" + TestName());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    // Two day sections: evening calls of 06/03 at the start of 07/03.
+    cdrgen::CdotFileBuilder b;
+    b.Section("070305").Add(Call("612345", "22334455", 21)).Add(Call("0612345", "98765", 19, 0));
+    b.Add(Call("5551234", "22334455", 22));
+    for (int i = 0; i < 10; ++i) b.Add(Call("1000" + std::to_string(i), "777", 23));
+    b.Section("080305").Add(Call("41234567", "22334455", 8));
+    for (int i = 0; i < 11; ++i) b.Add(Call("2000" + std::to_string(i), "888", 9));
+    sectioned_ = dir_ / "a.dat";
+    cdrgen::WriteFile(sectioned_, b.Build());
+    cdrgen::CdotFileBuilder bare;
+    bare.Add(Call("612345", "5", 20));
+    bare_ = dir_ / "TGCB010305.DAT";
+    cdrgen::WriteFile(bare_, bare.Build());
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  Outcome Run(const std::string& arguments) {
+    const auto out_file = dir_ / "stdout.txt", err_file = dir_ / "stderr.txt";
+    const std::string command =
+        std::string(KELVAN_EXE) + " " + arguments + " >" + Q(out_file) + " 2>" + Q(err_file);
+    const int raw = std::system(command.c_str());
+    Outcome o;
+    o.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    o.out = Slurp(out_file);
+    o.err = Slurp(err_file);
+    return o;
+  }
+  static std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
+
+  // The closing message, whatever the seconds it took.
+  static void ExpectClosing(const std::string& err, const std::string& start) {
+    EXPECT_EQ(err.rfind(start + " in ", 0), 0u) << err;
+    EXPECT_EQ(err.substr(err.size() < 9 ? 0 : err.size() - 9), " Seconds\n") << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+  }
+
+  fs::path dir_, sectioned_, bare_;
+};
+
+TEST_F(KelvanCommandLineTest, AllFieldsCommaDelimitedByteForByte) {
+  const auto out = dir_ / "out.txt";
+  const Outcome r = Run("extract -o " + Q(out) + " " + Q(sectioned_) + " " + Q(bare_));
+  EXPECT_EQ(r.status, 0);
+  ExpectClosing(r.err, "26 Records Written from 2 Files");
+  std::string expected =
+      "2005/03/06,21:05:09,612345,22334455,42,3,34,12\r\n"
+      "2005/03/07,19:05:09,0612345,98765,42,3,34,\r\n"
+      "2005/03/07,22:05:09,5551234,22334455,42,3,34,12\r\n";
+  for (int i = 0; i < 10; ++i)
+    expected += "2005/03/07,23:05:09,1000" + std::to_string(i) + ",777,42,3,34,12\r\n";
+  expected += "2005/03/08,08:05:09,41234567,22334455,42,3,34,12\r\n";
+  for (int i = 0; i < 11; ++i)
+    expected += "2005/03/08,09:05:09,2000" + std::to_string(i) + ",888,42,3,34,12\r\n";
+  expected += "2005/02/28,20:05:09,612345,5,42,3,34,12\r\n";  // header-less, dated from its name
+  EXPECT_EQ(Slurp(out), expected);
+}
+
+TEST_F(KelvanCommandLineTest, FixedWidthWithAreaCode) {
+  const auto out = dir_ / "out.txt";
+  const Outcome r =
+      Run("extract -o " + Q(out) + " --fixed --fields 5,3 --area-code 4565 " + Q(bare_));
+  EXPECT_EQ(r.status, 0);
+  ExpectClosing(r.err, "1 Records Written from 1 File");
+  EXPECT_EQ(Slurp(out), "4565612345" + std::string(11, ' ') + "42" + std::string(8, ' ') + "\r\n");
+}
+
+TEST_F(KelvanCommandLineTest, DelimiterNamesAndTypedText) {
+  const auto out = dir_ / "out.txt";
+  EXPECT_EQ(Run("extract -o " + Q(out) + " --delimiter '|' --fields 1,2 " + Q(bare_)).status, 0);
+  EXPECT_EQ(Slurp(out), "2005/02/28|20:05:09\r\n");
+  EXPECT_EQ(Run("extract -o " + Q(out) + " --delimiter Tab --fields 1,2 " + Q(bare_)).status, 0);
+  EXPECT_EQ(Slurp(out), "2005/02/28\t20:05:09\r\n");
+  EXPECT_EQ(Run("extract -o " + Q(out) + " --delimiter Space --fields 5,6,8 " + Q(bare_)).status,
+            0);
+  EXPECT_EQ(Slurp(out), "42 3 12\r\n");
+}
+
+TEST_F(KelvanCommandLineTest, FilterOnCalledAndOnEmptyTrunkGroup) {
+  const auto out = dir_ / "out.txt";
+  Outcome r =
+      Run("extract -o " + Q(out) + " --fields 2,4 --filter called=22334455 " + Q(sectioned_));
+  EXPECT_EQ(r.status, 0);
+  ExpectClosing(r.err, "3 Records Written from 1 File");
+  EXPECT_EQ(Slurp(out), "21:05:09,22334455\r\n22:05:09,22334455\r\n08:05:09,22334455\r\n");
+  r = Run("extract -o " + Q(out) + " --fields 3 --filter itgp= " + Q(sectioned_));
+  EXPECT_EQ(Slurp(out), "0612345\r\n");
+  r = Run("extract -o " + Q(out) + " --fields 3 --filter calling=4565612345 --area-code 4565 " +
+          Q(sectioned_));
+  EXPECT_EQ(Slurp(out), "4565612345\r\n");
+  r = Run("extract -o " + Q(out) + " --fields 3 --filter otgp=34 " + Q(bare_));
+  EXPECT_EQ(Slurp(out), "612345\r\n");
+}
+
+TEST_F(KelvanCommandLineTest, OneFilePerSection) {
+  const Outcome r =
+      Run("extract --dir " + Q(dir_) + " --fields 3 " + Q(sectioned_) + " " + Q(bare_));
+  EXPECT_EQ(r.status, 0);
+  ExpectClosing(r.err, "26 Records Written from 2 Files");
+  std::string day7 = "612345\r\n0612345\r\n5551234\r\n";
+  for (int i = 0; i < 10; ++i) day7 += "1000" + std::to_string(i) + "\r\n";
+  EXPECT_EQ(Slurp(dir_ / "tgcbr070305.txt"), day7);
+  EXPECT_EQ(Slurp(dir_ / "tgcbr080305.txt").substr(0, 10), "41234567\r\n");
+  EXPECT_EQ(Slurp(dir_ / "tgcbr010305.txt"), "612345\r\n");
+}
+
+TEST_F(KelvanCommandLineTest, QuietTellsNothingButErrors) {
+  const Outcome r = Run("extract --quiet -o " + Q(dir_ / "out.txt") + " " + Q(bare_));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  const Outcome missing =
+      Run("extract --quiet -o " + Q(dir_ / "out.txt") + " " + Q(dir_ / "none.dat"));
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.err, "kelvan: Cannot open the input file " + (dir_ / "none.dat").string() +
+                             ": No such file or directory\n");
+}
+
+TEST_F(KelvanCommandLineTest, OutputThatCannotBeCreatedEndsWithStatus2) {
+  const auto out = dir_ / "no" / "out.txt";
+  const Outcome r = Run("extract -o " + Q(out) + " " + Q(bare_));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "kelvan: Cannot create the output file " + out.string() +
+                       ": No such file or directory\n");
+}
+
+TEST_F(KelvanCommandLineTest, UsageErrors) {
+  const std::string file = " " + Q(bare_);
+  for (const std::string& args : std::vector<std::string>{
+           "frobnicate", "extract" + file, "extract -o a --dir b" + file,
+           "extract -o a --fixed --delimiter Tab" + file, "extract -o a --fields 9" + file,
+           "extract -o a --fields 1,,2" + file, "extract -o a --filter duration=4" + file,
+           "extract -o a --filter calling" + file, "extract -o " + Q(dir_ / "o"),
+           "extract -o a --bogus" + file, "extract -o"}) {
+    const Outcome r = Run(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(r.err.rfind("kelvan: ", 0), 0u) << args;
+  }
+  EXPECT_FALSE(fs::exists(dir_ / "o"));
+}
+
+TEST_F(KelvanCommandLineTest, HelpAndVersion) {
+  Outcome r = Run("--version");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "kelvan 1.1\n");
+  r = Run("--help");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("kelvan extract (-o OUT | --dir DIR)"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,219 @@
+#include "extraction_run.h"
+
+#include <gtest/gtest.h>
+
+#include "cdrgen/cdot_builder.h"
+#include "test_support.h"
+
+namespace kelvan {
+namespace {
+
+using cdrgen::CdotFileBuilder;
+using cdrgen::CdotRecord;
+using testing::FixedClock;
+using testing::ReadAll;
+using testing::RecordingHost;
+using testing::TempFolder;
+
+CdotRecord Call(const std::string& calling, const std::string& called, int hour = 10) {
+  CdotRecord r;
+  r.calling = calling;
+  r.called = called;
+  r.hour = hour;
+  r.minute = 0;
+  r.second = 0;
+  return r;
+}
+
+class KelvanRunTest : public ::testing::Test {
+ protected:
+  std::filesystem::path Input(const std::string& name, const CdotFileBuilder& b) {
+    const auto path = folder_ / name;
+    cdrgen::WriteFile(path, b.Build());
+    return path;
+  }
+
+  RunSettings Settings(std::vector<std::filesystem::path> inputs) {
+    RunSettings s;
+    s.inputs = std::move(inputs);
+    s.field_selection = {1, 2, 3, 4, 5, 6, 7, 8};
+    s.output_file = folder_ / "out.txt";
+    s.output_folder = folder_.Path();
+    s.title = "Kelvan [1.1] - NORVA";
+    return s;
+  }
+
+  RunResult Run(const RunSettings& s) { return RunExtraction(s, host_, clock_); }
+
+  const Message& Last() const { return host_.messages.back(); }
+
+  TempFolder folder_;
+  RecordingHost host_;
+  FixedClock clock_;
+};
+
+TEST_F(KelvanRunTest, NothingSelectedOrTickedStopsBeforeAnyFileIsMade) {
+  RunSettings s = Settings({});
+  EXPECT_EQ(Run(s).outcome, RunResult::Outcome::kNotStarted);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(Last().text, "Please select atleast one input File to proceed");
+  EXPECT_EQ(Last().icon, MessageIcon::kError);
+  EXPECT_EQ(Last().title, "Kelvan [1.1] - NORVA");
+
+  CdotFileBuilder b;
+  b.Section("070305").Add(Call("612345", "22334455"));
+  s = Settings({Input("a.dat", b)});
+  s.field_selection.clear();
+  EXPECT_EQ(Run(s).outcome, RunResult::Outcome::kNotStarted);
+  EXPECT_EQ(Last().text, "Please select atleast one Option to print");
+  EXPECT_FALSE(std::filesystem::exists(s.output_file));
+}
+
+TEST_F(KelvanRunTest, TwoFilesIntoOneDelimitedFile) {
+  CdotFileBuilder a, b;
+  a.Section("070305").Add(Call("612345", "22334455")).Add(Call("0612345", "98765"));
+  b.Add(Call("5551234", "12", 21));
+  RunSettings s = Settings({Input("a.dat", a), Input("TGCB080305.DAT", b)});
+  s.field_selection = {1, 2, 3, 4, 5, 6, 7, 8};
+  const RunResult r = Run(s);
+  EXPECT_EQ(r.outcome, RunResult::Outcome::kCompleted);
+  EXPECT_EQ(r.records_written, 3u);
+  EXPECT_EQ(ReadAll(s.output_file),
+            "2005/03/07,10:00:00,612345,22334455,42,3,34,12\r\n"
+            "2005/03/07,10:00:00,0612345,98765,42,3,34,12\r\n"
+            "2005/03/07,21:00:00,5551234,12,42,3,34,12\r\n");
+  EXPECT_EQ(Last().text, "3 Records Written from 2 Files in 1 Minutes and 5 Seconds");
+  EXPECT_EQ(Last().icon, MessageIcon::kInformation);
+  EXPECT_EQ(Last().title, "Kelvan [1.1] - NORVA");
+  EXPECT_EQ(host_.status.front(), "Processing a.dat  1 of 2");
+  EXPECT_EQ(host_.status[1], "Processing TGCB080305.DAT  2 of 2");
+  EXPECT_EQ(host_.status.back(), "");
+  EXPECT_EQ(host_.progress.back(), 0);
+}
+
+TEST_F(KelvanRunTest, OneFileFixedWidthWithAreaCodeAndPastMidnight) {
+  CdotFileBuilder a;
+  a.Section("070305").Add(Call("612345", "22334455"));
+  RunSettings s = Settings({Input("a.dat", a)});
+  s.field_selection = {3, 5};
+  s.layout = Layout::kFixedWidth;
+  s.area_code_on = true;
+  clock_.times = {{23, 59, 50}, {0, 1, 5}};
+  Run(s);
+  EXPECT_EQ(ReadAll(s.output_file),
+            "4565612345" + std::string(11, ' ') + "42" + std::string(8, ' ') + "\r\n");
+  EXPECT_EQ(Last().text, "1 Records Written from 1 File in 1 Minutes and 15 Seconds");
+}
+
+TEST_F(KelvanRunTest, FilterComparesThePrefixedNumberAndOtherFields) {
+  CdotFileBuilder a;
+  a.Section("070305")
+      .Add(Call("612345", "22334455"))
+      .Add(Call("712345", "22334455"))
+      .Add(Call("612345", "1"));
+  RunSettings s = Settings({Input("a.dat", a)});
+  s.field_selection = {3, 4};
+  s.filter_on = true;
+  s.filter_field = FilterField::kCallingNo;
+  s.filter_value = "4565612345";
+  s.area_code_on = true;
+  EXPECT_EQ(Run(s).records_written, 2u);
+  EXPECT_EQ(ReadAll(s.output_file), "4565612345,22334455\r\n4565612345,1\r\n");
+
+  s.area_code_on = false;
+  s.filter_field = FilterField::kCalledNo;
+  s.filter_value = "22334455";
+  clock_.next = 0;
+  Run(s);
+  EXPECT_EQ(ReadAll(s.output_file), "612345,22334455\r\n712345,22334455\r\n");
+  EXPECT_EQ(Last().text, "2 Records Written from 1 File in 1 Minutes and 5 Seconds");
+}
+
+TEST_F(KelvanRunTest, OneFilePerSectionAndSameDateAppends) {
+  CdotFileBuilder a, b;
+  a.Section("070305").Add(Call("111111", "1"));
+  for (int i = 0; i < 11; ++i) a.Add(Call("222222", "2"));
+  a.Section("080305").Add(Call("333333", "3"));
+  // Enough after the second header that it is not within the last 500 bytes.
+  for (int i = 0; i < 11; ++i) a.Add(Call("555555", "5"));
+  b.Section("070305").Add(Call("444444", "4"));
+  // A file of an earlier run with that name is emptied, not appended to.
+  cdrgen::WriteFile(folder_ / "tgcbr080305.txt", {'o', 'l', 'd', '\r', '\n'});
+  RunSettings s = Settings({Input("a.dat", a), Input("b.dat", b)});
+  s.multi_file = true;
+  s.field_selection = {3};
+  const RunResult r = Run(s);
+  EXPECT_EQ(r.outcome, RunResult::Outcome::kCompleted);
+  EXPECT_EQ(r.records_written, 25u);
+  std::string day7 = "111111\r\n";
+  for (int i = 0; i < 11; ++i) day7 += "222222\r\n";
+  EXPECT_EQ(ReadAll(folder_ / "tgcbr070305.txt"), day7 + "444444\r\n");
+  std::string day8 = "333333\r\n";
+  for (int i = 0; i < 11; ++i) day8 += "555555\r\n";
+  EXPECT_EQ(ReadAll(folder_ / "tgcbr080305.txt"), day8);
+  EXPECT_FALSE(std::filesystem::exists(s.output_file));
+}
+
+TEST_F(KelvanRunTest, ProgressMovesAtMost300Steps) {
+  const auto bytes = cdrgen::CdotSampleFile(200000, 5);
+  cdrgen::WriteFile(folder_ / "big.dat", bytes);
+  RunSettings s = Settings({folder_ / "big.dat"});
+  Run(s);
+  EXPECT_GE(host_.max_progress, 290);
+  EXPECT_LE(host_.max_progress, 300);
+  for (std::size_t i = 1; i + 1 < host_.progress.size(); ++i) {
+    EXPECT_LE(host_.progress[i], host_.progress[i - 1] + 1);
+  }
+}
+
+TEST_F(KelvanRunTest, OutputThatCannotBeCreatedEndsTheRunCleanly) {
+  CdotFileBuilder a;
+  a.Section("070305").Add(Call("612345", "1"));
+  RunSettings s = Settings({Input("a.dat", a)});
+  s.output_file = folder_ / "missing" / "out.txt";
+  EXPECT_EQ(Run(s).outcome, RunResult::Outcome::kFailed);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(Last().icon, MessageIcon::kError);
+  EXPECT_NE(Last().text.find("Cannot create the output file " + s.output_file.string() + ": "),
+            std::string::npos);
+  EXPECT_EQ(host_.status.back(), "");
+
+  s.multi_file = true;
+  s.output_folder = folder_ / "missing";
+  EXPECT_EQ(Run(s).outcome, RunResult::Outcome::kFailed);
+  EXPECT_NE(Last().text.find("tgcbr070305.txt"), std::string::npos);
+}
+
+TEST_F(KelvanRunTest, MissingInputEndsTheRunNamingTheFile) {
+  CdotFileBuilder a;
+  a.Section("070305").Add(Call("612345", "1"));
+  RunSettings s = Settings({Input("a.dat", a), folder_ / "gone.dat"});
+  const RunResult r = Run(s);
+  EXPECT_EQ(r.outcome, RunResult::Outcome::kFailed);
+  EXPECT_EQ(r.files_read, 1u);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(
+      Last().text.rfind("Cannot open the input file " + (folder_ / "gone.dat").string() + ": ", 0),
+      0u);
+}
+
+TEST_F(KelvanRunTest, OutputNamingAnInputIsRefusedAndTheInputKept) {
+  CdotFileBuilder a;
+  a.Section("070305").Add(Call("612345", "1"));
+  RunSettings s = Settings({Input("a.dat", a)});
+  s.output_file = folder_ / "a.dat";
+  EXPECT_EQ(Run(s).outcome, RunResult::Outcome::kFailed);
+  EXPECT_EQ(Last().text, "Cannot create the output file " + s.output_file.string() +
+                             ": it is one of the input files");
+  EXPECT_EQ(std::filesystem::file_size(folder_ / "a.dat"), 91u + 48u);
+}
+
+TEST(ClosingMessage, FileOrFiles) {
+  EXPECT_EQ(ClosingMessage(5000, 2, 65),
+            "5000 Records Written from 2 Files in 1 Minutes and 5 Seconds");
+  EXPECT_EQ(ClosingMessage(0, 1, 0), "0 Records Written from 1 File in 0 Minutes and 0 Seconds");
+  EXPECT_EQ(SectionFileName("070305"), "tgcbr070305.txt");
+}
+
+}  // namespace
+}  // namespace kelvan

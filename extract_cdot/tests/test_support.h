@@ -1,0 +1,74 @@
+#pragma once
+// What the core tests share: a host that records everything, a clock that
+// says what the test wants, and a temporary folder removed afterwards.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "clock.h"
+#include "host.h"
+
+namespace kelvan::testing {
+
+class RecordingHost : public Host {
+ public:
+  MessageAnswer ShowMessage(const Message& message) override {
+    messages.push_back(message);
+    return message.buttons == MessageButtons::kOk ? MessageAnswer::kOk : MessageAnswer::kYes;
+  }
+  void SetProgress(int value) override {
+    progress.push_back(value);
+    if (value > max_progress) max_progress = value;
+  }
+  void SetStatusText(const std::string& text) override { status.push_back(text); }
+
+  std::vector<Message> messages;
+  std::vector<int> progress;
+  std::vector<std::string> status;
+  int max_progress = 0;
+};
+
+// Each call of Now() gives the next time of `times` (the last one repeats).
+class FixedClock : public Clock {
+ public:
+  CalendarDate Today() const override { return today; }
+  TimeOfDay Now() const override {
+    const TimeOfDay t = times[std::min(next, times.size() - 1)];
+    ++next;
+    return t;
+  }
+  CalendarDate today{2026, 12, 6};
+  std::vector<TimeOfDay> times{{10, 59, 30}, {11, 0, 35}};
+  mutable std::size_t next = 0;
+};
+
+class TempFolder {
+ public:
+  TempFolder() {
+    static int counter = 0;
+    path_ =
+        std::filesystem::temp_directory_path() /
+        ("kelvan-test-" + std::to_string(std::random_device{}()) + "-" + std::to_string(++counter));
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::filesystem::path& Path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace kelvan::testing
