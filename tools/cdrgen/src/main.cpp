@@ -10,6 +10,7 @@
 #include "cdrgen/axe_builder.h"
 #include "cdrgen/cdot_builder.h"
 #include "cdrgen/ocb_builder.h"
+#include "cdrgen/ewsd_builder.h"
 
 namespace {
 
@@ -27,6 +28,8 @@ const std::vector<Format>& Formats() {
          const std::size_t blocks = static_cast<std::size_t>(std::max<std::uint64_t>(size / 2048, 11));
          return cdrgen::AxeSampleFile(blocks, seed);
        }},
+      {"ewsd", "EWSD call records with packages and filler units",
+       [](std::uint64_t size, std::uint64_t seed) { return cdrgen::EwsdSampleFile(size, seed); }},
       {"cdot", "C-DOT TGCBR day sections of 48-byte records",
        [](std::uint64_t size, std::uint64_t seed) { return cdrgen::CdotSampleFile(size, seed); }},
       {"ocb", "OCB-283 blocks, stale blocks behind the data (even seed: prefixed layout)",

@@ -1,0 +1,21 @@
+#include <QApplication>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "main_window.h"
+
+int main(int argc, char** argv) {
+  if (argc > 1) {
+    // Batch mode runs without a window and without a display.
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    return vantor::RunCommandLine(args);
+  }
+  QApplication app(argc, argv);
+  platform::ui::BoxMessageService messages;
+  platform::ui::DesktopDocumentOpener browser;
+  vantor::FrmVantor window(messages, browser);
+  messages.SetParent(&window);
+  window.show();
+  return app.exec();
+}

@@ -1,0 +1,401 @@
+#include "main_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "ewsd_decoder.h"
+#include "platform/ui/file_picker_panel.h"
+#include "record_analysis.h"
+
+namespace vantor {
+namespace {
+
+platform::ui::MessageIcon ToUi(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::kInformation:
+      return platform::ui::MessageIcon::kInformation;
+    case MessageIcon::kQuestion:
+      return platform::ui::MessageIcon::kQuestion;
+    case MessageIcon::kWarning:
+      return platform::ui::MessageIcon::kWarning;
+    case MessageIcon::kError:
+      return platform::ui::MessageIcon::kError;
+    case MessageIcon::kNone:
+      break;
+  }
+  return platform::ui::MessageIcon::kNone;
+}
+
+// Tool tips of the column boxes; the others have none.
+QString ColumnToolTip(int slot) {
+  switch (slot) {
+    case 0:
+      return "Record Serial Number";
+    case 19:
+      return "Needs THRIDPARTY";
+    case 18:
+      return "Needs CALLIND";
+    case 17:
+      return "Needs BGID";
+    case 15:
+      return "Needs TRAFQUAL";
+    case 11:
+      return "Needs CONNID";
+    case 7:
+      return "Needs RECTRID";
+    case 6:
+      return "Needs CHARGES";
+    case 3:
+      return "Needs RECOWNER OR OCLGDN";
+    case 1:
+    case 2:
+    case 4:
+    case 5:
+    case 14:
+      return "Available Default";
+    default:
+      return QString();
+  }
+}
+
+QLabel* Caption(const QString& text, QWidget* parent, bool bold = false) {
+  auto* label = new QLabel(text, parent);
+  if (bold) {
+    QFont font = label->font();
+    font.setBold(true);
+    label->setFont(font);
+  }
+  return label;
+}
+
+// Record bytes are single-byte characters; file names come from the system.
+QString FromRecordText(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QString FrmVantor::ProgramTitle() {
+  return QStringLiteral("Vantor [%1.%2] - NORVA").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR);
+}
+
+QString FrmVantor::DefaultOutputPath() {
+#if defined(Q_OS_WIN)
+  return QStringLiteral("C:\\vantor.txt");
+#else
+  return QDir::toNativeSeparators(QDir::home().filePath("vantor.txt"));
+#endif
+}
+
+QString FrmVantor::UpdateAddress() {
+  return QStringLiteral("https://www.norva.example/vantor/updates");
+}
+
+FrmVantor::FrmVantor(platform::ui::MessageService& messages, platform::ui::DocumentOpener& browser,
+                     QWidget* parent)
+    : QMainWindow(parent), messages_(messages), browser_(browser), run_(*this) {
+  setObjectName("frmVantor");
+  setWindowTitle(ProgramTitle());
+  open_dialog_ = [this] {
+    return QFileDialog::getOpenFileName(this, QString(), QString(), "All Files (*)");
+  };
+
+  tabs_ = new QTabWidget(this);
+  tabs_->setObjectName("SSTab1");
+  tabs_->addTab(BuildExtractorTab(), "CDR Extractor");
+  tabs_->addTab(BuildAnalyserTab(), "Analyser");
+  tabs_->addTab(BuildAboutTab(), "About");
+  setCentralWidget(tabs_);
+  resize(760, 620);
+}
+
+QWidget* FrmVantor::BuildExtractorTab() {
+  auto* page = new QWidget;
+  auto* layout = new QGridLayout(page);
+
+  auto* inputs = new QGroupBox("Input Binary Files", page);
+  auto* inputs_layout = new QVBoxLayout(inputs);
+  panel_ = new platform::ui::FilePickerPanel(inputs);
+  panel_->DriveList()->setObjectName("Drive1");
+  panel_->FolderTree()->setObjectName("Dir1");
+  panel_->FileList()->setObjectName("File1");
+  panel_->SetDriveErrorHandler([this](const QString& drive) { ShowDriveError(drive); });
+  inputs_layout->addWidget(panel_);
+  layout->addWidget(inputs, 0, 0, 2, 1);
+
+  auto* output_frame = new QGroupBox(page);
+  auto* output_layout = new QVBoxLayout(output_frame);
+  auto* output_label = new QLabel("Output File Name", output_frame);
+  output_ = new QLineEdit(DefaultOutputPath(), output_frame);
+  output_->setObjectName("txtOF");
+  output_label->setBuddy(output_);
+  output_layout->addWidget(output_label);
+  output_layout->addWidget(output_);
+  layout->addWidget(output_frame, 0, 1);
+
+  auto* options = new QGroupBox("Print Options (If Available)", page);
+  auto* options_layout = new QGridLayout(options);
+  for (int slot = 0; slot < 20; ++slot) {
+    auto* box = new QCheckBox(kSlotCaptions[static_cast<std::size_t>(slot)], options);
+    box->setObjectName(QStringLiteral("chkOpt_%1").arg(slot));
+    box->setToolTip(ColumnToolTip(slot));
+    box->setChecked((slot >= 1 && slot <= 8) || slot == 11);
+    options_layout->addWidget(box, slot % 10, slot / 10);
+    columns_[static_cast<std::size_t>(slot)] = box;
+  }
+  layout->addWidget(options, 1, 1);
+
+  auto* buttons = new QHBoxLayout;
+  extract_button_ = new QPushButton("Extract", page);
+  extract_button_->setObjectName("cmdGO");
+  cancel_button_ = new QPushButton("Cancel", page);
+  cancel_button_->setObjectName("cmdEND");
+  buttons->addStretch(1);
+  buttons->addWidget(extract_button_);
+  buttons->addWidget(cancel_button_);
+  layout->addLayout(buttons, 2, 0, 1, 2);
+
+  run_progress_ = new QProgressBar(page);
+  run_progress_->setObjectName("pbr1");
+  run_progress_->setRange(0, 100);
+  run_progress_->setValue(0);
+  layout->addWidget(run_progress_, 3, 0, 1, 2);
+  current_file_ = new QLabel(page);
+  current_file_->setObjectName("lblCurFile");
+  layout->addWidget(current_file_, 4, 0, 1, 2);
+  layout->setColumnStretch(0, 1);
+  layout->setColumnStretch(1, 1);
+  layout->setRowStretch(1, 1);
+
+  connect(extract_button_, &QPushButton::clicked, this, [this] { Extract(); });
+  connect(cancel_button_, &QPushButton::clicked, this, [this] { Cancel(); });
+  return page;
+}
+
+QWidget* FrmVantor::BuildAnalyserTab() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+
+  auto* file_frame = new QGroupBox("File", page);
+  auto* file_layout = new QHBoxLayout(file_frame);
+  auto* file_label = new QLabel("Input Binary File", file_frame);
+  analysis_file_ = new QLineEdit("IA.ICAMA", file_frame);
+  analysis_file_->setObjectName("txtAfile");
+  file_label->setBuddy(analysis_file_);
+  auto* browse = new QPushButton(">>", file_frame);
+  browse->setObjectName("Command3");
+  file_layout->addWidget(file_label);
+  file_layout->addWidget(analysis_file_, 1);
+  file_layout->addWidget(browse);
+  layout->addWidget(file_frame);
+
+  auto* report = new QGroupBox("Report", page);
+  auto* grid = new QGridLayout(report);
+  const char* columns[] = {"Date", "Time", "Calling_Number", "Called_number"};
+  const char* rows[] = {"First Record", "Last Record"};
+  for (int r = 0; r < 2; ++r) {
+    grid->addWidget(Caption(rows[r], report, true), r * 2, 0, 2, 1);
+    for (int c = 0; c < 4; ++c) {
+      grid->addWidget(Caption(columns[c], report), r * 2, c + 1);
+      auto* value = new QLabel(report);
+      value->setObjectName(QStringLiteral("lblRpt_%1").arg(r * 4 + c));
+      value->setFrameShape(QFrame::Panel);
+      value->setFrameShadow(QFrame::Sunken);
+      value->setMinimumWidth(130);
+      value->setMinimumHeight(value->fontMetrics().height() + 6);
+      grid->addWidget(value, r * 2 + 1, c + 1);
+      report_[static_cast<std::size_t>(r * 4 + c)] = value;
+    }
+  }
+  const char* totals[] = {"Total Records", "File Size"};
+  for (int i = 0; i < 2; ++i) {
+    grid->addWidget(Caption(totals[i], report, true), 4 + i, 0);
+    auto* value = new QLabel(report);
+    value->setObjectName(QStringLiteral("lblRpt_%1").arg(8 + i));
+    value->setFrameShape(QFrame::Panel);
+    value->setFrameShadow(QFrame::Sunken);
+    value->setMinimumHeight(value->fontMetrics().height() + 6);
+    grid->addWidget(value, 4 + i, 1);
+    report_[static_cast<std::size_t>(8 + i)] = value;
+  }
+  layout->addWidget(report);
+
+  auto* analyse = new QPushButton("Analyse", page);
+  analyse->setObjectName("Command2");
+  auto* row = new QHBoxLayout;
+  row->addStretch(1);
+  row->addWidget(analyse);
+  layout->addLayout(row);
+  analysis_progress_ = new QProgressBar(page);
+  analysis_progress_->setObjectName("pbrAna");
+  analysis_progress_->setRange(0, 300);
+  analysis_progress_->setValue(0);
+  layout->addWidget(analysis_progress_);
+  layout->addStretch(1);
+
+  connect(browse, &QPushButton::clicked, this, [this] { ChooseAnalysisFile(); });
+  connect(analyse, &QPushButton::clicked, this, [this] { Analyse(); });
+  return page;
+}
+
+QWidget* FrmVantor::BuildAboutTab() {
+  auto* page = new QWidget;
+  auto* layout = new QVBoxLayout(page);
+  auto* banner = new QLabel("Vantor", page);
+  QFont font = banner->font();
+  font.setPointSize(font.pointSize() * 2);
+  font.setBold(true);
+  banner->setFont(font);
+  layout->addWidget(banner);
+
+  auto* grid = new QGridLayout;
+  const QString version = QStringLiteral("%1.%2").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR);
+  const QString rows[][2] = {
+      {"Application", "Vantor"},
+      {"Version", version},
+      {"Description", "Call Data Extractor From the binary data file copied from EWSD Switch"},
+      {"Date of Release", "1 Feb 2006"},
+      {"Developed by", "NORVA Billing Tools"},
+      {"Support", "NORVA Billing Support Desk"}};
+  for (int r = 0; r < 6; ++r) {
+    grid->addWidget(Caption(rows[r][0], page, true), r, 0, Qt::AlignTop);
+    auto* value = new QLabel(rows[r][1], page);
+    value->setWordWrap(true);
+    if (r == 1) value->setObjectName("Label20");
+    grid->addWidget(value, r, 1);
+  }
+  grid->setColumnStretch(1, 1);
+  layout->addLayout(grid);
+
+  update_link_ = new QLabel("Click Here to Check for Updates Online", page);
+  update_link_->setObjectName("lblUpdate");
+  update_link_->setCursor(Qt::PointingHandCursor);
+  QPalette palette = update_link_->palette();
+  palette.setColor(QPalette::WindowText, Qt::blue);
+  update_link_->setPalette(palette);
+  QFont link_font = update_link_->font();
+  link_font.setUnderline(true);
+  update_link_->setFont(link_font);
+  update_link_->installEventFilter(this);
+  layout->addWidget(update_link_);
+  layout->addStretch(1);
+  return page;
+}
+
+bool FrmVantor::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == update_link_ && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    OpenUpdatePage();
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// Closing the window ends the program: a run in progress stops where it is,
+// its files are closed and nothing more is shown.
+void FrmVantor::closeEvent(QCloseEvent* event) {
+  run_.Abandon();
+  QMainWindow::closeEvent(event);
+}
+
+RunResult FrmVantor::Extract() {
+  RunSettings settings;
+  settings.output_path = output_->text().toStdString();
+  for (int slot = 0; slot < 20; ++slot)
+    if (columns_[static_cast<std::size_t>(slot)]->isChecked()) settings.columns.push_back(slot);
+  const QDir folder(panel_->FolderPath());
+  for (const QString& name : panel_->SelectedFileNames())
+    settings.input_paths.push_back(QDir::toNativeSeparators(folder.filePath(name)).toStdString());
+  const RunResult result = run_.StartExtraction(settings);
+  if (result.outcome == RunOutcome::kMissingOutput) output_->setFocus();
+  return result;
+}
+
+void FrmVantor::Cancel() {
+  if (!run_.RequestTermination()) close();
+}
+
+void FrmVantor::ChooseAnalysisFile() {
+  const QString name = open_dialog_ ? open_dialog_() : QString();
+  // Cancelling the dialog keeps the name that was there.
+  if (!name.isEmpty()) analysis_file_->setText(QDir::toNativeSeparators(name));
+}
+
+void FrmVantor::Analyse() {
+  AnalyseFile(*this, analysis_file_->text().toStdString());
+}
+
+void FrmVantor::OpenUpdatePage() {
+  browser_.Open(UpdateAddress());
+}
+
+void FrmVantor::ShowDriveError(const QString& drive) {
+  // Drive letters are shown in upper case ("A:"); folder paths stay as they are.
+  const bool letter = drive.size() <= 3 && drive.size() >= 2 && drive[1] == ':';
+  ShowMessage({"Drive " + (letter ? drive.toUpper() : drive).toStdString() + " is Not Accessible",
+               "", MessageIcon::kError, MessageButtons::kOk});
+}
+
+MessageAnswer FrmVantor::ShowMessage(const Message& message) {
+  const QString title =
+      message.title.empty() ? QString(kProgramName) : QString::fromStdString(message.title);
+  const auto answer = messages_.Show(
+      {QString::fromStdString(message.text), title, ToUi(message.icon),
+       message.buttons == MessageButtons::kYesNo ? platform::ui::MessageButtons::kYesNo
+                                                 : platform::ui::MessageButtons::kOk});
+  switch (answer) {
+    case platform::ui::MessageAnswer::kYes:
+      return MessageAnswer::kYes;
+    case platform::ui::MessageAnswer::kNo:
+      return MessageAnswer::kNo;
+    case platform::ui::MessageAnswer::kOk:
+      break;
+  }
+  return MessageAnswer::kOk;
+}
+
+void FrmVantor::SetStatusText(const std::string& text) {
+  current_file_->setText(QString::fromStdString(text));
+  current_file_->repaint();
+}
+
+void FrmVantor::SetRunProgress(int value) {
+  if (run_progress_->value() == value) return;
+  run_progress_->setValue(value);
+  run_progress_->repaint();
+}
+
+void FrmVantor::SetAnalysisProgress(int value) {
+  if (analysis_progress_->value() == value) return;
+  analysis_progress_->setValue(value);
+  analysis_progress_->repaint();
+}
+
+void FrmVantor::SetAnalysisLabels(const AnalysisLabels& labels) {
+  for (std::size_t i = 0; i < labels.size(); ++i) {
+    report_[i]->setText(FromRecordText(labels[i]));
+    report_[i]->repaint();
+  }
+}
+
+void FrmVantor::PumpEvents() {
+  QCoreApplication::processEvents();
+}
+
+}  // namespace vantor

@@ -1,0 +1,84 @@
+#pragma once
+// frmVantor: pick EWSD files, choose the columns, Extract; analyse one file;
+// program information.
+#include <QMainWindow>
+#include <array>
+#include <functional>
+
+#include "extraction_run.h"
+#include "host.h"
+#include "platform/ui/desktop_services.h"
+#include "platform/ui/message_service.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+
+namespace platform::ui {
+class FilePickerPanel;
+}
+
+namespace vantor {
+
+class FrmVantor : public QMainWindow, private Host {
+  Q_OBJECT
+ public:
+  FrmVantor(platform::ui::MessageService& messages, platform::ui::DocumentOpener& browser,
+            QWidget* parent = nullptr);
+
+  static QString ProgramTitle();
+  static QString DefaultOutputPath();
+  static QString UpdateAddress();
+
+  platform::ui::FilePickerPanel* Panel() const { return panel_; }
+  // Stands in for the file-open dialog of ">>" (tests give their own).
+  void SetOpenFileDialog(std::function<QString()> dialog) { open_dialog_ = std::move(dialog); }
+
+  // What the buttons do.
+  RunResult Extract();
+  void Cancel();
+  void ChooseAnalysisFile();
+  void Analyse();
+  void OpenUpdatePage();
+  bool RunBusy() const { return run_.Busy(); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  QWidget* BuildExtractorTab();
+  QWidget* BuildAnalyserTab();
+  QWidget* BuildAboutTab();
+  void ShowDriveError(const QString& drive);
+
+  MessageAnswer ShowMessage(const Message& message) override;
+  void SetStatusText(const std::string& text) override;
+  void SetRunProgress(int value) override;
+  void SetAnalysisProgress(int value) override;
+  void SetAnalysisLabels(const AnalysisLabels& labels) override;
+  void PumpEvents() override;
+
+  platform::ui::MessageService& messages_;
+  platform::ui::DocumentOpener& browser_;
+  ExtractionRun run_;
+  std::function<QString()> open_dialog_;
+
+  QTabWidget* tabs_ = nullptr;
+  platform::ui::FilePickerPanel* panel_ = nullptr;
+  QLineEdit* output_ = nullptr;
+  std::array<QCheckBox*, 20> columns_{};
+  QPushButton* extract_button_ = nullptr;
+  QPushButton* cancel_button_ = nullptr;
+  QProgressBar* run_progress_ = nullptr;
+  QLabel* current_file_ = nullptr;
+  QLineEdit* analysis_file_ = nullptr;
+  std::array<QLabel*, 10> report_{};
+  QProgressBar* analysis_progress_ = nullptr;
+  QLabel* update_link_ = nullptr;
+};
+
+}  // namespace vantor

@@ -1,0 +1,93 @@
+#pragma once
+// Walks an EWSD billing file: steps over filler, finds each call record,
+// reads its header and packages into 21 field slots.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "host.h"
+#include "platform/binary_reader.h"
+
+namespace vantor {
+
+inline constexpr int kSlotCount = 21;
+using Slots = std::array<std::string, kSlotCount>;
+
+// Column captions of slots 0 to 19 (slot 20 is never used).
+extern const std::array<const char*, 20> kSlotCaptions;
+
+enum class DecoderCondition { kNone, kInvalidFile, kUnsupportedPackage };
+
+// What an invalid file asks: a question with several selected files, an
+// error message otherwise.
+enum class PassKind { kSingle, kSeveralFiles };
+
+class EwsdDecoder {
+ public:
+  explicit EwsdDecoder(Host& host) : host_(host) {}
+
+  // Opens the file and starts a pass at offset 0. On failure returns false
+  // with the system's reason in *error.
+  bool BeginFile(const std::string& path, PassKind kind, std::string* error);
+  void Close() { reader_.Close(); }
+
+  void FindNextRecord();
+  void ReadRecordHeader();
+  void DecodePackages();
+  void DecodePackage(std::uint8_t identifier);
+
+  // Readers of the record buffer. ReadDigitString checks its own bounds (a
+  // string past the record makes the file invalid); the other two take
+  // offsets that the package handlers have checked.
+  std::string ReadDigitString();
+  std::string ReadText6(int offset) const;
+  std::uint32_t ReadUnsigned(int offset, int width) const;
+
+  bool Go() const { return go_; }
+  void SetGo(bool go) { go_ = go; }
+  // The answer to the invalid-file question of a pass over several files.
+  MessageAnswer Answer() const { return answer_; }
+  void ClearAnswer() { answer_ = MessageAnswer::kOk; }
+  DecoderCondition Condition() const { return condition_; }
+
+  Slots& Slot() { return slots_; }
+  const Slots& Slot() const { return slots_; }
+
+  std::int64_t FileOffset() const { return file_offset_; }
+  std::int64_t FileLength() const { return file_length_; }
+  int RecordLength() const { return record_length_; }
+  int PackageOffset() const { return package_offset_; }
+  std::int64_t RecordsFound() const { return records_found_; }
+  void CountRecord() { ++records_found_; }
+  bool ReadFailed() const { return reader_.ReadFailed(); }
+  // True when the byte after the current record lies at or past the end.
+  bool RecordReachedEnd() const { return file_offset_ >= file_length_; }
+
+ private:
+  // The bytes offset .. offset+count-1 lie inside the record buffer.
+  bool Inside(int offset, int count) const;
+  void ReportInvalidFile();
+  void ReportUnsupported(int identifier);
+  void DecodeTrunk(int slot_text, int slot_number, bool with_port);
+  void DecodeCallingBytes();
+  void DecodeThirdParty();
+  void HexInto(std::string& out, int from, int count, bool leading_zero) const;
+
+  Host& host_;
+  platform::BinaryReader reader_;
+  std::string path_;
+  PassKind kind_ = PassKind::kSingle;
+  std::int64_t file_offset_ = 0;
+  std::int64_t file_length_ = 0;
+  // The record plus the byte that follows it.
+  std::array<std::uint8_t, 257> buffer_{};
+  int record_length_ = 0;
+  int package_offset_ = 0;
+  Slots slots_;
+  bool go_ = false;
+  MessageAnswer answer_ = MessageAnswer::kOk;
+  DecoderCondition condition_ = DecoderCondition::kNone;
+  std::int64_t records_found_ = 0;
+};
+
+}  // namespace vantor

@@ -1,0 +1,195 @@
+#include "extraction_run.h"
+
+#include <filesystem>
+
+namespace vantor {
+
+namespace {
+
+void AppendTrimmed(std::string& out, const std::string& value) {
+  std::size_t begin = 0;
+  std::size_t end = value.size();
+  while (begin < end && value[begin] == ' ') ++begin;
+  while (end > begin && value[end - 1] == ' ') --end;
+  out.append(value, begin, end - begin);
+}
+
+}  // namespace
+
+std::string CompletionText(std::int64_t lines, std::size_t files) {
+  std::string text =
+      std::to_string(lines) + " Records Have Been Written from " + std::to_string(files);
+  text += files == 1 ? "File" : " Files";
+  return text;
+}
+
+RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
+  if (busy_) return {RunOutcome::kIgnored, 0};
+  decoder_.SetGo(true);
+  if (settings.output_path.empty()) {
+    host_.ShowMessage({"Please Enter a Valid Output File Name", "Data Missing",
+                       MessageIcon::kInformation, MessageButtons::kOk});
+    return {RunOutcome::kMissingOutput, 0};
+  }
+  if (settings.input_paths.empty()) {
+    host_.ShowMessage({"Please Select Atleast one file in the File List Box to Proceed",
+                       kProgramName, MessageIcon::kError, MessageButtons::kOk});
+    return {RunOutcome::kNoInput, 0};
+  }
+  // Creating the output empties it: never let that be one of the inputs.
+  for (const std::string& path : settings.input_paths) {
+    std::error_code error;
+    if (std::filesystem::equivalent(settings.output_path, path, error)) {
+      Fail("The output file " + settings.output_path +
+           " is one of the input files. Please choose another output file name.");
+      return {RunOutcome::kFailed, 0};
+    }
+  }
+  columns_ = settings.columns;
+  lines_written_ = 0;
+  last_progress_ = 0;
+  terminated_ = false;
+  abandoned_ = false;
+  decoder_.ClearAnswer();
+  // Values left over from an earlier run's unwritten record belong to another
+  // file and must not carry into this run.
+  for (std::string& slot : decoder_.Slot()) slot.clear();
+  if (!output_.Open(settings.output_path)) {
+    Fail("The output file cannot be created: " + output_.Error());
+    return {RunOutcome::kFailed, 0};
+  }
+
+  const PassKind kind =
+      settings.input_paths.size() > 1 ? PassKind::kSeveralFiles : PassKind::kSingle;
+  RunOutcome outcome = RunOutcome::kCompleted;
+  for (const std::string& path : settings.input_paths) {
+    const FileEnd end = ExtractFile(path, kind);
+    if (end == FileEnd::kFailed) return {RunOutcome::kFailed, lines_written_};
+    if (end == FileEnd::kSkipped) outcome = RunOutcome::kFilesSkipped;
+    if (end == FileEnd::kStopRun) {
+      outcome = RunOutcome::kStopped;
+      break;
+    }
+  }
+
+  decoder_.Close();
+  if (!output_.Close()) {
+    Fail("The output file could not be written: " + output_.Error());
+    return {RunOutcome::kFailed, lines_written_};
+  }
+  if (abandoned_) return {RunOutcome::kStopped, lines_written_};
+  host_.ShowMessage({CompletionText(lines_written_, settings.input_paths.size()),
+                     "Extraction Completed", MessageIcon::kInformation, MessageButtons::kOk});
+  busy_ = false;
+  host_.SetRunProgress(0);
+  host_.SetStatusText("");
+  return {outcome, lines_written_};
+}
+
+ExtractionRun::FileEnd ExtractionRun::ExtractFile(const std::string& path, PassKind kind) {
+  host_.SetStatusText("Processing File  " + path);
+  std::string reason;
+  if (!decoder_.BeginFile(path, kind, &reason)) {
+    Fail("The input file cannot be opened: " + path + ": " + reason);
+    return FileEnd::kFailed;
+  }
+  progress_step_ = decoder_.FileLength() / 100;
+  for (;;) {
+    busy_ = true;
+    decoder_.FindNextRecord();
+    if (!decoder_.Go()) break;
+    decoder_.CountRecord();
+    decoder_.ReadRecordHeader();
+    decoder_.DecodePackages();
+    if (!decoder_.Go()) break;
+    if (!WriteRecord()) {
+      Fail("The output file could not be written: " + output_.Error());
+      return FileEnd::kFailed;
+    }
+    host_.PumpEvents();
+    if (decoder_.RecordReachedEnd()) break;
+  }
+  busy_ = false;
+  if (decoder_.ReadFailed()) {
+    Fail("The input file could not be read: " + path);
+    return FileEnd::kFailed;
+  }
+  if (terminated_ || decoder_.Answer() == MessageAnswer::kNo) {
+    terminated_ = false;
+    decoder_.ClearAnswer();
+    return FileEnd::kStopRun;
+  }
+  decoder_.Close();
+  switch (decoder_.Condition()) {
+    case DecoderCondition::kUnsupportedPackage:
+      return FileEnd::kStopRun;
+    case DecoderCondition::kInvalidFile:
+      return kind == PassKind::kSeveralFiles ? FileEnd::kSkipped : FileEnd::kStopRun;
+    case DecoderCondition::kNone:
+      break;
+  }
+  host_.SetRunProgress(100);
+  return FileEnd::kRead;
+}
+
+bool ExtractionRun::WriteRecord() {
+  Slots& slots = decoder_.Slot();
+  // A record without a time is found but not written, and keeps its slots
+  // for the next record.
+  if (slots[2].empty()) return true;
+  ++lines_written_;
+  slots[0] = std::to_string(lines_written_);
+  line_.clear();
+  if (columns_.empty()) {
+    AppendTrimmed(line_, slots[0]);
+  } else {
+    for (std::size_t i = 0; i < columns_.size(); ++i) {
+      if (i > 0) line_ += ',';
+      AppendTrimmed(line_, slots[static_cast<std::size_t>(columns_[i])]);
+    }
+  }
+  if (!output_.WriteLine(line_)) return false;
+  for (int i = 2; i <= 19; ++i) slots[static_cast<std::size_t>(i)].clear();
+  ShowProgress();
+  return true;
+}
+
+void ExtractionRun::ShowProgress() {
+  if (progress_step_ == 0) return;
+  const std::int64_t value = (decoder_.FileOffset() + 1) / progress_step_;
+  if (value != last_progress_ && value < 100) host_.SetRunProgress(static_cast<int>(value));
+  last_progress_ = value;
+}
+
+bool ExtractionRun::RequestTermination() {
+  if (!busy_) return false;
+  const MessageAnswer answer =
+      host_.ShowMessage({"Do you Want to Terminate Extraction", kProgramName,
+                         MessageIcon::kQuestion, MessageButtons::kYesNo});
+  if (answer == MessageAnswer::kYes) {
+    decoder_.SetGo(false);
+    busy_ = false;
+    terminated_ = true;
+  }
+  return true;
+}
+
+void ExtractionRun::Abandon() {
+  if (!busy_) return;
+  decoder_.SetGo(false);
+  busy_ = false;
+  terminated_ = true;
+  abandoned_ = true;
+}
+
+// A failure that ends the run: every file closed, no completion message.
+void ExtractionRun::Fail(const std::string& text) {
+  decoder_.Close();
+  output_.Abandon();
+  busy_ = false;
+  host_.ShowMessage({text, kProgramName, MessageIcon::kError, MessageButtons::kOk});
+  host_.SetRunProgress(0);
+  host_.SetStatusText("");
+}
+
+}  // namespace vantor

@@ -1,0 +1,71 @@
+#pragma once
+// The extraction run: decodes every record of the selected files and writes
+// one comma-separated line per record into one output file.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ewsd_decoder.h"
+#include "host.h"
+#include "platform/text_writer.h"
+
+namespace vantor {
+
+struct RunSettings {
+  std::string output_path;
+  std::vector<int> columns;  // slot numbers 0 to 19, ascending
+  std::vector<std::string> input_paths;
+};
+
+enum class RunOutcome {
+  kIgnored,        // a run was already busy
+  kMissingOutput,  // no output name: the window puts the focus on it
+  kNoInput,
+  kCompleted,     // every file read to its end
+  kFilesSkipped,  // an invalid file was passed over, the others read
+  kStopped,       // cancelled, answered No, unsupported package, invalid single file
+  kFailed,        // output or input could not be opened, read or written
+};
+
+struct RunResult {
+  RunOutcome outcome = RunOutcome::kIgnored;
+  std::int64_t lines_written = 0;
+};
+
+class ExtractionRun {
+ public:
+  explicit ExtractionRun(Host& host) : host_(host), decoder_(host) {}
+
+  RunResult StartExtraction(const RunSettings& settings);
+  // While a run is busy: asks whether to terminate and returns true. When no
+  // run is busy returns false (the window then ends the program).
+  bool RequestTermination();
+  // Ends a busy run at once without asking and without a closing message
+  // (the window is going away).
+  void Abandon();
+  bool Busy() const { return busy_; }
+
+ private:
+  enum class FileEnd { kRead, kSkipped, kStopRun, kFailed };
+  FileEnd ExtractFile(const std::string& path, PassKind kind);
+  bool WriteRecord();
+  void ShowProgress();
+  void Fail(const std::string& text);
+
+  Host& host_;
+  EwsdDecoder decoder_;
+  platform::TextWriter output_;
+  std::vector<int> columns_;
+  std::string line_;
+  std::int64_t lines_written_ = 0;
+  std::int64_t progress_step_ = 0;
+  std::int64_t last_progress_ = 0;
+  bool busy_ = false;
+  bool terminated_ = false;
+  bool abandoned_ = false;
+};
+
+// "12 Records Have Been Written from 1File", "340 Records Have Been Written from 3 Files".
+std::string CompletionText(std::int64_t lines, std::size_t files);
+
+}  // namespace vantor

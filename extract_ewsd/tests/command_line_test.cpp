@@ -1,0 +1,192 @@
+// Runs the built vantor program on generated files and compares what it
+// writes byte for byte.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+
+#include "cdrgen/ewsd_builder.h"
+#include "temp_folder.h"
+
+namespace vantor {
+namespace {
+
+using cdrgen::Bytes;
+using cdrgen::EwsdRecord;
+using testing::Join;
+using testing::ReadAll;
+using testing::TempFolder;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+EwsdRecord Call(int minute) {
+  EwsdRecord record;
+  record.Owner("2441000")
+      .DateTime(6, 11, 30, 23, minute, 9, 3600)
+      .Called("98765" + std::to_string(minute))
+      .Units(3)
+      .OutgoingTrunkPort("TGRP01", 300, 7)
+      .IncomingTrunk("IC 2  ", 12)
+      .ConnectionId(70000 + static_cast<std::uint32_t>(minute));
+  return record;
+}
+
+class VantorCommandLineTest : public ::testing::Test {
+ protected:
+  Outcome Run(const std::string& arguments) {
+    const std::string out = folder_.File("stdout.txt");
+    const std::string err = folder_.File("stderr.txt");
+    const std::string command =
+        std::string(VANTOR_EXE) + " " + arguments + " >" + Q(out) + " 2>" + Q(err);
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadAll(out), ReadAll(err)};
+  }
+  static std::string Q(const std::string& path) { return "'" + path + "'"; }
+  std::string Write(const std::string& name, const Bytes& bytes) {
+    return folder_.Write(name, bytes);
+  }
+
+  TempFolder folder_;
+  std::string output_ = folder_.File("out.txt");
+};
+
+TEST_F(VantorCommandLineTest, ExtractWithDefaultColumns) {
+  const std::string a =
+      Write("IA.ICAMA", Join({cdrgen::EwsdEmptyUnit(), Call(1).Build(), cdrgen::EwsdBlock(50),
+                              Call(2).Build(), cdrgen::EwsdFillerByte()}));
+  const Outcome r = Run("extract -o " + Q(output_) + " " + Q(a));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "2 Records Have Been Written from 1File\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(ReadAll(output_),
+            "2006-11-30,23:01:09,2441000,987651,3600,3,TGRP01,IC 2,70001\r\n"
+            "2006-11-30,23:02:09,2441000,987652,3600,3,TGRP01,IC 2,70002\r\n");
+}
+
+TEST_F(VantorCommandLineTest, ChosenColumnsAcrossFilesAndQuiet) {
+  const std::string a = Write("a.bin", Join({Call(1).Build(), Call(2).Build()}));
+  const std::string b = Write("b.bin", Call(3).ThirdParty(4, Bytes{0x05, 0x67}).Build());
+  const Outcome r =
+      Run("extract --quiet --columns 9-10,0,19 -o " + Q(output_) + " " + Q(a) + " " + Q(b));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(ReadAll(output_), "1,300-7,12,\r\n2,300-7,12,\r\n3,300-7,12,567\r\n");
+}
+
+TEST_F(VantorCommandLineTest, InvalidFileAnsweredYesOrNo) {
+  const std::string a = Write("a.bin", Call(1).Build());
+  const std::string bad = Write("bad.bin", EwsdRecord().Raw(Bytes{50, 0}).Build());
+  const std::string c = Write("c.bin", Call(3).Build());
+  const std::string files = " " + Q(a) + " " + Q(bad) + " " + Q(c);
+  const std::string question =
+      "vantor: " + bad +
+      " is not a valid Data File.  Do You want to continue with other selected Files";
+
+  Outcome r = Run("extract --columns 0 -o " + Q(output_) + files);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, question + " Yes\n2 Records Have Been Written from 3 Files\n");
+  EXPECT_EQ(ReadAll(output_), "1\r\n2\r\n");
+
+  r = Run("extract --stop-on-error --columns 0 -o " + Q(output_) + files);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, question + " No\n1 Records Have Been Written from 3 Files\n");
+  EXPECT_EQ(ReadAll(output_), "1\r\n");
+}
+
+TEST_F(VantorCommandLineTest, SingleInvalidFileAndUnsupportedPackage) {
+  const std::string bad = Write("bad.bin", EwsdRecord().Raw(Bytes{0, 0}).Build());
+  Outcome r = Run("extract -o " + Q(output_) + " " + Q(bad));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err,
+            "vantor: Invalid DataFile. Cann't Proceed\n0 Records Have Been Written from 1File\n");
+
+  const std::string odd =
+      Write("odd.bin", Join({Call(1).Build(), Call(2).Raw(Bytes{115, 0}).Build()}));
+  const std::string c = Write("c.bin", Call(3).Build());
+  r = Run("extract --columns 0 -o " + Q(output_) + " " + Q(odd) + " " + Q(c));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(
+      r.err,
+      "vantor: Pack Message 115 Received. This Feature is not Enabled at Present. Cann't Proceed.\n"
+      "1 Records Have Been Written from 2 Files\n");
+  EXPECT_EQ(ReadAll(output_), "1\r\n");
+}
+
+TEST_F(VantorCommandLineTest, MoreThanFiftyFilesAreAllTaken) {
+  std::string files;
+  for (int i = 0; i < 60; ++i)
+    files += " " + Q(Write("f" + std::to_string(i) + ".bin", Call(i % 60).Build()));
+  const Outcome r = Run("extract --columns 0 -o " + Q(output_) + files);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "60 Records Have Been Written from 60 Files\n");
+}
+
+TEST_F(VantorCommandLineTest, FilesThatCannotBeOpenedEndTheRun) {
+  const std::string a = Write("a.bin", Call(1).Build());
+  const std::string output = folder_.File("missing/out.txt");
+  Outcome r = Run("extract -o " + Q(output) + " " + Q(a));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "vantor: The output file cannot be created: " + output +
+                       ": No such file or directory\n");
+
+  const std::string missing = folder_.File("missing.bin");
+  r = Run("extract --quiet -o " + Q(output_) + " " + Q(a) + " " + Q(missing));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "vantor: The input file cannot be opened: " + missing +
+                       ": No such file or directory\n");
+}
+
+TEST_F(VantorCommandLineTest, AnalysePrintsTenLines) {
+  Bytes file = Join({Call(1).Build(), EwsdRecord().DateTime(6, 1, 2, 0, 0, 5, 1).Build(),
+                     EwsdRecord()
+                         .CallingBytes(170, Bytes{0x12, 0x34})
+                         .DateTime(7, 3, 4, 5, 6, 7, 1)
+                         .Called("55")
+                         .Build()});
+  file.resize(1572864, 0x80);
+  const Outcome r = Run("analyse " + Q(Write("IA.ICAMA", file)));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "First Date\t30-11-2006\n"
+            "First Time\t23:01:09\n"
+            "First Calling_Number\t2441000\n"
+            "First Called_number\t987651\n"
+            "Last Date\t04-03-2007\n"
+            "Last Time\t05:06:07\n"
+            "Last Calling_Number\t1234\n"
+            "Last Called_number\t55\n"
+            "Total Records\t3\n"
+            "File Size\t1.5 MB\n");
+}
+
+TEST_F(VantorCommandLineTest, AnalyseFailures) {
+  Outcome r = Run("analyse " + Q(folder_.File("none")));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "vantor: Invalid Data File\n");
+  EXPECT_EQ(r.out, "");
+  r = Run("analyse " + Q(Write("bad.bin", EwsdRecord().Raw(Bytes{250, 0}).Build())));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "vantor: Invalid DataFile. Cann't Proceed\n");
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(VantorCommandLineTest, UsageErrorsHelpAndVersion) {
+  EXPECT_EQ(Run("--version").out, "vantor 1.7\n");
+  const Outcome help = Run("--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("vantor extract -o OUT"), std::string::npos);
+  for (const char* bad : {"extract a.bin", "extract -o x", "extract --columns 20 -o x a.bin",
+                          "extract --bogus -o x a.bin", "analyse", "analyse a b", "frobnicate"}) {
+    const Outcome r = Run(bad);
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_EQ(r.err.rfind("vantor: ", 0), 0u) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace vantor
