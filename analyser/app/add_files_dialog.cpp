@@ -2,6 +2,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QListWidget>
@@ -64,7 +66,7 @@ FrmOpen::FrmOpen(std::function<void(const QStringList&)> add_files,
   connect(add_button_, &QPushButton::clicked, this, &FrmOpen::AddSelected);
   connect(cancel_button_, &QPushButton::clicked, this, &FrmOpen::Cancel);
   Refill(panel_->FolderPath());
-  resize(640, 400);
+  resize(860, 420);
 }
 
 void FrmOpen::SetFolder(const QString& folder) { panel_->SetFolder(folder); }
@@ -89,6 +91,16 @@ void FrmOpen::Refill(const QString& folder) {
     items.append(item);
   }
   list_->addTopLevelItems(items);
+  // The initial widths suit a small 8-point font; with the desktop's font
+  // the numbers and paths would be cut, so the columns grow to fit.
+  const QFontMetrics metrics(list_->font());
+  for (int c : {0, 1}) {
+    int widest = 0;
+    for (const QTreeWidgetItem* item : items)
+      widest = std::max(widest, metrics.horizontalAdvance(item->text(c)));
+    const int wanted = std::min(widest + 16, c == 0 ? 80 : 480);
+    if (wanted > list_->columnWidth(c)) list_->setColumnWidth(c, wanted);
+  }
 }
 
 QStringList FrmOpen::SelectedPaths() const {

@@ -7,6 +7,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -19,6 +20,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
 #include "app/about_box.h"
@@ -249,6 +251,22 @@ void FrmLomtra::RebuildList() {
     items.append(item);
   }
   list_->addTopLevelItems(items);
+  FitColumns();
+}
+
+// The initial widths were made for a small 8-point font; with the desktop's
+// font a date and time would be cut, so the path and time columns grow (never
+// shrink) to what their texts need.
+void FrmLomtra::FitColumns() {
+  const QFontMetrics metrics(list_->font());
+  for (int c : {0, 3, 4}) {
+    int widest = 0;
+    for (int i = 0; i < list_->topLevelItemCount(); ++i)
+      widest = std::max(widest, metrics.horizontalAdvance(list_->topLevelItem(i)->text(c)));
+    const int padding = c == 0 ? 16 + 20 : 16;  // the image and the cell margins
+    const int wanted = std::min(widest + padding, c == 0 ? 420 : 200);
+    if (wanted > list_->columnWidth(c)) list_->setColumnWidth(c, wanted);
+  }
 }
 
 void FrmLomtra::RefreshTexts() {
@@ -263,6 +281,7 @@ void FrmLomtra::RefreshTexts() {
       if (item->text(c) != texts[c]) item->setText(c, texts[c]);
     }
   }
+  FitColumns();
 }
 
 void FrmLomtra::AddFiles(const QStringList& paths) {

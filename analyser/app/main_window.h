@@ -105,6 +105,7 @@ class FrmLomtra : public QMainWindow, private Host {
   void ToolbarButton(int number);
   void RebuildList();
   void RefreshTexts();
+  void FitColumns();
   void ShowError(const std::string& text);
 
   WindowServices services_;

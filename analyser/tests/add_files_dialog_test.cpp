@@ -44,9 +44,11 @@ TEST_F(AddFilesDialogTest, ControlsAndColumns) {
   EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
   const QStringList headings = {"No", "File Name", "Size"};
   const int widths[] = {33, 267, 67};
+  EXPECT_EQ(list->columnWidth(2), 67);
   for (int c = 0; c < 3; ++c) {
     EXPECT_EQ(list->headerItem()->text(c), headings[c]);
-    EXPECT_EQ(list->columnWidth(c), widths[c]);
+    // At least the initial widths: number and path columns grow to fit.
+    EXPECT_GE(list->columnWidth(c), widths[c]);
   }
 }
 
