@@ -1,17 +1,17 @@
 #include "app/add_files_dialog.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
-#include <algorithm>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QPushButton>
-#include <QComboBox>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "engine/file_list.h"
 #include "platform/ui/desktop_services.h"
@@ -69,7 +69,9 @@ FrmOpen::FrmOpen(std::function<void(const QStringList&)> add_files,
   resize(860, 420);
 }
 
-void FrmOpen::SetFolder(const QString& folder) { panel_->SetFolder(folder); }
+void FrmOpen::SetFolder(const QString& folder) {
+  panel_->SetFolder(folder);
+}
 
 void FrmOpen::Refill(const QString& folder) {
   list_->clear();
@@ -85,8 +87,8 @@ void FrmOpen::Refill(const QString& folder) {
     auto* item = new QTreeWidgetItem;
     item->setText(0, QString::fromStdString(DialogNumberText(static_cast<std::size_t>(i) + 1)));
     item->setText(1, QString::fromStdString(path));
-    item->setText(
-        2, QString::fromStdString(DialogSizeText(static_cast<std::uint64_t>(info.size()))));
+    item->setText(2,
+                  QString::fromStdString(DialogSizeText(static_cast<std::uint64_t>(info.size()))));
     item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     items.append(item);
   }
@@ -126,6 +128,8 @@ void FrmOpen::AddSelected() {
   add_files_(SelectedPaths());
 }
 
-void FrmOpen::Cancel() { hide(); }
+void FrmOpen::Cancel() {
+  hide();
+}
 
 }  // namespace lomtra

@@ -41,16 +41,23 @@ namespace ui = platform::ui;
 
 ui::MessageIcon ToUi(MessageIcon icon) {
   switch (icon) {
-    case MessageIcon::kInformation: return ui::MessageIcon::kInformation;
-    case MessageIcon::kQuestion: return ui::MessageIcon::kQuestion;
-    case MessageIcon::kWarning: return ui::MessageIcon::kWarning;
-    case MessageIcon::kError: return ui::MessageIcon::kError;
-    case MessageIcon::kNone: break;
+    case MessageIcon::kInformation:
+      return ui::MessageIcon::kInformation;
+    case MessageIcon::kQuestion:
+      return ui::MessageIcon::kQuestion;
+    case MessageIcon::kWarning:
+      return ui::MessageIcon::kWarning;
+    case MessageIcon::kError:
+      return ui::MessageIcon::kError;
+    case MessageIcon::kNone:
+      break;
   }
   return ui::MessageIcon::kNone;
 }
 
-QString Text(const std::string& text) { return QString::fromStdString(text); }
+QString Text(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 struct Column {
   const char* heading;
@@ -128,9 +135,7 @@ void FrmLomtra::BuildMenus() {
     connect(action, &QAction::triggered, this, handler);
     return action;
   };
-  auto separator = [](QMenu* menu, const char* name) {
-    menu->addSeparator()->setObjectName(name);
-  };
+  auto separator = [](QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(name); };
   menuBar()->setObjectName("menuBar");
   QMenu* file = menuBar()->addMenu("&File");
   file->setObjectName("menFile");
@@ -199,8 +204,12 @@ void FrmLomtra::BuildStatusBar() {
   bar->setObjectName("sb1");
   bar->setSizeGripEnabled(true);
   const int widths[6] = {0, 200, 33, 96, 96, 217};
-  const char* tips[6] = {"", "Analyser Progress", "Total Valid Data Files",
-                         "Total Valid Data File Size", "Total Records ", ""};
+  const char* tips[6] = {"",
+                         "Analyser Progress",
+                         "Total Valid Data Files",
+                         "Total Valid Data File Size",
+                         "Total Records ",
+                         ""};
   for (int p = 1; p <= 5; ++p) {
     auto* panel = new QLabel(this);
     panel->setObjectName(QStringLiteral("sb1_Panel%1").arg(p));
@@ -233,7 +242,9 @@ QString FrmLomtra::PanelText(int panel) const {
   return panel >= 1 && panel <= 5 ? panels_[panel]->text() : QString();
 }
 
-FrmAbout* FrmLomtra::AboutBox() const { return about_.data(); }
+FrmAbout* FrmLomtra::AboutBox() const {
+  return about_.data();
+}
 
 QIcon FrmLomtra::SwitchIcon(int code) const {
   return code >= 1 && code <= 8 ? images_[code] : QIcon();
@@ -358,16 +369,35 @@ void FrmLomtra::ToolbarButton(int number) {
   // While a run goes on, only Stop is looked at.
   if (state_.analyser_running && number != 9) return;
   switch (number) {
-    case 1: ShowAddFiles(); break;
-    case 2: RemoveSelectedFiles(); break;
-    case 3: ClearList(); break;
-    case 5: SaveReport(); break;
-    case 6: OpenReport(); break;
-    case 8: Analyse(false); break;
-    case 9: Stop(); break;
-    case 10: ExportToSpreadsheet(); break;
-    case 12: ShowAbout(); break;
-    default: break;
+    case 1:
+      ShowAddFiles();
+      break;
+    case 2:
+      RemoveSelectedFiles();
+      break;
+    case 3:
+      ClearList();
+      break;
+    case 5:
+      SaveReport();
+      break;
+    case 6:
+      OpenReport();
+      break;
+    case 8:
+      Analyse(false);
+      break;
+    case 9:
+      Stop();
+      break;
+    case 10:
+      ExportToSpreadsheet();
+      break;
+    case 12:
+      ShowAbout();
+      break;
+    default:
+      break;
   }
 }
 
@@ -388,8 +418,9 @@ void FrmLomtra::ShowAddFiles() {
   if (open_dialog_ == nullptr) {
     open_dialog_ = new FrmOpen([this](const QStringList& paths) { AddFiles(paths); },
                                [this](const QString& drive) {
-                                 ShowError(drive.toStdString() + " cannot be opened: the drive "
-                                                                 "is not ready or not readable.");
+                                 ShowError(drive.toStdString() +
+                                           " cannot be opened: the drive "
+                                           "is not ready or not readable.");
                                },
                                this);
   }
@@ -516,15 +547,19 @@ void FrmLomtra::OpenManual() {
   services_.opener.Open(doc);  // no program for .doc files: nothing is said
 }
 
-void FrmLomtra::OpenUpdates() { services_.opener.Open(kUpdatesPage); }
+void FrmLomtra::OpenUpdates() {
+  services_.opener.Open(kUpdatesPage);
+}
 
-void FrmLomtra::OpenHomePage() { services_.opener.Open(kHomePage); }
+void FrmLomtra::OpenHomePage() {
+  services_.opener.Open(kHomePage);
+}
 
 void FrmLomtra::StartSysInfo() {
   const QString tool = FindSystemInfoTool(find_executable_);
   if (!tool.isEmpty() && services_.starter.Start(tool, {})) return;
-  ShowMessage({"System Information Is Unavailable At This Time", kProgramTitle,
-               MessageIcon::kNone, MessageButtons::kOk});
+  ShowMessage({"System Information Is Unavailable At This Time", kProgramTitle, MessageIcon::kNone,
+               MessageButtons::kOk});
 }
 
 // ---- host ----
@@ -544,14 +579,19 @@ MessageAnswer FrmLomtra::ShowMessage(const Message& message) {
        message.buttons == MessageButtons::kYesNo ? ui::MessageButtons::kYesNo
                                                  : ui::MessageButtons::kOk});
   switch (answer) {
-    case ui::MessageAnswer::kYes: return MessageAnswer::kYes;
-    case ui::MessageAnswer::kNo: return MessageAnswer::kNo;
-    case ui::MessageAnswer::kOk: break;
+    case ui::MessageAnswer::kYes:
+      return MessageAnswer::kYes;
+    case ui::MessageAnswer::kNo:
+      return MessageAnswer::kNo;
+    case ui::MessageAnswer::kOk:
+      break;
   }
   return MessageAnswer::kOk;
 }
 
-int FrmLomtra::ProgressValue() const { return progress_->value(); }
+int FrmLomtra::ProgressValue() const {
+  return progress_->value();
+}
 
 void FrmLomtra::SetProgress(int value) {
   if (progress_->value() == value) return;

@@ -125,13 +125,20 @@ CellStyle StyleOf(int row, int column, int rows) {
 
 std::string RowText(const DataFileEntry& entry, int column) {
   switch (column) {
-    case 0: return FileNameOf(entry.binary_file);
-    case 1: return entry.no;
-    case 2: return entry.switch_name;
-    case 3: return entry.start_time;
-    case 4: return entry.end_time;
-    case 5: return entry.records;
-    default: return entry.size;
+    case 0:
+      return FileNameOf(entry.binary_file);
+    case 1:
+      return entry.no;
+    case 2:
+      return entry.switch_name;
+    case 3:
+      return entry.start_time;
+    case 4:
+      return entry.end_time;
+    case 5:
+      return entry.records;
+    default:
+      return entry.size;
   }
 }
 

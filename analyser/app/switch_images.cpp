@@ -16,9 +16,9 @@ struct Look {
 // One colour and a short mark per switch: OCB, CDOT, E10B, AXE, 5ESS, EWSD,
 // CDOT42, Unknown.
 const Look kLooks[] = {
-    {QColor(31, 97, 196), "O"},   {QColor(30, 140, 60), "C"}, {QColor(224, 120, 20), "E"},
-    {QColor(196, 40, 40), "A"},   {QColor(120, 60, 170), "5"}, {QColor(0, 140, 150), "W"},
-    {QColor(20, 90, 40), "42"},   {QColor(128, 128, 128), "?"},
+    {QColor(31, 97, 196), "O"}, {QColor(30, 140, 60), "C"},   {QColor(224, 120, 20), "E"},
+    {QColor(196, 40, 40), "A"}, {QColor(120, 60, 170), "5"},  {QColor(0, 140, 150), "W"},
+    {QColor(20, 90, 40), "42"}, {QColor(128, 128, 128), "?"},
 };
 
 QPixmap Draw(const Look& look, int size) {

@@ -20,8 +20,8 @@ QString GetKeyValue(const char* key_name, const char* value_name) {
   char buffer[1024] = {};
   DWORD size = sizeof(buffer);
   DWORD type = 0;
-  const LONG result = RegQueryValueExA(key, value_name, nullptr, &type,
-                                       reinterpret_cast<LPBYTE>(buffer), &size);
+  const LONG result =
+      RegQueryValueExA(key, value_name, nullptr, &type, reinterpret_cast<LPBYTE>(buffer), &size);
   RegCloseKey(key);
   if (result != ERROR_SUCCESS) return {};
   if (size > 0 && buffer[size - 1] == '\0') --size;
@@ -33,8 +33,9 @@ QString GetKeyValue(const char* key_name, const char* value_name) {
 #endif
 
 QStringList SystemInfoCandidates() {
-  return {"hardinfo", "hardinfo2", "gnome-system-monitor", "kinfocenter", "mate-system-monitor",
-          "xfce4-taskmanager", "lxtask"};
+  return {"hardinfo",    "hardinfo2",           "gnome-system-monitor",
+          "kinfocenter", "mate-system-monitor", "xfce4-taskmanager",
+          "lxtask"};
 }
 
 QString FindSystemInfoTool(const std::function<QString(const QString&)>& find_executable) {

@@ -93,7 +93,7 @@ bool DecodePackage(EwsdMemory& m, std::uint64_t& p) {
   switch (id) {
     case 100:
       m.slot_values.date = "20" + TwoDigits(At(m, p + 1)) + "-" + TwoDigits(At(m, p + 2)) + "-" +
-                     TwoDigits(At(m, p + 3));
+                           TwoDigits(At(m, p + 3));
       m.slot_values.time =
           TwoDigits(At(m, p + 4)) + ":" + TwoDigits(At(m, p + 5)) + ":" + TwoDigits(At(m, p + 6));
       p += 11;

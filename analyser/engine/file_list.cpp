@@ -18,8 +18,7 @@ std::string DialogNumberText(std::size_t position) {
 }
 
 std::string DialogSizeText(std::uint64_t bytes) {
-  return std::to_string(
-             platform::RoundHalfEvenToInt(static_cast<double>(bytes) / 1024.0 + 0.5)) +
+  return std::to_string(platform::RoundHalfEvenToInt(static_cast<double>(bytes) / 1024.0 + 0.5)) +
          " KB";
 }
 

@@ -1,11 +1,12 @@
 // The about box, System Info, the manual's fallbacks and the web pages.
+#include "app/about_box.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 
-#include "app/about_box.h"
 #include "window_support.h"
 
 namespace lomtra::testing {
@@ -99,8 +100,7 @@ TEST_F(HelpTest, ManualOpensThePdfElseTheDocElseSaysSo) {
   Touch("lomtra.pdf");
   opener_.opened.clear();
   Menu("menManual")->trigger();
-  EXPECT_EQ(opener_.opened,
-            std::vector<QString>({InFolder("lomtra.pdf"), InFolder("lomtra.doc")}));
+  EXPECT_EQ(opener_.opened, std::vector<QString>({InFolder("lomtra.pdf"), InFolder("lomtra.doc")}));
 
   // The PDF with a viewer: the .doc is never looked at.
   opener_.result = true;

@@ -1,12 +1,13 @@
 // frmOpen: its list texts, adding through the main window, and that it is
 // only hidden between uses.
+#include "app/add_files_dialog.h"
+
 #include <QComboBox>
 #include <QHeaderView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTreeView>
 
-#include "app/add_files_dialog.h"
 #include "platform/ui/file_picker_panel.h"
 #include "window_support.h"
 
@@ -54,7 +55,8 @@ TEST_F(AddFilesDialogTest, ControlsAndColumns) {
 
 TEST_F(AddFilesDialogTest, NumbersPathsAndSizesOfAFolder) {
   const std::size_t sizes[] = {0, 1, 1024, 1500, 2048, 3072, 5, 5, 5, 5, 5, 5};
-  for (int i = 0; i < 12; ++i) WriteSized(QStringLiteral("f%1.dat").arg(i, 2, 10, QChar('0')), sizes[i]);
+  for (int i = 0; i < 12; ++i)
+    WriteSized(QStringLiteral("f%1.dat").arg(i, 2, 10, QChar('0')), sizes[i]);
   FrmOpen* dialog = Open();
   dialog->SetFolder(dir_.path());
   ASSERT_EQ(dialog->List()->topLevelItemCount(), 12);

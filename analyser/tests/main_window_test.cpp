@@ -70,9 +70,9 @@ TEST_F(WindowTest, CaptionColumnsMenusToolBarAndStatusBar) {
   EXPECT_EQ(menu_items("menEdit"),
             QStringList({"menAdd=&Add Files", "menRemove=&Remove Files", "menClear=&Clear"}));
   EXPECT_EQ(Find<QMenu>("menHelp")->title(), "&Help");
-  EXPECT_EQ(menu_items("menHelp"), QStringList({"menManual=User &Manual",
-                                                "menUpdates=Check for &Updates", "menDash3=-",
-                                                "menAbout=&About"}));
+  EXPECT_EQ(menu_items("menHelp"),
+            QStringList({"menManual=User &Manual", "menUpdates=Check for &Updates", "menDash3=-",
+                         "menAbout=&About"}));
 
   // Tool bar: twelve buttons, 4, 7 and 11 separators.
   const QStringList tips = {"Add Files to Analyser",
@@ -275,8 +275,8 @@ TEST_F(WindowTest, SaveAsksBeforeOverwritingAndReturnsToTheDialog) {
 }
 
 TEST_F(WindowTest, OpenReadsAReportRejectsOthersAndCancelClearsTheStatusBar) {
-  DataFileEntry cdot42{"1000", "/data/x.dat", "CDOT42", "Invalid  File", "Invalid  File", "0",
-                       "3 KB", 7};
+  DataFileEntry cdot42{"1000",          "/data/x.dat", "CDOT42", "Invalid  File",
+                       "Invalid  File", "0",           "3 KB",   7};
   DataFileEntry odd{"2", "/data/y.dat", "Nokia", "a", "b", "9", "1 KB", 0};
   const QString report = dir_.filePath("r.lmt");
   std::string error;
@@ -338,7 +338,8 @@ TEST_F(WindowTest, ExportWritesAWorkbookIntoTheTemporaryFolderAndOpensIt) {
   ASSERT_EQ(opener_.opened.size(), 2u);
   EXPECT_NE(opener_.opened[0], opener_.opened[1]);  // a new name each time
   for (const QString& path : opener_.opened) {
-    EXPECT_TRUE(QFileInfo(path).absolutePath() == QDir(dir_.path()).absolutePath()) << path.toStdString();
+    EXPECT_TRUE(QFileInfo(path).absolutePath() == QDir(dir_.path()).absolutePath())
+        << path.toStdString();
     EXPECT_TRUE(path.endsWith(".xlsx"));
     EXPECT_EQ(Slurp(path).substr(0, 2), "PK");
   }

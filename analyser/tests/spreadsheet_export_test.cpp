@@ -70,8 +70,8 @@ Workbook ReadBack(const std::filesystem::path& path) {
 }
 
 DataFileEntry Row(int n, const std::string& path) {
-  return {std::to_string(n), path, "EWSD", "2006-11-01   07:00:00", "2006-11-30   23:59:09",
-          "1234", "2 KB", 6};
+  return {std::to_string(n),       path,   "EWSD", "2006-11-01   07:00:00",
+          "2006-11-30   23:59:09", "1234", "2 KB", 6};
 }
 
 TEST(SpreadsheetExport, CellsTypesAndLayoutOfThreeRows) {
@@ -93,7 +93,8 @@ TEST(SpreadsheetExport, CellsTypesAndLayoutOfThreeRows) {
     EXPECT_EQ(h.bold, "1");
     EXPECT_EQ(h.fill, "FF68C1FF");  // red 104, green 193, blue 255
     EXPECT_EQ(h.align, c == 0 ? "-" : "center");
-    for (int r = 1; r <= 4; ++r) EXPECT_EQ(book.At(col + std::to_string(r)).border, "1") << col << r;
+    for (int r = 1; r <= 4; ++r)
+      EXPECT_EQ(book.At(col + std::to_string(r)).border, "1") << col << r;
     for (int r = 5; r <= 6; ++r) {
       EXPECT_EQ(book.At(col + std::to_string(r)).border, "0") << col << r;
       EXPECT_EQ(book.At(col + std::to_string(r)).bold, "1") << col << r;

@@ -14,7 +14,9 @@
 #include "engine/clock.h"
 
 // Readable QString values in test failures.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
 inline void PrintTo(const QStringList& texts, std::ostream* os) {
   *os << '{' << texts.join("|").toStdString() << '}';
 }
@@ -32,8 +34,8 @@ class WindowTest : public ::testing::Test {
     now.minute = 5;
     now.second = 9;
     clock_ = std::make_unique<FixedClock>(now);
-    window_ = std::make_unique<FrmLomtra>(
-        WindowServices{messages_, opener_, starter_, dialog_, *clock_});
+    window_ =
+        std::make_unique<FrmLomtra>(WindowServices{messages_, opener_, starter_, dialog_, *clock_});
     window_->SetTemporaryFolder(dir_.path());
   }
 
