@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "cdrgen/analyser_samples.h"
 #include "cdrgen/axe_builder.h"
 #include "test_support.h"
@@ -209,6 +210,16 @@ TEST(LomtraCommandLine, AnalyseWritesTheWorkbookToo) {
   EXPECT_EQ(empty.status, 1);
   EXPECT_NE(empty.err.find("Nothing to Save"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "empty.xlsx"));
+}
+
+TEST(LomtraCommandLine, PathsAloneOpenTheWindow) {
+  EXPECT_FALSE(IsCommandLine({}));
+  EXPECT_FALSE(IsCommandLine({"a.dat", "b.dat"}));
+  EXPECT_FALSE(IsCommandLine({"analyse.dat"}));
+  EXPECT_TRUE(IsCommandLine({"analyse", "a.dat"}));
+  EXPECT_TRUE(IsCommandLine({"identify"}));
+  EXPECT_TRUE(IsCommandLine({"--help"}));
+  EXPECT_TRUE(IsCommandLine({"--version"}));
 }
 
 TEST(LomtraCommandLine, UsageHelpAndVersion) {
