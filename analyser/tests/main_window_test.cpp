@@ -1,5 +1,8 @@
 // The main window: its controls, the list operations, the guards of a run
 // and the report commands.
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
@@ -151,6 +154,26 @@ TEST_F(WindowTest, AddingFilesSizesDuplicatesCaseAndRejectedFiles) {
   EXPECT_EQ(m.title, "Lomtra");
   EXPECT_EQ(m.icon, MessageIcon::kInformation);
   EXPECT_EQ(m.buttons, MessageButtons::kOk);
+}
+
+TEST_F(WindowTest, FilesDroppedOnTheListAreAdded) {
+  const QString a = WriteSized("a.dat", 3000);
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(a)});
+  QWidget* target = List()->viewport();
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &enter);
+  EXPECT_TRUE(enter.isAccepted());
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &drop);
+  EXPECT_EQ(Column(0), QStringList({a}));
+  // A drop without files changes nothing and says nothing.
+  QMimeData text;
+  text.setText("not a file");
+  QDropEvent other(QPointF(10, 10), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &other);
+  EXPECT_EQ(List()->topLevelItemCount(), 1);
+  EXPECT_TRUE(messages_.shown.empty());
 }
 
 TEST_F(WindowTest, AddingAnalysedFilesShowsTheirSwitchAndAnalysisFillsTheRows) {
