@@ -27,21 +27,30 @@ const char* const kCaptions[kFieldCount] = {
     "Operator Service Class",
 };
 
+// Both helpers build the text on the stack and assign it once: they run for
+// every field of every record.
 void SetInteger(std::string& text, std::uint32_t value) {
   char digits[12];
-  int n = 0;
+  char* end = digits + sizeof digits;
+  char* begin = end;
   do {
-    digits[n++] = static_cast<char>('0' + value % 10);
+    *--begin = static_cast<char>('0' + value % 10);
     value /= 10;
   } while (value != 0);
-  text.clear();
-  while (n > 0) text.push_back(digits[--n]);
+  text.assign(begin, end);
 }
 
+// The hex digits of the bytes without the F filler nibbles.
 void SetNumber(std::string& text, const std::uint8_t* bytes, std::size_t count) {
-  text.clear();
-  AppendHexText(text, bytes, count);
-  DropFillersInPlace(text);
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  char digits[32];
+  std::size_t n = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const unsigned high = bytes[i] >> 4, low = bytes[i] & 0x0Fu;
+    if (high != 0x0F) digits[n++] = kDigits[high];
+    if (low != 0x0F) digits[n++] = kDigits[low];
+  }
+  text.assign(digits, n);
 }
 
 }  // namespace

@@ -36,9 +36,12 @@ OcbBlockHeader ParseBlockHeader(const std::uint8_t* bytes) {
 }
 
 void AppendHexText(std::string& out, const std::uint8_t* bytes, std::size_t count) {
+  const std::size_t at = out.size();
+  out.resize(at + 2 * count);
+  char* digits = out.data() + at;
   for (std::size_t i = 0; i < count; ++i) {
-    out.push_back(kHexDigits[bytes[i] >> 4]);
-    out.push_back(kHexDigits[bytes[i] & 0x0F]);
+    digits[2 * i] = kHexDigits[bytes[i] >> 4];
+    digits[2 * i + 1] = kHexDigits[bytes[i] & 0x0F];
   }
 }
 
