@@ -7,7 +7,8 @@
 # For each format it writes one file with cdrgen, reads it once so that the
 # page cache is warm, then measures `cp FILE OUT` (reading and writing as many
 # bytes), `wc -l FILE` (reading only) and the programs on the same file, one
-# after the other, so that all see the same machine load. With --repeat N
+# after the other, so that all see the same machine load, each after a sync
+# so that none pays for the writes of the one before. With --repeat N
 # each command runs N times and the fastest run counts. Files go under
 # BENCH_DIR (default build/bench-data) and are deleted afterwards unless --keep.
 set -euo pipefail
@@ -61,6 +62,9 @@ measure() {
   local i w u s m
   for ((i = 0; i < repeat; i++)); do
     rm -f "$out"
+    # Dirty pages of the previous command's output would slow this one's
+    # writes: every command starts with them on disk.
+    sync
     /usr/bin/time -f "%e %U %S %M" -o "$times" "$@" >/dev/null 2>"$data/stderr.txt" || {
       echo "run.sh: failed: $*" >&2; cat "$data/stderr.txt" >&2; exit 1; }
     read -r w u s m <"$times"
@@ -117,6 +121,7 @@ for format in ewsd ocb cdot cdot-bare axe e10b 5ess; do
       window_wall=""
       for ((i = 0; i < repeat; i++)); do
         rm -f "$out"
+        sync
         /usr/bin/time -f "%e %U %S %M" -o "$times" "$bin/window_run_$extract" "$file" "$out" \
           >"$data/window.txt" 2>/dev/null
         read -r w u s m <"$times"
