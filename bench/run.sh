@@ -26,7 +26,7 @@ while [ $# -gt 0 ]; do
     --micro) micro=1; shift; micro_args=("$@"); break ;;
     --repeat) repeat=$2; shift 2 ;;
     --keep) keep=1; shift ;;
-    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "run.sh: unknown option $1" >&2; exit 2 ;;
     *) size=$1; shift ;;
   esac
