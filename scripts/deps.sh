@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   python3 python3-openpyxl
   xvfb xauth
+  time
 )
 missing=()
 for p in "${packages[@]}"; do

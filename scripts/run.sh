@@ -22,7 +22,7 @@ gen 5ess "$samples/5ess-1.dat" --size 40K --seed 1
 # EWSD and C-DOT in the layouts the analyser identifies (the extractors'
 # samples start with filler or a section header, which it calls Unknown).
 gen ewsd-lomtra "$samples/ewsd-1.dat" --size 40K --seed 1
-gen cdot-lomtra "$samples/cd150305.dat" --size 40K --seed 1
+gen cdot-bare "$samples/cd150305.dat" --size 40K --seed 1
 echo "Sample files in $samples"
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
