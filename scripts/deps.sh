@@ -9,6 +9,7 @@ packages=(
   clang libclang-rt-14-dev
   python3 python3-openpyxl
   xvfb xauth
+  lintian desktop-file-utils poppler-utils fakeroot dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do
