@@ -15,6 +15,8 @@
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextFrame>
+#include <QTextTable>
+#include <QColor>
 #include <QTextImageFormat>
 #include <QUrl>
 #include <cstdio>
@@ -53,12 +55,50 @@ void FitImages(QTextDocument& document, const QString& base_folder, double text_
     const double width = std::min(image.width() * 0.8, text_width * 0.98);
     const double height = width * image.height() / image.width();
     QTextImageFormat format = found.format;
+    // An absolute path: the copy of the document that print() lays out
+    // does not resolve names against the base folder.
+    format.setName(QFileInfo(base_folder + "/" + found.format.name()).absoluteFilePath());
     format.setWidth(width);
     format.setHeight(height);
     QTextCursor cursor(&document);
     cursor.setPosition(found.position);
     cursor.setPosition(found.position + found.length, QTextCursor::KeepAnchor);
     cursor.setCharFormat(format);
+  }
+}
+
+// Code in a smaller mono font; tables with thin single rules and some air.
+void Tidy(QTextDocument& document) {
+  QTextCursor cursor(&document);
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      QTextCharFormat format = fragment.charFormat();
+      if (!fragment.isValid() || !format.fontFixedPitch() || format.isImageFormat()) continue;
+      format.setFontFamilies({QStringLiteral("DejaVu Sans Mono")});
+      format.setFontPointSize(8.5);
+      cursor.setPosition(fragment.position());
+      cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+      cursor.setCharFormat(format);
+    }
+  }
+  for (QTextFrame* frame : document.rootFrame()->childFrames()) {
+    auto* table = qobject_cast<QTextTable*>(frame);
+    if (table == nullptr) continue;
+    QTextTableFormat format = table->format();
+    format.setBorder(0.5);
+    format.setBorderBrush(QColor(0x90, 0x90, 0x90));
+    format.setBorderCollapse(true);
+    format.setCellSpacing(0);
+    format.setCellPadding(3);
+    format.setWidth(QTextLength(QTextLength::PercentageLength, 100));
+    table->setFormat(format);
+    for (int column = 0; column < table->columns(); ++column) {
+      QTextTableCell cell = table->cellAt(0, column);
+      QTextCharFormat head = cell.format();
+      head.setBackground(QColor(0xe4, 0xec, 0xf4));
+      cell.setFormat(head);
+    }
   }
 }
 
@@ -106,6 +146,7 @@ int main(int argc, char** argv) {
     // print() lays the text out on the page with 2 cm margins and numbers
     // the pages; picture sizes are in 96-dpi pixels of that column.
     const QRectF page = writer.pageLayout().fullRect(QPageLayout::Inch);
+    Tidy(document);
     FitImages(document, base_folder, (page.width() - 2 * 2 / 2.54) * 96.0);
     document.print(&writer);
   }
