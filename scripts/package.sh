@@ -72,7 +72,8 @@ if [ "$install_it" = 1 ]; then
   for p in "${programs[@]}"; do
     version="$("$p" --version)" || fail "installed $p --version failed"
     # The window: still running after a few seconds means it came up.
-    if ! objdump -p "/usr/lib/norva-suite/$p" | grep -q 'NEEDED.*libQt6Widgets'; then
+    needed="$(objdump -p "/usr/lib/norva-suite/$p")"
+    if ! grep -q 'NEEDED.*libQt6Widgets' <<<"$needed"; then
       echo "package: installed $version (batch only in this build)"
       continue
     fi
