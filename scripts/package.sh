@@ -28,7 +28,7 @@ expect=(./usr/lib/norva-suite/lomtra.pdf ./usr/share/doc/norva-suite/copyright
         ./usr/share/doc/norva-suite/changelog.gz)
 for p in "${programs[@]}"; do
   expect+=("./usr/lib/norva-suite/$p" "./usr/bin/$p" "./usr/share/applications/$p.desktop"
-           "./usr/share/icons/hicolor/scalable/apps/$p.svg")
+           "./usr/share/icons/hicolor/scalable/apps/$p.svg" "./usr/share/man/man1/$p.1.gz")
 done
 for path in "${expect[@]}"; do
   grep -qxF "$path" <<<"$contents" || fail "$deb lacks $path"
