@@ -24,9 +24,10 @@ gen cdot cdot TGCBR0612.DAT 40K 31
 gen cdot cdot TGCBR0613.DAT 50K 32
 gen axe axe TTFILE01 40K 41
 gen axe axe TTFILE02 60K 42
-gen analyser ewsd IAICAMA.0612 60K 11
+# The analyser takes EWSD and C-DOT files in the layouts of its own samples.
+gen analyser ewsd-lomtra IAICAMA.0612 60K 11 2>/dev/null || gen analyser ewsd IAICAMA.0612 60K 11
 gen analyser ocb OCB0612.DAT 64K 21
-gen analyser cdot TGCBR0612.DAT 40K 31
+gen analyser cdot-lomtra TGCBR0612.DAT 40K 31 2>/dev/null || gen analyser cdot TGCBR0612.DAT 40K 31
 gen analyser axe TTFILE01 40K 41
 gen analyser e10b E10B0612.DAT 48K 51
 gen analyser 5ess AMA0612.DAT 48K 61
