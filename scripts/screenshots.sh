@@ -31,7 +31,6 @@ gen analyser cdot-lomtra TGCBR0612.DAT 40K 31 2>/dev/null || gen analyser cdot T
 gen analyser axe TTFILE01 40K 41
 gen analyser e10b E10B0612.DAT 48K 51
 gen analyser 5ess AMA0612.DAT 48K 61
-printf 'not a billing file\n' > "$samples/analyser/readme.txt"
 
 mkdir -p "$images"
 export QT_QPA_PLATFORM=offscreen

@@ -1,5 +1,6 @@
 // Pictures of Lomtra: the main window with analysed files, the add-files
 // dialog, the about box.
+#include <QAbstractItemView>
 #include <QWidget>
 
 #include "app/main_window.h"
@@ -29,7 +30,10 @@ int main(int argc, char** argv) {
     window.ShowAddFiles();
     if (auto* add_files = window.findChild<QWidget*>("frmOpen")) {
       shots::PointPickers(add_files, samples, {});
-      if (auto* list = add_files->findChild<QWidget*>("ListView1")) list->setFocus();
+      if (auto* list = add_files->findChild<QAbstractItemView*>("ListView1")) {
+        list->selectAll();
+        list->setFocus();
+      }
       ok = shots::Save(add_files, folders, "lomtra-add-files") && ok;
       add_files->hide();
     }
