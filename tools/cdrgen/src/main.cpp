@@ -38,6 +38,17 @@ const std::vector<Format>& Formats() {
                                       seed % 2 == 0 ? cdrgen::OcbFileLayout::kPrefixed
                                                     : cdrgen::OcbFileLayout::kPlain);
        }},
+      // The extractors' EWSD and C-DOT samples put filler or a section header
+      // first, which the analyser's identification does not take for those
+      // switches; these are the layouts it does.
+      {"ewsd-lomtra", "EWSD records back to back, as the analyser identifies them",
+       [](std::uint64_t size, std::uint64_t seed) {
+         return cdrgen::EwsdAnalyserSample(static_cast<std::size_t>(std::max<std::uint64_t>(size / 40, 2)), seed);
+       }},
+      {"cdot-lomtra", "C-DOT 48-byte records without a section header, as the analyser identifies them",
+       [](std::uint64_t size, std::uint64_t seed) {
+         return cdrgen::CdotAnalyserSample(static_cast<std::size_t>(std::max<std::uint64_t>(size / 48, 20)), seed);
+       }},
       {"e10b", "E10B blocks of 26-byte records",
        [](std::uint64_t size, std::uint64_t seed) {
          const std::size_t blocks = static_cast<std::size_t>(std::max<std::uint64_t>(size / 2048, 1));
