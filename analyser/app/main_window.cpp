@@ -39,22 +39,6 @@ namespace {
 
 namespace ui = platform::ui;
 
-ui::MessageIcon ToUi(MessageIcon icon) {
-  switch (icon) {
-    case MessageIcon::kInformation:
-      return ui::MessageIcon::kInformation;
-    case MessageIcon::kQuestion:
-      return ui::MessageIcon::kQuestion;
-    case MessageIcon::kWarning:
-      return ui::MessageIcon::kWarning;
-    case MessageIcon::kError:
-      return ui::MessageIcon::kError;
-    case MessageIcon::kNone:
-      break;
-  }
-  return ui::MessageIcon::kNone;
-}
-
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
@@ -573,20 +557,7 @@ MessageAnswer FrmLomtra::ShowMessage(const Message& message) {
   if (closing_) {
     return message.buttons == MessageButtons::kYesNo ? MessageAnswer::kYes : MessageAnswer::kOk;
   }
-  const QString title = message.title.empty() ? QString(kProgramTitle) : Text(message.title);
-  const ui::MessageAnswer answer = services_.messages.Show(
-      {Text(message.text), title, ToUi(message.icon),
-       message.buttons == MessageButtons::kYesNo ? ui::MessageButtons::kYesNo
-                                                 : ui::MessageButtons::kOk});
-  switch (answer) {
-    case ui::MessageAnswer::kYes:
-      return MessageAnswer::kYes;
-    case ui::MessageAnswer::kNo:
-      return MessageAnswer::kNo;
-    case ui::MessageAnswer::kOk:
-      break;
-  }
-  return MessageAnswer::kOk;
+  return ui::ShowMessage(services_.messages, message, QString(kProgramTitle));
 }
 
 int FrmLomtra::ProgressValue() const {

@@ -4,18 +4,14 @@
 // stderr; tests with a scripted host.
 #include <string>
 
+#include "platform/message.h"
+
 namespace lomtra {
 
-enum class MessageIcon { kNone, kInformation, kQuestion, kWarning, kError };
-enum class MessageButtons { kOk, kYesNo };
-enum class MessageAnswer { kOk, kYes, kNo };
-
-struct Message {
-  std::string text;
-  std::string title;
-  MessageIcon icon = MessageIcon::kNone;
-  MessageButtons buttons = MessageButtons::kOk;
-};
+using platform::Message;
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
 
 // The program's default message title.
 inline constexpr const char* kProgramTitle = "Lomtra";

@@ -17,17 +17,6 @@
 namespace pardel {
 namespace {
 
-platform::ui::MessageIcon ToUi(Icon icon) {
-  switch (icon) {
-    case Icon::kInformation: return platform::ui::MessageIcon::kInformation;
-    case Icon::kQuestion: return platform::ui::MessageIcon::kQuestion;
-    case Icon::kWarning: return platform::ui::MessageIcon::kWarning;
-    case Icon::kError: return platform::ui::MessageIcon::kError;
-    case Icon::kNone: break;
-  }
-  return platform::ui::MessageIcon::kNone;
-}
-
 }  // namespace
 
 QString Form1::ProgramTitle() {
@@ -117,18 +106,7 @@ RunResult Form1::RunExtraction(bool sample) {
 }
 
 Answer Form1::ShowMessage(const Message& message) {
-  const QString title = message.title.empty() ? QStringLiteral("pardel")
-                                              : QString::fromStdString(message.title);
-  const auto answer = messages_.Show(
-      {QString::fromStdString(message.text), title, ToUi(message.icon),
-       message.buttons == Buttons::kYesNo ? platform::ui::MessageButtons::kYesNo
-                                          : platform::ui::MessageButtons::kOk});
-  switch (answer) {
-    case platform::ui::MessageAnswer::kYes: return Answer::kYes;
-    case platform::ui::MessageAnswer::kNo: return Answer::kNo;
-    case platform::ui::MessageAnswer::kOk: break;
-  }
-  return Answer::kOk;
+  return platform::ui::ShowMessage(messages_, message, QStringLiteral("pardel"));
 }
 
 void Form1::SetStatus(const std::string& files_panel, const std::string& file_panel) {

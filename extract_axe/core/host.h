@@ -4,18 +4,14 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/message.h"
+
 namespace pardel {
 
-enum class Icon { kNone, kInformation, kQuestion, kWarning, kError };
-enum class Buttons { kOk, kYesNo };
-enum class Answer { kOk, kYes, kNo };
-
-struct Message {
-  std::string text;
-  std::string title;  // empty: the program's own name
-  Icon icon = Icon::kNone;
-  Buttons buttons = Buttons::kOk;
-};
+using Icon = platform::MessageIcon;
+using Buttons = platform::MessageButtons;
+using Answer = platform::MessageAnswer;
+using platform::Message;
 
 class Host {
  public:

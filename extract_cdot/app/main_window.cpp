@@ -33,22 +33,6 @@ const char* const kFieldCaptions[8] = {
     "Date",     "Time",  "Calling Number",       "Called Number",
     "Duration", "Units", "O/G Trunk Group Name", "I/C Trunk Group Name"};
 
-platform::ui::MessageIcon ToUi(MessageIcon icon) {
-  switch (icon) {
-    case MessageIcon::kInformation:
-      return platform::ui::MessageIcon::kInformation;
-    case MessageIcon::kQuestion:
-      return platform::ui::MessageIcon::kQuestion;
-    case MessageIcon::kWarning:
-      return platform::ui::MessageIcon::kWarning;
-    case MessageIcon::kError:
-      return platform::ui::MessageIcon::kError;
-    case MessageIcon::kNone:
-      break;
-  }
-  return platform::ui::MessageIcon::kNone;
-}
-
 QString Title() {
   return QString::fromStdString(ProgramTitle());
 }
@@ -369,20 +353,7 @@ void Form1::keyPressEvent(QKeyEvent* event) {
 }
 
 MessageAnswer Form1::ShowMessage(const Message& message) {
-  const QString title = message.title.empty() ? Title() : QString::fromStdString(message.title);
-  const auto answer = messages_.Show(
-      {QString::fromLocal8Bit(message.text.c_str()), title, ToUi(message.icon),
-       message.buttons == MessageButtons::kYesNo ? platform::ui::MessageButtons::kYesNo
-                                                 : platform::ui::MessageButtons::kOk});
-  switch (answer) {
-    case platform::ui::MessageAnswer::kYes:
-      return MessageAnswer::kYes;
-    case platform::ui::MessageAnswer::kNo:
-      return MessageAnswer::kNo;
-    case platform::ui::MessageAnswer::kOk:
-      break;
-  }
-  return MessageAnswer::kOk;
+  return platform::ui::ShowMessage(messages_, message, Title());
 }
 
 void Form1::SetProgress(int value) {

@@ -3,18 +3,14 @@
 // test): messages with an answer, the progress bar and the status text.
 #include <string>
 
+#include "platform/message.h"
+
 namespace kelvan {
 
-enum class MessageIcon { kNone, kInformation, kQuestion, kWarning, kError };
-enum class MessageButtons { kOk, kYesNo };
-enum class MessageAnswer { kOk, kYes, kNo };
-
-struct Message {
-  std::string text;
-  std::string title;
-  MessageIcon icon = MessageIcon::kNone;
-  MessageButtons buttons = MessageButtons::kOk;
-};
+using platform::Message;
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
 
 class Host {
  public:

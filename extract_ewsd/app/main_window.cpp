@@ -26,22 +26,6 @@
 namespace vantor {
 namespace {
 
-platform::ui::MessageIcon ToUi(MessageIcon icon) {
-  switch (icon) {
-    case MessageIcon::kInformation:
-      return platform::ui::MessageIcon::kInformation;
-    case MessageIcon::kQuestion:
-      return platform::ui::MessageIcon::kQuestion;
-    case MessageIcon::kWarning:
-      return platform::ui::MessageIcon::kWarning;
-    case MessageIcon::kError:
-      return platform::ui::MessageIcon::kError;
-    case MessageIcon::kNone:
-      break;
-  }
-  return platform::ui::MessageIcon::kNone;
-}
-
 // Tool tips of the column boxes; the others have none.
 QString ColumnToolTip(int slot) {
   switch (slot) {
@@ -354,21 +338,7 @@ void FrmVantor::ShowDriveError(const QString& drive) {
 }
 
 MessageAnswer FrmVantor::ShowMessage(const Message& message) {
-  const QString title =
-      message.title.empty() ? QString(kProgramName) : QString::fromStdString(message.title);
-  const auto answer = messages_.Show(
-      {QString::fromStdString(message.text), title, ToUi(message.icon),
-       message.buttons == MessageButtons::kYesNo ? platform::ui::MessageButtons::kYesNo
-                                                 : platform::ui::MessageButtons::kOk});
-  switch (answer) {
-    case platform::ui::MessageAnswer::kYes:
-      return MessageAnswer::kYes;
-    case platform::ui::MessageAnswer::kNo:
-      return MessageAnswer::kNo;
-    case platform::ui::MessageAnswer::kOk:
-      break;
-  }
-  return MessageAnswer::kOk;
+  return platform::ui::ShowMessage(messages_, message, QString(kProgramName));
 }
 
 void FrmVantor::SetStatusText(const std::string& text) {

@@ -4,20 +4,16 @@
 #include <array>
 #include <string>
 
+#include "platform/message.h"
+
 namespace vantor {
 
 inline constexpr const char* kProgramName = "Vantor";
 
-enum class MessageIcon { kNone, kInformation, kQuestion, kWarning, kError };
-enum class MessageButtons { kOk, kYesNo };
-enum class MessageAnswer { kOk, kYes, kNo };
-
-struct Message {
-  std::string text;
-  std::string title;
-  MessageIcon icon = MessageIcon::kNone;
-  MessageButtons buttons = MessageButtons::kOk;
-};
+using platform::Message;
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
 
 // The ten analysis values: first record date, time, calling, called; the same
 // for the last record; total records; file size.

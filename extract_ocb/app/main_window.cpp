@@ -30,21 +30,6 @@ namespace {
 
 namespace ui = platform::ui;
 
-ui::MessageIcon ToUi(ostrel::MessageIcon icon) {
-  switch (icon) {
-    case ostrel::MessageIcon::kInformation:
-      return ui::MessageIcon::kInformation;
-    case ostrel::MessageIcon::kQuestion:
-      return ui::MessageIcon::kQuestion;
-    case ostrel::MessageIcon::kWarning:
-      return ui::MessageIcon::kWarning;
-    case ostrel::MessageIcon::kError:
-      return ui::MessageIcon::kError;
-    default:
-      return ui::MessageIcon::kNone;
-  }
-}
-
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
@@ -251,21 +236,11 @@ QString FrmCDR::DefaultOutputPath() {
 }
 
 ostrel::MessageAnswer FrmCDR::Show(const ostrel::Message& message) {
-  ui::Message box{Text(message.text), Text(message.title), ToUi(message.icon),
-                  message.buttons == ostrel::MessageButtons::kYesNo ? ui::MessageButtons::kYesNo
-                                                                    : ui::MessageButtons::kOk};
   // A message box needs the normal pointer even in the middle of a run.
   if (busy_) QApplication::restoreOverrideCursor();
-  const ui::MessageAnswer answer = messages_.Show(box);
+  const ostrel::MessageAnswer answer = ui::ShowMessage(messages_, message, QString());
   if (busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
-  switch (answer) {
-    case ui::MessageAnswer::kYes:
-      return ostrel::MessageAnswer::kYes;
-    case ui::MessageAnswer::kNo:
-      return ostrel::MessageAnswer::kNo;
-    default:
-      return ostrel::MessageAnswer::kOk;
-  }
+  return answer;
 }
 
 void FrmCDR::SetProgress(int percent) {

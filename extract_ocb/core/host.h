@@ -3,18 +3,14 @@
 // each implement this; the core never shows anything itself.
 #include <string>
 
+#include "platform/message.h"
+
 namespace ostrel {
 
-enum class MessageIcon { kNone, kInformation, kQuestion, kWarning, kError };
-enum class MessageButtons { kOk, kYesNo };
-enum class MessageAnswer { kOk, kYes, kNo };
-
-struct Message {
-  std::string text;
-  std::string title;
-  MessageIcon icon = MessageIcon::kNone;
-  MessageButtons buttons = MessageButtons::kOk;
-};
+using platform::Message;
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
 
 // The title of every message box that names no title of its own.
 inline constexpr const char* kProgramTitle = "Ostrel";

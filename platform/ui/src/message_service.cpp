@@ -34,4 +34,11 @@ MessageAnswer ScriptedMessageService::Show(const Message& message) {
   return answer;
 }
 
+MessageAnswer ShowMessage(MessageService& service, const platform::Message& message,
+                          const QString& program_title) {
+  const QString title =
+      message.title.empty() ? program_title : QString::fromStdString(message.title);
+  return service.Show({QString::fromStdString(message.text), title, message.icon, message.buttons});
+}
+
 }  // namespace platform::ui

@@ -5,13 +5,15 @@
 #include <deque>
 #include <vector>
 
+#include "platform/message.h"
+
 class QWidget;
 
 namespace platform::ui {
 
-enum class MessageIcon { kNone, kInformation, kQuestion, kWarning, kError };
-enum class MessageButtons { kOk, kYesNo };
-enum class MessageAnswer { kOk, kYes, kNo };
+using platform::MessageAnswer;
+using platform::MessageButtons;
+using platform::MessageIcon;
 
 struct Message {
   QString text;
@@ -47,5 +49,10 @@ class ScriptedMessageService : public MessageService {
   std::deque<MessageAnswer> answers;
   MessageAnswer default_answer = MessageAnswer::kYes;
 };
+
+// Shows a message made by a program's core; an empty title stands for
+// `program_title`.
+MessageAnswer ShowMessage(MessageService& service, const platform::Message& message,
+                          const QString& program_title);
 
 }  // namespace platform::ui
