@@ -34,18 +34,9 @@ class ConsoleHost : public Host {
 
   Answer ShowMessage(const Message& message) override {
     progress_.Finish();
-    if (message.buttons == Buttons::kYesNo) {
-      const Answer answer = stop_on_error_ ? Answer::kNo : Answer::kYes;
-      std::fprintf(stderr, "pardel: %s %s\n", message.text.c_str(),
-                   answer == Answer::kYes ? "Yes" : "No");
-      return answer;
-    }
-    if (message.icon == Icon::kError)
-      std::fprintf(stderr, "pardel: %s\n", message.text.c_str());
-    else if (!quiet_)
-      std::fprintf(stderr, "%s\n", message.text.c_str());
-    return Answer::kOk;
+    return platform::ShowOnConsole(stderr, "pardel", message, quiet_, stop_on_error_);
   }
+
 
   void SetStatus(const std::string&, const std::string& file_panel) override { label_ = file_panel; }
 

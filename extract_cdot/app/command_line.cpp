@@ -44,20 +44,9 @@ class ConsoleHost : public Host {
 
   MessageAnswer ShowMessage(const Message& message) override {
     progress_.Finish();
-    if (message.buttons == MessageButtons::kYesNo) {
-      const MessageAnswer answer = stop_on_error_ ? MessageAnswer::kNo : MessageAnswer::kYes;
-      std::fprintf(err_, "kelvan: %s %s\n", message.text.c_str(),
-                   answer == MessageAnswer::kYes ? "Yes" : "No");
-      return answer;
-    }
-    if (message.icon == MessageIcon::kError) {
-      std::fprintf(err_, "kelvan: %s\n", message.text.c_str());
-    } else if (!quiet_) {
-      std::fprintf(err_, "%s\n", message.text.c_str());
-    }
-    std::fflush(err_);
-    return MessageAnswer::kOk;
+    return platform::ShowOnConsole(err_, "kelvan", message, quiet_, stop_on_error_);
   }
+
   void SetProgress(int value) override { progress_.Show(status_, value * 100 / kProgressMaximum); }
   void SetStatusText(const std::string& text) override {
     status_ = text;

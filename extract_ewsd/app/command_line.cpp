@@ -42,18 +42,9 @@ class ConsoleHost : public Host {
 
   MessageAnswer ShowMessage(const Message& message) override {
     progress_.Finish();
-    if (message.buttons == MessageButtons::kYesNo) {
-      const MessageAnswer answer = stop_on_error_ ? MessageAnswer::kNo : MessageAnswer::kYes;
-      std::fprintf(stderr, "vantor: %s %s\n", message.text.c_str(),
-                   answer == MessageAnswer::kYes ? "Yes" : "No");
-      return answer;
-    }
-    if (message.icon == MessageIcon::kError)
-      std::fprintf(stderr, "vantor: %s\n", message.text.c_str());
-    else if (!quiet_)
-      std::fprintf(stderr, "%s\n", message.text.c_str());
-    return MessageAnswer::kOk;
+    return platform::ShowOnConsole(stderr, "vantor", message, quiet_, stop_on_error_);
   }
+
 
   void SetStatusText(const std::string& text) override { label_ = text; }
   void SetRunProgress(int value) override { Progress(value); }

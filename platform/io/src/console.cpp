@@ -16,6 +16,24 @@ namespace platform {
 
 bool StderrIsTerminal() { return SUITE_ISATTY(SUITE_FILENO(stderr)) != 0; }
 
+MessageAnswer ShowOnConsole(std::FILE* err, const char* program, const Message& message,
+                            bool quiet, bool stop_on_error) {
+  if (message.buttons == MessageButtons::kYesNo) {
+    const MessageAnswer answer = stop_on_error ? MessageAnswer::kNo : MessageAnswer::kYes;
+    std::fprintf(err, "%s: %s %s\n", program, message.text.c_str(),
+                 answer == MessageAnswer::kYes ? "Yes" : "No");
+    std::fflush(err);
+    return answer;
+  }
+  if (message.icon == MessageIcon::kError) {
+    std::fprintf(err, "%s: %s\n", program, message.text.c_str());
+  } else if (!quiet) {
+    std::fprintf(err, "%s\n", message.text.c_str());
+  }
+  std::fflush(err);
+  return MessageAnswer::kOk;
+}
+
 void ConsoleProgress::Show(const std::string& label, int percent) {
   if (!enabled_) return;
   if (percent == last_percent_ && label == last_label_) return;

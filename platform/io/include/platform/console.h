@@ -1,11 +1,20 @@
 #pragma once
 // What the command lines of the programs share: whether stderr is a terminal,
 // and a one-line progress display that only shows on one.
+#include <cstdio>
 #include <string>
+
+#include "platform/message.h"
 
 namespace platform {
 
 bool StderrIsTerminal();
+
+// A core's message in batch mode, one line on `err`: errors as
+// "program: text", other messages as the text alone (not when quiet), and a
+// question answered Yes (No with stop_on_error) with the answer after it.
+MessageAnswer ShowOnConsole(std::FILE* err, const char* program, const Message& message,
+                            bool quiet, bool stop_on_error);
 
 class ConsoleProgress {
  public:
