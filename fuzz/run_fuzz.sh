@@ -11,7 +11,7 @@ shift 2
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  targets=($(cd "$here/corpus" && ls))
+  targets=($(cd "$here/corpus" && ls -d */ | tr -d /))
 fi
 status=0
 for target in "${targets[@]}"; do

@@ -24,7 +24,7 @@ if command -v clang++ >/dev/null 2>&1 &&
     -DCMAKE_CXX_COMPILER=clang++ -DSUITE_FUZZ=ON -DSUITE_BUILD_UI=OFF -DSUITE_BUILD_TESTS=OFF
   cmake --build "$build_fuzz" -j "$jobs"
   fuzz_results="$build_fuzz/fuzz-results.txt"
-  targets=($(cd "$root/fuzz/corpus" && ls))
+  targets=($(cd "$root/fuzz/corpus" && ls -d */ | tr -d /))
   half=$(( (${#targets[@]} + 1) / 2 ))
   # Two at a time: one per core.
   "$root/fuzz/run_fuzz.sh" "$build_fuzz" "$fuzz_seconds" "${targets[@]:0:$half}" >"$fuzz_results.1" &
