@@ -42,5 +42,6 @@ cmake -S "$root" -B "$build_asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DS
   -DSUITE_FUZZ_RESULTS="$fuzz_results"
 cmake --build "$build_asan" -j "$jobs"
 cd "$build_asan"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp" \
+  UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
   ctest --output-on-failure -j "$jobs"
