@@ -6,9 +6,11 @@ packages=(
   qt6-base-dev libgl1-mesa-dev
   libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  lintian desktop-file-utils poppler-utils fakeroot dpkg-dev file
   clang libclang-rt-14-dev
   python3 python3-openpyxl
   xvfb xauth
+  time
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "app/batch_host.h"
+#include "app/spreadsheet_export.h"
 #include "engine/analysis_run.h"
 #include "engine/clock.h"
 #include "engine/file_list.h"
@@ -19,13 +20,15 @@ namespace {
 constexpr const char* kUsage =
     "usage: lomtra                        open the window\n"
     "       lomtra identify PATH...       print each file's switch and path\n"
-    "       lomtra analyse [--report FILE.lmt] PATH...\n"
+    "       lomtra PATH...                open the window with these files in the list\n"
+    "       lomtra analyse [--report FILE.lmt] [--xlsx FILE.xlsx] PATH...\n"
     "                                     analyse the files and write the report\n"
     "                                     (to FILE, or to standard output)\n"
     "       lomtra --help | --version\n"
     "A folder given as PATH stands for the files in it, in name order.\n"
     "options:\n"
     "  --report FILE      write the report to FILE instead of standard output\n"
+    "  --xlsx FILE        also write the list as a spreadsheet workbook\n"
     "  --quiet            print nothing but errors\n"
     "  --stop-on-error    answer No to questions (an existing report is then kept)\n"
     "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"
@@ -38,6 +41,7 @@ struct Options {
   std::string command;
   std::vector<std::string> paths;
   std::optional<std::string> report;
+  std::optional<std::string> xlsx;
   bool quiet = false;
   bool stop_on_error = false;
   std::optional<ClockReading> clock;
@@ -62,12 +66,12 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
   options.command = args[0];
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--report" || a == "--clock") {
+    if (a == "--report" || a == "--xlsx" || a == "--clock") {
       if (i + 1 >= args.size()) return a + " needs a value";
       const std::string& value = args[++i];
-      if (a == "--report") {
-        if (options.command != "analyse") return "--report belongs to analyse";
-        options.report = value;
+      if (a == "--report" || a == "--xlsx") {
+        if (options.command != "analyse") return a + " belongs to analyse";
+        (a == "--report" ? options.report : options.xlsx) = value;
       } else {
         options.clock = ParseClock(value);
         if (!options.clock) return "--clock needs \"YYYY-MM-DD HH:MM:SS\", not \"" + value + "\"";
@@ -141,6 +145,22 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
   EngineState state;
   AnalyserContext context{host, clock, state};
   const AnalysisOutcome outcome = AnalyseFiles(rows, false, context);
+  if (options.xlsx && rows.empty()) {
+    host.Error("lomtra: Nothing to Save: no file is in the list, so " + *options.xlsx +
+               " was not written");
+    skipped = true;
+  } else if (options.xlsx) {
+    // The totals row holds what the window's status bar would show.
+    const AnalysisTotals totals = outcome.ran ? outcome.totals : AnalysisTotals{};
+    const SpreadsheetTotals texts{ValidFilesText(totals), ValidSizeText(totals),
+                                  RecordsText(totals)};
+    std::string error;
+    if (!WriteWorkbookFile(*options.xlsx, rows, texts, &error)) {
+      host.Error("lomtra: the workbook was not written: " + error);
+      return 2;
+    }
+    host.Note("Workbook " + *options.xlsx + " Saved");
+  }
   // An error met inside a file (an unsupported EWSD package) leaves that
   // file only partly analysed.
   if (outcome.stopped || host.ErrorCount() > 0) skipped = true;
@@ -183,6 +203,12 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
 }
 
 }  // namespace
+
+bool IsCommandLine(const std::vector<std::string>& args) {
+  if (args.empty()) return false;
+  const std::string& first = args[0];
+  return first == "identify" || first == "analyse" || (!first.empty() && first[0] == '-');
+}
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    bool stderr_is_terminal) {

@@ -9,6 +9,10 @@
 
 namespace lomtra {
 
+// True when the arguments ask for a subcommand or an option; anything else
+// (no arguments, or paths) opens the window.
+bool IsCommandLine(const std::vector<std::string>& args);
+
 // `args` are the arguments after the program name (not empty).
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    bool stderr_is_terminal);

@@ -74,27 +74,32 @@ AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_al
   state.analyser_running = true;
   outcome.ran = true;
   try {
-    for (DataFileEntry& row : rows) {
-      if (row.start_time != kToBeAnalysed && !reanalyse_all) continue;
+    // By index, over the rows there were at the start: the add-files dialog
+    // may append rows while events are pumped, which would move the vector.
+    const std::size_t count = rows.size();
+    for (std::size_t i = 0; i < count; ++i) {
+      if (rows[i].start_time != kToBeAnalysed && !reanalyse_all) continue;
       {
-        host.SetStatusText("Analysing " + row.binary_file);
+        const std::string path = rows[i].binary_file;
+        const std::string switch_name = rows[i].switch_name;
+        host.SetStatusText("Analysing " + path);
         DataFile probe;
         std::string result;
-        if (DetectorFor(row.switch_name) == nullptr) {
-          row.start_time = kInvalidFile;
-          row.end_time = kInvalidFile;
-        } else if (!probe.OpenData(row.binary_file)) {
+        if (DetectorFor(switch_name) == nullptr) {
+          rows[i].start_time = kInvalidFile;
+          rows[i].end_time = kInvalidFile;
+        } else if (!probe.OpenData(path)) {
           // Gone or unreadable since it was added: say so instead of
           // analysing zeros.
-          host.ShowMessage({row.binary_file + " cannot be read: " + probe.Error(), kProgramTitle,
+          host.ShowMessage({path + " cannot be read: " + probe.Error(), kProgramTitle,
                             MessageIcon::kError, MessageButtons::kOk});
-          outcome.unreadable.push_back(row.binary_file);
-          row.start_time = kInvalidFile;
-          row.end_time = kInvalidFile;
+          outcome.unreadable.push_back(path);
+          rows[i].start_time = kInvalidFile;
+          rows[i].end_time = kInvalidFile;
         } else {
           probe.Close();
-          RunDetector(row.switch_name, row.binary_file, context, &result);
-          WriteResult(result, row);
+          RunDetector(switch_name, path, context, &result);
+          WriteResult(result, rows[i]);
           ++outcome.analysed;
         }
       }

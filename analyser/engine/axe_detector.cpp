@@ -3,6 +3,7 @@
 // record and the end the last record of the last block.
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "engine/data_file.h"
 #include "engine/decoders.h"
@@ -16,6 +17,11 @@ constexpr std::uint64_t kBlockSize = 2048;
 
 // 1-based characters `from`..`from + count - 1` of a record, cut at its end.
 std::string Mid(const std::string& text, std::size_t from, std::size_t count) {
+  if (from == 0 || from > text.size()) return {};
+  return text.substr(from - 1, count);
+}
+
+std::string_view MidView(std::string_view text, std::size_t from, std::size_t count) {
   if (from == 0 || from > text.size()) return {};
   return text.substr(from - 1, count);
 }
@@ -39,8 +45,8 @@ std::string AxeMoment(const std::string& record, std::size_t s) {
   return date + "   " + time;
 }
 
-bool HasNoBlankEnds(const std::string& record) {
-  const std::string field = Mid(record, 19, 16);
+bool HasNoBlankEnds(std::string_view record) {
+  const std::string_view field = MidView(record, 19, 16);
   if (field.size() != 16) return false;
   return field.front() != ' ' && field.back() != ' ';
 }
@@ -73,12 +79,13 @@ std::string AnalyseAxe(const std::filesystem::path& path, AnalyserContext& conte
       const double whole = std::floor(value);
       if (!(whole >= 1)) break;
       const std::size_t l = static_cast<std::size_t>(std::min(whole, 4096.0));
-      const std::string record = Mid(block, q, l);
+      // A view of the record: only the records whose moment is wanted are copied.
+      const std::string_view record = MidView(block, q, l);
       if (s == 1 && HasNoBlankEnds(record)) s = 0;
       const bool wants_start = count == 0;
       const bool wants_end = whole_blocks && n == blocks;
       if (wants_start || wants_end || !whole_blocks) {
-        const std::string moment = AxeMoment(record, s);
+        const std::string moment = AxeMoment(std::string(record), s);
         if (wants_start) start = moment;
         if (wants_end) end = moment;
         last_seen = moment;

@@ -18,6 +18,20 @@ std::string HexText(const std::uint8_t* bytes, std::size_t offset, std::size_t c
 }
 
 double ValueOf(std::string_view text) {
+  // Fast path for plain digits, which is nearly every field the detectors
+  // read; up to 15 digits the value is exact either way.
+  if (!text.empty() && text.size() <= 15) {
+    std::uint64_t value = 0;
+    bool digits = true;
+    for (char c : text) {
+      if (c < '0' || c > '9') {
+        digits = false;
+        break;
+      }
+      value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (digits) return static_cast<double>(value);
+  }
   return platform::LeadingNumber(text);
 }
 

@@ -37,7 +37,9 @@ std::string AnalyseE10b(const std::filesystem::path& path, AnalyserContext& cont
   const std::int64_t unit = platform::RoundHalfEvenToInt(blocks / 100);
   std::array<std::uint8_t, kBlockSize + 1> block{};
   std::string start;
-  std::string end;
+  // Only the first and the last moment are wanted: keep the last record's
+  // bytes and decode its moment once, not for every record.
+  std::array<std::uint8_t, kRecordSize> last{};
   std::uint64_t count = 0;
   std::uint64_t previous = 0;
   bool ended = false;
@@ -52,10 +54,9 @@ std::string AnalyseE10b(const std::filesystem::path& path, AnalyserContext& cont
         break;
       }
       ++count;
-      const std::string moment = E10bMoment(record, year);
-      if (count == 1) start = moment;
+      if (count == 1) start = E10bMoment(record, year);
       previous = s;
-      end = moment;
+      std::copy_n(record, kRecordSize, last.begin());
     }
     if (ended) break;
     if (host.ProgressValue() < 100) {
@@ -70,7 +71,7 @@ std::string AnalyseE10b(const std::filesystem::path& path, AnalyserContext& cont
     }
   }
   host.SetProgress(100);
-  return ResultText(start, end, count);
+  return ResultText(start, count > 0 ? E10bMoment(last.data(), year) : std::string(), count);
 }
 
 }  // namespace lomtra

@@ -27,7 +27,7 @@ struct EwsdSlots {
 };
 
 struct EwsdMemory {
-  EwsdSlots slots;
+  EwsdSlots slot_values;             // not "slots": Qt takes that word
   std::vector<std::uint8_t> record;  // the last record found, L + 1 bytes
   int length = 0;                    // its L
 };

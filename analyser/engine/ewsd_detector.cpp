@@ -82,7 +82,7 @@ std::string ReadDigitString(const EwsdMemory& m, std::uint64_t& p) {
 std::uint64_t ReadRecordHeader(EwsdMemory& m) {
   if (At(m, 3) & 0x80) return 8;
   std::uint64_t p = 7;
-  m.slots.calling = ReadDigitString(m, p);
+  m.slot_values.calling = ReadDigitString(m, p);
   return p;
 }
 
@@ -92,15 +92,15 @@ bool DecodePackage(EwsdMemory& m, std::uint64_t& p) {
   const std::uint8_t id = At(m, p);
   switch (id) {
     case 100:
-      m.slots.date = "20" + TwoDigits(At(m, p + 1)) + "-" + TwoDigits(At(m, p + 2)) + "-" +
-                     TwoDigits(At(m, p + 3));
-      m.slots.time =
+      m.slot_values.date = "20" + TwoDigits(At(m, p + 1)) + "-" + TwoDigits(At(m, p + 2)) + "-" +
+                           TwoDigits(At(m, p + 3));
+      m.slot_values.time =
           TwoDigits(At(m, p + 4)) + ":" + TwoDigits(At(m, p + 5)) + ":" + TwoDigits(At(m, p + 6));
       p += 11;
       return true;
     case 101: {
       std::uint64_t q = p + 1;
-      m.slots.called = ReadDigitString(m, q);
+      m.slot_values.called = ReadDigitString(m, q);
       p = q;
       return true;
     }
@@ -149,7 +149,7 @@ bool DecodePackage(EwsdMemory& m, std::uint64_t& p) {
         const std::uint8_t b = At(m, p + k);
         text += HexText(&b, 0, 1);
       }
-      m.slots.calling = text;
+      m.slot_values.calling = text;
       // A package length of 0 would never advance: end the record's packages.
       p = length == 0 ? static_cast<std::uint64_t>(m.length) : p + length;
       return true;
@@ -162,7 +162,7 @@ bool DecodePackage(EwsdMemory& m, std::uint64_t& p) {
     case 168: {
       std::uint64_t q = p + 4;
       const std::string digits = ReadDigitString(m, q);
-      if (m.slots.called.empty()) m.slots.called = digits;
+      if (m.slot_values.called.empty()) m.slot_values.called = digits;
       p = q;
       return true;
     }
@@ -215,7 +215,7 @@ std::string AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& cont
     if (!scan.go) break;
     if (count == 0) {
       DecodeRecord(scan, memory, host);
-      first = memory.slots;
+      first = memory.slot_values;
     }
     ++count;
     if (scan.unsupported) break;
@@ -236,7 +236,7 @@ std::string AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& cont
     DecodeRecord(scan, memory, host);
   }
   // After an unsupported package the slots hold what was decoded before it.
-  last = memory.slots;
+  last = memory.slot_values;
   host.SetProgress(0);
   return ResultText(MomentText(first.date, first.time), MomentText(last.date, last.time), count);
 }

@@ -12,6 +12,21 @@ std::string SizeText(std::uint64_t bytes) {
   return std::to_string(platform::RoundHalfEvenToInt(static_cast<double>(bytes) / 1024.0)) + " KB";
 }
 
+std::string DialogNumberText(std::size_t position) {
+  const std::string padded = "      " + std::to_string(position);
+  return padded.substr(padded.size() - 7);
+}
+
+std::string DialogSizeText(std::uint64_t bytes) {
+  return std::to_string(platform::RoundHalfEvenToInt(static_cast<double>(bytes) / 1024.0 + 0.5)) +
+         " KB";
+}
+
+std::string JoinFolderPath(const std::string& folder, const std::string& name, char separator) {
+  if (!folder.empty() && (folder.back() == '\\' || folder.back() == '/')) return folder + name;
+  return folder + separator + name;
+}
+
 void RenumberRows(std::vector<DataFileEntry>& rows) {
   for (std::size_t i = 0; i < rows.size(); ++i) rows[i].no = std::to_string(i + 1);
 }

@@ -30,6 +30,14 @@ struct AddFilesOutcome {
 // Adds every path not in the list yet (exact, case-sensitive comparison)
 // and lists the others in the "Already Exists" message; then clears the
 // status bar.
+// The add-files dialog's texts: the position in a field of seven characters
+// ("      1"), and the size with 0.5 KB added before rounding (1 byte -> "1 KB").
+std::string DialogNumberText(std::size_t position);
+std::string DialogSizeText(std::uint64_t bytes);
+// folder + separator + name, without doubling a separator the folder ends in
+// (a root folder such as "C:\\" or "/"). Both separators count.
+std::string JoinFolderPath(const std::string& folder, const std::string& name, char separator);
+
 AddFilesOutcome AddFiles(std::vector<DataFileEntry>& rows, const std::vector<std::string>& paths,
                          Host& host);
 

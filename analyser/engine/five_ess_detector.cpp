@@ -71,7 +71,8 @@ std::string Analyse5ess(const std::filesystem::path& path, AnalyserContext& cont
   for (;;) {
     p += kRecordSize;
     while (file.Byte(p) == '\n' && !file.AtEnd()) ++p;
-    record = file.ReadText(p, kRecordSize);
+    // Read into the same string every time: no allocation per record.
+    file.ReadBytes(p, reinterpret_cast<std::uint8_t*>(record.data()), kRecordSize);
     const double d = ValueOf(std::string_view(record).substr(43, 6));
     const double t = ValueOf(std::string_view(record).substr(49, 6));
     if (d != 0) {

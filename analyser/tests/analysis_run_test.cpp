@@ -139,6 +139,36 @@ TEST(AnalyseFiles, StopBetweenRowsLeavesTheRestUntouched) {
   EXPECT_EQ(rig.host.panels[2], "2");
 }
 
+// The add-files dialog can add rows while a run pumps events: the rows
+// there were at the start are analysed, the new ones wait for the next run.
+TEST(AnalyseFiles, RowsAddedWhileEventsArePumped) {
+  struct AddingHost : testing::RecordingHost {
+    void PumpEvents() override {
+      testing::RecordingHost::PumpEvents();
+      for (int i = 0; i < 50; ++i) rows->push_back(extra);
+    }
+    std::vector<DataFileEntry>* rows = nullptr;
+    DataFileEntry extra;
+  };
+  TempFolder folder;
+  FixedClock clock(testing::Reading(2006));
+  EngineState state;
+  AddingHost host;
+  const std::string cdot =
+      folder.Write("x0101.dat", cdrgen::CdotAnalyserFile(std::vector<cdrgen::CdotSampleRecord>(3)));
+  std::vector<DataFileEntry> rows = {Row(cdot, "CDOT"), Row(cdot, "CDOT")};
+  host.rows = &rows;
+  host.extra = Row(cdot, "CDOT");
+  AnalyserContext context{host, clock, state};
+  const AnalysisOutcome outcome = AnalyseFiles(rows, false, context);
+  EXPECT_EQ(outcome.analysed, 2u);
+  ASSERT_EQ(rows.size(), 102u);
+  EXPECT_EQ(rows[0].records, "3");
+  EXPECT_EQ(rows[1].records, "3");
+  EXPECT_EQ(rows[2].start_time, kToBeAnalysed);
+  EXPECT_EQ(outcome.totals.valid_files, 102u);
+}
+
 TEST(AnalyseFiles, StopInsideADetectorMarksTheRowAndEndsTheRun) {
   TempFolder folder;
   Rig rig;

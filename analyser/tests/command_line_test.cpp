@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "cdrgen/analyser_samples.h"
 #include "cdrgen/axe_builder.h"
 #include "test_support.h"
@@ -239,19 +240,46 @@ TEST(LomtraCommandLine, DuplicatesAndUnreadableFilesAreSkipped) {
   EXPECT_NE(run.out.find("|   1 | b_ewsd.dat "), std::string::npos);
 }
 
+TEST(LomtraCommandLine, AnalyseWritesTheWorkbookToo) {
+  TempFolder folder;
+  WriteSamples(folder);
+  const ProgramRun run = Lomtra(folder, "analyse --quiet --xlsx ../list.xlsx a_ocb.dat e_axe.dat");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(Slurp(folder.Path() / "list.xlsx").substr(0, 2), "PK");
+  const ProgramRun failed = Lomtra(folder, "analyse --quiet --xlsx ../none/list.xlsx a_ocb.dat");
+  EXPECT_EQ(failed.status, 2);
+  EXPECT_NE(failed.err.find("the workbook was not written"), std::string::npos);
+  const ProgramRun empty = Lomtra(folder, "analyse --quiet --xlsx ../empty.xlsx missing.dat");
+  EXPECT_EQ(empty.status, 1);
+  EXPECT_NE(empty.err.find("Nothing to Save"), std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(folder.Path() / "empty.xlsx"));
+}
+
+TEST(LomtraCommandLine, PathsAloneOpenTheWindow) {
+  EXPECT_FALSE(IsCommandLine({}));
+  EXPECT_FALSE(IsCommandLine({"a.dat", "b.dat"}));
+  EXPECT_FALSE(IsCommandLine({"analyse.dat"}));
+  EXPECT_TRUE(IsCommandLine({"analyse", "a.dat"}));
+  EXPECT_TRUE(IsCommandLine({"identify"}));
+  EXPECT_TRUE(IsCommandLine({"--help"}));
+  EXPECT_TRUE(IsCommandLine({"--version"}));
+}
+
 TEST(LomtraCommandLine, UsageHelpAndVersion) {
   TempFolder folder;
   WriteSamples(folder);
-  EXPECT_EQ(Lomtra(folder, "").status, 2);
+  // (No arguments, or paths alone, open the window.)
   EXPECT_EQ(Lomtra(folder, "analyse").status, 2);
-  EXPECT_EQ(Lomtra(folder, "frobnicate x").status, 2);
+  EXPECT_EQ(Lomtra(folder, "--frobnicate x").status, 2);
+  EXPECT_EQ(Lomtra(folder, "identify --xlsx r.xlsx x").status, 2);
+  EXPECT_EQ(Lomtra(folder, "analyse --xlsx").status, 2);
   EXPECT_EQ(Lomtra(folder, "analyse --clock tomorrow x").status, 2);
   EXPECT_EQ(Lomtra(folder, "identify --report r.lmt x").status, 2);
   const ProgramRun help = Lomtra(folder, "--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("for testing"), std::string::npos);
   const ProgramRun version = Lomtra(folder, "--version");
-  EXPECT_EQ(version.out, "lomtra 1.0\n");
+  EXPECT_EQ(version.out, "lomtra 1.2\n");
 }
 
 }  // namespace

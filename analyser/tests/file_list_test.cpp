@@ -52,6 +52,25 @@ TEST(FileList, DuplicatesAreReportedOnceEach) {
   EXPECT_EQ(host.panels[5], "");
 }
 
+TEST(FileList, AddFilesDialogTexts) {
+  EXPECT_EQ(DialogNumberText(1), "      1");
+  EXPECT_EQ(DialogNumberText(9), "      9");
+  EXPECT_EQ(DialogNumberText(12), "     12");
+  EXPECT_EQ(DialogNumberText(12345678), "2345678");
+  // 0.5 KB is added before rounding, halves to even.
+  EXPECT_EQ(DialogSizeText(0), "0 KB");
+  EXPECT_EQ(DialogSizeText(1), "1 KB");
+  EXPECT_EQ(DialogSizeText(1024), "2 KB");
+  EXPECT_EQ(DialogSizeText(1500), "2 KB");
+  EXPECT_EQ(DialogSizeText(2048), "2 KB");
+  EXPECT_EQ(DialogSizeText(3072), "4 KB");
+  // A root folder gets no doubled separator.
+  EXPECT_EQ(JoinFolderPath("C:\\", "data.bin", '\\'), "C:\\data.bin");
+  EXPECT_EQ(JoinFolderPath("C:\\cdr", "data.bin", '\\'), "C:\\cdr\\data.bin");
+  EXPECT_EQ(JoinFolderPath("/", "data.bin", '/'), "/data.bin");
+  EXPECT_EQ(JoinFolderPath("/srv/cdr", "data.bin", '/'), "/srv/cdr/data.bin");
+}
+
 TEST(FileList, RenumberRows) {
   std::vector<DataFileEntry> rows(3);
   rows[0].no = "7";

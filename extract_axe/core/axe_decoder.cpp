@@ -22,11 +22,29 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 void AppendWithoutBlanks(std::string& out, std::string_view text) {
-  for (char c : text)
-    if (c != ' ') out.push_back(c);
+  char kept[16];
+  std::size_t n = 0;
+  for (char c : text) {
+    if (n == sizeof kept) {
+      out.append(kept, n);
+      n = 0;
+    }
+    if (c != ' ') kept[n++] = c;
+  }
+  out.append(kept, n);
 }
 
 void AppendNumber(std::string& out, std::string_view text) {
+  // Counters are nearly always plain digits: their value is the digits
+  // without leading zeros, no need for the general number reading.
+  bool digits_only = !text.empty();
+  for (char c : text) digits_only = digits_only && c >= '0' && c <= '9';
+  if (digits_only) {
+    std::size_t first = 0;
+    while (first + 1 < text.size() && text[first] == '0') ++first;
+    out += text.substr(first);
+    return;
+  }
   out += platform::ShortestDecimal(platform::LeadingNumber(text), 6);
 }
 

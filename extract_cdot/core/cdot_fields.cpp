@@ -18,10 +18,12 @@ constexpr std::size_t kUnitsCopyOffset = 44;
 
 constexpr char kHex[] = "0123456789ABCDEF";
 
-// The digit mapping applied to one hexadecimal character.
-void AppendMapped(std::string& out, char c) {
-  if (c == 'F') return;
-  out.push_back(c == 'A' ? '0' : c);
+// The digit mapping applied to one hexadecimal character: F is a filler,
+// A stands for 0. Returns the new count.
+std::size_t PutMapped(char* digits, std::size_t n, char c) {
+  if (c == 'F') return n;
+  digits[n] = c == 'A' ? '0' : c;
+  return n + 1;
 }
 
 void AppendNumber(std::string& out, std::uint64_t value) {
@@ -33,13 +35,21 @@ void AppendNumber(std::string& out, std::uint64_t value) {
 }  // namespace
 
 void DecodeDigits(const std::uint8_t* bytes, std::size_t count, std::string& out) {
+  // Collected on the stack and appended in one go: this runs twice a record.
   out.clear();
+  char digits[32];
+  std::size_t n = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint8_t b = bytes[i];
     if (b == 0xFF) break;
-    if (b >= 0x10) AppendMapped(out, kHex[b >> 4]);
-    AppendMapped(out, kHex[b & 0x0F]);
+    if (n + 2 > sizeof digits) {
+      out.append(digits, n);
+      n = 0;
+    }
+    if (b >= 0x10) n = PutMapped(digits, n, kHex[b >> 4]);
+    n = PutMapped(digits, n, kHex[b & 0x0F]);
   }
+  out.append(digits, n);
 }
 
 std::string DecodeDigits(const std::uint8_t* bytes, std::size_t count) {

@@ -30,9 +30,16 @@ void LineLayout::WriteLine(const CdotFields& fields, std::string_view calling, s
   line.clear();
   bool first = true;
   for (int field : fields_) {
+    // Text fields are used where they are; only numbers need a text made.
     std::string_view text;
-    if (field == 3) {
+    if (field == 1) {
+      text = fields.date;
+    } else if (field == 2) {
+      text = fields.time;
+    } else if (field == 3) {
       text = calling;
+    } else if (field == 4) {
+      text = fields.called;
     } else {
       FieldText(fields, field, text_);
       text = text_;

@@ -322,6 +322,7 @@ RunResult FrmVantor::Extract() {
   const QDir folder(panel_->FolderPath());
   for (const QString& name : panel_->SelectedFileNames())
     settings.input_paths.push_back(QDir::toNativeSeparators(folder.filePath(name)).toStdString());
+  pump_clock_.invalidate();  // a run lets pending input through at its first record
   const RunResult result = run_.StartExtraction(settings);
   if (result.outcome == RunOutcome::kMissingOutput) output_->setFocus();
   return result;
@@ -395,7 +396,9 @@ void FrmVantor::SetAnalysisLabels(const AnalysisLabels& labels) {
 }
 
 void FrmVantor::PumpEvents() {
+  if (pump_clock_.isValid() && pump_clock_.elapsed() < kPumpIntervalMs) return;
   QCoreApplication::processEvents();
+  pump_clock_.start();
 }
 
 }  // namespace vantor

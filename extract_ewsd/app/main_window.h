@@ -1,6 +1,7 @@
 #pragma once
 // frmVantor: pick EWSD files, choose the columns, Extract; analyse one file;
 // program information.
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <array>
 #include <functional>
@@ -61,6 +62,10 @@ class FrmVantor : public QMainWindow, private Host {
   void SetAnalysisProgress(int value) override;
   void SetAnalysisLabels(const AnalysisLabels& labels) override;
   void PumpEvents() override;
+  // Events are let through every kPumpIntervalMs, not after every record:
+  // processing them costs more than decoding a record.
+  static constexpr qint64 kPumpIntervalMs = 50;
+  QElapsedTimer pump_clock_;
 
   platform::ui::MessageService& messages_;
   platform::ui::DocumentOpener& browser_;

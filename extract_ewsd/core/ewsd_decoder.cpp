@@ -14,9 +14,9 @@ namespace {
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 // "0" + value, right two characters: 7 -> "07", 112 -> "12".
-void AppendTwoDigits(std::string& out, unsigned value) {
-  out += static_cast<char>('0' + value / 10 % 10);
-  out += static_cast<char>('0' + value % 10);
+void PutTwoDigits(char* at, unsigned value) {
+  at[0] = static_cast<char>('0' + value / 10 % 10);
+  at[1] = static_cast<char>('0' + value % 10);
 }
 
 }  // namespace
@@ -96,12 +96,14 @@ std::string EwsdDecoder::ReadDigitString() {
     ReportInvalidFile();
     return text;
   }
+  // At most 31 digits (16 bytes): made on the stack, assigned once.
+  char hex[32];
   for (int i = 0; i < bytes; ++i) {
     const std::uint8_t b = buffer_[static_cast<std::size_t>(package_offset_ + 1 + i)];
-    text += kHexDigits[b >> 4];
-    text += kHexDigits[b & 0x0F];
+    hex[2 * i] = kHexDigits[b >> 4];
+    hex[2 * i + 1] = kHexDigits[b & 0x0F];
   }
-  text.resize(static_cast<std::size_t>(digits));
+  text.assign(hex, static_cast<std::size_t>(digits));
   package_offset_ += 1 + bytes;
   return text;
 }
@@ -138,20 +140,16 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
   switch (identifier) {
     case 100: {
       if (!needs(11)) return;
-      std::string& date = slots_[1];
-      date.assign("20");
-      AppendTwoDigits(date, buffer_[p + 1]);
-      date += '-';
-      AppendTwoDigits(date, buffer_[p + 2]);
-      date += '-';
-      AppendTwoDigits(date, buffer_[p + 3]);
-      std::string& time = slots_[2];
-      time.clear();
-      AppendTwoDigits(time, buffer_[p + 4]);
-      time += ':';
-      AppendTwoDigits(time, buffer_[p + 5]);
-      time += ':';
-      AppendTwoDigits(time, buffer_[p + 6]);
+      char date[] = "20YY-MM-DD";
+      PutTwoDigits(date + 2, buffer_[p + 1]);
+      PutTwoDigits(date + 5, buffer_[p + 2]);
+      PutTwoDigits(date + 8, buffer_[p + 3]);
+      slots_[1].assign(date, 10);
+      char time[] = "HH:MM:SS";
+      PutTwoDigits(time, buffer_[p + 4]);
+      PutTwoDigits(time + 3, buffer_[p + 5]);
+      PutTwoDigits(time + 6, buffer_[p + 6]);
+      slots_[2].assign(time, 8);
       slots_[5] = std::to_string(ReadUnsigned(p + 8, 3));
       package_offset_ = p + 11;
       return;

@@ -290,7 +290,9 @@ void FrmCDR::SetBusy(bool busy) {
 }
 
 void FrmCDR::PumpEvents() {
+  if (pump_clock_.isValid() && pump_clock_.elapsed() < kPumpIntervalMs) return;
   QCoreApplication::processEvents();
+  pump_clock_.start();
 }
 
 void FrmCDR::OnExtract() {
@@ -314,6 +316,7 @@ void FrmCDR::OnExtract() {
   for (int n = 1; n <= ostrel::kFieldCount; ++n) {
     if (fields_[n - 1]->isChecked()) request.fields.push_back(n);
   }
+  pump_clock_.invalidate();  // a run lets pending input through at its first block
   const ostrel::ExtractionResult result = ostrel::ExtractFiles(request, *this);
 
   SetBusy(false);

@@ -3,6 +3,7 @@
 // the extraction run), the "Analyser" tab (Binary File Details and trimming)
 // and the "About" tab. It holds no format logic: it gathers what the user
 // chose, hands it to the core and shows what comes back.
+#include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -41,6 +42,10 @@ class FrmCDR : public QWidget, public ostrel::Host {
   void SetProcessingText(const std::string& text) override;
   void SetBusy(bool busy) override;
   void PumpEvents() override;
+  // Events are let through every kPumpIntervalMs, not after every record:
+  // processing them costs more than decoding a record.
+  static constexpr qint64 kPumpIntervalMs = 50;
+  QElapsedTimer pump_clock_;
   bool StopRequested() override { return stop_requested_; }
 
   // The default output file: "C:\ostrel.txt" on Windows, ostrel.txt in the

@@ -57,6 +57,7 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
   host.SetProcessingText(ProcessingText(path));
 
   OcbFields record_fields;
+  const FieldMask wanted = MaskOf(fields);
   std::string line;
   std::array<std::uint8_t, kRecordSize> record{};
   int progress = 0;
@@ -64,9 +65,9 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
     const bool last_block = b + 1 == blocks.count;
     for (int i = 0; i < kRecordsPerBlock; ++i) {
       reader.Read(RecordOffset(info.layout, b, i), record.data(), record.size());
-      record_fields.Reset();
+      // Every field written is decoded afresh: no Reset needed.
       if (!DecodeRecord(record.data(), blocks.header_year, blocks.header_day, last_block,
-                        record_fields)) {
+                        record_fields, wanted)) {
         continue;
       }
       if (!WriteRecord(out, record_fields, fields, line)) return FileOutcome::kFailed;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ostrel {
 
@@ -30,5 +31,15 @@ bool IsIntegerField(int field);
 // marks an unused slot, not a call.
 bool DecodeRecord(const std::uint8_t* record, int header_year, int header_day, bool last_block,
                   OcbFields& fields);
+
+// Which fields to decode, indexed by field number (index 0 unused).
+using FieldMask = std::array<bool, kFieldCount + 1>;
+FieldMask MaskOf(const std::vector<int>& fields);
+
+// The same for the fields in `wanted` only (the others are left as they
+// are): an extraction decodes just what it writes. The called number is
+// always decoded, for the unused-slot test.
+bool DecodeRecord(const std::uint8_t* record, int header_year, int header_day, bool last_block,
+                  OcbFields& fields, const FieldMask& wanted);
 
 }  // namespace ostrel

@@ -1,5 +1,7 @@
 #include "ocb_format.h"
 
+#include <charconv>
+
 namespace ostrel {
 
 namespace {
@@ -9,9 +11,10 @@ bool IsLeapYear(int year) {
   return year % 4 == 0;
 }
 
-void AppendTwoDigits(std::string& out, int value) {
-  if (value < 10) out.push_back('0');
-  out += std::to_string(value);
+// "0" before a value under 10, written at `at` (room for 12); returns the end.
+char* PutTwoDigits(char* at, int value) {
+  if (value < 10) *at++ = '0';
+  return std::to_chars(at, at + 11, value).ptr;
 }
 }  // namespace
 
@@ -36,9 +39,12 @@ OcbBlockHeader ParseBlockHeader(const std::uint8_t* bytes) {
 }
 
 void AppendHexText(std::string& out, const std::uint8_t* bytes, std::size_t count) {
+  const std::size_t at = out.size();
+  out.resize(at + 2 * count);
+  char* digits = out.data() + at;
   for (std::size_t i = 0; i < count; ++i) {
-    out.push_back(kHexDigits[bytes[i] >> 4]);
-    out.push_back(kHexDigits[bytes[i] & 0x0F]);
+    digits[2 * i] = kHexDigits[bytes[i] >> 4];
+    digits[2 * i + 1] = kHexDigits[bytes[i] & 0x0F];
   }
 }
 
@@ -96,19 +102,22 @@ void CallDateInto(int record_day, const std::uint8_t* time_bytes, int header_yea
     day -= length;
     ++month;
   }
-  date.clear();
-  date += std::to_string(full_year);
-  date.push_back('-');
-  AppendTwoDigits(date, month);
-  date.push_back('-');
-  AppendTwoDigits(date, day);
+  // Made on the stack and assigned once: this runs for every record.
+  char text[40];
+  char* end = std::to_chars(text, text + 12, full_year).ptr;
+  *end++ = '-';
+  end = PutTwoDigits(end, month);
+  *end++ = '-';
+  end = PutTwoDigits(end, day);
+  date.assign(text, end);
 
-  time.clear();
+  char clock[8];
   for (int i = 0; i < 3; ++i) {
-    if (i > 0) time.push_back(':');
-    time.push_back(kHexDigits[time_bytes[i] >> 4]);
-    time.push_back(kHexDigits[time_bytes[i] & 0x0F]);
+    clock[3 * i] = kHexDigits[time_bytes[i] >> 4];
+    clock[3 * i + 1] = kHexDigits[time_bytes[i] & 0x0F];
+    if (i < 2) clock[3 * i + 2] = ':';
   }
+  time.assign(clock, 8);
 }
 
 CallMoment CallDate(int record_day, const std::uint8_t* time_bytes, int header_year,

@@ -114,5 +114,26 @@ TEST(OcbDecoder, DamagedDigitsShowAsLetters) {
   EXPECT_FALSE(f.Text(4).empty());
 }
 
+// An extraction decodes only the fields it writes: those must come out as in
+// a full decode, swapped numbers and the unused-slot test included.
+TEST(OcbDecoder, MaskedDecodeGivesTheWrittenFieldsUnchanged) {
+  cdrgen::OcbRecordValues values;
+  values.function_type = 0x30;  // calling number and I/C trunk group swapped
+  values.calling = "2456789";
+  values.ic_trunk = "12";
+  values.called = "0115551234";
+  values.duration = 300;
+  const cdrgen::Bytes bytes = cdrgen::OcbRecordBytes(values);
+  OcbFields full;
+  ASSERT_TRUE(DecodeRecord(bytes.data(), 5, 100, true, full));
+  OcbFields masked;
+  ASSERT_TRUE(DecodeRecord(bytes.data(), 5, 100, true, masked, MaskOf({4, 6, 12, 15})));
+  for (int field : {4, 6, 8, 12, 15}) EXPECT_EQ(masked.Text(field), full.Text(field)) << field;
+  for (int field : {1, 7, 13, 14, 18}) EXPECT_EQ(masked.Text(field), "") << field;
+
+  const cdrgen::Bytes padding = cdrgen::OcbRecordBytes(cdrgen::OcbPaddingRecord(0xFF));
+  EXPECT_FALSE(DecodeRecord(padding.data(), 5, 100, true, masked, MaskOf({4})));
+}
+
 }  // namespace
 }  // namespace ostrel

@@ -243,19 +243,28 @@ Bytes E10bFile(const std::vector<E10bRecord>& records, std::size_t min_blocks) {
   return out;
 }
 
-Bytes E10bSampleFile(std::size_t blocks, std::uint64_t seed) {
+void E10bSampleStream(ByteStream& out, std::size_t blocks, std::uint64_t seed) {
   Random random(seed);
-  std::vector<E10bRecord> list;
+  std::vector<E10bRecord> list(78);
   std::uint64_t minutes = 6 * 60;
-  for (std::size_t i = 0; i < blocks * 78; ++i) {
-    minutes = std::min<std::uint64_t>(minutes + random.Between(0, 2), 24 * 60 - 1);
-    E10bRecord r;
-    r.sequence = static_cast<std::uint16_t>(i % 32767 + 1);
-    r.day = "0060";
-    r.hhmm = Digits(minutes / 60, 2) + Digits(minutes % 60, 2);
-    list.push_back(r);
+  std::size_t i = 0;
+  for (std::size_t block = 0; block < blocks; ++block) {
+    for (E10bRecord& r : list) {
+      minutes = std::min<std::uint64_t>(minutes + random.Between(0, 2), 24 * 60 - 1);
+      r.sequence = static_cast<std::uint16_t>(i % 32767 + 1);
+      r.day = "0060";
+      r.hhmm = Digits(minutes / 60, 2) + Digits(minutes % 60, 2);
+      ++i;
+    }
+    out.Put(E10bFile(list, 1));
+    out.Spill();
   }
-  return E10bFile(list, blocks);
+}
+
+Bytes E10bSampleFile(std::size_t blocks, std::uint64_t seed) {
+  ByteStream out;
+  E10bSampleStream(out, blocks, seed);
+  return out.Take();
 }
 
 std::string FiveEssRecordText(const FiveEssRecord& r) {
@@ -280,17 +289,24 @@ Bytes FiveEssFile(const std::vector<FiveEssRecord>& records, const std::string& 
   return out;
 }
 
-Bytes FiveEssSampleFile(std::size_t records, std::uint64_t seed) {
+void FiveEssSampleStream(ByteStream& out, std::size_t records, std::uint64_t seed,
+                         const std::string& separator) {
   Random random(seed);
-  std::vector<FiveEssRecord> list;
+  FiveEssRecord r;
   for (std::size_t i = 0; i < std::max<std::size_t>(records, 11); ++i) {
-    FiveEssRecord r;
     r.date = "0503" + Digits(random.Between(1, 28), 2);
     r.time = Digits(random.Between(0, 23), 2) + Digits(random.Between(0, 59), 2) +
              Digits(random.Between(0, 59), 2);
-    list.push_back(r);
+    if (i > 0) Append(out.Buffer(), separator);
+    Append(out.Buffer(), FiveEssRecordText(r));
+    out.Spill();
   }
-  return FiveEssFile(list);
+}
+
+Bytes FiveEssSampleFile(std::size_t records, std::uint64_t seed) {
+  ByteStream out;
+  FiveEssSampleStream(out, records, seed, "");
+  return out.Take();
 }
 
 }  // namespace cdrgen

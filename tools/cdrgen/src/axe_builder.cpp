@@ -84,17 +84,20 @@ Bytes AxeFileBuilder::Build() const {
   return out;
 }
 
-Bytes AxeSampleFile(std::size_t blocks, std::uint64_t seed, std::size_t* records) {
+void AxeSampleStream(ByteStream& out, std::size_t blocks, std::uint64_t seed,
+                     std::size_t* records) {
   Random random(seed);
-  AxeFileBuilder builder;
   std::size_t count = 0;
   std::uint64_t seconds = 6 * 3600;
   int day = 1;
+  AxeRecord r;
+  r.year = "24";
+  r.month = "03";
   for (std::size_t b = 0; b < blocks; ++b) {
-    builder.NewBlock();
+    Bytes& bytes = out.Buffer();
+    const std::size_t block_start = bytes.size();
     std::size_t used = 0;
     for (;;) {
-      AxeRecord r;
       r.length = static_cast<int>(random.Between(98, 140));
       if (used + static_cast<std::size_t>(r.length) > AxeFileBuilder::kBlockSize - 3) break;
       seconds += random.Between(1, 90);
@@ -105,8 +108,6 @@ Bytes AxeSampleFile(std::size_t blocks, std::uint64_t seed, std::size_t* records
       r.hour = Digits(seconds / 3600, 2);
       r.minute = Digits(seconds / 60 % 60, 2);
       r.second = Digits(seconds % 60, 2);
-      r.year = "24";
-      r.month = "03";
       r.day = Digits(static_cast<std::uint64_t>(day), 2);
       r.a_number = "55" + random.DigitString(random.Between(4, 8));
       r.b_number = "0" + random.DigitString(random.Between(5, 10)) + (random.Between(0, 3) == 0 ? "F" : "");
@@ -114,13 +115,20 @@ Bytes AxeSampleFile(std::size_t blocks, std::uint64_t seed, std::size_t* records
       r.counter2 = Digits(random.Between(0, 999), 6);
       r.code1 = "RT" + random.DigitString(3);
       r.code2 = "RT" + random.DigitString(3);
-      builder.Add(r);
+      Append(bytes, AxeRecordText(r));
       used += static_cast<std::size_t>(r.length);
       ++count;
     }
+    bytes.resize(block_start + AxeFileBuilder::kBlockSize, 0x00);
+    out.Spill();
   }
   if (records) *records = count;
-  return builder.Build();
+}
+
+Bytes AxeSampleFile(std::size_t blocks, std::uint64_t seed, std::size_t* records) {
+  ByteStream out;
+  AxeSampleStream(out, blocks, seed, records);
+  return out.Take();
 }
 
 }  // namespace cdrgen

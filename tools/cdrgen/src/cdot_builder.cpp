@@ -88,18 +88,18 @@ CdotFileBuilder& CdotFileBuilder::AddRaw(const Bytes& bytes) {
   return *this;
 }
 
-Bytes CdotSampleFile(std::uint64_t size, std::uint64_t seed, std::size_t* records) {
+void CdotSampleStream(ByteStream& out, std::uint64_t size, std::uint64_t seed,
+                      std::size_t* records) {
   Random random(seed);
-  CdotFileBuilder builder;
   std::size_t count = 0;
   int day = 6, month = 3, year = 2005;
   const std::uint64_t per_section = std::max<std::uint64_t>(size / 4, 48 * 20);
   do {
-    builder.Section(NextDay(day, month, year));
-    const std::uint64_t section_end = builder.Size() + per_section;
+    out.Put(CdotSectionHeader(NextDay(day, month, year)));
+    const std::uint64_t section_end = out.Size() + per_section;
     int hour = 20 + static_cast<int>(random.Between(0, 3));  // evening calls of the day before
     bool evening_over = false;
-    while (builder.Size() < section_end) {
+    while (out.Size() < section_end) {
       CdotRecord r;
       r.called = random.DigitString(static_cast<std::size_t>(random.Between(6, 12)));
       r.calling = random.DigitString(static_cast<std::size_t>(random.Between(5, 8)));
@@ -114,7 +114,8 @@ Bytes CdotSampleFile(std::uint64_t size, std::uint64_t seed, std::size_t* record
       r.units_copy = r.units == 0 ? random.Between(0, 5) : r.units;
       r.duration_ff = random.Between(0, 50) == 0;
       r.incoming_ff = random.Between(0, 20) == 0;
-      builder.Add(r);
+      out.Put(CdotRecordBytes(r));
+      out.Spill();
       ++count;
       // After the evening calls the day runs 00-23; hour 19 ends the evening.
       if (!evening_over && random.Between(0, 3) == 0) {
@@ -124,9 +125,14 @@ Bytes CdotSampleFile(std::uint64_t size, std::uint64_t seed, std::size_t* record
         ++hour;
       }
     }
-  } while (builder.Size() + 500 < size);
+  } while (out.Size() + 500 < size);
   if (records) *records = count;
-  return builder.Build();
+}
+
+Bytes CdotSampleFile(std::uint64_t size, std::uint64_t seed, std::size_t* records) {
+  ByteStream out;
+  CdotSampleStream(out, size, seed, records);
+  return out.Take();
 }
 
 }  // namespace cdrgen

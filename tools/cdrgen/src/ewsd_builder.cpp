@@ -259,17 +259,23 @@ Bytes SampleFiller(Random& random) {
 
 }  // namespace
 
-Bytes EwsdSampleFile(std::uint64_t size, std::uint64_t seed, std::size_t* records) {
+void EwsdSampleStream(ByteStream& out, std::uint64_t size, std::uint64_t seed,
+                      std::size_t* records) {
   Random random(seed);
-  Bytes out;
   std::size_t count = 0;
-  while (out.size() < size) {
-    Append(out, SampleFiller(random));
-    Append(out, SampleRecord(random, count).Build());
+  while (out.Size() < size) {
+    out.Put(SampleFiller(random));
+    out.Put(SampleRecord(random, count).Build());
+    out.Spill();
     ++count;
   }
   if (records) *records = count;
-  return out;
+}
+
+Bytes EwsdSampleFile(std::uint64_t size, std::uint64_t seed, std::size_t* records) {
+  ByteStream out;
+  EwsdSampleStream(out, size, seed, records);
+  return out.Take();
 }
 
 }  // namespace cdrgen

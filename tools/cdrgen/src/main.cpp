@@ -2,51 +2,29 @@
 //   cdrgen FORMAT OUT [--size BYTES] [--seed N]
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "cdrgen/analyser_samples.h"
-#include "cdrgen/axe_builder.h"
-#include "cdrgen/cdot_builder.h"
-#include "cdrgen/ocb_builder.h"
-#include "cdrgen/ewsd_builder.h"
+#include "cdrgen/large_files.h"
+
 
 namespace {
 
 struct Format {
   const char* name;
   const char* what;
-  // Builds a file of about `size` bytes.
-  std::function<cdrgen::Bytes(std::uint64_t size, std::uint64_t seed)> build;
 };
 
 const std::vector<Format>& Formats() {
   static const std::vector<Format> formats = {
-      {"axe", "AXE blocks of character records",
-       [](std::uint64_t size, std::uint64_t seed) {
-         const std::size_t blocks = static_cast<std::size_t>(std::max<std::uint64_t>(size / 2048, 11));
-         return cdrgen::AxeSampleFile(blocks, seed);
-       }},
-      {"ewsd", "EWSD call records with packages and filler units",
-       [](std::uint64_t size, std::uint64_t seed) { return cdrgen::EwsdSampleFile(size, seed); }},
-      {"cdot", "C-DOT TGCBR day sections of 48-byte records",
-       [](std::uint64_t size, std::uint64_t seed) { return cdrgen::CdotSampleFile(size, seed); }},
-      {"ocb", "OCB-283 blocks, stale blocks behind the data (even seed: prefixed layout)",
-       [](std::uint64_t size, std::uint64_t seed) {
-         return cdrgen::OcbSampleFile(size, seed,
-                                      seed % 2 == 0 ? cdrgen::OcbFileLayout::kPrefixed
-                                                    : cdrgen::OcbFileLayout::kPlain);
-       }},
-      {"e10b", "E10B blocks of 26-byte records",
-       [](std::uint64_t size, std::uint64_t seed) {
-         const std::size_t blocks = static_cast<std::size_t>(std::max<std::uint64_t>(size / 2048, 1));
-         return cdrgen::E10bSampleFile(blocks, seed);
-       }},
-      {"5ess", "5ESS text records of 122 characters",
-       [](std::uint64_t size, std::uint64_t seed) {
-         return cdrgen::FiveEssSampleFile(static_cast<std::size_t>(size / 122), seed);
-       }},
+      {"axe", "AXE blocks of character records of varied lengths"},
+      {"ewsd", "EWSD call records with packages and filler units"},
+      {"ewsd-lomtra", "EWSD records starting with two back to back, as the analyser identifies them"},
+      {"cdot", "C-DOT TGCBR day sections of 48-byte records"},
+      {"cdot-bare", "C-DOT TGCBR 48-byte records without section headers"},
+      {"ocb", "OCB-283 blocks, stale blocks behind the data (even seed: prefixed layout)"},
+      {"e10b", "E10B blocks of 26-byte records"},
+      {"5ess", "5ESS text records of 122 characters"},
   };
   return formats;
 }
@@ -87,15 +65,11 @@ int main(int argc, char** argv) {
       return Usage(stderr);
     }
   }
-  for (const auto& f : Formats()) {
-    if (args[0] != f.name) continue;
-    try {
-      cdrgen::WriteFile(args[1], f.build(size, seed));
-    } catch (const std::exception& e) {
-      std::fprintf(stderr, "cdrgen: %s\n", e.what());
-      return 1;
-    }
-    return 0;
+  try {
+    if (cdrgen::WriteSampleFile(args[0], args[1], size, seed)) return 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "cdrgen: %s\n", e.what());
+    return 1;
   }
   std::fprintf(stderr, "cdrgen: unknown format '%s'\n", args[0].c_str());
   return Usage(stderr);

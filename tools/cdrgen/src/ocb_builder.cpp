@@ -120,8 +120,8 @@ std::uint64_t OcbRecordOffset(OcbFileLayout layout, std::uint64_t block, int rec
   return OcbHeaderOffset(layout, block) + 32 + static_cast<std::uint64_t>(record) * kRecordSize;
 }
 
-Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout,
-                    std::size_t* calls) {
+void OcbSampleStream(ByteStream& out, std::uint64_t size, std::uint64_t seed,
+                     OcbFileLayout layout, std::size_t* calls) {
   Random random(seed);
   const std::size_t total = static_cast<std::size_t>(std::max<std::uint64_t>(size / kBlockSize, 4));
   const std::size_t current = std::max<std::size_t>(1, total * 3 / 4);
@@ -130,7 +130,13 @@ Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout
   const int header_day = static_cast<int>(random.Between(1, 360));
   const std::size_t last_calls = static_cast<std::size_t>(random.Between(1, 47));
 
-  OcbFileBuilder builder(layout);
+  const bool prefixed = layout == OcbFileLayout::kPrefixed;
+  if (prefixed) out.Buffer().insert(out.Buffer().end(), kPrefixSize, 0x00);
+  auto put_block = [&](const OcbBlockValues& block) {
+    if (prefixed) out.Buffer().insert(out.Buffer().end(), kBlockPrefixSize, 0x00);
+    out.Put(OcbBlockBytes(block));
+    out.Spill();
+  };
   std::size_t written = 0;
   // Calls of the last ten days before the copy; early in the year some of
   // them fall into the year before.
@@ -170,7 +176,7 @@ Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout
   };
   for (std::size_t i = 0; i < current; ++i) {
     const bool last = i + 1 == current;
-    builder.Add(make_block(static_cast<std::uint32_t>((first + i) % 1000000),
+    put_block(make_block(static_cast<std::uint32_t>((first + i) % 1000000),
                            last ? last_calls : 48, header_day));
     written += last ? last_calls : 48;
   }
@@ -178,11 +184,17 @@ Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout
   const std::uint32_t stale_first = static_cast<std::uint32_t>((first + 500000) % 1000000);
   day = header_day > 40 ? header_day - 40 : header_day + 325;
   for (std::size_t i = current; i < total; ++i) {
-    builder.Add(
+    put_block(
         make_block(static_cast<std::uint32_t>((stale_first + i) % 1000000), 48, header_day));
   }
   if (calls) *calls = written;
-  return builder.Build();
+}
+
+Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout,
+                    std::size_t* calls) {
+  ByteStream out;
+  OcbSampleStream(out, size, seed, layout, calls);
+  return out.Take();
 }
 
 }  // namespace cdrgen

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cdrgen/byte_stream.h"
 #include "cdrgen/bytes.h"
 
 namespace cdrgen {
@@ -91,6 +92,8 @@ struct E10bRecord {
 // Records fill the blocks in order, 78 to a block; at least `min_blocks`.
 Bytes E10bFile(const std::vector<E10bRecord>& records, std::size_t min_blocks = 1);
 Bytes E10bSampleFile(std::size_t blocks, std::uint64_t seed);
+// The same bytes, written block by block into `out`.
+void E10bSampleStream(ByteStream& out, std::size_t blocks, std::uint64_t seed);
 
 // ---- 5ESS: text records of 122 characters.
 struct FiveEssRecord {
@@ -103,5 +106,9 @@ std::string FiveEssRecordText(const FiveEssRecord& record);
 Bytes FiveEssFile(const std::vector<FiveEssRecord>& records, const std::string& separator = "",
                   const std::string& leading = "");
 Bytes FiveEssSampleFile(std::size_t records, std::uint64_t seed);
+// Sample records joined by `separator` (large files use line feeds, as
+// exchanges that write one record a line do), written into `out`.
+void FiveEssSampleStream(ByteStream& out, std::size_t records, std::uint64_t seed,
+                         const std::string& separator);
 
 }  // namespace cdrgen

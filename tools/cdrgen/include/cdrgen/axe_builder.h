@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cdrgen/byte_stream.h"
 #include "cdrgen/bytes.h"
 
 namespace cdrgen {
@@ -51,5 +52,8 @@ class AxeFileBuilder {
 // dates and numbers that change from record to record; deterministic for a
 // seed. Returns the file and, through `records`, the number of records.
 Bytes AxeSampleFile(std::size_t blocks, std::uint64_t seed, std::size_t* records = nullptr);
+// The same bytes, written block by block into `out`.
+void AxeSampleStream(ByteStream& out, std::size_t blocks, std::uint64_t seed,
+                     std::size_t* records = nullptr);
 
 }  // namespace cdrgen

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "cdrgen/byte_stream.h"
 #include "cdrgen/bytes.h"
 
 namespace cdrgen {
@@ -55,5 +56,8 @@ class CdotFileBuilder {
 // 070305, each beginning with a few evening calls of the day before, then
 // calls through the day; some values FF-filled. Deterministic for a seed.
 Bytes CdotSampleFile(std::uint64_t size, std::uint64_t seed, std::size_t* records = nullptr);
+// The same bytes, written record by record into `out`.
+void CdotSampleStream(ByteStream& out, std::uint64_t size, std::uint64_t seed,
+                      std::size_t* records = nullptr);
 
 }  // namespace cdrgen

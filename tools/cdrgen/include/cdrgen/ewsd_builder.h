@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "cdrgen/byte_stream.h"
 #include "cdrgen/bytes.h"
 
 namespace cdrgen {
@@ -76,5 +77,8 @@ Bytes EwsdUnit32(std::uint8_t lead = 1);    // 1..3 + 31 bytes
 // filler of every kind between them; deterministic for a seed. `records`
 // receives the number of records written.
 Bytes EwsdSampleFile(std::uint64_t size, std::uint64_t seed, std::size_t* records = nullptr);
+// The same bytes, written record by record into `out`.
+void EwsdSampleStream(ByteStream& out, std::uint64_t size, std::uint64_t seed,
+                      std::size_t* records = nullptr);
 
 }  // namespace cdrgen

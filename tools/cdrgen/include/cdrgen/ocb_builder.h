@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "cdrgen/byte_stream.h"
 #include "cdrgen/bytes.h"
 
 namespace cdrgen {
@@ -82,5 +83,8 @@ std::uint64_t OcbRecordOffset(OcbFileLayout layout, std::uint64_t block, int rec
 // Returns how many calls the current data holds through `calls`.
 Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout,
                     std::size_t* calls = nullptr);
+// The same bytes, written block by block into `out`.
+void OcbSampleStream(ByteStream& out, std::uint64_t size, std::uint64_t seed,
+                     OcbFileLayout layout, std::size_t* calls = nullptr);
 
 }  // namespace cdrgen

@@ -1,0 +1,623 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <filesystem>
+
+#include "app/about_box.h"
+#include "app/add_files_dialog.h"
+#include "app/report_dialog.h"
+#include "app/spreadsheet_export.h"
+#include "app/switch_images.h"
+#include "app/system_info.h"
+#include "engine/analysis_run.h"
+#include "engine/file_list.h"
+#include "engine/report_file.h"
+#include "platform/file_replacer.h"
+
+namespace lomtra {
+namespace {
+
+namespace ui = platform::ui;
+
+ui::MessageIcon ToUi(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::kInformation:
+      return ui::MessageIcon::kInformation;
+    case MessageIcon::kQuestion:
+      return ui::MessageIcon::kQuestion;
+    case MessageIcon::kWarning:
+      return ui::MessageIcon::kWarning;
+    case MessageIcon::kError:
+      return ui::MessageIcon::kError;
+    case MessageIcon::kNone:
+      break;
+  }
+  return ui::MessageIcon::kNone;
+}
+
+QString Text(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+struct Column {
+  const char* heading;
+  Qt::Alignment alignment;
+  int width;
+};
+
+// Column 0 holds the path; the others follow the report's order.
+const Column kColumns[] = {
+    {"Binary File", Qt::AlignLeft, 200}, {"No", Qt::AlignRight, 33},
+    {"Switch", Qt::AlignHCenter, 77},    {"Start Time", Qt::AlignHCenter, 120},
+    {"End Time", Qt::AlignHCenter, 120}, {"Records", Qt::AlignRight, 93},
+    {"Size", Qt::AlignRight, 96},
+};
+
+QStringList RowTexts(const DataFileEntry& row) {
+  return {Text(row.binary_file), Text(row.no),      Text(row.switch_name), Text(row.start_time),
+          Text(row.end_time),    Text(row.records), Text(row.size)};
+}
+
+}  // namespace
+
+QString WindowCaption() {
+  return QStringLiteral("Lomtra %1.%2").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR);
+}
+
+FrmLomtra::FrmLomtra(const WindowServices& services, QWidget* parent)
+    : QMainWindow(parent),
+      services_(services),
+      application_folder_(QCoreApplication::applicationDirPath()),
+      temporary_folder_(QDir::tempPath()),
+      find_executable_([](const QString& name) { return QStandardPaths::findExecutable(name); }) {
+  setObjectName("frmLomtra");
+  setWindowTitle(WindowCaption());
+  for (int code = 1; code <= 8; ++code) images_[code] = SwitchImage(code);
+
+  list_ = new QTreeWidget(this);
+  list_->setObjectName("ListView1");
+  list_->setRootIsDecorated(false);
+  list_->setUniformRowHeights(true);
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setColumnCount(7);
+  list_->setIconSize(QSize(16, 16));
+  QTreeWidgetItem* header = list_->headerItem();
+  for (int c = 0; c < 7; ++c) {
+    header->setText(c, kColumns[c].heading);
+    header->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
+    list_->setColumnWidth(c, kColumns[c].width);
+  }
+  list_->header()->setStretchLastSection(false);
+  list_->setAcceptDrops(true);
+  list_->viewport()->setAcceptDrops(true);
+  list_->viewport()->installEventFilter(this);
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+  layout->setContentsMargins(4, 4, 4, 4);
+  layout->addWidget(list_);
+  setCentralWidget(central);
+
+  BuildMenus();
+  BuildToolBar();
+  BuildStatusBar();
+  // 8000 x 5000 twips.
+  setMinimumSize(533, 333);
+  resize(780, 480);
+}
+
+FrmLomtra::~FrmLomtra() = default;
+
+void FrmLomtra::BuildMenus() {
+  auto item = [this](QMenu* menu, const char* name, const QString& text, auto handler) {
+    QAction* action = menu->addAction(text);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  auto separator = [](QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(name); };
+  menuBar()->setObjectName("menuBar");
+  QMenu* file = menuBar()->addMenu("&File");
+  file->setObjectName("menFile");
+  item(file, "menOpen", "&Open Report", [this] { OpenReport(); });
+  item(file, "menSave", "&Save Report", [this] { SaveReport(); });
+  separator(file, "menDash1");
+  item(file, "menAnalyse", "&Analyse", [this] { Analyse(false); });
+  item(file, "menRedo", "&Re Analyse", [this] { Analyse(true); });
+  item(file, "menStop", "S&top", [this] { Stop(); });
+  separator(file, "menDahsh2");
+  item(file, "menExit", "E&xit", [this] { Exit(); });
+
+  QMenu* edit = menuBar()->addMenu("&Edit");
+  edit->setObjectName("menEdit");
+  item(edit, "menAdd", "&Add Files", [this] { ShowAddFiles(); });
+  item(edit, "menRemove", "&Remove Files", [this] { RemoveSelectedFiles(); });
+  item(edit, "menClear", "&Clear", [this] { ClearList(); });
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  help->setObjectName("menHelp");
+  item(help, "menManual", "User &Manual", [this] { OpenManual(); });
+  item(help, "menUpdates", "Check for &Updates", [this] { OpenUpdates(); });
+  separator(help, "menDash3");
+  item(help, "menAbout", "&About", [this] { ShowAbout(); });
+}
+
+void FrmLomtra::BuildToolBar() {
+  toolbar_ = addToolBar("Tools");
+  toolbar_->setObjectName("Toolbar1");
+  toolbar_->setMovable(false);
+  toolbar_->setIconSize(QSize(20, 20));
+  struct Button {
+    QStyle::StandardPixmap image;
+    const char* tip;  // nullptr: a separator
+  };
+  const Button buttons[12] = {
+      {QStyle::SP_FileDialogNewFolder, "Add Files to Analyser"},
+      {QStyle::SP_TrashIcon, "Remove Selected Files From Analyser"},
+      {QStyle::SP_DialogResetButton, "Clear Analyser Content"},
+      {QStyle::SP_CustomBase, nullptr},
+      {QStyle::SP_DialogSaveButton, "Save the Report"},
+      {QStyle::SP_DialogOpenButton, "Open Analyser Report"},
+      {QStyle::SP_CustomBase, nullptr},
+      {QStyle::SP_MediaPlay, "Analyse"},
+      {QStyle::SP_MediaStop, "Stop Analyser"},
+      {QStyle::SP_FileDialogDetailedView, "Open Report In Excel"},
+      {QStyle::SP_CustomBase, nullptr},
+      {QStyle::SP_MessageBoxInformation, "About Lomtra"},
+  };
+  for (int i = 0; i < 12; ++i) {
+    const int number = i + 1;
+    QAction* action = nullptr;
+    if (buttons[i].tip == nullptr) {
+      action = toolbar_->addSeparator();
+    } else {
+      action = toolbar_->addAction(style()->standardIcon(buttons[i].image), buttons[i].tip);
+      action->setToolTip(buttons[i].tip);
+      connect(action, &QAction::triggered, this, [this, number] { ToolbarButton(number); });
+    }
+    action->setObjectName(QStringLiteral("Toolbar1_Button%1").arg(number));
+  }
+}
+
+void FrmLomtra::BuildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName("sb1");
+  bar->setSizeGripEnabled(true);
+  const int widths[6] = {0, 200, 33, 96, 96, 217};
+  const char* tips[6] = {"",
+                         "Analyser Progress",
+                         "Total Valid Data Files",
+                         "Total Valid Data File Size",
+                         "Total Records ",
+                         ""};
+  for (int p = 1; p <= 5; ++p) {
+    auto* panel = new QLabel(this);
+    panel->setObjectName(QStringLiteral("sb1_Panel%1").arg(p));
+    panel->setFrameShape(QFrame::Panel);
+    panel->setFrameShadow(QFrame::Sunken);
+    panel->setToolTip(tips[p]);
+    if (p == 5) {
+      panel->setMinimumWidth(96);
+      bar->addWidget(panel, 1);
+    } else {
+      panel->setFixedWidth(widths[p]);
+      bar->addWidget(panel);
+    }
+    panels_[p] = panel;
+  }
+  // The progress bar lies over panel 1.
+  auto* holder = new QVBoxLayout(panels_[1]);
+  holder->setContentsMargins(2, 2, 2, 2);
+  progress_ = new QProgressBar(panels_[1]);
+  progress_->setObjectName("ProgressBar1");
+  progress_->setRange(0, 100);
+  progress_->setValue(0);
+  progress_->setTextVisible(false);
+  progress_->setFixedHeight(13);
+  progress_->setToolTip("Analyser Progress");
+  holder->addWidget(progress_);
+}
+
+QString FrmLomtra::PanelText(int panel) const {
+  return panel >= 1 && panel <= 5 ? panels_[panel]->text() : QString();
+}
+
+FrmAbout* FrmLomtra::AboutBox() const {
+  return about_.data();
+}
+
+QIcon FrmLomtra::SwitchIcon(int code) const {
+  return code >= 1 && code <= 8 ? images_[code] : QIcon();
+}
+
+// ---- the list ----
+
+void FrmLomtra::RebuildList() {
+  list_->clear();
+  QList<QTreeWidgetItem*> items;
+  for (const DataFileEntry& row : rows_) {
+    auto* item = new QTreeWidgetItem(RowTexts(row));
+    for (int c = 0; c < 7; ++c) item->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
+    item->setIcon(0, SwitchIcon(row.image));
+    items.append(item);
+  }
+  list_->addTopLevelItems(items);
+  FitColumns();
+}
+
+// The initial widths were made for a small 8-point font; with the desktop's
+// font a date and time would be cut, so the path and time columns grow (never
+// shrink) to what their texts need.
+void FrmLomtra::FitColumns() {
+  const QFontMetrics metrics(list_->font());
+  for (int c : {0, 3, 4}) {
+    int widest = 0;
+    for (int i = 0; i < list_->topLevelItemCount(); ++i)
+      widest = std::max(widest, metrics.horizontalAdvance(list_->topLevelItem(i)->text(c)));
+    const int padding = c == 0 ? 16 + 20 : 16;  // the image and the cell margins
+    const int wanted = std::min(widest + padding, c == 0 ? 420 : 200);
+    if (wanted > list_->columnWidth(c)) list_->setColumnWidth(c, wanted);
+  }
+}
+
+void FrmLomtra::RefreshTexts() {
+  if (list_->topLevelItemCount() != static_cast<int>(rows_.size())) {
+    RebuildList();
+    return;
+  }
+  for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = list_->topLevelItem(i);
+    const QStringList texts = RowTexts(rows_[static_cast<std::size_t>(i)]);
+    for (int c = 0; c < 7; ++c) {
+      if (item->text(c) != texts[c]) item->setText(c, texts[c]);
+    }
+  }
+  FitColumns();
+}
+
+void FrmLomtra::AddFiles(const QStringList& paths) {
+  std::vector<std::string> files;
+  for (const QString& path : paths) files.push_back(path.toStdString());
+  AddFilesOutcome outcome;
+  {
+    ui::BusyCursor busy;
+    outcome = lomtra::AddFiles(rows_, files, *this);
+  }
+  // Every file that was not a duplicate went through AddDataFile, which
+  // switches the mark off whether it was added or not.
+  if (files.size() > outcome.duplicates.size()) SetResultsMark(false);
+  RefreshTexts();
+}
+
+void FrmLomtra::DropFiles(const QMimeData& data) {
+  if (state_.analyser_running || !data.hasUrls()) return;
+  QStringList paths;
+  for (const QUrl& url : data.urls()) {
+    if (url.isLocalFile()) paths << QDir::toNativeSeparators(url.toLocalFile());
+  }
+  if (!paths.isEmpty()) AddFiles(paths);
+}
+
+bool FrmLomtra::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != list_->viewport()) return QMainWindow::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+      auto* drag = static_cast<QDragMoveEvent*>(event);
+      if (drag->mimeData()->hasUrls() && !state_.analyser_running) {
+        drag->acceptProposedAction();
+      } else {
+        drag->ignore();
+      }
+      return true;
+    }
+    case QEvent::Drop: {
+      auto* drop = static_cast<QDropEvent*>(event);
+      drop->acceptProposedAction();
+      DropFiles(*drop->mimeData());
+      return true;
+    }
+    default:
+      return QMainWindow::eventFilter(watched, event);
+  }
+}
+
+void FrmLomtra::RemoveSelectedFiles() {
+  if (state_.analyser_running) return;
+  std::vector<std::size_t> selected;
+  for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+    if (list_->topLevelItem(i)->isSelected()) selected.push_back(static_cast<std::size_t>(i));
+  }
+  for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(*it));
+  }
+  if (!selected.empty()) RenumberRows(rows_);
+  RebuildList();
+  if (rows_.empty()) SetResultsMark(false);
+}
+
+void FrmLomtra::ClearList() {
+  if (state_.analyser_running) return;
+  rows_.clear();
+  RebuildList();
+  SetResultsMark(false);
+}
+
+// ---- commands ----
+
+void FrmLomtra::ToolbarButton(int number) {
+  // While a run goes on, only Stop is looked at.
+  if (state_.analyser_running && number != 9) return;
+  switch (number) {
+    case 1:
+      ShowAddFiles();
+      break;
+    case 2:
+      RemoveSelectedFiles();
+      break;
+    case 3:
+      ClearList();
+      break;
+    case 5:
+      SaveReport();
+      break;
+    case 6:
+      OpenReport();
+      break;
+    case 8:
+      Analyse(false);
+      break;
+    case 9:
+      Stop();
+      break;
+    case 10:
+      ExportToSpreadsheet();
+      break;
+    case 12:
+      ShowAbout();
+      break;
+    default:
+      break;
+  }
+}
+
+void FrmLomtra::Analyse(bool reanalyse_all) {
+  if (state_.analyser_running) return;
+  AnalyserContext context{*this, services_.clock, state_};
+  AnalyseFiles(rows_, reanalyse_all, context);
+  RefreshTexts();
+  if (closing_) QCoreApplication::quit();
+}
+
+void FrmLomtra::Stop() {
+  if (state_.analyser_running) state_.stop_requested = true;
+}
+
+void FrmLomtra::ShowAddFiles() {
+  if (state_.analyser_running) return;
+  if (open_dialog_ == nullptr) {
+    open_dialog_ = new FrmOpen([this](const QStringList& paths) { AddFiles(paths); },
+                               [this](const QString& drive) {
+                                 ShowError(drive.toStdString() +
+                                           " cannot be opened: the drive "
+                                           "is not ready or not readable.");
+                               },
+                               this);
+  }
+  open_dialog_->show();
+  open_dialog_->raise();
+  open_dialog_->activateWindow();
+}
+
+void FrmLomtra::ShowAbout() {
+  if (state_.analyser_running) return;
+  if (about_ == nullptr) {
+    about_ = new FrmAbout(this);
+    connect(about_, &FrmAbout::SysInfoRequested, this, &FrmLomtra::StartSysInfo);
+    connect(about_, &FrmAbout::HomePageRequested, this, &FrmLomtra::OpenHomePage);
+  }
+  about_->show();
+  about_->raise();
+}
+
+void FrmLomtra::Exit() {
+  if (state_.analyser_running) return;
+  close();
+}
+
+void FrmLomtra::closeEvent(QCloseEvent* event) {
+  // Closing ends the program, during a run too: the run is told to stop,
+  // asks nothing more and the program quits when it has returned.
+  if (state_.analyser_running) {
+    closing_ = true;
+    state_.stop_requested = true;
+  }
+  if (open_dialog_ != nullptr) open_dialog_->hide();
+  if (about_ != nullptr) about_->close();
+  event->accept();
+}
+
+// ---- report files ----
+
+void FrmLomtra::SaveReport() {
+  if (state_.analyser_running) return;
+  for (;;) {
+    const QString chosen = services_.dialog.SaveName(this);
+    if (chosen.isEmpty()) return;
+    const std::string target = NormaliseReportName(chosen.toStdString());
+    std::error_code ec;
+    if (std::filesystem::exists(target, ec)) {
+      const MessageAnswer answer =
+          ShowMessage({"File Exists. Do you want to OverWrite?", kProgramTitle,
+                       MessageIcon::kQuestion, MessageButtons::kYesNo});
+      if (answer != MessageAnswer::kYes) continue;
+    }
+    std::string error;
+    if (!WriteReportFile(target, rows_, services_.clock.Now(), &error)) {
+      ShowError("The report was not saved: " + error);
+      return;
+    }
+    SetStatusText("File " + target + " Saved");
+    return;
+  }
+}
+
+void FrmLomtra::OpenReport() {
+  if (state_.analyser_running) return;
+  const QString chosen = services_.dialog.OpenName(this);
+  if (chosen.isEmpty()) {
+    ResetSB();
+    if (!rows_.empty()) SetResultsMark(true);
+    return;
+  }
+  rows_.clear();
+  RebuildList();
+  ReportReadResult report = ReadReportFile(chosen.toStdString());
+  if (!report.ok) {
+    ShowError(report.error);
+    return;
+  }
+  rows_ = std::move(report.rows);
+  RebuildList();
+  ResetSB();
+  if (!rows_.empty()) SetResultsMark(true);
+}
+
+// ---- spreadsheet ----
+
+void FrmLomtra::ExportToSpreadsheet() {
+  if (state_.analyser_running) return;
+  if (rows_.empty()) {
+    ShowError("Nothing to Save");
+    return;
+  }
+  SpreadsheetTotals totals;
+  totals.valid_files = PanelText(2).toStdString();
+  totals.size = PanelText(3).toStdString();
+  totals.records = PanelText(4).toStdString();
+  const std::filesystem::path target =
+      platform::UniquePath(temporary_folder_.toStdString(), "Lomtra-", ".xlsx");
+  std::string error;
+  {
+    ui::BusyCursor busy;
+    if (!WriteWorkbookFile(target, rows_, totals, &error)) {
+      ShowError(error);
+      return;
+    }
+  }
+  if (!services_.opener.Open(Text(target.string()))) {
+    ShowMessage({"The workbook " + target.string() +
+                     " was written, but no spreadsheet program could open it.",
+                 kProgramTitle, MessageIcon::kInformation, MessageButtons::kOk});
+  }
+}
+
+// ---- help, updates, system information ----
+
+void FrmLomtra::OpenManual() {
+  // The PDF first; the .doc when the PDF is missing or nothing opens it.
+  const QDir folder(application_folder_);
+  const QString pdf = QDir::toNativeSeparators(folder.filePath("lomtra.pdf"));
+  if (QFileInfo::exists(pdf) && services_.opener.Open(pdf)) return;
+  const QString doc = QDir::toNativeSeparators(folder.filePath("lomtra.doc"));
+  if (!QFileInfo::exists(doc)) {
+    ShowError("Help File lomtra.pdf or lomtra.doc not found in the application folder");
+    return;
+  }
+  services_.opener.Open(doc);  // no program for .doc files: nothing is said
+}
+
+void FrmLomtra::OpenUpdates() {
+  services_.opener.Open(kUpdatesPage);
+}
+
+void FrmLomtra::OpenHomePage() {
+  services_.opener.Open(kHomePage);
+}
+
+void FrmLomtra::StartSysInfo() {
+  const QString tool = FindSystemInfoTool(find_executable_);
+  if (!tool.isEmpty() && services_.starter.Start(tool, {})) return;
+  ShowMessage({"System Information Is Unavailable At This Time", kProgramTitle, MessageIcon::kNone,
+               MessageButtons::kOk});
+}
+
+// ---- host ----
+
+void FrmLomtra::ShowError(const std::string& text) {
+  ShowMessage({text, kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
+}
+
+MessageAnswer FrmLomtra::ShowMessage(const Message& message) {
+  // After the window was closed during a run nothing more is shown.
+  if (closing_) {
+    return message.buttons == MessageButtons::kYesNo ? MessageAnswer::kYes : MessageAnswer::kOk;
+  }
+  const QString title = message.title.empty() ? QString(kProgramTitle) : Text(message.title);
+  const ui::MessageAnswer answer = services_.messages.Show(
+      {Text(message.text), title, ToUi(message.icon),
+       message.buttons == MessageButtons::kYesNo ? ui::MessageButtons::kYesNo
+                                                 : ui::MessageButtons::kOk});
+  switch (answer) {
+    case ui::MessageAnswer::kYes:
+      return MessageAnswer::kYes;
+    case ui::MessageAnswer::kNo:
+      return MessageAnswer::kNo;
+    case ui::MessageAnswer::kOk:
+      break;
+  }
+  return MessageAnswer::kOk;
+}
+
+int FrmLomtra::ProgressValue() const {
+  return progress_->value();
+}
+
+void FrmLomtra::SetProgress(int value) {
+  if (progress_->value() == value) return;
+  progress_->setValue(value);
+}
+
+void FrmLomtra::SetStatusPanel(StatusPanel panel, const std::string& text) {
+  const int index = static_cast<int>(panel);
+  if (index >= 2 && index <= 5) panels_[index]->setText(Text(text));
+}
+
+void FrmLomtra::PumpEvents() {
+  RefreshTexts();
+  if (pump_hook_) pump_hook_();
+  QCoreApplication::processEvents();
+}
+
+void FrmLomtra::SetResultsMark(bool on) {
+  // The mark shows as alternating row colours: the list holds results.
+  results_mark_ = on;
+  list_->setAlternatingRowColors(on);
+}
+
+bool FrmLomtra::AskStop() {
+  if (closing_) return true;
+  return Host::AskStop();
+}
+
+}  // namespace lomtra

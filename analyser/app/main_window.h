@@ -1,0 +1,129 @@
+#pragma once
+// frmLomtra: the analyser's file list with its menus, tool bar and status
+// bar. The rows live in the engine's DataFileEntry list; the list control
+// shows them. The window is the engine's host.
+#include <QIcon>
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <vector>
+
+#include "engine/clock.h"
+#include "engine/data_file_entry.h"
+#include "engine/engine_state.h"
+#include "engine/host.h"
+#include "platform/ui/desktop_services.h"
+#include "platform/ui/message_service.h"
+
+class QLabel;
+class QMimeData;
+class QProgressBar;
+class QToolBar;
+class QTreeWidget;
+
+namespace lomtra {
+
+class FrmAbout;
+class FrmOpen;
+class ReportFileDialog;
+
+// What the window reaches outside itself, injected so that tests can script
+// the answers and see what would have been opened or started.
+struct WindowServices {
+  platform::ui::MessageService& messages;
+  platform::ui::DocumentOpener& opener;
+  platform::ui::ProgramStarter& starter;
+  ReportFileDialog& dialog;
+  const Clock& clock;
+};
+
+// "Lomtra 1.2": the window caption, from the build's version.
+QString WindowCaption();
+
+class FrmLomtra : public QMainWindow, private Host {
+  Q_OBJECT
+ public:
+  explicit FrmLomtra(const WindowServices& services, QWidget* parent = nullptr);
+  ~FrmLomtra() override;
+
+  // The commands of the menus and the tool bar (guarded as the menus do).
+  void AddFiles(const QStringList& paths);
+  void RemoveSelectedFiles();
+  void ClearList();
+  void Analyse(bool reanalyse_all);
+  void Stop();
+  void SaveReport();
+  void OpenReport();
+  void ExportToSpreadsheet();
+  void ShowAddFiles();
+  void ShowAbout();
+  void OpenManual();
+  void OpenUpdates();
+  void OpenHomePage();
+  void StartSysInfo();
+  void Exit();
+  // Files dropped on the list; ignored during a run.
+  void DropFiles(const QMimeData& data);
+
+  const std::vector<DataFileEntry>& Rows() const { return rows_; }
+  bool AnalyserRunning() const { return state_.analyser_running; }
+  bool StopRequested() const { return state_.stop_requested; }
+  bool ResultsMark() const { return results_mark_; }
+  QString PanelText(int panel) const;
+  FrmOpen* AddFilesDialog() const { return open_dialog_; }
+  FrmAbout* AboutBox() const;
+  QIcon SwitchIcon(int code) const;
+
+  // Where the manual is looked for (the program's folder by default), where
+  // exported workbooks go (the temporary folder), and how a program is
+  // found on the PATH: all replaceable for tests.
+  void SetApplicationFolder(const QString& folder) { application_folder_ = folder; }
+  void SetTemporaryFolder(const QString& folder) { temporary_folder_ = folder; }
+  void SetExecutableFinder(std::function<QString(const QString&)> finder) {
+    find_executable_ = std::move(finder);
+  }
+  // Called at every PumpEvents of a run (tests press Stop or close here).
+  void SetPumpHook(std::function<void()> hook) { pump_hook_ = std::move(hook); }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  // Host
+  MessageAnswer ShowMessage(const Message& message) override;
+  int ProgressValue() const override;
+  void SetProgress(int value) override;
+  void SetStatusPanel(StatusPanel panel, const std::string& text) override;
+  void PumpEvents() override;
+  void SetResultsMark(bool on) override;
+  bool AskStop() override;
+
+  void BuildMenus();
+  void BuildToolBar();
+  void BuildStatusBar();
+  void ToolbarButton(int number);
+  void RebuildList();
+  void RefreshTexts();
+  void FitColumns();
+  void ShowError(const std::string& text);
+
+  WindowServices services_;
+  std::vector<DataFileEntry> rows_;
+  EngineState state_;
+  bool results_mark_ = false;
+  bool closing_ = false;  // the window was closed during a run
+  QIcon images_[9];
+  QTreeWidget* list_;
+  QToolBar* toolbar_;
+  QProgressBar* progress_;
+  QLabel* panels_[6] = {};
+  FrmOpen* open_dialog_ = nullptr;
+  QPointer<FrmAbout> about_;
+  QString application_folder_;
+  QString temporary_folder_;
+  std::function<QString(const QString&)> find_executable_;
+  std::function<void()> pump_hook_;
+};
+
+}  // namespace lomtra

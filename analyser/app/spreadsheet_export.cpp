@@ -1,0 +1,227 @@
+#include "app/spreadsheet_export.h"
+
+#include <xlsxwriter.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+#include "platform/file_replacer.h"
+
+namespace lomtra {
+namespace {
+
+constexpr const char* kHeadings[] = {"BINARY FILE", "NO",      "SWITCH", "START TIME",
+                                     "END TIME",    "RECORDS", "SIZE"};
+constexpr double kWidths[] = {20, 6, 8, 15, 15, 10, 10};
+constexpr int kColumns = 7;
+constexpr lxw_color_t kHeaderFill = 0x68C1FF;  // red 104, green 193, blue 255
+
+enum Align { kAlignNone = 0, kAlignCentre = 1, kAlignRight = 2 };
+
+// What one cell's format is made of; cells share a format per combination.
+struct CellStyle {
+  bool border = false;
+  int align = kAlignNone;
+  bool bold = false;
+  bool fill = false;
+  bool small = false;  // font size 8
+  int Key() const {
+    return (border ? 1 : 0) | align << 1 | (bold ? 8 : 0) | (fill ? 16 : 0) | (small ? 32 : 0);
+  }
+  bool Empty() const { return Key() == 0; }
+};
+
+class Formats {
+ public:
+  explicit Formats(lxw_workbook* workbook) : workbook_(workbook) {}
+  lxw_format* For(const CellStyle& style) {
+    auto found = cache_.find(style.Key());
+    if (found != cache_.end()) return found->second;
+    lxw_format* f = workbook_add_format(workbook_);
+    if (style.border) {
+      format_set_border(f, LXW_BORDER_THIN);
+      format_set_border_color(f, LXW_COLOR_BLACK);
+    }
+    if (style.align == kAlignCentre) format_set_align(f, LXW_ALIGN_CENTER);
+    if (style.align == kAlignRight) format_set_align(f, LXW_ALIGN_RIGHT);
+    if (style.bold) format_set_bold(f);
+    if (style.fill) {
+      format_set_pattern(f, LXW_PATTERN_SOLID);
+      format_set_bg_color(f, kHeaderFill);
+    }
+    if (style.small) format_set_font_size(f, 8);
+    cache_[style.Key()] = f;
+    return f;
+  }
+
+ private:
+  lxw_workbook* workbook_;
+  std::map<int, lxw_format*> cache_;
+};
+
+// Workbooks hold UTF-8; a text that is not (a path read from an old report)
+// is taken as Latin-1 so the file stays readable.
+bool ValidUtf8(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    std::size_t extra = 0;
+    if (c >= 0x80) {
+      if ((c >> 5) == 0x6) {
+        extra = 1;
+      } else if ((c >> 4) == 0xE) {
+        extra = 2;
+      } else if ((c >> 3) == 0x1E) {
+        extra = 3;
+      } else {
+        return false;
+      }
+    }
+    if (i + extra >= text.size()) return false;
+    for (std::size_t k = 1; k <= extra; ++k) {
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += extra + 1;
+  }
+  return true;
+}
+
+std::string AsUtf8(const std::string& text) {
+  if (ValidUtf8(text)) return text;
+  std::string out;
+  for (char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out.push_back(ch);
+    } else {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+// A plain value is taken as a number when all of it reads as one, as the
+// spreadsheet would do with a typed-in value.
+bool PlainNumber(const std::string& text, double* value) {
+  if (text.empty() || text.find_first_of(" \t") != std::string::npos) return false;
+  char* end = nullptr;
+  *value = std::strtod(text.c_str(), &end);
+  return end == text.c_str() + text.size() && std::isfinite(*value) &&
+         text.find_first_of("xXnNiI") == std::string::npos;
+}
+
+CellStyle StyleOf(int row, int column, int rows) {
+  CellStyle s;
+  s.border = row <= rows;
+  s.bold = row == 0 || row == rows + 1 || row == rows + 2;
+  s.fill = row == 0;
+  s.small = row <= rows + 2;
+  if (row < kAlignedRows && column >= 1) s.align = column <= 4 ? kAlignCentre : kAlignRight;
+  if (row == 0 && column >= 1) s.align = kAlignCentre;
+  return s;
+}
+
+std::string RowText(const DataFileEntry& entry, int column) {
+  switch (column) {
+    case 0:
+      return FileNameOf(entry.binary_file);
+    case 1:
+      return entry.no;
+    case 2:
+      return entry.switch_name;
+    case 3:
+      return entry.start_time;
+    case 4:
+      return entry.end_time;
+    case 5:
+      return entry.records;
+    default:
+      return entry.size;
+  }
+}
+
+}  // namespace
+
+std::string FileNameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool WriteWorkbook(const std::filesystem::path& path, const std::vector<DataFileEntry>& rows,
+                   const SpreadsheetTotals& totals, std::string* error) {
+  lxw_workbook* workbook = workbook_new(path.string().c_str());
+  if (workbook == nullptr) {
+    if (error) *error = path.string() + ": the workbook cannot be created";
+    return false;
+  }
+  lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Lomtra");
+  Formats formats(workbook);
+  const int n = static_cast<int>(rows.size());
+  const int last_row = std::max(n + 2, kAlignedRows - 1);
+  const int totals_row = n + 2;
+
+  for (int r = 0; r <= last_row; ++r) {
+    for (int c = 0; c < kColumns; ++c) {
+      const CellStyle style = StyleOf(r, c, n);
+      lxw_format* format = style.Empty() ? nullptr : formats.For(style);
+      const auto row = static_cast<lxw_row_t>(r);
+      const auto col = static_cast<lxw_col_t>(c);
+      std::string text;
+      bool plain = false;  // written as the spreadsheet would read a typed value
+      if (r == 0) {
+        text = kHeadings[c];
+      } else if (r <= n) {
+        text = RowText(rows[static_cast<std::size_t>(r - 1)], c);
+        plain = c == 0;
+      } else if (r == totals_row) {
+        plain = true;
+        if (c == 0) text = "TOTAL";
+        if (c == 1) text = totals.valid_files;
+        if (c == 5) text = totals.records;
+        if (c == 6) text = totals.size;
+      }
+      double number = 0;
+      if (text.empty()) {
+        if (format != nullptr) worksheet_write_blank(sheet, row, col, format);
+      } else if (plain && PlainNumber(text, &number)) {
+        worksheet_write_number(sheet, row, col, number, format);
+      } else {
+        worksheet_write_string(sheet, row, col, AsUtf8(text).c_str(), format);
+      }
+    }
+  }
+  for (int c = 0; c < kColumns; ++c) {
+    worksheet_set_column(sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), kWidths[c],
+                         nullptr);
+  }
+  const lxw_error result = workbook_close(workbook);
+  if (result != LXW_NO_ERROR) {
+    if (error) *error = path.string() + ": " + lxw_strerror(result);
+    return false;
+  }
+  return true;
+}
+
+bool WriteWorkbookFile(const std::filesystem::path& target, const std::vector<DataFileEntry>& rows,
+                       const SpreadsheetTotals& totals, std::string* error) {
+  std::filesystem::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  const std::filesystem::path temporary =
+      platform::UniquePath(folder, target.stem().string() + "-partial-", ".xlsx");
+  if (!WriteWorkbook(temporary, rows, totals, error)) {
+    std::error_code ec;
+    std::filesystem::remove(temporary, ec);
+    if (error) *error = target.string() + " was not written (" + *error + ")";
+    return false;
+  }
+  if (!platform::RenameOver(temporary, target, error)) {
+    std::error_code ec;
+    std::filesystem::remove(temporary, ec);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace lomtra

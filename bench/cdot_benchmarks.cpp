@@ -1,0 +1,55 @@
+// kelvan: decoding one C-DOT record and laying out its line.
+#include <benchmark/benchmark.h>
+
+#include "cdrgen/cdot_builder.h"
+#include "extract_cdot/core/cdot_fields.h"
+#include "extract_cdot/core/line_layout.h"
+
+namespace {
+
+// The records of the sample file's first section.
+cdrgen::Bytes SampleRecords(std::size_t& count) {
+  const cdrgen::Bytes file = cdrgen::CdotSampleFile(4 * 48 * 1024, 1);
+  count = 1000;
+  return cdrgen::Bytes(file.begin() + 91, file.begin() + 91 + static_cast<std::ptrdiff_t>(count * 48));
+}
+
+void CdotDecodeRecord(benchmark::State& state) {
+  std::size_t count = 0;
+  const cdrgen::Bytes records = SampleRecords(count);
+  kelvan::CdotFields fields;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::uint8_t* record = records.data() + i * kelvan::kRecordSize;
+    kelvan::DecodeCalled(record, fields);
+    if (!kelvan::IsSectionEnd(fields)) kelvan::DecodeRest(record, fields);
+    benchmark::DoNotOptimize(fields.calling.data());
+    if (++i == count) i = 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(CdotDecodeRecord);
+
+void CdotLine(benchmark::State& state, kelvan::Layout layout) {
+  std::size_t count = 0;
+  const cdrgen::Bytes records = SampleRecords(count);
+  std::vector<kelvan::CdotFields> decoded(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    decoded[i].date = "2005/03/07";
+    kelvan::DecodeCalled(records.data() + i * kelvan::kRecordSize, decoded[i]);
+    kelvan::DecodeRest(records.data() + i * kelvan::kRecordSize, decoded[i]);
+  }
+  kelvan::LineLayout line_layout({1, 2, 3, 4, 5, 6, 7, 8}, layout, ",");
+  std::string line;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    line_layout.WriteLine(decoded[i], decoded[i].calling, line);
+    benchmark::DoNotOptimize(line.data());
+    if (++i == count) i = 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK_CAPTURE(CdotLine, delimited, kelvan::Layout::kDelimited);
+BENCHMARK_CAPTURE(CdotLine, fixed_width, kelvan::Layout::kFixedWidth);
+
+}  // namespace

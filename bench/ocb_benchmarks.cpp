@@ -1,0 +1,57 @@
+// ostrel: decoding one OCB record and formatting its line.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "cdrgen/ocb_builder.h"
+#include "extract_ocb/core/extraction_run.h"
+#include "extract_ocb/core/ocb_decoder.h"
+#include "extract_ocb/core/ocb_format.h"
+
+namespace {
+
+// The call records of a few sample blocks, one after the other.
+std::vector<std::uint8_t> SampleRecords() {
+  const cdrgen::Bytes file = cdrgen::OcbSampleFile(64 * ostrel::kBlockSize, 1,
+                                                   cdrgen::OcbFileLayout::kPlain);
+  std::vector<std::uint8_t> records;
+  for (std::size_t block = 0; block < 48; ++block) {
+    const auto* start = file.data() + block * ostrel::kBlockSize + ostrel::kHeaderSize;
+    records.insert(records.end(), start, start + ostrel::kRecordsPerBlock * ostrel::kRecordSize);
+  }
+  return records;
+}
+
+void OcbDecodeRecord(benchmark::State& state) {
+  const std::vector<std::uint8_t> records = SampleRecords();
+  const std::size_t count = records.size() / ostrel::kRecordSize;
+  ostrel::OcbFields fields;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    ostrel::DecodeRecord(records.data() + i * ostrel::kRecordSize, 6, 120, false, fields);
+    benchmark::DoNotOptimize(fields.Text(8).data());
+    if (++i == count) i = 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(OcbDecodeRecord);
+
+void OcbFormatLine(benchmark::State& state) {
+  const std::vector<std::uint8_t> records = SampleRecords();
+  const std::size_t count = 256;
+  std::vector<ostrel::OcbFields> decoded(count);
+  for (std::size_t i = 0; i < count; ++i)
+    ostrel::DecodeRecord(records.data() + i * ostrel::kRecordSize, 6, 120, false, decoded[i]);
+  const ostrel::FieldSelection selection = {4, 5, 6, 8, 12, 13, 14, 15};
+  std::string line;
+  std::size_t i = 0;
+  for (auto _ : state) {
+    ostrel::FormatLine(decoded[i], selection, line);
+    benchmark::DoNotOptimize(line.data());
+    if (++i == count) i = 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(OcbFormatLine);
+
+}  // namespace

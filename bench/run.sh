@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# Speed and memory of every batch command on large sample files.
+#
+#   bench/run.sh [SIZE] [--repeat N] [--keep]   SIZE like 100M or 1G (default 1G)
+#   bench/run.sh --micro [benchmark options]    the micro-benchmarks only
+#
+# For each format it writes one file with cdrgen, reads it once so that the
+# page cache is warm, then measures `cp FILE OUT` (reading and writing as many
+# bytes), `wc -l FILE` (reading only) and the programs on the same file, one
+# after the other, so that all see the same machine load, each after a sync
+# so that none pays for the writes of the one before. With --repeat N
+# each command runs N times and the fastest run counts. Files go under
+# BENCH_DIR (default build/bench-data) and are deleted afterwards unless --keep.
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BUILD_DIR:-$root/build}
+data=${BENCH_DIR:-$build/bench-data}
+size=1G
+repeat=1
+keep=0
+micro=0
+micro_args=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --micro) micro=1; shift; micro_args=("$@"); break ;;
+    --repeat) repeat=$2; shift 2 ;;
+    --keep) keep=1; shift ;;
+    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -*) echo "run.sh: unknown option $1" >&2; exit 2 ;;
+    *) size=$1; shift ;;
+  esac
+done
+
+if [ ! -x /usr/bin/time ]; then
+  echo "run.sh: /usr/bin/time is missing; run scripts/deps.sh first" >&2
+  exit 2
+fi
+
+targets=(cdrgen_cli vantor ostrel kelvan pardel lomtra window_run_vantor window_run_ostrel window_run_pardel)
+[ "$micro" = 1 ] && targets=(suite_micro_benchmarks)
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+fi
+ninja -C "$build" -j"$(nproc)" "${targets[@]}" >/dev/null
+bin=$build/bin
+
+if [ "$micro" = 1 ]; then
+  exec "$bin/suite_micro_benchmarks" "${micro_args[@]}"
+fi
+
+mkdir -p "$data"
+out=$data/out.txt
+times=$data/time.txt
+cleanup() { rm -f "$out" "$times"; [ "$keep" = 1 ] || rm -f "$data"/sample.*; }
+trap cleanup EXIT
+
+# measure NAME COMMAND...: runs the command `repeat` times under /usr/bin/time
+# and sets wall, cpu and peak (KiB) of the fastest run.
+measure() {
+  wall=""; cpu=""; peak=""
+  local i w u s m
+  for ((i = 0; i < repeat; i++)); do
+    rm -f "$out"
+    # Dirty pages of the previous command's output would slow this one's
+    # writes: every command starts with them on disk.
+    sync
+    /usr/bin/time -f "%e %U %S %M" -o "$times" "$@" >/dev/null 2>"$data/stderr.txt" || {
+      echo "run.sh: failed: $*" >&2; cat "$data/stderr.txt" >&2; exit 1; }
+    read -r w u s m <"$times"
+    if [ -z "$wall" ] || awk "BEGIN{exit !($w < $wall)}"; then
+      wall=$w; cpu=$(awk "BEGIN{printf \"%.2f\", $u + $s}"); peak=$m
+    fi
+  done
+  rm -f "$out" "$data/stderr.txt"
+}
+
+row() {  # program command bytes baseline_name baseline_wall target
+  local mbs ratio
+  mbs=$(awk "BEGIN{w = $wall < 0.01 ? 0.01 : $wall; printf \"%.0f\", $3 / 1048576 / w}")
+  if [ -n "$5" ]; then
+    ratio=$(awk "BEGIN{b = $5 < 0.01 ? 0.01 : $5; printf \"%.2f x %s\", $wall / b, \"$4\"}")
+  else
+    ratio="-"
+  fi
+  printf '| %-8s | %-24s | %7s | %6s | %6s | %-11s | %-13s | %8s |\n' \
+    "$1" "$2" "$mbs" "$wall" "$cpu" "$ratio" "$6" "$(awk "BEGIN{printf \"%.1f\", $peak / 1024}")"
+}
+
+echo "# $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), size $size, best of $repeat"
+printf '| %-8s | %-24s | %7s | %6s | %6s | %-11s | %-13s | %8s |\n' \
+  program command "MB/s" "wall s" "CPU s" ratio target "peak MiB"
+printf '|%s|%s|%s|%s|%s|%s|%s|%s|\n' ---------- -------------------------- --------- \
+  -------- -------- ------------- --------------- ----------
+
+for format in ewsd ocb cdot cdot-bare axe e10b 5ess; do
+  file=$data/sample.$format
+  "$bin/cdrgen" "$format" "$file" --size "$size" --seed 1
+  bytes=$(stat -c %s "$file")
+  cat "$file" >/dev/null  # warm the page cache
+
+  measure cp "$file" "$out"; cp_wall=$wall
+  row "$format" "cp FILE OUT" "$bytes" "" "" "baseline"
+  measure wc -l "$file"; wc_wall=$wall
+  row "$format" "wc -l FILE" "$bytes" "" "" "baseline"
+
+  extract=""
+  case $format in
+    ewsd) extract=vantor ;;
+    ocb) extract=ostrel ;;
+    cdot) extract=kelvan ;;
+    axe) extract=pardel ;;
+  esac
+  if [ -n "$extract" ]; then
+    measure "$bin/$extract" extract -o "$out" --quiet "$file"
+    row "$extract" "extract -o OUT FILE" "$bytes" cp "$cp_wall" "<= 4 x cp"
+    batch_wall=$wall
+    # The same extraction from the window: the program prints the seconds
+    # from the click on Extract to the end of the run.
+    if [ -x "$bin/window_run_$extract" ]; then
+      window_wall=""
+      for ((i = 0; i < repeat; i++)); do
+        rm -f "$out"
+        sync
+        /usr/bin/time -f "%e %U %S %M" -o "$times" "$bin/window_run_$extract" "$file" "$out" \
+          >"$data/window.txt" 2>/dev/null
+        read -r w u s m <"$times"
+        w=$(cat "$data/window.txt")
+        if [ -z "$window_wall" ] || awk "BEGIN{exit !($w < $window_wall)}"; then
+          window_wall=$w; cpu=$(awk "BEGIN{printf \"%.2f\", $u + $s}"); peak=$m
+        fi
+      done
+      rm -f "$out" "$data/window.txt"
+      wall=$window_wall
+      row "$extract" "window: Extract" "$bytes" batch "$batch_wall" "<= 1.5 x batch"
+    fi
+  fi
+  # The analyser knows C-DOT files by records at their start: it reads the
+  # headerless file, the extractor the one with day sections.
+  if [ "$format" = cdot ]; then
+    [ "$keep" = 1 ] || rm -f "$file"
+    continue
+  fi
+  measure "$bin/lomtra" analyse --quiet "$file"
+  if [ "$format" = ocb ]; then
+    row lomtra "analyse FILE" "$bytes" wc "$wc_wall" "< 0.05 s"
+  else
+    row lomtra "analyse FILE" "$bytes" wc "$wc_wall" "<= 2 x wc"
+  fi
+  [ "$keep" = 1 ] || rm -f "$file"
+done
+echo "peak MiB target: <= 64 for every batch command"
