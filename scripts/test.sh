@@ -1,12 +1,47 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the whole suite and runs every test.
+# Installs what is missing, builds the whole suite and runs every test; then,
+# when clang is there, runs each fuzz target for a short while; then builds
+# and runs the whole suite once more with AddressSanitizer and
+# UndefinedBehaviorSanitizer. The sanitizer run's ctest summary comes last and
+# includes a test that fails when the fuzz run found anything.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
+build_fuzz="${BUILD_FUZZ_DIR:-$root/build-fuzz}"
+build_asan="${BUILD_ASAN_DIR:-$root/build-asan}"
 jobs="${JOBS:-2}"
+fuzz_seconds="${FUZZ_SECONDS:-30}"
 
 bash "$root/scripts/deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j "$jobs"
-cd "$build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs"
+(cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+
+fuzz_results=""
+if command -v clang++ >/dev/null 2>&1 &&
+   ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1; then
+  cmake -S "$root" -B "$build_fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_CXX_COMPILER=clang++ -DSUITE_FUZZ=ON -DSUITE_BUILD_UI=OFF -DSUITE_BUILD_TESTS=OFF
+  cmake --build "$build_fuzz" -j "$jobs"
+  fuzz_results="$build_fuzz/fuzz-results.txt"
+  targets=($(cd "$root/fuzz/corpus" && ls -d */ | tr -d /))
+  half=$(( (${#targets[@]} + 1) / 2 ))
+  # Two at a time: one per core.
+  "$root/fuzz/run_fuzz.sh" "$build_fuzz" "$fuzz_seconds" "${targets[@]:0:$half}" >"$fuzz_results.1" &
+  first=$!
+  "$root/fuzz/run_fuzz.sh" "$build_fuzz" "$fuzz_seconds" "${targets[@]:$half}" >"$fuzz_results.2" || true
+  wait "$first" || true
+  cat "$fuzz_results.1" "$fuzz_results.2" >"$fuzz_results"
+  rm -f "$fuzz_results.1" "$fuzz_results.2"
+  cat "$fuzz_results"
+else
+  echo "clang++ with libFuzzer not found: fuzz targets not run"
+fi
+
+cmake -S "$root" -B "$build_asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUITE_SANITIZE=ON \
+  -DSUITE_FUZZ_RESULTS="$fuzz_results"
+cmake --build "$build_asan" -j "$jobs"
+cd "$build_asan"
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp" \
+  UBSAN_OPTIONS=print_stacktrace=1 QT_QPA_PLATFORM=offscreen \
+  ctest --output-on-failure -j "$jobs"

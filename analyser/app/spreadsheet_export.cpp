@@ -206,6 +206,22 @@ bool WriteWorkbook(const std::filesystem::path& path, const std::vector<DataFile
 
 bool WriteWorkbookFile(const std::filesystem::path& target, const std::vector<DataFileEntry>& rows,
                        const SpreadsheetTotals& totals, std::string* error) {
+  // Replacing a listed data file with the workbook would lose the data.
+  for (const DataFileEntry& row : rows) {
+    std::error_code same_error;
+    if (std::filesystem::equivalent(target, row.binary_file, same_error)) {
+      if (error) *error = target.string() + ": it is one of the data files in the list";
+      return false;
+    }
+  }
+  // A device or pipe is written in place: renaming over it would put a plain
+  // file where the device was.
+  std::error_code status_error;
+  const auto status = std::filesystem::status(target, status_error);
+  if (!status_error && std::filesystem::exists(status) &&
+      !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status)) {
+    return WriteWorkbook(target, rows, totals, error);
+  }
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
   const std::filesystem::path temporary =

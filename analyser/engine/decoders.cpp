@@ -46,6 +46,12 @@ double BcdValue(const std::uint8_t* bytes, std::size_t offset, std::size_t count
   return value;
 }
 
+int BcdNumber(const std::uint8_t* bytes, std::size_t offset, std::size_t count) {
+  const double value = BcdValue(bytes, offset, count);
+  if (!(value < kLargestBcdNumber)) return kLargestBcdNumber;  // NaN too
+  return value > 0 ? static_cast<int>(value) : 0;
+}
+
 std::uint64_t BigEndianValue(const std::uint8_t* bytes, std::size_t offset, std::size_t count) {
   std::uint64_t value = 0;
   for (std::size_t i = 0; i < count && i < 8; ++i) value = (value << 8) | bytes[offset + i];

@@ -16,6 +16,12 @@ double ValueOf(std::string_view text);
 // Binary-coded decimal field read as a number: its hexadecimal text read by ValueOf.
 double BcdValue(const std::uint8_t* bytes, std::size_t offset, std::size_t count);
 
+// BcdValue as a whole number for dates. A damaged field can read as a huge
+// number ("7E95" reads as 7 x 10^95); it is held at kLargestBcdNumber so that
+// no date arithmetic overflows.
+inline constexpr int kLargestBcdNumber = 99999999;
+int BcdNumber(const std::uint8_t* bytes, std::size_t offset, std::size_t count);
+
 // Unsigned number of `count` bytes (at most 8), most significant first.
 std::uint64_t BigEndianValue(const std::uint8_t* bytes, std::size_t offset, std::size_t count);
 

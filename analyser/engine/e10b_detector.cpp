@@ -18,7 +18,7 @@ constexpr std::size_t kRecordSize = 26;
 constexpr std::size_t kRecordsPerBlock = 78;
 
 std::string E10bMoment(const std::uint8_t* record, int year) {
-  const int day = static_cast<int>(BcdValue(record, 8, 2));
+  const int day = BcdNumber(record, 8, 2);
   const MonthDay md = DateFromDayOfYear(day, year);
   const std::string hhmm = HexText(record, 10, 2);
   return MomentText(std::to_string(year) + "-" + TwoDigits(md.month) + "-" + TwoDigits(md.day),

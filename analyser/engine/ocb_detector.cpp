@@ -61,9 +61,9 @@ std::uint64_t CountOcbBlocks(const std::filesystem::path& path, const OcbMemory&
     for (;;) {
       // Buffer byte k is block header byte k + 2.
       file.ReadBytes(memory.header_offset + b * memory.stride + 2, buffer.data(), buffer.size());
-      const int day = static_cast<int>(BcdValue(buffer.data(), 4, 2));
+      const int day = BcdNumber(buffer.data(), 4, 2);
       if (b == 0) {
-        header.year = static_cast<int>(BcdValue(buffer.data(), 3, 1));
+        header.year = BcdNumber(buffer.data(), 3, 1);
         header.day = day;
       }
       if (day == 0 || day == 4040) break;
@@ -78,7 +78,7 @@ std::uint64_t CountOcbBlocks(const std::filesystem::path& path, const OcbMemory&
 
 OcbRecordMoment DecodeOcbRecord(const RecordBuffer& r, const OcbHeader& header) {
   OcbRecordMoment m;
-  m.day = static_cast<int>(BcdValue(r.data(), 3, 2));
+  m.day = BcdNumber(r.data(), 3, 2);
   m.year = m.day > header.day ? header.year - 1 : header.year;
   m.date = OcbDate(m.day, m.year);
   const std::string t = HexText(r.data(), 5, 3);

@@ -96,6 +96,14 @@ std::string ReportText(const std::vector<DataFileEntry>& rows, const ClockReadin
 
 bool WriteReportFile(const std::filesystem::path& path, const std::vector<DataFileEntry>& rows,
                      const ClockReading& now, std::string* error) {
+  // Replacing a listed data file with its own report would lose the data.
+  for (const DataFileEntry& row : rows) {
+    std::error_code same_error;
+    if (std::filesystem::equivalent(path, row.binary_file, same_error)) {
+      if (error) *error = path.string() + ": it is one of the data files in the list";
+      return false;
+    }
+  }
   platform::FileReplacer replacer;
   if (!replacer.Begin(path)) {
     if (error) *error = replacer.Error();

@@ -183,6 +183,49 @@ TEST(LomtraCommandLine, AnalyseWritesTheReportFile) {
   EXPECT_EQ(run.err.find("Saved"), std::string::npos);
 }
 
+TEST(LomtraCommandLine, ReportOverADataFileOrOntoAFullDiskKeepsEveryFile) {
+  TempFolder folder;
+  WriteSamples(folder);
+  const auto data = folder.Path() / "data" / "a_ocb.dat";
+  const std::string before = Slurp(data);
+  ProgramRun run = Lomtra(folder, "analyse --report a_ocb.dat a_ocb.dat");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("a_ocb.dat: it is one of the data files in the list"), std::string::npos)
+      << run.err;
+  EXPECT_EQ(run.err.find("Saved"), std::string::npos);
+  EXPECT_EQ(Slurp(data), before);
+
+  // Through a link, so that no fault can put a plain file where the device was.
+  const auto full = folder.Path() / "full.lmt";
+  std::filesystem::create_symlink("/dev/full", full);
+  run = Lomtra(folder, "analyse --report '" + full.string() + "' a_ocb.dat");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("full.lmt: No space left on device"), std::string::npos) << run.err;
+  EXPECT_TRUE(std::filesystem::is_symlink(full));
+
+  // A folder in the path that is a file fails for root as well.
+  run = Lomtra(folder, "analyse --report a_ocb.dat/r.lmt a_ocb.dat");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("a_ocb.dat/r.lmt"), std::string::npos) << run.err;
+  EXPECT_EQ(Slurp(data), before);
+}
+
+TEST(LomtraCommandLine, DamagedFilesEndCleanly) {
+  TempFolder folder;
+  WriteSamples(folder);
+  auto write = [&](const std::string& name, const cdrgen::Bytes& bytes) {
+    cdrgen::WriteFile(folder.Path() / "data" / name, bytes);
+  };
+  write("z_zeros.dat", cdrgen::Bytes(6144, 0x00));
+  write("z_ones.dat", cdrgen::Bytes(6144, 0xFF));
+  write("z_blanks.dat", cdrgen::Bytes(6144, 0x40));
+  write("z_empty.dat", {});
+  const ProgramRun run = Lomtra(folder, std::string("analyse --quiet ") + kClock + " .");
+  EXPECT_GE(run.status, 0);
+  EXPECT_LE(run.status, 1);
+  EXPECT_NE(run.out.find("z_zeros.dat"), std::string::npos);
+}
+
 TEST(LomtraCommandLine, DuplicatesAndUnreadableFilesAreSkipped) {
   TempFolder folder;
   WriteSamples(folder);

@@ -31,6 +31,15 @@ TEST(Decoders, BcdValueFallsBackToTheTextRuleOnLetterNibbles) {
   EXPECT_EQ(BcdValue(tail, 0, 2), 123);
 }
 
+TEST(Decoders, BcdNumberHoldsDamagedExponentsInRange) {
+  const std::uint8_t exponent[] = {0x7E, 0x95};  // "7E95" reads as 7 x 10^95
+  EXPECT_EQ(BcdNumber(exponent, 0, 2), kLargestBcdNumber);
+  const std::uint8_t clean[] = {0x03, 0x65};
+  EXPECT_EQ(BcdNumber(clean, 0, 2), 365);
+  const std::uint8_t small_exponent[] = {0x1E, 0x03};  // "1E03": 1000
+  EXPECT_EQ(BcdNumber(small_exponent, 0, 2), 1000);
+}
+
 TEST(Decoders, BigEndianValue) {
   const std::uint8_t bytes[] = {0x7F, 0xFF, 0x01};
   EXPECT_EQ(BigEndianValue(bytes, 0, 2), 32767u);

@@ -99,3 +99,28 @@ TEST(AnalyseE10b, StopBetweenBlocks) {
 
 }  // namespace
 }  // namespace lomtra
+
+namespace lomtra {
+namespace {
+
+TEST(AnalyseE10b, DamagedDayThatReadsAsAHugeNumberGivesAnImpossibleDate) {
+  TempFolder folder;
+  Rig rig(2006);
+  cdrgen::Bytes bytes = cdrgen::E10bFile(Sequence({1, 2}));
+  const cdrgen::Bytes clean = bytes;
+  // Find the first record's day "0032" and make it "2E60" (2 x 10^60 by the text rule).
+  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) {
+    if (bytes[i] == 0x00 && bytes[i + 1] == 0x32) {
+      bytes[i] = 0x2E;
+      bytes[i + 1] = 0x60;
+      break;
+    }
+  }
+  ASSERT_NE(bytes, clean);
+  const std::string result = Analyse(folder, bytes, rig);
+  EXPECT_EQ(result.substr(0, 8), "2006-12-") << result;
+  EXPECT_EQ(result.substr(result.rfind(',')), ",2");
+}
+
+}  // namespace
+}  // namespace lomtra

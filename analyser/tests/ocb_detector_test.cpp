@@ -116,3 +116,23 @@ TEST(AnalyseOcb, LastBlockWithoutValidRecord) {
 
 }  // namespace
 }  // namespace lomtra
+
+namespace lomtra {
+namespace {
+
+TEST(AnalyseOcb, DamagedDayThatReadsAsAHugeNumberStillCounts) {
+  TempFolder folder;
+  Rig rig;
+  cdrgen::Bytes bytes = cdrgen::OcbAnalyserFile({Block(1, 48), Block(2, 48)});
+  // Header day "7E95" reads as 7 x 10^95 by the text rule; so does the last record's day.
+  bytes[6] = 0x7E;
+  bytes[7] = 0x95;
+  const std::size_t last_record = 2048 + 32 + 47 * 42;
+  bytes[last_record + 3] = 0x7E;
+  bytes[last_record + 4] = 0x95;
+  const std::string result = Analyse(folder, bytes, rig);
+  EXPECT_EQ(result.substr(result.rfind(',')), ",96");
+}
+
+}  // namespace
+}  // namespace lomtra

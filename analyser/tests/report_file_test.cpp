@@ -108,6 +108,30 @@ TEST(ReportFile, WriteFailureNamesTheFile) {
   EXPECT_NE(error.find("r.lmt"), std::string::npos) << error;
 }
 
+TEST(ReportFile, FailuresKeepEveryExistingFile) {
+  TempFolder folder;
+  const std::string data = folder.Write("a.dat", cdrgen::Bytes(100, 0x41));
+  DataFileEntry row;
+  row.binary_file = data;
+  std::string error;
+  // A report over one of its own data files would destroy the data.
+  EXPECT_FALSE(WriteReportFile(data, {row}, Reading(2006), &error));
+  EXPECT_EQ(error, data + ": it is one of the data files in the list");
+  EXPECT_EQ(Slurp(data), std::string(100, 'A'));
+
+  // A full disk (a link to /dev/full, so that no fault can replace the device).
+  const auto full = folder.Path() / "full.lmt";
+  std::filesystem::create_symlink("/dev/full", full);
+  error.clear();
+  EXPECT_FALSE(WriteReportFile(full, {row}, Reading(2006), &error));
+  EXPECT_EQ(error, full.string() + ": No space left on device");
+  EXPECT_TRUE(std::filesystem::is_symlink(full));
+  // A folder in the path that is a file: fails even for root.
+  error.clear();
+  EXPECT_FALSE(WriteReportFile(std::filesystem::path(data) / "r.lmt", {row}, Reading(2006), &error));
+  EXPECT_NE(error.find("r.lmt"), std::string::npos) << error;
+}
+
 TEST(ReportFile, ReportNameEndingInLmtLmt) {
   EXPECT_EQ(NormaliseReportName("/x/axlmt.lmt"), "/x/ax.lmt");
   EXPECT_EQ(NormaliseReportName("/x/a.lmt"), "/x/a.lmt");

@@ -171,5 +171,31 @@ TEST(SpreadsheetExport, AFailedWriteSaysWhyAndLeavesNoFile) {
   EXPECT_EQ(FileNameOf("x.dat"), "x.dat");
 }
 
+TEST(SpreadsheetExport, FailingDisksKeepEveryExistingFile) {
+  TempFolder folder;
+  const std::string data = folder.Write("a.dat", cdrgen::Bytes(100, 0x41));
+  DataFileEntry row = Row(1, "a");
+  row.binary_file = data;
+  std::string error;
+  // A workbook over one of its own data files would destroy the data.
+  EXPECT_FALSE(WriteWorkbookFile(data, {row}, {}, &error));
+  EXPECT_EQ(error, data + ": it is one of the data files in the list");
+  EXPECT_EQ(std::filesystem::file_size(data), 100u);
+
+  // A full disk, through a link so that no fault can replace the device.
+  const auto full = folder.Path() / "full.xlsx";
+  std::filesystem::create_symlink("/dev/full", full);
+  error.clear();
+  EXPECT_FALSE(WriteWorkbookFile(full, {row}, {}, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(full));
+
+  // A folder in the path that is a file fails for root as well.
+  error.clear();
+  EXPECT_FALSE(WriteWorkbookFile(std::filesystem::path(data) / "out.xlsx", {row}, {}, &error));
+  EXPECT_NE(error.find("out.xlsx"), std::string::npos) << error;
+  EXPECT_EQ(std::filesystem::file_size(data), 100u);
+}
+
 }  // namespace
 }  // namespace lomtra

@@ -1,6 +1,7 @@
 #include "extraction_run.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/text_writer.h"
 
@@ -23,6 +24,16 @@ RunResult ExtractionRun::Run(const RunRequest& request) {
     ShowError("Please Select input Files in the List Box");
     result_.outcome = RunOutcome::kNoFiles;
     return result_;
+  }
+  // Creating the output empties it: never let that be one of the inputs.
+  for (const auto& path : request.files) {
+    std::error_code same_error;
+    if (std::filesystem::equivalent(request.output, path, same_error)) {
+      ShowError("Cannot create the output file " + request.output.string() +
+                ": it is one of the input files");
+      result_.outcome = RunOutcome::kFailed;
+      return result_;
+    }
   }
   platform::TextWriter out;
   if (!out.Open(request.output)) {

@@ -172,6 +172,16 @@ TEST_F(ExtractionRunTest, NothingSelectedAndFilesThatCannotBeOpenedOrCreated) {
             "Cannot write the output file /dev/full: No space left on device");
 }
 
+TEST_F(ExtractionRunTest, AnOutputThatIsAnInputIsRefusedAndTheInputKept) {
+  const auto file = AxeFile("a.dat", 20);
+  const auto before = fs::file_size(file);
+  ExtractionRun run(host_);
+  EXPECT_EQ(run.Run({{file}, file, false}).outcome, RunOutcome::kFailed);
+  EXPECT_EQ(host_.messages.back().text,
+            "Cannot create the output file " + file.string() + ": it is one of the input files");
+  EXPECT_EQ(fs::file_size(file), before);
+}
+
 TEST_F(ExtractionRunTest, LayoutCarriesAcrossFilesAndNothingIsReadPastAWholeBlockEnd) {
   cdrgen::AxeFileBuilder builder;
   for (int b = 0; b < 11; ++b) {

@@ -1,6 +1,7 @@
 #include "extraction_run.h"
 
 #include <array>
+#include <filesystem>
 
 #include "ocb_file.h"
 #include "platform/binary_reader.h"
@@ -140,6 +141,16 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
   if (request.fields.empty()) {
     ShowError(host, "No Output Field Selected. Please tick at least one of the Output Options");
     return result;
+  }
+  // Creating the output empties it: never let that be one of the inputs.
+  for (const std::string& path : request.files) {
+    std::error_code same_error;
+    if (std::filesystem::equivalent(request.output_path, path, same_error)) {
+      ShowError(host, "Cannot create the output file " + request.output_path +
+                          ": it is one of the input files");
+      result.outcome = RunOutcome::kFailed;
+      return result;
+    }
   }
   host.SetBusy(true);
   platform::TextWriter out;

@@ -189,6 +189,19 @@ TEST(ExtractionRun, UnopenableFilesEndTheRunWithTheirReason) {
   EXPECT_EQ(no_output.host.shown.size(), 1u);  // no success message after it
 }
 
+TEST(ExtractionRun, AnOutputThatIsAnInputIsRefusedAndTheInputKept) {
+  Job run;
+  run.request.fields = {8};
+  run.AddFile("a.dat", FileOf(2, 3));
+  run.request.output_path = run.request.files[0];
+  const std::string before = ReadAll(run.request.files[0]);
+  EXPECT_EQ(run.Go().outcome, RunOutcome::kFailed);
+  ASSERT_EQ(run.host.shown.size(), 1u);
+  EXPECT_EQ(run.host.shown[0].text, "Cannot create the output file " + run.request.files[0] +
+                                        ": it is one of the input files");
+  EXPECT_EQ(ReadAll(run.request.files[0]), before);
+}
+
 TEST(ExtractionRun, StopEndsTheRunKeepingWhatWasWritten) {
   Job run;
   run.request.fields = {8};

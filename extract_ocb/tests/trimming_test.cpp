@@ -114,5 +114,23 @@ TEST(Trimming, UnwritableFolderIsReported) {
   EXPECT_EQ(trim.host.shown.back().icon, MessageIcon::kError);
 }
 
+TEST(Trimming, FullDiskIsReportedAndTheCopyNameKept) {
+  Trim trim(FileWithStale(2, 1));
+  // The copy's name is a link to /dev/full: written in place, it fails for
+  // lack of space; a link, so that no fault can replace the device itself.
+  const auto out = trim.folder.Path() / "out";
+  std::filesystem::create_directories(out);
+  std::filesystem::create_symlink("/dev/full", out / "2005-03-08.dat");
+  const TrimResult result = TrimFile(trim.input, trim.details, out, trim.host);
+  EXPECT_EQ(result.outcome, TrimOutcome::kFailed);
+  EXPECT_NE(trim.host.shown.back().text.find("2005-03-08.dat: No space left on device"),
+            std::string::npos)
+      << trim.host.shown.back().text;
+  EXPECT_TRUE(std::filesystem::is_symlink(out / "2005-03-08.dat"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out),
+                          std::filesystem::directory_iterator()),
+            1);
+}
+
 }  // namespace
 }  // namespace ostrel

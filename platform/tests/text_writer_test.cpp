@@ -80,6 +80,31 @@ TEST(FileReplacer, KeepsTheTargetUntilCommitAndLeavesNoTemporary) {
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 }
 
+TEST(FileReplacer, WritesADeviceInPlaceInsteadOfReplacingIt) {
+  // Links to the devices, so that a fault here replaces a link, never a device.
+  const auto dir = TempFolder("replace_device");
+  const auto null_link = dir / "null";
+  const auto full_link = dir / "full";
+  fs::create_symlink("/dev/null", null_link);
+  fs::create_symlink("/dev/full", full_link);
+  {
+    platform::FileReplacer replacer;
+    ASSERT_TRUE(replacer.Begin(null_link)) << replacer.Error();
+    replacer.Writer().Write("new");
+    ASSERT_TRUE(replacer.Commit()) << replacer.Error();
+  }
+  ASSERT_TRUE(fs::is_symlink(null_link));
+  EXPECT_TRUE(fs::is_character_file(null_link));
+
+  platform::FileReplacer replacer;
+  ASSERT_TRUE(replacer.Begin(full_link)) << replacer.Error();
+  replacer.Writer().Write("new");
+  EXPECT_FALSE(replacer.Commit());
+  EXPECT_EQ(replacer.Error(), full_link.string() + ": No space left on device");
+  EXPECT_TRUE(fs::is_symlink(full_link));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+}
+
 TEST(FileReplacer, FailureNamesTheTarget) {
   platform::FileReplacer replacer;
   EXPECT_FALSE(replacer.Begin("/nonexistent/folder/report.lmt"));

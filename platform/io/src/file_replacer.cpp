@@ -12,6 +12,21 @@ bool FileReplacer::Begin(const std::filesystem::path& target) {
   Cancel();
   error_.clear();
   target_ = target;
+  in_place_ = false;
+  std::error_code status_error;
+  const auto status = std::filesystem::status(target, status_error);
+  if (!status_error && std::filesystem::exists(status) &&
+      !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status)) {
+    // A device or pipe (/dev/full, /dev/null) is written in place: renaming
+    // over it would put a plain file where the device was.
+    if (!writer_.Open(target)) {
+      error_ = target.string() + ": " + writer_.Reason();
+      return false;
+    }
+    in_place_ = true;
+    temporary_ = target;
+    return true;
+  }
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
   temporary_ = UniquePath(folder, "." + target.filename().string() + ".part", ".tmp");
@@ -33,6 +48,11 @@ bool FileReplacer::Commit() {
     Cancel();
     return false;
   }
+  if (in_place_) {
+    temporary_.clear();
+    in_place_ = false;
+    return true;
+  }
   std::string reason;
   if (!RenameOver(temporary_, target_, &reason)) {
     error_ = target_.string() + ": " + reason;
@@ -45,6 +65,10 @@ bool FileReplacer::Commit() {
 
 void FileReplacer::Cancel() {
   writer_.Abandon();
+  if (in_place_) {
+    temporary_.clear();
+    in_place_ = false;
+  }
   if (!temporary_.empty()) {
     std::error_code ec;
     std::filesystem::remove(temporary_, ec);

@@ -31,6 +31,7 @@ class FileReplacer {
   std::filesystem::path target_;
   std::filesystem::path temporary_;
   std::string error_;
+  bool in_place_ = false;  // the target is a device or pipe, written directly
 };
 
 // A path in `folder` named stem + a number + extension that does not exist
