@@ -1,6 +1,11 @@
-// Failing disks, damaged inputs and an output that is an input, through the
-// built program: each ends with a message naming the file and the reason, an
-// exit status that says so, and no input file harmed.
+// Failing disks, damaged inputs and an output that is an input, through an
+// extractor's built program: each ends with a message naming the file and the
+// reason, an exit status that says so, and no input file harmed. Every
+// extractor's command-line tests compile this file with
+//   FAILING_DISK_SUITE   the test suite's name (PardelFailingDisk ...)
+//   FAILING_DISK_EXE     the program, FAILING_DISK_PROGRAM its name
+//   FAILING_DISK_FORMAT  the cdrgen format of its sample input, of
+//                        FAILING_DISK_SIZE bytes
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -10,7 +15,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "cdrgen/ocb_builder.h"
+#include "cdrgen/bytes.h"
+#include "cdrgen/large_files.h"
 
 namespace {
 
@@ -29,14 +35,15 @@ std::string Slurp(const fs::path& path) {
   return s.str();
 }
 
-class OstrelFailingDisk : public ::testing::Test {
+class FAILING_DISK_SUITE : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    dir_ = fs::temp_directory_path() / ("ostrel_disk_" + std::to_string(::getpid()) + "_" + name);
+    dir_ = fs::temp_directory_path() / (std::string(FAILING_DISK_PROGRAM) + "_disk_" + std::to_string(::getpid()) + "_" + name);
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    input_ = Write("in.dat", cdrgen::OcbSampleFile(20000, 3, cdrgen::OcbFileLayout::kPlain));
+    input_ = dir_ / "in.dat";
+    cdrgen::WriteSampleFile(FAILING_DISK_FORMAT, input_, FAILING_DISK_SIZE, 3);
   }
   void TearDown() override {
     std::error_code ec;
@@ -49,10 +56,10 @@ class OstrelFailingDisk : public ::testing::Test {
     return dir_ / name;
   }
 
-  // Runs `ostrel extract -o OUT INPUTS` with the answers of a batch run.
+  // Runs `PROGRAM extract -o OUT INPUTS` with the answers of a batch run.
   Ended Extract(const fs::path& out, const std::string& inputs) {
     const fs::path err_file = dir_ / "stderr.txt";
-    const std::string command = std::string(OSTREL_EXE) + " extract -o '" + out.string() + "' " +
+    const std::string command = std::string(FAILING_DISK_EXE) + " extract -o '" + out.string() + "' " +
                                 inputs + " 2>'" + err_file.string() + "' </dev/null";
     const int raw = std::system(command.c_str());
     Ended ended;
@@ -67,7 +74,7 @@ class OstrelFailingDisk : public ::testing::Test {
   fs::path input_;
 };
 
-TEST_F(OstrelFailingDisk, OutputFolderMissingOrAFileEndsWithStatusTwo) {
+TEST_F(FAILING_DISK_SUITE, OutputFolderMissingOrAFileEndsWithStatusTwo) {
   const std::string before = Slurp(input_);
   const Ended missing = Extract(dir_ / "missing" / "out.txt", Q(input_));
   EXPECT_EQ(missing.status, 2);
@@ -81,7 +88,7 @@ TEST_F(OstrelFailingDisk, OutputFolderMissingOrAFileEndsWithStatusTwo) {
   EXPECT_EQ(Slurp(input_), before);
 }
 
-TEST_F(OstrelFailingDisk, ReadOnlyFolderEndsWithStatusTwo) {
+TEST_F(FAILING_DISK_SUITE, ReadOnlyFolderEndsWithStatusTwo) {
   if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
   fs::create_directories(dir_ / "ro");
   fs::permissions(dir_ / "ro", fs::perms::owner_read | fs::perms::owner_exec);
@@ -90,7 +97,7 @@ TEST_F(OstrelFailingDisk, ReadOnlyFolderEndsWithStatusTwo) {
   EXPECT_NE(ended.err.find("ro/out.txt"), std::string::npos) << ended.err;
 }
 
-TEST_F(OstrelFailingDisk, FullDiskIsAFailureNeverASuccess) {
+TEST_F(FAILING_DISK_SUITE, FullDiskIsAFailureNeverASuccess) {
   if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   const Ended ended = Extract("/dev/full", Q(input_));
   EXPECT_EQ(ended.status, 2);
@@ -98,7 +105,7 @@ TEST_F(OstrelFailingDisk, FullDiskIsAFailureNeverASuccess) {
   EXPECT_NE(ended.err.find("No space left on device"), std::string::npos) << ended.err;
 }
 
-TEST_F(OstrelFailingDisk, OutputThatIsAnInputIsRefusedAndTheInputKept) {
+TEST_F(FAILING_DISK_SUITE, OutputThatIsAnInputIsRefusedAndTheInputKept) {
   const std::string before = Slurp(input_);
   const Ended ended = Extract(input_, Q(input_));
   EXPECT_EQ(ended.status, 2);
@@ -106,7 +113,7 @@ TEST_F(OstrelFailingDisk, OutputThatIsAnInputIsRefusedAndTheInputKept) {
   EXPECT_EQ(Slurp(input_), before);
 }
 
-TEST_F(OstrelFailingDisk, DamagedInputsEndCleanly) {
+TEST_F(FAILING_DISK_SUITE, DamagedInputsEndCleanly) {
   const std::string text = Slurp(input_);
   const cdrgen::Bytes valid(text.begin(), text.end());
   std::vector<fs::path> damaged = {
@@ -129,7 +136,7 @@ TEST_F(OstrelFailingDisk, DamagedInputsEndCleanly) {
   }
 }
 
-TEST_F(OstrelFailingDisk, InputThatIsGoneIsNamed) {
+TEST_F(FAILING_DISK_SUITE, InputThatIsGoneIsNamed) {
   const Ended ended = Extract(dir_ / "out.txt", Q(dir_ / "gone.dat") + " " + Q(input_));
   EXPECT_GE(ended.status, 1);
   EXPECT_NE(ended.err.find("gone.dat"), std::string::npos) << ended.err;
