@@ -62,6 +62,30 @@ TEST(BinaryReader, ServesAnyMixOfReadsAcrossBufferBoundaries) {
   }
 }
 
+TEST(BinaryReader, ViewsShowTheSameBytesAsReads) {
+  const auto bytes = Counting(1000);
+  const auto path = WriteFile("view", bytes);
+  platform::BinaryReader reader(64);
+  ASSERT_TRUE(reader.Open(path));
+  for (std::uint64_t off = 0; off < 1000; off += 13) {
+    for (std::size_t count : {std::size_t{1}, std::size_t{40}, std::size_t{64}, std::size_t{200}}) {
+      const std::uint8_t* view = reader.View(off, count);
+      const bool past = off + count > bytes.size();
+      ASSERT_EQ(reader.AtEnd(), past) << off << " " << count;
+      for (std::size_t k = 0; k < count; ++k) {
+        ASSERT_EQ(view[k], off + k < bytes.size() ? bytes[off + k] : 0) << off << " " << k;
+      }
+    }
+  }
+  // The zeros shown past the end are not taken for file bytes later.
+  reader.View(990, 60);
+  std::uint8_t b[4];
+  EXPECT_EQ(reader.Read(996, b, 4), 4u);
+  EXPECT_EQ(b[3], bytes[999]);
+  EXPECT_EQ(reader.View(2000, 8)[7], 0);
+  EXPECT_TRUE(reader.AtEnd());
+}
+
 TEST(BinaryReader, OpenFailuresGiveAReason) {
   platform::BinaryReader reader;
   std::string error;

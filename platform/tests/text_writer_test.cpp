@@ -44,6 +44,42 @@ TEST(TextWriter, WritesBytesAsGivenWithCrLfLines) {
   EXPECT_EQ(Slurp(path), "new\r\nmore\r\n");
 }
 
+TEST(TextWriter, LinesWrittenInPlaceKeepTheirOrderAcrossFlushes) {
+  const auto path = TempFolder("reserve") / "out.txt";
+  platform::TextWriter writer;
+  ASSERT_TRUE(writer.Open(path));
+  std::string expected;
+  for (int i = 0; i < 30000; ++i) {
+    const std::string line = std::to_string(i) + std::string(static_cast<std::size_t>(i % 90), 'x');
+    if (i % 3 == 0) {
+      EXPECT_TRUE(writer.WriteLine(line));
+    } else {
+      char* room = writer.Reserve(200);  // more room than used
+      line.copy(room, line.size());
+      room[line.size()] = '\r';
+      room[line.size() + 1] = '\n';
+      EXPECT_TRUE(writer.Commit(line.size() + 2));
+    }
+    expected += line + "\r\n";
+  }
+  // Room larger than the whole buffer.
+  const std::string big(platform::TextWriter::kBufferSize + 10, 'b');
+  big.copy(writer.Reserve(big.size()), big.size());
+  EXPECT_TRUE(writer.Commit(big.size()));
+  expected += big;
+  EXPECT_TRUE(writer.Close());
+  EXPECT_EQ(writer.BytesWritten(), expected.size());
+  EXPECT_EQ(Slurp(path), expected);
+  // Room is safe to write after a failure; the commit reports it.
+  ASSERT_TRUE(writer.Open("/dev/full"));
+  std::string(platform::TextWriter::kBufferSize, 'f').copy(writer.Reserve(platform::TextWriter::kBufferSize), platform::TextWriter::kBufferSize);
+  EXPECT_FALSE(writer.Commit(platform::TextWriter::kBufferSize));
+  writer.Reserve(10)[9] = 'x';
+  EXPECT_FALSE(writer.Commit(10));
+  EXPECT_EQ(writer.Reason(), "No space left on device");
+  writer.Abandon();
+}
+
 TEST(TextWriter, ReportsEveryKindOfFailureWithFileAndReason) {
   platform::TextWriter writer;
   EXPECT_FALSE(writer.Open("/nonexistent/folder/out.txt"));

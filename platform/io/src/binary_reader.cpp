@@ -119,6 +119,26 @@ std::uint8_t BinaryReader::Byte(std::uint64_t offset) {
   return value;
 }
 
+const std::uint8_t* BinaryReader::View(std::uint64_t offset, std::size_t count) {
+  const bool in_buffer = offset >= buffer_start_ && offset - buffer_start_ <= buffer_used_ &&
+                         count <= buffer_used_ - static_cast<std::size_t>(offset - buffer_start_);
+  if (in_buffer) {
+    at_end_ = count > 0 && (offset >= length_ || count > length_ - offset);
+    return buffer_.data() + (offset - buffer_start_);
+  }
+  if (count > buffer_.size()) {
+    scratch_.resize(count);
+    Read(offset, scratch_.data(), count);
+    return scratch_.data();
+  }
+  at_end_ = count > 0 && (offset >= length_ || count > length_ - offset);
+  Fill(offset);
+  // Past the end of the file the view shows zeros; they stay outside the
+  // bytes the buffer holds, so later reads still go to the file.
+  if (buffer_used_ < count) std::memset(buffer_.data() + buffer_used_, 0, count - buffer_used_);
+  return buffer_.data();
+}
+
 std::string BinaryReader::ReadText(std::uint64_t offset, std::size_t count) {
   std::string text(count, '\0');
   Read(offset, text.data(), count);

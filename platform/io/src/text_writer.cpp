@@ -1,6 +1,7 @@
 #include "platform/text_writer.h"
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/binary_reader.h"
 
@@ -27,7 +28,8 @@ bool TextWriter::Open(const std::filesystem::path& path, Mode mode) {
     return false;
   }
   std::setvbuf(file_, nullptr, _IONBF, 0);  // we buffer ourselves
-  buffer_.reserve(kBufferSize);
+  if (buffer_.size() < kBufferSize) buffer_.resize(kBufferSize);
+  used_ = 0;
   return true;
 }
 
@@ -46,9 +48,30 @@ bool TextWriter::Write(std::string_view bytes) {
     return false;
   }
   if (!error_.empty()) return false;
-  buffer_.append(bytes);
-  bytes_written_ += bytes.size();
-  if (buffer_.size() >= kBufferSize) return Flush();
+  char* room = Reserve(bytes.size());
+  if (!bytes.empty()) std::memcpy(room, bytes.data(), bytes.size());
+  return Commit(bytes.size());
+}
+
+char* TextWriter::Reserve(std::size_t count) {
+  if (used_ + count > buffer_.size()) {
+    if (used_ > 0) Flush();
+    if (count > buffer_.size()) buffer_.resize(count);
+  }
+  return buffer_.data() + used_;
+}
+
+bool TextWriter::Commit(std::size_t count) {
+  if (file_ == nullptr || !error_.empty()) {
+    if (error_.empty()) {
+      reason_ = "the file is not open";
+      error_ = path_.string() + ": " + reason_;
+    }
+    return false;
+  }
+  used_ += count;
+  bytes_written_ += count;
+  if (used_ >= kBufferSize) return Flush();
   return true;
 }
 
@@ -59,12 +82,12 @@ bool TextWriter::WriteLine(std::string_view line) {
 
 bool TextWriter::Flush() {
   if (file_ == nullptr) return error_.empty();
-  if (!buffer_.empty() && error_.empty()) {
+  if (used_ > 0 && error_.empty()) {
     errno = 0;
-    const std::size_t written = std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
-    if (written != buffer_.size()) Fail(errno != 0 ? errno : EIO);
+    const std::size_t written = std::fwrite(buffer_.data(), 1, used_, file_);
+    if (written != used_) Fail(errno != 0 ? errno : EIO);
   }
-  buffer_.clear();
+  used_ = 0;
   if (error_.empty() && std::fflush(file_) != 0) Fail(errno != 0 ? errno : EIO);
   return error_.empty();
 }
@@ -83,7 +106,7 @@ void TextWriter::Abandon() {
   Flush();
   std::fclose(file_);
   file_ = nullptr;
-  buffer_.clear();
+  used_ = 0;
 }
 
 }  // namespace platform

@@ -35,6 +35,11 @@ class BinaryReader {
   // when the read asked for at least one byte past the end.
   std::size_t Read(std::uint64_t offset, void* dest, std::size_t count);
   std::uint8_t Byte(std::uint64_t offset);
+  // The `count` bytes at `offset` where they lie in the reader's buffer, for
+  // decoders that look at a record without copying it. Bytes past the end are
+  // 0x00 and the end flag is set as by Read. The pointer stays valid until the
+  // next call on this reader.
+  const std::uint8_t* View(std::uint64_t offset, std::size_t count);
   // The same bytes taken as single-byte characters.
   std::string ReadText(std::uint64_t offset, std::size_t count);
 
@@ -54,6 +59,7 @@ class BinaryReader {
   std::filesystem::path path_;
   std::uint64_t length_ = 0;
   std::vector<std::uint8_t> buffer_;
+  std::vector<std::uint8_t> scratch_;  // views larger than the buffer
   std::uint64_t buffer_start_ = 0;
   std::size_t buffer_used_ = 0;
   bool at_end_ = false;

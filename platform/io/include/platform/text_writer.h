@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -29,6 +30,11 @@ class TextWriter {
   // Writes bytes as given. Returns false once anything has failed.
   bool Write(std::string_view bytes);
   bool WriteLine(std::string_view line);  // line + CR LF
+  // Room for up to `count` bytes in the output buffer, for formatters that
+  // write a line in place; Commit(n) then takes the first n of them. Writing
+  // into the room is always safe, also after a failure (Commit then says so).
+  char* Reserve(std::size_t count);
+  bool Commit(std::size_t count);
   bool Flush();
   // Flushes and closes; returns false when anything failed since Open.
   bool Close();
@@ -47,7 +53,8 @@ class TextWriter {
 
   std::FILE* file_ = nullptr;
   std::filesystem::path path_;
-  std::string buffer_;
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;  // bytes of buffer_ waiting to be written
   std::string error_;
   std::string reason_;
   std::uint64_t bytes_written_ = 0;
