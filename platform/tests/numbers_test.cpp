@@ -31,6 +31,11 @@ TEST(Numbers, ShortestDecimalDropsTrailingZeros) {
   EXPECT_EQ(ShortestDecimal(-1.25, 1), "-1.2");
   EXPECT_EQ(ShortestDecimal(5368709120.0 / 1048576, 2), "5120");
   EXPECT_EQ(ShortestDecimal(0.05, 2), "0.05");
+  // Huge values (a damaged counter like "936e92") are written out in full,
+  // never as whatever memory held.
+  EXPECT_EQ(ShortestDecimal(1e30, 6), "1000000000000000019884624838656");
+  EXPECT_EQ(ShortestDecimal(9.36e94, 6).size(), 95u);
+  EXPECT_EQ(ShortestDecimal(-1.7976931348623157e308, 6).size(), 310u);
 }
 
 TEST(Numbers, LeadingNumberReadsLikeTheUsersExpect) {

@@ -32,8 +32,10 @@ std::string ShortestDecimal(double value, int max_decimals) {
   const double scaled = value * scale;
   double rounded = RoundHalfEven(scaled);
   if (std::fabs(rounded) >= 9e18) {
-    char big[64];
+    // Up to 309 digits: the largest double written out in full.
+    char big[400];
     auto r = std::to_chars(big, big + sizeof big, RoundHalfEven(value), std::chars_format::fixed, 0);
+    if (r.ec != std::errc()) return "0";
     return std::string(big, r.ptr);
   }
   std::int64_t whole = static_cast<std::int64_t>(rounded);
