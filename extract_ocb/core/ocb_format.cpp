@@ -84,8 +84,7 @@ std::string DropFillers(std::string_view text) {
   return out;
 }
 
-void CallDateInto(int record_day, const std::uint8_t* time_bytes, int header_year, int header_day,
-                  std::string& date, std::string& time) {
+char* PutCallDate(char* out, int record_day, int header_year, int header_day) {
   int year = header_year;
   if (header_day < record_day) --year;
   // The century is always 20; a header year 00 with a call from the year
@@ -102,22 +101,29 @@ void CallDateInto(int record_day, const std::uint8_t* time_bytes, int header_yea
     day -= length;
     ++month;
   }
-  // Made on the stack and assigned once: this runs for every record.
-  char text[40];
-  char* end = std::to_chars(text, text + 12, full_year).ptr;
+  char* end = std::to_chars(out, out + 12, full_year).ptr;
   *end++ = '-';
   end = PutTwoDigits(end, month);
   *end++ = '-';
-  end = PutTwoDigits(end, day);
-  date.assign(text, end);
+  return PutTwoDigits(end, day);
+}
 
-  char clock[8];
+char* PutCallTime(char* out, const std::uint8_t* time_bytes) {
   for (int i = 0; i < 3; ++i) {
-    clock[3 * i] = kHexDigits[time_bytes[i] >> 4];
-    clock[3 * i + 1] = kHexDigits[time_bytes[i] & 0x0F];
-    if (i < 2) clock[3 * i + 2] = ':';
+    out[3 * i] = kHexDigits[time_bytes[i] >> 4];
+    out[3 * i + 1] = kHexDigits[time_bytes[i] & 0x0F];
+    if (i < 2) out[3 * i + 2] = ':';
   }
-  time.assign(clock, 8);
+  return out + 8;
+}
+
+void CallDateInto(int record_day, const std::uint8_t* time_bytes, int header_year, int header_day,
+                  std::string& date, std::string& time) {
+  // Made on the stack and assigned once: this runs for every record.
+  char text[kMaxDateText];
+  date.assign(text, PutCallDate(text, record_day, header_year, header_day));
+  char clock[8];
+  time.assign(clock, PutCallTime(clock, time_bytes));
 }
 
 CallMoment CallDate(int record_day, const std::uint8_t* time_bytes, int header_year,

@@ -60,5 +60,10 @@ CallMoment CallDate(int record_day, const std::uint8_t* time_bytes, int header_y
                     int header_day);
 void CallDateInto(int record_day, const std::uint8_t* time_bytes, int header_year, int header_day,
                   std::string& date, std::string& time);
+// The same texts written at `out`, which has room for kMaxDateText or 8
+// characters; each returns the end.
+inline constexpr std::size_t kMaxDateText = 40;
+char* PutCallDate(char* out, int record_day, int header_year, int header_day);
+char* PutCallTime(char* out, const std::uint8_t* time_bytes);
 
 }  // namespace ostrel

@@ -1,0 +1,73 @@
+#pragma once
+// Ready-made texts of byte values, so that the per-record formatting copies a
+// few bytes from a table instead of dividing or building strings.
+#include <array>
+#include <cstdint>
+
+namespace ostrel {
+
+// The text of one byte and how many of its characters count.
+struct ByteText {
+  std::array<char, 3> chars;
+  std::uint8_t length;
+};
+
+namespace detail {
+
+constexpr char kHexDigit[] = "0123456789ABCDEF";
+
+constexpr std::array<std::array<char, 2>, 256> MakeHexPairs() {
+  std::array<std::array<char, 2>, 256> pairs{};
+  for (int b = 0; b < 256; ++b) pairs[static_cast<std::size_t>(b)] = {kHexDigit[b >> 4], kHexDigit[b & 15]};
+  return pairs;
+}
+
+constexpr std::array<std::array<char, 2>, 100> MakeDecimalPairs() {
+  std::array<std::array<char, 2>, 100> pairs{};
+  for (int v = 0; v < 100; ++v)
+    pairs[static_cast<std::size_t>(v)] = {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
+  return pairs;
+}
+
+constexpr std::array<ByteText, 256> MakeDecimalBytes() {
+  std::array<ByteText, 256> texts{};
+  for (int v = 0; v < 256; ++v) {
+    ByteText& t = texts[static_cast<std::size_t>(v)];
+    if (v >= 100) {
+      t = {{static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
+            static_cast<char>('0' + v % 10)},
+           3};
+    } else if (v >= 10) {
+      t = {{static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10), ' '}, 2};
+    } else {
+      t = {{static_cast<char>('0' + v), ' ', ' '}, 1};
+    }
+  }
+  return texts;
+}
+
+// Hex digits of a byte with the filler nibble F left out: 0x2F is "2".
+constexpr std::array<ByteText, 256> MakeNumberBytes() {
+  std::array<ByteText, 256> texts{};
+  for (int v = 0; v < 256; ++v) {
+    ByteText& t = texts[static_cast<std::size_t>(v)];
+    t = {{' ', ' ', ' '}, 0};
+    for (int nibble : {v >> 4, v & 15}) {
+      if (nibble != 15) t.chars[t.length++] = kHexDigit[nibble];
+    }
+  }
+  return texts;
+}
+
+}  // namespace detail
+
+// "00" .. "FF", upper case.
+inline constexpr std::array<std::array<char, 2>, 256> kHexPairs = detail::MakeHexPairs();
+// "00" .. "99".
+inline constexpr std::array<std::array<char, 2>, 100> kDecimalPairs = detail::MakeDecimalPairs();
+// "0" .. "255".
+inline constexpr std::array<ByteText, 256> kDecimalBytes = detail::MakeDecimalBytes();
+// The digits of a packed number byte without its F fillers.
+inline constexpr std::array<ByteText, 256> kNumberBytes = detail::MakeNumberBytes();
+
+}  // namespace ostrel

@@ -1,0 +1,48 @@
+#pragma once
+// One call record written as its output line straight into output memory:
+// the extraction's per-record path, with no string per field or per line.
+// It gives the same text as DecodeRecord followed by FormatLine.
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "ocb_decoder.h"
+#include "ocb_format.h"
+
+namespace ostrel {
+
+// True when a record of the last block is an unused slot rather than a call:
+// its called number is empty or all 18 digits are filler-free (see DecodeRecord).
+bool IsUnusedSlot(const std::uint8_t* record);
+
+class RecordLineFormatter {
+ public:
+  // `fields`: field numbers (1-18) in output order. Records are dated against
+  // the first block header's year and day.
+  RecordLineFormatter(const std::vector<int>& fields, int header_year, int header_day);
+
+  // The most bytes one line can take, CR LF and some slack included: the
+  // room to reserve before Format.
+  std::size_t MaxLineBytes() const { return max_line_bytes_; }
+
+  // Writes the line of `record` (42 bytes) and its CR LF at `out`, which has
+  // room for MaxLineBytes(); returns the end of the line.
+  char* Format(const std::uint8_t* record, char* out);
+
+ private:
+  char* PutField(int field, const std::uint8_t* record, char* out);
+  char* PutDate(const std::uint8_t* record, char* out);
+
+  std::vector<int> fields_;
+  bool spaced_last_ = false;  // an integer field last stands between spaces
+  std::size_t max_line_bytes_ = 0;
+  int header_year_ = 0;
+  int header_day_ = 0;
+  // Calls come in runs of the same day: its date text is made once per run.
+  std::uint32_t date_key_ = 0xFFFFFFFF;
+  std::array<char, kMaxDateText> date_text_{};
+  std::size_t date_length_ = 0;
+};
+
+}  // namespace ostrel
