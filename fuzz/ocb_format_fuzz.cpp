@@ -1,17 +1,24 @@
 // The OCB-283 format functions over any bytes: the file check, the block
-// count, and the decoding of every record of the counted blocks.
+// count, and every record of the counted blocks both decoded field by field
+// and formatted in place from a view of its block, the two giving one text.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
 
+#include "extraction_run.h"
 #include "fuzz_input.h"
 #include "ocb_decoder.h"
 #include "ocb_file.h"
 #include "platform/binary_reader.h"
+#include "record_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::InputFile file(data, size);
   platform::BinaryReader reader;
-  if (!reader.Open(file.Path())) __builtin_trap();
+  platform::BinaryReader viewer;
+  if (!reader.Open(file.Path()) || !viewer.Open(file.Path())) __builtin_trap();
   ostrel::OcbFileInfo info;
   if (!ostrel::CheckDataFile(reader, info)) return 0;
   const ostrel::BlockCount count = ostrel::CountBlocks(reader, info.layout);
@@ -20,14 +27,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       ostrel::HeaderOffset(info.layout, count.count - 1) + ostrel::kHeaderSize > size) {
     __builtin_trap();
   }
+  const std::vector<int> selection = {1,  2,  3,  4,  5,  6,  7,  8,  9,
+                                      10, 11, 12, 13, 14, 15, 16, 17, 18};
+  ostrel::RecordLineFormatter formatter(selection, count.header_year, count.header_day);
+  std::vector<char> room(formatter.MaxLineBytes());
   ostrel::OcbFields fields;
+  std::string line;
   std::uint8_t record[ostrel::kRecordSize];
   for (std::uint64_t block = 0; block < count.count; ++block) {
+    const bool last_block = block + 1 == count.count;
+    const std::uint8_t* view =
+        viewer.View(ostrel::HeaderOffset(info.layout, block), ostrel::kBlockSize);
     for (int r = 0; r < ostrel::kRecordsPerBlock; ++r) {
       reader.Read(ostrel::RecordOffset(info.layout, block, r), record, sizeof record);
+      const std::uint8_t* viewed =
+          view + ostrel::kHeaderSize + static_cast<std::size_t>(r) * ostrel::kRecordSize;
+      if (std::memcmp(viewed, record, sizeof record) != 0) __builtin_trap();
       fields.Reset();
-      ostrel::DecodeRecord(record, count.header_year, count.header_day, block + 1 == count.count,
-                           fields);
+      const bool call =
+          ostrel::DecodeRecord(record, count.header_year, count.header_day, last_block, fields);
+      if (last_block && call == ostrel::IsUnusedSlot(viewed)) __builtin_trap();
+      ostrel::FormatLine(fields, selection, line);
+      line += "\r\n";
+      const char* end = formatter.Format(viewed, room.data());
+      if (std::string(static_cast<const char*>(room.data()), end) != line) __builtin_trap();
     }
   }
   return 0;

@@ -255,3 +255,86 @@ TEST(ExtractionRun, PrefixedFilesAndDamagedBytesNeverFail) {
 
 }  // namespace
 }  // namespace ostrel
+
+#include "ocb_file.h"
+#include "platform/binary_reader.h"
+
+namespace ostrel {
+namespace {
+
+// The lines of one file made record by record through a copy of each record
+// and the decoder: what the extraction must write.
+std::string LinesByDecoder(const std::string& path, const FieldSelection& selection) {
+  platform::BinaryReader reader;
+  EXPECT_TRUE(reader.Open(path));
+  OcbFileInfo info;
+  if (!CheckDataFile(reader, info)) return "";
+  const BlockCount blocks = CountBlocks(reader, info.layout);
+  std::string text;
+  std::string line;
+  OcbFields fields;
+  for (std::uint64_t b = 0; b < blocks.count; ++b) {
+    for (int i = 0; i < kRecordsPerBlock; ++i) {
+      std::uint8_t record[kRecordSize];
+      reader.Read(RecordOffset(info.layout, b, i), record, sizeof record);
+      if (!DecodeRecord(record, blocks.header_year, blocks.header_day, b + 1 == blocks.count,
+                        fields)) {
+        continue;
+      }
+      FormatLine(fields, selection, line);
+      text += line + "\r\n";
+    }
+  }
+  return text;
+}
+
+// A last block cut short anywhere, in either layout: the missing bytes read
+// as zeros, exactly as a record-by-record read gives them.
+TEST(ExtractionRun, LastBlockCutShortAnywhereInBothLayouts) {
+  for (auto layout : {cdrgen::OcbFileLayout::kPlain, cdrgen::OcbFileLayout::kPrefixed}) {
+    const cdrgen::Bytes whole = cdrgen::OcbSampleFile(300 * kBlockSize, 3, layout);
+    const std::size_t last_header =
+        static_cast<std::size_t>(cdrgen::OcbHeaderOffset(layout, 200));
+    for (std::size_t cut : {std::size_t{0}, kHeaderSize, kHeaderSize + 1, kHeaderSize + 41,
+                            kHeaderSize + 42, kHeaderSize + 1000, kBlockSize - 1}) {
+      Job run;
+      run.request.fields = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
+      const cdrgen::Bytes bytes(whole.begin(),
+                                whole.begin() + static_cast<std::ptrdiff_t>(last_header + cut));
+      run.AddFile("cut.dat", bytes);
+      {
+        platform::BinaryReader reader;
+        ASSERT_TRUE(reader.Open(run.request.files[0]));
+        const OcbLayout own = layout == cdrgen::OcbFileLayout::kPlain ? OcbLayout::kPlain
+                                                                       : OcbLayout::kPrefixed;
+        // The cut block is the last one taken (or, cut at its start, the one before).
+        EXPECT_EQ(CountBlocks(reader, own).count, cut >= kHeaderSize ? 201u : 200u);
+      }
+      const ExtractionResult result = run.Go();
+      EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
+      const std::string expected = LinesByDecoder(run.request.files[0], run.request.fields);
+      ASSERT_FALSE(expected.empty());
+      EXPECT_EQ(run.Output(), expected) << "cut " << cut;
+    }
+  }
+}
+
+// Files of one run are dated each against its own first header.
+TEST(ExtractionRun, EachFileDatedByItsOwnHeader) {
+  Job run;
+  run.request.fields = DefaultFieldSelection();
+  std::string expected;
+  for (std::uint64_t seed : {1u, 2u, 3u}) {
+    cdrgen::Bytes bytes = cdrgen::OcbSampleFile(20 * kBlockSize, seed, cdrgen::OcbFileLayout::kPlain);
+    bytes[5] = static_cast<std::uint8_t>(seed * 0x11);  // header year 11, 22, 33
+    run.AddFile("f" + std::to_string(seed) + ".dat", bytes);
+    expected += LinesByDecoder(run.request.files.back(), run.request.fields);
+  }
+  EXPECT_EQ(run.Go().outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(run.Output(), expected);
+  EXPECT_NE(expected.find("2011-"), std::string::npos);
+  EXPECT_NE(expected.find("2033-"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace ostrel
