@@ -1,6 +1,7 @@
 #include "record_line.h"
 
 #include <cstring>
+#include <utility>
 
 #include "digit_tables.h"
 
@@ -18,13 +19,22 @@ inline char* PutByte(char* out, std::uint8_t value) {
   return out + text.length;
 }
 
-inline char* PutNumber(char* out, const std::uint8_t* bytes, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const ByteText& text = kNumberBytes[bytes[i]];
-    std::memcpy(out, &text, sizeof text);
-    out += text.length;
-  }
+inline char* PutNumberByte(char* out, std::uint8_t byte) {
+  const ByteText& text = kNumberBytes[byte];
+  std::memcpy(out, &text, sizeof text);
+  return out + text.length;
+}
+
+// Unrolled: the field lengths are known when compiling.
+template <std::size_t... kIndex>
+inline char* PutNumberBytes(char* out, const std::uint8_t* bytes, std::index_sequence<kIndex...>) {
+  ((out = PutNumberByte(out, bytes[kIndex])), ...);
   return out;
+}
+
+template <std::size_t kCount>
+inline char* PutNumber(char* out, const std::uint8_t* bytes) {
+  return PutNumberBytes(out, bytes, std::make_index_sequence<kCount>());
 }
 
 inline char* PutHex(char* out, const std::uint8_t* bytes, std::size_t count) {
@@ -32,13 +42,22 @@ inline char* PutHex(char* out, const std::uint8_t* bytes, std::size_t count) {
   return out + 2 * count;
 }
 
+// HH:MM:SS from the three BCD bytes, digits as they stand.
+inline char* PutTime(char* out, const std::uint8_t* bytes) {
+  std::memcpy(out, kHexPairs[bytes[0]].data(), 2);
+  out[2] = ':';
+  std::memcpy(out + 3, kHexPairs[bytes[1]].data(), 2);
+  out[5] = ':';
+  std::memcpy(out + 6, kHexPairs[bytes[2]].data(), 2);
+  return out + 8;
+}
+
+// Values of up to 3 bytes, so at most 8 digits.
 inline std::size_t DigitCount(std::uint32_t value) {
-  std::size_t count = 1;
-  while (value >= 10) {
-    value /= 10;
-    ++count;
-  }
-  return count;
+  if (value < 10000) return value < 100 ? (value < 10 ? 1 : 2) : (value < 1000 ? 3 : 4);
+  if (value < 1000000) return value < 100000 ? 5 : 6;
+  if (value < 100000000) return value < 10000000 ? 7 : 8;
+  return value < 1000000000 ? 9 : 10;
 }
 
 inline char* PutUnsigned(char* out, std::uint32_t value) {
@@ -58,7 +77,7 @@ inline char* PutUnsigned(char* out, std::uint32_t value) {
   return end;
 }
 
-bool SwapsCallerAndTrunk(const std::uint8_t* record) {
+inline bool SwapsCallerAndTrunk(const std::uint8_t* record) {
   // Outgoing-type records carry the trunk group first and the caller second.
   return record[0] == 0x30 || record[0] == 0x10;
 }
@@ -100,9 +119,15 @@ RecordLineFormatter::RecordLineFormatter(const std::vector<int>& fields, int hea
   spaced_last_ = !fields_.empty() && IsIntegerField(fields_.back());
   max_line_bytes_ = 2 + 2 + 16;  // spaces, CR LF, slack
   for (int field : fields_) max_line_bytes_ += FieldRoom(field) + 1;
+  if (fields_ == std::vector<int>{4, 5, 6, 8, 12, 13, 14, 15}) {
+    shape_ = Shape::kDefault;
+  } else if (fields_ == std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
+                                         17, 18}) {
+    shape_ = Shape::kAll;
+  }
 }
 
-char* RecordLineFormatter::PutDate(const std::uint8_t* record, char* out) {
+inline char* RecordLineFormatter::PutDate(const std::uint8_t* record, char* out) {
   const std::uint32_t key = static_cast<std::uint32_t>(record[3]) << 8 | record[4];
   if (key != date_key_) {
     const int day = static_cast<int>(BcdValue(record + 3, 2));
@@ -115,51 +140,77 @@ char* RecordLineFormatter::PutDate(const std::uint8_t* record, char* out) {
   return out + date_length_;
 }
 
+template <int kField>
+inline char* RecordLineFormatter::Put(const std::uint8_t* record, char* out) {
+  if constexpr (kField == 1) return PutByte(out, record[0]);
+  if constexpr (kField == 2) return PutByte(out, record[1]);
+  if constexpr (kField == 3) return PutByte(out, record[2]);
+  if constexpr (kField == 4) return PutDate(record, out);
+  if constexpr (kField == 5) return PutTime(out, record + 5);
+  if constexpr (kField == 6) return PutNumber<5>(out, record + (SwapsCallerAndTrunk(record) ? 13 : 8));
+  if constexpr (kField == 7) return PutByte(out, record[37]);
+  if constexpr (kField == 8) return PutNumber<9>(out, record + 18);
+  if constexpr (kField == 9) return PutByte(out, record[27]);
+  if constexpr (kField == 10) return PutByte(out, record[28]);
+  if constexpr (kField == 11) return PutByte(out, record[29]);
+  if constexpr (kField == 12)
+    return PutUnsigned(out, static_cast<std::uint32_t>(record[30] << 8 | record[31]));
+  if constexpr (kField == 13)
+    return PutUnsigned(out,
+                       static_cast<std::uint32_t>(record[32] << 16 | record[33] << 8 | record[34]));
+  if constexpr (kField == 14) return PutNumber<2>(out, record + 35);
+  if constexpr (kField == 15) return PutNumber<5>(out, record + (SwapsCallerAndTrunk(record) ? 8 : 13));
+  if constexpr (kField == 16) return PutByte(out, record[38]);
+  if constexpr (kField == 17) return PutHex(out, record + 39, 2);
+  if constexpr (kField == 18) return PutByte(out, record[41]);
+  return out;
+}
+
+template <int... kFields>
+inline char* RecordLineFormatter::PutWithCommas(const std::uint8_t* record, char* out) {
+  ((out = Put<kFields>(record, out), *out++ = ','), ...);
+  return out;
+}
+
 char* RecordLineFormatter::PutField(int field, const std::uint8_t* record, char* out) {
   switch (field) {
-    case 1:
-      return PutByte(out, record[0]);
-    case 2:
-      return PutByte(out, record[1]);
-    case 3:
-      return PutByte(out, record[2]);
-    case 4:
-      return PutDate(record, out);
-    case 5:
-      return PutCallTime(out, record + 5);
-    case 6:
-      return PutNumber(out, record + (SwapsCallerAndTrunk(record) ? 13 : 8), 5);
-    case 7:
-      return PutByte(out, record[37]);
-    case 8:
-      return PutNumber(out, record + 18, 9);
-    case 9:
-      return PutByte(out, record[27]);
-    case 10:
-      return PutByte(out, record[28]);
-    case 11:
-      return PutByte(out, record[29]);
-    case 12:
-      return PutUnsigned(out, static_cast<std::uint32_t>(record[30] << 8 | record[31]));
-    case 13:
-      return PutUnsigned(out,
-                         static_cast<std::uint32_t>(record[32] << 16 | record[33] << 8 | record[34]));
-    case 14:
-      return PutNumber(out, record + 35, 2);
-    case 15:
-      return PutNumber(out, record + (SwapsCallerAndTrunk(record) ? 8 : 13), 5);
-    case 16:
-      return PutByte(out, record[38]);
-    case 17:
-      return PutHex(out, record + 39, 2);
-    case 18:
-      return PutByte(out, record[41]);
-    default:
-      return out;
+    case 1: return Put<1>(record, out);
+    case 2: return Put<2>(record, out);
+    case 3: return Put<3>(record, out);
+    case 4: return Put<4>(record, out);
+    case 5: return Put<5>(record, out);
+    case 6: return Put<6>(record, out);
+    case 7: return Put<7>(record, out);
+    case 8: return Put<8>(record, out);
+    case 9: return Put<9>(record, out);
+    case 10: return Put<10>(record, out);
+    case 11: return Put<11>(record, out);
+    case 12: return Put<12>(record, out);
+    case 13: return Put<13>(record, out);
+    case 14: return Put<14>(record, out);
+    case 15: return Put<15>(record, out);
+    case 16: return Put<16>(record, out);
+    case 17: return Put<17>(record, out);
+    case 18: return Put<18>(record, out);
+    default: return out;
   }
 }
 
 char* RecordLineFormatter::Format(const std::uint8_t* record, char* out) {
+  // The two usual selections are written without choosing field by field.
+  if (shape_ == Shape::kDefault) {
+    out = PutWithCommas<4, 5, 6, 8, 12, 13, 14, 15>(record, out);
+    out[-1] = '\r';
+    out[0] = '\n';
+    return out + 1;
+  }
+  if (shape_ == Shape::kAll) {
+    out = PutWithCommas<1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17>(record, out);
+    *out++ = ' ';
+    out = Put<18>(record, out);
+    std::memcpy(out, " \r\n", 3);
+    return out + 3;
+  }
   const std::size_t count = fields_.size();
   if (count > 0) {
     for (std::size_t i = 0; i + 1 < count; ++i) {

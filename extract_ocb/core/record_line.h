@@ -31,10 +31,18 @@ class RecordLineFormatter {
   char* Format(const std::uint8_t* record, char* out);
 
  private:
+  template <int kField>
+  char* Put(const std::uint8_t* record, char* out);
+  template <int... kFields>
+  char* PutWithCommas(const std::uint8_t* record, char* out);
   char* PutField(int field, const std::uint8_t* record, char* out);
   char* PutDate(const std::uint8_t* record, char* out);
 
+  // The default and the all-fields selections have writers of their own.
+  enum class Shape { kDefault, kAll, kOther };
+
   std::vector<int> fields_;
+  Shape shape_ = Shape::kOther;
   bool spaced_last_ = false;  // an integer field last stands between spaces
   std::size_t max_line_bytes_ = 0;
   int header_year_ = 0;
