@@ -1,7 +1,13 @@
 #include "record_line.h"
 
+#include <bit>
 #include <cstring>
 #include <utility>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define OSTREL_SSE2 1
+#endif
 
 #include "digit_tables.h"
 
@@ -36,6 +42,68 @@ template <std::size_t kCount>
 inline char* PutNumber(char* out, const std::uint8_t* bytes) {
   return PutNumberBytes(out, bytes, std::make_index_sequence<kCount>());
 }
+
+#if OSTREL_SSE2
+// The 16 hex digits of 8 bytes, high nibble first, and a bit per digit that
+// is the filler F.
+struct Digits16 {
+  __m128i text;
+  unsigned fillers;
+};
+
+inline Digits16 SpreadDigits(__m128i bytes) {
+  const __m128i low_nibbles = _mm_set1_epi8(0x0F);
+  const __m128i high = _mm_and_si128(_mm_srli_epi16(bytes, 4), low_nibbles);
+  const __m128i low = _mm_and_si128(bytes, low_nibbles);
+  const __m128i nibbles = _mm_unpacklo_epi8(high, low);
+  const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9)), _mm_set1_epi8(7));
+  const __m128i text = _mm_add_epi8(_mm_add_epi8(nibbles, _mm_set1_epi8('0')), letters);
+  const unsigned fillers =
+      static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(nibbles, low_nibbles)));
+  return {text, fillers};
+}
+
+// Digits before the first filler when every digit after it is a filler too
+// (the usual shape of a number field), else -1. `fillers` has a bit for each
+// of the 16 places, places past the field counted as fillers.
+inline int DigitsBeforeFillers(unsigned fillers) {
+  if (fillers == 0) return 16;
+  const int kept = std::countr_zero(fillers);
+  return fillers >> kept == 0xFFFFu >> kept ? kept : -1;
+}
+
+// A 5-byte number field: 8 bytes are loaded, so 3 bytes past the field must
+// lie inside the record.
+inline char* PutNumber5(char* out, const std::uint8_t* bytes) {
+  const Digits16 digits =
+      SpreadDigits(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)));
+  const int kept = DigitsBeforeFillers(digits.fillers | 0xFC00u);
+  if (kept < 0) return PutNumber<5>(out, bytes);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), digits.text);
+  return out + kept;
+}
+
+// The 9-byte called number: its first 8 bytes spread at once, the 9th alone.
+inline char* PutNumber9(char* out, const std::uint8_t* bytes) {
+  const Digits16 digits =
+      SpreadDigits(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)));
+  const int kept = DigitsBeforeFillers(digits.fillers);
+  if (kept == 16) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), digits.text);
+    return PutNumberByte(out + 16, bytes[8]);
+  }
+  if (kept < 0 || bytes[8] != 0xFF) return PutNumber<9>(out, bytes);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out), digits.text);
+  return out + kept;
+}
+#else
+inline char* PutNumber5(char* out, const std::uint8_t* bytes) {
+  return PutNumber<5>(out, bytes);
+}
+inline char* PutNumber9(char* out, const std::uint8_t* bytes) {
+  return PutNumber<9>(out, bytes);
+}
+#endif
 
 inline char* PutHex(char* out, const std::uint8_t* bytes, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) std::memcpy(out + 2 * i, kHexPairs[bytes[i]].data(), 2);
@@ -91,9 +159,9 @@ std::size_t FieldRoom(int field) {
       return 8;
     case 6:
     case 15:
-      return 10 + 4;
+      return 16;
     case 8:
-      return 18 + 4;
+      return 16 + 4;
     case 12:
     case 13:
       return 10 + 4;
@@ -147,9 +215,9 @@ inline char* RecordLineFormatter::Put(const std::uint8_t* record, char* out) {
   if constexpr (kField == 3) return PutByte(out, record[2]);
   if constexpr (kField == 4) return PutDate(record, out);
   if constexpr (kField == 5) return PutTime(out, record + 5);
-  if constexpr (kField == 6) return PutNumber<5>(out, record + (SwapsCallerAndTrunk(record) ? 13 : 8));
+  if constexpr (kField == 6) return PutNumber5(out, record + (SwapsCallerAndTrunk(record) ? 13 : 8));
   if constexpr (kField == 7) return PutByte(out, record[37]);
-  if constexpr (kField == 8) return PutNumber<9>(out, record + 18);
+  if constexpr (kField == 8) return PutNumber9(out, record + 18);
   if constexpr (kField == 9) return PutByte(out, record[27]);
   if constexpr (kField == 10) return PutByte(out, record[28]);
   if constexpr (kField == 11) return PutByte(out, record[29]);
@@ -159,7 +227,7 @@ inline char* RecordLineFormatter::Put(const std::uint8_t* record, char* out) {
     return PutUnsigned(out,
                        static_cast<std::uint32_t>(record[32] << 16 | record[33] << 8 | record[34]));
   if constexpr (kField == 14) return PutNumber<2>(out, record + 35);
-  if constexpr (kField == 15) return PutNumber<5>(out, record + (SwapsCallerAndTrunk(record) ? 8 : 13));
+  if constexpr (kField == 15) return PutNumber5(out, record + (SwapsCallerAndTrunk(record) ? 8 : 13));
   if constexpr (kField == 16) return PutByte(out, record[38]);
   if constexpr (kField == 17) return PutHex(out, record + 39, 2);
   if constexpr (kField == 18) return PutByte(out, record[41]);
