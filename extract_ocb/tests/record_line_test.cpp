@@ -118,6 +118,33 @@ TEST(RecordLine, EdgeValuesOfEveryField) {
   }
 }
 
+TEST(RecordLine, NumbersOfEveryLengthAndFillersAnywhere) {
+  const std::vector<int> numbers = {6, 8, 14, 15};
+  RecordLineFormatter formatter(numbers, 5, 10);
+  cdrgen::OcbRecordValues values;
+  const std::string digits = "123456789012345678";
+  for (std::size_t length = 0; length <= 18; ++length) {
+    values.called = digits.substr(0, length);
+    values.calling = digits.substr(0, length % 11);
+    values.ic_trunk = digits.substr(8, length % 11);
+    const cdrgen::Bytes record = cdrgen::OcbRecordBytes(values);
+    EXPECT_EQ(FastLine(formatter, record.data()), SlowLine(record.data(), numbers, 5, 10))
+        << length;
+  }
+  // A filler inside a number, or digits after the fillers: every F goes.
+  cdrgen::Bytes record = cdrgen::OcbRecordBytes(values);
+  for (std::size_t at = 8; at < 27; ++at) {
+    for (std::uint8_t byte : {std::uint8_t{0xF1}, std::uint8_t{0x1F}, std::uint8_t{0xFF},
+                              std::uint8_t{0xAB}}) {
+      cdrgen::Bytes damaged = record;
+      damaged[at] = byte;
+      EXPECT_EQ(FastLine(formatter, damaged.data()), SlowLine(damaged.data(), numbers, 5, 10))
+          << "byte " << at;
+    }
+  }
+  EXPECT_EQ(FastLine(formatter, record.data()), "1234567,123456789012345678,45,9012345\r\n");
+}
+
 TEST(RecordLine, DateFollowsEveryChangeOfTheRecordDay) {
   // The date text is kept while the day repeats: it must change with it,
   // also back to a day seen before.
