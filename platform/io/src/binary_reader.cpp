@@ -144,10 +144,10 @@ bool BinaryReader::MapFile() {
   InstallBusHandler();
   map_slot_ = TakeMapSlot();
   if (map_slot_ < 0) return false;
-  // Windows of 64 buffers (16 MiB by default): few system calls, and the
+  // Windows of 16 buffers (4 MiB by default): few system calls, and the
   // memory the file's pages occupy stays bounded whatever the file's size.
   const std::size_t page = static_cast<std::size_t>(g_page_size);
-  window_size_ = std::max((buffer_.size() * 64 + page - 1) / page * page, 2 * page);
+  window_size_ = std::max((buffer_.size() * 16 + page - 1) / page * page, 2 * page);
   mapped_ = true;
   buffer_start_ = 0;
   buffer_used_ = 0;
