@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "platform/numbers.h"
 
@@ -32,6 +33,15 @@ void AppendWithoutBlanks(std::string& out, std::string_view text) {
     if (c != ' ') kept[n++] = c;
   }
   out.append(kept, n);
+}
+
+bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// The first record of a run is in the shifted layout when the 16 characters
+// at 18 have no blank at either end.
+bool ChoosesShiftedLayout(std::string_view record) {
+  const std::string_view probe = Cut(record, 18, 16);
+  return probe.size() == 16 && TrimBlanks(probe).size() == 16;
 }
 
 void AppendNumber(std::string& out, std::string_view text) {
@@ -65,10 +75,31 @@ bool ReadBlock(platform::BinaryReader& file, std::uint64_t offset, AxeBlock& blo
   return file.AtEnd();
 }
 
-AxeRecord NextRecord(const AxeBlock& block, std::size_t start) {
+BlockBytes ViewBlock(platform::BinaryReader& file, std::uint64_t offset, AxeBlock& copy,
+                     bool& past_end) {
+  if (!file.ReadFailed()) {
+    const auto* data = reinterpret_cast<const char*>(file.View(offset, kBlockSize));
+    if (!file.ReadFailed()) {
+      past_end = file.AtEnd();
+      const std::uint64_t left = offset < file.Length() ? file.Length() - offset : 0;
+      return {data, static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockSize))};
+    }
+  }
+  past_end = ReadBlock(file, offset, copy);
+  return {copy.bytes.data(), copy.valid};
+}
+
+AxeRecord NextRecord(BlockBytes block, std::size_t start) {
   if (start >= kLastRecordStart || start >= block.valid) return {};
   const std::size_t available = block.valid - start;
-  const std::string_view rest(block.bytes.data() + start, available);
+  const std::string_view rest(block.data + start, available);
+  if (available >= 3 && IsDigit(rest[0]) && IsDigit(rest[1]) && IsDigit(rest[2])) {
+    // Three digits, as nearly every length is: at most 999, within the block.
+    const auto size = static_cast<std::size_t>((rest[0] - '0') * 100 + (rest[1] - '0') * 10 +
+                                               (rest[2] - '0'));
+    if (size == 0) return {};
+    return {size, rest.substr(0, std::min(size, available))};
+  }
   const double length = platform::LeadingNumber(rest.substr(0, 3));
   // A length that is not a positive whole number ends the block, as zero does.
   if (!(length >= 1) || length != std::floor(length)) return {};
@@ -78,10 +109,7 @@ AxeRecord NextRecord(const AxeBlock& block, std::size_t start) {
 }
 
 void FormatRecord(std::string_view record, LayoutState& layout, std::string& line) {
-  if (!layout.line_written && !layout.shifted) {
-    const std::string_view probe = Cut(record, 18, 16);
-    if (probe.size() == 16 && TrimBlanks(probe).size() == 16) layout.shifted = true;
-  }
+  if (!layout.line_written && !layout.shifted && ChoosesShiftedLayout(record)) layout.shifted = true;
   const std::size_t s = layout.shifted ? 1 : 0;
   line += "20";
   line += Cut(record, 71 - s, 2);
@@ -110,6 +138,95 @@ void FormatRecord(std::string_view record, LayoutState& layout, std::string& lin
   line += ',';
   AppendWithoutBlanks(line, Cut(record, 91 - s, 7));
   layout.line_written = true;
+}
+
+namespace {
+
+// The last character any field reaches in the normal layout, plus one.
+constexpr std::size_t kWholeRecordSize = 98;
+
+// A counter of 6 characters that are all digits, whose value is the digits
+// without leading zeros: no need for the general number reading.
+bool PlainCounter(const char* field) {
+  bool digits = true;
+  for (int i = 0; i < 6; ++i) digits &= IsDigit(field[i]);
+  return digits;
+}
+
+// The plain counter without its leading zeros (at least one digit stays).
+char* PutCounter(char* out, const char* field) {
+  std::size_t zeros = 0;
+  while (zeros < 5 && field[zeros] == '0') ++zeros;
+  std::memcpy(out, field + zeros, 8);  // 8 bytes written, only the digits kept
+  return out + (6 - zeros);
+}
+
+// Copies `count` characters leaving out blanks: each one is stored and the
+// end moves on only past non-blanks.
+template <std::size_t count>
+char* PutWithoutBlanks(char* out, const char* field) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const char c = field[i];
+    *out = c;
+    out += c != ' ';
+  }
+  return out;
+}
+
+char* PutPair(char* out, const char* field, char after) {
+  std::memcpy(out, field, 2);
+  out[2] = after;
+  return out + 3;
+}
+
+}  // namespace
+
+char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out) {
+  if (record.size() < kWholeRecordSize) return nullptr;
+  const bool shifted = layout.shifted || (!layout.line_written && ChoosesShiftedLayout(record));
+  // Fields at their normal positions minus one: the shifted layout reads
+  // them from the record's start, the normal one from its second character.
+  const char* q = record.data() + (shifted ? 0 : 1);
+  if (!PlainCounter(q + 55) || !PlainCounter(q + 61)) return nullptr;
+  layout.shifted = shifted;
+  layout.line_written = true;
+
+  char* p = out;
+  p[0] = '2';
+  p[1] = '0';
+  p = PutPair(p + 2, q + 70, '/');
+  p = PutPair(p, q + 72, '/');
+  p = PutPair(p, q + 74, ',');
+  p = PutPair(p, q + 49, ':');
+  p = PutPair(p, q + 51, ':');
+  p = PutPair(p, q + 53, ',');
+
+  // A number: 15 characters, blanks trimmed at both ends only.
+  const char* a = q + 17;
+  std::size_t first = 0;
+  std::size_t last = 15;
+  while (first < last && a[first] == ' ') ++first;
+  while (last > first && a[last - 1] == ' ') --last;
+  std::memcpy(p, a + first, 16);  // 16 bytes written, only the kept ones count
+  p += last - first;
+  *p++ = ',';
+
+  // B number: blanks left out, then one trailing F dropped.
+  char* b = p;
+  p = PutWithoutBlanks<15>(p, q + 33);
+  if (p > b && p[-1] == 'F') --p;
+  *p++ = ',';
+
+  p = PutCounter(p, q + 55);
+  *p++ = ',';
+  p = PutCounter(p, q + 61);
+  *p++ = ',';
+  p = PutWithoutBlanks<7>(p, q + 83);
+  *p++ = ',';
+  p = PutWithoutBlanks<7>(p, q + 90);
+  p[0] = '\r';
+  p[1] = '\n';
+  return p + 2;
 }
 
 }  // namespace pardel
