@@ -1,8 +1,13 @@
 #include "axe_decoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#include <emmintrin.h>
+#endif
 
 #include "platform/numbers.h"
 
@@ -145,32 +150,57 @@ namespace {
 // The last character any field reaches in the normal layout, plus one.
 constexpr std::size_t kWholeRecordSize = 98;
 
-// A counter of 6 characters that are all digits, whose value is the digits
-// without leading zeros: no need for the general number reading.
-bool PlainCounter(const char* field) {
-  bool digits = true;
-  for (int i = 0; i < 6; ++i) digits &= IsDigit(field[i]);
-  return digits;
+// Bit i set when character i of the 16 at `text` is `c` / a digit.
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+unsigned MaskOf(const char* text, char c) {
+  const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))));
 }
-
-// The plain counter without its leading zeros (at least one digit stays).
-char* PutCounter(char* out, const char* field) {
-  std::size_t zeros = 0;
-  while (zeros < 5 && field[zeros] == '0') ++zeros;
-  std::memcpy(out, field + zeros, 8);  // 8 bytes written, only the digits kept
-  return out + (6 - zeros);
+unsigned DigitMask(const char* text) {
+  const __m128i v = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)),
+                                 _mm_set1_epi8('0'));
+  // Digits are the bytes that stay at most 9 after taking '0' off.
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(9)), v)));
 }
+#else
+unsigned MaskOf(const char* text, char c) {
+  unsigned mask = 0;
+  for (unsigned i = 0; i < 16; ++i) mask |= static_cast<unsigned>(text[i] == c) << i;
+  return mask;
+}
+unsigned DigitMask(const char* text) {
+  unsigned mask = 0;
+  for (unsigned i = 0; i < 16; ++i) mask |= static_cast<unsigned>(IsDigit(text[i])) << i;
+  return mask;
+}
+#endif
 
-// Copies `count` characters leaving out blanks: each one is stored and the
-// end moves on only past non-blanks.
-template <std::size_t count>
-char* PutWithoutBlanks(char* out, const char* field) {
-  for (std::size_t i = 0; i < count; ++i) {
+// Copies the `count` characters at `field` (whose blanks are the low bits of
+// `blanks`) leaving the blanks out; writes `count` bytes.
+template <unsigned count>
+char* PutWithoutBlanks(char* out, const char* field, unsigned blanks) {
+  constexpr unsigned kAll = (1u << count) - 1;
+  blanks &= kAll;
+  // Usually the blanks, if any, only pad the end: one copy does it.
+  const int kept = std::countr_zero(blanks | (1u << count));
+  if ((blanks >> kept) == (kAll >> kept)) {
+    std::memcpy(out, field, count);
+    return out + kept;
+  }
+  for (unsigned i = 0; i < count; ++i) {
     const char c = field[i];
     *out = c;
     out += c != ' ';
   }
   return out;
+}
+
+// A plain counter (6 digits) without its leading zeros, at least one digit
+// staying; `zeros` marks its '0' characters. Writes 8 bytes.
+char* PutCounter(char* out, const char* field, unsigned zeros) {
+  const int skipped = std::countr_one(zeros & 0x1Fu);
+  std::memcpy(out, field + skipped, 8);
+  return out + (6 - skipped);
 }
 
 char* PutPair(char* out, const char* field, char after) {
@@ -187,7 +217,9 @@ char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out)
   // Fields at their normal positions minus one: the shifted layout reads
   // them from the record's start, the normal one from its second character.
   const char* q = record.data() + (shifted ? 0 : 1);
-  if (!PlainCounter(q + 55) || !PlainCounter(q + 61)) return nullptr;
+  // Both counters (12 characters at q + 55) must be plain digits, whose value
+  // is the digits without leading zeros: no need for the general reading.
+  if ((DigitMask(q + 55) & 0xFFFu) != 0xFFFu) return nullptr;
   layout.shifted = shifted;
   layout.line_written = true;
 
@@ -203,27 +235,30 @@ char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out)
 
   // A number: 15 characters, blanks trimmed at both ends only.
   const char* a = q + 17;
-  std::size_t first = 0;
-  std::size_t last = 15;
-  while (first < last && a[first] == ' ') ++first;
-  while (last > first && a[last - 1] == ' ') --last;
+  const unsigned kept = ~MaskOf(a, ' ') & 0x7FFFu;
+  const int first = kept == 0 ? 0 : std::countr_zero(kept);
+  const int last = std::bit_width(kept);
   std::memcpy(p, a + first, 16);  // 16 bytes written, only the kept ones count
   p += last - first;
   *p++ = ',';
 
   // B number: blanks left out, then one trailing F dropped.
   char* b = p;
-  p = PutWithoutBlanks<15>(p, q + 33);
+  p = PutWithoutBlanks<15>(p, q + 33, MaskOf(q + 33, ' '));
   if (p > b && p[-1] == 'F') --p;
   *p++ = ',';
 
-  p = PutCounter(p, q + 55);
+  const unsigned zeros = MaskOf(q + 55, '0');
+  p = PutCounter(p, q + 55, zeros);
   *p++ = ',';
-  p = PutCounter(p, q + 61);
+  p = PutCounter(p, q + 61, zeros >> 6);
   *p++ = ',';
-  p = PutWithoutBlanks<7>(p, q + 83);
+  // Route codes: 7 characters each, at q + 83 and q + 90; the 16 characters
+  // looked at end with the second one, which may be the record's last.
+  const unsigned blanks = MaskOf(q + 81, ' ');
+  p = PutWithoutBlanks<7>(p, q + 83, blanks >> 2);
   *p++ = ',';
-  p = PutWithoutBlanks<7>(p, q + 90);
+  p = PutWithoutBlanks<7>(p, q + 90, blanks >> 9);
   p[0] = '\r';
   p[1] = '\n';
   return p + 2;
