@@ -18,8 +18,8 @@ void AxeBlockRecords(benchmark::State& state) {
   std::size_t b = 0;
   for (auto _ : state) {
     // The blocks are read where they lie, as the extraction views them.
-    const pardel::BlockBytes block{reinterpret_cast<const char*>(file.data()) + b * pardel::kBlockSize,
-                                   pardel::kBlockSize};
+    const pardel::BlockBytes block{
+        reinterpret_cast<const char*>(file.data()) + b * pardel::kBlockSize, pardel::kBlockSize};
     std::size_t start = 0;
     for (;;) {
       const pardel::AxeRecord record = pardel::NextRecord(block, start);

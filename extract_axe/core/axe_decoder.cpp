@@ -40,7 +40,9 @@ void AppendWithoutBlanks(std::string& out, std::string_view text) {
   out.append(kept, n);
 }
 
-bool IsDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+bool IsDigit(char c) {
+  return static_cast<unsigned char>(c - '0') < 10;
+}
 
 // The first record of a run is in the shifted layout when the 16 characters
 // at 18 have no blank at either end.
@@ -100,8 +102,8 @@ AxeRecord NextRecord(BlockBytes block, std::size_t start) {
   const std::string_view rest(block.data + start, available);
   if (available >= 3 && IsDigit(rest[0]) && IsDigit(rest[1]) && IsDigit(rest[2])) {
     // Three digits, as nearly every length is: at most 999, within the block.
-    const auto size = static_cast<std::size_t>((rest[0] - '0') * 100 + (rest[1] - '0') * 10 +
-                                               (rest[2] - '0'));
+    const auto size =
+        static_cast<std::size_t>((rest[0] - '0') * 100 + (rest[1] - '0') * 10 + (rest[2] - '0'));
     if (size == 0) return {};
     return {size, rest.substr(0, std::min(size, available))};
   }
@@ -114,7 +116,8 @@ AxeRecord NextRecord(BlockBytes block, std::size_t start) {
 }
 
 void FormatRecord(std::string_view record, LayoutState& layout, std::string& line) {
-  if (!layout.line_written && !layout.shifted && ChoosesShiftedLayout(record)) layout.shifted = true;
+  if (!layout.line_written && !layout.shifted && ChoosesShiftedLayout(record))
+    layout.shifted = true;
   const std::size_t s = layout.shifted ? 1 : 0;
   line += "20";
   line += Cut(record, 71 - s, 2);
@@ -157,10 +160,11 @@ unsigned MaskOf(const char* text, char c) {
   return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))));
 }
 unsigned DigitMask(const char* text) {
-  const __m128i v = _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)),
-                                 _mm_set1_epi8('0'));
+  const __m128i v =
+      _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text)), _mm_set1_epi8('0'));
   // Digits are the bytes that stay at most 9 after taking '0' off.
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(9)), v)));
+  return static_cast<unsigned>(
+      _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, _mm_set1_epi8(9)), v)));
 }
 #else
 unsigned MaskOf(const char* text, char c) {

@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/numbers.h"
-
 #include "cdrgen/axe_builder.h"
+#include "platform/numbers.h"
 
 namespace {
 
@@ -142,7 +141,8 @@ TEST(AxeDecoder, FastLinesEqualTheGeneralOnesForAnyCharacters) {
     if (random.Between(0, 1) == 0) {
       // Plain counters in either layout, so that most records take the fast way.
       const std::size_t at = 55 + random.Between(0, 1);
-      for (std::size_t k = at; k < at + 12; ++k) record[k] = static_cast<char>('0' + random.Between(0, 2));
+      for (std::size_t k = at; k < at + 12; ++k)
+        record[k] = static_cast<char>('0' + random.Between(0, 2));
     }
     LayoutState general{random.Between(0, 1) == 1, random.Between(0, 1) == 1};
     LayoutState quick = general;
@@ -169,7 +169,8 @@ TEST(AxeDecoder, RecordsTooShortOrWithUnusualCountersTakeTheGeneralWay) {
   r.code2 = "ROUTE22";
   r.length = 97;  // the last route code is cut
   EXPECT_EQ(WholeLine(cdrgen::AxeRecordText(r), layout), "general");
-  EXPECT_EQ(Line(cdrgen::AxeRecordText(r), layout), "2006/11/30,23:59:09,2456,9876,125,3,ROUT01,ROUTE2");
+  EXPECT_EQ(Line(cdrgen::AxeRecordText(r), layout),
+            "2006/11/30,23:59:09,2456,9876,125,3,ROUT01,ROUTE2");
   r.length = 98;
   r.code2 = "ROUT02";
   for (const char* counter : {" 00125", "0012 5", "1.5000", "-00003", "936e92", "99e307"}) {
@@ -184,14 +185,21 @@ TEST(AxeDecoder, RecordsTooShortOrWithUnusualCountersTakeTheGeneralWay) {
   // number ("99e307" above) is 0.
   r.counter1 = "17e307";
   const std::string line = Line(cdrgen::AxeRecordText(r), layout);
-  EXPECT_EQ(line.size(), std::string("2006/11/30,23:59:09,2456,9876,,3,ROUT01,ROUT02").size() + 309);
+  EXPECT_EQ(line.size(),
+            std::string("2006/11/30,23:59:09,2456,9876,,3,ROUT01,ROUT02").size() + 309);
   EXPECT_EQ(line.find_first_not_of("0123456789", 30), 339u);
 }
 
 TEST(AxeDecoder, ViewedBlocksMatchReadOnesUpToAShortLastBlock) {
-  const cdrgen::Bytes bytes =
-      cdrgen::AxeFileBuilder().NewBlock().AddText("100").NewBlock().AddText("095").NewBlock()
-          .AddText("120").ShortLastBlock(700).Build();
+  const cdrgen::Bytes bytes = cdrgen::AxeFileBuilder()
+                                  .NewBlock()
+                                  .AddText("100")
+                                  .NewBlock()
+                                  .AddText("095")
+                                  .NewBlock()
+                                  .AddText("120")
+                                  .ShortLastBlock(700)
+                                  .Build();
   const auto path = Write("view", bytes);
   // A buffer smaller than two blocks, so that views cross its refills.
   platform::BinaryReader viewer(3000);
@@ -205,7 +213,8 @@ TEST(AxeDecoder, ViewedBlocksMatchReadOnesUpToAShortLastBlock) {
     const BlockBytes view = ViewBlock(viewer, offset, copy, past_end);
     EXPECT_EQ(past_end, ReadBlock(reader, offset, read)) << offset;
     ASSERT_EQ(view.valid, read.valid) << offset;
-    EXPECT_EQ(std::string_view(view.data, kBlockSize), std::string_view(read.bytes.data(), kBlockSize));
+    EXPECT_EQ(std::string_view(view.data, kBlockSize),
+              std::string_view(read.bytes.data(), kBlockSize));
   }
   EXPECT_EQ(read.valid, 700u);
 }
