@@ -50,6 +50,7 @@ RunResult ExtractionRun::Run(const RunRequest& request) {
       result_.outcome = RunOutcome::kFailed;
       return result_;
     }
+    file.MapFile();  // blocks straight from the file cache, not copied
     ++result_.files_opened;
     host_.SetStatus(std::to_string(result_.files_opened) + "/" + std::to_string(n),
                     "Processing " + path.filename().string());
