@@ -37,7 +37,8 @@ if [ ! -x /usr/bin/time ]; then
   exit 2
 fi
 
-targets=(cdrgen_cli vantor ostrel kelvan pardel lomtra window_run_vantor window_run_ostrel window_run_pardel)
+targets=(cdrgen_cli vantor ostrel kelvan pardel lomtra window_run_vantor window_run_ostrel window_run_kelvan
+         window_run_pardel)
 [ "$micro" = 1 ] && targets=(suite_micro_benchmarks)
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -1,8 +1,11 @@
 // The AXE decoder over any bytes: the file test, then every block's records
-// formatted into lines, as the extraction does.
+// formatted into lines, as the extraction does: viewed in the reader's
+// buffer, the usual lines formatted in place and checked against the general
+// formatting.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "axe_decoder.h"
 #include "fuzz_input.h"
@@ -14,16 +17,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!reader.Open(file.Path())) __builtin_trap();
   pardel::IsAxeFile(reader);
   pardel::LayoutState layout;
-  pardel::AxeBlock block;
+  pardel::AxeBlock copy;
   std::string line;
+  char room[pardel::kWholeLineRoom];
   for (std::uint64_t offset = 0; offset < reader.Length(); offset += pardel::kBlockSize) {
-    const bool past_end = pardel::ReadBlock(reader, offset, block);
+    bool past_end = false;
+    const pardel::BlockBytes block = pardel::ViewBlock(reader, offset, copy, past_end);
     std::size_t start = 0;
     for (;;) {
       const pardel::AxeRecord record = pardel::NextRecord(block, start);
       if (record.length == 0) break;
+      pardel::LayoutState general = layout;
+      const char* end = pardel::FormatWholeRecord(record.text, layout, room);
       line.clear();
-      pardel::FormatRecord(record.text, layout, line);
+      pardel::FormatRecord(record.text, general, line);
+      if (end != nullptr) {
+        line += "\r\n";
+        if (std::string_view(room, static_cast<std::size_t>(end - room)) != line) __builtin_trap();
+      }
+      if (general.shifted != layout.shifted) __builtin_trap();
+      layout = general;
       start += record.length;
     }
     if (past_end) break;

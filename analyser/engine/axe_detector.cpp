@@ -16,11 +16,6 @@ namespace {
 constexpr std::uint64_t kBlockSize = 2048;
 
 // 1-based characters `from`..`from + count - 1` of a record, cut at its end.
-std::string Mid(const std::string& text, std::size_t from, std::size_t count) {
-  if (from == 0 || from > text.size()) return {};
-  return text.substr(from - 1, count);
-}
-
 std::string_view MidView(std::string_view text, std::size_t from, std::size_t count) {
   if (from == 0 || from > text.size()) return {};
   return text.substr(from - 1, count);
@@ -29,15 +24,15 @@ std::string_view MidView(std::string_view text, std::size_t from, std::size_t co
 // The characters are copied unchecked, except that damaged data must not
 // break the result text (",") or the report's lines and cells (control
 // characters, "|"): those show as "?".
-std::string Copied(const std::string& record, std::size_t from) {
-  std::string text = Mid(record, from, 2);
+std::string Copied(std::string_view record, std::size_t from) {
+  std::string text(MidView(record, from, 2));
   for (char& c : text) {
     if (static_cast<unsigned char>(c) < 0x20 || c == ',' || c == '|') c = '?';
   }
   return text;
 }
 
-std::string AxeMoment(const std::string& record, std::size_t s) {
+std::string AxeMoment(std::string_view record, std::size_t s) {
   const std::string date =
       "20" + Copied(record, s + 71) + "-" + Copied(record, s + 73) + "-" + Copied(record, s + 75);
   const std::string time =
@@ -66,32 +61,32 @@ std::string AnalyseAxe(const std::filesystem::path& path, AnalyserContext& conte
   std::uint64_t count = 0;
   std::size_t s = 1;
   std::string start;
-  std::string end;
-  std::string last_seen;  // the moment of the latest record read
+  // The latest record read and its block: only its moment is wanted, once.
+  std::string last_record;
+  std::uint64_t last_record_block = 0;
   for (;;) {
-    const std::string block = file.ReadText(offset, kBlockSize);
+    const std::string_view block(reinterpret_cast<const char*>(file.View(offset, kBlockSize)),
+                                 kBlockSize);
     ++n;
     std::size_t q = 1;
+    std::string_view last_in_block;
     while (q < kBlockSize) {
-      const double value = ValueOf(Mid(block, q, 3));
+      const double value = FieldValue(MidView(block, q, 3));
       // A negative or fractional length has no meaning: whole part, and
       // anything below 1 ends the block (as 0 does) so the walk always advances.
       const double whole = std::floor(value);
       if (!(whole >= 1)) break;
       const std::size_t l = static_cast<std::size_t>(std::min(whole, 4096.0));
-      // A view of the record: only the records whose moment is wanted are copied.
       const std::string_view record = MidView(block, q, l);
       if (s == 1 && HasNoBlankEnds(record)) s = 0;
-      const bool wants_start = count == 0;
-      const bool wants_end = whole_blocks && n == blocks;
-      if (wants_start || wants_end || !whole_blocks) {
-        const std::string moment = AxeMoment(std::string(record), s);
-        if (wants_start) start = moment;
-        if (wants_end) end = moment;
-        last_seen = moment;
-      }
+      if (count == 0) start = AxeMoment(record, s);
+      last_in_block = record;
       ++count;
       q += l;
+    }
+    if (last_in_block.data() != nullptr) {
+      last_record.assign(last_in_block);
+      last_record_block = n;
     }
     offset += kBlockSize;
     if (host.ProgressValue() < 100) {
@@ -100,8 +95,13 @@ std::string AnalyseAxe(const std::filesystem::path& path, AnalyserContext& conte
     }
     if (file.AtEnd()) break;
   }
-  // A short last block: the end is the last record of the blocks read.
-  if (!whole_blocks) end = last_seen;
+  // The end is the last record of the last whole block, or with a short last
+  // block the last record read. The layout flag only ever turns off before
+  // the record that decides, so the moment reads as when it was met.
+  std::string end;
+  const bool has_end = whole_blocks ? last_record_block == blocks && blocks > 0
+                                    : last_record_block > 0;
+  if (has_end) end = AxeMoment(last_record, s);
   host.SetProgress(100);
   return ResultText(start, end, count);
 }

@@ -2,7 +2,6 @@
 // from its name and the whole day is reported. Records are counted up to
 // the first one that fails the C-DOT record test.
 #include <algorithm>
-#include <array>
 
 #include "engine/clock.h"
 #include "engine/data_file.h"
@@ -45,16 +44,20 @@ std::string AnalyseCdot(const std::filesystem::path& path, AnalyserContext& cont
   file.OpenData(path);
   const std::uint64_t step = std::max<std::uint64_t>(file.Length() / 100, 1);
   const std::string date = CdotDateFromName(path.string(), context.clock.Now().year);
-  std::array<std::uint8_t, 49> record{};
   std::uint64_t offset = 0;
   std::uint64_t count = 0;
+  std::uint64_t next_step_end = step - 1;  // progress moves on past it
   for (;;) {
-    file.ReadBytes(offset, record.data(), record.size());
+    const std::uint8_t* record = file.View(offset, 49);
     ++count;
     if (record[27] > 2) break;
     offset += 48;
-    if (host.ProgressValue() < 100) {
-      host.SetProgress(static_cast<int>(std::min<std::uint64_t>((offset + 1) / step, 100)));
+    if (offset >= next_step_end) {
+      const std::uint64_t value = (offset + 1) / step;
+      next_step_end = (value + 1) * step - 1;
+      if (host.ProgressValue() < 100) {
+        host.SetProgress(static_cast<int>(std::min<std::uint64_t>(value, 100)));
+      }
     }
     if (file.AtEnd()) break;
   }

@@ -6,7 +6,10 @@ namespace lomtra {
 
 bool DataFile::OpenData(const std::filesystem::path& path) {
   error_.clear();
-  if (reader_.Open(path, &error_)) return true;
+  if (reader_.Open(path, &error_)) {
+    reader_.MapFile();
+    return true;
+  }
   if (error_.empty()) error_ = path.string() + ": cannot be opened";
   return false;
 }

@@ -14,7 +14,10 @@ namespace lomtra {
 
 class DataFile {
  public:
-  // Opens the file; on failure returns false and keeps the reason.
+  // Opens the file; on failure returns false and keeps the reason. The
+  // detectors read straight from the system's file cache where the system
+  // allows it: a scan copies nothing, a walk over headers touches only
+  // their pages.
   bool OpenData(const std::filesystem::path& path);
   void Close() { reader_.Close(); }
   bool IsOpen() const { return reader_.IsOpen(); }
@@ -25,6 +28,11 @@ class DataFile {
     reader_.Read(offset, dest, count);
   }
   std::uint8_t Byte(std::uint64_t offset) { return reader_.Byte(offset); }
+  // The bytes where they lie, valid until the next read (zeros past the end).
+  const std::uint8_t* View(std::uint64_t offset, std::size_t count) {
+    return reader_.View(offset, count);
+  }
+
   std::string ReadText(std::uint64_t offset, std::size_t count) {
     return reader_.ReadText(offset, count);
   }

@@ -12,6 +12,18 @@ std::string HexText(const std::uint8_t* bytes, std::size_t offset, std::size_t c
 
 // The decimal number a text begins with, blanks skipped ("0156" -> 156, "F1" -> 0).
 double ValueOf(std::string_view text);
+// The same for the detectors' inner loops: plain digits, nearly every field
+// they read, are read here without a call.
+inline double FieldValue(std::string_view text) {
+  if (text.empty() || text.size() > 15) return ValueOf(text);
+  std::uint64_t value = 0;
+  for (char c : text) {
+    const auto digit = static_cast<unsigned>(static_cast<unsigned char>(c) - '0');
+    if (digit > 9) return ValueOf(text);
+    value = value * 10 + digit;
+  }
+  return static_cast<double>(value);
+}
 
 // Binary-coded decimal field read as a number: its hexadecimal text read by ValueOf.
 double BcdValue(const std::uint8_t* bytes, std::size_t offset, std::size_t count);

@@ -35,7 +35,6 @@ std::string AnalyseE10b(const std::filesystem::path& path, AnalyserContext& cont
   const std::uint64_t whole_blocks = file.Length() / kBlockSize;
   const double blocks = static_cast<double>(file.Length()) / static_cast<double>(kBlockSize);
   const std::int64_t unit = platform::RoundHalfEvenToInt(blocks / 100);
-  std::array<std::uint8_t, kBlockSize + 1> block{};
   std::string start;
   // Only the first and the last moment are wanted: keep the last record's
   // bytes and decode its moment once, not for every record.
@@ -44,9 +43,10 @@ std::string AnalyseE10b(const std::filesystem::path& path, AnalyserContext& cont
   std::uint64_t previous = 0;
   bool ended = false;
   for (std::uint64_t b = 0; b < whole_blocks && !ended; ++b) {
-    file.ReadBytes(kBlockSize * b, block.data(), block.size());
+    const std::uint8_t* block = file.View(kBlockSize * b, kBlockSize + 1);
+    const std::uint8_t* last_in_block = nullptr;
     for (std::size_t r = 0; r < kRecordsPerBlock; ++r) {
-      const std::uint8_t* record = block.data() + kRecordSize * r;
+      const std::uint8_t* record = block + kRecordSize * r;
       const std::uint64_t s = BigEndianValue(record, 0, 2);
       if (s == 0) continue;
       if (count > 0 && s != 1 && s != previous + 1) {
@@ -56,8 +56,9 @@ std::string AnalyseE10b(const std::filesystem::path& path, AnalyserContext& cont
       ++count;
       if (count == 1) start = E10bMoment(record, year);
       previous = s;
-      std::copy_n(record, kRecordSize, last.begin());
+      last_in_block = record;
     }
+    if (last_in_block != nullptr) std::copy_n(last_in_block, kRecordSize, last.begin());
     if (ended) break;
     if (host.ProgressValue() < 100) {
       // Files under 100 blocks have a unit of 0: use the plain fraction then.

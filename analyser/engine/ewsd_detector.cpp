@@ -16,6 +16,9 @@ struct EwsdScan {
   std::uint64_t length = 0;
   bool go = true;
   bool unsupported = false;  // an unsupported package was met (message shown)
+  // The latest record found; its bytes are read only when it is decoded.
+  std::uint64_t record_offset = 0;
+  bool record_found = false;
 };
 
 // Bytes of the record buffer; anything past it reads as 0x00 so that a
@@ -24,43 +27,79 @@ std::uint8_t At(const EwsdMemory& m, std::uint64_t i) {
   return i < m.record.size() ? m.record[static_cast<std::size_t>(i)] : 0;
 }
 
-// Scans filler up to the next record start and reads the record into the
-// buffer. A zero record length or 0x81 block length would never advance, so
-// it ends the scan as damaged data.
+// What one step of the walk found at a lead byte.
+enum class Step { kMoved, kRecord, kDamaged };
+
+// One step from the lead byte and the byte after it. A zero record length
+// or 0x81 block length would never advance, so it ends the scan as damaged.
+inline Step StepOver(std::uint8_t lead, std::uint8_t next, std::uint64_t& offset) {
+  if (lead == 0x80) {
+    offset += 1;
+  } else if (lead == 0x81) {
+    // Only the byte at +1 counts here (not the little-endian 16 bits).
+    if (next == 0) return Step::kDamaged;
+    offset += next;
+  } else if (lead <= 3) {
+    offset += 32;
+  } else if (lead >= 122 && lead <= 124) {
+    offset += 64;
+  } else {
+    return next == 0 ? Step::kDamaged : Step::kRecord;
+  }
+  return Step::kMoved;
+}
+
+// Scans filler up to the next record start and notes where the record lies
+// (its bytes are read only when it is decoded).
 void FindNextRecord(EwsdScan& scan, EwsdMemory& memory) {
-  for (;;) {
-    if (scan.offset >= scan.length) {
+  constexpr std::size_t kWindow = 64 * 1024;
+  std::uint64_t offset = scan.offset;
+  Step step = Step::kMoved;
+  while (step == Step::kMoved) {
+    if (offset >= scan.length) {
+      scan.offset = offset;
       scan.go = false;
       return;
     }
-    const std::uint8_t lead = scan.file.Byte(scan.offset);
-    if (lead == 0x80) {
-      scan.offset += 1;
-    } else if (lead == 0x81) {
-      // Only the byte at +1 counts here (not the little-endian 16 bits).
-      const std::uint8_t step = scan.file.Byte(scan.offset + 1);
-      if (step == 0) {
-        scan.go = false;
-        return;
-      }
-      scan.offset += step;
-    } else if (lead == 0x00 || (lead >= 1 && lead <= 3)) {
-      scan.offset += 32;
-    } else if (lead >= 122 && lead <= 124) {
-      scan.offset += 64;
-    } else {
-      const std::uint8_t length = scan.file.Byte(scan.offset + 1);
-      if (length == 0) {
-        scan.go = false;
-        return;
-      }
-      memory.length = length;
-      memory.record.resize(static_cast<std::size_t>(length) + 1);
-      scan.file.ReadBytes(scan.offset, memory.record.data(), memory.record.size());
-      scan.offset += length;
-      return;
+    // The filler is walked inside a window of the reader's buffer; a lead
+    // byte that is the last of the window is read on its own.
+    const auto window = static_cast<std::size_t>(std::min<std::uint64_t>(scan.length - offset, kWindow));
+    const std::uint8_t* bytes = scan.file.View(offset, window);
+    std::uint64_t i = 0;
+    while (i + 1 < window && step == Step::kMoved) {
+      const std::uint64_t at = i;
+      step = StepOver(bytes[at], bytes[at + 1], i);
+      if (step != Step::kMoved) i = at;
+    }
+    offset += i;
+    if (step == Step::kMoved && i + 1 == window) {
+      const std::uint8_t lead = scan.file.Byte(offset);
+      const std::uint64_t at = offset;
+      step = StepOver(lead, scan.file.Byte(offset + 1), offset);
+      if (step != Step::kMoved) offset = at;
     }
   }
+  scan.offset = offset;
+  if (step == Step::kDamaged) {
+    scan.go = false;
+    return;
+  }
+  const std::uint8_t length = scan.file.Byte(offset + 1);
+  memory.length = length;
+  scan.record_offset = offset;
+  scan.record_found = true;
+  scan.offset += length;
+}
+
+// Reads the latest record found (L + 1 bytes) into the record buffer.
+void LoadRecord(EwsdScan& scan, EwsdMemory& memory) {
+  memory.record.resize(static_cast<std::size_t>(memory.length) + 1);
+  scan.file.ReadBytes(scan.record_offset, memory.record.data(), memory.record.size());
+}
+
+// True when the latest record reached past the end of the file.
+bool RecordReachesEnd(const EwsdScan& scan, const EwsdMemory& memory) {
+  return scan.record_offset + static_cast<std::uint64_t>(memory.length) + 1 > scan.length;
 }
 
 // Digit string: count byte (low five bits = digits), packed digits after it.
@@ -210,28 +249,37 @@ std::string AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& cont
   const std::uint64_t step =
       std::max<std::uint64_t>(scan.length / static_cast<std::uint64_t>(std::max(maximum, 1)), 1);
   std::uint64_t previous_p = 0;
+  // Progress moves on once the offset passes the next step.
+  std::uint64_t next_step_end = step - 1;
   for (;;) {
     FindNextRecord(scan, memory);
     if (!scan.go) break;
     if (count == 0) {
+      LoadRecord(scan, memory);
       DecodeRecord(scan, memory, host);
       first = memory.slot_values;
     }
     ++count;
     if (scan.unsupported) break;
-    const std::uint64_t p = (scan.offset + 1) / step;
-    if (p > previous_p && p <= static_cast<std::uint64_t>(maximum)) {
-      previous_p = p;
-      host.SetProgress(static_cast<int>(p));
-      if (PumpAndCheckStop(context)) {
-        host.SetProgress(0);
-        return kStoppedResult;
+    if (scan.offset >= next_step_end) {
+      const std::uint64_t p = (scan.offset + 1) / step;
+      next_step_end = (p + 1) * step - 1;
+      if (p > previous_p && p <= static_cast<std::uint64_t>(maximum)) {
+        previous_p = p;
+        host.SetProgress(static_cast<int>(p));
+        if (PumpAndCheckStop(context)) {
+          host.SetProgress(0);
+          return kStoppedResult;
+        }
       }
     }
-    if (scan.file.AtEnd()) break;
+    if (RecordReachesEnd(scan, memory)) break;
   }
   host.SetProgress(0);
   if (!scan.unsupported) {
+    // The last record found is decoded; with none in this file, what the
+    // record buffer still holds.
+    if (scan.record_found && count > 1) LoadRecord(scan, memory);
     scan.go = true;
     DecodeRecord(scan, memory, host);
   }

@@ -71,10 +71,9 @@ std::string Analyse5ess(const std::filesystem::path& path, AnalyserContext& cont
   for (;;) {
     p += kRecordSize;
     while (file.Byte(p) == '\n' && !file.AtEnd()) ++p;
-    // Read into the same string every time: no allocation per record.
-    file.ReadBytes(p, reinterpret_cast<std::uint8_t*>(record.data()), kRecordSize);
-    const double d = ValueOf(std::string_view(record).substr(43, 6));
-    const double t = ValueOf(std::string_view(record).substr(49, 6));
+    const auto* bytes = reinterpret_cast<const char*>(file.View(p, kRecordSize));
+    const double d = FieldValue(std::string_view(bytes + 43, 6));
+    const double t = FieldValue(std::string_view(bytes + 49, 6));
     if (d != 0) {
       if (extremes.set) {
         extremes.Update(d, t);

@@ -58,6 +58,7 @@ std::uint64_t CountOcbBlocks(const std::filesystem::path& path, const OcbMemory&
   std::uint64_t b = 0;
   if (file.OpenData(path)) {
     RecordBuffer buffer{};
+    int progress = 0;
     for (;;) {
       // Buffer byte k is block header byte k + 2.
       file.ReadBytes(memory.header_offset + b * memory.stride + 2, buffer.data(), buffer.size());
@@ -68,7 +69,11 @@ std::uint64_t CountOcbBlocks(const std::filesystem::path& path, const OcbMemory&
       }
       if (day == 0 || day == 4040) break;
       ++b;
-      host.SetProgress(static_cast<int>(std::min<std::uint64_t>(b * 100 / 32768, 100)));
+      const int value = static_cast<int>(std::min<std::uint64_t>(b * 100 / 32768, 100));
+      if (value != progress) {
+        progress = value;
+        host.SetProgress(value);
+      }
       if (file.AtEnd()) break;
     }
   }

@@ -24,9 +24,22 @@ struct AxeBlock {
   std::size_t valid = 0;
 };
 
+// A block's kBlockSize bytes wherever they lie, of which `valid` are inside
+// the file.
+struct BlockBytes {
+  const char* data = nullptr;
+  std::size_t valid = 0;
+};
+
 // Reads the block at `offset`; returns true when the read ran past the end
 // of the file.
 bool ReadBlock(platform::BinaryReader& file, std::uint64_t offset, AxeBlock& block);
+// The block at `offset` where it lies in the reader's buffer (valid until the
+// next call on the reader), without copying it. Once the system has failed a
+// read, the block is read into `copy` instead, which alone knows how many of
+// its bytes came from the file. `past_end` as ReadBlock returns it.
+BlockBytes ViewBlock(platform::BinaryReader& file, std::uint64_t offset, AxeBlock& copy,
+                     bool& past_end);
 
 struct AxeRecord {
   std::size_t length = 0;  // 0: no more records in this block
@@ -34,7 +47,10 @@ struct AxeRecord {
 };
 
 // The record at `start`, or length 0 when the block's records have ended.
-AxeRecord NextRecord(const AxeBlock& block, std::size_t start);
+AxeRecord NextRecord(BlockBytes block, std::size_t start);
+inline AxeRecord NextRecord(const AxeBlock& block, std::size_t start) {
+  return NextRecord(BlockBytes{block.bytes.data(), block.valid}, start);
+}
 
 // The run's layout: the first record of a run decides whether all fields sit
 // one position earlier.
@@ -43,7 +59,17 @@ struct LayoutState {
   bool line_written = false;
 };
 
-// Appends the record's output line, without the line end, to `line`.
+// Appends the record's output line, without the line end, to `line`. Works
+// for any record.
 void FormatRecord(std::string_view record, LayoutState& layout, std::string& line);
+
+// Room FormatWholeRecord may write into.
+inline constexpr std::size_t kWholeLineRoom = 128;
+// The usual record made fast: one that holds all its fields and whose
+// counters are plain digits gets the same line as FormatRecord plus CR LF
+// written at `out` (kWholeLineRoom bytes of room); returns the line's end.
+// Any other record returns nullptr with the layout untouched: it is for
+// FormatRecord.
+char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out);
 
 }  // namespace pardel

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "axe_decoder.h"
@@ -42,6 +43,7 @@ class ExtractionRun {
  private:
   enum class FileEnd { kDone, kSampleFull, kWriteFailed };
   FileEnd DecodeFile(platform::BinaryReader& file, platform::TextWriter& out, bool& sample);
+  bool WriteLine(std::string_view record, platform::TextWriter& out);
   void ShowError(const std::string& text);
 
   Host& host_;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cdrgen/axe_builder.h"
+#include "platform/numbers.h"
 
 namespace {
 
@@ -203,6 +204,40 @@ TEST_F(ExtractionRunTest, LayoutCarriesAcrossFilesAndNothingIsReadPastAWholeBloc
   // Every line of both files is read in the shifted layout.
   EXPECT_EQ(lines[0], "2006/11/30,23:59:09,123456789012345,9876,125,3,ROUT01,ROUT02\r");
   EXPECT_EQ(lines[11], "2006/11/30,23:59:09,123456789012345,9876,125,3,ROUT01,ROUT02\r");
+}
+
+TEST_F(ExtractionRunTest, UnusualRecordsAmongUsualOnesAndARecordEndingWithTheFile) {
+  cdrgen::AxeFileBuilder builder;
+  for (int b = 0; b < 11; ++b) {
+    builder.NewBlock();
+    for (int i = 0; i < 19; ++i) {
+      cdrgen::AxeRecord r;
+      r.length = 100;
+      if (b == 3 && i == 5) r.counter1 = "936e92";  // a damaged counter: a 95-digit number
+      if (b == 3 && i == 6) r.counter2 = "  0 7 ";
+      builder.Add(r);
+    }
+    cdrgen::AxeRecord last;  // fills the block to its last byte
+    last.length = 148;
+    last.code2 = "LAST_" + std::to_string(b);
+    builder.Add(last);
+  }
+  const auto path = dir_ / "full.dat";
+  cdrgen::WriteFile(path, builder.Build());
+  ASSERT_EQ(fs::file_size(path), 11u * 2048u);
+  RunRequest request{{path}, dir_ / "out.txt", false};
+  EXPECT_EQ(ExtractionRun(host_).Run(request).lines_written, 220u);
+  const auto lines = Lines(request.output);
+  ASSERT_EQ(lines.size(), 220u);
+  const std::string usual = "2006/11/30,23:59:09,2456,9876,125,3,ROUT01,ROUT02\r";
+  EXPECT_EQ(lines[0], usual);
+  // The double nearest 936e92, written out in full.
+  const std::string huge = platform::ShortestDecimal(platform::LeadingNumber("936e92"), 6);
+  EXPECT_EQ(huge.size(), 95u);
+  EXPECT_EQ(lines[65], "2006/11/30,23:59:09,2456,9876," + huge + ",3,ROUT01,ROUT02\r");
+  EXPECT_EQ(lines[66], "2006/11/30,23:59:09,2456,9876,125,7,ROUT01,ROUT02\r");
+  EXPECT_EQ(lines[67], usual);
+  EXPECT_EQ(lines[219], "2006/11/30,23:59:09,2456,9876,125,3,ROUT01,LAST_10\r");
 }
 
 }  // namespace

@@ -86,6 +86,45 @@ TEST(BinaryReader, ViewsShowTheSameBytesAsReads) {
   EXPECT_TRUE(reader.AtEnd());
 }
 
+TEST(BinaryReader, MappedReadsGiveTheSameBytesAndSurviveAShrunkFile) {
+  const auto bytes = Counting(5 * 8192 + 100);
+  const auto path = WriteFile("mapped", bytes);
+  platform::BinaryReader reader(64);  // windows of two pages: every path is exercised
+  ASSERT_TRUE(reader.Open(path));
+  if (!reader.MapFile()) GTEST_SKIP() << "no mapping on this system";
+  for (std::uint64_t off = 5; off < bytes.size() + 50; off += 611) {
+    std::uint8_t b[43];
+    const auto got = reader.Read(off, b, sizeof b);
+    ASSERT_EQ(got, std::min<std::uint64_t>(43, off < bytes.size() ? bytes.size() - off : 0));
+    ASSERT_EQ(reader.AtEnd(), off + 43 > bytes.size());
+    for (std::size_t k = 0; k < 43; ++k) ASSERT_EQ(b[k], off + k < bytes.size() ? bytes[off + k] : 0);
+    for (std::size_t count : {std::size_t{1}, std::size_t{3000}, std::size_t{9000}}) {
+      const std::uint8_t* view = reader.View(off, count);
+      ASSERT_EQ(reader.AtEnd(), off + count > bytes.size());
+      for (std::size_t k = 0; k < count; ++k) {
+        ASSERT_EQ(view[k], off + k < bytes.size() ? bytes[off + k] : 0) << off << " " << k;
+      }
+    }
+    ASSERT_EQ(reader.Byte(off), off < bytes.size() ? bytes[off] : 0);
+  }
+  std::vector<std::uint8_t> all(bytes.size() + 7);
+  EXPECT_EQ(reader.Read(0, all.data(), all.size()), bytes.size());
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), all.begin()));
+  EXPECT_FALSE(reader.ReadFailed());
+  // The file shrinks under the mapping (a medium pulled out): pages past the
+  // new end read as zeros and a failed read, never as a crash.
+  std::filesystem::resize_file(path, 100);
+  std::uint8_t b[16];
+  reader.Read(4 * 8192, b, sizeof b);
+  EXPECT_EQ(b[0], 0);
+  EXPECT_EQ(reader.View(3 * 8192 + 5, 10)[9], 0);
+  EXPECT_TRUE(reader.ReadFailed());
+  EXPECT_EQ(reader.Read(10, b, 4), 4u);
+  EXPECT_EQ(b[0], bytes[10]);
+  reader.Close();
+  std::filesystem::remove(path);
+}
+
 TEST(BinaryReader, OpenFailuresGiveAReason) {
   platform::BinaryReader reader;
   std::string error;

@@ -5,6 +5,16 @@
 #include <cstring>
 #include <system_error>
 
+#if !defined(_WIN32)
+#include <signal.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <mutex>
+#endif
+
 namespace platform {
 namespace {
 
@@ -16,13 +26,82 @@ bool SeekTo(std::FILE* file, std::uint64_t offset) {
 #endif
 }
 
+std::uintptr_t g_page_size = 4096;
+
+#if !defined(_WIN32)
+// A mapped page the system cannot supply (the file shrank, the medium is
+// gone, a disk error) raises SIGBUS when touched. The handler puts a page of
+// zeros in its place and notes the failure, so the read goes on and the
+// reader reports it, instead of the program ending.
+struct MapSlot {
+  std::atomic<bool> taken{false};
+  std::atomic<std::uintptr_t> start{0};
+  std::atomic<std::uintptr_t> end{0};
+  std::atomic<bool> failed{false};
+};
+std::array<MapSlot, 64> g_map_slots;
+struct sigaction g_previous_bus_action {};
+
+void OnBusError(int signal_number, siginfo_t* info, void* context) {
+  const auto address = reinterpret_cast<std::uintptr_t>(info->si_addr);
+  for (MapSlot& slot : g_map_slots) {
+    const std::uintptr_t start = slot.start.load();
+    if (start == 0 || address < start || address >= slot.end.load()) continue;
+    void* page = reinterpret_cast<void*>(address & ~(g_page_size - 1));
+    if (mmap(page, g_page_size, PROT_READ, MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) !=
+        MAP_FAILED) {
+      slot.failed.store(true);
+      return;
+    }
+  }
+  // Not one of our windows: what was there before decides.
+  if ((g_previous_bus_action.sa_flags & SA_SIGINFO) != 0) {
+    if (g_previous_bus_action.sa_sigaction != nullptr) {
+      g_previous_bus_action.sa_sigaction(signal_number, info, context);
+      return;
+    }
+  } else if (g_previous_bus_action.sa_handler != SIG_DFL &&
+             g_previous_bus_action.sa_handler != SIG_IGN) {
+    g_previous_bus_action.sa_handler(signal_number);
+    return;
+  }
+  signal(signal_number, SIG_DFL);
+  raise(signal_number);
+}
+
+void InstallBusHandler() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    const long page = sysconf(_SC_PAGESIZE);
+    if (page > 0) g_page_size = static_cast<std::uintptr_t>(page);
+    struct sigaction action {};
+    action.sa_sigaction = OnBusError;
+    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGBUS, &action, &g_previous_bus_action);
+  });
+}
+
+int TakeMapSlot() {
+  for (std::size_t i = 0; i < g_map_slots.size(); ++i) {
+    bool expected = false;
+    if (g_map_slots[i].taken.compare_exchange_strong(expected, true)) {
+      g_map_slots[i].failed.store(false);
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+#endif
+
 }  // namespace
 
 std::string SystemErrorText(int error_number) {
   return std::generic_category().message(error_number);
 }
 
-BinaryReader::BinaryReader(std::size_t buffer_size) : buffer_(std::max<std::size_t>(buffer_size, 16)) {}
+BinaryReader::BinaryReader(std::size_t buffer_size)
+    : buffer_(std::max<std::size_t>(buffer_size, 16)), data_(buffer_.data()) {}
 
 BinaryReader::~BinaryReader() { Close(); }
 
@@ -56,14 +135,94 @@ bool BinaryReader::Open(const std::filesystem::path& path, std::string* error) {
   return true;
 }
 
+bool BinaryReader::MapFile() {
+#if defined(_WIN32)
+  return false;
+#else
+  if (mapped_) return true;
+  if (file_ == nullptr) return false;
+  InstallBusHandler();
+  map_slot_ = TakeMapSlot();
+  if (map_slot_ < 0) return false;
+  // Windows of 16 buffers (4 MiB by default): few system calls, and the
+  // memory the file's pages occupy stays bounded whatever the file's size.
+  const std::size_t page = static_cast<std::size_t>(g_page_size);
+  window_size_ = std::max((buffer_.size() * 16 + page - 1) / page * page, 2 * page);
+  mapped_ = true;
+  buffer_start_ = 0;
+  buffer_used_ = 0;
+  return true;
+#endif
+}
+
+bool BinaryReader::FillMapped(std::uint64_t offset) {
+#if defined(_WIN32)
+  (void)offset;
+  return false;
+#else
+  UnmapWindow();
+  buffer_start_ = offset;
+  if (offset >= length_) return false;
+  const std::uint64_t start = offset - offset % g_page_size;
+  const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(window_size_, length_ - start));
+  void* window = mmap(nullptr, size, PROT_READ, MAP_SHARED, fileno(file_), static_cast<off_t>(start));
+  if (window == MAP_FAILED) {
+    // No address space or no mapping for this file after all: read on
+    // through the buffer.
+    g_map_slots[static_cast<std::size_t>(map_slot_)].taken.store(false);
+    map_slot_ = -1;
+    mapped_ = false;
+    return Fill(offset);
+  }
+  window_ = window;
+  MapSlot& slot = g_map_slots[static_cast<std::size_t>(map_slot_)];
+  slot.end.store(reinterpret_cast<std::uintptr_t>(window) + size);
+  slot.start.store(reinterpret_cast<std::uintptr_t>(window));
+  data_ = static_cast<const std::uint8_t*>(window);
+  buffer_start_ = start;
+  buffer_used_ = size;
+  return true;
+#endif
+}
+
+void BinaryReader::UnmapWindow() {
+#if !defined(_WIN32)
+  if (window_ != nullptr) {
+    MapSlot& slot = g_map_slots[static_cast<std::size_t>(map_slot_)];
+    slot.start.store(0);
+    munmap(window_, buffer_used_);
+  }
+#endif
+  window_ = nullptr;
+  data_ = buffer_.data();
+  buffer_used_ = 0;
+}
+
+bool BinaryReader::ReadFailed() const {
+#if !defined(_WIN32)
+  if (map_slot_ >= 0 && g_map_slots[static_cast<std::size_t>(map_slot_)].failed.load()) return true;
+#endif
+  return read_failed_;
+}
+
 void BinaryReader::Close() {
+  UnmapWindow();
+#if !defined(_WIN32)
+  if (map_slot_ >= 0) {
+    // A failure seen through the window stays with this reader's state.
+    if (g_map_slots[static_cast<std::size_t>(map_slot_)].failed.load()) read_failed_ = true;
+    g_map_slots[static_cast<std::size_t>(map_slot_)].taken.store(false);
+  }
+#endif
+  map_slot_ = -1;
+  mapped_ = false;
   if (file_ != nullptr) std::fclose(file_);
   file_ = nullptr;
-  buffer_used_ = 0;
   length_ = 0;
 }
 
 bool BinaryReader::Fill(std::uint64_t offset) {
+  if (mapped_) return FillMapped(offset);
   buffer_start_ = offset;
   buffer_used_ = 0;
   if (file_ == nullptr || offset >= length_) return false;
@@ -87,7 +246,7 @@ std::size_t BinaryReader::Read(std::uint64_t offset, void* dest, std::size_t cou
     if (pos >= length_) break;
     if (pos < buffer_start_ || pos >= buffer_start_ + buffer_used_) {
       const std::size_t remaining = count - done;
-      if (remaining >= buffer_.size() && file_ != nullptr) {
+      if (!mapped_ && remaining >= buffer_.size() && file_ != nullptr) {
         // A large read goes straight into the caller's memory.
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(remaining, length_ - pos));
@@ -102,41 +261,45 @@ std::size_t BinaryReader::Read(std::uint64_t offset, void* dest, std::size_t cou
     }
     const std::size_t in_buffer = static_cast<std::size_t>(pos - buffer_start_);
     const std::size_t take = std::min(count - done, buffer_used_ - in_buffer);
-    std::memcpy(out + done, buffer_.data() + in_buffer, take);
+    std::memcpy(out + done, data_ + in_buffer, take);
     done += take;
   }
   if (done < count) std::memset(out + done, 0, count - done);
   return done;
 }
 
-std::uint8_t BinaryReader::Byte(std::uint64_t offset) {
-  if (offset >= buffer_start_ && offset < buffer_start_ + buffer_used_) {
-    at_end_ = false;
-    return buffer_[static_cast<std::size_t>(offset - buffer_start_)];
-  }
+std::uint8_t BinaryReader::ByteOutsideBuffer(std::uint64_t offset) {
   std::uint8_t value = 0;
   Read(offset, &value, 1);
   return value;
 }
 
 const std::uint8_t* BinaryReader::View(std::uint64_t offset, std::size_t count) {
-  const bool in_buffer = offset >= buffer_start_ && offset - buffer_start_ <= buffer_used_ &&
-                         count <= buffer_used_ - static_cast<std::size_t>(offset - buffer_start_);
-  if (in_buffer) {
-    at_end_ = count > 0 && (offset >= length_ || count > length_ - offset);
-    return buffer_.data() + (offset - buffer_start_);
+  const bool past_end = count > 0 && (offset >= length_ || count > length_ - offset);
+  auto in_data = [&] {
+    return offset >= buffer_start_ && offset - buffer_start_ <= buffer_used_ &&
+           count <= buffer_used_ - static_cast<std::size_t>(offset - buffer_start_);
+  };
+  if (!in_data()) {
+    // A mapped window starts up to a page before the offset.
+    const std::size_t room =
+        mapped_ ? window_size_ - static_cast<std::size_t>(g_page_size) : buffer_.size();
+    if (count <= room && !(mapped_ && past_end)) Fill(offset);
+    if (!in_data()) {
+      if (!mapped_ && buffer_start_ == offset && count <= buffer_.size()) {
+        // Past the end of the file the view shows zeros; they stay outside
+        // the bytes the buffer holds, so later reads still go to the file.
+        std::memset(buffer_.data() + buffer_used_, 0, count - buffer_used_);
+        at_end_ = past_end;
+        return buffer_.data();
+      }
+      scratch_.resize(count);
+      Read(offset, scratch_.data(), count);
+      return scratch_.data();
+    }
   }
-  if (count > buffer_.size()) {
-    scratch_.resize(count);
-    Read(offset, scratch_.data(), count);
-    return scratch_.data();
-  }
-  at_end_ = count > 0 && (offset >= length_ || count > length_ - offset);
-  Fill(offset);
-  // Past the end of the file the view shows zeros; they stay outside the
-  // bytes the buffer holds, so later reads still go to the file.
-  if (buffer_used_ < count) std::memset(buffer_.data() + buffer_used_, 0, count - buffer_used_);
-  return buffer_.data();
+  at_end_ = past_end;
+  return data_ + (offset - buffer_start_);
 }
 
 std::string BinaryReader::ReadText(std::uint64_t offset, std::size_t count) {
