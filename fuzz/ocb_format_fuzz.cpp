@@ -1,6 +1,7 @@
 // The OCB-283 format functions over any bytes: the file check, the block
 // count, and every record of the counted blocks both decoded field by field
-// and formatted in place from a view of its block, the two giving one text.
+// and formatted in place from a view of its block (mapped, as the extraction
+// reads), the two giving one text.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -19,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::BinaryReader reader;
   platform::BinaryReader viewer;
   if (!reader.Open(file.Path()) || !viewer.Open(file.Path())) __builtin_trap();
+  viewer.MapFile();  // as the extraction reads
   ostrel::OcbFileInfo info;
   if (!ostrel::CheckDataFile(reader, info)) return 0;
   const ostrel::BlockCount count = ostrel::CountBlocks(reader, info.layout);

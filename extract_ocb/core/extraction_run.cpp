@@ -53,6 +53,9 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
                    "Wrong Data File", MessageIcon::kQuestion, MessageButtons::kYesNo});
     return answer == MessageAnswer::kYes ? FileOutcome::kSkipped : FileOutcome::kStopAtInvalid;
   }
+  // Blocks straight from the system's file cache, not copied; the reader
+  // stays buffered where mapping is not possible.
+  reader.MapFile();
   const BlockCount blocks = CountBlocks(reader, info.layout);
   const std::uint64_t step = ProgressStep(blocks.count);
   host.SetProcessingText(ProcessingText(path));
