@@ -1,12 +1,12 @@
 #include "extraction_run.h"
 
-#include <array>
 #include <filesystem>
 
 #include "ocb_file.h"
 #include "record_line.h"
 #include "platform/binary_reader.h"
 #include "platform/numbers.h"
+#include "platform/text_writer.h"
 
 namespace ostrel {
 
@@ -106,12 +106,6 @@ void FormatLine(const OcbFields& fields, const FieldSelection& selection, std::s
     line += fields.Text(selection[i]);
     if (spaced) line.push_back(' ');
   }
-}
-
-bool WriteRecord(platform::TextWriter& out, const OcbFields& fields,
-                 const FieldSelection& selection, std::string& scratch) {
-  FormatLine(fields, selection, scratch);
-  return out.WriteLine(scratch);
 }
 
 std::uint64_t ProgressStep(std::uint64_t block_count) {

@@ -7,7 +7,6 @@
 
 #include "host.h"
 #include "ocb_decoder.h"
-#include "platform/text_writer.h"
 
 namespace ostrel {
 
@@ -40,10 +39,9 @@ struct ExtractionResult {
 };
 
 // One line: the selected texts joined by ","; an integer field standing last
-// is written with a space on either side.
+// is written with a space on either side. The extraction itself writes the
+// same text with RecordLineFormatter, straight from the record.
 void FormatLine(const OcbFields& fields, const FieldSelection& selection, std::string& line);
-bool WriteRecord(platform::TextWriter& out, const OcbFields& fields,
-                 const FieldSelection& selection, std::string& scratch);
 
 // Block count / 100 rounded half to even, at least 1.
 std::uint64_t ProgressStep(std::uint64_t block_count);
