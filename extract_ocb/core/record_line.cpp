@@ -120,7 +120,7 @@ inline char* PutTime(char* out, const std::uint8_t* bytes) {
   return out + 8;
 }
 
-// Values of up to 3 bytes, so at most 8 digits.
+// Field values have up to 3 bytes (8 digits); any 32-bit value is counted right.
 inline std::size_t DigitCount(std::uint32_t value) {
   if (value < 10000) return value < 100 ? (value < 10 ? 1 : 2) : (value < 1000 ? 3 : 4);
   if (value < 1000000) return value < 100000 ? 5 : 6;
