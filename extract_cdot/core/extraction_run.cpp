@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/text_writer.h"
+#include "record_formatter.h"
 #include "section_reader.h"
 
 namespace kelvan {
@@ -17,7 +18,8 @@ class ExtractionRun {
   ExtractionRun(const RunSettings& settings, Host& host)
       : settings_(settings),
         host_(host),
-        layout_(settings.field_selection, settings.layout, DelimiterText(settings.delimiter_name)),
+        formatter_(settings.field_selection, settings.layout, DelimiterText(settings.delimiter_name),
+                   settings.area_code_on ? settings.area_code : std::string()),
         filter_(settings.filter_on ? RecordFilter(settings.filter_field, settings.filter_value)
                                    : RecordFilter()) {}
 
@@ -60,7 +62,7 @@ class ExtractionRun {
         accumulated = 0;
         if (progress < kProgressMaximum) host_.SetProgress(++progress);
       }
-      if (!WriteRecord(reader_.Fields())) return false;
+      if (!WriteRecord()) return false;
     }
     const bool read_failed = reader_.ReadFailed();
     reader_.Close();
@@ -68,17 +70,25 @@ class ExtractionRun {
     return !settings_.multi_file || CloseOutput();
   }
 
-  bool WriteRecord(const CdotFields& fields) {
+  bool WriteRecord() {
+    if (settings_.filter_on && !Passes()) return true;
+    // The line is made in the writer's buffer, where it stays.
+    char* room = writer_.Reserve(formatter_.MaxLineBytes());
+    const char* end = formatter_.Format(reader_.Record(), reader_.RecordDate(), room);
+    if (!writer_.Commit(static_cast<std::size_t>(end - room)))
+      return Fail("Cannot write the output file " + writer_.Error());
+    ++records_written_;
+    return true;
+  }
+
+  bool Passes() {
+    const CdotFields& fields = reader_.Fields();
     if (settings_.area_code_on) {
       PrefixAreaCode(fields.calling, settings_.area_code, calling_);
     } else {
       calling_.assign(fields.calling);
     }
-    if (!filter_.Passes(fields, calling_)) return true;
-    layout_.WriteLine(fields, calling_, line_);
-    if (!writer_.WriteLine(line_)) return Fail("Cannot write the output file " + writer_.Error());
-    ++records_written_;
-    return true;
+    return filter_.Passes(fields, calling_);
   }
 
   bool StartSectionFile() {
@@ -122,13 +132,12 @@ class ExtractionRun {
 
   const RunSettings& settings_;
   Host& host_;
-  LineLayout layout_;
+  RecordFormatter formatter_;
   RecordFilter filter_;
   CdotSectionReader reader_;
   platform::TextWriter writer_;
   std::set<std::string> opened_;
   std::string calling_;
-  std::string line_;
   std::uint64_t records_written_ = 0;
 };
 

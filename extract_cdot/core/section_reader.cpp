@@ -1,5 +1,9 @@
 #include "section_reader.h"
 
+#include <cstring>
+
+#include "record_text.h"
+
 namespace kelvan {
 
 namespace {
@@ -59,6 +63,7 @@ CdotSectionReader::Step CdotSectionReader::StartSection() {
     next_record_ = first_section_ ? section_start_ : section_start_ + kHeaderSize;
   }
   first_section_ = false;
+  record_date_ = {};  // it viewed the dates Start replaces
   dating_.Start(digits_);
   state_ = State::kRecords;
   return Step::kSection;
@@ -72,11 +77,13 @@ CdotSectionReader::Step CdotSectionReader::NextRecord() {
     state_ = State::kDone;
     return Step::kFinished;
   }
-  std::uint8_t record[kRecordSize];
-  reader_.Read(next_record_, record, kRecordSize);
+  // The record is looked at where it lies in the reader's buffer and copied
+  // once, so Fields() can still decode it later.
+  std::memcpy(record_, reader_.View(next_record_, kRecordSize), kRecordSize);
   record_offset_ = next_record_;
-  DecodeCalled(record, fields_);
-  if (IsSectionEnd(fields_)) {
+  char called[kMaxDigits];
+  const char* called_end = PutDigits(record_ + kCalledOffset, kNumberSize, called);
+  if (IsSectionEnd(called, static_cast<std::size_t>(called_end - called))) {
     if (length < record_offset_ + kTrailingBytes + 1) {
       state_ = State::kDone;
       return Step::kFinished;
@@ -84,10 +91,20 @@ CdotSectionReader::Step CdotSectionReader::NextRecord() {
     section_start_ = record_offset_;
     return StartSection();
   }
-  DecodeRest(record, fields_);
-  fields_.date = dating_.DateOf(fields_.time);
+  record_date_ = dating_.DateOfHour(record_[kTimeOffset]);
+  fields_ready_ = false;
   next_record_ += kRecordSize;
   return Step::kRecord;
+}
+
+const CdotFields& CdotSectionReader::Fields() const {
+  if (!fields_ready_) {
+    DecodeCalled(record_, fields_);
+    DecodeRest(record_, fields_);
+    fields_.date.assign(record_date_);
+    fields_ready_ = true;
+  }
+  return fields_;
 }
 
 }  // namespace kelvan

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "cdot_fields.h"
 #include "platform/binary_reader.h"
@@ -33,8 +34,11 @@ class CdotSectionReader {
   const std::string& SectionDigits() const { return digits_; }
   const std::string& SectionDateText() const { return dating_.Date(); }
   bool SectionHasHeader() const { return has_header_; }
-  // The record of the latest kRecord step.
-  const CdotFields& Fields() const { return fields_; }
+  // The record of the latest kRecord step, decoded when first asked for.
+  const CdotFields& Fields() const;
+  // Its 48 bytes and its date, for formatting a line without decoding.
+  const std::uint8_t* Record() const { return record_; }
+  std::string_view RecordDate() const { return record_date_; }
   std::uint64_t RecordOffset() const { return record_offset_; }
   // True once the system failed to read bytes that should be there.
   bool ReadFailed() const { return reader_.ReadFailed(); }
@@ -47,7 +51,10 @@ class CdotSectionReader {
   std::string name_digits_;
   std::string digits_;
   SectionDating dating_;
-  CdotFields fields_;
+  std::uint8_t record_[kRecordSize] = {};
+  std::string_view record_date_;
+  mutable CdotFields fields_;
+  mutable bool fields_ready_ = false;
   std::uint64_t section_start_ = 0;
   std::uint64_t record_offset_ = 0;
   std::uint64_t next_record_ = 0;
