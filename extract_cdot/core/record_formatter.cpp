@@ -19,11 +19,33 @@ constexpr std::size_t kSpaceRun = sizeof kSpaces - 1;
 // characters, times 11, numbers 20 digits.
 constexpr std::size_t kMaxFieldText = 20;
 
-char* PutNumber(std::uint64_t value, char* out) { return PutDecimal(value, out); }
+char* PutDate(std::string_view date, char* out) {
+  if (date.size() == 10) {
+    std::memcpy(out, date.data(), 10);
+    return out + 10;
+  }
+  const std::size_t size = std::min(date.size(), kMaxFieldText);
+  std::memcpy(out, date.data(), size);
+  return out + size;
+}
+
+char* PutUnits(const std::uint8_t* record, char* out) {
+  // The copy stands in when the first counter is 0 or has no value.
+  const std::uint64_t units = Value32(record + kUnitsOffset);
+  return PutDecimal(units != 0 ? units : Value32(record + kUnitsCopyOffset), out);
+}
 
 // Trunk group 0 stands for "no group" and is written as nothing.
 char* PutGroup(std::uint32_t group, char* out) {
   return group == 0 ? out : PutDecimal(group, out);
+}
+
+bool IsEveryField(const std::vector<int>& fields) {
+  if (fields.size() != static_cast<std::size_t>(kLastOutputField)) return false;
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (fields[i] != static_cast<int>(i) + kFirstField) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -33,7 +55,8 @@ RecordFormatter::RecordFormatter(std::vector<int> field_selection, Layout layout
     : fields_(std::move(field_selection)),
       fixed_width_(layout == Layout::kFixedWidth),
       delimiter_(std::move(delimiter)),
-      area_code_(std::move(area_code)) {
+      area_code_(std::move(area_code)),
+      every_field_(IsEveryField(fields_)) {
   static_assert(kSpaceRun >= kMaxDigits + kColumnGap - 4 && kSpaceRun <= kWriteSlack);
   const std::size_t per_field =
       std::max(kMaxFieldText, kSpaceRun) + area_code_.size() + delimiter_.size();
@@ -41,10 +64,10 @@ RecordFormatter::RecordFormatter(std::vector<int> field_selection, Layout layout
 }
 
 char* RecordFormatter::PutCalling(const std::uint8_t* record, char* out) const {
-  if (area_code_.empty()) return PutDigits(record + kCallingOffset, kNumberSize, out);
+  if (area_code_.empty()) return PutNumberField(record + kCallingOffset, out);
   char digits[kMaxDigits];
   std::memcpy(digits, kSpaces, kMaxDigits);
-  const char* end = PutDigits(record + kCallingOffset, kNumberSize, digits);
+  const char* end = PutNumberField(record + kCallingOffset, digits);
   const std::size_t size = static_cast<std::size_t>(end - digits);
   // Local numbers (5 to 7 digits, no leading 0) get the area code.
   if (size >= 5 && size <= 7 && digits[0] != '0') {
@@ -59,36 +82,64 @@ char* RecordFormatter::PutField(int field, const std::uint8_t* record, std::stri
                                 char* out) const {
   switch (field) {
     case 1:
-      if (date.size() == 10) {
-        std::memcpy(out, date.data(), 10);
-        return out + 10;
-      }
-      std::memcpy(out, date.data(), std::min(date.size(), kMaxFieldText));
-      return out + std::min(date.size(), kMaxFieldText);
+      return PutDate(date, out);
     case 2:
       return PutTime(record + kTimeOffset, out);
     case 3:
       return PutCalling(record, out);
     case 4:
-      return PutDigits(record + kCalledOffset, kNumberSize, out);
+      return PutNumberField(record + kCalledOffset, out);
     case 5:
-      return PutNumber(RoundedSeconds(Value32(record + kDurationOffset)), out);
-    case 6: {
-      const std::uint64_t units = Value32(record + kUnitsOffset);
-      return PutNumber(units != 0 ? units : Value32(record + kUnitsCopyOffset), out);
-    }
+      return PutDecimal(RoundedSeconds(Value32(record + kDurationOffset)), out);
+    case 6:
+      return PutUnits(record, out);
     case 7:
       return PutGroup(Value16(record + kOutgoingOffset), out);
     case 8:
       return PutGroup(Value16(record + kIncomingOffset), out);
     case 9:
-      return PutNumber(Value32(record + kUnitsCopyOffset), out);
+      return PutDecimal(Value32(record + kUnitsCopyOffset), out);
     default:
       return out;
   }
 }
 
+template <bool kFixedWidth>
+char* RecordFormatter::FormatEveryField(const std::uint8_t* record, std::string_view date,
+                                        char* out) const {
+  // The default line, field after field without a choice per field.
+  const char delimiter = kFixedWidth ? ' ' : delimiter_[0];
+  char* p = out;
+  auto next = [&p, delimiter](int field, char* end) {
+    if constexpr (kFixedWidth) {
+      p = std::max(end, p + ColumnWidth(field) + kColumnGap);
+      std::memcpy(p, kSpaces, kSpaceRun);
+    } else {
+      (void)field;
+      *end = delimiter;
+      p = end + 1;
+    }
+  };
+  if constexpr (kFixedWidth) std::memcpy(p, kSpaces, kSpaceRun);
+  next(1, PutDate(date, p));
+  next(2, PutTime(record + kTimeOffset, p));
+  next(3, PutCalling(record, p));
+  next(4, PutNumberField(record + kCalledOffset, p));
+  next(5, PutDecimal(RoundedSeconds(Value32(record + kDurationOffset)), p));
+  next(6, PutUnits(record, p));
+  next(7, PutGroup(Value16(record + kOutgoingOffset), p));
+  char* end = PutGroup(Value16(record + kIncomingOffset), p);
+  if constexpr (kFixedWidth) end = std::max(end, p + ColumnWidth(8) + kColumnGap);
+  end[0] = '\r';
+  end[1] = '\n';
+  return end + 2;
+}
+
 char* RecordFormatter::Format(const std::uint8_t* record, std::string_view date, char* out) const {
+  if (every_field_) {
+    if (fixed_width_) return FormatEveryField<true>(record, date, out);
+    if (delimiter_.size() == 1) return FormatEveryField<false>(record, date, out);
+  }
   if (fixed_width_) {
     for (int field : fields_) {
       // Spaces first, the text over them: the column is then as wide as the

@@ -32,11 +32,14 @@ class RecordFormatter {
 
  private:
   char* PutField(int field, const std::uint8_t* record, std::string_view date, char* out) const;
+  template <bool kFixedWidth>
+  char* FormatEveryField(const std::uint8_t* record, std::string_view date, char* out) const;
 
   std::vector<int> fields_;
   bool fixed_width_;
   std::string delimiter_;
   std::string area_code_;
+  bool every_field_;  // 1 to 8 in order: the default line
   std::size_t max_line_bytes_ = 0;
 };
 

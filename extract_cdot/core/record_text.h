@@ -4,7 +4,9 @@
 // returns the end of what it wrote and may store a few spaces past it (room
 // for that is in kWriteSlack): a fixed-width column, spaces already, stays
 // as it is.
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -89,6 +91,81 @@ inline char* PutDigits(const std::uint8_t* bytes, std::size_t count, char* out) 
   return out;
 }
 
+// How many of a 10-byte number field's bytes come before its first FF.
+inline std::size_t BytesBeforeFf(const std::uint8_t* bytes) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint64_t first8;
+    std::memcpy(&first8, bytes, 8);
+    // A byte of ~first8 is 0 where the field has FF; the lowest flagged byte
+    // is exactly the first such (borrows only run upwards).
+    const std::uint64_t inverted = ~first8;
+    const std::uint64_t flags =
+        (inverted - 0x0101010101010101u) & ~inverted & 0x8080808080808080u;
+    if (flags != 0) return static_cast<std::size_t>(std::countr_zero(flags) / 8);
+    return bytes[8] == 0xFF ? 8 : bytes[9] == 0xFF ? 9 : 10;
+  } else {
+    std::size_t n = 0;
+    while (n < 10 && bytes[n] != 0xFF) ++n;
+    return n;
+  }
+}
+
+// The low `size` bytes of a word set (size 0 to 8).
+inline std::uint64_t LowBytes(std::size_t size) {
+  return size >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * size)) - 1;
+}
+
+// The nibbles of four bytes, one a byte, high nibble first: in memory order
+// the digits as they are written.
+inline std::uint64_t SpreadNibbles(std::uint64_t four) {
+  four = (four | four << 16) & 0x0000FFFF0000FFFFu;
+  four = (four | four << 8) & 0x00FF00FF00FF00FFu;
+  return (four >> 4 & 0x000F000F000F000Fu) | (four & 0x000F000F000F000Fu) << 8;
+}
+
+// Eight nibbles as characters when every one of the first `size` is 0-9 or
+// A and none at an even place (a high nibble) is 0; false otherwise.
+// Places from `size` on become spaces.
+inline bool NibbleText(std::uint64_t nibbles, std::size_t size, std::uint64_t& text) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101u;
+  const std::uint64_t keep = LowBytes(size);
+  const std::uint64_t above_a = (nibbles + 5 * kOnes) & 0x10 * kOnes;
+  const std::uint64_t zero_high = ~(nibbles + 0xF * kOnes) & 0x0010001000100010u;
+  if (((above_a | zero_high) & keep) != 0) return false;
+  const std::uint64_t is_a = (nibbles + 6 * kOnes) >> 4 & kOnes;
+  text = ((nibbles + 0x30 * kOnes - 10 * is_a) & keep) | (0x20 * kOnes & ~keep);
+  return true;
+}
+
+// PutDigits of a 10-byte field. Numbers of up to 16 plain digits (0 coded
+// as A, an odd count ended by F) are turned into text eight bytes at a
+// time: where the digits stop varies from record to record, and a branch
+// per byte would be guessed wrong half the time.
+inline char* PutNumberField(const std::uint8_t* bytes, char* out) {
+  const std::size_t used = BytesBeforeFf(bytes);
+  if constexpr (std::endian::native == std::endian::little) {
+    if (used > 0 && used <= 8) {
+      std::uint64_t first8;
+      std::memcpy(&first8, bytes, 8);
+      const std::size_t size = 2 * used - ((bytes[used - 1] & 0xF) == 0xF ? 1 : 0);
+      std::uint64_t low_text, high_text;
+      if (NibbleText(SpreadNibbles(first8 & 0xFFFFFFFFu), std::min<std::size_t>(size, 8), low_text) &&
+          NibbleText(SpreadNibbles(first8 >> 32), size > 8 ? size - 8 : 0, high_text)) {
+        std::memcpy(out, &low_text, 8);
+        std::memcpy(out + 8, &high_text, 8);
+        return out + size;
+      }
+    }
+  }
+  for (std::size_t i = 0; i < 10; ++i) {
+    // From the first FF on every byte counts as FF: no digits, spaces stored.
+    const DigitPair& pair = kDigitPairs[i < used ? bytes[i] : 0xFF];
+    std::memcpy(out, pair.text, 2);
+    out += pair.size;
+  }
+  return out;
+}
+
 // HH:MM:SS from three binary bytes.
 inline char* PutTime(const std::uint8_t* bytes, char* out) {
   const ByteText& hour = kByteTexts[bytes[0]];
@@ -104,18 +181,36 @@ inline char* PutTime(const std::uint8_t* bytes, char* out) {
   return out + second.size;
 }
 
+// Numbers below 1000 as text, padded with spaces: most counters of a
+// record are small, and a table saves the branches on their length.
+struct SmallNumber {
+  char text[3];
+  std::uint8_t size;
+};
+
+constexpr std::array<SmallNumber, 1000> MakeSmallNumbers() {
+  std::array<SmallNumber, 1000> table{};
+  for (int n = 0; n < 1000; ++n) {
+    SmallNumber t{{' ', ' ', ' '}, 0};
+    const int digits[3] = {n / 100, n / 10 % 10, n % 10};
+    const int first = n >= 100 ? 0 : n >= 10 ? 1 : 2;
+    for (int i = first; i < 3; ++i) t.text[t.size++] = static_cast<char>('0' + digits[i]);
+    table[static_cast<std::size_t>(n)] = t;
+  }
+  return table;
+}
+
+inline constexpr std::array<SmallNumber, 1000> kSmallNumbers = MakeSmallNumbers();
+
 // Plain decimal, as std::to_chars writes it.
 inline char* PutDecimal(std::uint64_t value, char* out) {
-  if (value < 10) {
-    *out = static_cast<char>('0' + value);
-    return out + 1;
+  if (value < 1000) {
+    const SmallNumber& small = kSmallNumbers[value];
+    std::memcpy(out, small.text, 3);
+    return out + small.size;
   }
-  if (value < 100) {
-    std::memcpy(out, &kTwoDigits[2 * value], 2);
-    return out + 2;
-  }
-  std::size_t size = 3;
-  for (std::uint64_t rest = value / 1000; rest != 0; rest /= 10) ++size;
+  std::size_t size = 4;
+  for (std::uint64_t rest = value / 10000; rest != 0; rest /= 10) ++size;
   char* p = out + size;
   while (value >= 100) {
     const std::uint64_t pair = value % 100;

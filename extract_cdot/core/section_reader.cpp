@@ -8,6 +8,21 @@ namespace kelvan {
 
 namespace {
 
+// A quick look at the called number's first byte: a section end's text
+// begins with 3, so only a byte giving no digit or a 3 first needs the full
+// test.
+bool MayBeSectionEnd(const std::uint8_t* record) {
+  const std::uint8_t first = record[kCalledOffset];
+  const DigitPair& pair = kDigitPairs[first];
+  return first != 0xFF && (pair.size == 0 || pair.text[0] == '3');
+}
+
+bool IsSectionEndRecord(const std::uint8_t* record) {
+  char called[kMaxDigits];
+  const char* end = PutNumberField(record + kCalledOffset, called);
+  return kelvan::IsSectionEnd(called, static_cast<std::size_t>(end - called));
+}
+
 bool AllDigits(const std::string& text) {
   for (char c : text) {
     if (c < '0' || c > '9') return false;
@@ -81,9 +96,7 @@ CdotSectionReader::Step CdotSectionReader::NextRecord() {
   // once, so Fields() can still decode it later.
   std::memcpy(record_, reader_.View(next_record_, kRecordSize), kRecordSize);
   record_offset_ = next_record_;
-  char called[kMaxDigits];
-  const char* called_end = PutDigits(record_ + kCalledOffset, kNumberSize, called);
-  if (IsSectionEnd(called, static_cast<std::size_t>(called_end - called))) {
+  if (MayBeSectionEnd(record_) && IsSectionEndRecord(record_)) {
     if (length < record_offset_ + kTrailingBytes + 1) {
       state_ = State::kDone;
       return Step::kFinished;
