@@ -11,6 +11,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
 namespace kelvan {
 
 // Bytes a writer may store past the end it returns (spaces).
@@ -110,53 +114,41 @@ inline std::size_t BytesBeforeFf(const std::uint8_t* bytes) {
   }
 }
 
-// The low `size` bytes of a word set (size 0 to 8).
-inline std::uint64_t LowBytes(std::size_t size) {
-  return size >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * size)) - 1;
-}
-
-// The nibbles of four bytes, one a byte, high nibble first: in memory order
-// the digits as they are written.
-inline std::uint64_t SpreadNibbles(std::uint64_t four) {
-  four = (four | four << 16) & 0x0000FFFF0000FFFFu;
-  four = (four | four << 8) & 0x00FF00FF00FF00FFu;
-  return (four >> 4 & 0x000F000F000F000Fu) | (four & 0x000F000F000F000Fu) << 8;
-}
-
-// Eight nibbles as characters when every one of the first `size` is 0-9 or
-// A and none at an even place (a high nibble) is 0; false otherwise.
-// Places from `size` on become spaces.
-inline bool NibbleText(std::uint64_t nibbles, std::size_t size, std::uint64_t& text) {
-  constexpr std::uint64_t kOnes = 0x0101010101010101u;
-  const std::uint64_t keep = LowBytes(size);
-  const std::uint64_t above_a = (nibbles + 5 * kOnes) & 0x10 * kOnes;
-  const std::uint64_t zero_high = ~(nibbles + 0xF * kOnes) & 0x0010001000100010u;
-  if (((above_a | zero_high) & keep) != 0) return false;
-  const std::uint64_t is_a = (nibbles + 6 * kOnes) >> 4 & kOnes;
-  text = ((nibbles + 0x30 * kOnes - 10 * is_a) & keep) | (0x20 * kOnes & ~keep);
-  return true;
-}
-
-// PutDigits of a 10-byte field. Numbers of up to 16 plain digits (0 coded
-// as A, an odd count ended by F) are turned into text eight bytes at a
-// time: where the digits stop varies from record to record, and a branch
-// per byte would be guessed wrong half the time.
+// PutDigits of a 10-byte field; reads 16 bytes. With SSE2, numbers of up
+// to 16 plain digits (0 coded as A, an odd count ended by F) are turned into
+// text all at once: where the digits stop varies from record to record, and
+// a branch per byte would be guessed wrong half the time.
 inline char* PutNumberField(const std::uint8_t* bytes, char* out) {
   const std::size_t used = BytesBeforeFf(bytes);
-  if constexpr (std::endian::native == std::endian::little) {
-    if (used > 0 && used <= 8) {
-      std::uint64_t first8;
-      std::memcpy(&first8, bytes, 8);
-      const std::size_t size = 2 * used - ((bytes[used - 1] & 0xF) == 0xF ? 1 : 0);
-      std::uint64_t low_text, high_text;
-      if (NibbleText(SpreadNibbles(first8 & 0xFFFFFFFFu), std::min<std::size_t>(size, 8), low_text) &&
-          NibbleText(SpreadNibbles(first8 >> 32), size > 8 ? size - 8 : 0, high_text)) {
-        std::memcpy(out, &low_text, 8);
-        std::memcpy(out + 8, &high_text, 8);
-        return out + size;
-      }
+#if defined(__SSE2__) || defined(_M_X64)
+  if (used > 0 && used <= 8) {
+    // An odd count of digits ends in the filler F: one character less.
+    const int size =
+        static_cast<int>(2 * used - (static_cast<std::size_t>(bytes[used - 1] & 0xF) + 1) / 16);
+    const __m128i raw = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i low_nibbles = _mm_set1_epi8(0x0F);
+    // Sixteen nibbles, one a byte, high nibble first: the text's order.
+    const __m128i nibbles = _mm_unpacklo_epi8(_mm_and_si128(_mm_srli_epi16(raw, 4), low_nibbles),
+                                              _mm_and_si128(raw, low_nibbles));
+    const __m128i ten = _mm_set1_epi8(10);
+    // Plain digits only: 0-9 or A, and no high nibble 0 (such a byte gives
+    // one digit).
+    const __m128i high_places = _mm_set1_epi16(0x00FF);
+    const __m128i odd = _mm_or_si128(
+        _mm_cmpgt_epi8(nibbles, ten),
+        _mm_and_si128(_mm_cmpeq_epi8(nibbles, _mm_setzero_si128()), high_places));
+    if ((_mm_movemask_epi8(odd) & ((1 << size) - 1)) == 0) {
+      const __m128i digits = _mm_add_epi8(
+          _mm_andnot_si128(_mm_cmpeq_epi8(nibbles, ten), nibbles), _mm_set1_epi8('0'));
+      const __m128i places = _mm_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+      const __m128i keep = _mm_cmpgt_epi8(_mm_set1_epi8(static_cast<char>(size)), places);
+      const __m128i text =
+          _mm_or_si128(_mm_and_si128(keep, digits), _mm_andnot_si128(keep, _mm_set1_epi8(' ')));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(out), text);
+      return out + size;
     }
   }
+#endif
   for (std::size_t i = 0; i < 10; ++i) {
     // From the first FF on every byte counts as FF: no digits, spaces stored.
     const DigitPair& pair = kDigitPairs[i < used ? bytes[i] : 0xFF];
