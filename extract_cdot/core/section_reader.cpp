@@ -1,5 +1,6 @@
 #include "section_reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "record_text.h"
@@ -42,6 +43,7 @@ bool CdotSectionReader::Open(const std::filesystem::path& path, std::string* err
   state_ = State::kDone;
   if (!reader_.Open(path, error)) return false;
   name_digits_ = NameDigits(path);
+  ForgetChunk();
   section_start_ = 0;
   first_section_ = true;
   state_ = State::kSectionStart;
@@ -50,6 +52,7 @@ bool CdotSectionReader::Open(const std::filesystem::path& path, std::string* err
 
 void CdotSectionReader::Close() {
   reader_.Close();
+  ForgetChunk();
   state_ = State::kDone;
 }
 
@@ -67,6 +70,7 @@ CdotSectionReader::Step CdotSectionReader::Next() {
 
 CdotSectionReader::Step CdotSectionReader::StartSection() {
   const std::string header_digits = reader_.ReadText(section_start_ + kHeaderDateOffset, 6);
+  ForgetChunk();  // the read may have moved the reader's buffer
   has_header_ = AllDigits(header_digits);
   if (has_header_) {
     digits_ = header_digits;
@@ -92,9 +96,15 @@ CdotSectionReader::Step CdotSectionReader::NextRecord() {
     state_ = State::kDone;
     return Step::kFinished;
   }
-  // The record is looked at where it lies in the reader's buffer and copied
-  // once, so Fields() can still decode it later.
-  std::memcpy(record_, reader_.View(next_record_, kRecordSize), kRecordSize);
+  // Records are looked at where they lie in the reader's buffer, a run of
+  // them at a time, and each is copied once so Fields() can decode it later.
+  if (next_record_ < chunk_start_ || next_record_ + kRecordSize > chunk_end_) {
+    const std::uint64_t size = std::min<std::uint64_t>(kChunkSize, length - next_record_);
+    chunk_ = reader_.View(next_record_, static_cast<std::size_t>(size));
+    chunk_start_ = next_record_;
+    chunk_end_ = next_record_ + size;
+  }
+  std::memcpy(record_, chunk_ + (next_record_ - chunk_start_), kRecordSize);
   record_offset_ = next_record_;
   if (MayBeSectionEnd(record_) && IsSectionEndRecord(record_)) {
     if (length < record_offset_ + kTrailingBytes + 1) {

@@ -46,11 +46,19 @@ class CdotSectionReader {
  private:
   Step StartSection();
   Step NextRecord();
+  void ForgetChunk() { chunk_start_ = chunk_end_ = 0; }
+
+  // Records viewed at a time: whole records, well within the reader's buffer.
+  static constexpr std::uint64_t kChunkSize = 1365 * kRecordSize;
+  static_assert(kChunkSize <= platform::BinaryReader::kDefaultBufferSize);
 
   platform::BinaryReader reader_;
   std::string name_digits_;
   std::string digits_;
   SectionDating dating_;
+  const std::uint8_t* chunk_ = nullptr;  // the reader's bytes from chunk_start_
+  std::uint64_t chunk_start_ = 0;
+  std::uint64_t chunk_end_ = 0;
   std::uint8_t record_[kRecordSize] = {};
   std::string_view record_date_;
   mutable CdotFields fields_;

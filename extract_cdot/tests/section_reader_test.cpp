@@ -248,14 +248,15 @@ TEST(SectionReader, SectionEndIsTheCalledNumbersTextNotItsBytes) {
 }
 
 // What the run formats from (the record's bytes and date) agrees with the
-// decoded fields, including after a new section changed the dates.
+// decoded fields and the file's bytes, across sections and across the runs
+// of records the reader views at a time.
 TEST(SectionReader, RecordBytesAndDateMatchTheFields) {
   TempFolder folder;
   std::size_t records = 0;
-  const auto path = Write(folder, "sample.dat", cdrgen::CdotSampleFile(60000, 5, &records));
+  const auto path = Write(folder, "sample.dat", cdrgen::CdotSampleFile(700000, 5, &records));
   CdotSectionReader reader;
   ASSERT_TRUE(reader.Open(path));
-  cdrgen::Bytes file = cdrgen::CdotSampleFile(60000, 5);
+  const cdrgen::Bytes file = cdrgen::CdotSampleFile(700000, 5);
   std::size_t seen = 0;
   for (auto step = reader.Next(); step != CdotSectionReader::Step::kFinished;
        step = reader.Next()) {
