@@ -13,6 +13,9 @@ namespace kelvan {
 
 namespace {
 
+// Output formatted before it is handed to the writer, at most.
+constexpr std::size_t kBatchBytes = 64 * 1024;
+
 class ExtractionRun {
  public:
   ExtractionRun(const RunSettings& settings, Host& host)
@@ -64,6 +67,7 @@ class ExtractionRun {
       }
       if (!WriteRecord()) return false;
     }
+    if (!CommitLines()) return false;
     const bool read_failed = reader_.ReadFailed();
     reader_.Close();
     if (read_failed) return Fail("Cannot read the input file " + path.string() + ": a read failed");
@@ -72,12 +76,32 @@ class ExtractionRun {
 
   bool WriteRecord() {
     if (settings_.filter_on && !Passes()) return true;
-    // The line is made in the writer's buffer, where it stays.
-    char* room = writer_.Reserve(formatter_.MaxLineBytes());
-    const char* end = formatter_.Format(reader_.Record(), reader_.RecordDate(), room);
-    if (!writer_.Commit(static_cast<std::size_t>(end - room)))
-      return Fail("Cannot write the output file " + writer_.Error());
-    ++records_written_;
+    // The line is made in the writer's buffer, where it stays; the lines of
+    // a batch are handed over together.
+    if (static_cast<std::size_t>(room_end_ - room_next_) < formatter_.MaxLineBytes() && !NewRoom())
+      return false;
+    room_next_ = formatter_.Format(reader_.Record(), reader_.RecordDate(), room_next_);
+    ++lines_in_room_;
+    return true;
+  }
+
+  bool NewRoom() {
+    if (!CommitLines()) return false;
+    const std::size_t size = std::max(kBatchBytes, formatter_.MaxLineBytes());
+    room_ = room_next_ = writer_.Reserve(size);
+    room_end_ = room_ + size;
+    return true;
+  }
+
+  // Hands the batch's lines to the writer; needed before the output file
+  // changes or the run ends.
+  bool CommitLines() {
+    if (room_ == nullptr) return true;
+    const bool written = writer_.Commit(static_cast<std::size_t>(room_next_ - room_));
+    room_ = room_next_ = room_end_ = nullptr;
+    if (!written) return Fail("Cannot write the output file " + writer_.Error());
+    records_written_ += lines_in_room_;
+    lines_in_room_ = 0;
     return true;
   }
 
@@ -92,7 +116,7 @@ class ExtractionRun {
   }
 
   bool StartSectionFile() {
-    if (!CloseOutput()) return false;
+    if (!CommitLines() || !CloseOutput()) return false;
     return OpenOutput(settings_.output_folder / SectionFileName(reader_.SectionDigits()));
   }
 
@@ -124,6 +148,8 @@ class ExtractionRun {
   }
 
   bool Fail(const std::string& text) {
+    room_ = room_next_ = room_end_ = nullptr;  // it lay in the writer's buffer
+    lines_in_room_ = 0;
     writer_.Abandon();
     reader_.Close();
     host_.ShowMessage({text, settings_.title, MessageIcon::kError, MessageButtons::kOk});
@@ -139,6 +165,11 @@ class ExtractionRun {
   std::set<std::string> opened_;
   std::string calling_;
   std::uint64_t records_written_ = 0;
+  // The writer's room the current batch of lines goes into.
+  char* room_ = nullptr;
+  char* room_next_ = nullptr;
+  char* room_end_ = nullptr;
+  std::uint64_t lines_in_room_ = 0;
 };
 
 void Error(Host& host, const RunSettings& settings, const std::string& text) {
