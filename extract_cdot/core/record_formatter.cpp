@@ -56,10 +56,15 @@ RecordFormatter::RecordFormatter(std::vector<int> field_selection, Layout layout
       fixed_width_(layout == Layout::kFixedWidth),
       delimiter_(std::move(delimiter)),
       area_code_(std::move(area_code)),
-      every_field_(IsEveryField(fields_)) {
-  static_assert(kSpaceRun >= kMaxDigits + kColumnGap - 4 && kSpaceRun <= kWriteSlack);
-  const std::size_t per_field =
-      std::max(kMaxFieldText, kSpaceRun) + area_code_.size() + delimiter_.size();
+      format_(&RecordFormatter::FormatSelected) {
+  if (IsEveryField(fields_) && fixed_width_) format_ = &RecordFormatter::FormatEveryField<true>;
+  if (IsEveryField(fields_) && !fixed_width_ && delimiter_.size() == 1)
+    format_ = &RecordFormatter::FormatEveryField<false>;
+  // The spaces cover the widest column (a number's 16 + the gap) and stay
+  // within the slack every line has room for.
+  static_assert(kSpaceRun >= 16 + kColumnGap && kSpaceRun <= kWriteSlack);
+  const std::size_t per_field = kSpaceRun + area_code_.size() + delimiter_.size();
+  static_assert(kSpaceRun >= kMaxFieldText);
   max_line_bytes_ = fields_.size() * per_field + 2 + kWriteSlack;
 }
 
@@ -123,7 +128,7 @@ char* RecordFormatter::FormatEveryField(const std::uint8_t* record, std::string_
   if constexpr (kFixedWidth) std::memcpy(p, kSpaces, kSpaceRun);
   next(1, PutDate(date, p));
   next(2, PutTime(record + kTimeOffset, p));
-  next(3, PutCalling(record, p));
+  next(3, area_code_.empty() ? PutNumberField(record + kCallingOffset, p) : PutCalling(record, p));
   next(4, PutNumberField(record + kCalledOffset, p));
   next(5, PutDecimal(RoundedSeconds(Value32(record + kDurationOffset)), p));
   next(6, PutUnits(record, p));
@@ -135,11 +140,8 @@ char* RecordFormatter::FormatEveryField(const std::uint8_t* record, std::string_
   return end + 2;
 }
 
-char* RecordFormatter::Format(const std::uint8_t* record, std::string_view date, char* out) const {
-  if (every_field_) {
-    if (fixed_width_) return FormatEveryField<true>(record, date, out);
-    if (delimiter_.size() == 1) return FormatEveryField<false>(record, date, out);
-  }
+char* RecordFormatter::FormatSelected(const std::uint8_t* record, std::string_view date,
+                                      char* out) const {
   if (fixed_width_) {
     for (int field : fields_) {
       // Spaces first, the text over them: the column is then as wide as the

@@ -24,7 +24,9 @@ class RecordFormatter {
   // The record's line and CR LF at `out` (room for MaxLineBytes()); returns
   // the end of the line. `date` is the record's date text (a section date
   // is 10 characters; more than 20 are cut).
-  char* Format(const std::uint8_t* record, std::string_view date, char* out) const;
+  char* Format(const std::uint8_t* record, std::string_view date, char* out) const {
+    return (this->*format_)(record, date, out);
+  }
 
   // The calling number as written (area code included) at `out`, which has
   // room for kMaxDigits + the area code.
@@ -34,12 +36,15 @@ class RecordFormatter {
   char* PutField(int field, const std::uint8_t* record, std::string_view date, char* out) const;
   template <bool kFixedWidth>
   char* FormatEveryField(const std::uint8_t* record, std::string_view date, char* out) const;
+  char* FormatSelected(const std::uint8_t* record, std::string_view date, char* out) const;
 
   std::vector<int> fields_;
   bool fixed_width_;
   std::string delimiter_;
   std::string area_code_;
-  bool every_field_;  // 1 to 8 in order: the default line
+  // The way lines are made, chosen once: the default line (every field 1
+  // to 8 in order) has a way of its own.
+  char* (RecordFormatter::*format_)(const std::uint8_t*, std::string_view, char*) const;
   std::size_t max_line_bytes_ = 0;
 };
 
