@@ -114,7 +114,7 @@ inline std::size_t BytesBeforeFf(const std::uint8_t* bytes) {
   }
 }
 
-// PutDigits of a 10-byte field; reads 16 bytes. With SSE2, numbers of up
+// PutDigits of a 10-byte field (stores up to 20 bytes). With SSE2, numbers of up
 // to 16 plain digits (0 coded as A, an odd count ended by F) are turned into
 // text all at once: where the digits stop varies from record to record, and
 // a branch per byte would be guessed wrong half the time.
