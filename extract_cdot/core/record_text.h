@@ -49,17 +49,17 @@ inline constexpr std::array<DigitPair, 256> kDigitPairs = MakeDigitPairs();
 
 // A time byte as written: two digits at least ("07"), three above 99.
 struct ByteText {
-  char text[3];
+  char text[4];  // padded with spaces, so four bytes go in one store
   std::uint8_t size;
 };
 
 constexpr std::array<ByteText, 256> MakeByteTexts() {
   std::array<ByteText, 256> table{};
   for (int b = 0; b < 256; ++b) {
-    ByteText t{{'0', '0', ' '}, 2};
+    ByteText t{{'0', '0', ' ', ' '}, 2};
     if (b >= 100) {
       t = {{static_cast<char>('0' + b / 100), static_cast<char>('0' + b / 10 % 10),
-            static_cast<char>('0' + b % 10)},
+            static_cast<char>('0' + b % 10), ' '},
            3};
     } else {
       t.text[0] = static_cast<char>('0' + b / 10);
@@ -161,29 +161,29 @@ inline char* PutNumberField(const std::uint8_t* bytes, char* out) {
 // HH:MM:SS from three binary bytes.
 inline char* PutTime(const std::uint8_t* bytes, char* out) {
   const ByteText& hour = kByteTexts[bytes[0]];
-  std::memcpy(out, hour.text, 3);
+  std::memcpy(out, hour.text, 4);
   out += hour.size;
   *out++ = ':';
   const ByteText& minute = kByteTexts[bytes[1]];
-  std::memcpy(out, minute.text, 3);
+  std::memcpy(out, minute.text, 4);
   out += minute.size;
   *out++ = ':';
   const ByteText& second = kByteTexts[bytes[2]];
-  std::memcpy(out, second.text, 3);
+  std::memcpy(out, second.text, 4);
   return out + second.size;
 }
 
 // Numbers below 1000 as text, padded with spaces: most counters of a
 // record are small, and a table saves the branches on their length.
 struct SmallNumber {
-  char text[3];
+  char text[4];  // the fourth always a space, so four bytes go in one store
   std::uint8_t size;
 };
 
 constexpr std::array<SmallNumber, 1000> MakeSmallNumbers() {
   std::array<SmallNumber, 1000> table{};
   for (int n = 0; n < 1000; ++n) {
-    SmallNumber t{{' ', ' ', ' '}, 0};
+    SmallNumber t{{' ', ' ', ' ', ' '}, 0};
     const int digits[3] = {n / 100, n / 10 % 10, n % 10};
     const int first = n >= 100 ? 0 : n >= 10 ? 1 : 2;
     for (int i = first; i < 3; ++i) t.text[t.size++] = static_cast<char>('0' + digits[i]);
@@ -198,7 +198,7 @@ inline constexpr std::array<SmallNumber, 1000> kSmallNumbers = MakeSmallNumbers(
 inline char* PutDecimal(std::uint64_t value, char* out) {
   if (value < 1000) {
     const SmallNumber& small = kSmallNumbers[value];
-    std::memcpy(out, small.text, 3);
+    std::memcpy(out, small.text, 4);
     return out + small.size;
   }
   std::size_t size = 4;

@@ -56,18 +56,6 @@ void CdotSectionReader::Close() {
   state_ = State::kDone;
 }
 
-CdotSectionReader::Step CdotSectionReader::Next() {
-  switch (state_) {
-    case State::kSectionStart:
-      return StartSection();
-    case State::kRecords:
-      return NextRecord();
-    case State::kDone:
-      break;
-  }
-  return Step::kFinished;
-}
-
 CdotSectionReader::Step CdotSectionReader::StartSection() {
   const std::string header_digits = reader_.ReadText(section_start_ + kHeaderDateOffset, 6);
   ForgetChunk();  // the read may have moved the reader's buffer

@@ -28,7 +28,10 @@ class CdotSectionReader {
   std::uint64_t Length() const { return reader_.Length(); }
 
   // The next section start, record, or the end of the file.
-  Step Next();
+  Step Next() {
+    if (state_ == State::kRecords) return NextRecord();
+    return state_ == State::kSectionStart ? StartSection() : Step::kFinished;
+  }
 
   // DDMMYY of the current section (from the file's name when it has no header).
   const std::string& SectionDigits() const { return digits_; }
