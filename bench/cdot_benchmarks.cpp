@@ -4,6 +4,7 @@
 #include "cdrgen/cdot_builder.h"
 #include "extract_cdot/core/cdot_fields.h"
 #include "extract_cdot/core/line_layout.h"
+#include "extract_cdot/core/record_formatter.h"
 
 namespace {
 
@@ -51,5 +52,23 @@ void CdotLine(benchmark::State& state, kelvan::Layout layout) {
 }
 BENCHMARK_CAPTURE(CdotLine, delimited, kelvan::Layout::kDelimited);
 BENCHMARK_CAPTURE(CdotLine, fixed_width, kelvan::Layout::kFixedWidth);
+
+// What the run does per record: the line made from the record's bytes.
+void CdotFormatRecord(benchmark::State& state, kelvan::Layout layout) {
+  std::size_t count = 0;
+  const cdrgen::Bytes records = SampleRecords(count);
+  const kelvan::RecordFormatter formatter({1, 2, 3, 4, 5, 6, 7, 8}, layout, ",");
+  std::vector<char> line(formatter.MaxLineBytes());
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const char* end =
+        formatter.Format(records.data() + i * kelvan::kRecordSize, "2005/03/07", line.data());
+    benchmark::DoNotOptimize(end);
+    if (++i == count) i = 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK_CAPTURE(CdotFormatRecord, delimited, kelvan::Layout::kDelimited);
+BENCHMARK_CAPTURE(CdotFormatRecord, fixed_width, kelvan::Layout::kFixedWidth);
 
 }  // namespace

@@ -31,18 +31,43 @@ void DecodeDigits(const std::uint8_t* bytes, std::size_t count, std::string& out
 std::string DecodeDigits(const std::uint8_t* bytes, std::size_t count);
 
 // Big-endian unsigned; a first byte of FF means "no value" and gives 0.
-std::uint64_t Value32(const std::uint8_t* bytes);
-std::uint32_t Value16(const std::uint8_t* bytes);
+inline std::uint64_t Value32(const std::uint8_t* bytes) {
+  if (bytes[0] == 0xFF) return 0;
+  return std::uint64_t{bytes[0]} << 24 | std::uint64_t{bytes[1]} << 16 |
+         std::uint64_t{bytes[2]} << 8 | bytes[3];
+}
+inline std::uint32_t Value16(const std::uint8_t* bytes) {
+  if (bytes[0] == 0xFF) return 0;
+  return static_cast<std::uint32_t>(bytes[0] << 8 | bytes[1]);
+}
 
 // HH:MM:SS from three binary bytes.
 void TimeText(const std::uint8_t* bytes, std::string& out);
 
 // Milliseconds to whole seconds, halves to the even second.
-std::uint64_t RoundedSeconds(std::uint64_t milliseconds);
+inline std::uint64_t RoundedSeconds(std::uint64_t milliseconds) {
+  std::uint64_t seconds = milliseconds / 1000;
+  const std::uint64_t rest = milliseconds % 1000;
+  if (rest > 500 || (rest == 500 && seconds % 2 == 1)) ++seconds;
+  return seconds;
+}
+
+// Where the fields lie in a record.
+constexpr std::size_t kCalledOffset = 0;
+constexpr std::size_t kCallingOffset = 10;
+constexpr std::size_t kNumberSize = 10;
+constexpr std::size_t kDurationOffset = 20;
+constexpr std::size_t kTimeOffset = 24;
+constexpr std::size_t kIncomingOffset = 28;
+constexpr std::size_t kUnitsOffset = 34;
+constexpr std::size_t kOutgoingOffset = 38;
+constexpr std::size_t kUnitsCopyOffset = 44;
 
 // Called number only: enough to see whether the position holds a section end.
 void DecodeCalled(const std::uint8_t* record, CdotFields& fields);
 bool IsSectionEnd(const CdotFields& fields);
+// The same test on the called number's text.
+bool IsSectionEnd(const char* called, std::size_t size);
 // Every field but the date and the called number (DecodeCalled did that).
 void DecodeRest(const std::uint8_t* record, CdotFields& fields);
 

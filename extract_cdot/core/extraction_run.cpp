@@ -6,18 +6,23 @@
 #include <system_error>
 
 #include "platform/text_writer.h"
+#include "record_formatter.h"
 #include "section_reader.h"
 
 namespace kelvan {
 
 namespace {
 
+// Output formatted before it is handed to the writer, at most.
+constexpr std::size_t kBatchBytes = 64 * 1024;
+
 class ExtractionRun {
  public:
   ExtractionRun(const RunSettings& settings, Host& host)
       : settings_(settings),
         host_(host),
-        layout_(settings.field_selection, settings.layout, DelimiterText(settings.delimiter_name)),
+        formatter_(settings.field_selection, settings.layout, DelimiterText(settings.delimiter_name),
+                   settings.area_code_on ? settings.area_code : std::string()),
         filter_(settings.filter_on ? RecordFilter(settings.filter_field, settings.filter_value)
                                    : RecordFilter()) {}
 
@@ -60,29 +65,58 @@ class ExtractionRun {
         accumulated = 0;
         if (progress < kProgressMaximum) host_.SetProgress(++progress);
       }
-      if (!WriteRecord(reader_.Fields())) return false;
+      if (!WriteRecord()) return false;
     }
+    if (!CommitLines()) return false;
     const bool read_failed = reader_.ReadFailed();
     reader_.Close();
     if (read_failed) return Fail("Cannot read the input file " + path.string() + ": a read failed");
     return !settings_.multi_file || CloseOutput();
   }
 
-  bool WriteRecord(const CdotFields& fields) {
+  bool WriteRecord() {
+    if (settings_.filter_on && !Passes()) return true;
+    // The line is made in the writer's buffer, where it stays; the lines of
+    // a batch are handed over together.
+    if (static_cast<std::size_t>(room_end_ - room_next_) < formatter_.MaxLineBytes() && !NewRoom())
+      return false;
+    room_next_ = formatter_.Format(reader_.Record(), reader_.RecordDate(), room_next_);
+    ++lines_in_room_;
+    return true;
+  }
+
+  bool NewRoom() {
+    if (!CommitLines()) return false;
+    const std::size_t size = std::max(kBatchBytes, formatter_.MaxLineBytes());
+    room_ = room_next_ = writer_.Reserve(size);
+    room_end_ = room_ + size;
+    return true;
+  }
+
+  // Hands the batch's lines to the writer; needed before the output file
+  // changes or the run ends.
+  bool CommitLines() {
+    if (room_ == nullptr) return true;
+    const bool written = writer_.Commit(static_cast<std::size_t>(room_next_ - room_));
+    room_ = room_next_ = room_end_ = nullptr;
+    if (!written) return Fail("Cannot write the output file " + writer_.Error());
+    records_written_ += lines_in_room_;
+    lines_in_room_ = 0;
+    return true;
+  }
+
+  bool Passes() {
+    const CdotFields& fields = reader_.Fields();
     if (settings_.area_code_on) {
       PrefixAreaCode(fields.calling, settings_.area_code, calling_);
     } else {
       calling_.assign(fields.calling);
     }
-    if (!filter_.Passes(fields, calling_)) return true;
-    layout_.WriteLine(fields, calling_, line_);
-    if (!writer_.WriteLine(line_)) return Fail("Cannot write the output file " + writer_.Error());
-    ++records_written_;
-    return true;
+    return filter_.Passes(fields, calling_);
   }
 
   bool StartSectionFile() {
-    if (!CloseOutput()) return false;
+    if (!CommitLines() || !CloseOutput()) return false;
     return OpenOutput(settings_.output_folder / SectionFileName(reader_.SectionDigits()));
   }
 
@@ -114,6 +148,8 @@ class ExtractionRun {
   }
 
   bool Fail(const std::string& text) {
+    room_ = room_next_ = room_end_ = nullptr;  // it lay in the writer's buffer
+    lines_in_room_ = 0;
     writer_.Abandon();
     reader_.Close();
     host_.ShowMessage({text, settings_.title, MessageIcon::kError, MessageButtons::kOk});
@@ -122,14 +158,18 @@ class ExtractionRun {
 
   const RunSettings& settings_;
   Host& host_;
-  LineLayout layout_;
+  RecordFormatter formatter_;
   RecordFilter filter_;
   CdotSectionReader reader_;
   platform::TextWriter writer_;
   std::set<std::string> opened_;
   std::string calling_;
-  std::string line_;
   std::uint64_t records_written_ = 0;
+  // The writer's room the current batch of lines goes into.
+  char* room_ = nullptr;
+  char* room_next_ = nullptr;
+  char* room_end_ = nullptr;
+  std::uint64_t lines_in_room_ = 0;
 };
 
 void Error(Host& host, const RunSettings& settings, const std::string& text) {

@@ -1,6 +1,7 @@
 #pragma once
 // The date of a section and the evening rule: a section dated D starts with
 // the evening calls (hours 20-23) of D - 1, until the first call of hour 19.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -20,6 +21,14 @@ class SectionDating {
   void Start(std::string_view ddmmyy);
   // The date of a call with this time text; updates the evening flag.
   const std::string& DateOf(std::string_view time_text);
+  // The same from the time's hour byte, without its text.
+  const std::string& DateOfHour(std::uint8_t hour) {
+    // The hour text begins with "19" for 19 and 190-199, with "2" for 20-29
+    // and 200-255 (hours below 10 are written with a leading 0).
+    if (hour == 19 || (hour >= 190 && hour <= 199)) evening_seen_ = true;
+    const bool evening = (hour >= 20 && hour <= 29) || hour >= 200;
+    return evening && !evening_seen_ ? day_before_ : date_;
+  }
   bool EveningSeen() const { return evening_seen_; }
   const std::string& Date() const { return date_; }
 

@@ -1,8 +1,28 @@
 #include "section_reader.h"
 
+#include <algorithm>
+#include <cstring>
+
+#include "record_text.h"
+
 namespace kelvan {
 
 namespace {
+
+// A quick look at the called number's first byte: a section end's text
+// begins with 3, so only a byte giving no digit or a 3 first needs the full
+// test.
+bool MayBeSectionEnd(const std::uint8_t* record) {
+  const std::uint8_t first = record[kCalledOffset];
+  const DigitPair& pair = kDigitPairs[first];
+  return first != 0xFF && (pair.size == 0 || pair.text[0] == '3');
+}
+
+bool IsSectionEndRecord(const std::uint8_t* record) {
+  char called[kMaxDigits];
+  const char* end = PutNumberField(record + kCalledOffset, called);
+  return kelvan::IsSectionEnd(called, static_cast<std::size_t>(end - called));
+}
 
 bool AllDigits(const std::string& text) {
   for (char c : text) {
@@ -23,6 +43,7 @@ bool CdotSectionReader::Open(const std::filesystem::path& path, std::string* err
   state_ = State::kDone;
   if (!reader_.Open(path, error)) return false;
   name_digits_ = NameDigits(path);
+  ForgetChunk();
   section_start_ = 0;
   first_section_ = true;
   state_ = State::kSectionStart;
@@ -31,23 +52,13 @@ bool CdotSectionReader::Open(const std::filesystem::path& path, std::string* err
 
 void CdotSectionReader::Close() {
   reader_.Close();
+  ForgetChunk();
   state_ = State::kDone;
-}
-
-CdotSectionReader::Step CdotSectionReader::Next() {
-  switch (state_) {
-    case State::kSectionStart:
-      return StartSection();
-    case State::kRecords:
-      return NextRecord();
-    case State::kDone:
-      break;
-  }
-  return Step::kFinished;
 }
 
 CdotSectionReader::Step CdotSectionReader::StartSection() {
   const std::string header_digits = reader_.ReadText(section_start_ + kHeaderDateOffset, 6);
+  ForgetChunk();  // the read may have moved the reader's buffer
   has_header_ = AllDigits(header_digits);
   if (has_header_) {
     digits_ = header_digits;
@@ -59,6 +70,7 @@ CdotSectionReader::Step CdotSectionReader::StartSection() {
     next_record_ = first_section_ ? section_start_ : section_start_ + kHeaderSize;
   }
   first_section_ = false;
+  record_date_ = {};  // it viewed the dates Start replaces
   dating_.Start(digits_);
   state_ = State::kRecords;
   return Step::kSection;
@@ -72,11 +84,17 @@ CdotSectionReader::Step CdotSectionReader::NextRecord() {
     state_ = State::kDone;
     return Step::kFinished;
   }
-  std::uint8_t record[kRecordSize];
-  reader_.Read(next_record_, record, kRecordSize);
+  // Records are looked at where they lie in the reader's buffer, a run of
+  // them at a time, and each is copied once so Fields() can decode it later.
+  if (next_record_ < chunk_start_ || next_record_ + kRecordSize > chunk_end_) {
+    const std::uint64_t size = std::min<std::uint64_t>(kChunkSize, length - next_record_);
+    chunk_ = reader_.View(next_record_, static_cast<std::size_t>(size));
+    chunk_start_ = next_record_;
+    chunk_end_ = next_record_ + size;
+  }
+  std::memcpy(record_, chunk_ + (next_record_ - chunk_start_), kRecordSize);
   record_offset_ = next_record_;
-  DecodeCalled(record, fields_);
-  if (IsSectionEnd(fields_)) {
+  if (MayBeSectionEnd(record_) && IsSectionEndRecord(record_)) {
     if (length < record_offset_ + kTrailingBytes + 1) {
       state_ = State::kDone;
       return Step::kFinished;
@@ -84,10 +102,20 @@ CdotSectionReader::Step CdotSectionReader::NextRecord() {
     section_start_ = record_offset_;
     return StartSection();
   }
-  DecodeRest(record, fields_);
-  fields_.date = dating_.DateOf(fields_.time);
+  record_date_ = dating_.DateOfHour(record_[kTimeOffset]);
+  fields_ready_ = false;
   next_record_ += kRecordSize;
   return Step::kRecord;
+}
+
+const CdotFields& CdotSectionReader::Fields() const {
+  if (!fields_ready_) {
+    DecodeCalled(record_, fields_);
+    DecodeRest(record_, fields_);
+    fields_.date.assign(record_date_);
+    fields_ready_ = true;
+  }
+  return fields_;
 }
 
 }  // namespace kelvan

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "cdot_fields.h"
 #include "platform/binary_reader.h"
@@ -27,14 +28,20 @@ class CdotSectionReader {
   std::uint64_t Length() const { return reader_.Length(); }
 
   // The next section start, record, or the end of the file.
-  Step Next();
+  Step Next() {
+    if (state_ == State::kRecords) return NextRecord();
+    return state_ == State::kSectionStart ? StartSection() : Step::kFinished;
+  }
 
   // DDMMYY of the current section (from the file's name when it has no header).
   const std::string& SectionDigits() const { return digits_; }
   const std::string& SectionDateText() const { return dating_.Date(); }
   bool SectionHasHeader() const { return has_header_; }
-  // The record of the latest kRecord step.
-  const CdotFields& Fields() const { return fields_; }
+  // The record of the latest kRecord step, decoded when first asked for.
+  const CdotFields& Fields() const;
+  // Its 48 bytes and its date, for formatting a line without decoding.
+  const std::uint8_t* Record() const { return record_; }
+  std::string_view RecordDate() const { return record_date_; }
   std::uint64_t RecordOffset() const { return record_offset_; }
   // True once the system failed to read bytes that should be there.
   bool ReadFailed() const { return reader_.ReadFailed(); }
@@ -42,12 +49,23 @@ class CdotSectionReader {
  private:
   Step StartSection();
   Step NextRecord();
+  void ForgetChunk() { chunk_start_ = chunk_end_ = 0; }
+
+  // Records viewed at a time: whole records, well within the reader's buffer.
+  static constexpr std::uint64_t kChunkSize = 1365 * kRecordSize;
+  static_assert(kChunkSize <= platform::BinaryReader::kDefaultBufferSize);
 
   platform::BinaryReader reader_;
   std::string name_digits_;
   std::string digits_;
   SectionDating dating_;
-  CdotFields fields_;
+  const std::uint8_t* chunk_ = nullptr;  // the reader's bytes from chunk_start_
+  std::uint64_t chunk_start_ = 0;
+  std::uint64_t chunk_end_ = 0;
+  std::uint8_t record_[kRecordSize] = {};
+  std::string_view record_date_;
+  mutable CdotFields fields_;
+  mutable bool fields_ready_ = false;
   std::uint64_t section_start_ = 0;
   std::uint64_t record_offset_ = 0;
   std::uint64_t next_record_ = 0;

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+
 #include "cdrgen/cdot_builder.h"
+#include "line_layout.h"
+#include "record_filter.h"
+#include "section_reader.h"
 #include "test_support.h"
 
 namespace kelvan {
@@ -213,6 +219,72 @@ TEST(ClosingMessage, FileOrFiles) {
             "5000 Records Written from 2 Files in 1 Minutes and 5 Seconds");
   EXPECT_EQ(ClosingMessage(0, 1, 0), "0 Records Written from 1 File in 0 Minutes and 0 Seconds");
   EXPECT_EQ(SectionFileName("070305"), "tgcbr070305.txt");
+}
+
+}  // namespace
+}  // namespace kelvan
+
+namespace kelvan {
+namespace {
+
+// The lines of a file the slow way: the reader's decoded fields through
+// LineLayout, one output text per section's file name (or "" for one file).
+std::map<std::string, std::string> ExpectedOutputs(const std::filesystem::path& input,
+                                                   const RunSettings& s) {
+  std::map<std::string, std::string> out;
+  CdotSectionReader reader;
+  EXPECT_TRUE(reader.Open(input));
+  LineLayout layout(s.field_selection, s.layout, DelimiterText(s.delimiter_name));
+  std::string name, line;
+  for (auto step = reader.Next(); step != CdotSectionReader::Step::kFinished;
+       step = reader.Next()) {
+    if (step == CdotSectionReader::Step::kSection) {
+      if (s.multi_file) name = SectionFileName(reader.SectionDigits());
+      out[name];
+      continue;
+    }
+    const CdotFields& f = reader.Fields();
+    const std::string calling = s.area_code_on ? PrefixAreaCode(f.calling, s.area_code) : f.calling;
+    layout.WriteLine(f, calling, line);
+    out[name] += line + "\r\n";
+  }
+  return out;
+}
+
+// Output of many batches of lines, in one file and in a file per section,
+// in every layout: the same lines the decoded fields give.
+TEST_F(KelvanRunTest, LargeFileSameLinesAsTheDecodedFields) {
+  const auto input = folder_ / "large.dat";
+  cdrgen::WriteFile(input, cdrgen::CdotSampleFile(900000, 9));
+  for (int variant = 0; variant < 4; ++variant) {
+    RunSettings s = Settings({input});
+    s.multi_file = variant % 2 == 1;
+    s.output_folder = folder_ / ("v" + std::to_string(variant));
+    std::filesystem::create_directories(s.output_folder);
+    s.output_file = s.output_folder / "out.txt";
+    if (variant == 1) s.layout = Layout::kFixedWidth;
+    if (variant == 2) {
+      s.delimiter_name = "Tab";
+      s.field_selection = {1, 3, 5, 7};
+      s.area_code_on = true;
+      s.area_code = "0471";
+    }
+    if (variant == 3) s.delimiter_name = ";;";
+    const RunResult r = Run(s);
+    ASSERT_EQ(r.outcome, RunResult::Outcome::kCompleted) << Last().text;
+    const auto expected = ExpectedOutputs(input, s);
+    std::uint64_t lines = 0;
+    for (const auto& [name, text] : expected) {
+      const auto path = name.empty() ? s.output_file : s.output_folder / name;
+      EXPECT_EQ(ReadAll(path), text) << "variant " << variant << " " << name;
+      lines += static_cast<std::uint64_t>(std::count(text.begin(), text.end(), '\n'));
+    }
+    EXPECT_GT(lines, 15000u);
+    EXPECT_EQ(r.records_written, lines);
+    if (s.multi_file) {
+      EXPECT_GE(expected.size(), 4u);
+    }
+  }
 }
 
 }  // namespace

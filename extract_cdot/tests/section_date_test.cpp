@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "cdot_fields.h"
+
 namespace kelvan {
 namespace {
 
@@ -43,6 +45,31 @@ TEST(SectionDating, EveningCallsBelongToTheDayBeforeUntilHour19) {
   dating.Start("020305");  // a new section forgets the evening
   EXPECT_FALSE(dating.EveningSeen());
   EXPECT_EQ(dating.DateOf("21:10:00"), "2005/03/01");
+}
+
+}  // namespace
+}  // namespace kelvan
+
+namespace kelvan {
+namespace {
+
+// The hour byte gives the date its time text would give, for every byte in
+// every order that matters: before and after the evening flag is set.
+TEST(SectionDating, HourByteAgreesWithTheTimeText) {
+  for (int first = 0; first < 256; ++first) {
+    for (int second : {0, 2, 19, 20, 21, 29, 30, 100, 190, 199, 200, 255, first}) {
+      SectionDating by_text, by_hour;
+      by_text.Start("010305");
+      by_hour.Start("010305");
+      for (int hour : {first, second, first}) {
+        const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(hour), 15, 30};
+        std::string time;
+        TimeText(bytes, time);
+        ASSERT_EQ(by_hour.DateOfHour(bytes[0]), by_text.DateOf(time)) << time;
+        ASSERT_EQ(by_hour.EveningSeen(), by_text.EveningSeen()) << time;
+      }
+    }
+  }
 }
 
 }  // namespace

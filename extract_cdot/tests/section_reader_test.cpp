@@ -213,3 +213,67 @@ TEST(SectionReader, AnyBytesFinishMovingForward) {
 
 }  // namespace
 }  // namespace kelvan
+
+namespace kelvan {
+namespace {
+
+// Called numbers whose text begins with 30373037 by other bytes than the
+// header's ASCII end the section too; near misses do not.
+TEST(SectionReader, SectionEndIsTheCalledNumbersTextNotItsBytes) {
+  TempFolder folder;
+  const std::vector<std::pair<cdrgen::Bytes, bool>> cases = {
+      {{0x3A, 0x37, 0x3A, 0x37}, true},          // A is 0
+      {{0x0F, 0x03, 0xA3, 0x73, 0xA3, 0x7F}, true},  // no digit first, then 3 0 3 7 ...
+      {{0xF3, 0xA3, 0x73, 0xA3, 0x7F}, true},    // F dropped
+      {{0x30, 0x37, 0x30, 0xFF}, false},         // "303" and the end
+      {{0x30, 0x37, 0x30, 0x38}, false},
+      {{0xFF, 0x30, 0x37, 0x30, 0x37}, false},   // nothing before the FF
+  };
+  for (const auto& [called, ends] : cases) {
+    CdotFileBuilder b;
+    b.Section("070305").Add(Call(10, "111111"));
+    cdrgen::Bytes record = cdrgen::CdotRecordBytes(Call(11, "222222"));
+    std::fill(record.begin(), record.begin() + 10, 0xFF);
+    std::copy(called.begin(), called.end(), record.begin());
+    b.AddRaw(record);
+    AddFiller(b, 11);
+    const auto steps = Walk(Write(folder, "TGCB080305.DAT", b.Build()));
+    ASSERT_GE(steps.size(), 3u);
+    if (ends) {
+      EXPECT_EQ(steps[2], "S 080305") << "section end expected";  // its date does not parse
+    } else {
+      EXPECT_EQ(steps[2], "R 2005/03/07 11:15:30 222222 @139");
+    }
+  }
+}
+
+// What the run formats from (the record's bytes and date) agrees with the
+// decoded fields and the file's bytes, across sections and across the runs
+// of records the reader views at a time.
+TEST(SectionReader, RecordBytesAndDateMatchTheFields) {
+  TempFolder folder;
+  std::size_t records = 0;
+  const auto path = Write(folder, "sample.dat", cdrgen::CdotSampleFile(700000, 5, &records));
+  CdotSectionReader reader;
+  ASSERT_TRUE(reader.Open(path));
+  const cdrgen::Bytes file = cdrgen::CdotSampleFile(700000, 5);
+  std::size_t seen = 0;
+  for (auto step = reader.Next(); step != CdotSectionReader::Step::kFinished;
+       step = reader.Next()) {
+    if (step != CdotSectionReader::Step::kRecord) continue;
+    ++seen;
+    const std::string date(reader.RecordDate());
+    ASSERT_TRUE(std::equal(reader.Record(), reader.Record() + kRecordSize,
+                           file.begin() + static_cast<std::ptrdiff_t>(reader.RecordOffset())));
+    CdotFields expected;
+    DecodeCalled(reader.Record(), expected);
+    DecodeRest(reader.Record(), expected);
+    EXPECT_EQ(reader.Fields().date, date);
+    EXPECT_EQ(reader.Fields().calling, expected.calling);
+    EXPECT_EQ(reader.Fields().time, expected.time);
+  }
+  EXPECT_EQ(seen, records);
+}
+
+}  // namespace
+}  // namespace kelvan
