@@ -42,6 +42,7 @@ std::string NameDigits(const std::filesystem::path& path) {
 bool CdotSectionReader::Open(const std::filesystem::path& path, std::string* error) {
   state_ = State::kDone;
   if (!reader_.Open(path, error)) return false;
+  reader_.MapFile();  // records straight from the file cache, not copied
   name_digits_ = NameDigits(path);
   ForgetChunk();
   section_start_ = 0;
