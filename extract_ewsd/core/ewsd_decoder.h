@@ -7,11 +7,12 @@
 
 #include "host.h"
 #include "platform/binary_reader.h"
+#include "slot_text.h"
 
 namespace vantor {
 
 inline constexpr int kSlotCount = 21;
-using Slots = std::array<std::string, kSlotCount>;
+using Slots = std::array<SlotText, kSlotCount>;
 
 // Column captions of slots 0 to 19 (slot 20 is never used).
 extern const std::array<const char*, 20> kSlotCaptions;
@@ -36,11 +37,11 @@ class EwsdDecoder {
   void DecodePackages();
   void DecodePackage(std::uint8_t identifier);
 
-  // Readers of the record buffer. ReadDigitString checks its own bounds (a
-  // string past the record makes the file invalid); the other two take
-  // offsets that the package handlers have checked.
-  std::string ReadDigitString();
-  std::string ReadText6(int offset) const;
+  // Readers of the record. ReadDigitString checks its own bounds (a string
+  // past the record makes the file invalid) and puts the digits into *into
+  // when given; ReadUnsigned takes offsets that the package handlers have
+  // checked.
+  void ReadDigitString(SlotText* into);
   std::uint32_t ReadUnsigned(int offset, int width) const;
 
   bool Go() const { return go_; }
@@ -71,7 +72,8 @@ class EwsdDecoder {
   void DecodeTrunk(int slot_text, int slot_number, bool with_port);
   void DecodeCallingBytes();
   void DecodeThirdParty();
-  void HexInto(std::string& out, int from, int count, bool leading_zero) const;
+  void PutNumber(int slot, std::uint32_t value);
+  void HexInto(SlotText& out, int from, int count, bool leading_zero) const;
 
   Host& host_;
   platform::BinaryReader reader_;
@@ -79,8 +81,11 @@ class EwsdDecoder {
   PassKind kind_ = PassKind::kSingle;
   std::int64_t file_offset_ = 0;
   std::int64_t file_length_ = 0;
-  // The record plus the byte that follows it.
-  std::array<std::uint8_t, 257> buffer_{};
+  // The record plus the byte that follows it, where it lies in the reader's
+  // buffer (valid until the reader is used again; ReadRecordHeader looks it
+  // up afresh).
+  const std::uint8_t* record_ = nullptr;
+  std::uint64_t record_start_ = 0;
   int record_length_ = 0;
   int package_offset_ = 0;
   Slots slots_;

@@ -1,17 +1,28 @@
 #include "extraction_run.h"
 
+#include <cstring>
 #include <filesystem>
+
+#include "text_tables.h"
 
 namespace vantor {
 
 namespace {
 
-void AppendTrimmed(std::string& out, const std::string& value) {
-  std::size_t begin = 0;
-  std::size_t end = value.size();
-  while (begin < end && value[begin] == ' ') ++begin;
-  while (end > begin && value[end - 1] == ' ') --end;
-  out.append(value, begin, end - begin);
+// Copies `slot` without leading and trailing blanks to `out`; returns the end.
+// Room for SlotText::kCapacity + SlotText::kSlack bytes must be there.
+char* PutTrimmed(char* out, const SlotText& slot) {
+  const char* begin = slot.data();
+  const char* end = begin + slot.size();
+  while (begin < end && *begin == ' ') ++begin;
+  while (end > begin && end[-1] == ' ') --end;
+  const auto count = static_cast<std::size_t>(end - begin);
+  // Most values are short: one fixed-size move (the slack makes it safe).
+  if (count <= SlotText::kSlack)
+    std::memcpy(out, begin, SlotText::kSlack);
+  else
+    std::memcpy(out, begin, count);
+  return out + count;
 }
 
 }  // namespace
@@ -46,6 +57,10 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
     }
   }
   columns_ = settings.columns;
+  // The longest line: every column at full length plus its comma, CR LF.
+  max_line_bytes_ = (std::max<std::size_t>(columns_.size(), 1)) *
+                        (SlotText::kCapacity + SlotText::kSlack + 1) +
+                    2;
   lines_written_ = 0;
   last_progress_ = 0;
   terminated_ = false;
@@ -53,7 +68,7 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   decoder_.ClearAnswer();
   // Values left over from an earlier run's unwritten record belong to another
   // file and must not carry into this run.
-  for (std::string& slot : decoder_.Slot()) slot.clear();
+  for (SlotText& slot : decoder_.Slot()) slot.clear();
   if (!output_.Open(settings.output_path)) {
     Fail("The output file cannot be created: " + output_.Error());
     return {RunOutcome::kFailed, 0};
@@ -94,6 +109,7 @@ ExtractionRun::FileEnd ExtractionRun::ExtractFile(const std::string& path, PassK
     return FileEnd::kFailed;
   }
   progress_step_ = decoder_.FileLength() / 100;
+  next_progress_offset_ = 0;  // the first record of each file looks at once
   for (;;) {
     busy_ = true;
     decoder_.FindNextRecord();
@@ -138,17 +154,24 @@ bool ExtractionRun::WriteRecord() {
   // for the next record.
   if (slots[2].empty()) return true;
   ++lines_written_;
-  slots[0] = std::to_string(lines_written_);
-  line_.clear();
+  SlotText& number = slots[0];
+  number.SetSize(static_cast<std::size_t>(
+      PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) - number.Room()));
+  // The line is formatted straight into the writer's buffer.
+  char* const line = output_.Reserve(max_line_bytes_);
+  char* at = line;
   if (columns_.empty()) {
-    AppendTrimmed(line_, slots[0]);
+    at = PutTrimmed(at, number);
   } else {
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-      if (i > 0) line_ += ',';
-      AppendTrimmed(line_, slots[static_cast<std::size_t>(columns_[i])]);
+    at = PutTrimmed(at, slots[static_cast<std::size_t>(columns_[0])]);
+    for (std::size_t i = 1; i < columns_.size(); ++i) {
+      *at++ = ',';
+      at = PutTrimmed(at, slots[static_cast<std::size_t>(columns_[i])]);
     }
   }
-  if (!output_.WriteLine(line_)) return false;
+  at[0] = '\r';
+  at[1] = '\n';
+  if (!output_.Commit(static_cast<std::size_t>(at + 2 - line))) return false;
   for (int i = 2; i <= 19; ++i) slots[static_cast<std::size_t>(i)].clear();
   ShowProgress();
   return true;
@@ -156,9 +179,13 @@ bool ExtractionRun::WriteRecord() {
 
 void ExtractionRun::ShowProgress() {
   if (progress_step_ == 0) return;
+  // The shown value (offset + 1) / step can only change once the walk gets
+  // to the next multiple of the step: no division for every record.
+  if (decoder_.FileOffset() < next_progress_offset_) return;
   const std::int64_t value = (decoder_.FileOffset() + 1) / progress_step_;
   if (value != last_progress_ && value < 100) host_.SetRunProgress(static_cast<int>(value));
   last_progress_ = value;
+  next_progress_offset_ = (value + 1) * progress_step_ - 1;
 }
 
 bool ExtractionRun::RequestTermination() {

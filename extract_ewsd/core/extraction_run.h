@@ -56,10 +56,11 @@ class ExtractionRun {
   EwsdDecoder decoder_;
   platform::TextWriter output_;
   std::vector<int> columns_;
-  std::string line_;
+  std::size_t max_line_bytes_ = 0;
   std::int64_t lines_written_ = 0;
   std::int64_t progress_step_ = 0;
   std::int64_t last_progress_ = 0;
+  std::int64_t next_progress_offset_ = 0;  // no progress change before this offset
   bool busy_ = false;
   bool terminated_ = false;
   bool abandoned_ = false;

@@ -30,7 +30,7 @@ class VantorDecoderTest : public ::testing::Test {
     decoder_.ReadRecordHeader();
     decoder_.DecodePackages();
   }
-  const std::string& Slot(int i) const { return decoder_.Slot()[static_cast<std::size_t>(i)]; }
+  std::string Slot(int i) const { return decoder_.Slot()[static_cast<std::size_t>(i)].Text(); }
 
   TempFolder folder_;
   FakeHost host_;
