@@ -21,6 +21,7 @@ bool EwsdDecoder::BeginFile(const std::string& path, PassKind kind, std::string*
   record_length_ = 0;
   record_start_ = 0;
   record_ = nullptr;
+  record_in_view_ = false;
   condition_ = DecoderCondition::kNone;
   go_ = true;
   if (!reader_.Open(path, error)) {
@@ -33,14 +34,20 @@ bool EwsdDecoder::BeginFile(const std::string& path, PassKind kind, std::string*
 }
 
 void EwsdDecoder::FindNextRecord() {
+  // Any read below may move the reader's buffer under the last record.
+  record_in_view_ = false;
   for (;;) {
     if (file_offset_ >= file_length_) {
       go_ = false;
       return;
     }
     const auto offset = static_cast<std::uint64_t>(file_offset_);
-    // The lead byte and the two that may hold a length (zeros past the end).
-    const std::uint8_t* head = reader_.View(offset, 3);
+    // Far from the end one view holds the lead byte, the length bytes and
+    // any record with the byte after it; near the end only the first three
+    // (zeros past the end), and a record gets a view of its own.
+    const bool far_from_end =
+        file_length_ - file_offset_ >= static_cast<std::int64_t>(kLongestView);
+    const std::uint8_t* head = reader_.View(offset, far_from_end ? kLongestView : 3);
     const std::uint8_t lead = head[0];
     if (lead == 0x80) {
       file_offset_ += 1;
@@ -58,7 +65,8 @@ void EwsdDecoder::FindNextRecord() {
       if (length == 0) return ReportInvalidFile();
       record_start_ = offset;
       record_length_ = length;
-      record_ = reader_.View(offset, static_cast<std::size_t>(length) + 1);
+      record_ = far_from_end ? head : reader_.View(offset, static_cast<std::size_t>(length) + 1);
+      record_in_view_ = true;
       file_offset_ += length;
       return;
     }
@@ -72,14 +80,17 @@ bool EwsdDecoder::Inside(int offset, int count) const {
 void EwsdDecoder::ReadRecordHeader() {
   // The reader may have moved on since the record was found (an analysis
   // decodes the last record after scanning the filler behind it).
-  record_ = reader_.View(record_start_, static_cast<std::size_t>(record_length_) + 1);
+  if (!record_in_view_) {
+    record_ = reader_.View(record_start_, static_cast<std::size_t>(record_length_) + 1);
+    record_in_view_ = true;
+  }
   if (!Inside(3, 1)) return ReportInvalidFile();
   if (record_[3] & 0x80) {
     package_offset_ = 8;
     return;
   }
   package_offset_ = 7;
-  ReadDigitString(&slots_[3]);
+  ReadDigitString(Wanted(3) ? &slots_[3] : nullptr);
 }
 
 void EwsdDecoder::ReadDigitString(SlotText* into) {
@@ -105,6 +116,7 @@ std::uint32_t EwsdDecoder::ReadUnsigned(int offset, int width) const {
 }
 
 void EwsdDecoder::PutNumber(int slot, std::uint32_t value) {
+  if (!Wanted(slot)) return;
   SlotText& text = slots_[static_cast<std::size_t>(slot)];
   text.SetSize(static_cast<std::size_t>(PutDecimal(text.Room(), value) - text.Room()));
 }
@@ -145,7 +157,7 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
     }
     case 101:
       package_offset_ = p + 1;
-      return ReadDigitString(&slots_[4]);
+      return ReadDigitString(Wanted(4) ? &slots_[4] : nullptr);
     case 102:
       if (!needs(2)) return;
       PutNumber(16, r[p + 1]);
@@ -216,7 +228,7 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
     case 168:
       // Only fills a called number that is still empty.
       package_offset_ = p + 4;
-      return ReadDigitString(slots_[4].empty() ? &slots_[4] : nullptr);
+      return ReadDigitString(Wanted(4) && slots_[4].empty() ? &slots_[4] : nullptr);
     default:
       if (identifier >= 100 && identifier <= 200) return ReportUnsupported(identifier);
       return ReportInvalidFile();
@@ -226,17 +238,21 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
 void EwsdDecoder::DecodeTrunk(int slot_text, int slot_number, bool with_port) {
   const int p = package_offset_;
   if (!Inside(p, with_port ? 10 : 9)) return ReportInvalidFile();
-  // Six characters as they stand (trimmed only when written out).
-  SlotText& text = slots_[static_cast<std::size_t>(slot_text)];
-  std::memcpy(text.Room(), record_ + p + 1, 6);
-  text.SetSize(6);
-  SlotText& number = slots_[static_cast<std::size_t>(slot_number)];
-  char* end = PutDecimal(number.Room(), ReadUnsigned(p + 7, 2));
-  if (with_port) {
-    *end++ = '-';
-    end = PutDecimal(end, record_[p + 9]);
+  if (Wanted(slot_text)) {
+    // Six characters as they stand (trimmed only when written out).
+    SlotText& text = slots_[static_cast<std::size_t>(slot_text)];
+    std::memcpy(text.Room(), record_ + p + 1, 6);
+    text.SetSize(6);
   }
-  number.SetSize(static_cast<std::size_t>(end - number.Room()));
+  if (Wanted(slot_number)) {
+    SlotText& number = slots_[static_cast<std::size_t>(slot_number)];
+    char* end = PutDecimal(number.Room(), ReadUnsigned(p + 7, 2));
+    if (with_port) {
+      *end++ = '-';
+      end = PutDecimal(end, std::uint32_t{record_[p + 9]});
+    }
+    number.SetSize(static_cast<std::size_t>(end - number.Room()));
+  }
   package_offset_ = p + (with_port ? 10 : 9);
 }
 
@@ -265,7 +281,7 @@ void EwsdDecoder::DecodeCallingBytes() {
     slots_[3].clear();
   } else {
     if (!Inside(p + 5, length - 5)) return ReportInvalidFile();
-    HexInto(slots_[3], p + 5, length - 5, true);
+    if (Wanted(3)) HexInto(slots_[3], p + 5, length - 5, true);
   }
   package_offset_ = p + length;
 }
@@ -276,7 +292,7 @@ void EwsdDecoder::DecodeThirdParty() {
   const int count = record_[p + 6];
   const int bytes = (count + 1) / 2;
   if (!Inside(p + 7, bytes)) return ReportInvalidFile();
-  HexInto(slots_[19], p + 7, bytes, false);
+  if (Wanted(19)) HexInto(slots_[19], p + 7, bytes, false);
   package_offset_ = p + 7 + bytes;
 }
 

@@ -51,6 +51,12 @@ class EwsdDecoder {
   void ClearAnswer() { answer_ = MessageAnswer::kOk; }
   DecoderCondition Condition() const { return condition_; }
 
+  // The slots whose text is wanted (bit i for slot i; all by default).
+  // Others are still checked and stepped over but not formatted, and keep
+  // stale text. The time (slot 2) is always decoded: it decides whether a
+  // record is written.
+  void SetWantedSlots(std::uint32_t mask) { wanted_ = mask | 1u << 2; }
+
   Slots& Slot() { return slots_; }
   const Slots& Slot() const { return slots_; }
 
@@ -72,6 +78,7 @@ class EwsdDecoder {
   void DecodeTrunk(int slot_text, int slot_number, bool with_port);
   void DecodeCallingBytes();
   void DecodeThirdParty();
+  bool Wanted(int slot) const { return (wanted_ >> slot & 1u) != 0; }
   void PutNumber(int slot, std::uint32_t value);
   void HexInto(SlotText& out, int from, int count, bool leading_zero) const;
 
@@ -85,10 +92,15 @@ class EwsdDecoder {
   // buffer (valid until the reader is used again; ReadRecordHeader looks it
   // up afresh).
   const std::uint8_t* record_ = nullptr;
+  bool record_in_view_ = false;
+  // The longest record (255 bytes) with the byte after it: 256 bytes, plus
+  // two to spare for the length bytes of a block.
+  static constexpr std::size_t kLongestView = 258;
   std::uint64_t record_start_ = 0;
   int record_length_ = 0;
   int package_offset_ = 0;
   Slots slots_;
+  std::uint32_t wanted_ = ~0u;
   bool go_ = false;
   MessageAnswer answer_ = MessageAnswer::kOk;
   DecoderCondition condition_ = DecoderCondition::kNone;

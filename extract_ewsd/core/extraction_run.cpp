@@ -9,21 +9,32 @@ namespace vantor {
 
 namespace {
 
-// Copies `slot` without leading and trailing blanks to `out`; returns the end.
-// Room for SlotText::kCapacity + SlotText::kSlack bytes must be there.
+// Copies `slot` to `out` and returns the end. Room for SlotText::kCapacity +
+// SlotText::kSlack bytes must be there.
+inline char* PutSlot(char* out, const SlotText& slot) {
+  const std::size_t count = slot.size();
+  // Most values are short: one fixed-size move (the slack makes it safe).
+  if (count <= SlotText::kSlack)
+    std::memcpy(out, slot.data(), SlotText::kSlack);
+  else
+    std::memcpy(out, slot.data(), count);
+  return out + count;
+}
+
+// The same without leading and trailing blanks.
 char* PutTrimmed(char* out, const SlotText& slot) {
   const char* begin = slot.data();
   const char* end = begin + slot.size();
   while (begin < end && *begin == ' ') ++begin;
   while (end > begin && end[-1] == ' ') --end;
   const auto count = static_cast<std::size_t>(end - begin);
-  // Most values are short: one fixed-size move (the slack makes it safe).
-  if (count <= SlotText::kSlack)
-    std::memcpy(out, begin, SlotText::kSlack);
-  else
-    std::memcpy(out, begin, count);
+  std::memcpy(out, begin, count);
   return out + count;
 }
+
+// Only the six trunk group characters can hold blanks; every other slot is
+// digits the decoder wrote.
+bool MayHoldBlanks(int slot) { return slot == 7 || slot == 8; }
 
 }  // namespace
 
@@ -57,6 +68,10 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
     }
   }
   columns_ = settings.columns;
+  // Slots no column shows are not formatted at all.
+  std::uint32_t wanted = 0;
+  for (int column : columns_) wanted |= 1u << column;
+  decoder_.SetWantedSlots(wanted);
   // The longest line: every column at full length plus its comma, CR LF.
   max_line_bytes_ = (std::max<std::size_t>(columns_.size(), 1)) *
                         (SlotText::kCapacity + SlotText::kSlack + 1) +
@@ -161,13 +176,14 @@ bool ExtractionRun::WriteRecord() {
   char* const line = output_.Reserve(max_line_bytes_);
   char* at = line;
   if (columns_.empty()) {
-    at = PutTrimmed(at, number);
+    at = PutSlot(at, number);
   } else {
-    at = PutTrimmed(at, slots[static_cast<std::size_t>(columns_[0])]);
-    for (std::size_t i = 1; i < columns_.size(); ++i) {
+    for (const int column : columns_) {
+      const SlotText& slot = slots[static_cast<std::size_t>(column)];
+      at = MayHoldBlanks(column) ? PutTrimmed(at, slot) : PutSlot(at, slot);
       *at++ = ',';
-      at = PutTrimmed(at, slots[static_cast<std::size_t>(columns_[i])]);
     }
+    --at;  // no comma after the last column
   }
   at[0] = '\r';
   at[1] = '\n';
