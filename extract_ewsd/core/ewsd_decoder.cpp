@@ -249,7 +249,7 @@ void EwsdDecoder::DecodeTrunk(int slot_text, int slot_number, bool with_port) {
     char* end = PutDecimal(number.Room(), ReadUnsigned(p + 7, 2));
     if (with_port) {
       *end++ = '-';
-      end = PutDecimal(end, std::uint32_t{record_[p + 9]});
+      end = PutDecimal(end, std::uint64_t{record_[p + 9]});
     }
     number.SetSize(static_cast<std::size_t>(end - number.Room()));
   }

@@ -186,6 +186,27 @@ TEST_F(VantorDecoderTest, SelfSizedPackagesSkipByTheirOwnValue) {
   EXPECT_TRUE(host_.messages.empty());
 }
 
+TEST_F(VantorDecoderTest, UnwantedSlotsAreSkippedButStillChecked) {
+  decoder_.SetWantedSlots(1u << 4 | 1u << 6);
+  DecodeFirst(EwsdRecord()
+                  .Owner("111")
+                  .DateTime(6, 1, 2, 3, 4, 5, 60)
+                  .Called("222")
+                  .Units(7)
+                  .OutgoingTrunkPort("OGRP02", 513, 9)
+                  .ConnectionId(5)
+                  .CalledAlternative("333")
+                  .Build());
+  EXPECT_EQ(Slot(4), "222");
+  EXPECT_EQ(Slot(6), "7");
+  EXPECT_EQ(Slot(2), "03:04:05");  // the time is always there: it decides the writing
+  for (int slot : {3, 5, 7, 9, 11}) EXPECT_EQ(Slot(slot), "") << slot;
+  EXPECT_EQ(decoder_.PackageOffset(), decoder_.RecordLength());
+  // A package of an unwanted slot that reaches past the record is still invalid.
+  DecodeFirst(EwsdRecord().Raw(Bytes{110, 0, 1}).Build());
+  EXPECT_EQ(decoder_.Condition(), DecoderCondition::kInvalidFile);
+}
+
 TEST_F(VantorDecoderTest, UnsupportedPackageStopsWithItsNumber) {
   DecodeFirst(EwsdRecord().Units(1).Raw(Bytes{115, 0, 0, 0}).Build());
   EXPECT_FALSE(decoder_.Go());

@@ -250,6 +250,30 @@ TEST_F(VantorExtractionRunTest, ProgressStaysBelowFullUntilTheFileEnds) {
   EXPECT_EQ(host_.run_progress.back(), 0);
 }
 
+// Records are decoded where they lie in the reader's buffer: one cut by the
+// buffer's end, at every position, and one that ends the file must still be
+// read whole.
+TEST_F(VantorExtractionRunTest, RecordsAcrossTheReadBufferAndAtTheFileEndAreWhole) {
+  const Bytes first = Call(1, "5551").Build();
+  const Bytes last = Call(2, "5552").Build();
+  const std::string expected =
+      "1,2006-01-02,10:01:00,22441001,5551,61,1,OG1,IC2,5,6,901\r\n"
+      "2,2006-01-02,10:02:00,22441002,5552,62,2,OG1,IC2,5,6,902\r\n";
+  const std::size_t buffer = platform::BinaryReader::kDefaultBufferSize;
+  for (std::size_t before = buffer - first.size() - 1; before <= buffer + 1; ++before) {
+    for (std::size_t between : {0, 300}) {
+      Bytes file(before, 0x80);
+      cdrgen::Append(file, first);
+      cdrgen::Append(file, Bytes(between, 0x80));
+      cdrgen::Append(file, last);
+      const std::string input = folder_.Write("a.bin", file);
+      const RunResult result = Run({input}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+      ASSERT_EQ(result.outcome, RunOutcome::kCompleted) << before << " " << between;
+      ASSERT_EQ(ReadAll(output_), expected) << before << " " << between;
+    }
+  }
+}
+
 TEST(VantorCompletionTextTest, OneFileHasNoSpace) {
   EXPECT_EQ(CompletionText(12, 1), "12 Records Have Been Written from 1File");
   EXPECT_EQ(CompletionText(340, 3), "340 Records Have Been Written from 3 Files");
