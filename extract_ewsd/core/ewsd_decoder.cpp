@@ -121,7 +121,9 @@ void EwsdDecoder::PutNumber(int slot, std::uint32_t value) {
   text.SetSize(static_cast<std::size_t>(PutDecimal(text.Room(), value) - text.Room()));
 }
 
-void EwsdDecoder::DecodePackages() {
+// Flattened: the package switch and its helpers inlined into the loop that
+// runs for every package of every record.
+[[gnu::flatten]] void EwsdDecoder::DecodePackages() {
   while (package_offset_ + 1 < record_length_ && go_) DecodePackage(record_[package_offset_]);
 }
 
@@ -296,7 +298,8 @@ void EwsdDecoder::DecodeThirdParty() {
   package_offset_ = p + 7 + bytes;
 }
 
-void EwsdDecoder::ReportUnsupported(int identifier) {
+// Messages are rare: kept out of the flattened package loop.
+[[gnu::cold, gnu::noinline]] void EwsdDecoder::ReportUnsupported(int identifier) {
   go_ = false;
   condition_ = DecoderCondition::kUnsupportedPackage;
   host_.ShowMessage({"Pack Message " + std::to_string(identifier) +
@@ -305,7 +308,7 @@ void EwsdDecoder::ReportUnsupported(int identifier) {
   reader_.Close();
 }
 
-void EwsdDecoder::ReportInvalidFile() {
+[[gnu::cold, gnu::noinline]] void EwsdDecoder::ReportInvalidFile() {
   go_ = false;
   condition_ = DecoderCondition::kInvalidFile;
   if (kind_ == PassKind::kSeveralFiles) {
