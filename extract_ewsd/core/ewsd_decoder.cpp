@@ -101,9 +101,7 @@ void EwsdDecoder::ReadDigitString(SlotText* into) {
   if (into != nullptr && go_) {
     // At most 31 digits (16 bytes), two per byte, the last one cut off when
     // the count is odd.
-    char* out = into->Room();
-    const std::uint8_t* from = record_ + package_offset_ + 1;
-    for (int i = 0; i < bytes; ++i) PutHexPair(out + 2 * i, from[i]);
+    PutHexBytes(into->Room(), package_offset_ + 1, bytes);
     into->SetSize(static_cast<std::size_t>(digits));
   }
   package_offset_ += 1 + bytes;
@@ -258,8 +256,28 @@ void EwsdDecoder::DecodeTrunk(int slot_text, int slot_number, bool with_port) {
   package_offset_ = p + (with_port ? 10 : 9);
 }
 
+void EwsdDecoder::PutHexBytes(char* out, int from, int count) const {
+  const std::uint8_t* bytes = record_ + from;
+  int i = 0;
+  if (kLittleEndian) {
+    // Four bytes at a time while four lie inside the record view; the
+    // characters past 2 * count are not part of the text.
+    for (; i < count && from + i + 4 <= record_length_ + 1; i += 4) {
+      std::uint32_t four;
+      std::memcpy(&four, bytes + i, 4);
+      const std::uint64_t text = HexDigitsOfFour(four);
+      std::memcpy(out + 2 * i, &text, 8);
+    }
+  }
+  for (; i < count; ++i) PutHexPair(out + 2 * i, bytes[i]);
+}
+
 void EwsdDecoder::HexInto(SlotText& out, int from, int count, bool leading_zero) const {
   char* const text = out.Room();
+  if (leading_zero) {
+    PutHexBytes(text, from, count);
+    return out.SetSize(2 * static_cast<std::size_t>(count));
+  }
   char* at = text;
   for (int i = 0; i < count; ++i) {
     const std::uint8_t b = record_[from + i];

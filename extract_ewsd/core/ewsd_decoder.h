@@ -80,6 +80,9 @@ class EwsdDecoder {
   void DecodeThirdParty();
   bool Wanted(int slot) const { return (wanted_ >> slot & 1u) != 0; }
   void PutNumber(int slot, std::uint32_t value);
+  // `count` record bytes at `from` as hexadecimal pairs; up to six characters
+  // past them may be written.
+  void PutHexBytes(char* out, int from, int count) const;
   void HexInto(SlotText& out, int from, int count, bool leading_zero) const;
 
   Host& host_;

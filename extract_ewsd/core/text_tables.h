@@ -9,6 +9,8 @@
 
 namespace vantor {
 
+inline constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+
 // Two characters for each byte value.
 using PairTable = std::array<char, 512>;
 
@@ -42,6 +44,19 @@ inline void PutHexPair(char* at, std::uint8_t value) {
 
 inline void PutDecimalPair(char* at, std::uint8_t value) {
   std::memcpy(at, kDecimalPairs.data() + 2 * value, 2);
+}
+
+// Four bytes (the first in the lowest bits) as eight hexadecimal digits, the
+// first digit in the lowest byte: one word's worth of table look-ups at once.
+inline std::uint64_t HexDigitsOfFour(std::uint32_t bytes) {
+  std::uint64_t spread = bytes;
+  spread = (spread | spread << 16) & 0x0000FFFF0000FFFFull;
+  spread = (spread | spread << 8) & 0x00FF00FF00FF00FFull;
+  const std::uint64_t nibbles =
+      (spread >> 4 & 0x000F000F000F000Full) | (spread & 0x000F000F000F000Full) << 8;
+  // 1 in each byte whose nibble is 10 or more: those take 'A'-'F'.
+  const std::uint64_t letters = (nibbles + 0x0606060606060606ull) >> 4 & 0x0101010101010101ull;
+  return nibbles + 0x3030303030303030ull + letters * 7;
 }
 
 // Number of decimal digits of `value` (1 for 0), without a branch per digit.
@@ -102,8 +117,6 @@ inline void PutEightDigits(char* out, std::uint32_t value) {
   const std::uint64_t text = EightDigitBytes(value) + 0x3030303030303030ull;
   std::memcpy(out, &text, 8);
 }
-
-inline constexpr bool kLittleEndian = std::endian::native == std::endian::little;
 
 // Writes `value` in decimal (as std::to_string does) at `out`; returns the
 // end. Up to 20 bytes at `out` may be written whatever the length.

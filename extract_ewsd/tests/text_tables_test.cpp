@@ -56,6 +56,24 @@ TEST(VantorTextTablesTest, DigitCountsAndPairs) {
   EXPECT_EQ(std::string(pair, 2), "F1");
 }
 
+TEST(VantorTextTablesTest, FourBytesAtOnceMatchTheHexTable) {
+  if (!kLittleEndian) GTEST_SKIP() << "the word form is used on little-endian machines only";
+  for (unsigned value = 0; value < 256; ++value) {
+    for (int position = 0; position < 4; ++position) {
+      std::uint8_t bytes[4] = {0x12, 0x9F, 0xA0, 0x5B};
+      bytes[position] = static_cast<std::uint8_t>(value);
+      std::uint32_t four;
+      std::memcpy(&four, bytes, 4);
+      const std::uint64_t word = HexDigitsOfFour(four);
+      char got[8];
+      std::memcpy(got, &word, 8);
+      char expected[8];
+      for (int i = 0; i < 4; ++i) PutHexPair(expected + 2 * i, bytes[i]);
+      ASSERT_EQ(std::string(got, 8), std::string(expected, 8)) << value << " at " << position;
+    }
+  }
+}
+
 TEST(VantorSlotTextTest, HoldsTextUpToItsCapacity) {
   SlotText slot;
   EXPECT_TRUE(slot.empty());
