@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "cdrgen/ewsd_builder.h"
 #include "fake_host.h"
 #include "temp_folder.h"
@@ -157,6 +159,28 @@ TEST_F(VantorDecoderTest, ThirdPartyDigitsHaveNoLeadingZeroAndAreNotCut) {
   EXPECT_EQ(Slot(6), "1");
   DecodeFirst(EwsdRecord().ThirdParty(3, Bytes{0x45, 0x60}).Build());
   EXPECT_EQ(Slot(19), "4560");
+}
+
+TEST_F(VantorDecoderTest, LongestCallingAndThirdPartyTextsAreWhole) {
+  // A calling package filling the record up to its 255 bytes, ending on its last byte.
+  Bytes calling;
+  std::string calling_text;
+  for (int i = 0; i < 242; ++i) {
+    calling.push_back(static_cast<std::uint8_t>(i * 37 + 5));
+    char pair[3];
+    std::snprintf(pair, sizeof pair, "%02X", calling.back());
+    calling_text += pair;
+  }
+  const Bytes record = EwsdRecord().CallingBytes(142, calling).Build();
+  ASSERT_EQ(record.size(), 255u);
+  DecodeFirst(record);
+  EXPECT_EQ(Slot(3), calling_text);
+  EXPECT_EQ(decoder_.Condition(), DecoderCondition::kNone);
+
+  Bytes third(128, 0x0F);
+  third.back() = 0x12;
+  DecodeFirst(EwsdRecord().ThirdParty(255, third).Build());
+  EXPECT_EQ(Slot(19), std::string(127, 'F') + "12");
 }
 
 TEST_F(VantorDecoderTest, AlternativeCalledNumberOnlyFillsAnEmptySlot) {
