@@ -22,6 +22,7 @@ bool EwsdDecoder::BeginFile(const std::string& path, PassKind kind, std::string*
   record_start_ = 0;
   record_ = nullptr;
   record_in_view_ = false;
+  ForgetWindow();
   condition_ = DecoderCondition::kNone;
   go_ = true;
   if (!reader_.Open(path, error)) {
@@ -42,12 +43,26 @@ void EwsdDecoder::FindNextRecord() {
       return;
     }
     const auto offset = static_cast<std::uint64_t>(file_offset_);
-    // Far from the end one view holds the lead byte, the length bytes and
-    // any record with the byte after it; near the end only the first three
-    // (zeros past the end), and a record gets a view of its own.
-    const bool far_from_end =
-        file_length_ - file_offset_ >= static_cast<std::int64_t>(kLongestView);
-    const std::uint8_t* head = reader_.View(offset, far_from_end ? kLongestView : 3);
+    // Far from the end the bytes come from a window of several kilobytes,
+    // one reader call for dozens of records, and hold the lead byte, the
+    // length bytes and any record with the byte after it. Near the end one
+    // view per item: the first three bytes (zeros past the end), and a
+    // record gets a view of its own.
+    const std::uint8_t* head = nullptr;
+    bool far_from_end = true;
+    if (file_offset_ >= window_start_ &&
+        file_offset_ + static_cast<std::int64_t>(kLongestView) <= window_end_) {
+      head = window_ + (file_offset_ - window_start_);
+    } else if (file_length_ - file_offset_ >= static_cast<std::int64_t>(kWindow)) {
+      window_ = reader_.View(offset, kWindow);
+      window_start_ = file_offset_;
+      window_end_ = file_offset_ + static_cast<std::int64_t>(kWindow);
+      head = window_;
+    } else {
+      far_from_end = file_length_ - file_offset_ >= static_cast<std::int64_t>(kLongestView);
+      head = reader_.View(offset, far_from_end ? kLongestView : 3);
+      ForgetWindow();
+    }
     const std::uint8_t lead = head[0];
     if (lead == 0x80) {
       file_offset_ += 1;
@@ -83,6 +98,7 @@ void EwsdDecoder::ReadRecordHeader() {
   if (!record_in_view_) {
     record_ = reader_.View(record_start_, static_cast<std::size_t>(record_length_) + 1);
     record_in_view_ = true;
+    ForgetWindow();
   }
   if (!Inside(3, 1)) return ReportInvalidFile();
   if (record_[3] & 0x80) {
@@ -323,7 +339,7 @@ void EwsdDecoder::DecodeThirdParty() {
   host_.ShowMessage({"Pack Message " + std::to_string(identifier) +
                          " Received. This Feature is not Enabled at Present. Cann't Proceed.",
                      "Contact The Programmer", MessageIcon::kError, MessageButtons::kOk});
-  reader_.Close();
+  Close();
 }
 
 [[gnu::cold, gnu::noinline]] void EwsdDecoder::ReportInvalidFile() {
@@ -337,7 +353,7 @@ void EwsdDecoder::DecodeThirdParty() {
   }
   host_.ShowMessage({"Invalid DataFile. Cann't Proceed", "Check Data File", MessageIcon::kError,
                      MessageButtons::kOk});
-  reader_.Close();
+  Close();
 }
 
 }  // namespace vantor

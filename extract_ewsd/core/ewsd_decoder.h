@@ -30,7 +30,10 @@ class EwsdDecoder {
   // Opens the file and starts a pass at offset 0. On failure returns false
   // with the system's reason in *error.
   bool BeginFile(const std::string& path, PassKind kind, std::string* error);
-  void Close() { reader_.Close(); }
+  void Close() {
+    reader_.Close();
+    ForgetWindow();
+  }
 
   void FindNextRecord();
   void ReadRecordHeader();
@@ -96,6 +99,13 @@ class EwsdDecoder {
   // up afresh).
   const std::uint8_t* record_ = nullptr;
   bool record_in_view_ = false;
+  // Bytes window_start_ .. window_end_-1 of the file at window_, valid until
+  // the reader is used again (every other use forgets the window).
+  static constexpr std::size_t kWindow = 4096;
+  const std::uint8_t* window_ = nullptr;
+  std::int64_t window_start_ = 0;
+  std::int64_t window_end_ = 0;
+  void ForgetWindow() { window_start_ = window_end_ = 0; }
   // The longest record (255 bytes) with the byte after it: 256 bytes, plus
   // two to spare for the length bytes of a block.
   static constexpr std::size_t kLongestView = 258;
