@@ -179,16 +179,19 @@ bool ExtractionRun::WriteRecord() {
     at = PutSlot(at, number);
   } else {
     for (const int column : columns_) {
-      const SlotText& slot = slots[static_cast<std::size_t>(column)];
+      SlotText& slot = slots[static_cast<std::size_t>(column)];
       at = MayHoldBlanks(column) ? PutTrimmed(at, slot) : PutSlot(at, slot);
       *at++ = ',';
+      // Slots 2 to 19 start empty for the next record. Those no column shows
+      // are neither decoded nor read, so they need no clearing.
+      if (column >= 2) slot.clear();
     }
     --at;  // no comma after the last column
   }
+  slots[2].clear();  // whether shown or not: it decides the next writing
   at[0] = '\r';
   at[1] = '\n';
   if (!output_.Commit(static_cast<std::size_t>(at + 2 - line))) return false;
-  for (int i = 2; i <= 19; ++i) slots[static_cast<std::size_t>(i)].clear();
   ShowProgress();
   return true;
 }
