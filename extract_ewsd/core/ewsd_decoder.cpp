@@ -294,10 +294,11 @@ void EwsdDecoder::HexInto(SlotText& out, int from, int count, bool leading_zero)
     PutHexBytes(text, from, count);
     return out.SetSize(2 * static_cast<std::size_t>(count));
   }
+  // Without leading zeros a high nibble of 0 is left out of its byte.
   char* at = text;
   for (int i = 0; i < count; ++i) {
     const std::uint8_t b = record_[from + i];
-    if (leading_zero || b >> 4) {
+    if (b >> 4) {
       PutHexPair(at, b);
       at += 2;
     } else {

@@ -81,6 +81,12 @@ class EwsdDecoder {
   void DecodeTrunk(int slot_text, int slot_number, bool with_port);
   void DecodeCallingBytes();
   void DecodeThirdParty();
+  // The walk's window over the file, and the most one item needs of it: the
+  // longest record (255 bytes) with the byte after it, plus two to spare for
+  // the length bytes of a block.
+  static constexpr std::size_t kWindow = 4096;
+  static constexpr std::size_t kLongestView = 258;
+  void ForgetWindow() { window_start_ = window_end_ = 0; }
   bool Wanted(int slot) const { return (wanted_ >> slot & 1u) != 0; }
   void PutNumber(int slot, std::uint32_t value);
   // `count` record bytes at `from` as hexadecimal pairs; up to six characters
@@ -101,14 +107,9 @@ class EwsdDecoder {
   bool record_in_view_ = false;
   // Bytes window_start_ .. window_end_-1 of the file at window_, valid until
   // the reader is used again (every other use forgets the window).
-  static constexpr std::size_t kWindow = 4096;
   const std::uint8_t* window_ = nullptr;
   std::int64_t window_start_ = 0;
   std::int64_t window_end_ = 0;
-  void ForgetWindow() { window_start_ = window_end_ = 0; }
-  // The longest record (255 bytes) with the byte after it: 256 bytes, plus
-  // two to spare for the length bytes of a block.
-  static constexpr std::size_t kLongestView = 258;
   std::uint64_t record_start_ = 0;
   int record_length_ = 0;
   int package_offset_ = 0;

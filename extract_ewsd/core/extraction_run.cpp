@@ -34,7 +34,9 @@ char* PutTrimmed(char* out, const SlotText& slot) {
 
 // Only the six trunk group characters can hold blanks; every other slot is
 // digits the decoder wrote.
-bool MayHoldBlanks(int slot) { return slot == 7 || slot == 8; }
+bool MayHoldBlanks(int slot) {
+  return slot == 7 || slot == 8;
+}
 
 }  // namespace
 
@@ -73,9 +75,9 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   for (int column : columns_) wanted |= 1u << column;
   decoder_.SetWantedSlots(wanted);
   // The longest line: every column at full length plus its comma, CR LF.
-  max_line_bytes_ = (std::max<std::size_t>(columns_.size(), 1)) *
-                        (SlotText::kCapacity + SlotText::kSlack + 1) +
-                    2;
+  max_line_bytes_ =
+      (std::max<std::size_t>(columns_.size(), 1)) * (SlotText::kCapacity + SlotText::kSlack + 1) +
+      2;
   lines_written_ = 0;
   last_progress_ = 0;
   terminated_ = false;

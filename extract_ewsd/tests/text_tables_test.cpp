@@ -25,9 +25,9 @@ TEST(VantorTextTablesTest, DecimalMatchesToStringAtEveryLength) {
     }
     if (digits < 20) power *= 10;
   }
-  for (std::uint64_t value : std::initializer_list<std::uint64_t>{0ull, 9ull, 10ull, 99ull, 100ull, 99999999ull, 100000000ull,
-                              4294967295ull, 9999999999999999ull, 10000000000000000ull,
-                              std::numeric_limits<std::uint64_t>::max()}) {
+  for (std::uint64_t value : std::initializer_list<std::uint64_t>{
+           0ull, 9ull, 10ull, 99ull, 100ull, 99999999ull, 100000000ull, 4294967295ull,
+           9999999999999999ull, 10000000000000000ull, std::numeric_limits<std::uint64_t>::max()}) {
     EXPECT_EQ(Decimal(value), std::to_string(value)) << value;
   }
   // Below a million every value: all digit patterns of the eight-digit word.
