@@ -105,6 +105,7 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   }
 
   decoder_.Close();
+  CommitLines();
   if (!output_.Close()) {
     Fail("The output file could not be written: " + output_.Error());
     return {RunOutcome::kFailed, lines_written_};
@@ -174,9 +175,10 @@ bool ExtractionRun::WriteRecord() {
   SlotText& number = slots[0];
   number.SetSize(static_cast<std::size_t>(
       PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) - number.Room()));
-  // The line is formatted straight into the writer's buffer.
-  char* const line = output_.Reserve(max_line_bytes_);
-  char* at = line;
+  // The line is formatted straight into room taken from the writer's buffer
+  // for many lines at once.
+  if (static_cast<std::size_t>(room_end_ - room_) < max_line_bytes_ && !TakeRoom()) return false;
+  char* at = room_;
   if (columns_.empty()) {
     at = PutSlot(at, number);
   } else {
@@ -193,8 +195,22 @@ bool ExtractionRun::WriteRecord() {
   slots[2].clear();  // whether shown or not: it decides the next writing
   at[0] = '\r';
   at[1] = '\n';
-  if (!output_.Commit(static_cast<std::size_t>(at + 2 - line))) return false;
+  room_ = at + 2;
   ShowProgress();
+  return true;
+}
+
+bool ExtractionRun::CommitLines() {
+  const auto used = static_cast<std::size_t>(room_ - room_begin_);
+  room_begin_ = room_ = room_end_ = nullptr;
+  return used == 0 || output_.Commit(used);
+}
+
+bool ExtractionRun::TakeRoom() {
+  if (!CommitLines()) return false;
+  const std::size_t size = std::max(kRoomBytes, 4 * max_line_bytes_);
+  room_begin_ = room_ = output_.Reserve(size);
+  room_end_ = room_ + size;
   return true;
 }
 
@@ -233,6 +249,7 @@ void ExtractionRun::Abandon() {
 // A failure that ends the run: every file closed, no completion message.
 void ExtractionRun::Fail(const std::string& text) {
   decoder_.Close();
+  CommitLines();
   output_.Abandon();
   busy_ = false;
   host_.ShowMessage({text, kProgramName, MessageIcon::kError, MessageButtons::kOk});

@@ -222,6 +222,21 @@ TEST_F(VantorExtractionRunTest, FailedWriteIsNeverReportedAsSuccess) {
   EXPECT_EQ(LastMessage().icon, MessageIcon::kError);
 }
 
+// A write that fails in the middle of a long run (the buffer handed over at
+// its first megabyte) ends the run there, with the reason and no success.
+TEST_F(VantorExtractionRunTest, WriteFailingMidRunEndsIt) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::size_t records = 0;
+  const std::string a = folder_.Write("a.bin", cdrgen::EwsdSampleFile(4u << 20, 9, &records));
+  const RunResult result = run_.StartExtraction({"/dev/full", {0, 1, 2, 3, 4, 5, 6, 7, 8, 11}, {a}});
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_LT(result.lines_written, static_cast<std::int64_t>(records));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(LastMessage().text,
+            "The output file could not be written: /dev/full: No space left on device");
+  EXPECT_FALSE(run_.Busy());
+}
+
 TEST_F(VantorExtractionRunTest, AbandonEndsSilently) {
   Bytes file;
   for (int i = 0; i < 5; ++i) cdrgen::Append(file, Call(i, "1").Build());
