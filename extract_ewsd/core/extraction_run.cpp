@@ -74,6 +74,7 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   std::uint32_t wanted = 0;
   for (int column : columns_) wanted |= 1u << column;
   decoder_.SetWantedSlots(wanted);
+  show_number_ = columns_.empty() || (wanted & 1u) != 0;
   // The longest line: every column at full length plus its comma, CR LF.
   max_line_bytes_ =
       (std::max<std::size_t>(columns_.size(), 1)) * (SlotText::kCapacity + SlotText::kSlack + 1) +
@@ -172,9 +173,12 @@ bool ExtractionRun::WriteRecord() {
   // for the next record.
   if (slots[2].empty()) return true;
   ++lines_written_;
+  // The serial number, when it is shown (alone, or as a column).
   SlotText& number = slots[0];
-  number.SetSize(static_cast<std::size_t>(
-      PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) - number.Room()));
+  if (show_number_) {
+    number.SetSize(static_cast<std::size_t>(
+        PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) - number.Room()));
+  }
   // The line is formatted straight into room taken from the writer's buffer
   // for many lines at once.
   if (static_cast<std::size_t>(room_end_ - room_) < max_line_bytes_ && !TakeRoom()) return false;

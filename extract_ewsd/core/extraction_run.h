@@ -61,6 +61,7 @@ class ExtractionRun {
   platform::TextWriter output_;
   std::vector<int> columns_;
   std::size_t max_line_bytes_ = 0;
+  bool show_number_ = true;
   static constexpr std::size_t kRoomBytes = 64 * 1024;
   char* room_begin_ = nullptr;
   char* room_ = nullptr;
