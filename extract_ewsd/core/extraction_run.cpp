@@ -72,7 +72,11 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   columns_ = settings.columns;
   // Slots no column shows are not formatted at all.
   std::uint32_t wanted = 0;
-  for (int column : columns_) wanted |= 1u << column;
+  repeated_columns_ = false;
+  for (int column : columns_) {
+    if (wanted & 1u << column) repeated_columns_ = true;
+    wanted |= 1u << column;
+  }
   decoder_.SetWantedSlots(wanted);
   show_number_ = columns_.empty() || (wanted & 1u) != 0;
   // The longest line: every column at full length plus its comma, CR LF.
@@ -186,15 +190,20 @@ bool ExtractionRun::WriteRecord() {
   if (columns_.empty()) {
     at = PutSlot(at, number);
   } else {
+    // Slots 2 to 19 start empty for the next record. Those no column shows
+    // are neither decoded nor read, so they need no clearing; the others are
+    // cleared as they are copied, unless a column comes twice.
     for (const int column : columns_) {
       SlotText& slot = slots[static_cast<std::size_t>(column)];
       at = MayHoldBlanks(column) ? PutTrimmed(at, slot) : PutSlot(at, slot);
       *at++ = ',';
-      // Slots 2 to 19 start empty for the next record. Those no column shows
-      // are neither decoded nor read, so they need no clearing.
-      if (column >= 2) slot.clear();
+      if (column >= 2 && !repeated_columns_) slot.clear();
     }
     --at;  // no comma after the last column
+    if (repeated_columns_) {
+      for (const int column : columns_)
+        if (column >= 2) slots[static_cast<std::size_t>(column)].clear();
+    }
   }
   slots[2].clear();  // whether shown or not: it decides the next writing
   at[0] = '\r';

@@ -62,6 +62,7 @@ class ExtractionRun {
   std::vector<int> columns_;
   std::size_t max_line_bytes_ = 0;
   bool show_number_ = true;
+  bool repeated_columns_ = false;  // a column listed twice is shown twice
   static constexpr std::size_t kRoomBytes = 64 * 1024;
   char* room_begin_ = nullptr;
   char* room_ = nullptr;

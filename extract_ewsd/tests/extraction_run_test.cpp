@@ -80,6 +80,10 @@ TEST_F(VantorExtractionRunTest, ValuesAreTrimmedAndEmptyColumnListWritesTheNumbe
   EXPECT_EQ(ReadAll(output_), "G 1,2\r\n");
   Run({input}, {});
   EXPECT_EQ(ReadAll(output_), "1\r\n");
+  // A column given twice (not from the window or the command line, which
+  // list each once) shows its value twice.
+  Run({input}, {2, 7, 2});
+  EXPECT_EQ(ReadAll(output_), "03:04:05,G 1,03:04:05\r\n");
 }
 
 TEST_F(VantorExtractionRunTest, NumberingContinuesAcrossFiles) {
