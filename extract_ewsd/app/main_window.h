@@ -66,6 +66,9 @@ class FrmVantor : public QMainWindow, private Host {
   // processing them costs more than decoding a record.
   static constexpr qint64 kPumpIntervalMs = 50;
   QElapsedTimer pump_clock_;
+  // Records since the clock was last read (some microseconds' worth).
+  static constexpr int kPumpsPerClockCheck = 64;
+  int pumps_unchecked_ = 0;
 
   platform::ui::MessageService& messages_;
   platform::ui::DocumentOpener& browser_;

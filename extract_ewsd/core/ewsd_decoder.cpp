@@ -1,5 +1,9 @@
 #include "ewsd_decoder.h"
 
+#include <cstring>
+
+#include "text_tables.h"
+
 namespace vantor {
 
 const std::array<const char*, 20> kSlotCaptions = {
@@ -9,24 +13,16 @@ const std::array<const char*, 20> kSlotCaptions = {
     "Zone",          "CHB",        "Calling Cat",    "Traffic Cause",
     "Service Indic", "B Group ID", "Addl Call Info", "3rd Party Digit"};
 
-namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
-// "0" + value, right two characters: 7 -> "07", 112 -> "12".
-void PutTwoDigits(char* at, unsigned value) {
-  at[0] = static_cast<char>('0' + value / 10 % 10);
-  at[1] = static_cast<char>('0' + value % 10);
-}
-
-}  // namespace
-
 bool EwsdDecoder::BeginFile(const std::string& path, PassKind kind, std::string* error) {
   path_ = path;
   kind_ = kind;
   file_offset_ = 0;
   records_found_ = 0;
   record_length_ = 0;
+  record_start_ = 0;
+  record_ = nullptr;
+  record_in_view_ = false;
+  ForgetWindow();
   condition_ = DecoderCondition::kNone;
   go_ = true;
   if (!reader_.Open(path, error)) {
@@ -39,30 +35,53 @@ bool EwsdDecoder::BeginFile(const std::string& path, PassKind kind, std::string*
 }
 
 void EwsdDecoder::FindNextRecord() {
+  // Any read below may move the reader's buffer under the last record.
+  record_in_view_ = false;
   for (;;) {
     if (file_offset_ >= file_length_) {
       go_ = false;
       return;
     }
     const auto offset = static_cast<std::uint64_t>(file_offset_);
-    const std::uint8_t lead = reader_.Byte(offset);
+    // Far from the end the bytes come from a window of several kilobytes,
+    // one reader call for dozens of records, and hold the lead byte, the
+    // length bytes and any record with the byte after it. Near the end one
+    // view per item: the first three bytes (zeros past the end), and a
+    // record gets a view of its own.
+    const std::uint8_t* head = nullptr;
+    bool far_from_end = true;
+    if (file_offset_ >= window_start_ &&
+        file_offset_ + static_cast<std::int64_t>(kLongestView) <= window_end_) {
+      head = window_ + (file_offset_ - window_start_);
+    } else if (file_length_ - file_offset_ >= static_cast<std::int64_t>(kWindow)) {
+      window_ = reader_.View(offset, kWindow);
+      window_start_ = file_offset_;
+      window_end_ = file_offset_ + static_cast<std::int64_t>(kWindow);
+      head = window_;
+    } else {
+      far_from_end = file_length_ - file_offset_ >= static_cast<std::int64_t>(kLongestView);
+      head = reader_.View(offset, far_from_end ? kLongestView : 3);
+      ForgetWindow();
+    }
+    const std::uint8_t lead = head[0];
     if (lead == 0x80) {
       file_offset_ += 1;
     } else if (lead == 0x81) {
-      const int length = reader_.Byte(offset + 1) + 256 * reader_.Byte(offset + 2);
+      const int length = head[1] + 256 * head[2];
       // A block of length 0 would hold the walk at this byte for ever.
       if (length == 0) return ReportInvalidFile();
       file_offset_ += length;
-    } else if (lead == 0x00 || (lead >= 1 && lead <= 3)) {
+    } else if (lead <= 3) {
       file_offset_ += 32;
     } else if (lead >= 122 && lead <= 124) {
       file_offset_ += 64;
     } else {
-      const int length = reader_.Byte(offset + 1);
+      const int length = head[1];
       if (length == 0) return ReportInvalidFile();
-      buffer_.fill(0);
-      reader_.Read(offset, buffer_.data(), static_cast<std::size_t>(length) + 1);
+      record_start_ = offset;
       record_length_ = length;
+      record_ = far_from_end ? head : reader_.View(offset, static_cast<std::size_t>(length) + 1);
+      record_in_view_ = true;
       file_offset_ += length;
       return;
     }
@@ -74,62 +93,57 @@ bool EwsdDecoder::Inside(int offset, int count) const {
 }
 
 void EwsdDecoder::ReadRecordHeader() {
+  // The reader may have moved on since the record was found (an analysis
+  // decodes the last record after scanning the filler behind it).
+  if (!record_in_view_) {
+    record_ = reader_.View(record_start_, static_cast<std::size_t>(record_length_) + 1);
+    record_in_view_ = true;
+    ForgetWindow();
+  }
   if (!Inside(3, 1)) return ReportInvalidFile();
-  if (buffer_[3] & 0x80) {
+  if (record_[3] & 0x80) {
     package_offset_ = 8;
     return;
   }
   package_offset_ = 7;
-  std::string owner = ReadDigitString();
-  if (go_) slots_[3] = std::move(owner);
+  ReadDigitString(Wanted(3) ? &slots_[3] : nullptr);
 }
 
-std::string EwsdDecoder::ReadDigitString() {
-  std::string text;
-  if (!Inside(package_offset_, 1)) {
-    ReportInvalidFile();
-    return text;
-  }
-  const int digits = buffer_[static_cast<std::size_t>(package_offset_)] & 0x1F;
+void EwsdDecoder::ReadDigitString(SlotText* into) {
+  if (!Inside(package_offset_, 1)) return ReportInvalidFile();
+  const int digits = record_[package_offset_] & 0x1F;
   const int bytes = (digits + 1) / 2;
-  if (!Inside(package_offset_ + 1, bytes)) {
-    ReportInvalidFile();
-    return text;
+  if (!Inside(package_offset_ + 1, bytes)) return ReportInvalidFile();
+  if (into != nullptr && go_) {
+    // At most 31 digits (16 bytes), two per byte, the last one cut off when
+    // the count is odd.
+    PutHexBytes(into->Room(), package_offset_ + 1, bytes);
+    into->SetSize(static_cast<std::size_t>(digits));
   }
-  // At most 31 digits (16 bytes): made on the stack, assigned once.
-  char hex[32];
-  for (int i = 0; i < bytes; ++i) {
-    const std::uint8_t b = buffer_[static_cast<std::size_t>(package_offset_ + 1 + i)];
-    hex[2 * i] = kHexDigits[b >> 4];
-    hex[2 * i + 1] = kHexDigits[b & 0x0F];
-  }
-  text.assign(hex, static_cast<std::size_t>(digits));
   package_offset_ += 1 + bytes;
-  return text;
-}
-
-std::string EwsdDecoder::ReadText6(int offset) const {
-  std::string text(6, ' ');
-  for (int i = 0; i < 6; ++i)
-    text[static_cast<std::size_t>(i)] =
-        static_cast<char>(buffer_[static_cast<std::size_t>(offset + i)]);
-  return text;
 }
 
 std::uint32_t EwsdDecoder::ReadUnsigned(int offset, int width) const {
   std::uint32_t value = 0;
-  for (int i = width - 1; i >= 0; --i)
-    value = value << 8 | buffer_[static_cast<std::size_t>(offset + i)];
+  for (int i = width - 1; i >= 0; --i) value = value << 8 | record_[offset + i];
   return value;
 }
 
-void EwsdDecoder::DecodePackages() {
-  while (package_offset_ + 1 < record_length_ && go_)
-    DecodePackage(buffer_[static_cast<std::size_t>(package_offset_)]);
+void EwsdDecoder::PutNumber(int slot, std::uint32_t value) {
+  if (!Wanted(slot)) return;
+  SlotText& text = slots_[static_cast<std::size_t>(slot)];
+  text.SetSize(static_cast<std::size_t>(PutDecimal(text.Room(), value) - text.Room()));
+}
+
+// Flattened: the package switch and its helpers inlined into the loop that
+// runs for every package of every record.
+[[gnu::flatten]] void EwsdDecoder::DecodePackages() {
+  while (package_offset_ + 1 < record_length_ && go_) DecodePackage(record_[package_offset_]);
 }
 
 void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
   const int p = package_offset_;
+  const std::uint8_t* r = record_;
   // Bytes a package reads, counted from its identifier; a package that would
   // read past the record makes the record invalid.
   auto needs = [&](int count) {
@@ -140,34 +154,34 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
   switch (identifier) {
     case 100: {
       if (!needs(11)) return;
-      char date[] = "20YY-MM-DD";
-      PutTwoDigits(date + 2, buffer_[p + 1]);
-      PutTwoDigits(date + 5, buffer_[p + 2]);
-      PutTwoDigits(date + 8, buffer_[p + 3]);
-      slots_[1].assign(date, 10);
-      char time[] = "HH:MM:SS";
-      PutTwoDigits(time, buffer_[p + 4]);
-      PutTwoDigits(time + 3, buffer_[p + 5]);
-      PutTwoDigits(time + 6, buffer_[p + 6]);
-      slots_[2].assign(time, 8);
-      slots_[5] = std::to_string(ReadUnsigned(p + 8, 3));
+      // "20YY-MM-DD" and "HH:MM:SS", each value's right two digits.
+      char* date = slots_[1].Room();
+      std::memcpy(date, "20YY-MM-DD", 10);
+      PutDecimalPair(date + 2, r[p + 1]);
+      PutDecimalPair(date + 5, r[p + 2]);
+      PutDecimalPair(date + 8, r[p + 3]);
+      slots_[1].SetSize(10);
+      char* time = slots_[2].Room();
+      std::memcpy(time, "HH:MM:SS", 8);
+      PutDecimalPair(time, r[p + 4]);
+      PutDecimalPair(time + 3, r[p + 5]);
+      PutDecimalPair(time + 6, r[p + 6]);
+      slots_[2].SetSize(8);
+      PutNumber(5, ReadUnsigned(p + 8, 3));
       package_offset_ = p + 11;
       return;
     }
-    case 101: {
+    case 101:
       package_offset_ = p + 1;
-      std::string called = ReadDigitString();
-      if (go_) slots_[4] = std::move(called);
-      return;
-    }
+      return ReadDigitString(Wanted(4) ? &slots_[4] : nullptr);
     case 102:
       if (!needs(2)) return;
-      slots_[16] = std::to_string(buffer_[p + 1]);
+      PutNumber(16, r[p + 1]);
       package_offset_ = p + 4;
       return;
     case 103:
       if (!needs(4)) return;
-      slots_[6] = std::to_string(ReadUnsigned(p + 1, 3));
+      PutNumber(6, ReadUnsigned(p + 1, 3));
       package_offset_ = p + 4;
       return;
     case 105:
@@ -180,7 +194,7 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
       return DecodeTrunk(7, 9, true);
     case 110:
       if (!needs(6)) return;
-      slots_[11] = std::to_string(ReadUnsigned(p + 2, 4));
+      PutNumber(11, ReadUnsigned(p + 2, 4));
       package_offset_ = p + 6;
       return;
     case 112:
@@ -199,22 +213,22 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
       return;
     case 120:
       if (!needs(2)) return;
-      slots_[14] = std::to_string(buffer_[p + 1]);
+      PutNumber(14, r[p + 1]);
       package_offset_ = p + 2;
       return;
     case 122:
       if (!needs(3)) return;
-      slots_[12] = std::to_string(ReadUnsigned(p + 1, 2));
+      PutNumber(12, ReadUnsigned(p + 1, 2));
       package_offset_ = p + 3;
       return;
     case 130:
       if (!needs(4)) return;
-      slots_[15] = std::to_string(ReadUnsigned(p + 2, 2));
+      PutNumber(15, ReadUnsigned(p + 2, 2));
       package_offset_ = p + 5;
       return;
     case 135:
       if (!needs(4)) return;
-      slots_[13] = std::to_string(ReadUnsigned(p + 2, 2));
+      PutNumber(13, ReadUnsigned(p + 2, 2));
       package_offset_ = p + 5;
       return;
     case 142:
@@ -224,15 +238,13 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
       return DecodeThirdParty();
     case 151:
       if (!needs(5)) return;
-      slots_[17] = std::to_string(ReadUnsigned(p + 2, 3));
+      PutNumber(17, ReadUnsigned(p + 2, 3));
       package_offset_ = p + 5;
       return;
-    case 168: {
+    case 168:
+      // Only fills a called number that is still empty.
       package_offset_ = p + 4;
-      std::string called = ReadDigitString();
-      if (go_ && slots_[4].empty()) slots_[4] = std::move(called);
-      return;
-    }
+      return ReadDigitString(Wanted(4) && slots_[4].empty() ? &slots_[4] : nullptr);
     default:
       if (identifier >= 100 && identifier <= 200) return ReportUnsupported(identifier);
       return ReportInvalidFile();
@@ -242,36 +254,71 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
 void EwsdDecoder::DecodeTrunk(int slot_text, int slot_number, bool with_port) {
   const int p = package_offset_;
   if (!Inside(p, with_port ? 10 : 9)) return ReportInvalidFile();
-  slots_[static_cast<std::size_t>(slot_text)] = ReadText6(p + 1);
-  std::string& number = slots_[static_cast<std::size_t>(slot_number)];
-  number = std::to_string(ReadUnsigned(p + 7, 2));
-  if (with_port) {
-    number += '-';
-    number += std::to_string(buffer_[static_cast<std::size_t>(p + 9)]);
+  if (Wanted(slot_text)) {
+    // Six characters as they stand (trimmed only when written out).
+    SlotText& text = slots_[static_cast<std::size_t>(slot_text)];
+    std::memcpy(text.Room(), record_ + p + 1, 6);
+    text.SetSize(6);
+  }
+  if (Wanted(slot_number)) {
+    SlotText& number = slots_[static_cast<std::size_t>(slot_number)];
+    char* end = PutDecimal(number.Room(), ReadUnsigned(p + 7, 2));
+    if (with_port) {
+      *end++ = '-';
+      end = PutDecimal(end, std::uint64_t{record_[p + 9]});
+    }
+    number.SetSize(static_cast<std::size_t>(end - number.Room()));
   }
   package_offset_ = p + (with_port ? 10 : 9);
 }
 
-void EwsdDecoder::HexInto(std::string& out, int from, int count, bool leading_zero) const {
-  out.clear();
-  for (int i = 0; i < count; ++i) {
-    const std::uint8_t b = buffer_[static_cast<std::size_t>(from + i)];
-    if (leading_zero || b >> 4) out += kHexDigits[b >> 4];
-    out += kHexDigits[b & 0x0F];
+void EwsdDecoder::PutHexBytes(char* out, int from, int count) const {
+  const std::uint8_t* bytes = record_ + from;
+  int i = 0;
+  if (kLittleEndian) {
+    // Four bytes at a time while four lie inside the record view; the
+    // characters past 2 * count are not part of the text.
+    for (; i < count && from + i + 4 <= record_length_ + 1; i += 4) {
+      std::uint32_t four;
+      std::memcpy(&four, bytes + i, 4);
+      const std::uint64_t text = HexDigitsOfFour(four);
+      std::memcpy(out + 2 * i, &text, 8);
+    }
   }
+  for (; i < count; ++i) PutHexPair(out + 2 * i, bytes[i]);
+}
+
+void EwsdDecoder::HexInto(SlotText& out, int from, int count, bool leading_zero) const {
+  char* const text = out.Room();
+  if (leading_zero) {
+    PutHexBytes(text, from, count);
+    return out.SetSize(2 * static_cast<std::size_t>(count));
+  }
+  // Without leading zeros a high nibble of 0 is left out of its byte.
+  char* at = text;
+  for (int i = 0; i < count; ++i) {
+    const std::uint8_t b = record_[from + i];
+    if (b >> 4) {
+      PutHexPair(at, b);
+      at += 2;
+    } else {
+      *at++ = kHexPairs[2u * b + 1];
+    }
+  }
+  out.SetSize(static_cast<std::size_t>(at - text));
 }
 
 void EwsdDecoder::DecodeCallingBytes() {
   const int p = package_offset_;
   if (!Inside(p, 2)) return ReportInvalidFile();
-  const int length = buffer_[static_cast<std::size_t>(p + 1)];
+  const int length = record_[p + 1];
   // A length of 0 would hold the record's walk at this package for ever.
   if (length == 0) return ReportInvalidFile();
   if (length < 6) {
     slots_[3].clear();
   } else {
     if (!Inside(p + 5, length - 5)) return ReportInvalidFile();
-    HexInto(slots_[3], p + 5, length - 5, true);
+    if (Wanted(3)) HexInto(slots_[3], p + 5, length - 5, true);
   }
   package_offset_ = p + length;
 }
@@ -279,23 +326,24 @@ void EwsdDecoder::DecodeCallingBytes() {
 void EwsdDecoder::DecodeThirdParty() {
   const int p = package_offset_;
   if (!Inside(p, 7)) return ReportInvalidFile();
-  const int count = buffer_[static_cast<std::size_t>(p + 6)];
+  const int count = record_[p + 6];
   const int bytes = (count + 1) / 2;
   if (!Inside(p + 7, bytes)) return ReportInvalidFile();
-  HexInto(slots_[19], p + 7, bytes, false);
+  if (Wanted(19)) HexInto(slots_[19], p + 7, bytes, false);
   package_offset_ = p + 7 + bytes;
 }
 
-void EwsdDecoder::ReportUnsupported(int identifier) {
+// Messages are rare: kept out of the flattened package loop.
+[[gnu::cold, gnu::noinline]] void EwsdDecoder::ReportUnsupported(int identifier) {
   go_ = false;
   condition_ = DecoderCondition::kUnsupportedPackage;
   host_.ShowMessage({"Pack Message " + std::to_string(identifier) +
                          " Received. This Feature is not Enabled at Present. Cann't Proceed.",
                      "Contact The Programmer", MessageIcon::kError, MessageButtons::kOk});
-  reader_.Close();
+  Close();
 }
 
-void EwsdDecoder::ReportInvalidFile() {
+[[gnu::cold, gnu::noinline]] void EwsdDecoder::ReportInvalidFile() {
   go_ = false;
   condition_ = DecoderCondition::kInvalidFile;
   if (kind_ == PassKind::kSeveralFiles) {
@@ -306,7 +354,7 @@ void EwsdDecoder::ReportInvalidFile() {
   }
   host_.ShowMessage({"Invalid DataFile. Cann't Proceed", "Check Data File", MessageIcon::kError,
                      MessageButtons::kOk});
-  reader_.Close();
+  Close();
 }
 
 }  // namespace vantor

@@ -7,11 +7,12 @@
 
 #include "host.h"
 #include "platform/binary_reader.h"
+#include "slot_text.h"
 
 namespace vantor {
 
 inline constexpr int kSlotCount = 21;
-using Slots = std::array<std::string, kSlotCount>;
+using Slots = std::array<SlotText, kSlotCount>;
 
 // Column captions of slots 0 to 19 (slot 20 is never used).
 extern const std::array<const char*, 20> kSlotCaptions;
@@ -29,18 +30,21 @@ class EwsdDecoder {
   // Opens the file and starts a pass at offset 0. On failure returns false
   // with the system's reason in *error.
   bool BeginFile(const std::string& path, PassKind kind, std::string* error);
-  void Close() { reader_.Close(); }
+  void Close() {
+    reader_.Close();
+    ForgetWindow();
+  }
 
   void FindNextRecord();
   void ReadRecordHeader();
   void DecodePackages();
   void DecodePackage(std::uint8_t identifier);
 
-  // Readers of the record buffer. ReadDigitString checks its own bounds (a
-  // string past the record makes the file invalid); the other two take
-  // offsets that the package handlers have checked.
-  std::string ReadDigitString();
-  std::string ReadText6(int offset) const;
+  // Readers of the record. ReadDigitString checks its own bounds (a string
+  // past the record makes the file invalid) and puts the digits into *into
+  // when given; ReadUnsigned takes offsets that the package handlers have
+  // checked.
+  void ReadDigitString(SlotText* into);
   std::uint32_t ReadUnsigned(int offset, int width) const;
 
   bool Go() const { return go_; }
@@ -49,6 +53,12 @@ class EwsdDecoder {
   MessageAnswer Answer() const { return answer_; }
   void ClearAnswer() { answer_ = MessageAnswer::kOk; }
   DecoderCondition Condition() const { return condition_; }
+
+  // The slots whose text is wanted (bit i for slot i; all by default).
+  // Others are still checked and stepped over but not formatted, and keep
+  // stale text. The time (slot 2) is always decoded: it decides whether a
+  // record is written.
+  void SetWantedSlots(std::uint32_t mask) { wanted_ = mask | 1u << 2; }
 
   Slots& Slot() { return slots_; }
   const Slots& Slot() const { return slots_; }
@@ -71,7 +81,18 @@ class EwsdDecoder {
   void DecodeTrunk(int slot_text, int slot_number, bool with_port);
   void DecodeCallingBytes();
   void DecodeThirdParty();
-  void HexInto(std::string& out, int from, int count, bool leading_zero) const;
+  // The walk's window over the file, and the most one item needs of it: the
+  // longest record (255 bytes) with the byte after it, plus two to spare for
+  // the length bytes of a block.
+  static constexpr std::size_t kWindow = 4096;
+  static constexpr std::size_t kLongestView = 258;
+  void ForgetWindow() { window_start_ = window_end_ = 0; }
+  bool Wanted(int slot) const { return (wanted_ >> slot & 1u) != 0; }
+  void PutNumber(int slot, std::uint32_t value);
+  // `count` record bytes at `from` as hexadecimal pairs; up to six characters
+  // past them may be written.
+  void PutHexBytes(char* out, int from, int count) const;
+  void HexInto(SlotText& out, int from, int count, bool leading_zero) const;
 
   Host& host_;
   platform::BinaryReader reader_;
@@ -79,11 +100,21 @@ class EwsdDecoder {
   PassKind kind_ = PassKind::kSingle;
   std::int64_t file_offset_ = 0;
   std::int64_t file_length_ = 0;
-  // The record plus the byte that follows it.
-  std::array<std::uint8_t, 257> buffer_{};
+  // The record plus the byte that follows it, where it lies in the reader's
+  // buffer (valid until the reader is used again; ReadRecordHeader looks it
+  // up afresh).
+  const std::uint8_t* record_ = nullptr;
+  bool record_in_view_ = false;
+  // Bytes window_start_ .. window_end_-1 of the file at window_, valid until
+  // the reader is used again (every other use forgets the window).
+  const std::uint8_t* window_ = nullptr;
+  std::int64_t window_start_ = 0;
+  std::int64_t window_end_ = 0;
+  std::uint64_t record_start_ = 0;
   int record_length_ = 0;
   int package_offset_ = 0;
   Slots slots_;
+  std::uint32_t wanted_ = ~0u;
   bool go_ = false;
   MessageAnswer answer_ = MessageAnswer::kOk;
   DecoderCondition condition_ = DecoderCondition::kNone;

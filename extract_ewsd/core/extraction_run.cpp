@@ -1,17 +1,41 @@
 #include "extraction_run.h"
 
+#include <cstring>
 #include <filesystem>
+
+#include "text_tables.h"
 
 namespace vantor {
 
 namespace {
 
-void AppendTrimmed(std::string& out, const std::string& value) {
-  std::size_t begin = 0;
-  std::size_t end = value.size();
-  while (begin < end && value[begin] == ' ') ++begin;
-  while (end > begin && value[end - 1] == ' ') --end;
-  out.append(value, begin, end - begin);
+// Copies `slot` to `out` and returns the end. Room for SlotText::kCapacity +
+// SlotText::kSlack bytes must be there.
+inline char* PutSlot(char* out, const SlotText& slot) {
+  const std::size_t count = slot.size();
+  // Most values are short: one fixed-size move (the slack makes it safe).
+  if (count <= SlotText::kSlack)
+    std::memcpy(out, slot.data(), SlotText::kSlack);
+  else
+    std::memcpy(out, slot.data(), count);
+  return out + count;
+}
+
+// The same without leading and trailing blanks.
+char* PutTrimmed(char* out, const SlotText& slot) {
+  const char* begin = slot.data();
+  const char* end = begin + slot.size();
+  while (begin < end && *begin == ' ') ++begin;
+  while (end > begin && end[-1] == ' ') --end;
+  const auto count = static_cast<std::size_t>(end - begin);
+  std::memcpy(out, begin, count);
+  return out + count;
+}
+
+// Only the six trunk group characters can hold blanks; every other slot is
+// digits the decoder wrote.
+bool MayHoldBlanks(int slot) {
+  return slot == 7 || slot == 8;
 }
 
 }  // namespace
@@ -46,6 +70,19 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
     }
   }
   columns_ = settings.columns;
+  // Slots no column shows are not formatted at all.
+  std::uint32_t wanted = 0;
+  repeated_columns_ = false;
+  for (int column : columns_) {
+    if (wanted & 1u << column) repeated_columns_ = true;
+    wanted |= 1u << column;
+  }
+  decoder_.SetWantedSlots(wanted);
+  show_number_ = columns_.empty() || (wanted & 1u) != 0;
+  // The longest line: every column at full length plus its comma, CR LF.
+  max_line_bytes_ =
+      (std::max<std::size_t>(columns_.size(), 1)) * (SlotText::kCapacity + SlotText::kSlack + 1) +
+      2;
   lines_written_ = 0;
   last_progress_ = 0;
   terminated_ = false;
@@ -53,7 +90,7 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   decoder_.ClearAnswer();
   // Values left over from an earlier run's unwritten record belong to another
   // file and must not carry into this run.
-  for (std::string& slot : decoder_.Slot()) slot.clear();
+  for (SlotText& slot : decoder_.Slot()) slot.clear();
   if (!output_.Open(settings.output_path)) {
     Fail("The output file cannot be created: " + output_.Error());
     return {RunOutcome::kFailed, 0};
@@ -73,6 +110,7 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   }
 
   decoder_.Close();
+  CommitLines();
   if (!output_.Close()) {
     Fail("The output file could not be written: " + output_.Error());
     return {RunOutcome::kFailed, lines_written_};
@@ -94,6 +132,7 @@ ExtractionRun::FileEnd ExtractionRun::ExtractFile(const std::string& path, PassK
     return FileEnd::kFailed;
   }
   progress_step_ = decoder_.FileLength() / 100;
+  next_progress_offset_ = 0;  // the first record of each file looks at once
   for (;;) {
     busy_ = true;
     decoder_.FindNextRecord();
@@ -138,27 +177,65 @@ bool ExtractionRun::WriteRecord() {
   // for the next record.
   if (slots[2].empty()) return true;
   ++lines_written_;
-  slots[0] = std::to_string(lines_written_);
-  line_.clear();
+  // The serial number, when it is shown (alone, or as a column).
+  SlotText& number = slots[0];
+  if (show_number_) {
+    number.SetSize(static_cast<std::size_t>(
+        PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) - number.Room()));
+  }
+  // The line is formatted straight into room taken from the writer's buffer
+  // for many lines at once.
+  if (static_cast<std::size_t>(room_end_ - room_) < max_line_bytes_ && !TakeRoom()) return false;
+  char* at = room_;
   if (columns_.empty()) {
-    AppendTrimmed(line_, slots[0]);
+    at = PutSlot(at, number);
   } else {
-    for (std::size_t i = 0; i < columns_.size(); ++i) {
-      if (i > 0) line_ += ',';
-      AppendTrimmed(line_, slots[static_cast<std::size_t>(columns_[i])]);
+    // Slots 2 to 19 start empty for the next record. Those no column shows
+    // are neither decoded nor read, so they need no clearing; the others are
+    // cleared as they are copied, unless a column comes twice.
+    for (const int column : columns_) {
+      SlotText& slot = slots[static_cast<std::size_t>(column)];
+      at = MayHoldBlanks(column) ? PutTrimmed(at, slot) : PutSlot(at, slot);
+      *at++ = ',';
+      if (column >= 2 && !repeated_columns_) slot.clear();
+    }
+    --at;  // no comma after the last column
+    if (repeated_columns_) {
+      for (const int column : columns_)
+        if (column >= 2) slots[static_cast<std::size_t>(column)].clear();
     }
   }
-  if (!output_.WriteLine(line_)) return false;
-  for (int i = 2; i <= 19; ++i) slots[static_cast<std::size_t>(i)].clear();
+  slots[2].clear();  // whether shown or not: it decides the next writing
+  at[0] = '\r';
+  at[1] = '\n';
+  room_ = at + 2;
   ShowProgress();
+  return true;
+}
+
+bool ExtractionRun::CommitLines() {
+  const auto used = static_cast<std::size_t>(room_ - room_begin_);
+  room_begin_ = room_ = room_end_ = nullptr;
+  return used == 0 || output_.Commit(used);
+}
+
+bool ExtractionRun::TakeRoom() {
+  if (!CommitLines()) return false;
+  const std::size_t size = std::max(kRoomBytes, 4 * max_line_bytes_);
+  room_begin_ = room_ = output_.Reserve(size);
+  room_end_ = room_ + size;
   return true;
 }
 
 void ExtractionRun::ShowProgress() {
   if (progress_step_ == 0) return;
+  // The shown value (offset + 1) / step can only change once the walk gets
+  // to the next multiple of the step: no division for every record.
+  if (decoder_.FileOffset() < next_progress_offset_) return;
   const std::int64_t value = (decoder_.FileOffset() + 1) / progress_step_;
   if (value != last_progress_ && value < 100) host_.SetRunProgress(static_cast<int>(value));
   last_progress_ = value;
+  next_progress_offset_ = (value + 1) * progress_step_ - 1;
 }
 
 bool ExtractionRun::RequestTermination() {
@@ -185,6 +262,7 @@ void ExtractionRun::Abandon() {
 // A failure that ends the run: every file closed, no completion message.
 void ExtractionRun::Fail(const std::string& text) {
   decoder_.Close();
+  CommitLines();
   output_.Abandon();
   busy_ = false;
   host_.ShowMessage({text, kProgramName, MessageIcon::kError, MessageButtons::kOk});

@@ -49,6 +49,10 @@ class ExtractionRun {
   enum class FileEnd { kRead, kSkipped, kStopRun, kFailed };
   FileEnd ExtractFile(const std::string& path, PassKind kind);
   bool WriteRecord();
+  // Lines are formatted into room_ .. room_end_ of the writer's buffer and
+  // handed to it (committed) when the room is used up or the run ends.
+  bool TakeRoom();
+  bool CommitLines();
   void ShowProgress();
   void Fail(const std::string& text);
 
@@ -56,10 +60,17 @@ class ExtractionRun {
   EwsdDecoder decoder_;
   platform::TextWriter output_;
   std::vector<int> columns_;
-  std::string line_;
+  std::size_t max_line_bytes_ = 0;
+  bool show_number_ = true;
+  bool repeated_columns_ = false;  // a column listed twice is shown twice
+  static constexpr std::size_t kRoomBytes = 64 * 1024;
+  char* room_begin_ = nullptr;
+  char* room_ = nullptr;
+  char* room_end_ = nullptr;
   std::int64_t lines_written_ = 0;
   std::int64_t progress_step_ = 0;
   std::int64_t last_progress_ = 0;
+  std::int64_t next_progress_offset_ = 0;  // no progress change before this offset
   bool busy_ = false;
   bool terminated_ = false;
   bool abandoned_ = false;

@@ -12,7 +12,7 @@ struct RecordTexts {
 };
 
 RecordTexts TakeTexts(const Slots& slots) {
-  return {slots[1], slots[2], slots[3], slots[4]};
+  return {slots[1].Text(), slots[2].Text(), slots[3].Text(), slots[4].Text()};
 }
 
 std::string Part(const std::string& text, std::size_t from, std::size_t count) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "cdrgen/ewsd_builder.h"
 #include "fake_host.h"
 #include "temp_folder.h"
@@ -30,7 +32,7 @@ class VantorDecoderTest : public ::testing::Test {
     decoder_.ReadRecordHeader();
     decoder_.DecodePackages();
   }
-  const std::string& Slot(int i) const { return decoder_.Slot()[static_cast<std::size_t>(i)]; }
+  std::string Slot(int i) const { return decoder_.Slot()[static_cast<std::size_t>(i)].Text(); }
 
   TempFolder folder_;
   FakeHost host_;
@@ -159,6 +161,28 @@ TEST_F(VantorDecoderTest, ThirdPartyDigitsHaveNoLeadingZeroAndAreNotCut) {
   EXPECT_EQ(Slot(19), "4560");
 }
 
+TEST_F(VantorDecoderTest, LongestCallingAndThirdPartyTextsAreWhole) {
+  // A calling package filling the record up to its 255 bytes, ending on its last byte.
+  Bytes calling;
+  std::string calling_text;
+  for (int i = 0; i < 242; ++i) {
+    calling.push_back(static_cast<std::uint8_t>(i * 37 + 5));
+    char pair[3];
+    std::snprintf(pair, sizeof pair, "%02X", calling.back());
+    calling_text += pair;
+  }
+  const Bytes record = EwsdRecord().CallingBytes(142, calling).Build();
+  ASSERT_EQ(record.size(), 255u);
+  DecodeFirst(record);
+  EXPECT_EQ(Slot(3), calling_text);
+  EXPECT_EQ(decoder_.Condition(), DecoderCondition::kNone);
+
+  Bytes third(128, 0x0F);
+  third.back() = 0x12;
+  DecodeFirst(EwsdRecord().ThirdParty(255, third).Build());
+  EXPECT_EQ(Slot(19), std::string(127, 'F') + "12");
+}
+
 TEST_F(VantorDecoderTest, AlternativeCalledNumberOnlyFillsAnEmptySlot) {
   DecodeFirst(EwsdRecord().CalledAlternative("555").Units(1).Build());
   EXPECT_EQ(Slot(4), "555");
@@ -184,6 +208,27 @@ TEST_F(VantorDecoderTest, SelfSizedPackagesSkipByTheirOwnValue) {
   EXPECT_EQ(decoder_.PackageOffset(), 133);
   EXPECT_EQ(Slot(6), "3");
   EXPECT_TRUE(host_.messages.empty());
+}
+
+TEST_F(VantorDecoderTest, UnwantedSlotsAreSkippedButStillChecked) {
+  decoder_.SetWantedSlots(1u << 4 | 1u << 6);
+  DecodeFirst(EwsdRecord()
+                  .Owner("111")
+                  .DateTime(6, 1, 2, 3, 4, 5, 60)
+                  .Called("222")
+                  .Units(7)
+                  .OutgoingTrunkPort("OGRP02", 513, 9)
+                  .ConnectionId(5)
+                  .CalledAlternative("333")
+                  .Build());
+  EXPECT_EQ(Slot(4), "222");
+  EXPECT_EQ(Slot(6), "7");
+  EXPECT_EQ(Slot(2), "03:04:05");  // the time is always there: it decides the writing
+  for (int slot : {3, 5, 7, 9, 11}) EXPECT_EQ(Slot(slot), "") << slot;
+  EXPECT_EQ(decoder_.PackageOffset(), decoder_.RecordLength());
+  // A package of an unwanted slot that reaches past the record is still invalid.
+  DecodeFirst(EwsdRecord().Raw(Bytes{110, 0, 1}).Build());
+  EXPECT_EQ(decoder_.Condition(), DecoderCondition::kInvalidFile);
 }
 
 TEST_F(VantorDecoderTest, UnsupportedPackageStopsWithItsNumber) {

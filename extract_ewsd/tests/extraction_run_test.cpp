@@ -80,6 +80,10 @@ TEST_F(VantorExtractionRunTest, ValuesAreTrimmedAndEmptyColumnListWritesTheNumbe
   EXPECT_EQ(ReadAll(output_), "G 1,2\r\n");
   Run({input}, {});
   EXPECT_EQ(ReadAll(output_), "1\r\n");
+  // A column given twice (not from the window or the command line, which
+  // list each once) shows its value twice.
+  Run({input}, {2, 7, 2});
+  EXPECT_EQ(ReadAll(output_), "03:04:05,G 1,03:04:05\r\n");
 }
 
 TEST_F(VantorExtractionRunTest, NumberingContinuesAcrossFiles) {
@@ -222,6 +226,21 @@ TEST_F(VantorExtractionRunTest, FailedWriteIsNeverReportedAsSuccess) {
   EXPECT_EQ(LastMessage().icon, MessageIcon::kError);
 }
 
+// A write that fails in the middle of a long run (the buffer handed over at
+// its first megabyte) ends the run there, with the reason and no success.
+TEST_F(VantorExtractionRunTest, WriteFailingMidRunEndsIt) {
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::size_t records = 0;
+  const std::string a = folder_.Write("a.bin", cdrgen::EwsdSampleFile(4u << 20, 9, &records));
+  const RunResult result = run_.StartExtraction({"/dev/full", {0, 1, 2, 3, 4, 5, 6, 7, 8, 11}, {a}});
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_LT(result.lines_written, static_cast<std::int64_t>(records));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(LastMessage().text,
+            "The output file could not be written: /dev/full: No space left on device");
+  EXPECT_FALSE(run_.Busy());
+}
+
 TEST_F(VantorExtractionRunTest, AbandonEndsSilently) {
   Bytes file;
   for (int i = 0; i < 5; ++i) cdrgen::Append(file, Call(i, "1").Build());
@@ -248,6 +267,30 @@ TEST_F(VantorExtractionRunTest, ProgressStaysBelowFullUntilTheFileEnds) {
   }
   EXPECT_EQ(host_.run_progress[host_.run_progress.size() - 2], 100);
   EXPECT_EQ(host_.run_progress.back(), 0);
+}
+
+// Records are decoded where they lie in the reader's buffer: one cut by the
+// buffer's end, at every position, and one that ends the file must still be
+// read whole.
+TEST_F(VantorExtractionRunTest, RecordsAcrossTheReadBufferAndAtTheFileEndAreWhole) {
+  const Bytes first = Call(1, "5551").Build();
+  const Bytes last = Call(2, "5552").Build();
+  const std::string expected =
+      "1,2006-01-02,10:01:00,22441001,5551,61,1,OG1,IC2,5,6,901\r\n"
+      "2,2006-01-02,10:02:00,22441002,5552,62,2,OG1,IC2,5,6,902\r\n";
+  const std::size_t buffer = platform::BinaryReader::kDefaultBufferSize;
+  for (std::size_t before = buffer - first.size() - 1; before <= buffer + 1; ++before) {
+    for (std::size_t between : {0, 300}) {
+      Bytes file(before, 0x80);
+      cdrgen::Append(file, first);
+      cdrgen::Append(file, Bytes(between, 0x80));
+      cdrgen::Append(file, last);
+      const std::string input = folder_.Write("a.bin", file);
+      const RunResult result = Run({input}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
+      ASSERT_EQ(result.outcome, RunOutcome::kCompleted) << before << " " << between;
+      ASSERT_EQ(ReadAll(output_), expected) << before << " " << between;
+    }
+  }
 }
 
 TEST(VantorCompletionTextTest, OneFileHasNoSpace) {

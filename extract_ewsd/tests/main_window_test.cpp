@@ -187,6 +187,30 @@ TEST_F(VantorWindowTest, CancelDuringRunAsksAndStops) {
   EXPECT_FALSE(window_.RunBusy());
 }
 
+// Input is let through while a long run goes on, not only at its start: a
+// click that comes in once the run is under way still stops it.
+TEST_F(VantorWindowTest, CancelLateInALongRunIsHandled) {
+  // Four large files: far longer to read than the pumping interval.
+  const Bytes big = cdrgen::EwsdSampleFile(16u << 20, 7);
+  for (const char* name : {"big0.bin", "big1.bin", "big2.bin", "big3.bin"}) Write(name, big);
+  SelectInputs({"big0.bin", "big1.bin", "big2.bin", "big3.bin"});
+  Find<QLineEdit>("txtOF")->setText(dir_.filePath("out.txt"));
+  // The click is queued at the first progress step, after the first pump.
+  auto* cancel = Find<QPushButton>("cmdEND");
+  bool clicked = false;
+  QObject::connect(Find<QProgressBar>("pbr1"), &QProgressBar::valueChanged, cancel, [&] {
+    if (clicked) return;
+    clicked = true;
+    QMetaObject::invokeMethod(cancel, "click", Qt::QueuedConnection);
+  });
+  messages_.answers = {MessageAnswer::kYes};
+  const RunResult result = window_.Extract();
+  EXPECT_TRUE(clicked);
+  EXPECT_EQ(result.outcome, RunOutcome::kStopped);
+  ASSERT_FALSE(messages_.shown.empty());
+  EXPECT_EQ(messages_.shown[0].text, "Do you Want to Terminate Extraction");
+}
+
 TEST_F(VantorWindowTest, AnalysisDuringARunLeavesTheRunAlone) {
   Write("a.bin", ThreeCalls(2));
   Write("b.bin", ThreeCalls(12));
