@@ -30,6 +30,7 @@ bool EwsdDecoder::BeginFile(const std::string& path, PassKind kind, std::string*
     file_length_ = 0;
     return false;
   }
+  reader_.MapFile();  // records straight from the file cache, not copied
   file_length_ = static_cast<std::int64_t>(reader_.Length());
   return true;
 }
