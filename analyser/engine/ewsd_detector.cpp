@@ -91,6 +91,40 @@ void FindNextRecord(EwsdScan& scan, EwsdMemory& memory) {
   scan.offset += length;
 }
 
+// After the first record only the records' count and places are wanted:
+// walks on record by record inside one window of the file. Returns true
+// when it stops at a record that wants the run's checks (it passes the
+// progress step or reaches the end of the file), false at the window's end
+// or at anything else, which FindNextRecord then takes as before.
+bool WalkRecords(EwsdScan& scan, EwsdMemory& memory, std::uint64_t next_step_end,
+                 std::uint64_t& count) {
+  constexpr std::size_t kWindow = 64 * 1024;
+  const std::uint64_t offset = scan.offset;
+  if (offset >= scan.length) return false;
+  const auto window = static_cast<std::size_t>(std::min<std::uint64_t>(scan.length - offset, kWindow));
+  const std::uint8_t* bytes = scan.file.View(offset, window);
+  std::uint64_t i = 0;
+  while (i + 1 < window) {
+    const std::uint64_t at = i;
+    const Step step = StepOver(bytes[at], bytes[at + 1], i);
+    if (step == Step::kMoved) continue;
+    if (step == Step::kDamaged) {
+      i = at;
+      break;
+    }
+    const std::uint8_t length = bytes[at + 1];
+    memory.length = length;
+    scan.record_offset = offset + at;
+    scan.record_found = true;
+    scan.offset = offset + at + length;
+    ++count;
+    if (scan.offset >= next_step_end || scan.record_offset + length + 1 > scan.length) return true;
+    i = at + length;
+  }
+  scan.offset = offset + i;
+  return false;
+}
+
 // Reads the latest record found (L + 1 bytes) into the record buffer.
 void LoadRecord(EwsdScan& scan, EwsdMemory& memory) {
   memory.record.resize(static_cast<std::size_t>(memory.length) + 1);
@@ -252,15 +286,17 @@ std::string AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& cont
   // Progress moves on once the offset passes the next step.
   std::uint64_t next_step_end = step - 1;
   for (;;) {
-    FindNextRecord(scan, memory);
-    if (!scan.go) break;
-    if (count == 0) {
-      LoadRecord(scan, memory);
-      DecodeRecord(scan, memory, host);
-      first = memory.slot_values;
+    if (count == 0 || !WalkRecords(scan, memory, next_step_end, count)) {
+      FindNextRecord(scan, memory);
+      if (!scan.go) break;
+      if (count == 0) {
+        LoadRecord(scan, memory);
+        DecodeRecord(scan, memory, host);
+        first = memory.slot_values;
+      }
+      ++count;
+      if (scan.unsupported) break;
     }
-    ++count;
-    if (scan.unsupported) break;
     if (scan.offset >= next_step_end) {
       const std::uint64_t p = (scan.offset + 1) / step;
       next_step_end = (p + 1) * step - 1;
