@@ -51,20 +51,30 @@ void FindOcbLayout(const std::filesystem::path& path, OcbMemory& memory) {
   if (buffer[0] == 0xC6 && buffer[1] == 0xC4) memory = {928, 2052};
 }
 
+// BcdNumber of a header's two day bytes, without a call for clean BCD: the
+// walk reads one for every block of the file.
+inline int BcdDay(const std::uint8_t* bytes) {
+  const int a = bytes[0] >> 4, b = bytes[0] & 0x0F, c = bytes[1] >> 4, d = bytes[1] & 0x0F;
+  if (a <= 9 && b <= 9 && c <= 9 && d <= 9) {
+    return ((a * 10 + b) * 10 + c) * 10 + d;
+  }
+  return BcdNumber(bytes, 0, 2);
+}
+
 std::uint64_t CountOcbBlocks(const std::filesystem::path& path, const OcbMemory& memory,
                              OcbHeader& header, Host& host) {
   DataFile file;
   host.SetProgress(0);
   std::uint64_t b = 0;
   if (file.OpenData(path)) {
-    RecordBuffer buffer{};
     int progress = 0;
     for (;;) {
-      // Buffer byte k is block header byte k + 2.
-      file.ReadBytes(memory.header_offset + b * memory.stride + 2, buffer.data(), buffer.size());
-      const int day = BcdNumber(buffer.data(), 4, 2);
+      // Byte k is block header byte k + 2.
+      const std::uint8_t* buffer =
+          file.View(memory.header_offset + b * memory.stride + 2, sizeof(RecordBuffer));
+      const int day = BcdDay(buffer + 4);
       if (b == 0) {
-        header.year = BcdNumber(buffer.data(), 3, 1);
+        header.year = BcdNumber(buffer, 3, 1);
         header.day = day;
       }
       if (day == 0 || day == 4040) break;
