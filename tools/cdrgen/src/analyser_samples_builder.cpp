@@ -295,8 +295,11 @@ void FiveEssSampleStream(ByteStream& out, std::size_t records, std::uint64_t see
   FiveEssRecord r;
   for (std::size_t i = 0; i < std::max<std::size_t>(records, 11); ++i) {
     r.date = "0503" + Digits(random.Between(1, 28), 2);
-    r.time = Digits(random.Between(0, 23), 2) + Digits(random.Between(0, 59), 2) +
-             Digits(random.Between(0, 59), 2);
+    // One draw per statement, whatever the compiler's order of operands.
+    const std::uint64_t second = random.Between(0, 59);
+    const std::uint64_t minute = random.Between(0, 59);
+    const std::uint64_t hour = random.Between(0, 23);
+    r.time = Digits(hour, 2) + Digits(minute, 2) + Digits(second, 2);
     if (i > 0) Append(out.Buffer(), separator);
     Append(out.Buffer(), FiveEssRecordText(r));
     out.Spill();

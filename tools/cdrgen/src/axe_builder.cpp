@@ -110,7 +110,11 @@ void AxeSampleStream(ByteStream& out, std::size_t blocks, std::uint64_t seed,
       r.second = Digits(seconds % 60, 2);
       r.day = Digits(static_cast<std::uint64_t>(day), 2);
       r.a_number = "55" + random.DigitString(random.Between(4, 8));
-      r.b_number = "0" + random.DigitString(random.Between(5, 10)) + (random.Between(0, 3) == 0 ? "F" : "");
+      // One draw per statement: the order of draws must not depend on the
+      // compiler's order of evaluating operands.
+      const bool b_filler = random.Between(0, 3) == 0;
+      const std::string b_digits = random.DigitString(random.Between(5, 10));
+      r.b_number = "0" + b_digits + (b_filler ? "F" : "");
       r.counter1 = Digits(random.Between(0, 999999), 6);
       r.counter2 = Digits(random.Between(0, 999), 6);
       r.code1 = "RT" + random.DigitString(3);

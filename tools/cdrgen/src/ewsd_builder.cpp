@@ -220,17 +220,23 @@ EwsdRecord SampleRecord(Random& random, std::size_t index) {
                   day_second % 60, static_cast<std::uint32_t>(random.Between(0, 3600)));
   record.Called(random.DigitString(random.Between(4, 12)));
   record.Units(static_cast<std::uint32_t>(random.Between(0, 200)));
+  // One draw per statement: the order of draws must not depend on the
+  // compiler's order of evaluating arguments.
   if (random.Between(0, 1)) {
-    record.OutgoingTrunk("OG" + Digits(random.Between(0, 9999), 4),
-                         static_cast<std::uint16_t>(random.Between(0, 999)));
+    const auto number = static_cast<std::uint16_t>(random.Between(0, 999));
+    const std::uint64_t name = random.Between(0, 9999);
+    record.OutgoingTrunk("OG" + Digits(name, 4), number);
   } else {
-    record.OutgoingTrunkPort("OGP" + Digits(random.Between(0, 999), 3),
-                             static_cast<std::uint16_t>(random.Between(0, 999)),
-                             static_cast<std::uint8_t>(random.Between(0, 31)));
+    const auto port = static_cast<std::uint8_t>(random.Between(0, 31));
+    const auto number = static_cast<std::uint16_t>(random.Between(0, 999));
+    const std::uint64_t name = random.Between(0, 999);
+    record.OutgoingTrunkPort("OGP" + Digits(name, 3), number, port);
   }
-  if (random.Between(0, 1))
-    record.IncomingTrunk("IC" + Digits(random.Between(0, 9999), 4),
-                         static_cast<std::uint16_t>(random.Between(0, 999)));
+  if (random.Between(0, 1)) {
+    const auto number = static_cast<std::uint16_t>(random.Between(0, 999));
+    const std::uint64_t name = random.Between(0, 9999);
+    record.IncomingTrunk("IC" + Digits(name, 4), number);
+  }
   record.ConnectionId(static_cast<std::uint32_t>(random.Next()));
   if (random.Between(0, 2) == 0)
     record.CallingCategory(static_cast<std::uint8_t>(random.Between(1, 15)));
