@@ -69,7 +69,20 @@ RunResult ExtractionRun::Run(const RunRequest& request) {
     }
     host_.SetProgress(0);
     const FileEnd end = DecodeFile(file, out, sample);
+    // A file that shrank or a disk that failed under the run reads as zeros:
+    // the lines so far are kept, but the run must not be taken for complete.
+    const bool read_failed = file.ReadFailed();
     file.Close();
+    if (read_failed && end != FileEnd::kWriteFailed) {
+      const bool written = out.Close();
+      host_.SetStatus("", "");
+      host_.SetProgress(0);
+      ShowError(written ? "Cannot read the input file " + path.string() +
+                              ": the file could not be read to its end"
+                        : "Cannot write the output file " + out.Error());
+      result_.outcome = RunOutcome::kFailed;
+      return result_;
+    }
     if (end == FileEnd::kWriteFailed) {
       out.Abandon();
       host_.SetStatus("", "");

@@ -21,10 +21,15 @@ class ScriptedHost : public Host {
     return answer;
   }
   void SetStatus(const std::string& a, const std::string& b) override { status.push_back(a + "|" + b); }
-  void SetProgress(int value) override { progress.push_back(value); }
+  void SetProgress(int value) override {
+    progress.push_back(value);
+    if (value == shrink_at) std::filesystem::resize_file(shrink, 20 * 2048);
+  }
   void OpenInTextViewer(const fs::path& path) override { opened.push_back(path); }
 
   Answer answer = Answer::kYes;
+  int shrink_at = -1;  // progress value at which `shrink` loses all but 20 blocks
+  fs::path shrink;
   std::vector<Message> messages;
   std::vector<std::string> status;
   std::vector<int> progress;
@@ -171,6 +176,22 @@ TEST_F(ExtractionRunTest, NothingSelectedAndFilesThatCannotBeOpenedOrCreated) {
   ASSERT_EQ(host_.messages.size(), before + 1);
   EXPECT_EQ(host_.messages.back().text,
             "Cannot write the output file /dev/full: No space left on device");
+}
+
+TEST_F(ExtractionRunTest, AFileThatShrinksUnderTheRunEndsItAsFailedKeepingTheLines) {
+  const auto file = AxeFile("a.dat", 200 * 20);  // 200 blocks
+  host_.shrink = file;
+  host_.shrink_at = 25;  // after block 50
+  RunRequest request{{file}, dir_ / "out.txt", false};
+  const auto result = ExtractionRun(host_).Run(request);
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  ASSERT_FALSE(host_.messages.empty());
+  EXPECT_EQ(host_.messages.back().text,
+            "Cannot read the input file " + file.string() + ": the file could not be read to its end");
+  // The lines of the blocks read before are kept, nothing past them.
+  const auto lines = Lines(dir_ / "out.txt");
+  EXPECT_GE(lines.size(), 50u * 20);
+  EXPECT_LT(lines.size(), 200u * 20);
 }
 
 TEST_F(ExtractionRunTest, AnOutputThatIsAnInputIsRefusedAndTheInputKept) {
