@@ -98,9 +98,19 @@ AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_al
           rows[i].end_time = kInvalidFile;
         } else {
           probe.Close();
+          ForgetReadFailures();
           RunDetector(switch_name, path, context, &result);
-          WriteResult(result, rows[i]);
-          ++outcome.analysed;
+          if (AnyReadFailed()) {
+            host.ShowMessage({path + " cannot be read: the file could not be read to its end",
+                              kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
+            outcome.unreadable.push_back(path);
+            rows[i].start_time = kInvalidFile;
+            rows[i].end_time = kInvalidFile;
+            rows[i].records = "0";
+          } else {
+            WriteResult(result, rows[i]);
+            ++outcome.analysed;
+          }
         }
       }
       host.PumpEvents();

@@ -20,7 +20,7 @@ struct AnalysisOutcome {
   bool ran = false;                     // false: a run was going on already, or the list was empty
   bool stopped = false;                 // the user stopped the run
   std::size_t analysed = 0;             // rows handed to a detector
-  std::vector<std::string> unreadable;  // rows whose file could not be opened
+  std::vector<std::string> unreadable;  // rows whose file could not be opened or read
   AnalysisTotals totals;
 };
 

@@ -14,6 +14,19 @@ bool DataFile::OpenData(const std::filesystem::path& path) {
   return false;
 }
 
+namespace {
+thread_local bool t_read_failed = false;
+}  // namespace
+
+void DataFile::Close() {
+  if (reader_.IsOpen() && reader_.ReadFailed()) t_read_failed = true;
+  reader_.Close();
+}
+
+void ForgetReadFailures() { t_read_failed = false; }
+
+bool AnyReadFailed() { return t_read_failed; }
+
 std::optional<std::uint64_t> FileLength(const std::filesystem::path& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;

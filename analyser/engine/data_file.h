@@ -14,12 +14,17 @@ namespace lomtra {
 
 class DataFile {
  public:
+  DataFile() = default;
+  ~DataFile() { Close(); }
+  DataFile(const DataFile&) = delete;
+  DataFile& operator=(const DataFile&) = delete;
+
   // Opens the file; on failure returns false and keeps the reason. The
   // detectors read straight from the system's file cache where the system
   // allows it: a scan copies nothing, a walk over headers touches only
   // their pages.
   bool OpenData(const std::filesystem::path& path);
-  void Close() { reader_.Close(); }
+  void Close();
   bool IsOpen() const { return reader_.IsOpen(); }
   const std::string& Error() const { return error_; }
 
@@ -43,6 +48,12 @@ class DataFile {
   platform::BinaryReader reader_;
   std::string error_;
 };
+
+// Whether a data file closed on this thread since ForgetReadFailures could
+// not be read to its end (it shrank, or the disk failed): its bytes read as
+// zeros, so what a detector made of them is no result.
+void ForgetReadFailures();
+bool AnyReadFailed();
 
 // Length of a file in bytes, or nothing when it cannot be found.
 std::optional<std::uint64_t> FileLength(const std::filesystem::path& path);

@@ -122,6 +122,28 @@ TEST(AnalyseFiles, FileGoneSinceItWasAddedIsReported) {
   EXPECT_FALSE(rig.host.results_mark);
 }
 
+TEST(AnalyseFiles, FileThatShrinksWhileItIsReadIsReportedNotCounted) {
+  TempFolder folder;
+  Rig rig;
+  const std::string e10b = folder.Write("e.dat", cdrgen::E10bSampleFile(400, 1));
+  const std::string whole = folder.Write("f.dat", cdrgen::E10bSampleFile(3, 1));
+  std::vector<DataFileEntry> rows = {Row(e10b, "E10B"), Row(whole, "E10B")};
+  // Cut short by another program (or a failing disk) after 50 blocks.
+  rig.host.during_pump = [&](int pump) {
+    if (pump == 50) std::filesystem::resize_file(e10b, 2048 * 20);
+  };
+  auto context = rig.Context();
+  const AnalysisOutcome outcome = AnalyseFiles(rows, false, context);
+  ASSERT_EQ(outcome.unreadable, std::vector<std::string>{e10b});
+  EXPECT_EQ(rows[0].start_time, kInvalidFile);
+  EXPECT_EQ(rows[0].records, "0");
+  ASSERT_FALSE(rig.host.messages.empty());
+  EXPECT_EQ(rig.host.messages[0].text, e10b + " cannot be read: the file could not be read to its end");
+  // The next file is analysed as usual.
+  EXPECT_EQ(outcome.analysed, 1u);
+  EXPECT_NE(rows[1].records, "0");
+}
+
 TEST(AnalyseFiles, StopBetweenRowsLeavesTheRestUntouched) {
   TempFolder folder;
   Rig rig;

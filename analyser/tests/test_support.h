@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -63,6 +64,7 @@ class RecordingHost : public Host {
   void PumpEvents() override {
     ++pumps;
     if (pumps == stop_at_pump && state) state->stop_requested = true;
+    if (during_pump) during_pump(pumps);
   }
   void SetResultsMark(bool on) override { results_mark = on; }
 
@@ -74,6 +76,7 @@ class RecordingHost : public Host {
   std::vector<std::string> status_history;
   int pumps = 0;
   int stop_at_pump = -1;  // the Stop command "clicked" during this pump
+  std::function<void(int)> during_pump;  // what else happens then (by pump number)
   EngineState* state = nullptr;
   bool results_mark = false;
 };
