@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/digit_pairs.h"
+
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
 #endif
@@ -72,16 +74,6 @@ constexpr std::array<ByteText, 256> MakeByteTexts() {
 
 inline constexpr std::array<ByteText, 256> kByteTexts = MakeByteTexts();
 
-constexpr std::array<char, 200> MakeTwoDigits() {
-  std::array<char, 200> table{};
-  for (int i = 0; i < 100; ++i) {
-    table[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
-    table[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
-  }
-  return table;
-}
-
-inline constexpr std::array<char, 200> kTwoDigits = MakeTwoDigits();
 
 // The digits of a number field: bytes up to the first FF. Room: 2 x count.
 inline char* PutDigits(const std::uint8_t* bytes, std::size_t count, char* out) {
@@ -208,10 +200,10 @@ inline char* PutDecimal(std::uint64_t value, char* out) {
     const std::uint64_t pair = value % 100;
     value /= 100;
     p -= 2;
-    std::memcpy(p, &kTwoDigits[2 * pair], 2);
+    platform::PutTwoDigits(p, static_cast<unsigned>(pair));
   }
   if (value >= 10) {
-    std::memcpy(p - 2, &kTwoDigits[2 * value], 2);
+    platform::PutTwoDigits(p - 2, static_cast<unsigned>(value));
   } else {
     p[-1] = static_cast<char>('0' + value);
   }

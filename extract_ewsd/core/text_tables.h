@@ -7,23 +7,14 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/digit_pairs.h"
+
 namespace vantor {
 
 inline constexpr bool kLittleEndian = std::endian::native == std::endian::little;
 
 // Two characters for each byte value.
 using PairTable = std::array<char, 512>;
-
-// "00".."FF": a byte as two hexadecimal digits, high nibble first.
-constexpr PairTable MakeHexPairs() {
-  constexpr char kDigits[] = "0123456789ABCDEF";
-  PairTable table{};
-  for (int i = 0; i < 256; ++i) {
-    table[static_cast<std::size_t>(2 * i)] = kDigits[i >> 4];
-    table[static_cast<std::size_t>(2 * i + 1)] = kDigits[i & 0x0F];
-  }
-  return table;
-}
 
 // The right two decimal digits of a byte value: 7 -> "07", 112 -> "12".
 constexpr PairTable MakeDecimalPairs() {
@@ -35,12 +26,11 @@ constexpr PairTable MakeDecimalPairs() {
   return table;
 }
 
-inline constexpr PairTable kHexPairs = MakeHexPairs();
+// "00".."FF" at 2 x value.
+inline constexpr const auto& kHexPairs = platform::kHexDigitPairs;
 inline constexpr PairTable kDecimalPairs = MakeDecimalPairs();
 
-inline void PutHexPair(char* at, std::uint8_t value) {
-  std::memcpy(at, kHexPairs.data() + 2 * value, 2);
-}
+inline void PutHexPair(char* at, std::uint8_t value) { platform::PutHexDigits(at, value); }
 
 inline void PutDecimalPair(char* at, std::uint8_t value) {
   std::memcpy(at, kDecimalPairs.data() + 2 * value, 2);

@@ -16,19 +16,6 @@ namespace detail {
 
 constexpr char kHexDigit[] = "0123456789ABCDEF";
 
-constexpr std::array<std::array<char, 2>, 256> MakeHexPairs() {
-  std::array<std::array<char, 2>, 256> pairs{};
-  for (int b = 0; b < 256; ++b) pairs[static_cast<std::size_t>(b)] = {kHexDigit[b >> 4], kHexDigit[b & 15]};
-  return pairs;
-}
-
-constexpr std::array<std::array<char, 2>, 100> MakeDecimalPairs() {
-  std::array<std::array<char, 2>, 100> pairs{};
-  for (int v = 0; v < 100; ++v)
-    pairs[static_cast<std::size_t>(v)] = {static_cast<char>('0' + v / 10), static_cast<char>('0' + v % 10)};
-  return pairs;
-}
-
 constexpr std::array<ByteText, 256> MakeDecimalBytes() {
   std::array<ByteText, 256> texts{};
   for (int v = 0; v < 256; ++v) {
@@ -61,10 +48,6 @@ constexpr std::array<ByteText, 256> MakeNumberBytes() {
 
 }  // namespace detail
 
-// "00" .. "FF", upper case.
-inline constexpr std::array<std::array<char, 2>, 256> kHexPairs = detail::MakeHexPairs();
-// "00" .. "99".
-inline constexpr std::array<std::array<char, 2>, 100> kDecimalPairs = detail::MakeDecimalPairs();
 // "0" .. "255".
 inline constexpr std::array<ByteText, 256> kDecimalBytes = detail::MakeDecimalBytes();
 // The digits of a packed number byte without its F fillers.

@@ -10,6 +10,7 @@
 #endif
 
 #include "digit_tables.h"
+#include "platform/digit_pairs.h"
 
 namespace ostrel {
 
@@ -106,17 +107,17 @@ inline char* PutNumber9(char* out, const std::uint8_t* bytes) {
 #endif
 
 inline char* PutHex(char* out, const std::uint8_t* bytes, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) std::memcpy(out + 2 * i, kHexPairs[bytes[i]].data(), 2);
+  for (std::size_t i = 0; i < count; ++i) platform::PutHexDigits(out + 2 * i, bytes[i]);
   return out + 2 * count;
 }
 
 // HH:MM:SS from the three BCD bytes, digits as they stand.
 inline char* PutTime(char* out, const std::uint8_t* bytes) {
-  std::memcpy(out, kHexPairs[bytes[0]].data(), 2);
+  platform::PutHexDigits(out, bytes[0]);
   out[2] = ':';
-  std::memcpy(out + 3, kHexPairs[bytes[1]].data(), 2);
+  platform::PutHexDigits(out + 3, bytes[1]);
   out[5] = ':';
-  std::memcpy(out + 6, kHexPairs[bytes[2]].data(), 2);
+  platform::PutHexDigits(out + 6, bytes[2]);
   return out + 8;
 }
 
@@ -134,11 +135,11 @@ inline char* PutUnsigned(char* out, std::uint32_t value) {
   char* at = end;
   while (value >= 100) {
     at -= 2;
-    std::memcpy(at, kDecimalPairs[value % 100].data(), 2);
+    platform::PutTwoDigits(at, static_cast<unsigned>(value % 100));
     value /= 100;
   }
   if (value >= 10) {
-    std::memcpy(at - 2, kDecimalPairs[value].data(), 2);
+    platform::PutTwoDigits(at - 2, static_cast<unsigned>(value));
   } else {
     at[-1] = static_cast<char>('0' + value);
   }
