@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "platform/file_replacer.h"
+#include "platform/interrupt.h"
 
 namespace {
 
@@ -72,7 +73,8 @@ TEST(TextWriter, LinesWrittenInPlaceKeepTheirOrderAcrossFlushes) {
   EXPECT_EQ(Slurp(path), expected);
   // Room is safe to write after a failure; the commit reports it.
   ASSERT_TRUE(writer.Open("/dev/full"));
-  std::string(platform::TextWriter::kBufferSize, 'f').copy(writer.Reserve(platform::TextWriter::kBufferSize), platform::TextWriter::kBufferSize);
+  std::string(platform::TextWriter::kBufferSize, 'f')
+      .copy(writer.Reserve(platform::TextWriter::kBufferSize), platform::TextWriter::kBufferSize);
   EXPECT_FALSE(writer.Commit(platform::TextWriter::kBufferSize));
   writer.Reserve(10)[9] = 'x';
   EXPECT_FALSE(writer.Commit(10));
@@ -139,6 +141,22 @@ TEST(FileReplacer, WritesADeviceInPlaceInsteadOfReplacingIt) {
   EXPECT_EQ(replacer.Error(), full_link.string() + ": No space left on device");
   EXPECT_TRUE(fs::is_symlink(full_link));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+}
+
+// What a signal's handler does before the program ends: the temporary file
+// of an output being written goes, a committed output stays.
+TEST(FileReplacer, ATemporaryFileIsRemovedWhenTheProgramEndsOnASignal) {
+  const auto dir = TempFolder("replace_signal");
+  platform::FileReplacer done;
+  ASSERT_TRUE(done.Begin(dir / "done.txt"));
+  ASSERT_TRUE(done.Commit());
+  platform::FileReplacer running;
+  ASSERT_TRUE(running.Begin(dir / "running.txt"));
+  ASSERT_TRUE(fs::exists(running.TemporaryPath()));
+  platform::RemoveTemporaryFiles();
+  EXPECT_FALSE(fs::exists(running.TemporaryPath()));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+  EXPECT_TRUE(fs::exists(dir / "done.txt"));
 }
 
 TEST(FileReplacer, FailureNamesTheTarget) {

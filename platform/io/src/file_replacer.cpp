@@ -4,15 +4,25 @@
 #include <chrono>
 #include <system_error>
 
+#include "platform/interrupt.h"
+
 namespace platform {
 
-FileReplacer::~FileReplacer() { Cancel(); }
+FileReplacer::~FileReplacer() {
+  Cancel();
+}
 
 bool FileReplacer::Begin(const std::filesystem::path& target) {
   Cancel();
   error_.clear();
   target_ = target;
   in_place_ = false;
+  if (target == "-") {
+    writer_.OpenStandardOutput();
+    in_place_ = true;
+    temporary_ = target;
+    return true;
+  }
   std::error_code status_error;
   const auto status = std::filesystem::status(target, status_error);
   if (!status_error && std::filesystem::exists(status) &&
@@ -35,6 +45,13 @@ bool FileReplacer::Begin(const std::filesystem::path& target) {
     temporary_.clear();
     return false;
   }
+  ticket_ = RegisterTemporaryFile(temporary_);
+  return true;
+}
+
+bool FileReplacer::Reserve(const std::filesystem::path& target) {
+  if (!Begin(target)) return false;
+  if (!in_place_) writer_.Close();
   return true;
 }
 
@@ -60,6 +77,8 @@ bool FileReplacer::Commit() {
     return false;
   }
   temporary_.clear();
+  UnregisterTemporaryFile(ticket_);
+  ticket_ = -1;
   return true;
 }
 
@@ -74,13 +93,15 @@ void FileReplacer::Cancel() {
     std::filesystem::remove(temporary_, ec);
     temporary_.clear();
   }
+  UnregisterTemporaryFile(ticket_);
+  ticket_ = -1;
 }
 
 std::filesystem::path UniquePath(const std::filesystem::path& folder, const std::string& stem,
                                  const std::string& extension) {
   static std::atomic<unsigned> counter{0};
-  const auto seed = static_cast<unsigned>(
-      std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFF);
+  const auto seed =
+      static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFF);
   for (unsigned i = 0;; ++i) {
     const unsigned n = i == 0 ? 1 : seed + counter.fetch_add(1) + i;
     std::filesystem::path candidate = folder / (stem + "-" + std::to_string(n) + extension);

@@ -3,11 +3,18 @@
 #include <cerrno>
 #include <cstring>
 
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include "platform/binary_reader.h"
 
 namespace platform {
 
-TextWriter::~TextWriter() { Abandon(); }
+TextWriter::~TextWriter() {
+  Abandon();
+}
 
 bool TextWriter::Open(const std::filesystem::path& path, Mode mode) {
   Abandon();
@@ -28,6 +35,22 @@ bool TextWriter::Open(const std::filesystem::path& path, Mode mode) {
     return false;
   }
   std::setvbuf(file_, nullptr, _IONBF, 0);  // we buffer ourselves
+  if (buffer_.size() < kBufferSize) buffer_.resize(kBufferSize);
+  used_ = 0;
+  return true;
+}
+
+bool TextWriter::OpenStandardOutput() {
+  Abandon();
+  path_ = "standard output";
+  error_.clear();
+  reason_.clear();
+  bytes_written_ = 0;
+#if defined(_WIN32)
+  _setmode(_fileno(stdout), _O_BINARY);  // CR LF as written, not doubled
+#endif
+  file_ = stdout;
+  standard_output_ = true;
   if (buffer_.size() < kBufferSize) buffer_.resize(kBufferSize);
   used_ = 0;
   return true;
@@ -96,7 +119,11 @@ bool TextWriter::Close() {
   if (file_ == nullptr) return error_.empty();
   Flush();
   errno = 0;
-  if (std::fclose(file_) != 0) Fail(errno != 0 ? errno : EIO);
+  if (standard_output_) {
+    standard_output_ = false;
+  } else if (std::fclose(file_) != 0) {
+    Fail(errno != 0 ? errno : EIO);
+  }
   file_ = nullptr;
   return error_.empty();
 }
@@ -104,7 +131,8 @@ bool TextWriter::Close() {
 void TextWriter::Abandon() {
   if (file_ == nullptr) return;
   Flush();
-  std::fclose(file_);
+  if (!standard_output_) std::fclose(file_);
+  standard_output_ = false;
   file_ = nullptr;
   used_ = 0;
 }

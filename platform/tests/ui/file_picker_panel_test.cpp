@@ -5,8 +5,10 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QTreeView>
 
 namespace {
 
@@ -44,6 +46,34 @@ TEST(FilePickerPanel, DrivesStartWithTheHomeFolderAndABadDriveGoesBack) {
   EXPECT_EQ(panel.DriveList()->currentText(), before);
   panel.SetDrive(drives.first());
   EXPECT_EQ(panel.FolderPath(), drives.first());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FilePickerPanel, StartsOnItsDriveTakesTypedPathsAndKnowsSizes) {
+  FilePickerPanel start;
+  // The tree shows the drive the box names, not the root of everything.
+  EXPECT_EQ(start.FolderPath(), start.DriveList()->currentText());
+  EXPECT_EQ(QDir::toNativeSeparators(start.findChild<QTreeView*>()
+                                         ->rootIndex()
+                                         .data(QFileSystemModel::FilePathRole)
+                                         .toString()),
+            start.DriveList()->currentText());
+
+  QTemporaryDir dir;
+  QFile f(dir.filePath("calls.dat"));
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write(QByteArray(1536, 'x'));
+  f.close();
+  FilePickerPanel panel;
+  EXPECT_TRUE(panel.GoToPath(QDir::toNativeSeparators(dir.filePath("calls.dat"))));
+  EXPECT_EQ(panel.FolderPath(), QDir::toNativeSeparators(dir.path()));
+  EXPECT_EQ(panel.SelectedFileNames(), QStringList{"calls.dat"});
+  EXPECT_EQ(panel.FileList()->item(0)->data(Qt::UserRole + 1).toLongLong(), 1536);
+  EXPECT_FALSE(panel.GoToPath(dir.filePath("missing")));
+  EXPECT_EQ(panel.FolderPath(), QDir::toNativeSeparators(dir.path()));
 }
 
 }  // namespace

@@ -9,11 +9,21 @@ MessageAnswer BoxMessageService::Show(const Message& message) {
   box.setText(message.text);
   box.setWindowTitle(message.title);
   switch (message.icon) {
-    case MessageIcon::kNone: box.setIcon(QMessageBox::NoIcon); break;
-    case MessageIcon::kInformation: box.setIcon(QMessageBox::Information); break;
-    case MessageIcon::kQuestion: box.setIcon(QMessageBox::Question); break;
-    case MessageIcon::kWarning: box.setIcon(QMessageBox::Warning); break;
-    case MessageIcon::kError: box.setIcon(QMessageBox::Critical); break;
+    case MessageIcon::kNone:
+      box.setIcon(QMessageBox::NoIcon);
+      break;
+    case MessageIcon::kInformation:
+      box.setIcon(QMessageBox::Information);
+      break;
+    case MessageIcon::kQuestion:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case MessageIcon::kWarning:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case MessageIcon::kError:
+      box.setIcon(QMessageBox::Critical);
+      break;
   }
   if (message.buttons == MessageButtons::kYesNo) {
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);

@@ -1,7 +1,11 @@
 #pragma once
-// Replacing a file as a whole (reports, trimmed copies, workbooks): the new
-// content goes to a temporary file in the target's folder and is renamed over
-// the target only when complete, so a failure never destroys what was there.
+// Replacing a file as a whole (extraction output, reports, trimmed copies,
+// workbooks): the new content goes to a temporary file in the target's folder
+// and is renamed over the target only when the run ends as it should, so a
+// failed or abandoned run never destroys what was there and leaves no
+// temporary file behind, not even when the program is ended by Ctrl-C. The
+// temporary file is created at once, so an output that cannot be written is
+// found before a long run starts.
 #include <filesystem>
 #include <string>
 
@@ -17,7 +21,13 @@ class FileReplacer {
   FileReplacer& operator=(const FileReplacer&) = delete;
 
   // Creates the temporary file beside `target`. On failure Error() says why.
+  // The target "-" is the standard output, written directly.
   bool Begin(const std::filesystem::path& target);
+  // Creates only the temporary file, for writers of their own (a workbook
+  // library) that write to TemporaryPath() by name; Commit renames it.
+  bool Reserve(const std::filesystem::path& target);
+  const std::filesystem::path& Target() const { return target_; }
+  bool Active() const { return !temporary_.empty(); }
   TextWriter& Writer() { return writer_; }
   const std::filesystem::path& TemporaryPath() const { return temporary_; }
   // Flushes, closes and renames over the target. Returns false (and keeps the
@@ -32,6 +42,7 @@ class FileReplacer {
   std::filesystem::path temporary_;
   std::string error_;
   bool in_place_ = false;  // the target is a device or pipe, written directly
+  int ticket_ = -1;        // the temporary file's registration
 };
 
 // A path in `folder` named stem + a number + extension that does not exist

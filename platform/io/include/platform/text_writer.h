@@ -24,6 +24,9 @@ class TextWriter {
   // Creates (empties) or appends to the file. On failure returns false; Error()
   // then names the file and the system's reason.
   bool Open(const std::filesystem::path& path, Mode mode = Mode::kCreate);
+  // Writes to the standard output stream ("-" on a command line); closing
+  // it only flushes.
+  bool OpenStandardOutput();
   bool IsOpen() const { return file_ != nullptr; }
   const std::filesystem::path& Path() const { return path_; }
 
@@ -52,6 +55,7 @@ class TextWriter {
   void Fail(int error_number);
 
   std::FILE* file_ = nullptr;
+  bool standard_output_ = false;  // file_ is stdout: flushed, never closed
   std::filesystem::path path_;
   std::vector<char> buffer_;
   std::size_t used_ = 0;  // bytes of buffer_ waiting to be written

@@ -6,6 +6,7 @@
 #include <functional>
 
 class QComboBox;
+class QLineEdit;
 class QTreeView;
 class QListWidget;
 class QFileSystemModel;
@@ -26,11 +27,17 @@ class FilePickerPanel : public QWidget {
   QComboBox* DriveList() const { return drives_; }
   QTreeView* FolderTree() const { return folders_; }
   QListWidget* FileList() const { return files_; }
+  // A box showing the folder, into which a folder or file path can be typed
+  // or pasted (Enter goes there; a file is selected in its folder).
+  QLineEdit* PathBox() const { return path_; }
 
   // The folder shown in the file list, as a native path without trailing
   // separator (a root stays "/" or "C:\").
   QString FolderPath() const { return folder_; }
   void SetFolder(const QString& path);
+  // Goes to a typed folder, or to a typed file's folder with the file
+  // selected. False (and nothing changes) when the path does not exist.
+  bool GoToPath(const QString& path);
   void SetDrive(const QString& drive);
   // Re-reads the file list of the current folder.
   void Refresh();
@@ -54,12 +61,15 @@ class FilePickerPanel : public QWidget {
  private:
   void OnDriveChosen(int index);
   void OnFolderClicked();
+  void ShowDrive(const QString& drive);
 
   QComboBox* drives_;
+  QLineEdit* path_;
   QTreeView* folders_;
   QListWidget* files_;
   QFileSystemModel* folder_model_;
   QString folder_;
+  QString shown_drive_;  // the tree's root
   QString last_good_drive_;
   std::function<void(const QString&)> drive_error_;
 };
