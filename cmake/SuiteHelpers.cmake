@@ -32,14 +32,19 @@ function(suite_version_define target version)
     APP_VERSION_TEXT="${version}")
 endfunction()
 
-# suite_add_failing_disk_tests(TEST_TARGET PROGRAM SUITE FORMAT SIZE): the
-# failing-disk and damaged-input cases every extractor's command line shares,
-# run against PROGRAM on a cdrgen sample of FORMAT.
+# suite_add_failing_disk_tests(TEST_TARGET PROGRAM SUITE FORMAT SIZE
+#   COMMANDS "extract ..." REFUSES 0|1): the failing-disk, damaged-input and
+# output cases every extractor's command line shares, run against PROGRAM on
+# a cdrgen sample of FORMAT.
 function(suite_add_failing_disk_tests test_target program suite format size)
+  cmake_parse_arguments(ARG "" "COMMANDS;REFUSES" "" ${ARGN})
   target_sources(${test_target} PRIVATE
-    ${PROJECT_SOURCE_DIR}/tools/testing/extractor_failing_disk_test.cpp)
+    ${PROJECT_SOURCE_DIR}/tools/testing/extractor_failing_disk_test.cpp
+    ${PROJECT_SOURCE_DIR}/tools/testing/extractor_batch_rules_test.cpp)
   target_compile_definitions(${test_target} PRIVATE
-    FAILING_DISK_SUITE=${suite} FAILING_DISK_PROGRAM="${program}"
+    FAILING_DISK_SUITE=${suite}FailingDisk BATCH_RULES_SUITE=${suite}BatchRules
+    FAILING_DISK_PROGRAM="${program}"
     FAILING_DISK_EXE="$<TARGET_FILE:${program}>" FAILING_DISK_FORMAT="${format}"
-    FAILING_DISK_SIZE=${size})
+    FAILING_DISK_SIZE=${size} BATCH_RULES_COMMANDS="${ARG_COMMANDS}"
+    BATCH_RULES_REFUSES=${ARG_REFUSES})
 endfunction()
