@@ -13,7 +13,7 @@ jobs="${JOBS:-2}"
 fuzz_seconds="${FUZZ_SECONDS:-30}"
 
 bash "$root/scripts/deps.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUITE_WERROR=ON
 cmake --build "$build" -j "$jobs"
 (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
 
