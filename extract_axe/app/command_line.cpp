@@ -179,6 +179,10 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
       break;
   }
   if (host.OpenFailed()) return 2;
+  if (result.files_skipped == result.files_opened && !quiet && request.output != "-") {
+    std::fprintf(stderr, "pardel: none of the files is an AXE data file; %s was not replaced\n",
+                 request.output.string().c_str());
+  }
   return result.files_skipped > 0 ? 1 : 0;
 }
 
