@@ -205,9 +205,6 @@ TEST_F(KelvanCommandLineTest, HelpAndVersion) {
   r = Run("--help");
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("kelvan extract (-o OUT | --dir DIR)"), std::string::npos);
-  r = Run("extract --help");
-  EXPECT_EQ(r.status, 0);
-  EXPECT_NE(r.out.find("kelvan extract (-o OUT | --dir DIR)"), std::string::npos);
 }
 
 }  // namespace
