@@ -4,6 +4,7 @@
 
 #include "extraction_run.h"
 #include "platform/console.h"
+#include "platform/interrupt.h"
 
 namespace pardel {
 namespace {
@@ -23,6 +24,28 @@ constexpr const char* kUsage =
     "exit status: 0 every file processed, 1 a file skipped or the run stopped,\n"
     "             2 usage error or a failure that ended the run\n";
 
+constexpr const char* kOutputText =
+    "OUT is replaced only when the run ends: a run that fails, or whose only\n"
+    "files are not AXE data files, leaves it as it was. OUT - writes to the\n"
+    "standard output. Ctrl-C stops after the current block, keeping the lines\n"
+    "written so far (exit status 1); a second Ctrl-C ends at once and leaves\n"
+    "OUT as it was.\n";
+
+constexpr const char* kExtractUsage =
+    "usage: pardel extract -o OUT [--stop-on-error] [--quiet] FILE...\n"
+    "write every record of the AXE files to OUT, one line each.\n"
+    "  --stop-on-error   answer No when a file is not an AXE data file (default Yes:\n"
+    "                    skip it and go on)\n"
+    "  --quiet           print nothing but errors\n";
+
+constexpr const char* kSampleUsage =
+    "usage: pardel sample -o OUT [--open] [--stop-on-error] [--quiet] FILE...\n"
+    "write the first 50 records of the AXE files to OUT.\n"
+    "  --open            show OUT in the text viewer (not with -o -)\n"
+    "  --stop-on-error   answer No when a file is not an AXE data file (default Yes:\n"
+    "                    skip it and go on)\n"
+    "  --quiet           print nothing but errors\n";
+
 class ConsoleHost : public Host {
  public:
   ConsoleHost(bool quiet, bool stop_on_error, bool open, const ViewerFunction& viewer)
@@ -34,11 +57,20 @@ class ConsoleHost : public Host {
 
   Answer ShowMessage(const Message& message) override {
     progress_.Finish();
-    return platform::ShowOnConsole(stderr, "pardel", message, quiet_, stop_on_error_);
+    if (message.buttons != Buttons::kYesNo || file_.empty())
+      return platform::ShowOnConsole(stderr, "pardel", message, quiet_, stop_on_error_);
+    // The window shows the file in its status bar; here the question names it.
+    Message named = message;
+    named.text = file_.string() + ": " + message.text;
+    return platform::ShowOnConsole(stderr, "pardel", named, quiet_, stop_on_error_);
   }
 
+  void SetFile(const std::filesystem::path& path) override { file_ = path; }
+  bool StopRequested() override { return platform::InterruptRequested(); }
 
-  void SetStatus(const std::string&, const std::string& file_panel) override { label_ = file_panel; }
+  void SetStatus(const std::string&, const std::string& file_panel) override {
+    label_ = file_panel;
+  }
 
   void SetProgress(int value) override { progress_.Show(label_, value); }
 
@@ -60,11 +92,18 @@ class ConsoleHost : public Host {
   const ViewerFunction& viewer_;
   platform::ConsoleProgress progress_;
   std::string label_;
+  std::filesystem::path file_;
   bool open_failed_ = false;
 };
 
 int Usage(const char* problem) {
   std::fprintf(stderr, "pardel: %s\n%s", problem, kUsage);
+  return 2;
+}
+
+int CommandUsage(const std::string& command, const std::string& problem) {
+  std::fprintf(stderr, "pardel: %s\n%s", problem.c_str(),
+               command == "sample" ? kSampleUsage : kExtractUsage);
   return 2;
 }
 
@@ -74,6 +113,7 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
   if (args.empty()) return Usage("no command");
   if (args[0] == "--help" || args[0] == "-h") {
     std::fputs(kUsage, stdout);
+    std::fputs(kOutputText, stdout);
     return 0;
   }
   if (args[0] == "--version") {
@@ -81,7 +121,16 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
     return 0;
   }
   const std::string& command = args[0];
-  if (command != "extract" && command != "sample") return Usage(("unknown command " + command).c_str());
+  if (command != "extract" && command != "sample")
+    return Usage(("unknown command " + command).c_str());
+
+  for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
+    if (args[i] == "--help" || args[i] == "-h") {
+      std::fputs(command == "sample" ? kSampleUsage : kExtractUsage, stdout);
+      std::fputs(kOutputText, stdout);
+      return 0;
+    }
+  }
 
   RunRequest request;
   request.sample = command == "sample";
@@ -91,7 +140,7 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
     if (!options_done && a == "--") {
       options_done = true;
     } else if (!options_done && (a == "-o" || a == "--output")) {
-      if (i + 1 >= args.size()) return Usage("-o needs a file name");
+      if (i + 1 >= args.size()) return CommandUsage(command, "-o needs a file name");
       request.output = args[++i];
     } else if (!options_done && a == "--quiet") {
       quiet = true;
@@ -100,14 +149,17 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
     } else if (!options_done && a == "--open" && request.sample) {
       open = true;
     } else if (!options_done && a.size() > 1 && a[0] == '-') {
-      return Usage(("unknown option " + a).c_str());
+      return CommandUsage(command, "unknown option " + a);
     } else {
       request.files.emplace_back(a);
     }
   }
-  if (request.output.empty()) return Usage("no output file (-o OUT)");
-  if (request.files.empty()) return Usage("no input files");
+  if (request.output.empty()) return CommandUsage(command, "no output file (-o OUT)");
+  if (request.files.empty()) return CommandUsage(command, "no input files");
+  if (open && request.output == "-")
+    return CommandUsage(command, "--open needs a file to show, not -o -");
 
+  platform::InstallBatchInterruptHandlers("pardel");
   ConsoleHost host(quiet, stop_on_error, open, viewer);
   ExtractionRun run(host);
   const RunResult result = run.Run(request);
@@ -117,11 +169,20 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
       return 2;
     case RunOutcome::kStopped:
       return 1;
+    case RunOutcome::kInterrupted:
+      std::fprintf(stderr, "pardel: stopped by the user; %llu records written to %s\n",
+                   static_cast<unsigned long long>(result.lines_written),
+                   request.output == "-" ? "standard output" : request.output.string().c_str());
+      return 1;
     case RunOutcome::kSampleShown:
     case RunOutcome::kCompleted:
       break;
   }
   if (host.OpenFailed()) return 2;
+  if (result.files_skipped == result.files_opened && !quiet && request.output != "-") {
+    std::fprintf(stderr, "pardel: none of the files is an AXE data file; %s was not replaced\n",
+                 request.output.string().c_str());
+  }
   return result.files_skipped > 0 ? 1 : 0;
 }
 

@@ -8,6 +8,7 @@
 
 #include "command_line.h"
 #include "main_window.h"
+#include "platform/interrupt.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ int main(int argc, char** argv) {
         args, [&](const std::string& path) { return OpenWithDesktop(argc, argv, path); });
   }
   QApplication app(argc, argv);
+  platform::InstallWindowInterruptHandlers();
   platform::ui::BoxMessageService messages;
   platform::ui::DesktopDocumentOpener viewer;
   pardel::Form1 window(messages, viewer);

@@ -12,12 +12,11 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
+#include "platform/ui/remembered.h"
 
 namespace pardel {
-namespace {
-
-}  // namespace
 
 QString Form1::ProgramTitle() {
   return QStringLiteral("Pardel %1.%2 - NORVA").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR);
@@ -90,8 +89,12 @@ Form1::Form1(platform::ui::MessageService& messages, platform::ui::DocumentOpene
   connect(extract_button_, &QPushButton::clicked, this, [this] { RunExtraction(false); });
   connect(sample_button_, &QPushButton::clicked, this, [this] { RunExtraction(true); });
   connect(cancel_button_, &QPushButton::clicked, this, &QWidget::close);
+  platform::ui::Remember(panel_, "input/folder");
+  platform::ui::Remember(output_, "output/file");
   resize(520, 560);
 }
+
+Form1::~Form1() = default;
 
 RunResult Form1::RunExtraction(bool sample) {
   RunRequest request;
@@ -101,11 +104,16 @@ RunResult Form1::RunExtraction(bool sample) {
   request.output = output_->text().toStdString();
   request.sample = sample;
   platform::ui::BusyCursor busy;
+  pump_ = std::make_unique<platform::ui::EventPump>(platform::ui::EventPump::Input::kDrop);
   ExtractionRun run(*this);
-  return run.Run(request);
+  const RunResult result = run.Run(request);
+  pump_.reset();
+  return result;
 }
 
 Answer Form1::ShowMessage(const Message& message) {
+  // The status bar names the file a question is about: let it show first.
+  if (pump_) pump_->Pump();
   return platform::ui::ShowMessage(messages_, message, QStringLiteral("pardel"));
 }
 
@@ -121,11 +129,16 @@ void Form1::SetProgress(int value) {
   progress_->repaint();  // the run holds the window, so paint now
 }
 
+bool Form1::StopRequested() {
+  if (pump_) pump_->Tick();
+  return false;
+}
+
 void Form1::OpenInTextViewer(const std::filesystem::path& path) {
   const QString file = QString::fromStdString(path.string());
   if (!viewer_.Open(file))
-    ShowMessage({"Cannot open " + path.string() + " in the text viewer", "", Icon::kError,
-                 Buttons::kOk});
+    ShowMessage(
+        {"Cannot open " + path.string() + " in the text viewer", "", Icon::kError, Buttons::kOk});
 }
 
 }  // namespace pardel

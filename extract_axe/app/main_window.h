@@ -1,6 +1,7 @@
 #pragma once
 // Form1: pick AXE files, name the output, Extract or Show Sample.
 #include <QMainWindow>
+#include <memory>
 
 #include "extraction_run.h"
 #include "platform/ui/desktop_services.h"
@@ -12,8 +13,9 @@ class QProgressBar;
 class QPushButton;
 
 namespace platform::ui {
+class EventPump;
 class FilePickerPanel;
-}
+}  // namespace platform::ui
 
 namespace pardel {
 
@@ -22,6 +24,7 @@ class Form1 : public QMainWindow, private Host {
  public:
   Form1(platform::ui::MessageService& messages, platform::ui::DocumentOpener& viewer,
         QWidget* parent = nullptr);
+  ~Form1() override;
 
   platform::ui::FilePickerPanel* Panel() const { return panel_; }
   // The output path that the window starts with.
@@ -35,6 +38,7 @@ class Form1 : public QMainWindow, private Host {
   void SetStatus(const std::string& files_panel, const std::string& file_panel) override;
   void SetProgress(int value) override;
   void OpenInTextViewer(const std::filesystem::path& path) override;
+  bool StopRequested() override;
 
   platform::ui::MessageService& messages_;
   platform::ui::DocumentOpener& viewer_;
@@ -46,6 +50,8 @@ class Form1 : public QMainWindow, private Host {
   QProgressBar* progress_;
   QLabel* files_panel_;
   QLabel* file_panel_;
+  // Keeps the window drawing while a run holds it (the run takes no input).
+  std::unique_ptr<platform::ui::EventPump> pump_;
 };
 
 }  // namespace pardel

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/file_replacer.h"
 #include "platform/text_writer.h"
 
 namespace pardel {
@@ -15,6 +16,18 @@ void ExtractionRun::ShowError(const std::string& text) {
   host_.ShowMessage({text, "", Icon::kError, Buttons::kOk});
 }
 
+RunResult ExtractionRun::Fail(const std::string& text) {
+  ShowError(text);
+  result_.outcome = RunOutcome::kFailed;
+  return result_;
+}
+
+std::string ExtractionRun::WriteError(platform::FileReplacer& out) {
+  // The writer names the temporary file; the user knows the output by its own name.
+  if (!out.Writer().Ok()) return out.Target().string() + ": " + out.Writer().Reason();
+  return out.Error();
+}
+
 RunResult ExtractionRun::Run(const RunRequest& request) {
   result_ = {};
   layout_ = {};
@@ -25,93 +38,105 @@ RunResult ExtractionRun::Run(const RunRequest& request) {
     result_.outcome = RunOutcome::kNoFiles;
     return result_;
   }
-  // Creating the output empties it: never let that be one of the inputs.
+  // Replacing the output must never touch one of the inputs.
   for (const auto& path : request.files) {
     std::error_code same_error;
     if (std::filesystem::equivalent(request.output, path, same_error)) {
-      ShowError("Cannot create the output file " + request.output.string() +
-                ": it is one of the input files");
-      result_.outcome = RunOutcome::kFailed;
-      return result_;
+      return Fail("Cannot create the output file " + request.output.string() +
+                  ": it is one of the input files");
     }
   }
-  platform::TextWriter out;
-  if (!out.Open(request.output)) {
-    ShowError("Cannot create the output file " + out.Error());
-    result_.outcome = RunOutcome::kFailed;
-    return result_;
-  }
+  // The lines go beside the output and replace it only when the run ends as
+  // it should; an output that cannot be written is found before any reading.
+  platform::FileReplacer out;
+  if (!out.Begin(request.output)) return Fail("Cannot create the output file " + out.Error());
+  platform::TextWriter& writer = out.Writer();
+  int decoded = 0;  // files that were AXE files: a run of refused files replaces nothing
+  auto end_run = [&](RunOutcome outcome) {
+    const bool keep = decoded > 0 || outcome == RunOutcome::kInterrupted;
+    if (!keep) {
+      out.Cancel();
+    } else if (!out.Commit()) {
+      host_.SetStatus("", "");
+      host_.SetProgress(0);
+      return false;
+    }
+    result_.outcome = outcome;
+    return true;
+  };
   platform::BinaryReader file;
   for (const auto& path : request.files) {
+    if (host_.StopRequested()) {
+      if (!end_run(RunOutcome::kInterrupted))
+        return Fail("Cannot write the output file " + WriteError(out));
+      host_.SetStatus("", "");
+      host_.SetProgress(0);
+      return result_;
+    }
     std::string reason;
     if (!file.Open(path, &reason)) {
-      out.Close();
-      ShowError("Cannot open the input file " + path.string() + ": " + reason);
-      result_.outcome = RunOutcome::kFailed;
-      return result_;
+      out.Cancel();
+      return Fail("Cannot open the input file " + path.string() + ": " + reason);
     }
     file.MapFile();  // blocks straight from the file cache, not copied
     ++result_.files_opened;
+    host_.SetFile(path);
     host_.SetStatus(std::to_string(result_.files_opened) + "/" + std::to_string(n),
                     "Processing " + path.filename().string());
     if (!IsAxeFile(file)) {
       file.Close();
-      const Answer answer = host_.ShowMessage(
-          {"The Input File Selected is not AXE Data File. Do you want to continue with other Files?",
-           "", Icon::kQuestion, Buttons::kYesNo});
+      const Answer answer =
+          host_.ShowMessage({"The Input File Selected is not AXE Data File. Do you want to "
+                             "continue with other Files?",
+                             "", Icon::kQuestion, Buttons::kYesNo});
       if (answer == Answer::kYes) {
         ++result_.files_skipped;
         continue;
       }
-      out.Close();
-      result_.outcome = RunOutcome::kStopped;
+      // No ends the run at once; the files extracted before are kept.
+      if (!end_run(RunOutcome::kStopped))
+        return Fail("Cannot write the output file " + WriteError(out));
       return result_;
     }
+    ++decoded;
     host_.SetProgress(0);
-    const FileEnd end = DecodeFile(file, out, sample);
+    const FileEnd end = DecodeFile(file, writer, sample);
     // A file that shrank or a disk that failed under the run reads as zeros:
-    // the lines so far are kept, but the run must not be taken for complete.
+    // such a run is a failure and replaces nothing.
     const bool read_failed = file.ReadFailed();
     file.Close();
-    if (read_failed && end != FileEnd::kWriteFailed) {
-      const bool written = out.Close();
+    if (end == FileEnd::kWriteFailed || (read_failed && !writer.Ok())) {
+      const std::string error = WriteError(out);
+      out.Cancel();
       host_.SetStatus("", "");
       host_.SetProgress(0);
-      ShowError(written ? "Cannot read the input file " + path.string() +
-                              ": the file could not be read to its end"
-                        : "Cannot write the output file " + out.Error());
-      result_.outcome = RunOutcome::kFailed;
-      return result_;
+      return Fail("Cannot write the output file " + error);
     }
-    if (end == FileEnd::kWriteFailed) {
-      out.Abandon();
+    if (read_failed) {
+      out.Cancel();
       host_.SetStatus("", "");
       host_.SetProgress(0);
-      ShowError("Cannot write the output file " + out.Error());
-      result_.outcome = RunOutcome::kFailed;
+      return Fail("Cannot read the input file " + path.string() +
+                  ": the file could not be read to its end");
+    }
+    if (end == FileEnd::kInterrupted) {
+      if (!end_run(RunOutcome::kInterrupted))
+        return Fail("Cannot write the output file " + WriteError(out));
+      host_.SetStatus("", "");
+      host_.SetProgress(0);
       return result_;
     }
     if (end == FileEnd::kSampleFull) {
-      const bool written = out.Close();
+      const bool written = end_run(RunOutcome::kSampleShown);
       host_.SetStatus("", "");
       host_.SetProgress(0);
-      if (!written) {
-        ShowError("Cannot write the output file " + out.Error());
-        result_.outcome = RunOutcome::kFailed;
-        return result_;
-      }
+      if (!written) return Fail("Cannot write the output file " + WriteError(out));
       host_.OpenInTextViewer(request.output);
-      result_.outcome = RunOutcome::kSampleShown;
       return result_;
     }
   }
-  if (!out.Close()) {
-    host_.SetStatus("", "");
-    host_.SetProgress(0);
-    ShowError("Cannot write the output file " + out.Error());
-    result_.outcome = RunOutcome::kFailed;
-    return result_;
-  }
+  if (!end_run(RunOutcome::kCompleted))
+    return Fail("Cannot write the output file " + WriteError(out));
   host_.ShowMessage({CompletionText(result_.lines_written, result_.files_opened), "",
                      Icon::kInformation, Buttons::kOk});
   host_.SetStatus("", "");
@@ -157,6 +182,7 @@ ExtractionRun::FileEnd ExtractionRun::DecodeFile(platform::BinaryReader& file,
       host_.SetProgress(progress);
     }
     if (past_end) break;
+    if (host_.StopRequested()) return FileEnd::kInterrupted;
   }
   host_.SetProgress(100);
   return FileEnd::kDone;

@@ -8,6 +8,7 @@
 
 #include "axe_decoder.h"
 #include "host.h"
+#include "platform/file_replacer.h"
 #include "platform/text_writer.h"
 
 namespace pardel {
@@ -21,11 +22,12 @@ struct RunRequest {
 };
 
 enum class RunOutcome {
-  kCompleted,     // every file done, the closing message shown
-  kSampleShown,   // the sample reached its lines and went to the text viewer
-  kNoFiles,       // nothing selected
-  kStopped,       // a file was not AXE and the user chose not to go on
-  kFailed,        // the output or an input could not be created, read or written
+  kCompleted,    // every file done, the closing message shown
+  kSampleShown,  // the sample reached its lines and went to the text viewer
+  kNoFiles,      // nothing selected
+  kStopped,      // a file was not AXE and the user chose not to go on
+  kInterrupted,  // the host asked to stop (Ctrl-C): the lines so far are kept
+  kFailed,       // the output or an input could not be created, read or written
 };
 
 struct RunResult {
@@ -41,10 +43,12 @@ class ExtractionRun {
   RunResult Run(const RunRequest& request);
 
  private:
-  enum class FileEnd { kDone, kSampleFull, kWriteFailed };
+  enum class FileEnd { kDone, kSampleFull, kWriteFailed, kInterrupted };
   FileEnd DecodeFile(platform::BinaryReader& file, platform::TextWriter& out, bool& sample);
   bool WriteLine(std::string_view record, platform::TextWriter& out);
   void ShowError(const std::string& text);
+  RunResult Fail(const std::string& text);
+  static std::string WriteError(platform::FileReplacer& out);
 
   Host& host_;
   RunResult result_;

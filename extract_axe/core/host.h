@@ -22,6 +22,13 @@ class Host {
   virtual void SetProgress(int value) = 0;  // 0..100
   // Shows the finished sample in the system's text viewer.
   virtual void OpenInTextViewer(const std::filesystem::path& path) = 0;
+  // The file about to be read, as the run was given it: the command line
+  // names it in messages whose text has no file of its own.
+  virtual void SetFile(const std::filesystem::path&) {}
+  // Asked after every block: true ends the run there, keeping the lines
+  // written so far (Ctrl-C in batch). Windows take no input during a run,
+  // so they never stop; they use the call to keep drawing.
+  virtual bool StopRequested() { return false; }
 };
 
 }  // namespace pardel

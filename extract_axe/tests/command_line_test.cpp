@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <array>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "cdrgen/axe_builder.h"
 
@@ -17,7 +17,9 @@ struct Outcome {
   std::string err;
 };
 
-std::string TestName() { return ::testing::UnitTest::GetInstance()->current_test_info()->name(); }
+std::string TestName() {
+  return ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
 
 // Each test has a folder of its own: CTest runs them side by side.
 Outcome RunPardel(const std::string& arguments) {
@@ -77,7 +79,8 @@ TEST_F(CommandLineTest, ExtractWritesEveryRecordByteForByte) {
   std::string expected;
   for (int b = 0; b < 11; ++b) {
     char line[80];
-    std::snprintf(line, sizeof line, "2006/11/%02d,23:59:09,2456,9876,%d,3,ROUT01,ROUT02\r\n", b + 1, b);
+    std::snprintf(line, sizeof line, "2006/11/%02d,23:59:09,2456,9876,%d,3,ROUT01,ROUT02\r\n",
+                  b + 1, b);
     expected += line;
   }
   expected += "2006/11/11,23:59:09,2456,55,10,3,ROUT01,\r\n";
@@ -88,15 +91,16 @@ TEST_F(CommandLineTest, SkippedFileGivesStatusOneAndStopOnErrorEndsTheRun) {
   const auto out = dir_ / "out.txt";
   Outcome r = RunPardel("extract --quiet -o " + Q(out) + " " + Q(other_) + " " + Q(axe_));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            "pardel: The Input File Selected is not AXE Data File. Do you want to continue with "
-            "other Files? Yes\n");
+  EXPECT_EQ(r.err, "pardel: " + other_.string() +
+                       ": The Input File Selected is not AXE Data File. Do you want to continue "
+                       "with other Files? Yes\n");
   const std::string text = Slurp(out);
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12);
 
+  // Nothing was extracted before the No: the earlier output stays.
   r = RunPardel("extract --stop-on-error -o " + Q(out) + " " + Q(other_) + " " + Q(axe_));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(Slurp(out), "");
+  EXPECT_EQ(Slurp(out), text);
 }
 
 TEST_F(CommandLineTest, SampleWritesAtMostFiftyLines) {
@@ -114,7 +118,8 @@ TEST_F(CommandLineTest, UsageAndFailuresGiveStatusTwo) {
   EXPECT_EQ(RunPardel("extract " + Q(axe_)).status, 2);
   EXPECT_EQ(RunPardel("extract -o x.txt").status, 2);
   EXPECT_EQ(RunPardel("frobnicate").status, 2);
-  const Outcome missing_folder = RunPardel("extract -o " + Q(dir_ / "no" / "out.txt") + " " + Q(axe_));
+  const Outcome missing_folder =
+      RunPardel("extract -o " + Q(dir_ / "no" / "out.txt") + " " + Q(axe_));
   EXPECT_EQ(missing_folder.status, 2);
   EXPECT_NE(missing_folder.err.find("No such file or directory"), std::string::npos);
   const Outcome full = RunPardel("extract -o /dev/full " + Q(axe_));

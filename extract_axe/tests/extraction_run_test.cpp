@@ -20,12 +20,16 @@ class ScriptedHost : public Host {
     if (message.buttons == Buttons::kOk) return Answer::kOk;
     return answer;
   }
-  void SetStatus(const std::string& a, const std::string& b) override { status.push_back(a + "|" + b); }
+  void SetStatus(const std::string& a, const std::string& b) override {
+    status.push_back(a + "|" + b);
+  }
   void SetProgress(int value) override {
     progress.push_back(value);
     if (value == shrink_at) std::filesystem::resize_file(shrink, 20 * 2048);
   }
   void OpenInTextViewer(const fs::path& path) override { opened.push_back(path); }
+  void SetFile(const fs::path& path) override { files.push_back(path); }
+  bool StopRequested() override { return ++stop_questions == stop_at; }
 
   Answer answer = Answer::kYes;
   int shrink_at = -1;  // progress value at which `shrink` loses all but 20 blocks
@@ -34,14 +38,17 @@ class ScriptedHost : public Host {
   std::vector<std::string> status;
   std::vector<int> progress;
   std::vector<fs::path> opened;
+  std::vector<fs::path> files;
+  int stop_questions = 0;
+  int stop_at = -1;  // the question answered "stop" (Ctrl-C in batch)
 };
 
 class ExtractionRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("pardel_run_" + std::string(::testing::UnitTest::GetInstance()
-                                                                        ->current_test_info()
-                                                                        ->name()));
+    dir_ = fs::temp_directory_path() /
+           ("pardel_run_" +
+            std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -121,8 +128,9 @@ TEST_F(ExtractionRunTest, FileThatIsNotAxeAnsweredYesIsSkippedButCounted) {
   const RunResult result = ExtractionRun(host_).Run(request);
   EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
   ASSERT_EQ(host_.messages.size(), 2u);
-  EXPECT_EQ(host_.messages[0].text,
-            "The Input File Selected is not AXE Data File. Do you want to continue with other Files?");
+  EXPECT_EQ(
+      host_.messages[0].text,
+      "The Input File Selected is not AXE Data File. Do you want to continue with other Files?");
   EXPECT_EQ(host_.messages[0].icon, Icon::kQuestion);
   EXPECT_EQ(host_.messages[0].buttons, Buttons::kYesNo);
   EXPECT_EQ(host_.messages[1].text, "220 Records Written from 2 Files");
@@ -161,9 +169,9 @@ TEST_F(ExtractionRunTest, NothingSelectedAndFilesThatCannotBeOpenedOrCreated) {
 
   const auto file = AxeFile("a.dat", 20);
   EXPECT_EQ(run.Run({{file}, dir_ / "missing" / "out.txt", false}).outcome, RunOutcome::kFailed);
-  EXPECT_EQ(host_.messages.back().text,
-            "Cannot create the output file " + (dir_ / "missing" / "out.txt").string() +
-                ": No such file or directory");
+  EXPECT_EQ(host_.messages.back().text, "Cannot create the output file " +
+                                            (dir_ / "missing" / "out.txt").string() +
+                                            ": No such file or directory");
   EXPECT_EQ(host_.messages.back().icon, Icon::kError);
 
   EXPECT_EQ(run.Run({{dir_ / "gone.dat"}, dir_ / "out.txt", false}).outcome, RunOutcome::kFailed);
@@ -178,20 +186,37 @@ TEST_F(ExtractionRunTest, NothingSelectedAndFilesThatCannotBeOpenedOrCreated) {
             "Cannot write the output file /dev/full: No space left on device");
 }
 
-TEST_F(ExtractionRunTest, AFileThatShrinksUnderTheRunEndsItAsFailedKeepingTheLines) {
+TEST_F(ExtractionRunTest, AFileThatShrinksUnderTheRunEndsItAsFailedReplacingNothing) {
   const auto file = AxeFile("a.dat", 200 * 20);  // 200 blocks
   host_.shrink = file;
   host_.shrink_at = 25;  // after block 50
+  cdrgen::WriteFile(dir_ / "out.txt", {'o', 'l', 'd'});
   RunRequest request{{file}, dir_ / "out.txt", false};
   const auto result = ExtractionRun(host_).Run(request);
   EXPECT_EQ(result.outcome, RunOutcome::kFailed);
   ASSERT_FALSE(host_.messages.empty());
-  EXPECT_EQ(host_.messages.back().text,
-            "Cannot read the input file " + file.string() + ": the file could not be read to its end");
-  // The lines of the blocks read before are kept, nothing past them.
-  const auto lines = Lines(dir_ / "out.txt");
-  EXPECT_GE(lines.size(), 50u * 20);
-  EXPECT_LT(lines.size(), 200u * 20);
+  EXPECT_EQ(host_.messages.back().text, "Cannot read the input file " + file.string() +
+                                            ": the file could not be read to its end");
+  // The output of a failed run is not trusted: the old one stays, alone.
+  EXPECT_EQ(Lines(dir_ / "out.txt"), (std::vector<std::string>{"old"}));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+}
+
+TEST_F(ExtractionRunTest, OnlyRefusedFilesReplaceNothingAndAStopKeepsWholeLines) {
+  cdrgen::WriteFile(dir_ / "out.txt", {'o', 'l', 'd'});
+  RunRequest request{{NotAxe("x.dat")}, dir_ / "out.txt", false};
+  EXPECT_EQ(ExtractionRun(host_).Run(request).outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(Lines(request.output), (std::vector<std::string>{"old"}));
+  EXPECT_EQ(host_.files, (std::vector<fs::path>{dir_ / "x.dat"}));
+
+  const std::size_t messages = host_.messages.size();
+  host_.stop_at = 13;  // asked before each file, then after every block
+  request.files = {AxeFile("a.dat", 200 * 20)};
+  const RunResult stopped = ExtractionRun(host_).Run(request);
+  EXPECT_EQ(stopped.outcome, RunOutcome::kInterrupted);
+  EXPECT_EQ(stopped.lines_written, 11u * 20);
+  EXPECT_EQ(Lines(request.output).size(), 11u * 20);
+  EXPECT_EQ(host_.messages.size(), messages);  // no completion message
 }
 
 TEST_F(ExtractionRunTest, AnOutputThatIsAnInputIsRefusedAndTheInputKept) {

@@ -3,14 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 #include <fstream>
 
@@ -24,8 +27,17 @@ using platform::ui::MessageAnswer;
 using platform::ui::MessageButtons;
 using platform::ui::MessageIcon;
 
+// The window remembers its controls between starts: every test starts
+// from the defaults.
+struct ForgetSettings {
+  ForgetSettings() {
+    QSettings(QSettings::UserScope, "norva", QCoreApplication::applicationName()).clear();
+  }
+};
+
 class WindowTest : public ::testing::Test {
  protected:
+  ForgetSettings forget_;
   platform::ui::ScriptedMessageService messages_;
   platform::ui::RecordingDocumentOpener viewer_;
   Form1 window_{messages_, viewer_};
@@ -48,7 +60,8 @@ TEST_F(WindowTest, TitleControlsAndDefaults) {
   ASSERT_NE(Find<QTreeView>("Dir1"), nullptr);
   ASSERT_NE(Find<QListWidget>("File1"), nullptr);
   EXPECT_EQ(Find<QListWidget>("File1")->selectionMode(), QAbstractItemView::ExtendedSelection);
-  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), QDir::toNativeSeparators(QDir::home().filePath("pardel.txt")));
+  EXPECT_EQ(Find<QLineEdit>("Text1")->text(),
+            QDir::toNativeSeparators(QDir::home().filePath("pardel.txt")));
   EXPECT_EQ(Find<QPushButton>("Command1")->text(), "Show Sample");
   EXPECT_EQ(Find<QPushButton>("Command2")->text(), "Extract");
   EXPECT_EQ(Find<QPushButton>("Command3")->text(), "Cancel");
@@ -94,6 +107,29 @@ TEST_F(WindowTest, ShowSampleOpensTheOutputInTheTextViewer) {
   EXPECT_TRUE(messages_.shown.empty());
   ASSERT_EQ(viewer_.opened.size(), 1u);
   EXPECT_EQ(viewer_.opened[0], dir_.filePath("sample.txt"));
+}
+
+TEST_F(WindowTest, RemembersTheFolderAndTheOutputBetweenStarts) {
+  window_.Panel()->SetFolder(dir_.path());
+  Find<QLineEdit>("Text1")->setText(dir_.filePath("calls.txt"));
+  Form1 again(messages_, viewer_);
+  EXPECT_EQ(again.Panel()->FolderPath(), dir_.path());
+  EXPECT_EQ(again.findChild<QLineEdit*>("Text1")->text(), dir_.filePath("calls.txt"));
+}
+
+TEST_F(WindowTest, TheWindowCatchesUpBeforeAQuestionAboutAFile) {
+  WriteAxe("a.dat", 11);
+  { std::ofstream(dir_.filePath("c.txt").toStdString()) << "not billing data"; }
+  window_.Panel()->SetFolder(dir_.path());
+  window_.Panel()->SelectFiles({"c.txt", "a.dat"});
+  Find<QLineEdit>("Text1")->setText(dir_.filePath("out.txt"));
+  // Stands for a repaint: it happens only if the run lets the window draw.
+  QString shown_during_run = "nothing";
+  QTimer::singleShot(0, &window_,
+                     [&] { shown_during_run = Find<QLabel>("StatusBar1_Panel2")->text(); });
+  Find<QPushButton>("Command2")->click();
+  EXPECT_EQ(shown_during_run, "Processing c.txt");
+  ASSERT_EQ(messages_.shown.size(), 2u);
 }
 
 TEST_F(WindowTest, DriveThatCannotBeOpenedSaysSoAndGoesBack) {

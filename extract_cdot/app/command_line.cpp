@@ -1,10 +1,13 @@
 #include "command_line.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 
 #include "extraction_run.h"
 #include "platform/console.h"
+#include "platform/interrupt.h"
 #include "program_info.h"
 
 namespace kelvan {
@@ -17,21 +20,27 @@ constexpr const char* kUsage =
     "       kelvan --help | --version\n"
     "\n"
     "extract writes one line per call record of the C-DOT TGCBR FILEs:\n"
-    "  -o OUT                  into the one file OUT (emptied first)\n"
+    "  -o OUT                  into the one file OUT (- for the standard output)\n"
     "  --dir DIR               into one file per day section, DIR/tgcbrDDMMYY.txt\n"
+    "                          (DIR is made when missing)\n"
     "  --fields LIST           field numbers to write, e.g. 1,3,5 (written in\n"
     "                          ascending order; default all): 1 date, 2 time,\n"
     "                          3 calling number, 4 called number, 5 duration,\n"
     "                          6 units, 7 O/G trunk group, 8 I/C trunk group\n"
     "  --fixed                 fixed-width columns\n"
     "  --delimiter TEXT        Comma (default), Tab, Space, or any other text\n"
-    "  --filter FIELD=VALUE    only records whose FIELD is exactly VALUE;\n"
+    "  --filter FIELD=VALUE    only records whose FIELD is exactly VALUE (not empty);\n"
     "                          FIELD is calling, called, itgp or otgp\n"
-    "  --area-code CODE        put CODE in front of calling numbers of 5 to 7\n"
-    "                          digits that do not begin with 0\n"
+    "  --area-code CODE        put the digits CODE in front of calling numbers of\n"
+    "                          5 to 7 digits that do not begin with 0\n"
     "  --quiet                 tell nothing but errors\n"
     "  --stop-on-error         answer No to any question\n"
-    "Exit status: 0 done, 2 usage error or a failure that ended the run.\n";
+    "  --help                  this text\n"
+    "The outputs are replaced only when the run ends: a run that fails leaves\n"
+    "them as they were. Ctrl-C stops after the current record, keeping the\n"
+    "lines written so far; a second Ctrl-C ends at once, replacing nothing.\n"
+    "Exit status: 0 done, 1 stopped by Ctrl-C, 2 usage error or a failure that\n"
+    "ended the run.\n";
 
 // Messages on stderr, progress on a terminal only.
 class ConsoleHost : public Host {
@@ -52,6 +61,7 @@ class ConsoleHost : public Host {
     status_ = text;
     if (text.empty()) progress_.Finish();
   }
+  bool StopRequested() override { return platform::InterruptRequested(); }
 
  private:
   std::FILE* err_;
@@ -65,6 +75,7 @@ struct Options {
   RunSettings settings;
   bool quiet = false;
   bool stop_on_error = false;
+  bool help = false;
 };
 
 std::optional<std::vector<int>> ParseFields(const std::string& list) {
@@ -80,6 +91,11 @@ std::optional<std::vector<int>> ParseFields(const std::string& list) {
   std::sort(fields.begin(), fields.end());
   fields.erase(std::unique(fields.begin(), fields.end()), fields.end());
   return fields;
+}
+
+bool IsDigits(const std::string& text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::optional<FilterField> ParseFilterField(const std::string& name) {
@@ -105,6 +121,10 @@ std::string ParseExtract(const std::vector<std::string>& args, Options& options)
     if (a == "--") {
       files_only = true;
       continue;
+    }
+    if (a == "--help" || a == "-h") {
+      options.help = true;
+      return {};
     }
     if (a == "--fixed") {
       have_fixed = true;
@@ -133,14 +153,16 @@ std::string ParseExtract(const std::vector<std::string>& args, Options& options)
       } else if (a == "--filter") {
         const std::size_t eq = v.find('=');
         const auto field = ParseFilterField(v.substr(0, eq));
-        if (eq == std::string::npos || !field) {
-          return "--filter wants FIELD=VALUE with FIELD calling, called, itgp or otgp, not '" + v +
-                 "'";
+        if (eq == std::string::npos || !field || eq + 1 == v.size()) {
+          return "--filter wants FIELD=VALUE with FIELD calling, called, itgp or otgp and a "
+                 "value, not '" +
+                 v + "'";
         }
         s.filter_on = true;
         s.filter_field = *field;
         s.filter_value = v.substr(eq + 1);
       } else {
+        if (!IsDigits(v)) return "--area-code wants digits, not '" + v + "'";
         s.area_code_on = true;
         s.area_code = v;
       }
@@ -180,8 +202,32 @@ int RunCommandLine(const std::vector<std::string>& args, const Clock& clock, std
   const std::string error =
       ParseExtract(std::vector<std::string>(args.begin() + 1, args.end()), options);
   if (!error.empty()) return UsageError(err, error);
+  if (options.help) {
+    std::fputs(kUsage, out);
+    return 0;
+  }
+  const RunSettings& settings = options.settings;
+  if (settings.multi_file) {
+    std::error_code made_error;
+    std::filesystem::create_directories(settings.output_folder, made_error);
+    if (made_error) {
+      std::fprintf(err, "kelvan: Cannot create the folder %s: %s\n",
+                   settings.output_folder.string().c_str(), made_error.message().c_str());
+      return 2;
+    }
+  }
+  platform::InstallBatchInterruptHandlers("kelvan");
   ConsoleHost host(err, options.quiet, options.stop_on_error);
-  const RunResult result = RunExtraction(options.settings, host, clock);
+  const RunResult result = RunExtraction(settings, host, clock);
+  if (result.outcome == RunResult::Outcome::kStopped) {
+    const std::string where = settings.multi_file
+                                  ? "the files in " + settings.output_folder.string()
+                              : settings.output_file == "-" ? std::string("standard output")
+                                                            : settings.output_file.string();
+    std::fprintf(err, "kelvan: stopped by the user; %llu records written to %s\n",
+                 static_cast<unsigned long long>(result.records_written), where.c_str());
+    return 1;
+  }
   return result.outcome == RunResult::Outcome::kCompleted ? 0 : 2;
 }
 

@@ -4,6 +4,7 @@
 
 #include "command_line.h"
 #include "main_window.h"
+#include "platform/interrupt.h"
 
 int main(int argc, char** argv) {
   kelvan::SystemClock clock;
@@ -12,6 +13,7 @@ int main(int argc, char** argv) {
     return kelvan::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), clock);
   }
   QApplication app(argc, argv);
+  platform::InstallWindowInterruptHandlers();
   platform::ui::BoxMessageService messages;
   kelvan::Form1 window(messages, clock);
   messages.SetParent(&window);

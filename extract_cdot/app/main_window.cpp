@@ -22,7 +22,9 @@
 
 #include "about_box.h"
 #include "platform/ui/desktop_services.h"
+#include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
+#include "platform/ui/remembered.h"
 #include "program_info.h"
 
 namespace kelvan {
@@ -120,6 +122,11 @@ QString Form1::DefaultOutputPath() {
 #endif
 }
 
+QString Form1::DefaultOutputFolder() {
+  // Never the program's own folder: once installed nobody may write there.
+  return QDir::toNativeSeparators(QDir::homePath());
+}
+
 Form1::Form1(platform::ui::MessageService& messages, const Clock& clock, QWidget* parent)
     : QMainWindow(parent), messages_(messages), clock_(clock) {
   setObjectName("Form1");
@@ -158,7 +165,29 @@ Form1::Form1(platform::ui::MessageService& messages, const Clock& clock, QWidget
   about_ = new Form2(this);
   connect(execute_, &QPushButton::clicked, this, [this] { Execute(); });
   connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
+  RememberControls();
   resize(760, 500);
+}
+
+Form1::~Form1() = default;
+
+void Form1::RememberControls() {
+  using platform::ui::Remember;
+  Remember(panel_, "input/folder");
+  for (int i = 0; i < 8; ++i) Remember(fields_[i], QStringLiteral("fields/%1").arg(i + 1));
+  Remember(fixed_width_, "layout/fixed");
+  Remember(delimited_, "layout/delimited");
+  Remember(delimiter_, "layout/delimiter");
+  Remember(all_records_, "filter/all");
+  Remember(selected_records_, "filter/selected");
+  Remember(filter_field_, "filter/field");
+  Remember(filter_value_, "filter/value");
+  Remember(single_file_, "output/single");
+  Remember(output_file_, "output/file");
+  Remember(multi_file_, "output/multi");
+  Remember(output_folder_, "output/folder");
+  Remember(area_code_on_, "area_code/on");
+  Remember(area_code_, "area_code/value");
 }
 
 QWidget* Form1::BuildInputFrame() {
@@ -255,9 +284,7 @@ QWidget* Form1::BuildOutputFrame() {
   single_file_->setChecked(true);
   output_file_ = Named(new QLineEdit(DefaultOutputPath(), frame), "Text1");
   multi_file_ = Named(new QRadioButton("Multi File O/P Directory", frame), "Option2");
-  output_folder_ =
-      Named(new QLineEdit(QDir::toNativeSeparators(QCoreApplication::applicationDirPath()), frame),
-            "Text3");
+  output_folder_ = Named(new QLineEdit(DefaultOutputFolder(), frame), "Text3");
   output_folder_->setEnabled(false);
   area_code_on_ = Named(new QCheckBox("Prefix Area Code", frame), "Check2");
   area_code_ = Named(new QLineEdit("4565", frame), "Text4");
@@ -330,9 +357,38 @@ RunSettings Form1::Settings() const {
 
 RunResult Form1::Execute() {
   const RunSettings settings = Settings();
-  // The run holds the window until it ends; only the bar and status repaint.
+  if (!AcceptSettings(settings)) return {};
+  // The run holds the window until it ends and takes no input meanwhile,
+  // but the window goes on drawing its progress and status.
   platform::ui::BusyCursor busy;
-  return RunExtraction(settings, *this, clock_);
+  pump_ = std::make_unique<platform::ui::EventPump>(platform::ui::EventPump::Input::kDrop);
+  const RunResult result = RunExtraction(settings, *this, clock_);
+  pump_.reset();
+  return result;
+}
+
+bool Form1::AcceptSettings(const RunSettings& settings) {
+  // Nothing selected or ticked: the run itself says so.
+  if (settings.inputs.empty() || settings.field_selection.empty()) return true;
+  if (settings.area_code_on &&
+      (settings.area_code.empty() ||
+       settings.area_code.find_first_not_of("0123456789") != std::string::npos)) {
+    ShowMessage({"The area code \"" + settings.area_code +
+                     "\" is not a number: type its digits only, or untick Prefix Area Code.",
+                 ProgramTitle(), MessageIcon::kError, MessageButtons::kOk});
+    return false;
+  }
+  if (settings.filter_on && settings.filter_value.empty()) {
+    // A legitimate filter (records of no trunk group) but more often a value
+    // forgotten before a long run that would write nothing.
+    const std::string field = filter_field_->currentText().toStdString();
+    const MessageAnswer answer =
+        ShowMessage({"The filter value is empty: only records whose " + field +
+                         " is empty will be written. Do you want to continue?",
+                     ProgramTitle(), MessageIcon::kQuestion, MessageButtons::kYesNo});
+    if (answer != MessageAnswer::kYes) return false;
+  }
+  return true;
 }
 
 void Form1::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -353,10 +409,18 @@ void Form1::keyPressEvent(QKeyEvent* event) {
 }
 
 MessageAnswer Form1::ShowMessage(const Message& message) {
+  // During a run, let the window catch up before the box goes over it.
+  if (pump_) pump_->Pump();
   return platform::ui::ShowMessage(messages_, message, Title());
 }
 
+bool Form1::StopRequested() {
+  if (pump_) pump_->Tick();
+  return false;
+}
+
 void Form1::SetProgress(int value) {
+  if (pump_) pump_->Tick();
   if (progress_->value() == value) return;
   progress_->setValue(value);
   progress_->repaint();  // the run holds the window, so paint now

@@ -3,6 +3,7 @@
 // place, and Execute. Holds no format logic: every run reads the controls
 // afresh and hands them to the core.
 #include <QMainWindow>
+#include <memory>
 
 #include "clock.h"
 #include "extraction_run.h"
@@ -17,8 +18,9 @@ class QPushButton;
 class QRadioButton;
 
 namespace platform::ui {
+class EventPump;
 class FilePickerPanel;
-}
+}  // namespace platform::ui
 
 namespace kelvan {
 
@@ -28,10 +30,13 @@ class Form1 : public QMainWindow, private Host {
   Q_OBJECT
  public:
   Form1(platform::ui::MessageService& messages, const Clock& clock, QWidget* parent = nullptr);
+  ~Form1() override;
 
   platform::ui::FilePickerPanel* Panel() const { return panel_; }
   Form2* AboutBox() const { return about_; }
   static QString DefaultOutputPath();
+  // Where the per-day files go unless the user says otherwise.
+  static QString DefaultOutputFolder();
   // The settings the controls hold now.
   RunSettings Settings() const;
   // What "Execute" does.
@@ -45,6 +50,10 @@ class Form1 : public QMainWindow, private Host {
   MessageAnswer ShowMessage(const Message& message) override;
   void SetProgress(int value) override;
   void SetStatusText(const std::string& text) override;
+  bool StopRequested() override;
+  // Our checks of what the run would take as it stands; false: no run.
+  bool AcceptSettings(const RunSettings& settings);
+  void RememberControls();
 
   QWidget* BuildInputFrame();
   QWidget* BuildDataOptions();
@@ -77,6 +86,8 @@ class Form1 : public QMainWindow, private Host {
   QLabel* date_panel_ = nullptr;
   QLabel* status_panel_ = nullptr;
   Form2* about_ = nullptr;
+  // Keeps the window drawing while a run holds it (the run takes no input).
+  std::unique_ptr<platform::ui::EventPump> pump_;
 };
 
 // The key message's text: shift state (1 Shift, 2 Ctrl, 4 Alt), ",", and the

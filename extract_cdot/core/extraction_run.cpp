@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <exception>
-#include <set>
+#include <map>
+#include <memory>
 #include <system_error>
 
+#include "platform/file_replacer.h"
 #include "platform/text_writer.h"
 #include "record_formatter.h"
 #include "section_reader.h"
@@ -15,30 +17,45 @@ namespace {
 
 // Output formatted before it is handed to the writer, at most.
 constexpr std::size_t kBatchBytes = 64 * 1024;
+// Records read between two questions to the host whether to stop: often
+// enough to stop at once, rare enough to cost nothing per record.
+constexpr unsigned kRecordsPerStopQuestion = 1024;
 
 class ExtractionRun {
  public:
   ExtractionRun(const RunSettings& settings, Host& host)
       : settings_(settings),
         host_(host),
-        formatter_(settings.field_selection, settings.layout, DelimiterText(settings.delimiter_name),
+        formatter_(settings.field_selection, settings.layout,
+                   DelimiterText(settings.delimiter_name),
                    settings.area_code_on ? settings.area_code : std::string()),
         filter_(settings.filter_on ? RecordFilter(settings.filter_field, settings.filter_value)
                                    : RecordFilter()) {}
 
-  // False when the run ended on a failure (already reported).
+  // False when the run ended on a failure (already reported). Every output is
+  // written beside its target and replaces it only here, at the run's end.
   bool Run(RunResult& result) {
-    if (!settings_.multi_file && !OpenOutput(settings_.output_file)) return false;
+    if (!settings_.multi_file) {
+      if (IsInput(settings_.output_file)) return InputAsOutput(settings_.output_file);
+      if (!single_.Begin(settings_.output_file))
+        return Fail("Cannot create the output file " + single_.Error());
+      writer_ = &single_.Writer();
+      target_ = settings_.output_file;
+    }
     const std::size_t n = settings_.inputs.size();
-    for (std::size_t k = 0; k < n; ++k) {
+    for (std::size_t k = 0; k < n && !stopped_; ++k) {
+      if (host_.StopRequested()) {
+        stopped_ = true;
+        break;
+      }
       if (!ReadFile(settings_.inputs[k], k + 1, n)) return false;
       ++result.files_read;
     }
     result.records_written = records_written_;
-    return CloseOutput();
+    return CommitOutputs();
   }
 
-  void Abandon() { writer_.Abandon(); }
+  bool Stopped() const { return stopped_; }
   std::uint64_t RecordsWritten() const { return records_written_; }
 
  private:
@@ -50,6 +67,7 @@ class ExtractionRun {
     const double step = static_cast<double>(reader_.Length()) / kProgressMaximum;
     int progress = 0;
     std::uint64_t accumulated = 0;
+    unsigned until_stop_question = kRecordsPerStopQuestion;
     host_.SetProgress(0);
     host_.SetStatusText("Processing " + path.filename().string() + "  " + std::to_string(k) +
                         " of " + std::to_string(n));
@@ -66,12 +84,19 @@ class ExtractionRun {
         if (progress < kProgressMaximum) host_.SetProgress(++progress);
       }
       if (!WriteRecord()) return false;
+      if (--until_stop_question == 0) {
+        until_stop_question = kRecordsPerStopQuestion;
+        if (host_.StopRequested()) {
+          stopped_ = true;
+          break;
+        }
+      }
     }
     if (!CommitLines()) return false;
     const bool read_failed = reader_.ReadFailed();
     reader_.Close();
     if (read_failed) return Fail("Cannot read the input file " + path.string() + ": a read failed");
-    return !settings_.multi_file || CloseOutput();
+    return !settings_.multi_file || CloseSectionFile();
   }
 
   bool WriteRecord() {
@@ -88,7 +113,7 @@ class ExtractionRun {
   bool NewRoom() {
     if (!CommitLines()) return false;
     const std::size_t size = std::max(kBatchBytes, formatter_.MaxLineBytes());
-    room_ = room_next_ = writer_.Reserve(size);
+    room_ = room_next_ = writer_->Reserve(size);
     room_end_ = room_ + size;
     return true;
   }
@@ -97,13 +122,16 @@ class ExtractionRun {
   // changes or the run ends.
   bool CommitLines() {
     if (room_ == nullptr) return true;
-    const bool written = writer_.Commit(static_cast<std::size_t>(room_next_ - room_));
+    const bool written = writer_->Commit(static_cast<std::size_t>(room_next_ - room_));
     room_ = room_next_ = room_end_ = nullptr;
-    if (!written) return Fail("Cannot write the output file " + writer_.Error());
+    if (!written) return Fail("Cannot write the output file " + WriteError());
     records_written_ += lines_in_room_;
     lines_in_room_ = 0;
     return true;
   }
+
+  // The writer names the temporary file; the user knows the output by its own name.
+  std::string WriteError() const { return target_.string() + ": " + writer_->Reason(); }
 
   bool Passes() {
     const CdotFields& fields = reader_.Fields();
@@ -115,27 +143,47 @@ class ExtractionRun {
     return filter_.Passes(fields, calling_);
   }
 
+  // Every day's file has a temporary file of its own for the whole run: a
+  // later section of the same date (or another input file's) appends to it
+  // instead of wiping what the earlier one wrote.
   bool StartSectionFile() {
-    if (!CommitLines() || !CloseOutput()) return false;
-    return OpenOutput(settings_.output_folder / SectionFileName(reader_.SectionDigits()));
-  }
-
-  // A file is emptied only the first time this run opens it: a later section
-  // of the same date (or another input file's) appends instead of wiping it.
-  bool OpenOutput(const std::filesystem::path& path) {
-    if (IsInput(path))
-      return Fail("Cannot create the output file " + path.string() +
-                  ": it is one of the input files");
-    const bool seen = !opened_.insert(path.lexically_normal().string()).second;
-    const auto mode =
-        seen ? platform::TextWriter::Mode::kAppend : platform::TextWriter::Mode::kCreate;
-    if (!writer_.Open(path, mode)) return Fail("Cannot create the output file " + writer_.Error());
+    if (!CommitLines() || !CloseSectionFile()) return false;
+    const std::filesystem::path path =
+        settings_.output_folder / SectionFileName(reader_.SectionDigits());
+    if (IsInput(path)) return InputAsOutput(path);
+    std::unique_ptr<platform::FileReplacer>& day = days_[path.lexically_normal().string()];
+    if (!day) {
+      day = std::make_unique<platform::FileReplacer>();
+      if (!day->Reserve(path)) return Fail("Cannot create the output file " + day->Error());
+    }
+    writer_ = &section_writer_;
+    target_ = path;
+    if (!section_writer_.Open(day->TemporaryPath(), platform::TextWriter::Mode::kAppend))
+      return Fail("Cannot create the output file " + WriteError());
     return true;
   }
 
-  bool CloseOutput() {
-    if (!writer_.IsOpen()) return true;
-    if (!writer_.Close()) return Fail("Cannot write the output file " + writer_.Error());
+  bool CloseSectionFile() {
+    if (!section_writer_.IsOpen()) return true;
+    if (!section_writer_.Close()) return Fail("Cannot write the output file " + WriteError());
+    return true;
+  }
+
+  // The run ended as it should (every file read, or stopped keeping the
+  // lines so far): the outputs take their places.
+  bool CommitOutputs() {
+    if (!CommitLines()) return false;
+    if (settings_.multi_file) {
+      if (!CloseSectionFile()) return false;
+      for (auto& [name, day] : days_) {
+        if (!day->Commit()) return Fail("Cannot write the output file " + day->Error());
+      }
+      return true;
+    }
+    if (!single_.Commit()) {
+      return Fail("Cannot write the output file " +
+                  (single_.Writer().Ok() ? single_.Error() : WriteError()));
+    }
     return true;
   }
 
@@ -147,10 +195,18 @@ class ExtractionRun {
     return false;
   }
 
+  bool InputAsOutput(const std::filesystem::path& path) {
+    return Fail("Cannot create the output file " + path.string() +
+                ": it is one of the input files");
+  }
+
+  // Nothing of a failed run replaces anything: every temporary file goes.
   bool Fail(const std::string& text) {
     room_ = room_next_ = room_end_ = nullptr;  // it lay in the writer's buffer
     lines_in_room_ = 0;
-    writer_.Abandon();
+    section_writer_.Abandon();
+    single_.Cancel();
+    for (auto& [name, day] : days_) day->Cancel();
     reader_.Close();
     host_.ShowMessage({text, settings_.title, MessageIcon::kError, MessageButtons::kOk});
     return false;
@@ -161,10 +217,14 @@ class ExtractionRun {
   RecordFormatter formatter_;
   RecordFilter filter_;
   CdotSectionReader reader_;
-  platform::TextWriter writer_;
-  std::set<std::string> opened_;
+  platform::FileReplacer single_;                                        // the one output file
+  std::map<std::string, std::unique_ptr<platform::FileReplacer>> days_;  // per-day files
+  platform::TextWriter section_writer_;     // appends to the current day's file
+  platform::TextWriter* writer_ = nullptr;  // where the lines go now
+  std::filesystem::path target_;            // the output they are meant for
   std::string calling_;
   std::uint64_t records_written_ = 0;
+  bool stopped_ = false;
   // The writer's room the current batch of lines goes into.
   char* room_ = nullptr;
   char* room_next_ = nullptr;
@@ -201,13 +261,15 @@ RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& cl
   result.outcome = RunResult::Outcome::kFailed;
   try {
     ExtractionRun run(settings, host);
-    if (run.Run(result)) {
+    if (!run.Run(result)) {
+      result.records_written = run.RecordsWritten();
+    } else if (run.Stopped()) {
+      result.outcome = RunResult::Outcome::kStopped;
+    } else {
       result.outcome = RunResult::Outcome::kCompleted;
       const std::int64_t seconds = ElapsedSeconds(start, clock.Now());
       host.ShowMessage({ClosingMessage(result.records_written, settings.inputs.size(), seconds),
                         settings.title, MessageIcon::kInformation, MessageButtons::kOk});
-    } else {
-      result.records_written = run.RecordsWritten();
     }
   } catch (const std::exception& e) {
     Error(host, settings, std::string("The extraction stopped: ") + e.what());

@@ -33,6 +33,7 @@ struct RunResult {
   enum class Outcome {
     kCompleted,   // every file read, closing message shown
     kNotStarted,  // nothing selected or ticked
+    kStopped,     // the host asked to stop (Ctrl-C): the lines so far are kept
     kFailed       // a file could not be opened, read or written
   };
   Outcome outcome = Outcome::kNotStarted;

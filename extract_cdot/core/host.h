@@ -19,6 +19,10 @@ class Host {
   // Progress bar value, 0 to kProgressMaximum.
   virtual void SetProgress(int value) = 0;
   virtual void SetStatusText(const std::string& text) = 0;
+  // Asked between files and every so many records: true ends the run there,
+  // keeping the lines written so far (Ctrl-C in batch). The window takes no
+  // input during a run, so it never stops; it uses the call to keep drawing.
+  virtual bool StopRequested() { return false; }
 };
 
 constexpr int kProgressMaximum = 300;

@@ -133,8 +133,10 @@ TEST_F(KelvanCommandLineTest, FilterOnCalledAndOnEmptyTrunkGroup) {
   EXPECT_EQ(r.status, 0);
   ExpectClosing(r.err, "3 Records Written from 1 File");
   EXPECT_EQ(Slurp(out), "21:05:09,22334455\r\n22:05:09,22334455\r\n08:05:09,22334455\r\n");
+  // An empty value is more likely forgotten than meant: nothing is run.
   r = Run("extract -o " + Q(out) + " --fields 3 --filter itgp= " + Q(sectioned_));
-  EXPECT_EQ(Slurp(out), "0612345\r\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(Slurp(out), "21:05:09,22334455\r\n22:05:09,22334455\r\n08:05:09,22334455\r\n");
   r = Run("extract -o " + Q(out) + " --fields 3 --filter calling=4565612345 --area-code 4565 " +
           Q(sectioned_));
   EXPECT_EQ(Slurp(out), "4565612345\r\n");
@@ -152,6 +154,13 @@ TEST_F(KelvanCommandLineTest, OneFilePerSection) {
   EXPECT_EQ(Slurp(dir_ / "tgcbr070305.txt"), day7);
   EXPECT_EQ(Slurp(dir_ / "tgcbr080305.txt").substr(0, 10), "41234567\r\n");
   EXPECT_EQ(Slurp(dir_ / "tgcbr010305.txt"), "612345\r\n");
+}
+
+TEST_F(KelvanCommandLineTest, AMissingFolderForTheDaysIsMade) {
+  const Outcome r =
+      Run("extract --quiet --dir " + Q(dir_ / "days" / "march") + " --fields 3 " + Q(bare_));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Slurp(dir_ / "days" / "march" / "tgcbr010305.txt"), "612345\r\n");
 }
 
 TEST_F(KelvanCommandLineTest, QuietTellsNothingButErrors) {
@@ -180,7 +189,8 @@ TEST_F(KelvanCommandLineTest, UsageErrors) {
            "extract -o a --fixed --delimiter Tab" + file, "extract -o a --fields 9" + file,
            "extract -o a --fields 1,,2" + file, "extract -o a --filter duration=4" + file,
            "extract -o a --filter calling" + file, "extract -o " + Q(dir_ / "o"),
-           "extract -o a --bogus" + file, "extract -o"}) {
+           "extract -o a --bogus" + file, "extract -o", "extract -o a --area-code abc" + file,
+           "extract -o a --area-code ''" + file, "extract -o a --filter called=" + file}) {
     const Outcome r = Run(args);
     EXPECT_EQ(r.status, 2) << args;
     EXPECT_EQ(r.err.rfind("kelvan: ", 0), 0u) << args;

@@ -214,6 +214,41 @@ TEST_F(KelvanRunTest, OutputNamingAnInputIsRefusedAndTheInputKept) {
   EXPECT_EQ(std::filesystem::file_size(folder_ / "a.dat"), 91u + 48u);
 }
 
+TEST_F(KelvanRunTest, AFailedRunReplacesNoOutputAndLeavesNoTemporaryFile) {
+  CdotFileBuilder a;
+  a.Section("070305").Add(Call("612345", "1"));
+  a.Section("080305").Add(Call("612346", "2"));
+  const auto input = Input("a.dat", a);
+  cdrgen::WriteFile(folder_ / "tgcbr070305.txt", {'o', 'l', 'd'});
+  cdrgen::WriteFile(folder_ / "out.txt", {'k', 'e', 'e', 'p'});
+  RunSettings s = Settings({input, folder_ / "gone.dat"});
+  EXPECT_EQ(Run(s).outcome, RunResult::Outcome::kFailed);
+  EXPECT_EQ(ReadAll(folder_ / "out.txt"), "keep");
+  s.multi_file = true;
+  EXPECT_EQ(Run(s).outcome, RunResult::Outcome::kFailed);
+  EXPECT_EQ(ReadAll(folder_ / "tgcbr070305.txt"), "old");
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder_.Path()))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"a.dat", "out.txt", "tgcbr070305.txt"}));
+}
+
+TEST_F(KelvanRunTest, AStopEndsAfterWholeLinesAndKeepsThem) {
+  cdrgen::WriteFile(folder_ / "big.dat", cdrgen::CdotSampleFile(200000, 5));
+  cdrgen::WriteFile(folder_ / "out.txt", {'o', 'l', 'd'});
+  RunSettings s = Settings({folder_ / "big.dat"});
+  s.field_selection = {3};
+  host_.stop_at = 3;  // asked before the file, then every 1024 records
+  const RunResult r = Run(s);
+  EXPECT_EQ(r.outcome, RunResult::Outcome::kStopped);
+  EXPECT_EQ(r.records_written, 2048u);
+  EXPECT_TRUE(host_.messages.empty());  // no closing message: the batch says it stopped
+  const std::string text = ReadAll(folder_ / "out.txt");
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2048);
+  EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
 TEST(ClosingMessage, FileOrFiles) {
   EXPECT_EQ(ClosingMessage(5000, 2, 65),
             "5000 Records Written from 2 Files in 1 Minutes and 5 Seconds");

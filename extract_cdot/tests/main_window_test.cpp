@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -30,8 +31,17 @@ namespace {
 using namespace kelvan;
 using platform::ui::MessageIcon;
 
+// The window remembers its controls between starts: every test starts
+// from the defaults.
+struct ForgetSettings {
+  ForgetSettings() {
+    QSettings(QSettings::UserScope, "norva", QCoreApplication::applicationName()).clear();
+  }
+};
+
 class KelvanWindowTest : public ::testing::Test {
  protected:
+  ForgetSettings forget_;
   platform::ui::ScriptedMessageService messages_;
   kelvan::testing::FixedClock clock_;
   Form1 window_{messages_, clock_};
@@ -104,8 +114,8 @@ TEST_F(KelvanWindowTest, TitleFramesCaptionsAndDefaults) {
             QDir::toNativeSeparators(QDir::home().filePath("tgcbr.txt")));
   EXPECT_TRUE(Enabled("Text1"));
   EXPECT_EQ(Find<QRadioButton>("Option2")->text(), "Multi File O/P Directory");
-  EXPECT_EQ(Find<QLineEdit>("Text3")->text(),
-            QDir::toNativeSeparators(QCoreApplication::applicationDirPath()));
+  // Not the program's folder, where an installed program may not write.
+  EXPECT_EQ(Find<QLineEdit>("Text3")->text(), QDir::toNativeSeparators(QDir::homePath()));
   EXPECT_FALSE(Enabled("Text3"));
   EXPECT_EQ(Find<QCheckBox>("Check2")->text(), "Prefix Area Code");
   EXPECT_FALSE(Find<QCheckBox>("Check2")->isChecked());
@@ -229,6 +239,63 @@ TEST_F(KelvanWindowTest, ExecuteWritesPerSectionFilesAndResets) {
   EXPECT_TRUE(QFile::exists(dir_.filePath("tgcbr080305.txt")));
   EXPECT_EQ(Status(), "");
   EXPECT_EQ(Find<QProgressBar>("ProgressBar1")->value(), 0);
+}
+
+TEST_F(KelvanWindowTest, RemembersItsControlsBetweenStarts) {
+  window_.Panel()->SetFolder(dir_.path());
+  Find<QCheckBox>("Check1_2")->setChecked(false);
+  Click("Option3");
+  Click("Option6");
+  Find<QComboBox>("Combo2")->setCurrentIndex(2);
+  Find<QLineEdit>("Text2")->setText("77");
+  Click("Option2");
+  Find<QLineEdit>("Text3")->setText(dir_.path());
+  Click("Check2");
+  Find<QLineEdit>("Text4")->setText("0471");
+  Form1 again(messages_, clock_);
+  auto find = [&again](const char* name) { return again.findChild<QWidget*>(name); };
+  EXPECT_EQ(again.Panel()->FolderPath(), dir_.path());
+  EXPECT_FALSE(static_cast<QCheckBox*>(find("Check1_2"))->isChecked());
+  EXPECT_TRUE(static_cast<QCheckBox*>(find("Check1_3"))->isChecked());
+  EXPECT_TRUE(static_cast<QRadioButton*>(find("Option3"))->isChecked());
+  EXPECT_FALSE(find("Combo1")->isEnabled());  // the enabling rules follow
+  EXPECT_EQ(static_cast<QComboBox*>(find("Combo2"))->currentText(), "ITgp ID");
+  EXPECT_TRUE(find("Combo2")->isEnabled());
+  EXPECT_EQ(static_cast<QLineEdit*>(find("Text2"))->text(), "77");
+  EXPECT_TRUE(static_cast<QRadioButton*>(find("Option2"))->isChecked());
+  EXPECT_EQ(static_cast<QLineEdit*>(find("Text3"))->text(), dir_.path());
+  EXPECT_FALSE(find("Text1")->isEnabled());
+  EXPECT_TRUE(find("Text4")->isEnabled());
+  EXPECT_EQ(static_cast<QLineEdit*>(find("Text4"))->text(), "0471");
+}
+
+TEST_F(KelvanWindowTest, AreaCodeAndEmptyFilterValueAreCheckedBeforeTheRun) {
+  WriteCdot("a.dat", "070305");
+  window_.Panel()->SetFolder(dir_.path());
+  window_.Panel()->SelectFiles({"a.dat"});
+  Find<QLineEdit>("Text1")->setText(dir_.filePath("out.txt"));
+  Click("Check2");
+  Find<QLineEdit>("Text4")->setText("45a");
+  Click("Command2");
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kError);
+  EXPECT_TRUE(messages_.shown[0].text.contains("45a")) << messages_.shown[0].text.toStdString();
+  EXPECT_FALSE(QFile::exists(dir_.filePath("out.txt")));
+
+  Find<QLineEdit>("Text4")->setText("4565");
+  Click("Option6");
+  Find<QComboBox>("Combo2")->setCurrentIndex(1);
+  messages_.answers = {platform::ui::MessageAnswer::kNo};
+  Click("Command2");
+  ASSERT_EQ(messages_.shown.size(), 2u);
+  EXPECT_EQ(messages_.shown[1].text,
+            "The filter value is empty: only records whose Called No is empty will be written. "
+            "Do you want to continue?");
+  EXPECT_EQ(messages_.shown[1].buttons, platform::ui::MessageButtons::kYesNo);
+  EXPECT_FALSE(QFile::exists(dir_.filePath("out.txt")));
+  messages_.answers = {platform::ui::MessageAnswer::kYes};
+  EXPECT_EQ(window_.Execute().outcome, RunResult::Outcome::kCompleted);
+  EXPECT_TRUE(QFile::exists(dir_.filePath("out.txt")));
 }
 
 TEST_F(KelvanWindowTest, DoubleClickOnTheBackgroundShowsTheAboutBox) {

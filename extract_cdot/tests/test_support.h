@@ -24,11 +24,14 @@ class RecordingHost : public Host {
     if (value > max_progress) max_progress = value;
   }
   void SetStatusText(const std::string& text) override { status.push_back(text); }
+  bool StopRequested() override { return ++stop_questions == stop_at; }
 
   std::vector<Message> messages;
   std::vector<int> progress;
   std::vector<std::string> status;
   int max_progress = 0;
+  int stop_questions = 0;
+  int stop_at = -1;  // the question to answer "stop" (Ctrl-C in batch)
 };
 
 // Each call of Now() gives the next time of `times` (the last one repeats).

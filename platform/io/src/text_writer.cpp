@@ -125,7 +125,15 @@ bool TextWriter::Close() {
     Fail(errno != 0 ? errno : EIO);
   }
   file_ = nullptr;
+  ReleaseBuffer();
   return error_.empty();
+}
+
+void TextWriter::ReleaseBuffer() {
+  // A closed writer may wait long for its Commit (one per day of a run):
+  // it should not hold a buffer meanwhile.
+  std::vector<char>().swap(buffer_);
+  used_ = 0;
 }
 
 void TextWriter::Abandon() {
@@ -134,7 +142,7 @@ void TextWriter::Abandon() {
   if (!standard_output_) std::fclose(file_);
   standard_output_ = false;
   file_ = nullptr;
-  used_ = 0;
+  ReleaseBuffer();
 }
 
 }  // namespace platform

@@ -53,6 +53,7 @@ class TextWriter {
 
  private:
   void Fail(int error_number);
+  void ReleaseBuffer();
 
   std::FILE* file_ = nullptr;
   bool standard_output_ = false;  // file_ is stdout: flushed, never closed
