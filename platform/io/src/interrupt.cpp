@@ -21,7 +21,7 @@ namespace {
 
 // Everything the handler touches is a lock-free atomic or a fixed buffer:
 // nothing else may be used from inside a signal handler.
-constexpr int kSlots = 64;
+constexpr int kSlots = 1024;  // a run over a year of daily files
 constexpr std::size_t kPathBytes = 4096;
 
 enum SlotState : int { kFree = 0, kFilling = 1, kInUse = 2 };
