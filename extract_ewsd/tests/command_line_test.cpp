@@ -101,8 +101,9 @@ TEST_F(VantorCommandLineTest, SingleInvalidFileAndUnsupportedPackage) {
   const std::string bad = Write("bad.bin", EwsdRecord().Raw(Bytes{0, 0}).Build());
   Outcome r = Run("extract -o " + Q(output_) + " " + Q(bad));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            "vantor: Invalid DataFile. Cann't Proceed\n0 Records Have Been Written from 1File\n");
+  EXPECT_EQ(r.err, "vantor: " + bad +
+                       ": Invalid DataFile. Cann't Proceed\n0 Records Have Been Written from "
+                       "1File\n");
 
   const std::string odd =
       Write("odd.bin", Join({Call(1).Build(), Call(2).Raw(Bytes{115, 0}).Build()}));
@@ -111,8 +112,9 @@ TEST_F(VantorCommandLineTest, SingleInvalidFileAndUnsupportedPackage) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(
       r.err,
-      "vantor: Pack Message 115 Received. This Feature is not Enabled at Present. Cann't Proceed.\n"
-      "1 Records Have Been Written from 2 Files\n");
+      "vantor: " + odd +
+          ": Pack Message 115 Received. This Feature is not Enabled at Present. Cann't Proceed.\n"
+          "1 Records Have Been Written from 2 Files\n");
   EXPECT_EQ(ReadAll(output_), "1\r\n");
 }
 
@@ -167,11 +169,13 @@ TEST_F(VantorCommandLineTest, AnalysePrintsTenLines) {
 TEST_F(VantorCommandLineTest, AnalyseFailures) {
   Outcome r = Run("analyse " + Q(folder_.File("none")));
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, "vantor: Invalid Data File\n");
+  EXPECT_EQ(r.err, "vantor: " + folder_.File("none") +
+                       ": Invalid Data File (No such file or directory)\n");
   EXPECT_EQ(r.out, "");
-  r = Run("analyse " + Q(Write("bad.bin", EwsdRecord().Raw(Bytes{250, 0}).Build())));
+  const std::string bad = Write("bad.bin", EwsdRecord().Raw(Bytes{250, 0}).Build());
+  r = Run("analyse " + Q(bad));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "vantor: Invalid DataFile. Cann't Proceed\n");
+  EXPECT_EQ(r.err, "vantor: " + bad + ": Invalid DataFile. Cann't Proceed\n");
   EXPECT_EQ(r.out, "");
 }
 
