@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -41,8 +42,16 @@ Bytes ThreeCalls(int first_day = 2) {
   return file;
 }
 
+// Every test starts with a window that remembers nothing from the others.
+struct ForgetSettings {
+  ForgetSettings() {
+    QSettings(QSettings::UserScope, "norva", QCoreApplication::applicationName()).clear();
+  }
+};
+
 class VantorWindowTest : public ::testing::Test {
  protected:
+  ForgetSettings forget_;
   template <typename T>
   T* Find(const QString& name) {
     T* child = window_.findChild<T*>(name);
