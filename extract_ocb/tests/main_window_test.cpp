@@ -4,12 +4,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -35,8 +37,16 @@ std::string Slurp(const QString& path) {
   return s.str();
 }
 
+// Every test starts with a window that remembers nothing from the others.
+struct ForgetSettings {
+  ForgetSettings() {
+    QSettings(QSettings::UserScope, "norva", QCoreApplication::applicationName()).clear();
+  }
+};
+
 class FrmCDRTest : public ::testing::Test {
  protected:
+  ForgetSettings forget_;
   void SetUp() override {
     window_.SetQuit([this] { ++quits_; });
     Find<QLineEdit>("txtOPF")->setText(dir_.filePath("out.txt"));
