@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "cdrgen/ewsd_builder.h"
 #include "temp_folder.h"
@@ -190,6 +191,11 @@ TEST_F(VantorCommandLineTest, UsageErrorsHelpAndVersion) {
     EXPECT_EQ(r.status, 2) << bad;
     EXPECT_EQ(r.err.rfind("vantor: ", 0), 0u) << bad;
   }
+  // A column list left empty asks for nothing: refused before any output.
+  const Outcome empty =
+      Run("extract --columns '' -o " + Q(output_) + " " + Q(Write("a.bin", Call(1).Build())));
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_FALSE(std::filesystem::exists(output_));
 }
 
 }  // namespace

@@ -251,6 +251,21 @@ TEST_F(VantorWindowTest, ClosingDuringARunStopsItQuietly) {
   EXPECT_FALSE(window_.isVisible());
 }
 
+TEST_F(VantorWindowTest, FolderOutputColumnsAndAnalysisFileAreKeptBetweenStarts) {
+  window_.Panel()->SetFolder(dir_.path());
+  Find<QLineEdit>("txtOF")->setText(dir_.filePath("calls.txt"));
+  Find<QCheckBox>("chkOpt_0")->setChecked(true);
+  Find<QCheckBox>("chkOpt_5")->setChecked(false);
+  Find<QLineEdit>("txtAfile")->setText(dir_.filePath("IA.ICAMA"));
+  FrmVantor next(messages_, browser_);
+  EXPECT_EQ(next.Panel()->FolderPath(), QDir::toNativeSeparators(dir_.path()));
+  EXPECT_EQ(next.findChild<QLineEdit*>("txtOF")->text(), dir_.filePath("calls.txt"));
+  EXPECT_TRUE(next.findChild<QCheckBox*>("chkOpt_0")->isChecked());
+  EXPECT_FALSE(next.findChild<QCheckBox*>("chkOpt_5")->isChecked());
+  EXPECT_TRUE(next.findChild<QCheckBox*>("chkOpt_6")->isChecked());
+  EXPECT_EQ(next.findChild<QLineEdit*>("txtAfile")->text(), dir_.filePath("IA.ICAMA"));
+}
+
 TEST_F(VantorWindowTest, CancelWhenIdleClosesWithoutQuestion) {
   window_.show();
   ASSERT_TRUE(window_.isVisible());

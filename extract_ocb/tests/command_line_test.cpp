@@ -108,6 +108,9 @@ TEST_F(OstrelCommandLine, FieldListsWithRangesAndTheSpacedLastInteger) {
   EXPECT_EQ(Run("extract -o x --fields 6-4 " + Q(ocb_)).status, 2);
   EXPECT_EQ(Run("extract " + Q(ocb_)).status, 2);
   EXPECT_EQ(Run("frobnicate").status, 2);
+  // An option of another command is no option of this one.
+  EXPECT_EQ(Run("analyse --yes " + Q(ocb_)).status, 2);
+  EXPECT_EQ(Run("extract --to x -o " + Q(dir_ / "out.txt") + " " + Q(ocb_)).status, 2);
 }
 
 TEST_F(OstrelCommandLine, InvalidFileIsSkippedOrStopsTheRun) {

@@ -273,6 +273,22 @@ TEST_F(FrmCDRTest, AnalysisIsTheSameAfterAnExtraction) {
   EXPECT_EQ(Box("txtNOR"), "151");
 }
 
+TEST_F(FrmCDRTest, FolderOutputFieldsAndAnalysisFileAreKeptBetweenStarts) {
+  window_.Picker()->SetFolder(dir_.path());
+  Find<QLineEdit>("txtOPF")->setText(dir_.filePath("calls.txt"));
+  Find<QCheckBox>("optData_1")->setChecked(true);
+  Find<QCheckBox>("optData_4")->setChecked(false);
+  window_.SetFileChooser([this] { return dir_.filePath("OCB.DAT"); });
+  Click("Command4");
+  FrmCDR next(messages_);
+  EXPECT_EQ(next.Picker()->FolderPath(), QDir::toNativeSeparators(dir_.path()));
+  EXPECT_EQ(next.findChild<QLineEdit*>("txtOPF")->text(), dir_.filePath("calls.txt"));
+  EXPECT_TRUE(next.findChild<QCheckBox*>("optData_1")->isChecked());
+  EXPECT_FALSE(next.findChild<QCheckBox*>("optData_4")->isChecked());
+  EXPECT_TRUE(next.findChild<QCheckBox*>("optData_5")->isChecked());
+  EXPECT_EQ(next.findChild<QLineEdit*>("txtIFA")->text(), dir_.filePath("OCB.DAT"));
+}
+
 TEST_F(FrmCDRTest, CancelEndsTheProgramWhenIdle) {
   Click("Command3");
   Click("cmdNO");
