@@ -93,6 +93,14 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   // Values left over from an earlier run's unwritten record belong to another
   // file and must not carry into this run.
   for (SlotText& slot : decoder_.Slot()) slot.clear();
+  // A folder named as the output would only fail at the very end, when the
+  // finished lines are moved into place.
+  std::error_code kind_error;
+  if (std::filesystem::is_directory(settings.output_path, kind_error)) {
+    Fail("The output file cannot be created: " + settings.output_path + ": " +
+         std::make_error_code(std::errc::is_a_directory).message());
+    return {RunOutcome::kFailed, 0};
+  }
   // Created now, so that an output that cannot be written is found before
   // the first file is read.
   if (!output_.Begin(settings.output_path)) {

@@ -135,6 +135,10 @@ TEST_F(VantorCommandLineTest, FilesThatCannotBeOpenedEndTheRun) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "vantor: The output file cannot be created: " + output +
                        ": No such file or directory\n");
+  // A folder as the output is refused before any file is read.
+  r = Run("extract -o " + Q(folder_.File("")) + " " + Q(a));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Is a directory"), std::string::npos) << r.err;
 
   const std::string missing = folder_.File("missing.bin");
   r = Run("extract --quiet -o " + Q(output_) + " " + Q(a) + " " + Q(missing));

@@ -158,6 +158,15 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
       return result;
     }
   }
+  // A folder named as the output would only fail at the very end, when the
+  // finished lines are moved into place.
+  std::error_code kind_error;
+  if (std::filesystem::is_directory(request.output_path, kind_error)) {
+    ShowError(host, "Cannot create the output file " + request.output_path + ": " +
+                        std::make_error_code(std::errc::is_a_directory).message());
+    result.outcome = RunOutcome::kFailed;
+    return result;
+  }
   host.SetBusy(true);
   // The output is written beside its target and moved into place only when
   // the run ends as it should; created now, so that an output that cannot be

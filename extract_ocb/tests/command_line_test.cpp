@@ -137,6 +137,10 @@ TEST_F(OstrelCommandLine, UnreadableInputAndUnwritableOutputEndTheRun) {
       r.err.rfind(
           "ostrel: Cannot create the output file " + (dir_ / "no" / "out.txt").string() + ": ", 0),
       0u);
+  // A folder as the output is refused before any file is read.
+  r = Run("extract -o " + Q(dir_) + " " + Q(ocb_));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "ostrel: Cannot create the output file " + dir_.string() + ": Is a directory\n");
   r = Run("extract -o " + Q(dir_ / "out.txt") + " " + Q(dir_ / "missing.dat"));
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("missing.dat: No such file or directory"), std::string::npos);
