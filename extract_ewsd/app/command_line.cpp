@@ -5,6 +5,7 @@
 #include "column_list.h"
 #include "extraction_run.h"
 #include "platform/console.h"
+#include "platform/interrupt.h"
 #include "record_analysis.h"
 
 namespace vantor {
@@ -17,6 +18,9 @@ constexpr const char* kUsage =
     "                                       to OUT, one comma-separated line each\n"
     "       vantor analyse [--quiet] FILE   print the first and last record, the\n"
     "                                       record count and the file size\n"
+    "       vantor COMMAND --help           the command's own help\n"
+    "OUT \"-\" is the standard output. OUT is replaced only when a run ends; Ctrl-C\n"
+    "stops after the current record keeping the lines so far (exit status 1).\n"
     "options:\n"
     "  --columns LIST    slot numbers 0 to 19, comma-separated, ranges like 1-8\n"
     "                    (default 1-8,11: Date, Time, Calling ID, Called ID, Duration,\n"
@@ -27,6 +31,22 @@ constexpr const char* kUsage =
     "  --help, --version\n"
     "exit status: 0 every file processed, 1 a file skipped or the run stopped,\n"
     "             2 usage error or a failure that ended the run\n";
+
+constexpr const char* kExtractUsage =
+    "usage: vantor extract -o OUT [--columns LIST] [--stop-on-error] [--quiet] FILE...\n"
+    "write every call record of the EWSD files to OUT (\"-\": standard output), one\n"
+    "comma-separated line each. OUT is replaced only when the run ends: a run that\n"
+    "fails, or whose every file is refused, leaves it as it was. Ctrl-C stops after\n"
+    "the current record and keeps the lines written so far (exit status 1); a\n"
+    "second Ctrl-C ends at once and leaves OUT as it was.\n"
+    "  --columns LIST    slot numbers 0 to 19, comma-separated, ranges like 1-8\n"
+    "                    (default 1-8,11)\n"
+    "  --stop-on-error   answer No when a file is not a valid data file\n"
+    "  --quiet           print nothing but errors\n";
+
+constexpr const char* kAnalyseUsage =
+    "usage: vantor analyse [--quiet] FILE\n"
+    "print the first and last record of the EWSD file, its record count and size\n";
 
 constexpr const char* kAnalysisCaptions[10] = {
     "First Date",    "First Time", "First Calling_Number", "First Called_number",
@@ -42,15 +62,24 @@ class ConsoleHost : public Host {
 
   MessageAnswer ShowMessage(const Message& message) override {
     progress_.Finish();
-    return platform::ShowOnConsole(stderr, "vantor", message, quiet_, stop_on_error_);
+    // Several files may pass in one run: a text that names no file gets the
+    // file it is about.
+    if (file_.empty() || message.text.find(file_) != std::string::npos)
+      return platform::ShowOnConsole(stderr, "vantor", message, quiet_, stop_on_error_);
+    Message named = message;
+    named.text = file_ + ": " + message.text + (reason_.empty() ? "" : " (" + reason_ + ")");
+    return platform::ShowOnConsole(stderr, "vantor", named, quiet_, stop_on_error_);
   }
-
 
   void SetStatusText(const std::string& text) override { label_ = text; }
   void SetRunProgress(int value) override { Progress(value); }
   void SetAnalysisProgress(int value) override { Progress(value / 3); }
   void SetAnalysisLabels(const AnalysisLabels&) override {}
   void PumpEvents() override {}
+  void SetMessageFile(const std::string& path, const std::string& reason) override {
+    file_ = path;
+    reason_ = reason;
+  }
 
  private:
   void Progress(int percent) {
@@ -64,7 +93,17 @@ class ConsoleHost : public Host {
   bool stop_on_error_;
   platform::ConsoleProgress progress_;
   std::string label_;
+  std::string file_;
+  std::string reason_;
 };
+
+bool WantsHelp(const std::vector<std::string>& args) {
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    if (args[i] == "--") return false;
+    if (args[i] == "--help" || args[i] == "-h") return true;
+  }
+  return false;
+}
 
 int Usage(const std::string& problem) {
   std::fprintf(stderr, "vantor: %s\n%s", problem.c_str(), kUsage);
@@ -72,6 +111,10 @@ int Usage(const std::string& problem) {
 }
 
 int Extract(const std::vector<std::string>& args) {
+  if (WantsHelp(args)) {
+    std::fputs(kExtractUsage, stdout);
+    return 0;
+  }
   RunSettings settings;
   settings.columns = DefaultColumns();
   bool quiet = false, stop_on_error = false, options_done = false;
@@ -84,6 +127,9 @@ int Extract(const std::vector<std::string>& args) {
       settings.output_path = args[++i];
     } else if (!options_done && a == "--columns") {
       if (i + 1 >= args.size()) return Usage("--columns needs a list");
+      // The window may write serial numbers alone; a command line that asks
+      // for no column at all was mistyped.
+      if (args[i + 1].empty()) return Usage("--columns needs at least one column");
       std::string error;
       if (!ParseColumnList(args[++i], &settings.columns, &error)) return Usage(error);
     } else if (!options_done && a == "--quiet") {
@@ -101,9 +147,16 @@ int Extract(const std::vector<std::string>& args) {
 
   ConsoleHost host(quiet, stop_on_error);
   ExtractionRun run(host);
-  switch (run.StartExtraction(settings).outcome) {
+  platform::InstallBatchInterruptHandlers("vantor");
+  const RunResult result = run.StartExtraction(settings);
+  switch (result.outcome) {
     case RunOutcome::kCompleted:
       return 0;
+    case RunOutcome::kInterrupted:
+      std::fprintf(stderr, "vantor: stopped by the user; %lld records written to %s\n",
+                   static_cast<long long>(result.lines_written),
+                   settings.output_path == "-" ? "standard output" : settings.output_path.c_str());
+      return 1;
     case RunOutcome::kFilesSkipped:
     case RunOutcome::kStopped:
       return 1;
@@ -117,6 +170,10 @@ int Extract(const std::vector<std::string>& args) {
 }
 
 int Analyse(const std::vector<std::string>& args) {
+  if (WantsHelp(args)) {
+    std::fputs(kAnalyseUsage, stdout);
+    return 0;
+  }
   bool quiet = false, options_done = false;
   std::vector<std::string> files;
   for (std::size_t i = 1; i < args.size(); ++i) {

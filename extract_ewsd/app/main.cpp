@@ -4,6 +4,7 @@
 
 #include "command_line.h"
 #include "main_window.h"
+#include "platform/interrupt.h"
 
 int main(int argc, char** argv) {
   if (argc > 1) {
@@ -12,6 +13,9 @@ int main(int argc, char** argv) {
     return vantor::RunCommandLine(args);
   }
   QApplication app(argc, argv);
+  // Ctrl-C or SIGTERM on the terminal that started the window ends it without
+  // leaving a half-written output behind.
+  platform::InstallWindowInterruptHandlers();
   platform::ui::BoxMessageService messages;
   platform::ui::DesktopDocumentOpener browser;
   vantor::FrmVantor window(messages, browser);

@@ -18,9 +18,12 @@
 #include <QTabWidget>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "ewsd_decoder.h"
+#include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
+#include "platform/ui/remembered.h"
 #include "record_analysis.h"
 
 namespace vantor {
@@ -107,6 +110,14 @@ FrmVantor::FrmVantor(platform::ui::MessageService& messages, platform::ui::Docum
   tabs_->addTab(BuildAboutTab(), "About");
   setCentralWidget(tabs_);
   resize(760, 620);
+
+  // Restored after the handlers are connected, saved whenever changed.
+  platform::ui::Remember(panel_, "folder");
+  platform::ui::Remember(output_, "output");
+  for (int slot = 0; slot < 20; ++slot)
+    platform::ui::Remember(columns_[static_cast<std::size_t>(slot)],
+                           QStringLiteral("column%1").arg(slot));
+  platform::ui::Remember(analysis_file_, "analysisFile");
 }
 
 QWidget* FrmVantor::BuildExtractorTab() {
@@ -306,8 +317,9 @@ RunResult FrmVantor::Extract() {
   const QDir folder(panel_->FolderPath());
   for (const QString& name : panel_->SelectedFileNames())
     settings.input_paths.push_back(QDir::toNativeSeparators(folder.filePath(name)).toStdString());
-  pump_clock_.invalidate();  // a run lets pending input through at its first record
-  const RunResult result = run_.StartExtraction(settings);
+  platform::ui::EventPump pump(platform::ui::EventPump::Input::kTake);
+  RunResult result;
+  Pumping(&pump, [&] { result = run_.StartExtraction(settings); });
   if (result.outcome == RunOutcome::kMissingOutput) output_->setFocus();
   return result;
 }
@@ -323,7 +335,18 @@ void FrmVantor::ChooseAnalysisFile() {
 }
 
 void FrmVantor::Analyse() {
-  AnalyseFile(*this, analysis_file_->text().toStdString());
+  // An analysis takes no input while it reads; it may run inside a run's
+  // wait between records, whose pump is back in charge afterwards.
+  platform::ui::EventPump pump(platform::ui::EventPump::Input::kDrop);
+  Pumping(&pump, [&] { AnalyseFile(*this, analysis_file_->text().toStdString()); });
+}
+
+void FrmVantor::Pumping(platform::ui::EventPump* pump, const std::function<void()>& work) {
+  platform::ui::EventPump* outer = std::exchange(pump_, pump);
+  const bool outer_first = std::exchange(first_pump_, true);
+  work();
+  pump_ = outer;
+  first_pump_ = outer_first;
 }
 
 void FrmVantor::OpenUpdatePage() {
@@ -366,12 +389,13 @@ void FrmVantor::SetAnalysisLabels(const AnalysisLabels& labels) {
 }
 
 void FrmVantor::PumpEvents() {
-  // Reading the clock costs more than a record: look at it every few records.
-  if (pump_clock_.isValid() && ++pumps_unchecked_ < kPumpsPerClockCheck) return;
-  pumps_unchecked_ = 0;
-  if (pump_clock_.isValid() && pump_clock_.elapsed() < kPumpIntervalMs) return;
-  QCoreApplication::processEvents();
-  pump_clock_.start();
+  if (pump_ == nullptr) return;
+  if (first_pump_) {
+    first_pump_ = false;
+    pump_->Pump();
+    return;
+  }
+  pump_->Tick();
 }
 
 }  // namespace vantor

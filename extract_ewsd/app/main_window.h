@@ -1,7 +1,6 @@
 #pragma once
 // frmVantor: pick EWSD files, choose the columns, Extract; analyse one file;
 // program information.
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <array>
 #include <functional>
@@ -19,8 +18,9 @@ class QPushButton;
 class QTabWidget;
 
 namespace platform::ui {
+class EventPump;
 class FilePickerPanel;
-}
+}  // namespace platform::ui
 
 namespace vantor {
 
@@ -62,13 +62,11 @@ class FrmVantor : public QMainWindow, private Host {
   void SetAnalysisProgress(int value) override;
   void SetAnalysisLabels(const AnalysisLabels& labels) override;
   void PumpEvents() override;
-  // Events are let through every kPumpIntervalMs, not after every record:
-  // processing them costs more than decoding a record.
-  static constexpr qint64 kPumpIntervalMs = 50;
-  QElapsedTimer pump_clock_;
-  // Records since the clock was last read (some microseconds' worth).
-  static constexpr int kPumpsPerClockCheck = 64;
-  int pumps_unchecked_ = 0;
+  // The pump of the work going on: a run takes input (Cancel), an analysis
+  // only repaints. Events are let through on a clock, not after every record.
+  platform::ui::EventPump* pump_ = nullptr;
+  bool first_pump_ = false;  // a run lets input queued before it through at its first record
+  void Pumping(platform::ui::EventPump* pump, const std::function<void()>& work);
 
   platform::ui::MessageService& messages_;
   platform::ui::DocumentOpener& browser_;

@@ -39,6 +39,9 @@ class EwsdDecoder {
   void ReadRecordHeader();
   void DecodePackages();
   void DecodePackage(std::uint8_t identifier);
+  // A file that holds records but no call: it is refused as an invalid file
+  // is (the same question or message).
+  void RefuseFile() { ReportInvalidFile(); }
 
   // Readers of the record. ReadDigitString checks its own bounds (a string
   // past the record makes the file invalid) and puts the digits into *into

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/interrupt.h"
 #include "text_tables.h"
 
 namespace vantor {
@@ -87,11 +88,22 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   last_progress_ = 0;
   terminated_ = false;
   abandoned_ = false;
+  interrupted_ = false;
   decoder_.ClearAnswer();
   // Values left over from an earlier run's unwritten record belong to another
   // file and must not carry into this run.
   for (SlotText& slot : decoder_.Slot()) slot.clear();
-  if (!output_.Open(settings.output_path)) {
+  // A folder named as the output would only fail at the very end, when the
+  // finished lines are moved into place.
+  std::error_code kind_error;
+  if (std::filesystem::is_directory(settings.output_path, kind_error)) {
+    Fail("The output file cannot be created: " + settings.output_path + ": " +
+         std::make_error_code(std::errc::is_a_directory).message());
+    return {RunOutcome::kFailed, 0};
+  }
+  // Created now, so that an output that cannot be written is found before
+  // the first file is read.
+  if (!output_.Begin(settings.output_path)) {
     Fail("The output file cannot be created: " + output_.Error());
     return {RunOutcome::kFailed, 0};
   }
@@ -99,23 +111,35 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   const PassKind kind =
       settings.input_paths.size() > 1 ? PassKind::kSeveralFiles : PassKind::kSingle;
   RunOutcome outcome = RunOutcome::kCompleted;
+  std::size_t refused = 0;
   for (const std::string& path : settings.input_paths) {
     const FileEnd end = ExtractFile(path, kind);
     if (end == FileEnd::kFailed) return {RunOutcome::kFailed, lines_written_};
+    if (refused_) ++refused;
     if (end == FileEnd::kSkipped) outcome = RunOutcome::kFilesSkipped;
     if (end == FileEnd::kStopRun) {
-      outcome = RunOutcome::kStopped;
+      outcome = interrupted_ ? RunOutcome::kInterrupted : RunOutcome::kStopped;
       break;
     }
   }
 
   decoder_.Close();
   CommitLines();
-  if (!output_.Close()) {
+  if (refused == settings.input_paths.size()) {
+    // Nothing but refused files: what the output held before is kept.
+    output_.Cancel();
+  } else if (!output_.Commit()) {
     Fail("The output file could not be written: " + output_.Error());
     return {RunOutcome::kFailed, lines_written_};
   }
   if (abandoned_) return {RunOutcome::kStopped, lines_written_};
+  if (interrupted_) {
+    // The command line says that it stopped and how many lines it kept.
+    busy_ = false;
+    host_.SetRunProgress(0);
+    host_.SetStatusText("");
+    return {outcome, lines_written_};
+  }
   host_.ShowMessage({CompletionText(lines_written_, settings.input_paths.size()),
                      "Extraction Completed", MessageIcon::kInformation, MessageButtons::kOk});
   busy_ = false;
@@ -126,11 +150,20 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
 
 ExtractionRun::FileEnd ExtractionRun::ExtractFile(const std::string& path, PassKind kind) {
   host_.SetStatusText("Processing File  " + path);
+  refused_ = false;
   std::string reason;
   if (!decoder_.BeginFile(path, kind, &reason)) {
     Fail("The input file cannot be opened: " + path + ": " + reason);
     return FileEnd::kFailed;
   }
+  host_.SetMessageFile(path);
+  const FileEnd end = ReadFile(path, kind);
+  host_.SetMessageFile("");
+  return end;
+}
+
+ExtractionRun::FileEnd ExtractionRun::ReadFile(const std::string& path, PassKind kind) {
+  const std::int64_t lines_before = lines_written_;
   progress_step_ = decoder_.FileLength() / 100;
   next_progress_offset_ = 0;  // the first record of each file looks at once
   for (;;) {
@@ -142,10 +175,16 @@ ExtractionRun::FileEnd ExtractionRun::ExtractFile(const std::string& path, PassK
     decoder_.DecodePackages();
     if (!decoder_.Go()) break;
     if (!WriteRecord()) {
-      Fail("The output file could not be written: " + output_.Error());
+      Fail("The output file could not be written: " + WriteError());
       return FileEnd::kFailed;
     }
     host_.PumpEvents();
+    // Ctrl-C on a command line: Cancel answered Yes, after a whole line.
+    if (platform::InterruptRequested()) {
+      decoder_.SetGo(false);
+      terminated_ = interrupted_ = true;
+      break;
+    }
     if (decoder_.RecordReachedEnd()) break;
   }
   busy_ = false;
@@ -153,6 +192,12 @@ ExtractionRun::FileEnd ExtractionRun::ExtractFile(const std::string& path, PassK
     Fail("The input file could not be read: " + path);
     return FileEnd::kFailed;
   }
+  // Records but not one call among them (a text file reads as records
+  // without date and time): no EWSD billing file.
+  if (!terminated_ && decoder_.Condition() == DecoderCondition::kNone &&
+      decoder_.RecordsFound() > 0 && lines_written_ == lines_before)
+    decoder_.RefuseFile();
+  refused_ = decoder_.Condition() == DecoderCondition::kInvalidFile;
   if (terminated_ || decoder_.Answer() == MessageAnswer::kNo) {
     terminated_ = false;
     decoder_.ClearAnswer();
@@ -213,16 +258,20 @@ bool ExtractionRun::WriteRecord() {
   return true;
 }
 
+std::string ExtractionRun::WriteError() {
+  return output_.Target().string() + ": " + output_.Writer().Reason();
+}
+
 bool ExtractionRun::CommitLines() {
   const auto used = static_cast<std::size_t>(room_ - room_begin_);
   room_begin_ = room_ = room_end_ = nullptr;
-  return used == 0 || output_.Commit(used);
+  return used == 0 || output_.Writer().Commit(used);
 }
 
 bool ExtractionRun::TakeRoom() {
   if (!CommitLines()) return false;
   const std::size_t size = std::max(kRoomBytes, 4 * max_line_bytes_);
-  room_begin_ = room_ = output_.Reserve(size);
+  room_begin_ = room_ = output_.Writer().Reserve(size);
   room_end_ = room_ + size;
   return true;
 }
@@ -263,7 +312,8 @@ void ExtractionRun::Abandon() {
 void ExtractionRun::Fail(const std::string& text) {
   decoder_.Close();
   CommitLines();
-  output_.Abandon();
+  output_.Cancel();
+  host_.SetMessageFile("");
   busy_ = false;
   host_.ShowMessage({text, kProgramName, MessageIcon::kError, MessageButtons::kOk});
   host_.SetRunProgress(0);

@@ -7,7 +7,7 @@
 
 #include "ewsd_decoder.h"
 #include "host.h"
-#include "platform/text_writer.h"
+#include "platform/file_replacer.h"
 
 namespace vantor {
 
@@ -24,6 +24,7 @@ enum class RunOutcome {
   kCompleted,     // every file read to its end
   kFilesSkipped,  // an invalid file was passed over, the others read
   kStopped,       // cancelled, answered No, unsupported package, invalid single file
+  kInterrupted,   // Ctrl-C: ended after a whole record, the lines so far kept
   kFailed,        // output or input could not be opened, read or written
 };
 
@@ -48,6 +49,7 @@ class ExtractionRun {
  private:
   enum class FileEnd { kRead, kSkipped, kStopRun, kFailed };
   FileEnd ExtractFile(const std::string& path, PassKind kind);
+  FileEnd ReadFile(const std::string& path, PassKind kind);
   bool WriteRecord();
   // Lines are formatted into room_ .. room_end_ of the writer's buffer and
   // handed to it (committed) when the room is used up or the run ends.
@@ -58,7 +60,11 @@ class ExtractionRun {
 
   Host& host_;
   EwsdDecoder decoder_;
-  platform::TextWriter output_;
+  // The output is written beside its target and replaces it only when the
+  // run ends as it should; a failed run, or one whose every input was
+  // refused, leaves an existing file as it was.
+  platform::FileReplacer output_;
+  std::string WriteError();
   std::vector<int> columns_;
   std::size_t max_line_bytes_ = 0;
   bool show_number_ = true;
@@ -74,6 +80,8 @@ class ExtractionRun {
   bool busy_ = false;
   bool terminated_ = false;
   bool abandoned_ = false;
+  bool interrupted_ = false;
+  bool refused_ = false;  // the current file was not a valid data file
 };
 
 // "12 Records Have Been Written from 1File", "340 Records Have Been Written from 3 Files".

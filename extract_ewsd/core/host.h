@@ -30,6 +30,13 @@ class Host {
   virtual void SetAnalysisLabels(const AnalysisLabels& labels) = 0;
   // Lets pending user input (a Cancel click) be handled between records.
   virtual void PumpEvents() = 0;
+  // The file the next messages are about, and the system's reason where
+  // there is one. A window shows the exact texts alone; a command line, where
+  // several files may pass, puts the file before a text that names none.
+  virtual void SetMessageFile(const std::string& path, const std::string& reason = "") {
+    (void)path;
+    (void)reason;
+  }
 };
 
 }  // namespace vantor

@@ -44,17 +44,36 @@ std::string MegabyteText(std::int64_t bytes) {
   return platform::ShortestDecimal(static_cast<double>(bytes) / 1048576.0, 2) + " MB";
 }
 
+namespace {
+
+AnalysisResult Analyse(Host& host, const std::string& path);
+
+}  // namespace
+
 AnalysisResult AnalyseFile(Host& host, const std::string& path) {
   if (path.empty()) {
     host.ShowMessage({"Please Enter A Valid Input File Name", "ERROR", MessageIcon::kError,
                       MessageButtons::kOk});
     return {AnalysisStatus::kMissingPath, {}};
   }
+  host.SetMessageFile(path);
+  AnalysisResult result = Analyse(host, path);
+  host.SetMessageFile("");
+  return result;
+}
+
+namespace {
+
+AnalysisResult Unreadable(Host& host, const std::string& path, const std::string& reason) {
+  host.SetMessageFile(path, reason);
+  host.ShowMessage({"Invalid Data File", "ERROR", MessageIcon::kError, MessageButtons::kOk});
+  return Emptied(host, AnalysisStatus::kUnreadable);
+}
+
+AnalysisResult Analyse(Host& host, const std::string& path) {
   EwsdDecoder decoder(host);
-  if (!decoder.BeginFile(path, PassKind::kSingle, nullptr)) {
-    host.ShowMessage({"Invalid Data File", "ERROR", MessageIcon::kError, MessageButtons::kOk});
-    return Emptied(host, AnalysisStatus::kUnreadable);
-  }
+  std::string reason;
+  if (!decoder.BeginFile(path, PassKind::kSingle, &reason)) return Unreadable(host, path, reason);
   const std::int64_t step = decoder.FileLength() / 300;
   AnalysisLabels waiting;
   waiting.fill("           Wait ! ");
@@ -77,6 +96,7 @@ AnalysisResult AnalyseFile(Host& host, const std::string& path) {
         last_progress = value;
       }
     }
+    host.PumpEvents();  // the window keeps drawing (it takes no input meanwhile)
     if (decoder.RecordReachedEnd()) break;
   }
   host.SetAnalysisProgress(0);
@@ -92,10 +112,7 @@ AnalysisResult AnalyseFile(Host& host, const std::string& path) {
     if (!DecodeCurrent(decoder)) return Emptied(host, AnalysisStatus::kInvalidData);
     last = TakeTexts(decoder.Slot());
   }
-  if (decoder.ReadFailed()) {
-    host.ShowMessage({"Invalid Data File", "ERROR", MessageIcon::kError, MessageButtons::kOk});
-    return Emptied(host, AnalysisStatus::kUnreadable);
-  }
+  if (decoder.ReadFailed()) return Unreadable(host, path, "the file could not be read to its end");
 
   AnalysisResult result;
   result.status = AnalysisStatus::kDone;
@@ -115,5 +132,7 @@ AnalysisResult AnalyseFile(Host& host, const std::string& path) {
   decoder.Close();
   return result;
 }
+
+}  // namespace
 
 }  // namespace vantor

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "cdrgen/ewsd_builder.h"
 #include "temp_folder.h"
@@ -101,8 +102,9 @@ TEST_F(VantorCommandLineTest, SingleInvalidFileAndUnsupportedPackage) {
   const std::string bad = Write("bad.bin", EwsdRecord().Raw(Bytes{0, 0}).Build());
   Outcome r = Run("extract -o " + Q(output_) + " " + Q(bad));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err,
-            "vantor: Invalid DataFile. Cann't Proceed\n0 Records Have Been Written from 1File\n");
+  EXPECT_EQ(r.err, "vantor: " + bad +
+                       ": Invalid DataFile. Cann't Proceed\n0 Records Have Been Written from "
+                       "1File\n");
 
   const std::string odd =
       Write("odd.bin", Join({Call(1).Build(), Call(2).Raw(Bytes{115, 0}).Build()}));
@@ -111,8 +113,9 @@ TEST_F(VantorCommandLineTest, SingleInvalidFileAndUnsupportedPackage) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(
       r.err,
-      "vantor: Pack Message 115 Received. This Feature is not Enabled at Present. Cann't Proceed.\n"
-      "1 Records Have Been Written from 2 Files\n");
+      "vantor: " + odd +
+          ": Pack Message 115 Received. This Feature is not Enabled at Present. Cann't Proceed.\n"
+          "1 Records Have Been Written from 2 Files\n");
   EXPECT_EQ(ReadAll(output_), "1\r\n");
 }
 
@@ -132,6 +135,10 @@ TEST_F(VantorCommandLineTest, FilesThatCannotBeOpenedEndTheRun) {
   EXPECT_EQ(r.status, 2);
   EXPECT_EQ(r.err, "vantor: The output file cannot be created: " + output +
                        ": No such file or directory\n");
+  // A folder as the output is refused before any file is read.
+  r = Run("extract -o " + Q(folder_.File("")) + " " + Q(a));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("Is a directory"), std::string::npos) << r.err;
 
   const std::string missing = folder_.File("missing.bin");
   r = Run("extract --quiet -o " + Q(output_) + " " + Q(a) + " " + Q(missing));
@@ -167,11 +174,13 @@ TEST_F(VantorCommandLineTest, AnalysePrintsTenLines) {
 TEST_F(VantorCommandLineTest, AnalyseFailures) {
   Outcome r = Run("analyse " + Q(folder_.File("none")));
   EXPECT_EQ(r.status, 2);
-  EXPECT_EQ(r.err, "vantor: Invalid Data File\n");
+  EXPECT_EQ(r.err, "vantor: " + folder_.File("none") +
+                       ": Invalid Data File (No such file or directory)\n");
   EXPECT_EQ(r.out, "");
-  r = Run("analyse " + Q(Write("bad.bin", EwsdRecord().Raw(Bytes{250, 0}).Build())));
+  const std::string bad = Write("bad.bin", EwsdRecord().Raw(Bytes{250, 0}).Build());
+  r = Run("analyse " + Q(bad));
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "vantor: Invalid DataFile. Cann't Proceed\n");
+  EXPECT_EQ(r.err, "vantor: " + bad + ": Invalid DataFile. Cann't Proceed\n");
   EXPECT_EQ(r.out, "");
 }
 
@@ -186,6 +195,11 @@ TEST_F(VantorCommandLineTest, UsageErrorsHelpAndVersion) {
     EXPECT_EQ(r.status, 2) << bad;
     EXPECT_EQ(r.err.rfind("vantor: ", 0), 0u) << bad;
   }
+  // A column list left empty asks for nothing: refused before any output.
+  const Outcome empty =
+      Run("extract --columns '' -o " + Q(output_) + " " + Q(Write("a.bin", Call(1).Build())));
+  EXPECT_EQ(empty.status, 2);
+  EXPECT_FALSE(std::filesystem::exists(output_));
 }
 
 }  // namespace

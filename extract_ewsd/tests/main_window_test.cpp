@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTreeView>
@@ -41,8 +42,16 @@ Bytes ThreeCalls(int first_day = 2) {
   return file;
 }
 
+// Every test starts with a window that remembers nothing from the others.
+struct ForgetSettings {
+  ForgetSettings() {
+    QSettings(QSettings::UserScope, "norva", QCoreApplication::applicationName()).clear();
+  }
+};
+
 class VantorWindowTest : public ::testing::Test {
  protected:
+  ForgetSettings forget_;
   template <typename T>
   T* Find(const QString& name) {
     T* child = window_.findChild<T*>(name);
@@ -240,6 +249,21 @@ TEST_F(VantorWindowTest, ClosingDuringARunStopsItQuietly) {
   EXPECT_EQ(result.lines_written, 1);
   EXPECT_TRUE(messages_.shown.empty());
   EXPECT_FALSE(window_.isVisible());
+}
+
+TEST_F(VantorWindowTest, FolderOutputColumnsAndAnalysisFileAreKeptBetweenStarts) {
+  window_.Panel()->SetFolder(dir_.path());
+  Find<QLineEdit>("txtOF")->setText(dir_.filePath("calls.txt"));
+  Find<QCheckBox>("chkOpt_0")->setChecked(true);
+  Find<QCheckBox>("chkOpt_5")->setChecked(false);
+  Find<QLineEdit>("txtAfile")->setText(dir_.filePath("IA.ICAMA"));
+  FrmVantor next(messages_, browser_);
+  EXPECT_EQ(next.Panel()->FolderPath(), QDir::toNativeSeparators(dir_.path()));
+  EXPECT_EQ(next.findChild<QLineEdit*>("txtOF")->text(), dir_.filePath("calls.txt"));
+  EXPECT_TRUE(next.findChild<QCheckBox*>("chkOpt_0")->isChecked());
+  EXPECT_FALSE(next.findChild<QCheckBox*>("chkOpt_5")->isChecked());
+  EXPECT_TRUE(next.findChild<QCheckBox*>("chkOpt_6")->isChecked());
+  EXPECT_EQ(next.findChild<QLineEdit*>("txtAfile")->text(), dir_.filePath("IA.ICAMA"));
 }
 
 TEST_F(VantorWindowTest, CancelWhenIdleClosesWithoutQuestion) {

@@ -12,6 +12,7 @@
 #include "extraction_run.h"
 #include "file_analysis.h"
 #include "ocb_decoder.h"
+#include "platform/interrupt.h"
 #include "trimming.h"
 
 namespace ostrel {
@@ -23,11 +24,38 @@ constexpr const char* kUsage =
     "       ostrel extract -o OUT [--fields LIST] [--stop-on-error] [--quiet] FILE...\n"
     "       ostrel analyse FILE\n"
     "       ostrel trim FILE [--yes] [--to DIR] [--quiet]\n"
+    "       ostrel COMMAND --help            the command's own help\n"
     "       ostrel --help | --version\n"
+    "OUT \"-\" is the standard output. OUT is replaced only when a run ends; Ctrl-C\n"
+    "stops after the current block keeping the lines so far (exit status 1).\n"
     "LIST: field numbers 1-18 separated by commas, ranges allowed (4-6,8);\n"
     "      the default is 4,5,6,8,12,13,14,15.\n"
     "Exit status: 0 every file processed, 1 a file skipped or the run stopped,\n"
     "2 usage error or a failure that ended the run.\n";
+
+constexpr const char* kExtractUsage =
+    "usage: ostrel extract -o OUT [--fields LIST] [--stop-on-error] [--quiet] FILE...\n"
+    "write every call record of the OCB-283 files to OUT (\"-\": standard output), one\n"
+    "line of the chosen fields each. OUT is replaced only when the run ends: a run\n"
+    "that fails, or whose every file is refused, leaves it as it was. Ctrl-C stops\n"
+    "after the current block and keeps the lines written so far (exit status 1); a\n"
+    "second Ctrl-C ends at once and leaves OUT as it was.\n"
+    "  --fields LIST     field numbers 1-18 separated by commas, ranges allowed (4-6,8);\n"
+    "                    the default is 4,5,6,8,12,13,14,15\n"
+    "  --stop-on-error   answer No when a file is not a valid OCB data file\n"
+    "  --quiet           print nothing but errors\n";
+
+constexpr const char* kAnalyseUsage =
+    "usage: ostrel analyse FILE\n"
+    "print the Binary File Details of the OCB-283 file\n";
+
+constexpr const char* kTrimUsage =
+    "usage: ostrel trim FILE [--yes] [--to DIR] [--quiet]\n"
+    "copy the useful part of the OCB-283 file into DIR (created when missing; the\n"
+    "file's own folder by default) as FIRST-CALL-DATE.dat, or \"DATE (2).dat\" and so\n"
+    "on when that name is taken. Ctrl-C abandons the copy (exit status 1).\n"
+    "  --yes     answer the question Yes (otherwise it is asked on the terminal)\n"
+    "  --quiet   print nothing but errors\n";
 
 int UsageError(std::ostream& err, const std::string& what) {
   err << "ostrel: " << what << '\n' << kUsage;
@@ -65,14 +93,38 @@ std::optional<FieldSelection> ParseFields(const std::string& list) {
 struct Parsed {
   std::vector<std::string> files;
   std::string output, fields, to;
-  bool has_fields = false, yes = false, stop_on_error = false, quiet = false;
+  bool has_fields = false, yes = false, stop_on_error = false, quiet = false, help = false;
   std::string error;
 };
 
+// The options each command takes; any other is a usage error.
+bool Takes(const std::string& command, const std::string& option) {
+  if (option == "--help" || option == "-h") return true;
+  if (command == "extract")
+    return option == "-o" || option == "--output" || option == "--fields" ||
+           option == "--stop-on-error" || option == "--quiet" || option == "-q";
+  if (command == "trim")
+    return option == "--yes" || option == "--to" || option == "--quiet" || option == "-q";
+  return false;
+}
+
 Parsed Parse(const std::vector<std::string>& args) {
   Parsed p;
+  bool options_done = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (options_done || a == "-" || a.empty() || a[0] != '-') {
+      p.files.push_back(a);
+      continue;
+    }
+    if (a == "--") {
+      options_done = true;
+      continue;
+    }
+    if (!Takes(args[0], a)) {
+      p.error = "unknown option " + a + " for " + args[0];
+      break;
+    }
     auto value = [&](std::string& into) {
       if (i + 1 >= args.size()) {
         p.error = a + " needs a value";
@@ -80,7 +132,9 @@ Parsed Parse(const std::vector<std::string>& args) {
         into = args[++i];
       }
     };
-    if (a == "-o" || a == "--output") {
+    if (a == "--help" || a == "-h") {
+      p.help = true;
+    } else if (a == "-o" || a == "--output") {
       value(p.output);
     } else if (a == "--fields") {
       value(p.fields);
@@ -93,10 +147,6 @@ Parsed Parse(const std::vector<std::string>& args) {
       p.stop_on_error = true;
     } else if (a == "--quiet" || a == "-q") {
       p.quiet = true;
-    } else if (a.size() > 1 && a[0] == '-') {
-      p.error = "unknown option " + a;
-    } else {
-      p.files.push_back(a);
     }
     if (!p.error.empty()) break;
   }
@@ -121,12 +171,16 @@ int Extract(const Parsed& p, std::ostream& err, std::istream& in, bool terminal)
   options.stop_on_error = p.stop_on_error;
   options.progress = terminal;
   ConsoleHost host(options, err, in);
+  platform::InstallBatchInterruptHandlers("ostrel");
   const ExtractionResult result = ExtractFiles(request, host);
   switch (result.outcome) {
     case RunOutcome::kCompleted:
       return result.files_skipped == 0 ? 0 : 1;
-    case RunOutcome::kStoppedAtInvalid:
     case RunOutcome::kStoppedByUser:
+      err << "ostrel: stopped by the user; " << result.calls << " records written to "
+          << (p.output == "-" ? std::string("standard output") : p.output) << '\n';
+      return 1;
+    case RunOutcome::kStoppedAtInvalid:
       return 1;
     default:
       return 2;
@@ -160,11 +214,16 @@ int Trim(const Parsed& p, std::ostream& err, std::istream& in) {
   ConsoleHost host(options, err, in);
   const auto details = AnalyseFile(p.files[0], host);
   if (!details) return AnalysisFailure(p.files[0]);
+  platform::InstallBatchInterruptHandlers("ostrel");
   const TrimResult result = TrimFile(p.files[0], *details, p.to, host);
   switch (result.outcome) {
     case TrimOutcome::kTrimmed:
       return 0;
     case TrimOutcome::kDeclined:
+      return 1;
+    case TrimOutcome::kStopped:
+      err << "ostrel: stopped by the user; the trimmed copy " << result.target.string()
+          << " was not written\n";
       return 1;
     default:
       return 2;
@@ -189,8 +248,15 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     out << VersionText() << '\n';
     return 0;
   }
+  const bool known =
+      command == "extract" || command == "analyse" || command == "analyze" || command == "trim";
+  if (!known) return UsageError(err, "unknown command " + command);
   const Parsed parsed = Parse(args);
   if (!parsed.error.empty()) return UsageError(err, parsed.error);
+  if (parsed.help) {
+    out << (command == "extract" ? kExtractUsage : command == "trim" ? kTrimUsage : kAnalyseUsage);
+    return 0;
+  }
   try {
     if (command == "extract") return Extract(parsed, err, in, err_is_terminal);
     if (command == "analyse" || command == "analyze") return Analyse(parsed, out, err, in);

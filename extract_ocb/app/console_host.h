@@ -7,6 +7,7 @@
 
 #include "host.h"
 #include "platform/console.h"
+#include "platform/interrupt.h"
 
 namespace ostrel {
 
@@ -27,7 +28,8 @@ class ConsoleHost : public Host {
   void SetProcessingText(const std::string& text) override { label_ = text; }
   void SetBusy(bool) override {}
   void PumpEvents() override {}
-  bool StopRequested() override { return false; }
+  // Ctrl-C is the batch user's Stop answered Yes.
+  bool StopRequested() override { return platform::InterruptRequested(); }
 
   bool SawError() const { return saw_error_; }
 

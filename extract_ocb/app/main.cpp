@@ -8,6 +8,7 @@
 #include "command_line.h"
 #include "main_window.h"
 #include "platform/console.h"
+#include "platform/interrupt.h"
 #include "platform/ui/message_service.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
                                   platform::StderrIsTerminal());
   }
   QApplication app(argc, argv);
+  // Ctrl-C or SIGTERM on the terminal that started the window ends it without
+  // leaving a half-written output or copy behind.
+  platform::InstallWindowInterruptHandlers();
   platform::ui::BoxMessageService messages;
   FrmCDR window(messages);
   messages.SetParent(&window);

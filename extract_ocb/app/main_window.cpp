@@ -22,8 +22,10 @@
 
 #include "extraction_run.h"
 #include "ocb_decoder.h"
+#include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
 #include "platform/ui/message_service.h"
+#include "platform/ui/remembered.h"
 #include "trimming.h"
 
 namespace {
@@ -59,6 +61,13 @@ FrmCDR::FrmCDR(ui::MessageService& messages, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(tabs_);
   resize(720, 560);
+
+  // Restored after the handlers are connected, saved whenever changed.
+  ui::Remember(picker_, "folder");
+  ui::Remember(txtOPF_, "output");
+  for (int n = 1; n <= ostrel::kFieldCount; ++n)
+    ui::Remember(fields_[n - 1], QString("field%1").arg(n));
+  ui::Remember(txtIFA_, "analysisFile");
 }
 
 QWidget* FrmCDR::BuildExtractorTab() {
@@ -265,9 +274,13 @@ void FrmCDR::SetBusy(bool busy) {
 }
 
 void FrmCDR::PumpEvents() {
-  if (pump_clock_.isValid() && pump_clock_.elapsed() < kPumpIntervalMs) return;
-  QCoreApplication::processEvents();
-  pump_clock_.start();
+  if (pump_ == nullptr) return;
+  if (first_pump_) {
+    first_pump_ = false;
+    pump_->Pump();
+    return;
+  }
+  pump_->Tick();
 }
 
 void FrmCDR::OnExtract() {
@@ -291,8 +304,12 @@ void FrmCDR::OnExtract() {
   for (int n = 1; n <= ostrel::kFieldCount; ++n) {
     if (fields_[n - 1]->isChecked()) request.fields.push_back(n);
   }
-  pump_clock_.invalidate();  // a run lets pending input through at its first block
+  ui::EventPump pump(ui::EventPump::Input::kTake);
+  pump_ = &pump;
+  first_pump_ = true;
   const ostrel::ExtractionResult result = ostrel::ExtractFiles(request, *this);
+  pump_ = nullptr;
+  stop_requested_ = false;
 
   SetBusy(false);
   txtOPF_->setReadOnly(false);
@@ -338,7 +355,12 @@ void FrmCDR::OnAnalyse(bool trim) {
   const std::optional<ostrel::FileDetails> details = ostrel::AnalyseFile(path, *this);
   if (!details) return;
   ShowDetails(*details);
-  if (trim) ostrel::TrimFile(path, *details, {}, *this);
+  if (!trim) return;
+  // The copy takes no input, but the window keeps drawing meanwhile.
+  ui::EventPump pump(ui::EventPump::Input::kDrop);
+  pump_ = &pump;
+  ostrel::TrimFile(path, *details, {}, *this);
+  pump_ = nullptr;
 }
 
 void FrmCDR::OnAnalyserCancel() {

@@ -3,7 +3,6 @@
 // the extraction run), the "Analyser" tab (Binary File Details and trimming)
 // and the "About" tab. It holds no format logic: it gathers what the user
 // chose, hands it to the core and shows what comes back.
-#include <QElapsedTimer>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -19,6 +18,7 @@ class QPushButton;
 class QTabWidget;
 
 namespace platform::ui {
+class EventPump;
 class FilePickerPanel;
 class MessageService;
 }  // namespace platform::ui
@@ -41,11 +41,9 @@ class FrmCDR : public QWidget, public ostrel::Host {
   void SetProgress(int percent) override;
   void SetProcessingText(const std::string& text) override;
   void SetBusy(bool busy) override;
+  // Through the pump of the work going on, on a clock: a run takes input (its
+  // Stop), a trim only repaints.
   void PumpEvents() override;
-  // Events are let through every kPumpIntervalMs, not after every record:
-  // processing them costs more than decoding a record.
-  static constexpr qint64 kPumpIntervalMs = 50;
-  QElapsedTimer pump_clock_;
   bool StopRequested() override { return stop_requested_; }
 
   // The default output file: "C:\ostrel.txt" on Windows, ostrel.txt in the
@@ -75,6 +73,8 @@ class FrmCDR : public QWidget, public ostrel::Host {
   bool running_ = false;
   bool stop_requested_ = false;
   bool busy_ = false;
+  platform::ui::EventPump* pump_ = nullptr;
+  bool first_pump_ = false;  // input queued before a run is let through at its first block
 
   QTabWidget* tabs_ = nullptr;
   platform::ui::FilePickerPanel* picker_ = nullptr;

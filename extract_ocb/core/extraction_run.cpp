@@ -3,10 +3,10 @@
 #include <filesystem>
 
 #include "ocb_file.h"
-#include "record_line.h"
 #include "platform/binary_reader.h"
+#include "platform/file_replacer.h"
 #include "platform/numbers.h"
-#include "platform/text_writer.h"
+#include "record_line.h"
 
 namespace ostrel {
 
@@ -28,14 +28,22 @@ void ShowError(Host& host, const std::string& text) {
   host.Show({text, kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
 }
 
-// Closes the output and reports a failed write; true when all was written.
-bool CloseOutput(platform::TextWriter& out, Host& host) {
-  if (out.Close()) return true;
+// Moves the output into place and reports a failed write; true when all was
+// written.
+bool CommitOutput(platform::FileReplacer& out, Host& host) {
+  if (out.Commit()) return true;
   ShowError(host, "Cannot write the output file " + out.Error());
   return false;
 }
 
-enum class FileOutcome { kDone, kSkipped, kStopAtInvalid, kStoppedByUser, kFailed };
+enum class FileOutcome {
+  kDone,
+  kSkipped,
+  kStopAtInvalid,
+  kStoppedByUser,
+  kFailed,
+  kWriteFailed,  // not yet reported: the writer knows the reason
+};
 
 FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields,
                            platform::TextWriter& out, Host& host, std::uint64_t& calls) {
@@ -76,7 +84,7 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
       end = formatter.Format(record, end);
       ++calls;
     }
-    if (!out.Commit(static_cast<std::size_t>(end - room))) return FileOutcome::kFailed;
+    if (!out.Commit(static_cast<std::size_t>(end - room))) return FileOutcome::kWriteFailed;
     if (reader.ReadFailed()) {
       ShowError(host, "Cannot read the input file " + path +
                           ": the file could not be read to "
@@ -150,24 +158,43 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
       return result;
     }
   }
+  // A folder named as the output would only fail at the very end, when the
+  // finished lines are moved into place.
+  std::error_code kind_error;
+  if (std::filesystem::is_directory(request.output_path, kind_error)) {
+    ShowError(host, "Cannot create the output file " + request.output_path + ": " +
+                        std::make_error_code(std::errc::is_a_directory).message());
+    result.outcome = RunOutcome::kFailed;
+    return result;
+  }
   host.SetBusy(true);
-  platform::TextWriter out;
-  if (!out.Open(request.output_path)) {
+  // The output is written beside its target and moved into place only when
+  // the run ends as it should; created now, so that an output that cannot be
+  // written is found before the first file is read.
+  platform::FileReplacer out;
+  if (!out.Begin(request.output_path)) {
     host.SetBusy(false);
     ShowError(host, "Cannot create the output file " + out.Error());
     result.outcome = RunOutcome::kFailed;
     return result;
   }
   result.outcome = RunOutcome::kCompleted;
+  std::size_t refused = 0;
   try {
     for (const std::string& path : request.files) {
       ++result.files_taken_up;
-      const FileOutcome outcome = ExtractOneFile(path, request.fields, out, host, result.calls);
+      const FileOutcome outcome =
+          ExtractOneFile(path, request.fields, out.Writer(), host, result.calls);
       if (outcome == FileOutcome::kDone) continue;
       if (outcome == FileOutcome::kSkipped) {
         ++result.files_skipped;
+        ++refused;
         continue;
       }
+      if (outcome == FileOutcome::kStopAtInvalid) ++refused;
+      if (outcome == FileOutcome::kWriteFailed)
+        ShowError(host, "Cannot write the output file " + out.Target().string() + ": " +
+                            out.Writer().Reason());
       result.outcome = outcome == FileOutcome::kStopAtInvalid   ? RunOutcome::kStoppedAtInvalid
                        : outcome == FileOutcome::kStoppedByUser ? RunOutcome::kStoppedByUser
                                                                 : RunOutcome::kFailed;
@@ -177,7 +204,15 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
     ShowError(host, std::string("The extraction stopped: ") + e.what());
     result.outcome = RunOutcome::kFailed;
   }
-  const bool written = CloseOutput(out, host);
+  bool written = true;
+  if (result.outcome == RunOutcome::kFailed) {
+    out.Cancel();
+  } else if (refused == request.files.size()) {
+    // Nothing but files that are no OCB data: what the output held is kept.
+    out.Cancel();
+  } else {
+    written = CommitOutput(out, host);
+  }
   host.SetBusy(false);
   if (!written) {
     result.outcome = RunOutcome::kFailed;

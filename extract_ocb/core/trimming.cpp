@@ -12,7 +12,9 @@ namespace ostrel {
 namespace {
 
 constexpr double kBytesPerMegabyte = 1048576.0;
-constexpr std::size_t kCopyChunk = 1 << 20;
+// Small enough that the window is pumped often during a copy of hundreds of
+// megabytes.
+constexpr std::size_t kCopyChunk = 64 * 1024;
 
 std::string Megabytes(std::uint64_t bytes) {
   return platform::ShortestDecimal(static_cast<double>(bytes) / kBytesPerMegabyte, 2);
@@ -22,24 +24,29 @@ void ShowError(Host& host, const std::string& text) {
   host.Show({text, kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
 }
 
-bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+// Taken by a file, a folder or a link (even one that leads nowhere).
+bool NameTaken(const std::filesystem::path& path) {
   std::error_code ec;
-  return std::filesystem::exists(b, ec) && std::filesystem::equivalent(a, b, ec);
+  return std::filesystem::exists(std::filesystem::symlink_status(path, ec));
 }
 
+enum class CopyEnd { kCopied, kFailed, kStopped };
+
 // Copies the first `length` bytes of `reader` into `writer`.
-bool CopyPrefix(platform::BinaryReader& reader, std::uint64_t length,
-                platform::TextWriter& writer) {
+CopyEnd CopyPrefix(platform::BinaryReader& reader, std::uint64_t length,
+                   platform::TextWriter& writer, Host& host) {
   std::vector<char> chunk(kCopyChunk);
   for (std::uint64_t offset = 0; offset < length;) {
     const std::size_t count =
         static_cast<std::size_t>(std::min<std::uint64_t>(kCopyChunk, length - offset));
     reader.Read(offset, chunk.data(), count);
-    if (reader.ReadFailed()) return false;
-    if (!writer.Write(std::string_view(chunk.data(), count))) return false;
+    if (reader.ReadFailed()) return CopyEnd::kFailed;
+    if (!writer.Write(std::string_view(chunk.data(), count))) return CopyEnd::kFailed;
     offset += count;
+    host.PumpEvents();
+    if (host.StopRequested()) return CopyEnd::kStopped;
   }
-  return true;
+  return CopyEnd::kCopied;
 }
 
 }  // namespace
@@ -54,7 +61,10 @@ std::filesystem::path TrimTarget(const std::string& input, const FileDetails& de
   std::filesystem::path where = folder;
   if (where.empty()) where = std::filesystem::path(input).parent_path();
   if (where.empty()) where = ".";
-  return where / (details.first.date + ".dat");
+  std::filesystem::path target = where / (details.first.date + ".dat");
+  for (int n = 2; NameTaken(target); ++n)
+    target = where / (details.first.date + " (" + std::to_string(n) + ").dat");
+  return target;
 }
 
 TrimResult TrimFile(const std::string& input, const FileDetails& details,
@@ -74,12 +84,17 @@ TrimResult TrimFile(const std::string& input, const FileDetails& details,
     result.outcome = TrimOutcome::kDeclined;
     return result;
   }
-  if (SameFile(input, result.target)) {
-    host.SetBusy(false);
-    ShowError(host, "The trimmed copy would be named " + result.target.string() +
-                        ", which is the input file itself. Move the input file or choose "
-                        "another folder for the copy");
-    return result;
+  // The name is chosen again: another copy may have taken it meanwhile.
+  result.target = TrimTarget(input, details, folder);
+  std::error_code folder_error;
+  if (!folder.empty() && !std::filesystem::is_directory(folder, folder_error)) {
+    std::filesystem::create_directories(folder, folder_error);
+    if (folder_error) {
+      host.SetBusy(false);
+      ShowError(host, "Cannot write the trimmed copy " + result.target.string() +
+                          ": its folder cannot be created: " + folder_error.message());
+      return result;
+    }
   }
   platform::BinaryReader reader;
   std::string reason;
@@ -91,10 +106,19 @@ TrimResult TrimFile(const std::string& input, const FileDetails& details,
   platform::FileReplacer replacer;
   bool ok = replacer.Begin(result.target);
   std::string error = replacer.Error();
-  if (ok && !CopyPrefix(reader, details.useful, replacer.Writer())) {
+  const CopyEnd copied =
+      ok ? CopyPrefix(reader, details.useful, replacer.Writer(), host) : CopyEnd::kFailed;
+  if (copied == CopyEnd::kStopped) {
+    replacer.Cancel();
+    reader.Close();
+    host.SetBusy(false);
+    result.outcome = TrimOutcome::kStopped;
+    return result;
+  }
+  if (ok && copied == CopyEnd::kFailed) {
     ok = false;
     error = reader.ReadFailed() ? input + ": the file could not be read to its end"
-                                : replacer.Writer().Error();
+                                : result.target.string() + ": " + replacer.Writer().Reason();
     replacer.Cancel();
   }
   if (ok && !replacer.Commit()) {

@@ -108,6 +108,9 @@ TEST_F(OstrelCommandLine, FieldListsWithRangesAndTheSpacedLastInteger) {
   EXPECT_EQ(Run("extract -o x --fields 6-4 " + Q(ocb_)).status, 2);
   EXPECT_EQ(Run("extract " + Q(ocb_)).status, 2);
   EXPECT_EQ(Run("frobnicate").status, 2);
+  // An option of another command is no option of this one.
+  EXPECT_EQ(Run("analyse --yes " + Q(ocb_)).status, 2);
+  EXPECT_EQ(Run("extract --to x -o " + Q(dir_ / "out.txt") + " " + Q(ocb_)).status, 2);
 }
 
 TEST_F(OstrelCommandLine, InvalidFileIsSkippedOrStopsTheRun) {
@@ -134,6 +137,10 @@ TEST_F(OstrelCommandLine, UnreadableInputAndUnwritableOutputEndTheRun) {
       r.err.rfind(
           "ostrel: Cannot create the output file " + (dir_ / "no" / "out.txt").string() + ": ", 0),
       0u);
+  // A folder as the output is refused before any file is read.
+  r = Run("extract -o " + Q(dir_) + " " + Q(ocb_));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err, "ostrel: Cannot create the output file " + dir_.string() + ": Is a directory\n");
   r = Run("extract -o " + Q(dir_ / "out.txt") + " " + Q(dir_ / "missing.dat"));
   EXPECT_EQ(r.status, 2);
   EXPECT_NE(r.err.find("missing.dat: No such file or directory"), std::string::npos);

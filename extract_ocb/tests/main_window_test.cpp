@@ -4,12 +4,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -35,8 +37,16 @@ std::string Slurp(const QString& path) {
   return s.str();
 }
 
+// Every test starts with a window that remembers nothing from the others.
+struct ForgetSettings {
+  ForgetSettings() {
+    QSettings(QSettings::UserScope, "norva", QCoreApplication::applicationName()).clear();
+  }
+};
+
 class FrmCDRTest : public ::testing::Test {
  protected:
+  ForgetSettings forget_;
   void SetUp() override {
     window_.SetQuit([this] { ++quits_; });
     Find<QLineEdit>("txtOPF")->setText(dir_.filePath("out.txt"));
@@ -261,6 +271,22 @@ TEST_F(FrmCDRTest, AnalysisIsTheSameAfterAnExtraction) {
   Click("Command1");
   EXPECT_EQ(Box("txtNOR") + Box("txtUS") + Box("txtBLK") + Box("txtD2") + Box("txtT2"), before);
   EXPECT_EQ(Box("txtNOR"), "151");
+}
+
+TEST_F(FrmCDRTest, FolderOutputFieldsAndAnalysisFileAreKeptBetweenStarts) {
+  window_.Picker()->SetFolder(dir_.path());
+  Find<QLineEdit>("txtOPF")->setText(dir_.filePath("calls.txt"));
+  Find<QCheckBox>("optData_1")->setChecked(true);
+  Find<QCheckBox>("optData_4")->setChecked(false);
+  window_.SetFileChooser([this] { return dir_.filePath("OCB.DAT"); });
+  Click("Command4");
+  FrmCDR next(messages_);
+  EXPECT_EQ(next.Picker()->FolderPath(), QDir::toNativeSeparators(dir_.path()));
+  EXPECT_EQ(next.findChild<QLineEdit*>("txtOPF")->text(), dir_.filePath("calls.txt"));
+  EXPECT_TRUE(next.findChild<QCheckBox*>("optData_1")->isChecked());
+  EXPECT_FALSE(next.findChild<QCheckBox*>("optData_4")->isChecked());
+  EXPECT_TRUE(next.findChild<QCheckBox*>("optData_5")->isChecked());
+  EXPECT_EQ(next.findChild<QLineEdit*>("txtIFA")->text(), dir_.filePath("OCB.DAT"));
 }
 
 TEST_F(FrmCDRTest, CancelEndsTheProgramWhenIdle) {

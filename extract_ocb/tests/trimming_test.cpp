@@ -1,7 +1,9 @@
 #include "trimming.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -92,23 +94,38 @@ TEST(Trimming, WholeFileUsefulStillAsksAndCopiesAll) {
   EXPECT_EQ(ReadAll(result.target).size(), bytes.size());
 }
 
-TEST(Trimming, NeverReplacesItsOwnInputButReplacesAnOlderCopy) {
+TEST(Trimming, NeverReplacesItsOwnInputNorAnOlderCopy) {
   const cdrgen::Bytes bytes = FileWithStale(2, 3);
   Trim self(bytes, "2005-03-08.dat");
-  EXPECT_EQ(TrimFile(self.input, self.details, {}, self.host).outcome, TrimOutcome::kFailed);
-  EXPECT_NE(self.host.shown.back().text.find("is the input file itself"), std::string::npos);
+  const TrimResult beside = TrimFile(self.input, self.details, {}, self.host);
+  EXPECT_EQ(beside.outcome, TrimOutcome::kTrimmed);
+  EXPECT_EQ(beside.target.filename(), "2005-03-08 (2).dat");
   EXPECT_EQ(ReadAll(self.input).size(), bytes.size());
 
   Trim older(bytes);
-  { std::ofstream(older.folder.Path() / "in" / "2005-03-08.dat") << "old"; }
-  ASSERT_EQ(TrimFile(older.input, older.details, {}, older.host).outcome, TrimOutcome::kTrimmed);
-  EXPECT_EQ(ReadAll(older.folder.Path() / "in" / "2005-03-08.dat").size(), 2048u + 32u + 210u);
+  const auto in = older.folder.Path() / "in";
+  { std::ofstream(in / "2005-03-08.dat") << "old"; }
+  { std::ofstream(in / "2005-03-08 (2).dat") << "older"; }
+  const TrimResult third = TrimFile(older.input, older.details, {}, older.host);
+  ASSERT_EQ(third.outcome, TrimOutcome::kTrimmed);
+  EXPECT_EQ(third.target, in / "2005-03-08 (3).dat");
+  EXPECT_EQ(older.host.shown.back().text,
+            "The Input File is Trimmed and Renamed as " + third.target.string());
+  EXPECT_EQ(ReadAll(in / "2005-03-08.dat"), "old");
+  EXPECT_EQ(ReadAll(in / "2005-03-08 (2).dat"), "older");
+  EXPECT_EQ(ReadAll(third.target).size(), 2048u + 32u + 210u);
 }
 
-TEST(Trimming, UnwritableFolderIsReported) {
+TEST(Trimming, MissingFolderIsCreatedAnImpossibleOneReported) {
+  Trim made(FileWithStale(2, 1));
+  const auto folder = made.folder.Path() / "new" / "folder";
+  EXPECT_EQ(TrimFile(made.input, made.details, folder, made.host).outcome, TrimOutcome::kTrimmed);
+  EXPECT_TRUE(std::filesystem::exists(folder / "2005-03-08.dat"));
+
   Trim trim(FileWithStale(2, 1));
+  // A folder inside a file cannot be made, whoever asks.
   const TrimResult result =
-      TrimFile(trim.input, trim.details, trim.folder.Path() / "nope", trim.host);
+      TrimFile(trim.input, trim.details, std::filesystem::path(trim.input) / "nope", trim.host);
   EXPECT_EQ(result.outcome, TrimOutcome::kFailed);
   EXPECT_NE(trim.host.shown.back().text.find("2005-03-08.dat"), std::string::npos);
   EXPECT_EQ(trim.host.shown.back().icon, MessageIcon::kError);
@@ -116,20 +133,35 @@ TEST(Trimming, UnwritableFolderIsReported) {
 
 TEST(Trimming, FullDiskIsReportedAndTheCopyNameKept) {
   Trim trim(FileWithStale(2, 1));
-  // The copy's name is a link to /dev/full: written in place, it fails for
-  // lack of space; a link, so that no fault can replace the device itself.
   const auto out = trim.folder.Path() / "out";
   std::filesystem::create_directories(out);
-  std::filesystem::create_symlink("/dev/full", out / "2005-03-08.dat");
+  // A file size limit below the copy's size fails its write as a full disk
+  // would (the copy's name is never an existing file, so no device will do).
+  rlimit old{};
+  ::getrlimit(RLIMIT_FSIZE, &old);
+  rlimit small = old;
+  small.rlim_cur = 1024;
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &small);
   const TrimResult result = TrimFile(trim.input, trim.details, out, trim.host);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, previous);
   EXPECT_EQ(result.outcome, TrimOutcome::kFailed);
-  EXPECT_NE(trim.host.shown.back().text.find("2005-03-08.dat: No space left on device"),
-            std::string::npos)
+  EXPECT_NE(trim.host.shown.back().text.find("2005-03-08.dat: File too large"), std::string::npos)
       << trim.host.shown.back().text;
-  EXPECT_TRUE(std::filesystem::is_symlink(out / "2005-03-08.dat"));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out),
+  EXPECT_TRUE(std::filesystem::is_empty(out));  // neither the copy nor a temporary file
+}
+
+TEST(Trimming, AStopDuringTheCopyLeavesNothing) {
+  cdrgen::Bytes bytes = FileWithStale(200, 1);
+  Trim trim(bytes);
+  trim.host.stop_after_pumps = 2;
+  const TrimResult result = TrimFile(trim.input, trim.details, {}, trim.host);
+  EXPECT_EQ(result.outcome, TrimOutcome::kStopped);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(trim.folder.Path() / "in"),
                           std::filesystem::directory_iterator()),
-            1);
+            1);  // the input alone
+  EXPECT_FALSE(trim.host.busy);
 }
 
 }  // namespace
