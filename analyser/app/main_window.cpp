@@ -559,21 +559,34 @@ void FrmLomtra::OpenManual() {
   // The PDF first; the .doc when the PDF is missing or nothing opens it.
   const QDir folder(application_folder_);
   const QString pdf = QDir::toNativeSeparators(folder.filePath("lomtra.pdf"));
-  if (QFileInfo::exists(pdf) && services_.opener.Open(pdf)) return;
   const QString doc = QDir::toNativeSeparators(folder.filePath("lomtra.doc"));
-  if (!QFileInfo::exists(doc)) {
+  const bool has_pdf = QFileInfo::exists(pdf);
+  const bool has_doc = QFileInfo::exists(doc);
+  if (has_pdf && services_.opener.Open(pdf)) return;
+  if (has_doc && services_.opener.Open(doc)) return;
+  if (!has_pdf && !has_doc) {
     ShowError("Help File lomtra.pdf or lomtra.doc not found in the application folder");
     return;
   }
-  services_.opener.Open(doc);  // no program for .doc files: nothing is said
+  // The manual is there; what is missing is a program to show it.
+  ShowError(has_pdf ? "No program to open " + pdf.toStdString() +
+                          " was found. Install a PDF viewer, or open the file yourself."
+                    : "No program to open " + doc.toStdString() +
+                          " was found. Install a word processor, or open the file yourself.");
+}
+
+void FrmLomtra::OpenAddress(const char* address) {
+  if (services_.opener.Open(address)) return;
+  ShowError(std::string("No web browser could open ") + address +
+            ". Open the address in a browser yourself.");
 }
 
 void FrmLomtra::OpenUpdates() {
-  services_.opener.Open(kUpdatesPage);
+  OpenAddress(kUpdatesPage);
 }
 
 void FrmLomtra::OpenHomePage() {
-  services_.opener.Open(kHomePage);
+  OpenAddress(kHomePage);
 }
 
 void FrmLomtra::StartSysInfo() {

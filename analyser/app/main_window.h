@@ -114,6 +114,7 @@ class FrmLomtra : public QMainWindow, private Host {
   void ShowRunProgress();
   void SetRunning(bool running);
   void ShowError(const std::string& text);
+  void OpenAddress(const char* address);
 
   WindowServices services_;
   std::vector<DataFileEntry> rows_;
