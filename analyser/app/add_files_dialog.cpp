@@ -13,11 +13,17 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/settings.h"
 #include "engine/file_list.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/file_picker_panel.h"
 
 namespace lomtra {
+namespace {
+
+constexpr const char* kAddFilesFolderKey = "addFiles/folder";
+
+}  // namespace
 
 FrmOpen::FrmOpen(std::function<void(const QStringList&)> add_files,
                  std::function<void(const QString&)> drive_error, QWidget* parent)
@@ -63,6 +69,11 @@ FrmOpen::FrmOpen(std::function<void(const QStringList&)> add_files,
   layout->addLayout(buttons);
 
   connect(panel_, &platform::ui::FilePickerPanel::FolderChanged, this, &FrmOpen::Refill);
+  // The folder of the last start, when there was one.
+  const QString remembered = RememberedFolder(kAddFilesFolderKey);
+  if (remembered != panel_->FolderPath()) panel_->SetFolder(remembered);
+  connect(panel_, &platform::ui::FilePickerPanel::FolderChanged, this,
+          [](const QString& folder) { RememberFolder(kAddFilesFolderKey, folder); });
   connect(add_button_, &QPushButton::clicked, this, &FrmOpen::AddSelected);
   connect(cancel_button_, &QPushButton::clicked, this, &FrmOpen::Cancel);
   Refill(panel_->FolderPath());
