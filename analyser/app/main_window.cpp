@@ -238,6 +238,9 @@ void FrmLomtra::BuildStatusBar() {
   holder->addWidget(progress_, 1);
   files_done_ = new QLabel(panels_[1]);
   files_done_->setObjectName("lblFiles");
+  // The count is read whole; the bar gives way.
+  files_done_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+  progress_->setMinimumWidth(24);
   holder->addWidget(files_done_);
   SetRunning(false);
 }
