@@ -13,10 +13,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/settings.h"
 #include "engine/file_list.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/file_picker_panel.h"
+#include "platform/ui/remembered.h"
 
 namespace lomtra {
 namespace {
@@ -70,10 +70,7 @@ FrmOpen::FrmOpen(std::function<void(const QStringList&)> add_files,
 
   connect(panel_, &platform::ui::FilePickerPanel::FolderChanged, this, &FrmOpen::Refill);
   // The folder of the last start, when there was one.
-  const QString remembered = RememberedFolder(kAddFilesFolderKey);
-  if (remembered != panel_->FolderPath()) panel_->SetFolder(remembered);
-  connect(panel_, &platform::ui::FilePickerPanel::FolderChanged, this,
-          [](const QString& folder) { RememberFolder(kAddFilesFolderKey, folder); });
+  platform::ui::Remember(panel_, kAddFilesFolderKey);
   connect(add_button_, &QPushButton::clicked, this, &FrmOpen::AddSelected);
   connect(cancel_button_, &QPushButton::clicked, this, &FrmOpen::Cancel);
   Refill(panel_->FolderPath());

@@ -4,7 +4,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
-#include "app/settings.h"
+#include "platform/ui/remembered.h"
 
 namespace lomtra {
 namespace {
@@ -13,7 +13,7 @@ constexpr const char* kReportFolderKey = "reports/folder";
 
 QString Chosen(const QString& name) {
   if (name.isEmpty()) return name;
-  RememberFolder(kReportFolderKey, QFileInfo(name).absolutePath());
+  platform::ui::RememberFolder(kReportFolderKey, QFileInfo(name).absolutePath());
   return QDir::toNativeSeparators(name);
 }
 
@@ -21,14 +21,14 @@ QString Chosen(const QString& name) {
 
 QString CommonFileDialog::SaveName(QWidget* parent) {
   // The window asks its own overwrite question, so the dialog must not.
-  return Chosen(QFileDialog::getSaveFileName(parent, QString(), RememberedFolder(kReportFolderKey),
-                                             kReportFilter, nullptr,
-                                             QFileDialog::DontConfirmOverwrite));
+  return Chosen(QFileDialog::getSaveFileName(
+      parent, QString(), platform::ui::RememberedFolder(kReportFolderKey), kReportFilter, nullptr,
+      QFileDialog::DontConfirmOverwrite));
 }
 
 QString CommonFileDialog::OpenName(QWidget* parent) {
-  return Chosen(QFileDialog::getOpenFileName(parent, QString(), RememberedFolder(kReportFolderKey),
-                                             kReportFilter));
+  return Chosen(QFileDialog::getOpenFileName(
+      parent, QString(), platform::ui::RememberedFolder(kReportFolderKey), kReportFilter));
 }
 
 }  // namespace lomtra
