@@ -1,6 +1,7 @@
 // lomtra: with a subcommand it runs headless (identify, analyse); without
-// arguments, or with paths only, it opens the window, the paths added to the
-// list as if they had been dropped on it.
+// arguments, or with existing files and folders only, it opens the window,
+// the files (a folder's in name order) added to the list as if they had
+// been dropped on it.
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +18,7 @@
 #include "app/main_window.h"
 #include "app/report_dialog.h"
 #include "platform/console.h"
+#include "platform/ui/display.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -26,6 +28,10 @@ int main(int argc, char** argv) {
 #endif
     return lomtra::RunCommandLine(args, std::cout, std::cerr, platform::StderrIsTerminal());
   }
+  if (!platform::ui::HasDisplay()) return platform::ui::ReportNoDisplay("lomtra", std::cerr);
+  std::vector<std::string> errors;
+  const std::vector<std::string> files = lomtra::ExpandPaths(args, &errors);
+  for (const std::string& error : errors) std::cerr << "lomtra: " << error << '\n';
   QApplication app(argc, argv);
   platform::ui::BoxMessageService messages;
   platform::ui::DesktopDocumentOpener opener;
@@ -36,8 +42,8 @@ int main(int argc, char** argv) {
   messages.SetParent(&window);
   window.show();
   QStringList paths;
-  for (const QString& argument : QCoreApplication::arguments().mid(1))
-    paths << QDir::toNativeSeparators(QFileInfo(argument).absoluteFilePath());
+  for (const std::string& file : files)
+    paths << QDir::toNativeSeparators(QFileInfo(QString::fromLocal8Bit(file)).absoluteFilePath());
   if (!paths.isEmpty()) window.AddFiles(paths);
   return app.exec();
 }
