@@ -14,6 +14,7 @@
 #include "engine/identify.h"
 #include "engine/report_file.h"
 #include "platform/file_replacer.h"
+#include "platform/interrupt.h"
 
 namespace lomtra {
 namespace {
@@ -170,8 +171,15 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
   bool skipped = !added.duplicates.empty() || host.ErrorCount() > 0;
 
   EngineState state;
+  host.WatchInterrupt(&state);
   AnalyserContext context{host, clock, state};
   const AnalysisOutcome outcome = AnalyseFiles(rows, false, context);
+  if (outcome.stopped && platform::InterruptRequested()) {
+    // The rows not reached keep their "To be  Analysed"; report and workbook
+    // still show what was found.
+    host.Error("lomtra: stopped by the user; " + std::to_string(outcome.analysed) + " of " +
+               std::to_string(rows.size()) + " files analysed");
+  }
   if (options.xlsx && rows.empty()) {
     host.Error("lomtra: Nothing to Save: no file is in the list, so " + *options.xlsx +
                " was not written");

@@ -18,6 +18,7 @@
 #include "app/main_window.h"
 #include "app/report_dialog.h"
 #include "platform/console.h"
+#include "platform/interrupt.h"
 #include "platform/ui/display.h"
 
 int main(int argc, char** argv) {
@@ -26,12 +27,14 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);  // the report's CR LF as written
 #endif
+    platform::InstallBatchInterruptHandlers("lomtra");
     return lomtra::RunCommandLine(args, std::cout, std::cerr, platform::StderrIsTerminal());
   }
   if (!platform::ui::HasDisplay()) return platform::ui::ReportNoDisplay("lomtra", std::cerr);
   std::vector<std::string> errors;
   const std::vector<std::string> files = lomtra::ExpandPaths(args, &errors);
   for (const std::string& error : errors) std::cerr << "lomtra: " << error << '\n';
+  platform::InstallWindowInterruptHandlers();
   QApplication app(argc, argv);
   platform::ui::BoxMessageService messages;
   platform::ui::DesktopDocumentOpener opener;

@@ -10,6 +10,7 @@
 
 #include "cdrgen/analyser_samples.h"
 #include "cdrgen/axe_builder.h"
+#include "cdrgen/large_files.h"
 #include "test_support.h"
 
 namespace lomtra {
@@ -316,6 +317,32 @@ TEST(LomtraCommandLine, UnknownWordsAreUsageErrorsAndWindowsNeedADisplay) {
   }
   EXPECT_NE(Lomtra(folder, "a_ocb.dat somefile", no_display).err.find("command somefile\n"),
             std::string::npos);
+}
+
+// Ctrl-C is Stop answered Yes: the run ends after the file being read, the
+// report still shows what was found, no temporary file stays.
+TEST(LomtraCommandLine, CtrlCStopsTheRunAndKeepsTheReport) {
+  TempFolder folder;
+  const auto data = folder.Path() / "data";
+  std::filesystem::create_directories(data);
+  cdrgen::WriteSampleFile("5ess", folder.Path() / "big.dat", 32u << 20, 5);
+  // Hundreds of names for one file: many gigabytes to read, none written.
+  for (int i = 0; i < 400; ++i) {
+    std::filesystem::create_symlink(folder.Path() / "big.dat",
+                                    data / ("f" + std::to_string(1000 + i) + ".dat"));
+  }
+  const ProgramRun run =
+      Lomtra(folder, "analyse --report june.lmt .", "timeout --preserve-status -s INT 0.5");
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("lomtra: stopped by the user; "), std::string::npos) << run.err;
+  const std::string report = Slurp(data / "june.lmt");
+  EXPECT_NE(report.find("5ESS"), std::string::npos);
+  EXPECT_NE(report.find("To be  Analysed"), std::string::npos);
+  for (const auto& entry : std::filesystem::directory_iterator(data)) {
+    if (entry.path().filename() != "june.lmt") {
+      EXPECT_EQ(entry.path().extension(), ".dat");
+    }
+  }
 }
 
 }  // namespace
