@@ -6,14 +6,16 @@
 #include <memory>
 #include <system_error>
 
+#include "formats/cdot/section_reader.h"
 #include "platform/file_replacer.h"
 #include "platform/text_writer.h"
 #include "record_formatter.h"
-#include "section_reader.h"
 
 namespace kelvan {
 
 namespace {
+
+using formats::cdot::CdotSectionReader;
 
 // Output formatted before it is handed to the writer, at most.
 constexpr std::size_t kBatchBytes = 64 * 1024;

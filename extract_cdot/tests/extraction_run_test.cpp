@@ -6,13 +6,15 @@
 #include <map>
 
 #include "cdrgen/cdot_builder.h"
+#include "formats/cdot/section_reader.h"
 #include "line_layout.h"
 #include "record_filter.h"
-#include "section_reader.h"
 #include "test_support.h"
 
 namespace kelvan {
 namespace {
+
+using formats::cdot::CdotSectionReader;
 
 using cdrgen::CdotFileBuilder;
 using cdrgen::CdotRecord;
@@ -261,6 +263,8 @@ TEST(ClosingMessage, FileOrFiles) {
 
 namespace kelvan {
 namespace {
+
+using formats::cdot::CdotSectionReader;
 
 // The lines of a file the slow way: the reader's decoded fields through
 // LineLayout, one output text per section's file name (or "" for one file).
