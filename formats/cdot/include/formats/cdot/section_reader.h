@@ -41,7 +41,8 @@ class CdotSectionReader {
   bool SectionDated() const { return dated_; }
   // The record of the latest kRecord step, decoded when first asked for.
   const CdotFields& Fields() const;
-  // Its 48 bytes and its date, for formatting a line without decoding.
+  // Its 48 bytes (valid until the next step) and its date, for formatting a
+  // line without decoding.
   const std::uint8_t* Record() const { return record_; }
   std::string_view RecordDate() const { return record_date_; }
   std::uint64_t RecordOffset() const { return record_offset_; }
@@ -64,7 +65,7 @@ class CdotSectionReader {
   const std::uint8_t* chunk_ = nullptr;  // the reader's bytes from chunk_start_
   std::uint64_t chunk_start_ = 0;
   std::uint64_t chunk_end_ = 0;
-  std::uint8_t record_[kRecordSize] = {};
+  const std::uint8_t* record_ = nullptr;  // in the chunk, valid until the next step
   std::string_view record_date_;
   mutable CdotFields fields_;
   mutable bool fields_ready_ = false;
