@@ -1,10 +1,13 @@
 #include "engine/identify.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "engine/data_file.h"
 #include "engine/decoders.h"
+#include "formats/ewsd/identify.h"
 
 namespace lomtra {
 namespace {
@@ -25,7 +28,18 @@ bool IsE10b(const Header& h) {
 }
 
 bool IsEwsd(const Header& h) {
-  return h[0] == 0x84 && h[h[1]] == 0x84;
+  // The length byte reaches at most 255 bytes into the header.
+  return formats::ewsd::IsCallRecordPair(h.data());
+}
+
+// vantor reads EWSD files that begin with filler, which the test above
+// cannot see.
+bool BeginsWithEwsdFiller(DataFile& file) {
+  const auto size = static_cast<std::size_t>(
+      std::min<std::uint64_t>(file.Length(), formats::ewsd::kFillerSearchSize));
+  std::vector<std::uint8_t> bytes(size);
+  file.ReadBytes(0, bytes.data(), size);
+  return formats::ewsd::BeginsWithFillerThenRecords(bytes.data(), size);
 }
 
 bool IsFiveEss(DataFile& file) {
@@ -79,6 +93,8 @@ SwitchType IdentifySwitch(const std::filesystem::path& path, std::string* error)
   if (IsOcb(h)) return SwitchType::kOcb;
   if (IsCdot(h)) return SwitchType::kCdot;
   if (IsAxe(file)) return SwitchType::kAxe;
+  // After the six tests, so that no file identified by them changes type.
+  if (BeginsWithEwsdFiller(file)) return SwitchType::kEwsd;
   return SwitchType::kUnknown;
 }
 
