@@ -309,7 +309,12 @@ std::string AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& cont
   // After an unsupported package the slots hold what was decoded before it.
   last = memory.slot_values;
   host.SetProgress(0);
-  return ResultText(MomentText(first.date, first.time), MomentText(last.date, last.time), count);
+  // A decoded record's moment is its date, three spaces and its time, also
+  // when no record so far had a date package; only a file without a record,
+  // after no EWSD file with one, has an empty moment.
+  auto moment = [](const EwsdSlots& slots) { return slots.date + "   " + slots.time; };
+  return ResultText(count > 0 ? moment(first) : std::string(),
+                    memory.record.empty() ? std::string() : moment(last), count);
 }
 
 }  // namespace lomtra
