@@ -308,8 +308,10 @@ void EwsdDecoder::HexInto(SlotText& out, int from, int count, bool leading_zero)
 void EwsdDecoder::DecodeCallingBytes() {
   using namespace formats::ewsd;
   const int p = package_offset_;
+  // As constants of their own, the offsets fold into the byte's address.
+  constexpr int kLengthAt = kCallingBytes142.value_at;
   if (!Inside(p, kCallingBytes142.Reads())) return ReportInvalidFile();
-  const int length = record_[p + kCallingBytes142.value_at];
+  const int length = record_[p + kLengthAt];
   // A length of 0 would hold the record's walk at this package for ever.
   if (length == 0) return ReportInvalidFile();
   if (length <= kCallingBytesFrom) {
@@ -325,8 +327,9 @@ void EwsdDecoder::DecodeCallingBytes() {
 void EwsdDecoder::DecodeThirdParty() {
   using namespace formats::ewsd;
   const int p = package_offset_;
+  constexpr int kCountAt = kThirdParty.value_at;
   if (!Inside(p, kThirdParty.Reads())) return ReportInvalidFile();
-  const int count = record_[p + kThirdParty.value_at];
+  const int count = record_[p + kCountAt];
   const int bytes = DigitBytes(count);
   if (!Inside(p + kThirdPartyDigitsAt, bytes)) return ReportInvalidFile();
   if (Wanted(kThirdParty.slot))
