@@ -7,6 +7,7 @@ namespace formats::ewsd {
 bool BeginsWithFillerThenRecords(const std::uint8_t* bytes, std::size_t size) {
   if (size == 0 || IsRecordStart(bytes[0])) return false;
   std::size_t offset = 0;
+  int records = 0;
   // The byte after a lead byte is read with it, so the walk stops one short.
   while (offset + 1 < size) {
     const std::uint8_t lead = bytes[offset];
@@ -22,8 +23,11 @@ bool BeginsWithFillerThenRecords(const std::uint8_t* bytes, std::size_t size) {
     } else if (IsLongUnit(lead)) {
       offset += kLongUnitSize;
     } else {
+      // Two call records, filler between them or not.
       const std::uint8_t length = bytes[offset + kLengthOffset];
-      return length > 0 && offset + length < size && IsCallRecordPair(bytes + offset);
+      if (lead != kCallRecordType || length == 0) return false;
+      if (++records == 2) return true;
+      offset += length;
     }
   }
   return false;

@@ -13,13 +13,13 @@ bool Begins(const Bytes& bytes) {
   return BeginsWithFillerThenRecords(bytes.data(), bytes.size());
 }
 
-// Filler of every kind, then two records of length 4.
+// Filler of every kind, then two records of length 4 with filler between.
 Bytes FillerThenRecords() {
   Bytes bytes = {0x80, 0x81, 0x03, 0x01};  // the analyser's block: 3 bytes, not 259
   bytes.resize(bytes.size() + 32, 0x00);
   bytes.push_back(123);
   bytes.resize(bytes.size() + 63, 0x00);
-  for (int i = 0; i < 2; ++i) bytes.insert(bytes.end(), {0x84, 0x04, 0x00, 0x80});
+  bytes.insert(bytes.end(), {0x84, 0x04, 0x00, 0x80, 0x80, 0x84, 0x04, 0x00, 0x80});
   return bytes;
 }
 
@@ -31,8 +31,8 @@ TEST(BeginsWithFillerThenRecords, RefusesWhatTheWalkCannotVouchFor) {
   // A record at the start is the plain test's to decide.
   EXPECT_FALSE(Begins({0x84, 0x02, 0x84, 0x02}));
   EXPECT_FALSE(Begins({}));
-  // The record after the filler must be followed by another one where its
-  // length says, inside the bytes looked at.
+  // The record after the filler must be followed by another call record
+  // inside the bytes looked at.
   Bytes bytes = FillerThenRecords();
   bytes.resize(bytes.size() - 4);
   EXPECT_FALSE(Begins(bytes));

@@ -18,9 +18,10 @@ constexpr bool IsCallRecordPair(const std::uint8_t* bytes) {
 inline constexpr std::size_t kFillerSearchSize = 64 * 1024;
 
 // A file that begins with filler: walked over as the analyser does, the
-// filler in the first `size` bytes leads to a record of length above 0 that
-// passes the pair test with both records inside those bytes. False for a
-// file that does not begin with filler (the plain test decides those).
+// first `size` bytes hold filler, then a call record, then (after filler or
+// not) the start of another call record; record lengths of 0 do not count.
+// False for a file that does not begin with filler (the plain test decides
+// those).
 bool BeginsWithFillerThenRecords(const std::uint8_t* bytes, std::size_t size);
 
 }  // namespace formats::ewsd
