@@ -119,6 +119,8 @@ inline constexpr Package kThirdParty{146, PackageKind::kThirdParty, 0, 6, 1, kTh
 inline constexpr int kThirdPartyDigitsAt = 7;
 
 inline constexpr Package kBGroup{151, PackageKind::kNumber, 5, 2, 3, kBGroupSlot};
+// Package 168: a digit string at +4 that fills the called number only when
+// no earlier package did.
 inline constexpr Package kAlternativeCalled{168,        PackageKind::kAlternativeDigits, 0, 4, 1,
                                             kCalledSlot};
 
