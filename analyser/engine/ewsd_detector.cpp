@@ -1,14 +1,24 @@
 // EWSD: records have variable length, so the whole file is scanned record by
 // record; only the first and the last record have their packages decoded.
 #include <algorithm>
+#include <array>
 
 #include "engine/data_file.h"
 #include "engine/decoders.h"
 #include "engine/detectors.h"
 #include "engine/host.h"
+#include "formats/ewsd/layout.h"
+#include "formats/ewsd/packages.h"
+#include "formats/ewsd/text.h"
 
 namespace lomtra {
 namespace {
+
+namespace ewsd = formats::ewsd;
+// The walk below is the analyser's reading of the format.
+constexpr const ewsd::WalkPolicy& kWalk = ewsd::kAnalyserWalk;
+static_assert(!kWalk.refuses_damage,
+              "bytes past the record read as 0x00, zero lengths end quietly");
 
 struct EwsdScan {
   DataFile file;
@@ -30,19 +40,25 @@ std::uint8_t At(const EwsdMemory& m, std::uint64_t i) {
 // What one step of the walk found at a lead byte.
 enum class Step { kMoved, kRecord, kDamaged };
 
+// Both a filler block's and a record's length stand in the byte after the
+// lead byte, which the walk reads with it.
+static_assert(ewsd::kFillerBlockLengthOffset == 1 && ewsd::kLengthOffset == 1);
+
 // One step from the lead byte and the byte after it. A zero record length
 // or 0x81 block length would never advance, so it ends the scan as damaged.
 inline Step StepOver(std::uint8_t lead, std::uint8_t next, std::uint64_t& offset) {
-  if (lead == 0x80) {
+  if (lead == ewsd::kFillerByte) {
     offset += 1;
-  } else if (lead == 0x81) {
-    // Only the byte at +1 counts here (not the little-endian 16 bits).
-    if (next == 0) return Step::kDamaged;
-    offset += next;
-  } else if (lead <= 3) {
-    offset += 32;
-  } else if (lead >= 122 && lead <= 124) {
-    offset += 64;
+  } else if (lead == ewsd::kFillerBlock) {
+    // Only the byte at +1 counts here, so the byte at +2 is not read.
+    static_assert(!kWalk.block_length_two_bytes);
+    const int length = ewsd::FillerBlockLength(kWalk, next, 0);
+    if (length == 0) return Step::kDamaged;
+    offset += static_cast<std::uint64_t>(length);
+  } else if (ewsd::IsShortUnit(lead)) {
+    offset += ewsd::kShortUnitSize;
+  } else if (ewsd::IsLongUnit(lead)) {
+    offset += ewsd::kLongUnitSize;
   } else {
     return next == 0 ? Step::kDamaged : Step::kRecord;
   }
@@ -63,7 +79,8 @@ void FindNextRecord(EwsdScan& scan, EwsdMemory& memory) {
     }
     // The filler is walked inside a window of the reader's buffer; a lead
     // byte that is the last of the window is read on its own.
-    const auto window = static_cast<std::size_t>(std::min<std::uint64_t>(scan.length - offset, kWindow));
+    const auto window =
+        static_cast<std::size_t>(std::min<std::uint64_t>(scan.length - offset, kWindow));
     const std::uint8_t* bytes = scan.file.View(offset, window);
     std::uint64_t i = 0;
     while (i + 1 < window && step == Step::kMoved) {
@@ -84,7 +101,7 @@ void FindNextRecord(EwsdScan& scan, EwsdMemory& memory) {
     scan.go = false;
     return;
   }
-  const std::uint8_t length = scan.file.Byte(offset + 1);
+  const std::uint8_t length = scan.file.Byte(offset + ewsd::kLengthOffset);
   memory.length = length;
   scan.record_offset = offset;
   scan.record_found = true;
@@ -101,7 +118,8 @@ bool WalkRecords(EwsdScan& scan, EwsdMemory& memory, std::uint64_t next_step_end
   constexpr std::size_t kWindow = 64 * 1024;
   const std::uint64_t offset = scan.offset;
   if (offset >= scan.length) return false;
-  const auto window = static_cast<std::size_t>(std::min<std::uint64_t>(scan.length - offset, kWindow));
+  const auto window =
+      static_cast<std::size_t>(std::min<std::uint64_t>(scan.length - offset, kWindow));
   const std::uint8_t* bytes = scan.file.View(offset, window);
   std::uint64_t i = 0;
   while (i + 1 < window) {
@@ -112,7 +130,7 @@ bool WalkRecords(EwsdScan& scan, EwsdMemory& memory, std::uint64_t next_step_end
       i = at;
       break;
     }
-    const std::uint8_t length = bytes[at + 1];
+    const std::uint8_t length = bytes[at + ewsd::kLengthOffset];
     memory.length = length;
     scan.record_offset = offset + at;
     scan.record_found = true;
@@ -136,25 +154,25 @@ bool RecordReachesEnd(const EwsdScan& scan, const EwsdMemory& memory) {
   return scan.record_offset + static_cast<std::uint64_t>(memory.length) + 1 > scan.length;
 }
 
-// Digit string: count byte (low five bits = digits), packed digits after it.
+// `count` bytes of the record buffer from `p`, zeros past it.
+template <std::size_t N>
+std::array<std::uint8_t, N> BytesAt(const EwsdMemory& m, std::uint64_t p) {
+  std::array<std::uint8_t, N> bytes{};
+  for (std::size_t i = 0; i < N; ++i) bytes[i] = At(m, p + i);
+  return bytes;
+}
+
 std::string ReadDigitString(const EwsdMemory& m, std::uint64_t& p) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  const int n = At(m, p) & 0x1F;
-  const int bytes = (n + 1) / 2;
-  std::string text;
-  for (int i = 0; i < bytes; ++i) {
-    const std::uint8_t b = At(m, p + 1 + static_cast<std::uint64_t>(i));
-    text.push_back(kHex[b >> 4]);
-    text.push_back(kHex[b & 0x0F]);
-  }
-  text.resize(static_cast<std::size_t>(n));
-  p += 1 + static_cast<std::uint64_t>(bytes);
-  return text;
+  const int digits = ewsd::DigitCount(At(m, p));
+  // At most 31 digits in 16 bytes.
+  const auto packed = BytesAt<16>(m, p + 1);
+  p += 1 + static_cast<std::uint64_t>(ewsd::DigitBytes(digits));
+  return ewsd::DigitText(packed.data(), digits);
 }
 
 std::uint64_t ReadRecordHeader(EwsdMemory& m) {
-  if (At(m, 3) & 0x80) return 8;
-  std::uint64_t p = 7;
+  if (!ewsd::HasOwner(At(m, ewsd::kFlagsOffset))) return ewsd::kPackagesWithoutOwner;
+  std::uint64_t p = ewsd::kOwnerOffset;
   m.slot_values.calling = ReadDigitString(m, p);
   return p;
 }
@@ -162,63 +180,32 @@ std::uint64_t ReadRecordHeader(EwsdMemory& m) {
 // Steps over one package (storing only slots 1 to 4). Returns false on an
 // identifier the analyser has no handler for.
 bool DecodePackage(EwsdMemory& m, std::uint64_t& p) {
-  const std::uint8_t id = At(m, p);
-  switch (id) {
-    case 100:
-      m.slot_values.date = "20" + TwoDigits(At(m, p + 1)) + "-" + TwoDigits(At(m, p + 2)) + "-" +
-                           TwoDigits(At(m, p + 3));
-      m.slot_values.time =
-          TwoDigits(At(m, p + 4)) + ":" + TwoDigits(At(m, p + 5)) + ":" + TwoDigits(At(m, p + 6));
-      p += 11;
-      return true;
-    case 101: {
-      std::uint64_t q = p + 1;
+  const ewsd::Package* package = ewsd::FindPackage(At(m, p), kWalk);
+  if (package == nullptr) return false;
+  switch (package->kind) {
+    case ewsd::PackageKind::kDateTime: {
+      const auto bytes = BytesAt<ewsd::kSecondAt + 1>(m, p);
+      m.slot_values.date = ewsd::DateText(bytes.data());
+      m.slot_values.time = ewsd::TimeText(bytes.data());
+      break;
+    }
+    case ewsd::PackageKind::kDigits: {
+      std::uint64_t q = p + package->value_at;
       m.slot_values.called = ReadDigitString(m, q);
       p = q;
       return true;
     }
-    case 102:
-    case 103:
-      p += 4;
+    case ewsd::PackageKind::kAlternativeDigits: {
+      std::uint64_t q = p + package->value_at;
+      const std::string digits = ReadDigitString(m, q);
+      if (m.slot_values.called.empty()) m.slot_values.called = digits;
+      p = q;
       return true;
-    case 105:
-    case 106:
-      p += 9;
-      return true;
-    case 107:
-    case 108:
-      p += 10;
-      return true;
-    case 110:
-      p += 6;
-      return true;
-    case 112:
-    case 113:
-    case 119:
-    case 134:
-    case 154:
-    case 172:
-      p += id;
-      return true;
-    case 116:
-      p += 8;
-      return true;
-    case 120:
-      p += 2;
-      return true;
-    case 122:
-      p += 3;
-      return true;
-    case 130:
-    case 135:
-    case 151:
-      p += 5;
-      return true;
-    case 142:
-    case 170: {
-      const std::uint8_t length = At(m, p + 1);
+    }
+    case ewsd::PackageKind::kCallingBytes: {
+      const std::uint8_t length = At(m, p + package->value_at);
       std::string text;
-      for (std::uint64_t k = 5; k + 1 <= length; ++k) {
+      for (std::uint64_t k = ewsd::kCallingBytesFrom; k + 1 <= length; ++k) {
         const std::uint8_t b = At(m, p + k);
         text += HexText(&b, 0, 1);
       }
@@ -227,21 +214,21 @@ bool DecodePackage(EwsdMemory& m, std::uint64_t& p) {
       p = length == 0 ? static_cast<std::uint64_t>(m.length) : p + length;
       return true;
     }
-    case 146: {
-      const int n = At(m, p + 6);
-      p += 7 + static_cast<std::uint64_t>((n + 1) / 2);
+    case ewsd::PackageKind::kThirdParty: {
+      const int n = At(m, p + package->value_at);
+      p += ewsd::kThirdPartyDigitsAt + static_cast<std::uint64_t>(ewsd::DigitBytes(n));
       return true;
     }
-    case 168: {
-      std::uint64_t q = p + 4;
-      const std::string digits = ReadDigitString(m, q);
-      if (m.slot_values.called.empty()) m.slot_values.called = digits;
-      p = q;
-      return true;
-    }
-    default:
-      return false;
+    case ewsd::PackageKind::kNumber:
+    case ewsd::PackageKind::kTrunk:
+    case ewsd::PackageKind::kTrunkWithPort:
+    case ewsd::PackageKind::kOwnLength:
+    case ewsd::PackageKind::kSkip:
+      // Values of other slots are not kept.
+      break;
   }
+  p += package->length;
+  return true;
 }
 
 void ShowUnsupported(Host& host, int id) {
@@ -322,7 +309,12 @@ std::string AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& cont
   // After an unsupported package the slots hold what was decoded before it.
   last = memory.slot_values;
   host.SetProgress(0);
-  return ResultText(MomentText(first.date, first.time), MomentText(last.date, last.time), count);
+  // A decoded record's moment is its date, three spaces and its time, also
+  // when no record so far had a date package; only a file without a record,
+  // after no EWSD file with one, has an empty moment.
+  auto moment = [](const EwsdSlots& slots) { return slots.date + "   " + slots.time; };
+  return ResultText(count > 0 ? moment(first) : std::string(),
+                    memory.record.empty() ? std::string() : moment(last), count);
 }
 
 }  // namespace lomtra

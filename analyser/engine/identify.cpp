@@ -1,11 +1,14 @@
 #include "engine/identify.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "engine/data_file.h"
 #include "engine/decoders.h"
 #include "formats/cdot/identify.h"
+#include "formats/ewsd/identify.h"
 
 namespace lomtra {
 namespace {
@@ -26,7 +29,18 @@ bool IsE10b(const Header& h) {
 }
 
 bool IsEwsd(const Header& h) {
-  return h[0] == 0x84 && h[h[1]] == 0x84;
+  // The length byte reaches at most 255 bytes into the header.
+  return formats::ewsd::IsCallRecordPair(h.data());
+}
+
+// vantor reads EWSD files that begin with filler, which the test above
+// cannot see.
+bool BeginsWithEwsdFiller(DataFile& file) {
+  const auto size = static_cast<std::size_t>(
+      std::min<std::uint64_t>(file.Length(), formats::ewsd::kFillerSearchSize));
+  std::vector<std::uint8_t> bytes(size);
+  file.ReadBytes(0, bytes.data(), size);
+  return formats::ewsd::BeginsWithFillerThenRecords(bytes.data(), size);
 }
 
 bool IsFiveEss(DataFile& file) {
@@ -75,9 +89,11 @@ SwitchType IdentifySwitch(const std::filesystem::path& path, std::string* error)
   if (IsOcb(h)) return SwitchType::kOcb;
   if (formats::cdot::IsBareRecordFile(h.data(), file.Length())) return SwitchType::kCdot;
   if (IsAxe(file)) return SwitchType::kAxe;
-  // After the six tests, so that no file changes type: a file the C-DOT
-  // extractor reads (one that begins with a section header, or whose first
-  // section is short).
+  // After the six tests, so that no file identified by them changes type:
+  // files the extractors read. The EWSD walk asks for two whole records and
+  // goes first; the C-DOT test (a section header, or a short first section)
+  // asks less of a file.
+  if (BeginsWithEwsdFiller(file)) return SwitchType::kEwsd;
   std::array<std::uint8_t, formats::cdot::kIdentifyBytes> first{};
   file.ReadBytes(0, first.data(), first.size());
   if (formats::cdot::IsCdotFile(first.data(), file.Length())) return SwitchType::kCdot;

@@ -75,6 +75,14 @@ TEST(AnalyseEwsd, SlotsCarryOverFromThePreviousFile) {
             "2006-11-07   01:02:03,2006-11-07   01:02:03,1");
 }
 
+TEST(AnalyseEwsd, RecordWithoutAnyDateGivesThreeSpaces) {
+  TempFolder folder;
+  Rig fresh;
+  EwsdSampleRecord undated;
+  undated.packages = {cdrgen::EwsdPlainPackage(103, 4)};
+  EXPECT_EQ(Analyse(folder, EwsdFileBuilder().Record(undated).Build(), fresh), "   ,   ,1");
+}
+
 TEST(AnalyseEwsd, FillerOnlyFile) {
   TempFolder folder;
   Rig fresh;

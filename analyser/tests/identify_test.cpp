@@ -58,6 +58,18 @@ TEST(IdentifySwitch, EwsdLeadAndLengthByte) {
   EXPECT_NE(Identify(folder, wrong), SwitchType::kEwsd);
 }
 
+TEST(IdentifySwitch, EwsdBeginningWithFiller) {
+  TempFolder folder;
+  cdrgen::Bytes bytes =
+      cdrgen::EwsdFileBuilder().Filler80(3).Filler81(20, 20).Unit(122, 64).Build();
+  const cdrgen::Bytes records = cdrgen::EwsdAnalyserSample(20, 3);
+  bytes.insert(bytes.end(), records.begin(), records.end());
+  EXPECT_EQ(Identify(folder, bytes), SwitchType::kEwsd);
+  // Filler before a record that no record follows is not enough.
+  bytes[87 + records[1]] = 0x85;
+  EXPECT_NE(Identify(folder, bytes), SwitchType::kEwsd);
+}
+
 TEST(IdentifySwitch, FiveEssNeedsElevenSevens) {
   TempFolder folder;
   std::vector<cdrgen::FiveEssRecord> records(11);

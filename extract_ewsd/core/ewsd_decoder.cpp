@@ -2,9 +2,18 @@
 
 #include <cstring>
 
+#include "formats/ewsd/layout.h"
+#include "formats/ewsd/packages.h"
+#include "formats/ewsd/text.h"
 #include "text_tables.h"
 
 namespace vantor {
+
+namespace ewsd = formats::ewsd;
+// The walk below is vantor's reading of the format.
+constexpr const ewsd::WalkPolicy& kWalk = ewsd::kExtractorWalk;
+static_assert(kWalk.refuses_damage, "the decoder reports damaged records as invalid files");
+static_assert(kWalk.steps_over_140_141, "DecodePackage steps over 140 and 141");
 
 const std::array<const char*, 20> kSlotCaptions = {
     "Serial Number", "Date",       "Time",           "Calling ID",
@@ -65,19 +74,20 @@ void EwsdDecoder::FindNextRecord() {
       ForgetWindow();
     }
     const std::uint8_t lead = head[0];
-    if (lead == 0x80) {
+    if (lead == ewsd::kFillerByte) {
       file_offset_ += 1;
-    } else if (lead == 0x81) {
-      const int length = head[1] + 256 * head[2];
+    } else if (lead == ewsd::kFillerBlock) {
+      const int length = ewsd::FillerBlockLength(kWalk, head[ewsd::kFillerBlockLengthOffset],
+                                                 head[ewsd::kFillerBlockLengthOffset + 1]);
       // A block of length 0 would hold the walk at this byte for ever.
       if (length == 0) return ReportInvalidFile();
       file_offset_ += length;
-    } else if (lead <= 3) {
-      file_offset_ += 32;
-    } else if (lead >= 122 && lead <= 124) {
-      file_offset_ += 64;
+    } else if (ewsd::IsShortUnit(lead)) {
+      file_offset_ += ewsd::kShortUnitSize;
+    } else if (ewsd::IsLongUnit(lead)) {
+      file_offset_ += ewsd::kLongUnitSize;
     } else {
-      const int length = head[1];
+      const int length = head[ewsd::kLengthOffset];
       if (length == 0) return ReportInvalidFile();
       record_start_ = offset;
       record_length_ = length;
@@ -101,19 +111,19 @@ void EwsdDecoder::ReadRecordHeader() {
     record_in_view_ = true;
     ForgetWindow();
   }
-  if (!Inside(3, 1)) return ReportInvalidFile();
-  if (record_[3] & 0x80) {
-    package_offset_ = 8;
+  if (!Inside(ewsd::kFlagsOffset, 1)) return ReportInvalidFile();
+  if (!ewsd::HasOwner(record_[ewsd::kFlagsOffset])) {
+    package_offset_ = ewsd::kPackagesWithoutOwner;
     return;
   }
-  package_offset_ = 7;
-  ReadDigitString(Wanted(3) ? &slots_[3] : nullptr);
+  package_offset_ = ewsd::kOwnerOffset;
+  ReadDigitString(Wanted(ewsd::kCallingSlot) ? &slots_[ewsd::kCallingSlot] : nullptr);
 }
 
 void EwsdDecoder::ReadDigitString(SlotText* into) {
   if (!Inside(package_offset_, 1)) return ReportInvalidFile();
-  const int digits = record_[package_offset_] & 0x1F;
-  const int bytes = (digits + 1) / 2;
+  const int digits = ewsd::DigitCount(record_[package_offset_]);
+  const int bytes = ewsd::DigitBytes(digits);
   if (!Inside(package_offset_ + 1, bytes)) return ReportInvalidFile();
   if (into != nullptr && go_) {
     // At most 31 digits (16 bytes), two per byte, the last one cut off when
@@ -143,6 +153,7 @@ void EwsdDecoder::PutNumber(int slot, std::uint32_t value) {
 }
 
 void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
+  using namespace formats::ewsd;
   const int p = package_offset_;
   const std::uint8_t* r = record_;
   // Bytes a package reads, counted from its identifier; a package that would
@@ -152,125 +163,110 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
     ReportInvalidFile();
     return false;
   };
+  // A package of one number into one slot.
+  auto number = [&](const Package& package) {
+    if (!needs(package.Reads())) return;
+    PutNumber(package.slot, ReadUnsigned(p + package.value_at, package.width));
+    package_offset_ = p + package.length;
+  };
   switch (identifier) {
-    case 100: {
-      if (!needs(11)) return;
-      // "20YY-MM-DD" and "HH:MM:SS", each value's right two digits.
-      char* date = slots_[1].Room();
-      std::memcpy(date, "20YY-MM-DD", 10);
-      PutDecimalPair(date + 2, r[p + 1]);
-      PutDecimalPair(date + 5, r[p + 2]);
-      PutDecimalPair(date + 8, r[p + 3]);
-      slots_[1].SetSize(10);
-      char* time = slots_[2].Room();
-      std::memcpy(time, "HH:MM:SS", 8);
-      PutDecimalPair(time, r[p + 4]);
-      PutDecimalPair(time + 3, r[p + 5]);
-      PutDecimalPair(time + 6, r[p + 6]);
-      slots_[2].SetSize(8);
-      PutNumber(5, ReadUnsigned(p + 8, 3));
-      package_offset_ = p + 11;
+    case kDateTime.id: {
+      if (!needs(kDateTime.Reads())) return;
+      // Each byte's right two digits in the date's and the time's pattern.
+      char* date = slots_[kDateSlot].Room();
+      std::memcpy(date, kDatePattern, kDateTextLength);
+      PutDecimalPair(date + kYearTextAt, r[p + kYearAt]);
+      PutDecimalPair(date + kMonthTextAt, r[p + kMonthAt]);
+      PutDecimalPair(date + kDayTextAt, r[p + kDayAt]);
+      slots_[kDateSlot].SetSize(kDateTextLength);
+      char* time = slots_[kTimeSlot].Room();
+      std::memcpy(time, kTimePattern, kTimeTextLength);
+      PutDecimalPair(time + kHourTextAt, r[p + kHourAt]);
+      PutDecimalPair(time + kMinuteTextAt, r[p + kMinuteAt]);
+      PutDecimalPair(time + kSecondTextAt, r[p + kSecondAt]);
+      slots_[kTimeSlot].SetSize(kTimeTextLength);
+      PutNumber(kDateTime.slot, ReadUnsigned(p + kDateTime.value_at, kDateTime.width));
+      package_offset_ = p + kDateTime.length;
       return;
     }
-    case 101:
-      package_offset_ = p + 1;
-      return ReadDigitString(Wanted(4) ? &slots_[4] : nullptr);
-    case 102:
-      if (!needs(2)) return;
-      PutNumber(16, r[p + 1]);
-      package_offset_ = p + 4;
-      return;
-    case 103:
-      if (!needs(4)) return;
-      PutNumber(6, ReadUnsigned(p + 1, 3));
-      package_offset_ = p + 4;
-      return;
-    case 105:
-      return DecodeTrunk(8, 10, false);
-    case 106:
-      return DecodeTrunk(7, 9, false);
-    case 107:
-      return DecodeTrunk(8, 10, true);
-    case 108:
-      return DecodeTrunk(7, 9, true);
-    case 110:
-      if (!needs(6)) return;
-      PutNumber(11, ReadUnsigned(p + 2, 4));
-      package_offset_ = p + 6;
-      return;
-    case 112:
-    case 113:
-    case 119:
-    case 134:
-    case 140:
-    case 141:
-    case 154:
-    case 172:
-      // These carry no length byte: each is as long as its own identifier.
+    case kCalled.id:
+      package_offset_ = p + kCalled.value_at;
+      return ReadDigitString(Wanted(kCalled.slot) ? &slots_[kCalled.slot] : nullptr);
+    case kService.id:
+      return number(kService);
+    case kUnits.id:
+      return number(kUnits);
+    case kIncomingTrunk.id:
+      return DecodeTrunk(kIncomingTrunk);
+    case kOutgoingTrunk.id:
+      return DecodeTrunk(kOutgoingTrunk);
+    case kIncomingTrunkPort.id:
+      return DecodeTrunk(kIncomingTrunkPort);
+    case kOutgoingTrunkPort.id:
+      return DecodeTrunk(kOutgoingTrunkPort);
+    case kConnection.id:
+      return number(kConnection);
+    case kOwnLength112.id:
+    case kOwnLength113.id:
+    case kOwnLength119.id:
+    case kOwnLength134.id:
+    case kOwnLength140.id:
+    case kOwnLength141.id:
+    case kOwnLength154.id:
+    case kOwnLength172.id:
       package_offset_ = p + identifier;
       return;
-    case 116:
-      package_offset_ = p + 8;
+    case kSkip116.id:
+      package_offset_ = p + kSkip116.length;
       return;
-    case 120:
-      if (!needs(2)) return;
-      PutNumber(14, r[p + 1]);
-      package_offset_ = p + 2;
-      return;
-    case 122:
-      if (!needs(3)) return;
-      PutNumber(12, ReadUnsigned(p + 1, 2));
-      package_offset_ = p + 3;
-      return;
-    case 130:
-      if (!needs(4)) return;
-      PutNumber(15, ReadUnsigned(p + 2, 2));
-      package_offset_ = p + 5;
-      return;
-    case 135:
-      if (!needs(4)) return;
-      PutNumber(13, ReadUnsigned(p + 2, 2));
-      package_offset_ = p + 5;
-      return;
-    case 142:
-    case 170:
+    case kCallingCategory.id:
+      return number(kCallingCategory);
+    case kZone.id:
+      return number(kZone);
+    case kTrafficCause.id:
+      return number(kTrafficCause);
+    case kChb.id:
+      return number(kChb);
+    case kCallingBytes142.id:
+    case kCallingBytes170.id:
       return DecodeCallingBytes();
-    case 146:
+    case kThirdParty.id:
       return DecodeThirdParty();
-    case 151:
-      if (!needs(5)) return;
-      PutNumber(17, ReadUnsigned(p + 2, 3));
-      package_offset_ = p + 5;
-      return;
-    case 168:
+    case kBGroup.id:
+      return number(kBGroup);
+    case kAlternativeCalled.id:
       // Only fills a called number that is still empty.
-      package_offset_ = p + 4;
-      return ReadDigitString(Wanted(4) && slots_[4].empty() ? &slots_[4] : nullptr);
+      package_offset_ = p + kAlternativeCalled.value_at;
+      return ReadDigitString(
+          Wanted(kCalledSlot) && slots_[kCalledSlot].empty() ? &slots_[kCalledSlot] : nullptr);
     default:
-      if (identifier >= 100 && identifier <= 200) return ReportUnsupported(identifier);
+      if (InPackageRange(identifier)) return ReportUnsupported(identifier);
       return ReportInvalidFile();
   }
 }
 
-void EwsdDecoder::DecodeTrunk(int slot_text, int slot_number, bool with_port) {
+void EwsdDecoder::DecodeTrunk(const formats::ewsd::Package& trunk) {
+  using namespace formats::ewsd;
   const int p = package_offset_;
-  if (!Inside(p, with_port ? 10 : 9)) return ReportInvalidFile();
-  if (Wanted(slot_text)) {
+  const bool with_port = trunk.kind == PackageKind::kTrunkWithPort;
+  if (!Inside(p, trunk.length)) return ReportInvalidFile();
+  if (Wanted(trunk.slot)) {
     // Six characters as they stand (trimmed only when written out).
-    SlotText& text = slots_[static_cast<std::size_t>(slot_text)];
-    std::memcpy(text.Room(), record_ + p + 1, 6);
-    text.SetSize(6);
+    SlotText& text = slots_[static_cast<std::size_t>(trunk.slot)];
+    std::memcpy(text.Room(), record_ + p + trunk.value_at, trunk.width);
+    text.SetSize(trunk.width);
   }
+  const int slot_number = TrunkNumberSlot(trunk);
   if (Wanted(slot_number)) {
     SlotText& number = slots_[static_cast<std::size_t>(slot_number)];
-    char* end = PutDecimal(number.Room(), ReadUnsigned(p + 7, 2));
+    char* end = PutDecimal(number.Room(), ReadUnsigned(p + kTrunkNumberAt, kTrunkNumberWidth));
     if (with_port) {
       *end++ = '-';
-      end = PutDecimal(end, std::uint64_t{record_[p + 9]});
+      end = PutDecimal(end, std::uint64_t{record_[p + kTrunkPortAt]});
     }
     number.SetSize(static_cast<std::size_t>(end - number.Room()));
   }
-  package_offset_ = p + (with_port ? 10 : 9);
+  package_offset_ = p + trunk.length;
 }
 
 void EwsdDecoder::PutHexBytes(char* out, int from, int count) const {
@@ -310,28 +306,35 @@ void EwsdDecoder::HexInto(SlotText& out, int from, int count, bool leading_zero)
 }
 
 void EwsdDecoder::DecodeCallingBytes() {
+  using namespace formats::ewsd;
   const int p = package_offset_;
-  if (!Inside(p, 2)) return ReportInvalidFile();
-  const int length = record_[p + 1];
+  // As constants of their own, the offsets fold into the byte's address.
+  constexpr int kLengthAt = kCallingBytes142.value_at;
+  if (!Inside(p, kCallingBytes142.Reads())) return ReportInvalidFile();
+  const int length = record_[p + kLengthAt];
   // A length of 0 would hold the record's walk at this package for ever.
   if (length == 0) return ReportInvalidFile();
-  if (length < 6) {
-    slots_[3].clear();
+  if (length <= kCallingBytesFrom) {
+    slots_[kCallingSlot].clear();
   } else {
-    if (!Inside(p + 5, length - 5)) return ReportInvalidFile();
-    if (Wanted(3)) HexInto(slots_[3], p + 5, length - 5, true);
+    const int count = length - kCallingBytesFrom;
+    if (!Inside(p + kCallingBytesFrom, count)) return ReportInvalidFile();
+    if (Wanted(kCallingSlot)) HexInto(slots_[kCallingSlot], p + kCallingBytesFrom, count, true);
   }
   package_offset_ = p + length;
 }
 
 void EwsdDecoder::DecodeThirdParty() {
+  using namespace formats::ewsd;
   const int p = package_offset_;
-  if (!Inside(p, 7)) return ReportInvalidFile();
-  const int count = record_[p + 6];
-  const int bytes = (count + 1) / 2;
-  if (!Inside(p + 7, bytes)) return ReportInvalidFile();
-  if (Wanted(19)) HexInto(slots_[19], p + 7, bytes, false);
-  package_offset_ = p + 7 + bytes;
+  constexpr int kCountAt = kThirdParty.value_at;
+  if (!Inside(p, kThirdParty.Reads())) return ReportInvalidFile();
+  const int count = record_[p + kCountAt];
+  const int bytes = DigitBytes(count);
+  if (!Inside(p + kThirdPartyDigitsAt, bytes)) return ReportInvalidFile();
+  if (Wanted(kThirdParty.slot))
+    HexInto(slots_[kThirdParty.slot], p + kThirdPartyDigitsAt, bytes, false);
+  package_offset_ = p + kThirdPartyDigitsAt + bytes;
 }
 
 // Messages are rare: kept out of the flattened package loop.

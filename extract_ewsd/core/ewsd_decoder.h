@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <string>
 
+#include "formats/ewsd/layout.h"
+#include "formats/ewsd/packages.h"
 #include "host.h"
 #include "platform/binary_reader.h"
 #include "slot_text.h"
 
 namespace vantor {
 
-inline constexpr int kSlotCount = 21;
+inline constexpr int kSlotCount = formats::ewsd::kSlotCount;
 using Slots = std::array<SlotText, kSlotCount>;
 
 // Column captions of slots 0 to 19 (slot 20 is never used).
@@ -61,7 +63,7 @@ class EwsdDecoder {
   // Others are still checked and stepped over but not formatted, and keep
   // stale text. The time (slot 2) is always decoded: it decides whether a
   // record is written.
-  void SetWantedSlots(std::uint32_t mask) { wanted_ = mask | 1u << 2; }
+  void SetWantedSlots(std::uint32_t mask) { wanted_ = mask | 1u << formats::ewsd::kTimeSlot; }
 
   Slots& Slot() { return slots_; }
   const Slots& Slot() const { return slots_; }
@@ -81,14 +83,14 @@ class EwsdDecoder {
   bool Inside(int offset, int count) const;
   void ReportInvalidFile();
   void ReportUnsupported(int identifier);
-  void DecodeTrunk(int slot_text, int slot_number, bool with_port);
+  void DecodeTrunk(const formats::ewsd::Package& trunk);
   void DecodeCallingBytes();
   void DecodeThirdParty();
   // The walk's window over the file, and the most one item needs of it: the
   // longest record (255 bytes) with the byte after it, plus two to spare for
   // the length bytes of a block.
   static constexpr std::size_t kWindow = 4096;
-  static constexpr std::size_t kLongestView = 258;
+  static constexpr std::size_t kLongestView = formats::ewsd::kLongestRecord + 3;
   void ForgetWindow() { window_start_ = window_end_ = 0; }
   bool Wanted(int slot) const { return (wanted_ >> slot & 1u) != 0; }
   void PutNumber(int slot, std::uint32_t value);

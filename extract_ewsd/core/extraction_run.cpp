@@ -36,7 +36,7 @@ char* PutTrimmed(char* out, const SlotText& slot) {
 // Only the six trunk group characters can hold blanks; every other slot is
 // digits the decoder wrote.
 bool MayHoldBlanks(int slot) {
-  return slot == 7 || slot == 8;
+  return slot == formats::ewsd::kOutgoingGroupSlot || slot == formats::ewsd::kIncomingGroupSlot;
 }
 
 }  // namespace
@@ -220,10 +220,10 @@ bool ExtractionRun::WriteRecord() {
   Slots& slots = decoder_.Slot();
   // A record without a time is found but not written, and keeps its slots
   // for the next record.
-  if (slots[2].empty()) return true;
+  if (slots[formats::ewsd::kTimeSlot].empty()) return true;
   ++lines_written_;
   // The serial number, when it is shown (alone, or as a column).
-  SlotText& number = slots[0];
+  SlotText& number = slots[formats::ewsd::kSerialSlot];
   if (show_number_) {
     number.SetSize(static_cast<std::size_t>(
         PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) - number.Room()));
@@ -242,15 +242,15 @@ bool ExtractionRun::WriteRecord() {
       SlotText& slot = slots[static_cast<std::size_t>(column)];
       at = MayHoldBlanks(column) ? PutTrimmed(at, slot) : PutSlot(at, slot);
       *at++ = ',';
-      if (column >= 2 && !repeated_columns_) slot.clear();
+      if (column >= formats::ewsd::kTimeSlot && !repeated_columns_) slot.clear();
     }
     --at;  // no comma after the last column
     if (repeated_columns_) {
       for (const int column : columns_)
-        if (column >= 2) slots[static_cast<std::size_t>(column)].clear();
+        if (column >= formats::ewsd::kTimeSlot) slots[static_cast<std::size_t>(column)].clear();
     }
   }
-  slots[2].clear();  // whether shown or not: it decides the next writing
+  slots[formats::ewsd::kTimeSlot].clear();  // whether shown or not: it decides the next writing
   at[0] = '\r';
   at[1] = '\n';
   room_ = at + 2;

@@ -12,7 +12,9 @@ struct RecordTexts {
 };
 
 RecordTexts TakeTexts(const Slots& slots) {
-  return {slots[1].Text(), slots[2].Text(), slots[3].Text(), slots[4].Text()};
+  using namespace formats::ewsd;
+  return {slots[kDateSlot].Text(), slots[kTimeSlot].Text(), slots[kCallingSlot].Text(),
+          slots[kCalledSlot].Text()};
 }
 
 std::string Part(const std::string& text, std::size_t from, std::size_t count) {
