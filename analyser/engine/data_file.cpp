@@ -27,6 +27,8 @@ void ForgetReadFailures() { t_read_failed = false; }
 
 bool AnyReadFailed() { return t_read_failed; }
 
+void NoteReadFailure() { t_read_failed = true; }
+
 std::optional<std::uint64_t> FileLength(const std::filesystem::path& path) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;

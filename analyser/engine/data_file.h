@@ -54,6 +54,8 @@ class DataFile {
 // zeros, so what a detector made of them is no result.
 void ForgetReadFailures();
 bool AnyReadFailed();
+// For a detector that reads a file through a format's own reader.
+void NoteReadFailure();
 
 // Length of a file in bytes, or nothing when it cannot be found.
 std::optional<std::uint64_t> FileLength(const std::filesystem::path& path);

@@ -5,6 +5,7 @@
 
 #include "engine/data_file.h"
 #include "engine/decoders.h"
+#include "formats/ocb/layout.h"
 
 namespace lomtra {
 namespace {
@@ -37,7 +38,9 @@ bool IsFiveEss(DataFile& file) {
 }
 
 bool IsOcb(const Header& h) {
-  return (h[0] == 0xC6 && h[1] == 0xC4) || (h[928] == 0xC6 && h[929] == 0xC4);
+  static_assert(formats::ocb::kLayoutBytes <= kHeaderSize);
+  formats::ocb::Layout layout;
+  return formats::ocb::FindLayout(h.data(), layout);
 }
 
 bool IsCdot(const Header& h) {

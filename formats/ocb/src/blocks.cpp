@@ -36,16 +36,6 @@ BlockHeader ParseBlockHeader(const std::uint8_t* bytes) {
   return header;
 }
 
-bool FindLayout(const std::uint8_t* head, Layout& layout) {
-  for (Layout candidate : {Layout::kPlain, Layout::kPrefixed}) {
-    if (HasMarker(head + FirstHeader(candidate))) {
-      layout = candidate;
-      return true;
-    }
-  }
-  return false;
-}
-
 bool CheckDataFile(platform::BinaryReader& reader, FileInfo& info) {
   info = FileInfo{};
   info.size = reader.Length();

@@ -21,13 +21,6 @@ struct BlockHeader {
 };
 BlockHeader ParseBlockHeader(const std::uint8_t* bytes);
 
-// The layout whose marker the file's first bytes carry: at offset 0
-// (Plain, tried first) or at 928 (Prefixed). `head` holds the first
-// kPrefixedFirstHeader + 2 bytes (zeros past the end). False: not an OCB
-// file.
-inline constexpr std::size_t kLayoutBytes = kPrefixedFirstHeader + kMarker.size();
-bool FindLayout(const std::uint8_t* head, Layout& layout);
-
 struct FileInfo {
   Layout layout = Layout::kPlain;
   std::string header_date;  // first block header, YYYY-MM-DD

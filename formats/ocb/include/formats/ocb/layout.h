@@ -63,6 +63,21 @@ inline bool HasMarker(const std::uint8_t* bytes) {
   return bytes[0] == kMarker[0] && bytes[1] == kMarker[1];
 }
 
+// The layout whose marker the file's first bytes carry: at offset 0
+// (Plain, tried first) or at 928 (Prefixed). `head` holds the file's first
+// kLayoutBytes bytes (zeros past its end). False: not an OCB file.
+inline constexpr std::size_t kLayoutBytes = kPrefixedFirstHeader + kMarker.size();
+inline bool FindLayout(const std::uint8_t* head, Layout& layout) {
+  if (HasMarker(head + kPlainFirstHeader)) {
+    layout = Layout::kPlain;
+  } else if (HasMarker(head + kPrefixedFirstHeader)) {
+    layout = Layout::kPrefixed;
+  } else {
+    return false;
+  }
+  return true;
+}
+
 // A header day that marks no data block: never written (0x00 0x00), or
 // filler (0x40 0x40 read as BCD).
 inline constexpr int kUnwrittenDay = 0;
