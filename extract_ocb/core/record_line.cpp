@@ -103,7 +103,7 @@ inline char* PutNumber9(char* out, const std::uint8_t* bytes) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), digits.text);
     return PutNumberByte(out + 16, bytes[8]);
   }
-  if (kept < 0 || bytes[8] != 0xFF) return PutNumber<9>(out, bytes);
+  if (kept < 0 || bytes[8] != ocb::kFillerByte) return PutNumber<9>(out, bytes);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), digits.text);
   return out + kept;
 }

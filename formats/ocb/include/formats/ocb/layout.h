@@ -161,6 +161,7 @@ inline std::size_t IcTrunkOffset(const std::uint8_t* record) {
 // Packed number fields are padded with the nibble F; the called number holds
 // at most this many digits.
 inline constexpr unsigned kFillerNibble = 0x0F;
+inline constexpr std::uint8_t kFillerByte = kFillerNibble << 4 | kFillerNibble;
 inline constexpr std::size_t kCalledDigits = 2 * 9;
 static_assert(FieldAt(kCalledField).size * 2 == kCalledDigits);
 
