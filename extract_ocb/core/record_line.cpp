@@ -121,16 +121,6 @@ inline char* PutHex(char* out, const std::uint8_t* bytes, std::size_t count) {
   return out + 2 * count;
 }
 
-// HH:MM:SS from the three BCD bytes, digits as they stand.
-inline char* PutTime(char* out, const std::uint8_t* bytes) {
-  platform::PutHexDigits(out, bytes[0]);
-  out[2] = ':';
-  platform::PutHexDigits(out + 3, bytes[1]);
-  out[5] = ':';
-  platform::PutHexDigits(out + 6, bytes[2]);
-  return out + 8;
-}
-
 // Field values have up to 3 bytes (8 digits); any 32-bit value is counted right.
 inline std::size_t DigitCount(std::uint32_t value) {
   if (value < 10000) return value < 100 ? (value < 10 ? 1 : 2) : (value < 1000 ? 3 : 4);
@@ -215,7 +205,7 @@ inline char* RecordLineFormatter::Put(const std::uint8_t* record, char* out) {
   constexpr ocb::FieldKind kind = ocb::FieldAt(kField).kind;
   constexpr std::size_t size = ocb::FieldAt(kField).size;
   if constexpr (kField == ocb::kDateField) return PutDate(record, out);
-  if constexpr (kField == ocb::kTimeField) return PutTime(out, record + at);
+  if constexpr (kField == ocb::kTimeField) return ocb::PutCallTime(out, record + at);
   if constexpr (kField == ocb::kCallingField)
     return PutNumber5(out, record + ocb::CallingOffset(record));
   if constexpr (kField == ocb::kIcTrunkField)

@@ -6,8 +6,6 @@ namespace formats::ocb {
 
 namespace {
 
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-
 bool IsLeapYear(int year) {
   return year % 4 == 0;
 }
@@ -38,15 +36,6 @@ char* PutDate(char* out, int year, int day_of_year, Reading::LongDay long_day) {
   end = PutTwoDigits(end, month);
   *end++ = '-';
   return PutTwoDigits(end, day);
-}
-
-char* PutCallTime(char* out, const std::uint8_t* time_bytes) {
-  for (int i = 0; i < 3; ++i) {
-    out[3 * i] = kHexDigits[time_bytes[i] >> 4];
-    out[3 * i + 1] = kHexDigits[time_bytes[i] & 0x0F];
-    if (i < 2) out[3 * i + 2] = ':';
-  }
-  return out + 8;
 }
 
 void CallDateInto(int record_day, const std::uint8_t* time_bytes, int header_year, int header_day,

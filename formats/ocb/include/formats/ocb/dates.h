@@ -6,6 +6,7 @@
 #include <string>
 
 #include "formats/ocb/layout.h"
+#include "platform/digit_pairs.h"
 
 namespace formats::ocb {
 
@@ -30,7 +31,15 @@ inline char* PutCallDate(char* out, int record_day, int header_year, int header_
   return PutDate(out, CallYear(record_day, header_year, header_day), record_day, long_day);
 }
 // HH:MM:SS of the three BCD time bytes, digits as they stand; 8 characters.
-char* PutCallTime(char* out, const std::uint8_t* time_bytes);
+// Inline: the extraction writes one for every call.
+inline char* PutCallTime(char* out, const std::uint8_t* time_bytes) {
+  platform::PutHexDigits(out, time_bytes[0]);
+  out[2] = ':';
+  platform::PutHexDigits(out + 3, time_bytes[1]);
+  out[5] = ':';
+  platform::PutHexDigits(out + 6, time_bytes[2]);
+  return out + 8;
+}
 
 struct CallMoment {
   std::string date;  // YYYY-MM-DD
