@@ -2,28 +2,32 @@
 #include <benchmark/benchmark.h>
 
 #include "cdrgen/cdot_builder.h"
-#include "extract_cdot/core/cdot_fields.h"
 #include "extract_cdot/core/line_layout.h"
 #include "extract_cdot/core/record_formatter.h"
+#include "formats/cdot/fields.h"
+#include "formats/cdot/layout.h"
 
 namespace {
 
+namespace cdot = formats::cdot;
+
 // The records of the sample file's first section.
 cdrgen::Bytes SampleRecords(std::size_t& count) {
-  const cdrgen::Bytes file = cdrgen::CdotSampleFile(4 * 48 * 1024, 1);
+  const cdrgen::Bytes file = cdrgen::CdotSampleFile(4 * cdot::kRecordSize * 1024, 1);
   count = 1000;
-  return cdrgen::Bytes(file.begin() + 91, file.begin() + 91 + static_cast<std::ptrdiff_t>(count * 48));
+  const auto first = file.begin() + cdot::kHeaderSize;
+  return cdrgen::Bytes(first, first + static_cast<std::ptrdiff_t>(count * cdot::kRecordSize));
 }
 
 void CdotDecodeRecord(benchmark::State& state) {
   std::size_t count = 0;
   const cdrgen::Bytes records = SampleRecords(count);
-  kelvan::CdotFields fields;
+  cdot::CdotFields fields;
   std::size_t i = 0;
   for (auto _ : state) {
-    const std::uint8_t* record = records.data() + i * kelvan::kRecordSize;
-    kelvan::DecodeCalled(record, fields);
-    if (!kelvan::IsSectionEnd(fields)) kelvan::DecodeRest(record, fields);
+    const std::uint8_t* record = records.data() + i * cdot::kRecordSize;
+    cdot::DecodeCalled(record, fields);
+    if (!cdot::IsSectionEnd(fields)) cdot::DecodeRest(record, fields);
     benchmark::DoNotOptimize(fields.calling.data());
     if (++i == count) i = 0;
   }
@@ -34,11 +38,11 @@ BENCHMARK(CdotDecodeRecord);
 void CdotLine(benchmark::State& state, kelvan::Layout layout) {
   std::size_t count = 0;
   const cdrgen::Bytes records = SampleRecords(count);
-  std::vector<kelvan::CdotFields> decoded(count);
+  std::vector<cdot::CdotFields> decoded(count);
   for (std::size_t i = 0; i < count; ++i) {
     decoded[i].date = "2005/03/07";
-    kelvan::DecodeCalled(records.data() + i * kelvan::kRecordSize, decoded[i]);
-    kelvan::DecodeRest(records.data() + i * kelvan::kRecordSize, decoded[i]);
+    cdot::DecodeCalled(records.data() + i * cdot::kRecordSize, decoded[i]);
+    cdot::DecodeRest(records.data() + i * cdot::kRecordSize, decoded[i]);
   }
   kelvan::LineLayout line_layout({1, 2, 3, 4, 5, 6, 7, 8}, layout, ",");
   std::string line;
@@ -62,7 +66,7 @@ void CdotFormatRecord(benchmark::State& state, kelvan::Layout layout) {
   std::size_t i = 0;
   for (auto _ : state) {
     const char* end =
-        formatter.Format(records.data() + i * kelvan::kRecordSize, "2005/03/07", line.data());
+        formatter.Format(records.data() + i * cdot::kRecordSize, "2005/03/07", line.data());
     benchmark::DoNotOptimize(end);
     if (++i == count) i = 0;
   }

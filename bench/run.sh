@@ -3,6 +3,7 @@
 #
 #   bench/run.sh [SIZE] [--repeat N] [--keep]   SIZE like 100M or 1G (default 1G)
 #   bench/run.sh --micro [benchmark options]    the micro-benchmarks only
+#   bench/run.sh --list [N]                      only lomtra's window on N small files
 #
 # For each format it writes one file with cdrgen, reads it once so that the
 # page cache is warm, then measures `cp FILE OUT` (reading and writing as many
@@ -21,12 +22,16 @@ repeat=1
 keep=0
 micro=0
 micro_args=()
+list_only=0
+list_files=2000
 while [ $# -gt 0 ]; do
   case "$1" in
     --micro) micro=1; shift; micro_args=("$@"); break ;;
     --repeat) repeat=$2; shift 2 ;;
     --keep) keep=1; shift ;;
-    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --list) list_only=1; shift
+            if [ $# -gt 0 ] && [[ $1 =~ ^[0-9]+$ ]]; then list_files=$1; shift; fi ;;
+    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "run.sh: unknown option $1" >&2; exit 2 ;;
     *) size=$1; shift ;;
   esac
@@ -38,8 +43,9 @@ if [ ! -x /usr/bin/time ]; then
 fi
 
 targets=(cdrgen_cli vantor ostrel kelvan pardel lomtra window_run_vantor window_run_ostrel window_run_kelvan
-         window_run_pardel)
+         window_run_pardel window_run_lomtra)
 [ "$micro" = 1 ] && targets=(suite_micro_benchmarks)
+[ "$list_only" = 1 ] && targets=(cdrgen_cli lomtra window_run_lomtra)
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
@@ -87,6 +93,37 @@ row() {  # program command bytes baseline_name baseline_wall target
   printf '| %-8s | %-24s | %7s | %6s | %6s | %-11s | %-13s | %8s |\n' \
     "$1" "$2" "$mbs" "$wall" "$cpu" "$ratio" "$6" "$(awk "BEGIN{printf \"%.1f\", $peak / 1024}")"
 }
+
+# lomtra's window on a long list of small files against `lomtra analyse` on
+# the same folder: every row is analysed, so a window that redraws the whole
+# list per file shows here.
+list_run() {
+  local list=$data/list i f formats=(ewsd-lomtra ocb cdot-bare axe e10b 5ess)
+  rm -rf "$list"
+  mkdir -p "$list"
+  for ((i = 0; i < list_files; i++)); do
+    f=${formats[i % ${#formats[@]}]}
+    "$bin/cdrgen" "$f" "$list/$(printf '%05d' "$i").$f" --size 4K --seed "$i" >/dev/null
+  done
+  cat "$list"/* >/dev/null
+  sync
+  local start end batch window
+  start=$(date +%s.%N)
+  "$bin/lomtra" analyse --quiet "$list" >/dev/null 2>&1 || true
+  end=$(date +%s.%N)
+  batch=$(awk "BEGIN{printf \"%.3f\", $end - $start}")
+  window=$("$bin/window_run_lomtra" "$list" 2>/dev/null || true)
+  printf '| %-8s | %-30s | %7s |\n' lomtra "analyse $list_files small files" "$batch"
+  printf '| %-8s | %-30s | %7s | %s |\n' lomtra "window: $list_files small files" "$window" \
+    "$(awk "BEGIN{b = $batch < 0.01 ? 0.01 : $batch; printf \"%.2f x batch (target <= 1.5)\", $window / b}")"
+  [ "$keep" = 1 ] || rm -rf "$list"
+}
+
+if [ "$list_only" = 1 ]; then
+  mkdir -p "$data"
+  list_run
+  exit 0
+fi
 
 echo "# $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg), size $size, best of $repeat"
 printf '| %-8s | %-24s | %7s | %6s | %6s | %-11s | %-13s | %8s |\n' \
@@ -151,3 +188,4 @@ for format in ewsd ocb cdot cdot-bare axe e10b 5ess; do
   [ "$keep" = 1 ] || rm -f "$file"
 done
 echo "peak MiB target: <= 64 for every batch command"
+list_run

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "cdot_fields.h"
+#include "field_text.h"
+#include "formats/cdot/section_reader.h"
 #include "fuzz_input.h"
 #include "record_formatter.h"
-#include "section_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::InputFile file(data, size, "TG150606.DAT");
-  kelvan::CdotSectionReader reader;
+  formats::cdot::CdotSectionReader reader;
   if (!reader.Open(file.Path())) __builtin_trap();
   std::string text;
   // The run's lines, each made within the room it asks for: the default
@@ -28,8 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::uint64_t steps = 0;
   for (;;) {
     const auto step = reader.Next();
-    if (step == kelvan::CdotSectionReader::Step::kFinished) break;
-    if (step == kelvan::CdotSectionReader::Step::kRecord) {
+    if (step == formats::cdot::CdotSectionReader::Step::kFinished) break;
+    if (step == formats::cdot::CdotSectionReader::Step::kRecord) {
       for (int field = 1; field <= 9; ++field) {
         text.clear();
         kelvan::FieldText(reader.Fields(), field, text);

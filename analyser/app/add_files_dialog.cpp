@@ -16,8 +16,14 @@
 #include "engine/file_list.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/file_picker_panel.h"
+#include "platform/ui/remembered.h"
 
 namespace lomtra {
+namespace {
+
+constexpr const char* kAddFilesFolderKey = "addFiles/folder";
+
+}  // namespace
 
 FrmOpen::FrmOpen(std::function<void(const QStringList&)> add_files,
                  std::function<void(const QString&)> drive_error, QWidget* parent)
@@ -63,6 +69,8 @@ FrmOpen::FrmOpen(std::function<void(const QStringList&)> add_files,
   layout->addLayout(buttons);
 
   connect(panel_, &platform::ui::FilePickerPanel::FolderChanged, this, &FrmOpen::Refill);
+  // The folder of the last start, when there was one.
+  platform::ui::Remember(panel_, kAddFilesFolderKey);
   connect(add_button_, &QPushButton::clicked, this, &FrmOpen::AddSelected);
   connect(cancel_button_, &QPushButton::clicked, this, &FrmOpen::Cancel);
   Refill(panel_->FolderPath());

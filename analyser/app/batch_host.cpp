@@ -1,5 +1,7 @@
 #include "app/batch_host.h"
 
+#include "platform/interrupt.h"
+
 namespace lomtra {
 
 std::string OneLine(const std::string& text) {
@@ -44,6 +46,15 @@ MessageAnswer BatchHost::ShowMessage(const Message& message) {
     Note(message.text);
   }
   return MessageAnswer::kOk;
+}
+
+void BatchHost::PumpEvents() {
+  if (state_ != nullptr && platform::InterruptRequested()) state_->stop_requested = true;
+}
+
+bool BatchHost::AskStop() {
+  if (platform::InterruptRequested()) return true;
+  return Host::AskStop();
 }
 
 void BatchHost::SetProgress(int value) {

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <string>
 
+#include "engine/engine_state.h"
 #include "engine/host.h"
 #include "platform/console.h"
 
@@ -21,6 +22,10 @@ class BatchHost : public Host {
   int ProgressValue() const override { return progress_value_; }
   void SetProgress(int value) override;
   void SetStatusPanel(StatusPanel panel, const std::string& text) override;
+  // Ctrl-C is Stop answered Yes: the run ends after the file being read.
+  void PumpEvents() override;
+  bool AskStop() override;
+  void WatchInterrupt(EngineState* state) { state_ = state; }
 
   // Prints an error line whatever --quiet says.
   void Error(const std::string& text);
@@ -37,6 +42,7 @@ class BatchHost : public Host {
   int progress_value_ = 0;
   std::string status_;
   int errors_ = 0;
+  EngineState* state_ = nullptr;
 };
 
 // The message text on one line: its line breaks become single blanks.

@@ -13,6 +13,8 @@
 #include "engine/file_list.h"
 #include "engine/identify.h"
 #include "engine/report_file.h"
+#include "platform/file_replacer.h"
+#include "platform/interrupt.h"
 
 namespace lomtra {
 namespace {
@@ -24,7 +26,7 @@ constexpr const char* kUsage =
     "       lomtra analyse [--report FILE.lmt] [--xlsx FILE.xlsx] PATH...\n"
     "                                     analyse the files and write the report\n"
     "                                     (to FILE, or to standard output)\n"
-    "       lomtra --help | --version\n"
+    "       lomtra --help | --version | COMMAND --help\n"
     "A folder given as PATH stands for the files in it, in name order.\n"
     "options:\n"
     "  --report FILE      write the report to FILE instead of standard output\n"
@@ -36,6 +38,40 @@ constexpr const char* kUsage =
     "                     computer's clock (report title, E10B and C-DOT years)\n"
     "exit status: 0 every file processed, 1 a file was skipped or the run\n"
     "stopped, 2 usage error or a failure that ended the run.\n";
+
+constexpr const char* kIdentifyUsage =
+    "usage: lomtra identify [--quiet] PATH...\n"
+    "Prints the switch type of each file (OCB, CDOT, E10B, AXE, 5ESS, EWSD,\n"
+    "CDOT42 or Unknown), a tab and its path, one file a line. A folder given\n"
+    "as PATH stands for the files in it, in name order.\n"
+    "exit status: 0 every file read, 1 a file could not be read, 2 usage error.\n";
+
+constexpr const char* kAnalyseUsage =
+    "usage: lomtra analyse [--report FILE.lmt] [--xlsx FILE.xlsx] [--quiet]\n"
+    "                      [--stop-on-error] [--clock \"YYYY-MM-DD HH:MM:SS\"] PATH...\n"
+    "Analyses the files (first and last call, records) and writes the report to\n"
+    "standard output or FILE.lmt. A folder given as PATH stands for the files in\n"
+    "it, in name order. Outputs are written under a temporary name beside their\n"
+    "target and replace it only when complete.\n"
+    "options:\n"
+    "  --report FILE      write the report to FILE instead of standard output\n"
+    "  --xlsx FILE        also write the list as a spreadsheet workbook\n"
+    "  --quiet            print nothing but errors\n"
+    "  --stop-on-error    answer No to questions (an existing report is then kept)\n"
+    "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"
+    "                     for testing: use this date and time instead of the\n"
+    "                     computer's clock (report title, E10B and C-DOT years)\n"
+    "exit status: 0 every file processed, 1 a file was skipped or the run\n"
+    "stopped, 2 usage error or a failure that ended the run.\n";
+
+bool IsCommand(const std::string& word) {
+  return word == "identify" || word == "analyse";
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ec;
+  return !path.empty() && std::filesystem::exists(path, ec);
+}
 
 struct Options {
   std::string command;
@@ -94,35 +130,25 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
   return {};
 }
 
-// A folder stands for the files in it, in name order; anything else stays.
-std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths, BatchHost& host) {
-  std::vector<std::string> files;
-  for (const std::string& path : paths) {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(path, ec)) {
-      files.push_back(path);
-      continue;
-    }
-    std::vector<std::filesystem::path> inside;
-    for (std::filesystem::directory_iterator it(path, ec), end; !ec && it != end;
-         it.increment(ec)) {
-      std::error_code type_ec;
-      if (it->is_regular_file(type_ec)) inside.push_back(it->path());
-    }
-    if (ec) {
-      host.Error("lomtra: cannot list the folder " + path + ": " + ec.message());
-      continue;
-    }
-    std::sort(inside.begin(), inside.end(), [](const auto& a, const auto& b) {
-      return a.filename().string() < b.filename().string();
-    });
-    for (const auto& file : inside) files.push_back(file.string());
-  }
+// ExpandPaths, with the folders that cannot be listed reported.
+std::vector<std::string> ExpandedFiles(const std::vector<std::string>& paths, BatchHost& host) {
+  std::vector<std::string> errors;
+  std::vector<std::string> files = lomtra::ExpandPaths(paths, &errors);
+  for (const std::string& error : errors) host.Error("lomtra: " + error);
   return files;
 }
 
+// An output that cannot be created is found before the files are read, not
+// after a long run: the temporary file beside it is made and removed again.
+bool CheckOutput(const std::string& target, const char* what, BatchHost& host) {
+  platform::FileReplacer probe;
+  if (probe.Begin(target)) return true;
+  host.Error(std::string("lomtra: the ") + what + " was not written: " + probe.Error());
+  return false;
+}
+
 int Identify(const Options& options, std::ostream& out, BatchHost& host) {
-  for (const std::string& path : ExpandPaths(options.paths, host)) {
+  for (const std::string& path : ExpandedFiles(options.paths, host)) {
     std::string error;
     const SwitchType type = IdentifySwitch(path, &error);
     if (type == SwitchType::kNotReadable) {
@@ -136,15 +162,24 @@ int Identify(const Options& options, std::ostream& out, BatchHost& host) {
 }
 
 int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Clock& clock) {
-  const std::vector<std::string> files = ExpandPaths(options.paths, host);
+  if (options.report && !CheckOutput(*options.report, "report", host)) return 2;
+  if (options.xlsx && !CheckOutput(*options.xlsx, "workbook", host)) return 2;
+  const std::vector<std::string> files = ExpandedFiles(options.paths, host);
   std::vector<DataFileEntry> rows;
   const AddFilesOutcome added = AddFiles(rows, files, host);
   for (const std::string& failure : added.unreadable) host.Error("lomtra: cannot read " + failure);
   bool skipped = !added.duplicates.empty() || host.ErrorCount() > 0;
 
   EngineState state;
+  host.WatchInterrupt(&state);
   AnalyserContext context{host, clock, state};
   const AnalysisOutcome outcome = AnalyseFiles(rows, false, context);
+  if (outcome.stopped && platform::InterruptRequested()) {
+    // The rows not reached keep their "To be  Analysed"; report and workbook
+    // still show what was found.
+    host.Error("lomtra: stopped by the user; " + std::to_string(outcome.analysed) + " of " +
+               std::to_string(rows.size()) + " files analysed");
+  }
   if (options.xlsx && rows.empty()) {
     host.Error("lomtra: Nothing to Save: no file is in the list, so " + *options.xlsx +
                " was not written");
@@ -204,10 +239,39 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
 
 }  // namespace
 
+std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths,
+                                     std::vector<std::string>* errors) {
+  std::vector<std::string> files;
+  for (const std::string& path : paths) {
+    std::error_code ec;
+    if (!std::filesystem::is_directory(path, ec)) {
+      files.push_back(path);
+      continue;
+    }
+    std::vector<std::filesystem::path> inside;
+    for (std::filesystem::directory_iterator it(path, ec), end; !ec && it != end;
+         it.increment(ec)) {
+      std::error_code type_ec;
+      if (it->is_regular_file(type_ec)) inside.push_back(it->path());
+    }
+    if (ec) {
+      if (errors) errors->push_back("cannot list the folder " + path + ": " + ec.message());
+      continue;
+    }
+    std::sort(inside.begin(), inside.end(), [](const auto& a, const auto& b) {
+      return a.filename().string() < b.filename().string();
+    });
+    for (const auto& file : inside) files.push_back(file.string());
+  }
+  return files;
+}
+
 bool IsCommandLine(const std::vector<std::string>& args) {
   if (args.empty()) return false;
-  const std::string& first = args[0];
-  return first == "identify" || first == "analyse" || (!first.empty() && first[0] == '-');
+  if (IsCommand(args[0]) || args[0].rfind('-', 0) == 0) return true;
+  // Paths alone open the window; anything else is a mistyped command, said
+  // as such, never a window.
+  return !std::all_of(args.begin(), args.end(), Exists);
 }
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
@@ -220,9 +284,18 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     out << "lomtra " << APP_VERSION_TEXT << '\n';
     return 0;
   }
-  if (args[0] != "identify" && args[0] != "analyse") {
-    err << "lomtra: unknown command " << args[0] << "\n" << kUsage;
+  if (!IsCommand(args[0])) {
+    // The first argument that is neither a command nor an existing path.
+    auto unknown =
+        std::find_if(args.begin(), args.end(), [](const std::string& a) { return !Exists(a); });
+    err << "lomtra: unknown command " << (unknown == args.end() ? args[0] : *unknown) << "\n"
+        << kUsage;
     return 2;
+  }
+  if (std::find_if(args.begin() + 1, args.end(),
+                   [](const std::string& a) { return a == "--help" || a == "-h"; }) != args.end()) {
+    out << (args[0] == "identify" ? kIdentifyUsage : kAnalyseUsage);
+    return 0;
   }
   Options options;
   const std::string usage_error = ParseOptions(args, options);

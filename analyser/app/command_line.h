@@ -9,9 +9,16 @@
 
 namespace lomtra {
 
-// True when the arguments ask for a subcommand or an option; anything else
-// (no arguments, or paths) opens the window.
+// True when the arguments ask for a subcommand or an option, or hold a word
+// that is neither a command nor an existing path (a usage error, then); no
+// arguments, or existing files and folders alone, open the window.
 bool IsCommandLine(const std::vector<std::string>& args);
+
+// A folder stands for the ordinary files in it, in name order; any other
+// path stays as given. A folder that cannot be listed is left out and named
+// in *errors.
+std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths,
+                                     std::vector<std::string>* errors);
 
 // `args` are the arguments after the program name (not empty).
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,

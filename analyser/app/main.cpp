@@ -1,6 +1,7 @@
 // lomtra: with a subcommand it runs headless (identify, analyse); without
-// arguments, or with paths only, it opens the window, the paths added to the
-// list as if they had been dropped on it.
+// arguments, or with existing files and folders only, it opens the window,
+// the files (a folder's in name order) added to the list as if they had
+// been dropped on it.
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +18,8 @@
 #include "app/main_window.h"
 #include "app/report_dialog.h"
 #include "platform/console.h"
+#include "platform/interrupt.h"
+#include "platform/ui/display.h"
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
@@ -24,8 +27,14 @@ int main(int argc, char** argv) {
 #ifdef _WIN32
     _setmode(_fileno(stdout), _O_BINARY);  // the report's CR LF as written
 #endif
+    platform::InstallBatchInterruptHandlers("lomtra");
     return lomtra::RunCommandLine(args, std::cout, std::cerr, platform::StderrIsTerminal());
   }
+  if (!platform::ui::HasDisplay()) return platform::ui::ReportNoDisplay("lomtra", std::cerr);
+  std::vector<std::string> errors;
+  const std::vector<std::string> files = lomtra::ExpandPaths(args, &errors);
+  for (const std::string& error : errors) std::cerr << "lomtra: " << error << '\n';
+  platform::InstallWindowInterruptHandlers();
   QApplication app(argc, argv);
   platform::ui::BoxMessageService messages;
   platform::ui::DesktopDocumentOpener opener;
@@ -36,8 +45,8 @@ int main(int argc, char** argv) {
   messages.SetParent(&window);
   window.show();
   QStringList paths;
-  for (const QString& argument : QCoreApplication::arguments().mid(1))
-    paths << QDir::toNativeSeparators(QFileInfo(argument).absoluteFilePath());
+  for (const std::string& file : files)
+    paths << QDir::toNativeSeparators(QFileInfo(QString::fromLocal8Bit(file)).absoluteFilePath());
   if (!paths.isEmpty()) window.AddFiles(paths);
   return app.exec();
 }

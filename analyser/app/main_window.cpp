@@ -8,7 +8,9 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -113,37 +115,45 @@ FrmLomtra::FrmLomtra(const WindowServices& services, QWidget* parent)
 FrmLomtra::~FrmLomtra() = default;
 
 void FrmLomtra::BuildMenus() {
-  auto item = [this](QMenu* menu, const char* name, const QString& text, auto handler) {
+  // `idle`: the command does nothing during a run, so it is disabled then.
+  auto item = [this](QMenu* menu, const char* name, const QString& text,
+                     const QList<QKeySequence>& keys, bool idle, auto handler) {
     QAction* action = menu->addAction(text);
     action->setObjectName(name);
+    action->setShortcuts(keys);
     connect(action, &QAction::triggered, this, handler);
+    if (idle) idle_commands_.push_back(action);
     return action;
   };
   auto separator = [](QMenu* menu, const char* name) { menu->addSeparator()->setObjectName(name); };
   menuBar()->setObjectName("menuBar");
   QMenu* file = menuBar()->addMenu("&File");
   file->setObjectName("menFile");
-  item(file, "menOpen", "&Open Report", [this] { OpenReport(); });
-  item(file, "menSave", "&Save Report", [this] { SaveReport(); });
+  item(file, "menOpen", "&Open Report", {QKeySequence::Open}, true, [this] { OpenReport(); });
+  item(file, "menSave", "&Save Report", {QKeySequence::Save}, true, [this] { SaveReport(); });
   separator(file, "menDash1");
-  item(file, "menAnalyse", "&Analyse", [this] { Analyse(false); });
-  item(file, "menRedo", "&Re Analyse", [this] { Analyse(true); });
-  item(file, "menStop", "S&top", [this] { Stop(); });
+  item(file, "menAnalyse", "&Analyse", {Qt::Key_F5}, true, [this] { Analyse(false); });
+  item(file, "menRedo", "&Re Analyse", {Qt::CTRL | Qt::Key_F5, Qt::SHIFT | Qt::Key_F5}, true,
+       [this] { Analyse(true); });
+  stop_command_[0] = item(file, "menStop", "S&top", {Qt::Key_Escape}, false, [this] { Stop(); });
   separator(file, "menDahsh2");
-  item(file, "menExit", "E&xit", [this] { Exit(); });
+  item(file, "menExit", "E&xit", {Qt::CTRL | Qt::Key_Q}, true, [this] { Exit(); });
 
   QMenu* edit = menuBar()->addMenu("&Edit");
   edit->setObjectName("menEdit");
-  item(edit, "menAdd", "&Add Files", [this] { ShowAddFiles(); });
-  item(edit, "menRemove", "&Remove Files", [this] { RemoveSelectedFiles(); });
-  item(edit, "menClear", "&Clear", [this] { ClearList(); });
+  item(edit, "menAdd", "&Add Files", {Qt::Key_Insert, Qt::CTRL | Qt::Key_N}, true,
+       [this] { ShowAddFiles(); });
+  item(edit, "menRemove", "&Remove Files", {Qt::Key_Delete}, true,
+       [this] { RemoveSelectedFiles(); });
+  item(edit, "menClear", "&Clear", {}, true, [this] { ClearList(); });
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->setObjectName("menHelp");
-  item(help, "menManual", "User &Manual", [this] { OpenManual(); });
-  item(help, "menUpdates", "Check for &Updates", [this] { OpenUpdates(); });
+  item(help, "menManual", "User &Manual", {QKeySequence::HelpContents}, false,
+       [this] { OpenManual(); });
+  item(help, "menUpdates", "Check for &Updates", {}, false, [this] { OpenUpdates(); });
   separator(help, "menDash3");
-  item(help, "menAbout", "&About", [this] { ShowAbout(); });
+  item(help, "menAbout", "&About", {}, true, [this] { ShowAbout(); });
 }
 
 void FrmLomtra::BuildToolBar() {
@@ -178,6 +188,11 @@ void FrmLomtra::BuildToolBar() {
       action = toolbar_->addAction(style()->standardIcon(buttons[i].image), buttons[i].tip);
       action->setToolTip(buttons[i].tip);
       connect(action, &QAction::triggered, this, [this, number] { ToolbarButton(number); });
+      if (number == 9) {
+        stop_command_[1] = action;
+      } else {
+        idle_commands_.push_back(action);
+      }
     }
     action->setObjectName(QStringLiteral("Toolbar1_Button%1").arg(number));
   }
@@ -209,9 +224,10 @@ void FrmLomtra::BuildStatusBar() {
     }
     panels_[p] = panel;
   }
-  // The progress bar lies over panel 1.
-  auto* holder = new QVBoxLayout(panels_[1]);
+  // The progress bar lies over panel 1, the count of files beside it.
+  auto* holder = new QHBoxLayout(panels_[1]);
   holder->setContentsMargins(2, 2, 2, 2);
+  holder->setSpacing(4);
   progress_ = new QProgressBar(panels_[1]);
   progress_->setObjectName("ProgressBar1");
   progress_->setRange(0, 100);
@@ -219,7 +235,14 @@ void FrmLomtra::BuildStatusBar() {
   progress_->setTextVisible(false);
   progress_->setFixedHeight(13);
   progress_->setToolTip("Analyser Progress");
-  holder->addWidget(progress_);
+  holder->addWidget(progress_, 1);
+  files_done_ = new QLabel(panels_[1]);
+  files_done_->setObjectName("lblFiles");
+  // The count is read whole; the bar gives way.
+  files_done_->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Preferred);
+  progress_->setMinimumWidth(24);
+  holder->addWidget(files_done_);
+  SetRunning(false);
 }
 
 QString FrmLomtra::PanelText(int panel) const {
@@ -246,17 +269,18 @@ void FrmLomtra::RebuildList() {
     items.append(item);
   }
   list_->addTopLevelItems(items);
-  FitColumns();
+  FitColumns(0, list_->topLevelItemCount());
 }
 
 // The initial widths were made for a small 8-point font; with the desktop's
 // font a date and time would be cut, so the path and time columns grow (never
-// shrink) to what their texts need.
-void FrmLomtra::FitColumns() {
+// shrink) to what their texts need. Only the items from `first` to before
+// `last` are measured: a run changes one row at a time.
+void FrmLomtra::FitColumns(int first, int last) {
   const QFontMetrics metrics(list_->font());
   for (int c : {0, 3, 4}) {
     int widest = 0;
-    for (int i = 0; i < list_->topLevelItemCount(); ++i)
+    for (int i = first; i < last; ++i)
       widest = std::max(widest, metrics.horizontalAdvance(list_->topLevelItem(i)->text(c)));
     const int padding = c == 0 ? 16 + 20 : 16;  // the image and the cell margins
     const int wanted = std::min(widest + padding, c == 0 ? 420 : 200);
@@ -264,19 +288,33 @@ void FrmLomtra::FitColumns() {
   }
 }
 
+void FrmLomtra::UpdateItem(std::size_t row) {
+  QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(row));
+  if (item == nullptr || row >= rows_.size()) return;
+  const QStringList texts = RowTexts(rows_[row]);
+  for (int c = 0; c < 7; ++c) {
+    if (item->text(c) != texts[c]) item->setText(c, texts[c]);
+  }
+}
+
+// After a command: rows appended at the end get new items, every other row's
+// texts are compared (adding renumbers all rows).
 void FrmLomtra::RefreshTexts() {
-  if (list_->topLevelItemCount() != static_cast<int>(rows_.size())) {
+  const int shown = list_->topLevelItemCount();
+  if (shown > static_cast<int>(rows_.size())) {
     RebuildList();
     return;
   }
-  for (int i = 0; i < list_->topLevelItemCount(); ++i) {
-    QTreeWidgetItem* item = list_->topLevelItem(i);
-    const QStringList texts = RowTexts(rows_[static_cast<std::size_t>(i)]);
-    for (int c = 0; c < 7; ++c) {
-      if (item->text(c) != texts[c]) item->setText(c, texts[c]);
-    }
+  for (int i = 0; i < shown; ++i) UpdateItem(static_cast<std::size_t>(i));
+  QList<QTreeWidgetItem*> items;
+  for (std::size_t i = static_cast<std::size_t>(shown); i < rows_.size(); ++i) {
+    auto* item = new QTreeWidgetItem(RowTexts(rows_[i]));
+    for (int c = 0; c < 7; ++c) item->setTextAlignment(c, kColumns[c].alignment | Qt::AlignVCenter);
+    item->setIcon(0, SwitchIcon(rows_[i].image));
+    items.append(item);
   }
-  FitColumns();
+  list_->addTopLevelItems(items);
+  FitColumns(0, list_->topLevelItemCount());
 }
 
 void FrmLomtra::AddFiles(const QStringList& paths) {
@@ -388,7 +426,9 @@ void FrmLomtra::ToolbarButton(int number) {
 void FrmLomtra::Analyse(bool reanalyse_all) {
   if (state_.analyser_running) return;
   AnalyserContext context{*this, services_.clock, state_};
+  SetRunning(true);
   AnalyseFiles(rows_, reanalyse_all, context);
+  SetRunning(false);
   RefreshTexts();
   if (closing_) QCoreApplication::quit();
 }
@@ -522,21 +562,34 @@ void FrmLomtra::OpenManual() {
   // The PDF first; the .doc when the PDF is missing or nothing opens it.
   const QDir folder(application_folder_);
   const QString pdf = QDir::toNativeSeparators(folder.filePath("lomtra.pdf"));
-  if (QFileInfo::exists(pdf) && services_.opener.Open(pdf)) return;
   const QString doc = QDir::toNativeSeparators(folder.filePath("lomtra.doc"));
-  if (!QFileInfo::exists(doc)) {
+  const bool has_pdf = QFileInfo::exists(pdf);
+  const bool has_doc = QFileInfo::exists(doc);
+  if (has_pdf && services_.opener.Open(pdf)) return;
+  if (has_doc && services_.opener.Open(doc)) return;
+  if (!has_pdf && !has_doc) {
     ShowError("Help File lomtra.pdf or lomtra.doc not found in the application folder");
     return;
   }
-  services_.opener.Open(doc);  // no program for .doc files: nothing is said
+  // The manual is there; what is missing is a program to show it.
+  ShowError(has_pdf ? "No program to open " + pdf.toStdString() +
+                          " was found. Install a PDF viewer, or open the file yourself."
+                    : "No program to open " + doc.toStdString() +
+                          " was found. Install a word processor, or open the file yourself.");
+}
+
+void FrmLomtra::OpenAddress(const char* address) {
+  if (services_.opener.Open(address)) return;
+  ShowError(std::string("No web browser could open ") + address +
+            ". Open the address in a browser yourself.");
 }
 
 void FrmLomtra::OpenUpdates() {
-  services_.opener.Open(kUpdatesPage);
+  OpenAddress(kUpdatesPage);
 }
 
 void FrmLomtra::OpenHomePage() {
-  services_.opener.Open(kHomePage);
+  OpenAddress(kHomePage);
 }
 
 void FrmLomtra::StartSysInfo() {
@@ -557,16 +610,17 @@ MessageAnswer FrmLomtra::ShowMessage(const Message& message) {
   if (closing_) {
     return message.buttons == MessageButtons::kYesNo ? MessageAnswer::kYes : MessageAnswer::kOk;
   }
+  ShowRunProgress();  // a question or the closing message sees the run's last state
   return ui::ShowMessage(services_.messages, message, QString(kProgramTitle));
 }
 
 int FrmLomtra::ProgressValue() const {
-  return progress_->value();
+  return progress_value_;
 }
 
 void FrmLomtra::SetProgress(int value) {
-  if (progress_->value() == value) return;
-  progress_->setValue(value);
+  progress_value_ = value;
+  if (!state_.analyser_running) progress_->setValue(value);
 }
 
 void FrmLomtra::SetStatusPanel(StatusPanel panel, const std::string& text) {
@@ -574,10 +628,45 @@ void FrmLomtra::SetStatusPanel(StatusPanel panel, const std::string& text) {
   if (index >= 2 && index <= 5) panels_[index]->setText(Text(text));
 }
 
+// Detectors pump after every few records; the queue is looked at only every
+// 50 ms, so a long list costs about as much as in batch. Stop still answers
+// within a blink.
 void FrmLomtra::PumpEvents() {
-  RefreshTexts();
+  constexpr auto kInterval = std::chrono::milliseconds(50);
+  const auto now = std::chrono::steady_clock::now();
+  if (now - last_pump_ >= kInterval) {
+    last_pump_ = now;
+    ShowRunProgress();
+    QCoreApplication::processEvents();
+  }
   if (pump_hook_) pump_hook_();
-  QCoreApplication::processEvents();
+}
+
+void FrmLomtra::RowStarted(std::size_t /*row*/, std::size_t k, std::size_t n) {
+  file_k_ = k;
+  file_n_ = n;
+}
+
+void FrmLomtra::RowChanged(std::size_t row) {
+  UpdateItem(row);
+  FitColumns(static_cast<int>(row), static_cast<int>(row) + 1);
+}
+
+void FrmLomtra::ShowRunProgress() {
+  if (progress_->value() != progress_value_) progress_->setValue(progress_value_);
+  const QString files =
+      file_n_ == 0 ? QString() : QStringLiteral("file %1 of %2").arg(file_k_).arg(file_n_);
+  if (files_done_->text() != files) files_done_->setText(files);
+}
+
+void FrmLomtra::SetRunning(bool running) {
+  for (QAction* action : idle_commands_) action->setEnabled(!running);
+  for (QAction* action : stop_command_) action->setEnabled(running);
+  file_k_ = 0;
+  file_n_ = 0;
+  // The first pump of a run shows the window at once.
+  last_pump_ = {};
+  ShowRunProgress();
 }
 
 void FrmLomtra::SetResultsMark(bool on) {

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
+#include <chrono>
 #include <functional>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/message_service.h"
 
+class QAction;
 class QLabel;
 class QMimeData;
 class QProgressBar;
@@ -96,6 +98,8 @@ class FrmLomtra : public QMainWindow, private Host {
   void SetProgress(int value) override;
   void SetStatusPanel(StatusPanel panel, const std::string& text) override;
   void PumpEvents() override;
+  void RowStarted(std::size_t row, std::size_t k, std::size_t n) override;
+  void RowChanged(std::size_t row) override;
   void SetResultsMark(bool on) override;
   bool AskStop() override;
 
@@ -105,8 +109,12 @@ class FrmLomtra : public QMainWindow, private Host {
   void ToolbarButton(int number);
   void RebuildList();
   void RefreshTexts();
-  void FitColumns();
+  void UpdateItem(std::size_t row);
+  void FitColumns(int first, int last);
+  void ShowRunProgress();
+  void SetRunning(bool running);
   void ShowError(const std::string& text);
+  void OpenAddress(const char* address);
 
   WindowServices services_;
   std::vector<DataFileEntry> rows_;
@@ -118,6 +126,16 @@ class FrmLomtra : public QMainWindow, private Host {
   QToolBar* toolbar_;
   QProgressBar* progress_;
   QLabel* panels_[6] = {};
+  QLabel* files_done_;  // "file k of N" beside the progress bar
+  // Commands that do nothing during a run, disabled while it goes on.
+  std::vector<QAction*> idle_commands_;
+  QAction* stop_command_[2] = {};
+  // The run's progress reaches the widgets when events are pumped, not at
+  // every record: a repaint per record would cost more than the reading.
+  int progress_value_ = 0;
+  std::size_t file_k_ = 0;
+  std::size_t file_n_ = 0;
+  std::chrono::steady_clock::time_point last_pump_;
   FrmOpen* open_dialog_ = nullptr;
   QPointer<FrmAbout> about_;
   QString application_folder_;

@@ -2,19 +2,33 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+
+#include "platform/ui/remembered.h"
 
 namespace lomtra {
+namespace {
+
+constexpr const char* kReportFolderKey = "reports/folder";
+
+QString Chosen(const QString& name) {
+  if (name.isEmpty()) return name;
+  platform::ui::RememberFolder(kReportFolderKey, QFileInfo(name).absolutePath());
+  return QDir::toNativeSeparators(name);
+}
+
+}  // namespace
 
 QString CommonFileDialog::SaveName(QWidget* parent) {
   // The window asks its own overwrite question, so the dialog must not.
-  const QString name = QFileDialog::getSaveFileName(parent, QString(), QString(), kReportFilter,
-                                                    nullptr, QFileDialog::DontConfirmOverwrite);
-  return name.isEmpty() ? name : QDir::toNativeSeparators(name);
+  return Chosen(QFileDialog::getSaveFileName(
+      parent, QString(), platform::ui::RememberedFolder(kReportFolderKey), kReportFilter, nullptr,
+      QFileDialog::DontConfirmOverwrite));
 }
 
 QString CommonFileDialog::OpenName(QWidget* parent) {
-  const QString name = QFileDialog::getOpenFileName(parent, QString(), QString(), kReportFilter);
-  return name.isEmpty() ? name : QDir::toNativeSeparators(name);
+  return Chosen(QFileDialog::getOpenFileName(
+      parent, QString(), platform::ui::RememberedFolder(kReportFolderKey), kReportFilter));
 }
 
 }  // namespace lomtra

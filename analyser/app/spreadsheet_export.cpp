@@ -2,7 +2,13 @@
 
 #include <xlsxwriter.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
 
@@ -58,6 +64,35 @@ class Formats {
  private:
   lxw_workbook* workbook_;
   std::map<int, lxw_format*> cache_;
+};
+
+// Keeps the library from writing to the terminal by itself (it prints its
+// errors to stderr); ours name the file and the reason instead.
+class QuietStderr {
+ public:
+  QuietStderr() {
+#ifndef _WIN32
+    std::fflush(stderr);
+    saved_ = dup(2);
+    const int null = open("/dev/null", O_WRONLY);
+    if (saved_ >= 0 && null >= 0) dup2(null, 2);
+    if (null >= 0) close(null);
+#endif
+  }
+  ~QuietStderr() {
+#ifndef _WIN32
+    std::fflush(stderr);
+    if (saved_ >= 0) {
+      dup2(saved_, 2);
+      close(saved_);
+    }
+#endif
+  }
+  QuietStderr(const QuietStderr&) = delete;
+  QuietStderr& operator=(const QuietStderr&) = delete;
+
+ private:
+  int saved_ = -1;
 };
 
 // Workbooks hold UTF-8; a text that is not (a path read from an old report)
@@ -151,6 +186,7 @@ std::string FileNameOf(const std::string& path) {
 
 bool WriteWorkbook(const std::filesystem::path& path, const std::vector<DataFileEntry>& rows,
                    const SpreadsheetTotals& totals, std::string* error) {
+  const QuietStderr quiet;  // the library prints its own "[ERROR] ..." lines otherwise
   lxw_workbook* workbook = workbook_new(path.string().c_str());
   if (workbook == nullptr) {
     if (error) *error = path.string() + ": the workbook cannot be created";
@@ -214,27 +250,20 @@ bool WriteWorkbookFile(const std::filesystem::path& target, const std::vector<Da
       return false;
     }
   }
-  // A device or pipe is written in place: renaming over it would put a plain
-  // file where the device was.
-  std::error_code status_error;
-  const auto status = std::filesystem::status(target, status_error);
-  if (!status_error && std::filesystem::exists(status) &&
-      !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status)) {
-    return WriteWorkbook(target, rows, totals, error);
+  // The replacer makes the temporary file beside the target (or writes a
+  // device in place) and removes it again on any failure; the library
+  // writes its zip into that file.
+  platform::FileReplacer replacer;
+  if (!replacer.Begin(target)) {
+    if (error) *error = replacer.Error();
+    return false;
   }
-  std::filesystem::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  const std::filesystem::path temporary =
-      platform::UniquePath(folder, target.stem().string() + "-partial-", ".xlsx");
-  if (!WriteWorkbook(temporary, rows, totals, error)) {
-    std::error_code ec;
-    std::filesystem::remove(temporary, ec);
+  if (!WriteWorkbook(replacer.TemporaryPath(), rows, totals, error)) {
     if (error) *error = target.string() + " was not written (" + *error + ")";
     return false;
   }
-  if (!platform::RenameOver(temporary, target, error)) {
-    std::error_code ec;
-    std::filesystem::remove(temporary, ec);
+  if (!replacer.Commit()) {
+    if (error) *error = replacer.Error();
     return false;
   }
   return true;

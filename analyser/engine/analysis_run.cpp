@@ -77,8 +77,13 @@ AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_al
     // By index, over the rows there were at the start: the add-files dialog
     // may append rows while events are pumped, which would move the vector.
     const std::size_t count = rows.size();
+    auto due = [&](std::size_t i) { return reanalyse_all || rows[i].start_time == kToBeAnalysed; };
+    std::size_t due_count = 0;
+    for (std::size_t i = 0; i < count; ++i) due_count += due(i) ? 1 : 0;
+    std::size_t done = 0;
     for (std::size_t i = 0; i < count; ++i) {
-      if (rows[i].start_time != kToBeAnalysed && !reanalyse_all) continue;
+      if (!due(i)) continue;
+      host.RowStarted(i, ++done, due_count);
       {
         const std::string path = rows[i].binary_file;
         const std::string switch_name = rows[i].switch_name;
@@ -113,6 +118,7 @@ AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_al
           }
         }
       }
+      host.RowChanged(i);
       host.PumpEvents();
       if (state.stop_requested) {
         state.stop_requested = false;

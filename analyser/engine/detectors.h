@@ -21,11 +21,3 @@ std::string Analyse5ess(const std::filesystem::path& path, AnalyserContext& cont
 std::string ResultText(const std::string& start, const std::string& end, std::uint64_t count);
 
 }  // namespace lomtra
-
-namespace lomtra {
-
-// The date part of a C-DOT file's result, taken from its name (folders
-// separated by "\" or "/").
-std::string CdotDateFromName(const std::string& path, int current_year);
-
-}  // namespace lomtra

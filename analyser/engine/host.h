@@ -2,6 +2,7 @@
 // The only way the engine reaches the user: the window implements it with
 // message boxes, the progress bar and the status bar; the command line with
 // stderr; tests with a scripted host.
+#include <cstddef>
 #include <string>
 
 #include "platform/message.h"
@@ -37,6 +38,11 @@ class Host {
 
   // Lets pending user input be processed (so that Stop can be clicked).
   virtual void PumpEvents() {}
+
+  // A run is about to analyse list row `row`, the k-th of the n rows due;
+  // then that row's texts have changed. The window updates that row alone.
+  virtual void RowStarted(std::size_t /*row*/, std::size_t /*k*/, std::size_t /*n*/) {}
+  virtual void RowChanged(std::size_t /*row*/) {}
 
   // The list's results mark.
   virtual void SetResultsMark(bool /*on*/) {}

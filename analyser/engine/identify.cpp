@@ -5,6 +5,7 @@
 
 #include "engine/data_file.h"
 #include "engine/decoders.h"
+#include "formats/cdot/identify.h"
 #include "formats/ocb/layout.h"
 
 namespace lomtra {
@@ -43,12 +44,7 @@ bool IsOcb(const Header& h) {
   return formats::ocb::FindLayout(h.data(), layout);
 }
 
-bool IsCdot(const Header& h) {
-  for (std::size_t k = 0; k < 20; ++k) {
-    if (h[27 + 48 * k] > 2) return false;
-  }
-  return true;
-}
+static_assert(formats::cdot::kTestedRecords * formats::cdot::kRecordSize <= kHeaderSize);
 
 bool IsAxe(DataFile& file) {
   for (std::uint64_t k = 1; k <= 10; ++k) {
@@ -80,8 +76,14 @@ SwitchType IdentifySwitch(const std::filesystem::path& path, std::string* error)
   if (IsEwsd(h)) return SwitchType::kEwsd;
   if (IsFiveEss(file)) return SwitchType::kFiveEss;
   if (IsOcb(h)) return SwitchType::kOcb;
-  if (IsCdot(h)) return SwitchType::kCdot;
+  if (formats::cdot::IsBareRecordFile(h.data(), file.Length())) return SwitchType::kCdot;
   if (IsAxe(file)) return SwitchType::kAxe;
+  // After the six tests, so that no file changes type: a file the C-DOT
+  // extractor reads (one that begins with a section header, or whose first
+  // section is short).
+  std::array<std::uint8_t, formats::cdot::kIdentifyBytes> first{};
+  file.ReadBytes(0, first.data(), first.size());
+  if (formats::cdot::IsCdotFile(first.data(), file.Length())) return SwitchType::kCdot;
   return SwitchType::kUnknown;
 }
 

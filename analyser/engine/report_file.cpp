@@ -16,8 +16,10 @@ std::string RightAligned(const std::string& text, std::size_t width) {
   return padded.substr(padded.size() - width);
 }
 
+// A longer text is kept whole, widening its cell: a cut path could not be
+// analysed again after the report is opened.
 std::string LeftAligned(const std::string& text, std::size_t width) {
-  return (text + std::string(width, ' ')).substr(0, width);
+  return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
 }
 
 // P blanks each side, P = (21 - L) / 2 rounded half to even; a text longer
@@ -125,6 +127,11 @@ std::string NormaliseReportName(const std::string& name) {
       name.compare(name.size() - tail.size(), tail.size(), tail) == 0) {
     return name.substr(0, name.size() - tail.size()) + ".lmt";
   }
+  // A name without an extension gets ".lmt", or the Open dialog's filter
+  // would hide the report ("june" -> "june.lmt"; ".june" has none either).
+  const std::size_t slash = name.find_last_of("/\\");
+  const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
+  if (!file.empty() && file.find('.', 1) == std::string::npos) return name + ".lmt";
   return name;
 }
 
@@ -150,14 +157,21 @@ ReportReadResult ParseReport(const std::string& text, const std::string& path) {
       result.rows.clear();
       return result;
     }
+    // A path may hold "|" itself: the No is the first cell, the other five
+    // cells are counted from the end, and the path is all that lies between.
+    // `end` is the field after the Size cell (eight fields: a line without
+    // its closing bar).
+    const std::size_t end = fields.size() == 8 ? 8 : fields.size() - 1;
+    std::string path = fields[2];
+    for (std::size_t f = 3; f + 5 < end; ++f) path += "|" + fields[f];
     DataFileEntry row;
     row.no = TrimSpaces(fields[1]);
-    row.binary_file = TrimSpaces(fields[2]);
-    row.switch_name = TrimSpaces(fields[3]);
-    row.start_time = TrimSpaces(fields[4]);
-    row.end_time = TrimSpaces(fields[5]);
-    row.records = TrimSpaces(fields[6]);
-    row.size = TrimSpaces(fields[7]);
+    row.binary_file = TrimSpaces(path);
+    row.switch_name = TrimSpaces(fields[end - 5]);
+    row.start_time = TrimSpaces(fields[end - 4]);
+    row.end_time = TrimSpaces(fields[end - 3]);
+    row.records = TrimSpaces(fields[end - 2]);
+    row.size = TrimSpaces(fields[end - 1]);
     row.image = SwitchIconIndex(row.switch_name);
     result.rows.push_back(row);
   }

@@ -89,25 +89,34 @@ TEST_F(HelpTest, ManualOpensThePdfElseTheDocElseSaysSo) {
   EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kError);
   EXPECT_TRUE(opener_.opened.empty());
 
-  // Only the .doc, and nothing opens it: silence.
+  // Only the .doc, and nothing opens it: that is said, naming the file.
   Touch("lomtra.doc");
   opener_.result = false;
   Menu("menManual")->trigger();
   EXPECT_EQ(opener_.opened, std::vector<QString>({InFolder("lomtra.doc")}));
-  EXPECT_EQ(messages_.shown.size(), 1u);
+  ASSERT_EQ(messages_.shown.size(), 2u);
+  EXPECT_EQ(messages_.shown[1].text, "No program to open " + InFolder("lomtra.doc") +
+                                         " was found. Install a word processor, or open the "
+                                         "file yourself.");
 
-  // The PDF without a viewer falls back to the .doc.
+  // The PDF without a viewer falls back to the .doc; when neither opens,
+  // the message names the PDF.
   Touch("lomtra.pdf");
   opener_.opened.clear();
   Menu("menManual")->trigger();
   EXPECT_EQ(opener_.opened, std::vector<QString>({InFolder("lomtra.pdf"), InFolder("lomtra.doc")}));
+  ASSERT_EQ(messages_.shown.size(), 3u);
+  EXPECT_EQ(messages_.shown[2].text, "No program to open " + InFolder("lomtra.pdf") +
+                                         " was found. Install a PDF viewer, or open the file "
+                                         "yourself.");
+  EXPECT_EQ(messages_.shown[2].icon, MessageIcon::kError);
 
   // The PDF with a viewer: the .doc is never looked at.
   opener_.result = true;
   opener_.opened.clear();
   Menu("menManual")->trigger();
   EXPECT_EQ(opener_.opened, std::vector<QString>({InFolder("lomtra.pdf")}));
-  EXPECT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown.size(), 3u);
 }
 
 TEST_F(HelpTest, UpdatesOpenTheirPageAlsoDuringARun) {
@@ -115,6 +124,13 @@ TEST_F(HelpTest, UpdatesOpenTheirPageAlsoDuringARun) {
   window_->SetPumpHook([&] { Menu("menUpdates")->trigger(); });
   window_->Analyse(false);
   EXPECT_EQ(opener_.opened, std::vector<QString>({kUpdatesPage}));
+
+  // No browser: the address is named, so it can be opened by hand.
+  opener_.result = false;
+  messages_.shown.clear();
+  Menu("menUpdates")->trigger();
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_TRUE(messages_.shown[0].text.contains(kUpdatesPage));
 }
 
 }  // namespace

@@ -104,6 +104,11 @@ TEST_F(AddFilesDialogTest, AddsTheSelectionReportsDuplicatesAndKeepsItsState) {
   dialog->AddSelected();
   EXPECT_EQ(window_->Rows().size(), 3u);
   EXPECT_EQ(messages_.shown.size(), 1u);
+
+  // The next start of the program opens the dialog in the same folder.
+  window_ =
+      std::make_unique<FrmLomtra>(WindowServices{messages_, opener_, starter_, dialog_, *clock_});
+  EXPECT_EQ(Open()->Panel()->FolderPath(), QDir::toNativeSeparators(dir_.path()));
 }
 
 TEST_F(AddFilesDialogTest, AddsDuringARunWithoutDisturbingIt) {

@@ -1,14 +1,16 @@
 // Runs the built lomtra program on generated files of every format and
 // compares its output byte for byte.
+#include "app/command_line.h"
+
 #include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
-#include "app/command_line.h"
 #include "cdrgen/analyser_samples.h"
 #include "cdrgen/axe_builder.h"
+#include "cdrgen/large_files.h"
 #include "test_support.h"
 
 namespace lomtra {
@@ -29,12 +31,13 @@ std::string Slurp(const std::filesystem::path& path) {
   return text.str();
 }
 
-ProgramRun Lomtra(const TempFolder& folder, const std::string& args) {
+// `env` goes before the program (for example "env -u DISPLAY").
+ProgramRun Lomtra(const TempFolder& folder, const std::string& args, const std::string& env = "") {
   const auto out = folder.Path() / "stdout.txt";
   const auto err = folder.Path() / "stderr.txt";
-  const std::string command = "cd '" + (folder.Path() / "data").string() +
-                              "' && '" LOMTRA_EXE "' " + args + " > '" + out.string() + "' 2> '" +
-                              err.string() + "'";
+  const std::string command = "cd '" + (folder.Path() / "data").string() + "' && " + env +
+                              " '" LOMTRA_EXE "' " + args + " > '" + out.string() + "' 2> '" +
+                              err.string() + "' < /dev/null";
   const int raw = std::system(command.c_str());
   ProgramRun run;
   run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -116,8 +119,8 @@ std::string ExpectedReport() {
          "07:00:00 | "
          "2006-11-30   23:59:09 |          2 |       0 KB | \r\n"
          "|   3 | ./c_cd150305.dat                                   |       CDOT | 2005-03-15   "
-         "00:00:00 | "
-         "2005-03-15   23:59:59 |         20 |       1 KB | \r\n"
+         "10:20:30 | "
+         "2005-03-15   10:20:30 |         20 |       1 KB | \r\n"
          "|   4 | ./d_e10b.dat                                       |       E10B | 2008-02-29   "
          "08:01:00 | "
          "2008-02-29   08:12:00 |         12 |       2 KB | \r\n"
@@ -246,19 +249,26 @@ TEST(LomtraCommandLine, AnalyseWritesTheWorkbookToo) {
   const ProgramRun run = Lomtra(folder, "analyse --quiet --xlsx ../list.xlsx a_ocb.dat e_axe.dat");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(Slurp(folder.Path() / "list.xlsx").substr(0, 2), "PK");
-  const ProgramRun failed = Lomtra(folder, "analyse --quiet --xlsx ../none/list.xlsx a_ocb.dat");
+  // Found before the run, in our words only (the library prints nothing).
+  const ProgramRun failed = Lomtra(folder, "analyse --xlsx ../none/list.xlsx a_ocb.dat");
   EXPECT_EQ(failed.status, 2);
-  EXPECT_NE(failed.err.find("the workbook was not written"), std::string::npos);
+  EXPECT_EQ(failed.err,
+            "lomtra: the workbook was not written: ../none/list.xlsx: No such file or directory\n");
   const ProgramRun empty = Lomtra(folder, "analyse --quiet --xlsx ../empty.xlsx missing.dat");
   EXPECT_EQ(empty.status, 1);
   EXPECT_NE(empty.err.find("Nothing to Save"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "empty.xlsx"));
 }
 
-TEST(LomtraCommandLine, PathsAloneOpenTheWindow) {
+TEST(LomtraCommandLine, ExistingPathsAloneOpenTheWindow) {
+  TempFolder folder;
+  const std::string a = folder.Write("a.dat", cdrgen::Bytes(10, 0));
+  const std::string command_like = folder.Write("analyse.dat", cdrgen::Bytes(10, 0));
   EXPECT_FALSE(IsCommandLine({}));
-  EXPECT_FALSE(IsCommandLine({"a.dat", "b.dat"}));
-  EXPECT_FALSE(IsCommandLine({"analyse.dat"}));
+  EXPECT_FALSE(IsCommandLine({a, folder.Path().string()}));
+  EXPECT_FALSE(IsCommandLine({command_like}));
+  EXPECT_TRUE(IsCommandLine({a, (folder.Path() / "gone.dat").string()}));
+  EXPECT_TRUE(IsCommandLine({"analyze", a}));
   EXPECT_TRUE(IsCommandLine({"analyse", "a.dat"}));
   EXPECT_TRUE(IsCommandLine({"identify"}));
   EXPECT_TRUE(IsCommandLine({"--help"}));
@@ -280,6 +290,59 @@ TEST(LomtraCommandLine, UsageHelpAndVersion) {
   EXPECT_NE(help.out.find("for testing"), std::string::npos);
   const ProgramRun version = Lomtra(folder, "--version");
   EXPECT_EQ(version.out, "lomtra 1.2\n");
+  for (const char* command : {"analyse", "identify"}) {
+    const ProgramRun usage = Lomtra(folder, std::string(command) + " --help");
+    EXPECT_EQ(usage.status, 0) << command;
+    EXPECT_EQ(usage.out.rfind(std::string("usage: lomtra ") + command, 0), 0u) << usage.out;
+  }
+}
+
+// Without a display nothing may reach Qt, which would abort the program.
+TEST(LomtraCommandLine, UnknownWordsAreUsageErrorsAndWindowsNeedADisplay) {
+  TempFolder folder;
+  WriteSamples(folder);
+  const std::string no_display = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM";
+  const std::string said =
+      "lomtra: no display is available; run a command instead (lomtra --help)\n";
+  for (const char* args : {"", ".", "a_ocb.dat"}) {
+    const ProgramRun run = Lomtra(folder, args, no_display);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_EQ(run.err, said) << args;
+  }
+  for (const char* args : {"analyze .", "somefile", "a_ocb.dat somefile"}) {
+    const ProgramRun run = Lomtra(folder, args, no_display);
+    EXPECT_EQ(run.status, 2) << args;
+    EXPECT_EQ(run.err.rfind("lomtra: unknown command ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("\nusage: lomtra"), std::string::npos) << run.err;
+  }
+  EXPECT_NE(Lomtra(folder, "a_ocb.dat somefile", no_display).err.find("command somefile\n"),
+            std::string::npos);
+}
+
+// Ctrl-C is Stop answered Yes: the run ends after the file being read, the
+// report still shows what was found, no temporary file stays.
+TEST(LomtraCommandLine, CtrlCStopsTheRunAndKeepsTheReport) {
+  TempFolder folder;
+  const auto data = folder.Path() / "data";
+  std::filesystem::create_directories(data);
+  cdrgen::WriteSampleFile("5ess", folder.Path() / "big.dat", 32u << 20, 5);
+  // Hundreds of names for one file: many gigabytes to read, none written.
+  for (int i = 0; i < 400; ++i) {
+    std::filesystem::create_symlink(folder.Path() / "big.dat",
+                                    data / ("f" + std::to_string(1000 + i) + ".dat"));
+  }
+  const ProgramRun run =
+      Lomtra(folder, "analyse --report june.lmt .", "timeout --preserve-status -s INT 0.5");
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_NE(run.err.find("lomtra: stopped by the user; "), std::string::npos) << run.err;
+  const std::string report = Slurp(data / "june.lmt");
+  EXPECT_NE(report.find("5ESS"), std::string::npos);
+  EXPECT_NE(report.find("To be  Analysed"), std::string::npos);
+  for (const auto& entry : std::filesystem::directory_iterator(data)) {
+    if (entry.path().filename() != "june.lmt") {
+      EXPECT_EQ(entry.path().extension(), ".dat");
+    }
+  }
 }
 
 }  // namespace

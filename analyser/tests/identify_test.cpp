@@ -2,6 +2,7 @@
 
 #include "cdrgen/analyser_samples.h"
 #include "cdrgen/axe_builder.h"
+#include "cdrgen/cdot_builder.h"
 #include "test_support.h"
 
 namespace lomtra {
@@ -13,10 +14,15 @@ SwitchType Identify(const TempFolder& folder, const cdrgen::Bytes& bytes) {
   return IdentifySwitch(folder.Write("f.dat", bytes));
 }
 
-TEST(IdentifySwitch, EmptyOrZeroFileIsCdot) {
+TEST(IdentifySwitch, ZeroFileIsCdotButNotOneShorterThanARecord) {
   TempFolder folder;
-  EXPECT_EQ(Identify(folder, {}), SwitchType::kCdot);
   EXPECT_EQ(Identify(folder, cdrgen::Bytes(1001, 0)), SwitchType::kCdot);
+  EXPECT_EQ(Identify(folder, cdrgen::Bytes(48, 0)), SwitchType::kCdot);
+  EXPECT_EQ(Identify(folder, {}), SwitchType::kUnknown);
+  EXPECT_EQ(Identify(folder, cdrgen::Bytes(1, 0)), SwitchType::kUnknown);
+  EXPECT_EQ(Identify(folder, cdrgen::Bytes(47, 0)), SwitchType::kUnknown);
+  const std::string text = "a short note\n";
+  EXPECT_EQ(Identify(folder, cdrgen::Bytes(text.begin(), text.end())), SwitchType::kUnknown);
 }
 
 TEST(IdentifySwitch, MissingFileOrFolderIsNotReadable) {
@@ -74,6 +80,25 @@ TEST(IdentifySwitch, CdotRecordsAndOrder) {
   std::vector<cdrgen::CdotSampleRecord> records(30);
   records[19].byte27 = 3;  // the twentieth record fails the test
   EXPECT_EQ(Identify(folder, cdrgen::CdotAnalyserFile(records)), SwitchType::kUnknown);
+}
+
+TEST(IdentifySwitch, CdotFileThatBeginsWithASectionHeader) {
+  TempFolder folder;
+  EXPECT_EQ(Identify(folder, cdrgen::CdotSampleFile(20000, 3)), SwitchType::kCdot);
+  cdrgen::Bytes one = cdrgen::CdotSectionHeader(std::string("070305"));
+  cdrgen::Append(one, cdrgen::CdotAnalyserFile({cdrgen::CdotSampleRecord{}}));
+  EXPECT_EQ(Identify(folder, one), SwitchType::kCdot);
+  // A header alone, a date that is not six digits, or records that fail the test.
+  one.resize(91 + 47);
+  EXPECT_EQ(Identify(folder, one), SwitchType::kUnknown);
+  cdrgen::Bytes undated = cdrgen::CdotSectionHeader(std::string("07O305"));
+  cdrgen::Append(undated, cdrgen::CdotAnalyserFile(std::vector<cdrgen::CdotSampleRecord>(30)));
+  EXPECT_EQ(Identify(folder, undated), SwitchType::kUnknown);
+  std::vector<cdrgen::CdotSampleRecord> records(30);
+  records[19].byte27 = 3;
+  cdrgen::Bytes failing = cdrgen::CdotSectionHeader(std::string("070305"));
+  cdrgen::Append(failing, cdrgen::CdotAnalyserFile(records));
+  EXPECT_EQ(Identify(folder, failing), SwitchType::kUnknown);
 }
 
 TEST(IdentifySwitch, AxeBlocks) {

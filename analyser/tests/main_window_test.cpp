@@ -225,6 +225,14 @@ TEST_F(WindowTest, DuringARunOnlyStopWorks) {
   window_->SetPumpHook([&] {
     if (++pumps != 1) return;
     EXPECT_TRUE(window_->AnalyserRunning());
+    EXPECT_EQ(Find<QLabel>("lblFiles")->text(), "file 1 of 3");
+    // Disabled, so that they do not look as if they would work.
+    for (int b : {1, 2, 3, 5, 6, 8, 10, 12}) EXPECT_FALSE(Button(b)->isEnabled()) << b;
+    for (const char* item : {"menAdd", "menRemove", "menClear", "menSave", "menOpen", "menAnalyse",
+                             "menRedo", "menAbout", "menExit"})
+      EXPECT_FALSE(Menu(item)->isEnabled()) << item;
+    for (const char* item : {"menStop", "menManual", "menUpdates"})
+      EXPECT_TRUE(Menu(item)->isEnabled()) << item;
     for (int b : {1, 2, 3, 5, 6, 8, 10, 12}) Button(b)->trigger();
     for (const char* item : {"menAdd", "menRemove", "menClear", "menSave", "menOpen", "menAnalyse",
                              "menRedo", "menAbout", "menExit"})
@@ -247,6 +255,9 @@ TEST_F(WindowTest, DuringARunOnlyStopWorks) {
   EXPECT_EQ(window_->AboutBox(), nullptr);
   EXPECT_EQ(MessageTexts(), QStringList({"Data File Analysis Over"}));
   EXPECT_EQ(Column(3), QStringList({"Invalid  File", "To be  Analysed", "To be  Analysed"}));
+  EXPECT_TRUE(Menu("menAnalyse")->isEnabled());
+  EXPECT_TRUE(Button(1)->isEnabled());
+  EXPECT_TRUE(Find<QLabel>("lblFiles")->text().isEmpty());
   // Stop with no run going on does nothing.
   Menu("menStop")->trigger();
   EXPECT_FALSE(window_->StopRequested());

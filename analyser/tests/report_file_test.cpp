@@ -73,15 +73,26 @@ TEST(ReportFile, CentringOfStatusTexts) {
   EXPECT_NE(line.find("|" + std::string(22, ' ') + "|"), std::string::npos);
 }
 
-TEST(ReportFile, RightAlignmentKeepsTheLastCharacters) {
+TEST(ReportFile, RightAlignmentKeepsTheLastCharactersAndPathsStayWhole) {
   const std::string line = ReportDataLine(Row("1000", std::string(60, 'p'), "", ""));
   EXPECT_EQ(line.substr(0, 8), "| 000 | ");
-  EXPECT_EQ(line.substr(8, 51), std::string(50, 'p') + " ");
-  const ReportReadResult back =
-      ParseReport(ReportText({Row("1000", std::string(60, 'p'), "", "")}, Reading(2006)), "r");
-  ASSERT_EQ(back.rows.size(), 1u);
+  EXPECT_EQ(line.substr(8, 63), std::string(60, 'p') + " | ");
+  // Paths that fit are padded as they always were.
+  EXPECT_EQ(ReportDataLine(Row("1", std::string(50, 'p'), "", "")).substr(8, 53),
+            std::string(50, 'p') + " | ");
+  EXPECT_EQ(ReportDataLine(Row("1", "/a", "", "")).substr(8, 53),
+            "/a" + std::string(48, ' ') + " | ");
+  // A long path, and one holding bars, read back exactly.
+  const std::vector<DataFileEntry> rows = {Row("1000", std::string(60, 'p'), "", ""),
+                                           Row("2", "/d/a | b|c.dat", "s", "e"),
+                                           Row("3", "|", "s", "e")};
+  const ReportReadResult back = ParseReport(ReportText(rows, Reading(2006)), "r");
+  ASSERT_TRUE(back.ok) << back.error;
+  ASSERT_EQ(back.rows.size(), 3u);
   EXPECT_EQ(back.rows[0].no, "000");
-  EXPECT_EQ(back.rows[0].binary_file, std::string(50, 'p'));
+  EXPECT_EQ(back.rows[0].binary_file, std::string(60, 'p'));
+  EXPECT_EQ(back.rows[1], rows[1]);
+  EXPECT_EQ(back.rows[2], rows[2]);
 }
 
 TEST(ReportFile, RoundTripThroughAFile) {
@@ -128,14 +139,17 @@ TEST(ReportFile, FailuresKeepEveryExistingFile) {
   EXPECT_TRUE(std::filesystem::is_symlink(full));
   // A folder in the path that is a file: fails even for root.
   error.clear();
-  EXPECT_FALSE(WriteReportFile(std::filesystem::path(data) / "r.lmt", {row}, Reading(2006), &error));
+  EXPECT_FALSE(
+      WriteReportFile(std::filesystem::path(data) / "r.lmt", {row}, Reading(2006), &error));
   EXPECT_NE(error.find("r.lmt"), std::string::npos) << error;
 }
 
-TEST(ReportFile, ReportNameEndingInLmtLmt) {
+TEST(ReportFile, ReportNameEndingInLmtLmtOrWithoutExtension) {
   EXPECT_EQ(NormaliseReportName("/x/axlmt.lmt"), "/x/ax.lmt");
   EXPECT_EQ(NormaliseReportName("/x/a.lmt"), "/x/a.lmt");
-  EXPECT_EQ(NormaliseReportName("/x/a"), "/x/a");
+  EXPECT_EQ(NormaliseReportName("/x/a"), "/x/a.lmt");
+  EXPECT_EQ(NormaliseReportName("/x.d/june"), "/x.d/june.lmt");
+  EXPECT_EQ(NormaliseReportName("/x/june.txt"), "/x/june.txt");
   EXPECT_EQ(NormaliseReportName("lmt.lmt"), ".lmt");
 }
 

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -26,6 +27,8 @@ namespace lomtra::testing {
 class WindowTest : public ::testing::Test {
  protected:
   WindowTest() {
+    // Remembered folders go to a folder of this test, not the user's settings.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings_.path());
     ClockReading now;
     now.year = 2006;
     now.month = 11;
@@ -69,6 +72,7 @@ class WindowTest : public ::testing::Test {
     return texts;
   }
 
+  QTemporaryDir settings_;
   QTemporaryDir dir_;
   platform::ui::ScriptedMessageService messages_;
   platform::ui::RecordingDocumentOpener opener_;

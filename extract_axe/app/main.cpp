@@ -3,27 +3,20 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QUrl>
-#include <cstdlib>
+#include <iostream>
 #include <memory>
 
 #include "command_line.h"
 #include "main_window.h"
 #include "platform/interrupt.h"
+#include "platform/ui/display.h"
 
 namespace {
-
-bool HasDisplay() {
-#if defined(Q_OS_LINUX)
-  return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
-#else
-  return true;
-#endif
-}
 
 // Batch mode creates no window; only --open needs the desktop, and then
 // only for as long as it takes to hand the file over.
 bool OpenWithDesktop(int argc, char** argv, const std::string& path) {
-  if (!HasDisplay()) return false;
+  if (!platform::ui::HasDisplay()) return false;
   QGuiApplication app(argc, argv);
   return QDesktopServices::openUrl(
       QUrl::fromLocalFile(QFileInfo(QString::fromStdString(path)).absoluteFilePath()));
@@ -37,6 +30,7 @@ int main(int argc, char** argv) {
     return pardel::RunCommandLine(
         args, [&](const std::string& path) { return OpenWithDesktop(argc, argv, path); });
   }
+  if (!platform::ui::HasDisplay()) return platform::ui::ReportNoDisplay("pardel", std::cerr);
   QApplication app(argc, argv);
   platform::InstallWindowInterruptHandlers();
   platform::ui::BoxMessageService messages;

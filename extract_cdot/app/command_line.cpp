@@ -34,13 +34,15 @@ constexpr const char* kUsage =
     "  --area-code CODE        put the digits CODE in front of calling numbers of\n"
     "                          5 to 7 digits that do not begin with 0\n"
     "  --quiet                 tell nothing but errors\n"
-    "  --stop-on-error         answer No to any question\n"
+    "  --stop-on-error         answer No to any question (default Yes: a file that\n"
+    "                          is not a C-DOT data file is skipped)\n"
     "  --help                  this text\n"
     "The outputs are replaced only when the run ends: a run that fails leaves\n"
     "them as they were. Ctrl-C stops after the current record, keeping the\n"
     "lines written so far; a second Ctrl-C ends at once, replacing nothing.\n"
-    "Exit status: 0 done, 1 stopped by Ctrl-C, 2 usage error or a failure that\n"
-    "ended the run.\n";
+    "When no FILE is a C-DOT data file, no output is replaced.\n"
+    "Exit status: 0 done, 1 a file skipped or the run stopped, 2 usage error or a\n"
+    "failure that ended the run.\n";
 
 // Messages on stderr, progress on a terminal only.
 class ConsoleHost : public Host {
@@ -228,7 +230,19 @@ int RunCommandLine(const std::vector<std::string>& args, const Clock& clock, std
                  static_cast<unsigned long long>(result.records_written), where.c_str());
     return 1;
   }
-  return result.outcome == RunResult::Outcome::kCompleted ? 0 : 2;
+  const bool answered = result.outcome == RunResult::Outcome::kCompleted ||
+                        result.outcome == RunResult::Outcome::kEnded;
+  if (!answered) return 2;
+  if (result.files_decoded == 0 && !options.quiet) {
+    if (settings.multi_file) {
+      std::fprintf(err, "kelvan: no C-DOT data file was read; nothing was written to %s\n",
+                   settings.output_folder.string().c_str());
+    } else if (settings.output_file != "-") {
+      std::fprintf(err, "kelvan: no C-DOT data file was read; %s was not replaced\n",
+                   settings.output_file.string().c_str());
+    }
+  }
+  return result.outcome == RunResult::Outcome::kEnded || result.files_skipped > 0 ? 1 : 0;
 }
 
 }  // namespace kelvan

@@ -1,10 +1,12 @@
 #include <QApplication>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
 #include "main_window.h"
 #include "platform/interrupt.h"
+#include "platform/ui/display.h"
 
 int main(int argc, char** argv) {
   kelvan::SystemClock clock;
@@ -12,6 +14,7 @@ int main(int argc, char** argv) {
     // Batch mode: no window and no display needed.
     return kelvan::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), clock);
   }
+  if (!platform::ui::HasDisplay()) return platform::ui::ReportNoDisplay("kelvan", std::cerr);
   QApplication app(argc, argv);
   platform::InstallWindowInterruptHandlers();
   platform::ui::BoxMessageService messages;

@@ -6,14 +6,16 @@
 #include <memory>
 #include <system_error>
 
+#include "formats/cdot/section_reader.h"
 #include "platform/file_replacer.h"
 #include "platform/text_writer.h"
 #include "record_formatter.h"
-#include "section_reader.h"
 
 namespace kelvan {
 
 namespace {
+
+using formats::cdot::CdotSectionReader;
 
 // Output formatted before it is handed to the writer, at most.
 constexpr std::size_t kBatchBytes = 64 * 1024;
@@ -43,19 +45,27 @@ class ExtractionRun {
       target_ = settings_.output_file;
     }
     const std::size_t n = settings_.inputs.size();
-    for (std::size_t k = 0; k < n && !stopped_; ++k) {
+    for (std::size_t k = 0; k < n && !stopped_ && !ended_; ++k) {
       if (host_.StopRequested()) {
         stopped_ = true;
         break;
       }
       if (!ReadFile(settings_.inputs[k], k + 1, n)) return false;
-      ++result.files_read;
+      if (!refused_) ++result.files_read;
     }
     result.records_written = records_written_;
+    result.files_skipped = skipped_;
+    result.files_decoded = decoded_;
+    // Only refused files: nothing of theirs may replace an existing output.
+    if (decoded_ == 0 && !stopped_) {
+      single_.Cancel();
+      return true;
+    }
     return CommitOutputs();
   }
 
   bool Stopped() const { return stopped_; }
+  bool Ended() const { return ended_; }
   std::uint64_t RecordsWritten() const { return records_written_; }
 
  private:
@@ -64,6 +74,22 @@ class ExtractionRun {
     if (!reader_.Open(path, &reason)) {
       return Fail("Cannot open the input file " + path.string() + ": " + reason);
     }
+    refused_ = !reader_.IsCdotFile();
+    if (refused_) {
+      reader_.Close();
+      const MessageAnswer answer = host_.ShowMessage(
+          {path.string() + " is not a C-DOT data file. Do you want to continue with other files?",
+           settings_.title, MessageIcon::kQuestion, MessageButtons::kYesNo});
+      // Yes skips the file; No ends the run, keeping what was written.
+      if (answer == MessageAnswer::kYes) {
+        ++skipped_;
+      } else {
+        ended_ = true;
+      }
+      return true;
+    }
+    ++decoded_;
+    bool undated_told = false;
     const double step = static_cast<double>(reader_.Length()) / kProgressMaximum;
     int progress = 0;
     std::uint64_t accumulated = 0;
@@ -75,6 +101,13 @@ class ExtractionRun {
       const CdotSectionReader::Step step_kind = reader_.Next();
       if (step_kind == CdotSectionReader::Step::kFinished) break;
       if (step_kind == CdotSectionReader::Step::kSection) {
+        if (!reader_.SectionDated() && !undated_told && WritesDates()) {
+          undated_told = true;
+          host_.ShowMessage({"The name of " + path.string() +
+                                 " gives no date (its characters 5 to 10 are no day DDMMYY): "
+                                 "the date column of its lines is left empty",
+                             settings_.title, MessageIcon::kInformation, MessageButtons::kOk});
+        }
         if (settings_.multi_file && !StartSectionFile()) return false;
         continue;
       }
@@ -97,6 +130,11 @@ class ExtractionRun {
     reader_.Close();
     if (read_failed) return Fail("Cannot read the input file " + path.string() + ": a read failed");
     return !settings_.multi_file || CloseSectionFile();
+  }
+
+  bool WritesDates() const {
+    const auto& fields = settings_.field_selection;
+    return std::find(fields.begin(), fields.end(), 1) != fields.end();
   }
 
   bool WriteRecord() {
@@ -225,6 +263,10 @@ class ExtractionRun {
   std::string calling_;
   std::uint64_t records_written_ = 0;
   bool stopped_ = false;
+  bool ended_ = false;    // No after a file that is not C-DOT
+  bool refused_ = false;  // the latest file was not C-DOT
+  std::size_t skipped_ = 0;
+  std::size_t decoded_ = 0;
   // The writer's room the current batch of lines goes into.
   char* room_ = nullptr;
   char* room_next_ = nullptr;
@@ -265,6 +307,8 @@ RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& cl
       result.records_written = run.RecordsWritten();
     } else if (run.Stopped()) {
       result.outcome = RunResult::Outcome::kStopped;
+    } else if (run.Ended()) {
+      result.outcome = RunResult::Outcome::kEnded;
     } else {
       result.outcome = RunResult::Outcome::kCompleted;
       const std::int64_t seconds = ElapsedSeconds(start, clock.Now());

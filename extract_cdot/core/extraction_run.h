@@ -34,11 +34,15 @@ struct RunResult {
     kCompleted,   // every file read, closing message shown
     kNotStarted,  // nothing selected or ticked
     kStopped,     // the host asked to stop (Ctrl-C): the lines so far are kept
+    kEnded,       // No to going on after a file that is not C-DOT: the lines so far are kept
     kFailed       // a file could not be opened, read or written
   };
   Outcome outcome = Outcome::kNotStarted;
   std::uint64_t records_written = 0;
   std::size_t files_read = 0;
+  std::size_t files_skipped = 0;  // not C-DOT files, answered Yes
+  // C-DOT files read: when none was, the outputs were not replaced.
+  std::size_t files_decoded = 0;
 };
 
 // Name of a per-section output file.

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cdot_fields.h"
+#include "field_text.h"
 
 namespace kelvan {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "cdot_fields.h"
+#include "field_text.h"
 
 namespace kelvan {
 

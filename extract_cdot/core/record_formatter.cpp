@@ -3,12 +3,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "cdot_fields.h"
+#include "field_text.h"
+#include "formats/cdot/fields.h"
+#include "formats/cdot/layout.h"
 #include "record_text.h"
 
 namespace kelvan {
 
 namespace {
+
+// Where the fields lie and how their values read: the format's own rules.
+using namespace formats::cdot;
 
 // Widest column + gap (21) and then some: the spaces put down before a
 // fixed-width field is written over them.

@@ -6,13 +6,15 @@
 #include <map>
 
 #include "cdrgen/cdot_builder.h"
+#include "formats/cdot/section_reader.h"
 #include "line_layout.h"
 #include "record_filter.h"
-#include "section_reader.h"
 #include "test_support.h"
 
 namespace kelvan {
 namespace {
+
+using formats::cdot::CdotSectionReader;
 
 using cdrgen::CdotFileBuilder;
 using cdrgen::CdotRecord;
@@ -234,6 +236,57 @@ TEST_F(KelvanRunTest, AFailedRunReplacesNoOutputAndLeavesNoTemporaryFile) {
   EXPECT_EQ(names, (std::vector<std::string>{"a.dat", "out.txt", "tgcbr070305.txt"}));
 }
 
+TEST_F(KelvanRunTest, AFileThatIsNotCdotIsAskedAboutAndNothingOfItIsWritten) {
+  const auto foreign = folder_ / "notes.txt";
+  { std::ofstream(foreign) << std::string(30000, 'x'); }
+  CdotFileBuilder b;
+  b.Section("070305").Add(Call("612345", "22334455"));
+  const auto cdot = Input("a.dat", b);
+  RunSettings s = Settings({foreign});
+  { std::ofstream(s.output_file) << "keep\n"; }
+  RunResult r = Run(s);
+  EXPECT_EQ(r.outcome, RunResult::Outcome::kCompleted);
+  EXPECT_EQ(r.files_skipped, 1u);
+  EXPECT_EQ(r.files_decoded, 0u);
+  ASSERT_GE(host_.messages.size(), 1u);
+  const Message& question = host_.messages.front();
+  EXPECT_EQ(
+      question.text,
+      foreign.string() + " is not a C-DOT data file. Do you want to continue with other files?");
+  EXPECT_EQ(question.icon, MessageIcon::kQuestion);
+  EXPECT_EQ(question.buttons, MessageButtons::kYesNo);
+  EXPECT_EQ(question.title, "Kelvan [1.1] - NORVA");
+  // Only refused files: the existing output stays, no temporary file is left.
+  EXPECT_EQ(ReadAll(s.output_file), "keep\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.Path()), {}), 3);
+
+  s = Settings({foreign, cdot});
+  r = Run(s);
+  EXPECT_EQ(r.outcome, RunResult::Outcome::kCompleted);
+  EXPECT_EQ(ReadAll(s.output_file), "2005/03/07,10:00:00,612345,22334455,42,3,34,12\r\n");
+
+  // No ends the run there, keeping the lines of the files before.
+  host_.answer = MessageAnswer::kNo;
+  s = Settings({cdot, foreign, cdot});
+  r = Run(s);
+  EXPECT_EQ(r.outcome, RunResult::Outcome::kEnded);
+  EXPECT_EQ(ReadAll(s.output_file), "2005/03/07,10:00:00,612345,22334455,42,3,34,12\r\n");
+}
+
+TEST_F(KelvanRunTest, ANameThatIsNoDateLeavesTheDateEmptyAndSaysSoOncePerFile) {
+  CdotFileBuilder b;
+  b.Add(Call("612345", "22334455")).Add(Call("612345", "22334455", 21));
+  RunSettings s = Settings({Input("empty.dat", b), Input("TGCB310405.DAT", b)});
+  s.field_selection = {1, 2};
+  Run(s);
+  EXPECT_EQ(ReadAll(s.output_file), ",10:00:00\r\n,21:00:00\r\n,10:00:00\r\n,21:00:00\r\n");
+  ASSERT_EQ(host_.messages.size(), 3u);  // one a file, then the closing message
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(host_.messages[i].icon, MessageIcon::kInformation);
+    EXPECT_NE(host_.messages[i].text.find(s.inputs[i].string()), std::string::npos);
+  }
+}
+
 TEST_F(KelvanRunTest, AStopEndsAfterWholeLinesAndKeepsThem) {
   cdrgen::WriteFile(folder_ / "big.dat", cdrgen::CdotSampleFile(200000, 5));
   cdrgen::WriteFile(folder_ / "out.txt", {'o', 'l', 'd'});
@@ -261,6 +314,8 @@ TEST(ClosingMessage, FileOrFiles) {
 
 namespace kelvan {
 namespace {
+
+using formats::cdot::CdotSectionReader;
 
 // The lines of a file the slow way: the reader's decoded fields through
 // LineLayout, one output text per section's file name (or "" for one file).

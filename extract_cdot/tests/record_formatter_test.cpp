@@ -5,13 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "cdot_fields.h"
 #include "cdrgen/bytes.h"
 #include "cdrgen/cdot_builder.h"
+#include "field_text.h"
 #include "record_filter.h"
 
 namespace kelvan {
 namespace {
+
+using formats::cdot::DecodeCalled;
+using formats::cdot::DecodeRest;
 
 // Formats into a buffer of exactly MaxLineBytes() followed by a guard that
 // must stay untouched.

@@ -13,6 +13,8 @@
 namespace kelvan {
 namespace {
 
+using formats::cdot::BytesBeforeFf;
+
 // The digit rule spelt out plainly: each byte as hexadecimal without a
 // leading zero, up to the first FF, then A -> 0 and F dropped.
 std::string ReferenceDigits(const std::uint8_t* bytes, std::size_t count) {

@@ -17,7 +17,7 @@ class RecordingHost : public Host {
  public:
   MessageAnswer ShowMessage(const Message& message) override {
     messages.push_back(message);
-    return message.buttons == MessageButtons::kOk ? MessageAnswer::kOk : MessageAnswer::kYes;
+    return message.buttons == MessageButtons::kOk ? MessageAnswer::kOk : answer;
   }
   void SetProgress(int value) override {
     progress.push_back(value);
@@ -31,7 +31,8 @@ class RecordingHost : public Host {
   std::vector<std::string> status;
   int max_progress = 0;
   int stop_questions = 0;
-  int stop_at = -1;  // the question to answer "stop" (Ctrl-C in batch)
+  int stop_at = -1;                            // the question to answer "stop" (Ctrl-C in batch)
+  MessageAnswer answer = MessageAnswer::kYes;  // to every Yes/No question
 };
 
 // Each call of Now() gives the next time of `times` (the last one repeats).

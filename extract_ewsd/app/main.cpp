@@ -1,10 +1,12 @@
 #include <QApplication>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
 #include "main_window.h"
 #include "platform/interrupt.h"
+#include "platform/ui/display.h"
 
 int main(int argc, char** argv) {
   if (argc > 1) {
@@ -12,6 +14,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     return vantor::RunCommandLine(args);
   }
+  if (!platform::ui::HasDisplay()) return platform::ui::ReportNoDisplay("vantor", std::cerr);
   QApplication app(argc, argv);
   // Ctrl-C or SIGTERM on the terminal that started the window ends it without
   // leaving a half-written output behind.

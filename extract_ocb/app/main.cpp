@@ -9,6 +9,7 @@
 #include "main_window.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "platform/ui/display.h"
 #include "platform/ui/message_service.h"
 
 int main(int argc, char** argv) {
@@ -17,6 +18,7 @@ int main(int argc, char** argv) {
     return ostrel::RunCommandLine(args, std::cout, std::cerr, std::cin,
                                   platform::StderrIsTerminal());
   }
+  if (!platform::ui::HasDisplay()) return platform::ui::ReportNoDisplay("ostrel", std::cerr);
   QApplication app(argc, argv);
   // Ctrl-C or SIGTERM on the terminal that started the window ends it without
   // leaving a half-written output or copy behind.

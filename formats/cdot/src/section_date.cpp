@@ -1,8 +1,10 @@
-#include "section_date.h"
+#include "formats/cdot/section_date.h"
 
 #include <cstdio>
 
-namespace kelvan {
+#include "formats/cdot/layout.h"
+
+namespace formats::cdot {
 
 namespace {
 
@@ -28,13 +30,28 @@ int DaysIn(int month, int year) {
 }  // namespace
 
 std::string SectionDate(std::string_view ddmmyy) {
-  // Short texts (a header-less file with a short name) give what they have.
+  // A short text gives what it has.
   auto part = [&](std::size_t at) {
     return at < ddmmyy.size() ? ddmmyy.substr(at, 2) : std::string_view();
   };
   std::string out = "20";
   out.append(part(4)).append("/").append(part(2)).append("/").append(part(0));
   return out;
+}
+
+std::string NameDigits(std::string_view file_name) {
+  return file_name.size() > kNameDateOffset
+             ? std::string(file_name.substr(kNameDateOffset, kDateDigits))
+             : std::string();
+}
+
+bool IsRealDate(std::string_view ddmmyy) {
+  int day = 0, month = 0, year = 0;
+  if (ddmmyy.size() != kDateDigits || !ParseNumber(ddmmyy.substr(0, 2), day) ||
+      !ParseNumber(ddmmyy.substr(2, 2), month) || !ParseNumber(ddmmyy.substr(4, 2), year)) {
+    return false;
+  }
+  return month >= 1 && month <= 12 && day >= 1 && day <= DaysIn(month, 2000 + year);
 }
 
 std::string DayBefore(std::string_view date) {
@@ -63,10 +80,16 @@ void SectionDating::Start(std::string_view ddmmyy) {
   evening_seen_ = false;
 }
 
+void SectionDating::StartUndated() {
+  date_.clear();
+  day_before_.clear();
+  evening_seen_ = false;
+}
+
 const std::string& SectionDating::DateOf(std::string_view time_text) {
   if (time_text.substr(0, 2) == "19") evening_seen_ = true;
   if (!time_text.empty() && time_text[0] == '2' && !evening_seen_) return day_before_;
   return date_;
 }
 
-}  // namespace kelvan
+}  // namespace formats::cdot

@@ -1,19 +1,10 @@
-#include "cdot_fields.h"
+#include "formats/cdot/fields.h"
 
 #include <cstring>
 
-#include "record_text.h"
+#include "formats/cdot/digits.h"
 
-namespace kelvan {
-
-namespace {
-
-void AppendNumber(std::string& out, std::uint64_t value) {
-  char buffer[24];
-  out.append(buffer, PutDecimal(value, buffer));
-}
-
-}  // namespace
+namespace formats::cdot {
 
 void DecodeDigits(const std::uint8_t* bytes, std::size_t count, std::string& out) {
   out.resize(2 * count);
@@ -41,7 +32,8 @@ bool IsSectionEnd(const CdotFields& fields) {
 
 bool IsSectionEnd(const char* called, std::size_t size) {
   // The next section's header begins with the ASCII text 0707.
-  return size >= 8 && std::memcmp(called, "30373037", 8) == 0;
+  return size >= kSectionEndDigits.size() &&
+         std::memcmp(called, kSectionEndDigits.data(), kSectionEndDigits.size()) == 0;
 }
 
 void DecodeRest(const std::uint8_t* record, CdotFields& fields) {
@@ -55,39 +47,4 @@ void DecodeRest(const std::uint8_t* record, CdotFields& fields) {
   fields.outgoing_group = Value16(record + kOutgoingOffset);
 }
 
-void FieldText(const CdotFields& fields, int field, std::string& out) {
-  out.clear();
-  switch (field) {
-    case 1:
-      out.assign(fields.date);
-      break;
-    case 2:
-      out.assign(fields.time);
-      break;
-    case 3:
-      out.assign(fields.calling);
-      break;
-    case 4:
-      out.assign(fields.called);
-      break;
-    case 5:
-      AppendNumber(out, fields.duration);
-      break;
-    case 6:
-      AppendNumber(out, fields.units);
-      break;
-    case 7:
-      if (fields.outgoing_group != 0) AppendNumber(out, fields.outgoing_group);
-      break;
-    case 8:
-      if (fields.incoming_group != 0) AppendNumber(out, fields.incoming_group);
-      break;
-    case 9:
-      AppendNumber(out, fields.units_copy);
-      break;
-    default:
-      break;
-  }
-}
-
-}  // namespace kelvan
+}  // namespace formats::cdot

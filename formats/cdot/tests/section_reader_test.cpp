@@ -1,11 +1,11 @@
-#include "section_reader.h"
+#include "formats/cdot/section_reader.h"
 
 #include <gtest/gtest.h>
 
 #include "cdrgen/cdot_builder.h"
-#include "test_support.h"
+#include "temp_folder.h"
 
-namespace kelvan {
+namespace formats::cdot {
 namespace {
 
 using cdrgen::CdotFileBuilder;
@@ -175,9 +175,9 @@ TEST(SectionReader, MissingFileGivesTheReason) {
 }
 
 }  // namespace
-}  // namespace kelvan
+}  // namespace formats::cdot
 
-namespace kelvan {
+namespace formats::cdot {
 namespace {
 
 // Random bytes, with section markers sprinkled at record positions, must
@@ -212,9 +212,9 @@ TEST(SectionReader, AnyBytesFinishMovingForward) {
 }
 
 }  // namespace
-}  // namespace kelvan
+}  // namespace formats::cdot
 
-namespace kelvan {
+namespace formats::cdot {
 namespace {
 
 // Called numbers whose text begins with 30373037 by other bytes than the
@@ -222,12 +222,12 @@ namespace {
 TEST(SectionReader, SectionEndIsTheCalledNumbersTextNotItsBytes) {
   TempFolder folder;
   const std::vector<std::pair<cdrgen::Bytes, bool>> cases = {
-      {{0x3A, 0x37, 0x3A, 0x37}, true},          // A is 0
+      {{0x3A, 0x37, 0x3A, 0x37}, true},              // A is 0
       {{0x0F, 0x03, 0xA3, 0x73, 0xA3, 0x7F}, true},  // no digit first, then 3 0 3 7 ...
-      {{0xF3, 0xA3, 0x73, 0xA3, 0x7F}, true},    // F dropped
-      {{0x30, 0x37, 0x30, 0xFF}, false},         // "303" and the end
+      {{0xF3, 0xA3, 0x73, 0xA3, 0x7F}, true},        // F dropped
+      {{0x30, 0x37, 0x30, 0xFF}, false},             // "303" and the end
       {{0x30, 0x37, 0x30, 0x38}, false},
-      {{0xFF, 0x30, 0x37, 0x30, 0x37}, false},   // nothing before the FF
+      {{0xFF, 0x30, 0x37, 0x30, 0x37}, false},  // nothing before the FF
   };
   for (const auto& [called, ends] : cases) {
     CdotFileBuilder b;
@@ -276,4 +276,4 @@ TEST(SectionReader, RecordBytesAndDateMatchTheFields) {
 }
 
 }  // namespace
-}  // namespace kelvan
+}  // namespace formats::cdot

@@ -1,22 +1,18 @@
 #pragma once
-// Walks one C-DOT file section by section and record by record. A file is a
-// sequence of sections (91-byte header with DDMMYY at bytes 80-85, then
-// records) or one run of records from offset 0 dated from the file's name.
+// Walks one C-DOT file section by section and record by record, as laid out
+// in layout.h: sections, or one run of records from offset 0 dated from the
+// file's name.
 #include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
-#include "cdot_fields.h"
+#include "formats/cdot/fields.h"
+#include "formats/cdot/layout.h"
+#include "formats/cdot/section_date.h"
 #include "platform/binary_reader.h"
-#include "section_date.h"
 
-namespace kelvan {
-
-constexpr std::size_t kHeaderSize = 91;
-constexpr std::size_t kHeaderDateOffset = 80;
-// A section end this close to the end of the file finishes the file.
-constexpr std::uint64_t kTrailingBytes = 500;
+namespace formats::cdot {
 
 class CdotSectionReader {
  public:
@@ -25,6 +21,9 @@ class CdotSectionReader {
   // On failure returns false and puts the system's reason into *error.
   bool Open(const std::filesystem::path& path, std::string* error = nullptr);
   void Close();
+  // Whether the open file passes the C-DOT test (identify.h); asked before
+  // the first Next().
+  bool IsCdotFile();
   std::uint64_t Length() const { return reader_.Length(); }
 
   // The next section start, record, or the end of the file.
@@ -37,9 +36,13 @@ class CdotSectionReader {
   const std::string& SectionDigits() const { return digits_; }
   const std::string& SectionDateText() const { return dating_.Date(); }
   bool SectionHasHeader() const { return has_header_; }
+  // False for a header-less file whose name gives no real date: its calls'
+  // dates are empty.
+  bool SectionDated() const { return dated_; }
   // The record of the latest kRecord step, decoded when first asked for.
   const CdotFields& Fields() const;
-  // Its 48 bytes and its date, for formatting a line without decoding.
+  // Its 48 bytes (valid until the next step) and its date, for formatting a
+  // line without decoding.
   const std::uint8_t* Record() const { return record_; }
   std::string_view RecordDate() const { return record_date_; }
   std::uint64_t RecordOffset() const { return record_offset_; }
@@ -62,7 +65,7 @@ class CdotSectionReader {
   const std::uint8_t* chunk_ = nullptr;  // the reader's bytes from chunk_start_
   std::uint64_t chunk_start_ = 0;
   std::uint64_t chunk_end_ = 0;
-  std::uint8_t record_[kRecordSize] = {};
+  const std::uint8_t* record_ = nullptr;  // in the chunk, valid until the next step
   std::string_view record_date_;
   mutable CdotFields fields_;
   mutable bool fields_ready_ = false;
@@ -71,7 +74,8 @@ class CdotSectionReader {
   std::uint64_t next_record_ = 0;
   bool first_section_ = true;
   bool has_header_ = false;
+  bool dated_ = false;
   enum class State { kSectionStart, kRecords, kDone } state_ = State::kDone;
 };
 
-}  // namespace kelvan
+}  // namespace formats::cdot

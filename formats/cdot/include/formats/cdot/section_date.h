@@ -5,10 +5,19 @@
 #include <string>
 #include <string_view>
 
-namespace kelvan {
+namespace formats::cdot {
 
 // "20" + YY + "/" + MM + "/" + DD from the six characters DDMMYY.
 std::string SectionDate(std::string_view ddmmyy);
+
+// The characters of a file's name that date a header-less file: 5-10, DDMMYY
+// (fewer when the name is shorter).
+std::string NameDigits(std::string_view file_name);
+
+// Whether six characters DDMMYY are a day that exists (year 20YY). A name
+// that is no date must not be turned into one: "empty.dat" would otherwise
+// be dated from its letters.
+bool IsRealDate(std::string_view ddmmyy);
 
 // The calendar day before a YYYY/MM/DD text, across month, year and leap-day
 // ends. A text that is no valid date is returned as it stands: a garbled
@@ -19,6 +28,8 @@ class SectionDating {
  public:
   // A new section (or file): the evening flag is cleared.
   void Start(std::string_view ddmmyy);
+  // A new section with no known date: every call's date is empty.
+  void StartUndated();
   // The date of a call with this time text; updates the evening flag.
   const std::string& DateOf(std::string_view time_text);
   // The same from the time's hour byte, without its text.
@@ -38,4 +49,4 @@ class SectionDating {
   bool evening_seen_ = false;
 };
 
-}  // namespace kelvan
+}  // namespace formats::cdot

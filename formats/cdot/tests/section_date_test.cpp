@@ -1,10 +1,10 @@
-#include "section_date.h"
+#include "formats/cdot/section_date.h"
 
 #include <gtest/gtest.h>
 
-#include "cdot_fields.h"
+#include "formats/cdot/fields.h"
 
-namespace kelvan {
+namespace formats::cdot {
 namespace {
 
 TEST(SectionDate, CenturyYearMonthDay) {
@@ -48,9 +48,9 @@ TEST(SectionDating, EveningCallsBelongToTheDayBeforeUntilHour19) {
 }
 
 }  // namespace
-}  // namespace kelvan
+}  // namespace formats::cdot
 
-namespace kelvan {
+namespace formats::cdot {
 namespace {
 
 // The hour byte gives the date its time text would give, for every byte in
@@ -73,4 +73,4 @@ TEST(SectionDating, HourByteAgreesWithTheTimeText) {
 }
 
 }  // namespace
-}  // namespace kelvan
+}  // namespace formats::cdot

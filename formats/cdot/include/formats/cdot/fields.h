@@ -1,14 +1,14 @@
 #pragma once
-// One 48-byte C-DOT call record and the values decoded from it.
+// The values of one C-DOT call record, and the decoders that make them.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-namespace kelvan {
+#include "formats/cdot/layout.h"
 
-constexpr std::size_t kRecordSize = 48;
+namespace formats::cdot {
 
-// Field numbers 1-8 are the output options; 9 only stands in for 6.
+// Numbered as the extractor's output options; 9 only stands in for 6.
 struct CdotFields {
   std::string date;                  // 1 YYYY/MM/DD
   std::string time;                  // 2 HH:MM:SS
@@ -20,10 +20,6 @@ struct CdotFields {
   std::uint32_t incoming_group = 0;  // 8, 0 = empty
   std::uint64_t units_copy = 0;      // 9
 };
-
-constexpr int kFirstField = 1;
-constexpr int kLastOutputField = 8;
-constexpr int kLastField = 9;
 
 // Bytes up to the first FF as hexadecimal without leading zeros per byte,
 // then A -> 0 and F dropped (A is the exchange's digit 0, F the filler).
@@ -52,17 +48,6 @@ inline std::uint64_t RoundedSeconds(std::uint64_t milliseconds) {
   return seconds;
 }
 
-// Where the fields lie in a record.
-constexpr std::size_t kCalledOffset = 0;
-constexpr std::size_t kCallingOffset = 10;
-constexpr std::size_t kNumberSize = 10;
-constexpr std::size_t kDurationOffset = 20;
-constexpr std::size_t kTimeOffset = 24;
-constexpr std::size_t kIncomingOffset = 28;
-constexpr std::size_t kUnitsOffset = 34;
-constexpr std::size_t kOutgoingOffset = 38;
-constexpr std::size_t kUnitsCopyOffset = 44;
-
 // Called number only: enough to see whether the position holds a section end.
 void DecodeCalled(const std::uint8_t* record, CdotFields& fields);
 bool IsSectionEnd(const CdotFields& fields);
@@ -71,8 +56,4 @@ bool IsSectionEnd(const char* called, std::size_t size);
 // Every field but the date and the called number (DecodeCalled did that).
 void DecodeRest(const std::uint8_t* record, CdotFields& fields);
 
-// Text of field 1-9 into `out` (replaced): numbers in decimal, trunk group 0
-// as empty text.
-void FieldText(const CdotFields& fields, int field, std::string& out);
-
-}  // namespace kelvan
+}  // namespace formats::cdot

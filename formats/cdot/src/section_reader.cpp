@@ -1,11 +1,13 @@
-#include "section_reader.h"
+#include "formats/cdot/section_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
-#include "record_text.h"
+#include "formats/cdot/digits.h"
+#include "formats/cdot/identify.h"
 
-namespace kelvan {
+namespace formats::cdot {
 
 namespace {
 
@@ -21,7 +23,7 @@ bool MayBeSectionEnd(const std::uint8_t* record) {
 bool IsSectionEndRecord(const std::uint8_t* record) {
   char called[kMaxDigits];
   const char* end = PutNumberField(record + kCalledOffset, called);
-  return kelvan::IsSectionEnd(called, static_cast<std::size_t>(end - called));
+  return formats::cdot::IsSectionEnd(called, static_cast<std::size_t>(end - called));
 }
 
 bool AllDigits(const std::string& text) {
@@ -31,19 +33,13 @@ bool AllDigits(const std::string& text) {
   return true;
 }
 
-// Characters 5-10 of the name: the first four ("TGCB") are skipped.
-std::string NameDigits(const std::filesystem::path& path) {
-  const std::string name = path.filename().string();
-  return name.size() > 4 ? name.substr(4, 6) : std::string();
-}
-
 }  // namespace
 
 bool CdotSectionReader::Open(const std::filesystem::path& path, std::string* error) {
   state_ = State::kDone;
   if (!reader_.Open(path, error)) return false;
   reader_.MapFile();  // records straight from the file cache, not copied
-  name_digits_ = NameDigits(path);
+  name_digits_ = NameDigits(path.filename().string());
   ForgetChunk();
   section_start_ = 0;
   first_section_ = true;
@@ -57,8 +53,16 @@ void CdotSectionReader::Close() {
   state_ = State::kDone;
 }
 
+bool CdotSectionReader::IsCdotFile() {
+  std::array<std::uint8_t, kIdentifyBytes> first{};
+  reader_.Read(0, first.data(), first.size());
+  ForgetChunk();  // the read may have moved the reader's buffer
+  return formats::cdot::IsCdotFile(first.data(), reader_.Length());
+}
+
 CdotSectionReader::Step CdotSectionReader::StartSection() {
-  const std::string header_digits = reader_.ReadText(section_start_ + kHeaderDateOffset, 6);
+  const std::string header_digits =
+      reader_.ReadText(section_start_ + kHeaderDateOffset, kDateDigits);
   ForgetChunk();  // the read may have moved the reader's buffer
   has_header_ = AllDigits(header_digits);
   if (has_header_) {
@@ -72,7 +76,12 @@ CdotSectionReader::Step CdotSectionReader::StartSection() {
   }
   first_section_ = false;
   record_date_ = {};  // it viewed the dates Start replaces
-  dating_.Start(digits_);
+  dated_ = has_header_ || IsRealDate(digits_);
+  if (dated_) {
+    dating_.Start(digits_);
+  } else {
+    dating_.StartUndated();
+  }
   state_ = State::kRecords;
   return Step::kSection;
 }
@@ -86,14 +95,15 @@ CdotSectionReader::Step CdotSectionReader::NextRecord() {
     return Step::kFinished;
   }
   // Records are looked at where they lie in the reader's buffer, a run of
-  // them at a time, and each is copied once so Fields() can decode it later.
+  // them at a time; nothing reads the file again before the next step, so
+  // Record() and Fields() can use them there without a copy.
   if (next_record_ < chunk_start_ || next_record_ + kRecordSize > chunk_end_) {
     const std::uint64_t size = std::min<std::uint64_t>(kChunkSize, length - next_record_);
     chunk_ = reader_.View(next_record_, static_cast<std::size_t>(size));
     chunk_start_ = next_record_;
     chunk_end_ = next_record_ + size;
   }
-  std::memcpy(record_, chunk_ + (next_record_ - chunk_start_), kRecordSize);
+  record_ = chunk_ + (next_record_ - chunk_start_);
   record_offset_ = next_record_;
   if (MayBeSectionEnd(record_) && IsSectionEndRecord(record_)) {
     if (length < record_offset_ + kTrailingBytes + 1) {
@@ -119,4 +129,4 @@ const CdotFields& CdotSectionReader::Fields() const {
   return fields_;
 }
 
-}  // namespace kelvan
+}  // namespace formats::cdot
