@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "extraction_run.h"
+#include "formats/ocb/blocks.h"
+#include "formats/ocb/digits.h"
 #include "fuzz_input.h"
 #include "ocb_decoder.h"
-#include "ocb_file.h"
 #include "platform/binary_reader.h"
 #include "record_line.h"
 
@@ -21,12 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::BinaryReader viewer;
   if (!reader.Open(file.Path()) || !viewer.Open(file.Path())) __builtin_trap();
   viewer.MapFile();  // as the extraction reads
-  ostrel::OcbFileInfo info;
-  if (!ostrel::CheckDataFile(reader, info)) return 0;
-  const ostrel::BlockCount count = ostrel::CountBlocks(reader, info.layout);
+  formats::ocb::FileInfo info;
+  if (!formats::ocb::CheckDataFile(reader, info)) return 0;
+  const formats::ocb::BlockCount count = formats::ocb::CountBlocks(reader, info.layout);
   // A counted block lies wholly inside the file.
   if (count.count > 0 &&
-      ostrel::HeaderOffset(info.layout, count.count - 1) + ostrel::kHeaderSize > size) {
+      formats::ocb::HeaderOffset(info.layout, count.count - 1) + formats::ocb::kHeaderSize > size) {
     __builtin_trap();
   }
   const std::vector<int> selection = {1,  2,  3,  4,  5,  6,  7,  8,  9,
@@ -35,20 +36,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<char> room(formatter.MaxLineBytes());
   ostrel::OcbFields fields;
   std::string line;
-  std::uint8_t record[ostrel::kRecordSize];
+  std::uint8_t record[formats::ocb::kRecordSize];
   for (std::uint64_t block = 0; block < count.count; ++block) {
     const bool last_block = block + 1 == count.count;
     const std::uint8_t* view =
-        viewer.View(ostrel::HeaderOffset(info.layout, block), ostrel::kBlockSize);
-    for (int r = 0; r < ostrel::kRecordsPerBlock; ++r) {
-      reader.Read(ostrel::RecordOffset(info.layout, block, r), record, sizeof record);
-      const std::uint8_t* viewed =
-          view + ostrel::kHeaderSize + static_cast<std::size_t>(r) * ostrel::kRecordSize;
+        viewer.View(formats::ocb::HeaderOffset(info.layout, block), formats::ocb::kBlockSize);
+    for (int r = 0; r < formats::ocb::kRecordsPerBlock; ++r) {
+      reader.Read(formats::ocb::RecordOffset(info.layout, block, r), record, sizeof record);
+      const std::uint8_t* viewed = view + formats::ocb::kHeaderSize +
+                                   static_cast<std::size_t>(r) * formats::ocb::kRecordSize;
       if (std::memcmp(viewed, record, sizeof record) != 0) __builtin_trap();
       fields.Reset();
       const bool call =
           ostrel::DecodeRecord(record, count.header_year, count.header_day, last_block, fields);
-      if (last_block && call == ostrel::IsUnusedSlot(viewed)) __builtin_trap();
+      if (last_block && call == formats::ocb::IsUnusedSlot(viewed)) __builtin_trap();
       ostrel::FormatLine(fields, selection, line);
       line += "\r\n";
       const char* end = formatter.Format(viewed, room.data());

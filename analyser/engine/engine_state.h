@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/ocb/layout.h"
+
 namespace lomtra {
 
 class Clock;
@@ -13,8 +15,8 @@ class Host;
 // The OCB layout of the last OCB file seen; a file in which neither block
 // marker is found keeps it.
 struct OcbMemory {
-  std::uint64_t header_offset = 0;
-  std::uint64_t stride = 2048;
+  std::uint64_t header_offset = formats::ocb::kPlainFirstHeader;
+  std::uint64_t stride = formats::ocb::kPlainStride;
 };
 
 // EWSD slots 1 to 4 and the record buffer are never cleared between records

@@ -9,6 +9,7 @@
 #include "engine/decoders.h"
 #include "formats/cdot/identify.h"
 #include "formats/ewsd/identify.h"
+#include "formats/ocb/layout.h"
 
 namespace lomtra {
 namespace {
@@ -52,7 +53,9 @@ bool IsFiveEss(DataFile& file) {
 }
 
 bool IsOcb(const Header& h) {
-  return (h[0] == 0xC6 && h[1] == 0xC4) || (h[928] == 0xC6 && h[929] == 0xC4);
+  static_assert(formats::ocb::kLayoutBytes <= kHeaderSize);
+  formats::ocb::Layout layout;
+  return formats::ocb::FindLayout(h.data(), layout);
 }
 
 static_assert(formats::cdot::kTestedRecords * formats::cdot::kRecordSize <= kHeaderSize);

@@ -1,6 +1,6 @@
-// OCB: the block count comes from the block headers alone; the first record
-// of block 0 gives the start, the last valid record of the last data block
-// the end, and every block before the last is taken as full.
+// OCB: the blocks of current data come from the block headers alone; the
+// first record of block 0 gives the start, the last valid record of the last
+// data block the end, and every block before the last is taken as full.
 #include <algorithm>
 #include <array>
 
@@ -8,14 +8,21 @@
 #include "engine/decoders.h"
 #include "engine/detectors.h"
 #include "engine/host.h"
+#include "formats/ocb/blocks.h"
+#include "formats/ocb/dates.h"
+#include "formats/ocb/digits.h"
+#include "platform/binary_reader.h"
 
 namespace lomtra {
 namespace {
 
-constexpr std::uint64_t kHeaderSize = 32;
-constexpr std::uint64_t kRecordSize = 42;
-constexpr int kRecordsPerBlock = 48;
-using RecordBuffer = std::array<std::uint8_t, 43>;
+namespace ocb = formats::ocb;
+// Where the analyser reads the bytes apart from the extractor.
+constexpr const ocb::Reading& kReading = ocb::kAnalyserReading;
+static_assert(kReading.run_end == ocb::Reading::RunEnd::kOutOfSequenceOrEmptyDay);
+
+// A record's bytes and the one after it, as the detector reads a record.
+using RecordBuffer = std::array<std::uint8_t, ocb::kRecordSize + 1>;
 
 struct OcbHeader {
   int year = 0;
@@ -31,60 +38,64 @@ struct OcbRecordMoment {
 };
 
 std::string OcbDate(int day, int year) {
-  const MonthDay md = DateFromDayOfYear(day, year);
-  // Header year 0 with a record from the year before: 1999, not "20-1".
-  const std::string year_text =
-      year >= 0 ? "20" + TwoDigits(year % 100) : std::to_string(2000 + year);
-  return year_text + "-" + TwoDigits(md.month) + "-" + TwoDigits(md.day);
+  char text[ocb::kMaxDateText];
+  return std::string(text, ocb::PutDate(text, year, day, kReading.long_day));
+}
+
+ocb::Layout LayoutOf(const OcbMemory& memory) {
+  return memory.header_offset == ocb::FirstHeader(ocb::Layout::kPrefixed) ? ocb::Layout::kPrefixed
+                                                                          : ocb::Layout::kPlain;
 }
 
 void FindOcbLayout(const std::filesystem::path& path, OcbMemory& memory) {
   DataFile file;
   if (!file.OpenData(path)) return;
-  RecordBuffer buffer{};
-  file.ReadBytes(0, buffer.data(), buffer.size());
-  if (buffer[0] == 0xC6 && buffer[1] == 0xC4) {
-    memory = {0, 2048};
-    return;
+  std::array<std::uint8_t, ocb::kLayoutBytes> head{};
+  file.ReadBytes(0, head.data(), head.size());
+  ocb::Layout layout;
+  if (ocb::FindLayout(head.data(), layout)) {
+    memory = {ocb::FirstHeader(layout), ocb::Stride(layout)};
   }
-  file.ReadBytes(928, buffer.data(), buffer.size());
-  if (buffer[0] == 0xC6 && buffer[1] == 0xC4) memory = {928, 2052};
 }
 
-// BcdNumber of a header's two day bytes, without a call for clean BCD: the
-// walk reads one for every block of the file.
-inline int BcdDay(const std::uint8_t* bytes) {
-  const int a = bytes[0] >> 4, b = bytes[0] & 0x0F, c = bytes[1] >> 4, d = bytes[1] & 0x0F;
-  if (a <= 9 && b <= 9 && c <= 9 && d <= 9) {
-    return ((a * 10 + b) * 10 + c) * 10 + d;
-  }
-  return BcdNumber(bytes, 0, 2);
+// The leading blocks in sequence, as the extractor counts them: the stale
+// blocks of an older cycle behind the current data are no data of this copy.
+std::uint64_t BlocksInSequence(const std::filesystem::path& path, const OcbMemory& memory) {
+  platform::BinaryReader reader;
+  if (!reader.Open(path)) return 0;
+  reader.MapFile();
+  const std::uint64_t count = ocb::CountBlocks(reader, LayoutOf(memory)).count;
+  if (reader.ReadFailed()) NoteReadFailure();
+  return count;
 }
 
+int HeaderNumber(const std::uint8_t* header, std::size_t at, std::size_t size) {
+  return ocb::BcdNumber(header + at, size, kReading.damaged_digits);
+}
+
+// The data blocks: those in sequence, up to the first whose header day is
+// empty (never written, or filler).
 std::uint64_t CountOcbBlocks(const std::filesystem::path& path, const OcbMemory& memory,
                              OcbHeader& header, Host& host) {
   DataFile file;
   host.SetProgress(0);
   std::uint64_t b = 0;
   if (file.OpenData(path)) {
+    const std::uint64_t in_sequence = BlocksInSequence(path, memory);
+    const std::uint8_t* first = file.View(memory.header_offset, ocb::kHeaderBytesRead);
+    header.year = HeaderNumber(first, ocb::kYearAt, ocb::kYearSize);
+    header.day = HeaderNumber(first, ocb::kDayAt, ocb::kDaySize);
     int progress = 0;
-    for (;;) {
-      // Byte k is block header byte k + 2.
-      const std::uint8_t* buffer =
-          file.View(memory.header_offset + b * memory.stride + 2, sizeof(RecordBuffer));
-      const int day = BcdDay(buffer + 4);
-      if (b == 0) {
-        header.year = BcdNumber(buffer, 3, 1);
-        header.day = day;
-      }
-      if (day == 0 || day == 4040) break;
+    while (b < in_sequence) {
+      const std::uint8_t* bytes =
+          file.View(memory.header_offset + b * memory.stride + ocb::kDayAt, ocb::kDaySize);
+      if (ocb::IsEmptyDay(HeaderNumber(bytes, 0, ocb::kDaySize))) break;
       ++b;
       const int value = static_cast<int>(std::min<std::uint64_t>(b * 100 / 32768, 100));
       if (value != progress) {
         progress = value;
         host.SetProgress(value);
       }
-      if (file.AtEnd()) break;
     }
   }
   host.SetProgress(100);
@@ -92,15 +103,14 @@ std::uint64_t CountOcbBlocks(const std::filesystem::path& path, const OcbMemory&
 }
 
 OcbRecordMoment DecodeOcbRecord(const RecordBuffer& r, const OcbHeader& header) {
+  const ocb::Field& day = ocb::FieldAt(ocb::kDateField);
   OcbRecordMoment m;
-  m.day = BcdNumber(r.data(), 3, 2);
-  m.year = m.day > header.day ? header.year - 1 : header.year;
+  m.day = ocb::BcdNumber(r.data() + day.offset, day.size, kReading.damaged_digits);
+  m.year = ocb::CallYear(m.day, header.year, header.day);
   m.date = OcbDate(m.day, m.year);
-  const std::string t = HexText(r.data(), 5, 3);
-  m.time = t.substr(0, 2) + ":" + t.substr(2, 2) + ":" + t.substr(4, 2);
-  std::string called = HexText(r.data(), 18, 9);
-  called.erase(std::remove(called.begin(), called.end(), 'F'), called.end());
-  m.valid = !called.empty() && called.size() != 18;
+  char clock[8];
+  m.time.assign(clock, ocb::PutCallTime(clock, r.data() + ocb::FieldAt(ocb::kTimeField).offset));
+  m.valid = !ocb::IsUnusedSlot(r.data());
   return m;
 }
 
@@ -124,21 +134,23 @@ std::string AnalyseOcb(const std::filesystem::path& path, AnalyserContext& conte
   std::string end;
   std::uint64_t count = 0;
   if (blocks > 0) {
-    const OcbRecordMoment first = ReadRecord(file, memory.header_offset + kHeaderSize, header);
+    const OcbRecordMoment first = ReadRecord(file, memory.header_offset + ocb::kHeaderSize, header);
     start = MomentText(first.date, first.time);
     const std::uint64_t last_block =
-        memory.header_offset + memory.stride * (blocks - 1) + kHeaderSize;
-    int i = kRecordsPerBlock - 1;
+        memory.header_offset + memory.stride * (blocks - 1) + ocb::kHeaderSize;
+    int i = ocb::kRecordsPerBlock - 1;
     OcbRecordMoment last;
     for (; i >= 0; --i) {
-      last = ReadRecord(file, last_block + kRecordSize * static_cast<std::uint64_t>(i), header);
+      last =
+          ReadRecord(file, last_block + ocb::kRecordSize * static_cast<std::uint64_t>(i), header);
       if (last.valid) break;
     }
-    count = kRecordsPerBlock * (blocks - 1) + static_cast<std::uint64_t>(i + 1);
+    count = ocb::kRecordsPerBlock * (blocks - 1) + static_cast<std::uint64_t>(i + 1);
     if (i < 0 && blocks > 1) {
       // No valid record in the last block: the end is the last record of the
       // block before, the last one counted.
-      last = ReadRecord(file, last_block - memory.stride + kRecordSize * (kRecordsPerBlock - 1),
+      last = ReadRecord(file,
+                        last_block - memory.stride + ocb::kRecordSize * (ocb::kRecordsPerBlock - 1),
                         header);
     }
     if (count == 0) {

@@ -1,4 +1,5 @@
 #include "cdrgen/analyser_samples.h"
+#include "cdrgen/ocb_builder.h"
 #include "engine/detectors.h"
 #include "test_support.h"
 
@@ -39,6 +40,7 @@ TEST(AnalyseOcb, FullBlocksAndLastValidRecord) {
             "2006-04-10   10:00:00,2006-04-10   10:00:39,136");
   EXPECT_EQ(rig.host.progress, 0);
   // Padding of 0x40 bytes is not valid either.
+  last.sequence = 2;
   last.padding = 0x40;
   EXPECT_EQ(Analyse(folder, cdrgen::OcbAnalyserFile({Block(1, 48), last}), rig),
             "2006-04-10   10:00:00,2006-04-10   10:00:39,88");
@@ -54,6 +56,23 @@ TEST(AnalyseOcb, StaleDayBytesEndTheBlockCount) {
                         {Block(1, 48), Block(2, 48), Block(3, 48), stale, Block(5, 48)}),
                     rig),
             "2006-04-10   10:00:00,2006-04-10   10:00:47,144");
+}
+
+// Stale blocks of an older cycle behind the current data: only the blocks
+// in sequence count, as ostrel counts them, and the end is the last call of
+// the current data, never before the start.
+TEST(AnalyseOcb, StaleBlocksBehindTheDataDoNotCount) {
+  TempFolder folder;
+  Rig rig;
+  for (auto layout : {cdrgen::OcbFileLayout::kPlain, cdrgen::OcbFileLayout::kPrefixed}) {
+    std::size_t calls = 0;
+    const std::string result =
+        Analyse(folder, cdrgen::OcbSampleFile(100 * 2048, 1, layout, &calls), rig);
+    SCOPED_TRACE(result);
+    ASSERT_EQ(result.size(), 2 * 21 + 2 + 4);
+    EXPECT_EQ(result.substr(44), std::to_string(calls));
+    EXPECT_LE(result.substr(0, 21), result.substr(22, 21));
+  }
 }
 
 TEST(AnalyseOcb, RecordAfterTheHeaderDayIsInTheYearBefore) {

@@ -69,7 +69,7 @@ std::optional<int> ParseFieldNumber(const std::string& text) {
     if (c < '0' || c > '9') return std::nullopt;
     value = value * 10 + (c - '0');
   }
-  if (value < 1 || value > kFieldCount) return std::nullopt;
+  if (value < 1 || value > ocb::kFieldCount) return std::nullopt;
   return value;
 }
 

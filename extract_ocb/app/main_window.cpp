@@ -65,7 +65,7 @@ FrmCDR::FrmCDR(ui::MessageService& messages, QWidget* parent)
   // Restored after the handlers are connected, saved whenever changed.
   ui::Remember(picker_, "folder");
   ui::Remember(txtOPF_, "output");
-  for (int n = 1; n <= ostrel::kFieldCount; ++n)
+  for (int n = 1; n <= ostrel::ocb::kFieldCount; ++n)
     ui::Remember(fields_[n - 1], QString("field%1").arg(n));
   ui::Remember(txtIFA_, "analysisFile");
 }
@@ -86,8 +86,8 @@ QWidget* FrmCDR::BuildExtractorTab() {
   auto* options = new QGroupBox("Output Options");
   auto* grid = new QGridLayout(options);
   const ostrel::FieldSelection defaults = ostrel::DefaultFieldSelection();
-  for (int n = 1; n <= ostrel::kFieldCount; ++n) {
-    auto* box = new QCheckBox(ostrel::FieldCaption(n));
+  for (int n = 1; n <= ostrel::ocb::kFieldCount; ++n) {
+    auto* box = new QCheckBox(ostrel::ocb::FieldCaption(n));
     box->setObjectName(QString("optData_%1").arg(n));
     box->setChecked(std::find(defaults.begin(), defaults.end(), n) != defaults.end());
     grid->addWidget(box, (n - 1) % 9, (n - 1) / 9);
@@ -301,7 +301,7 @@ void FrmCDR::OnExtract() {
   for (const QString& name : picker_->SelectedFileNames()) {
     request.files.push_back(QDir::toNativeSeparators(folder.filePath(name)).toStdString());
   }
-  for (int n = 1; n <= ostrel::kFieldCount; ++n) {
+  for (int n = 1; n <= ostrel::ocb::kFieldCount; ++n) {
     if (fields_[n - 1]->isChecked()) request.fields.push_back(n);
   }
   ui::EventPump pump(ui::EventPump::Input::kTake);

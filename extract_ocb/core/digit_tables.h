@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "formats/ocb/layout.h"
+
 namespace ostrel {
 
 // The text of one byte and how many of its characters count.
@@ -40,7 +42,8 @@ constexpr std::array<ByteText, 256> MakeNumberBytes() {
     ByteText& t = texts[static_cast<std::size_t>(v)];
     t = {{' ', ' ', ' '}, 0};
     for (int nibble : {v >> 4, v & 15}) {
-      if (nibble != 15) t.chars[t.length++] = kHexDigit[nibble];
+      if (nibble != static_cast<int>(formats::ocb::kFillerNibble))
+        t.chars[t.length++] = kHexDigit[nibble];
     }
   }
   return texts;

@@ -2,7 +2,8 @@
 
 #include <filesystem>
 
-#include "ocb_file.h"
+#include "formats/ocb/blocks.h"
+#include "formats/ocb/digits.h"
 #include "platform/binary_reader.h"
 #include "platform/file_replacer.h"
 #include "platform/numbers.h"
@@ -54,8 +55,8 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
     ShowError(host, "Cannot open the input file " + path + ": " + reason);
     return FileOutcome::kFailed;
   }
-  OcbFileInfo info;
-  if (!CheckDataFile(reader, info)) {
+  ocb::FileInfo info;
+  if (!ocb::CheckDataFile(reader, info)) {
     const MessageAnswer answer =
         host.Show({path + " is not a valid OCB Data File.  Do you Want to continue?",
                    "Wrong Data File", MessageIcon::kQuestion, MessageButtons::kYesNo});
@@ -64,23 +65,24 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
   // Blocks straight from the system's file cache, not copied; the reader
   // stays buffered where mapping is not possible.
   reader.MapFile();
-  const BlockCount blocks = CountBlocks(reader, info.layout);
+  const ocb::BlockCount blocks = ocb::CountBlocks(reader, info.layout);
   const std::uint64_t step = ProgressStep(blocks.count);
   host.SetProcessingText(ProcessingText(path));
 
   RecordLineFormatter formatter(fields, blocks.header_year, blocks.header_day);
-  const std::size_t block_room = kRecordsPerBlock * formatter.MaxLineBytes();
+  const std::size_t block_room = ocb::kRecordsPerBlock * formatter.MaxLineBytes();
   int progress = 0;
   for (std::uint64_t b = 0; b < blocks.count; ++b) {
     const bool last_block = b + 1 == blocks.count;
     // The whole block where it lies in the reader's buffer, and its lines
     // formatted in place in the writer's: nothing is copied on the way.
-    const std::uint8_t* block = reader.View(HeaderOffset(info.layout, b), kBlockSize);
+    const std::uint8_t* block = reader.View(ocb::HeaderOffset(info.layout, b), ocb::kBlockSize);
     char* const room = out.Reserve(block_room);
     char* end = room;
-    for (int i = 0; i < kRecordsPerBlock; ++i) {
-      const std::uint8_t* record = block + kHeaderSize + static_cast<std::size_t>(i) * kRecordSize;
-      if (last_block && IsUnusedSlot(record)) continue;
+    for (int i = 0; i < ocb::kRecordsPerBlock; ++i) {
+      const std::uint8_t* record =
+          block + ocb::kHeaderSize + static_cast<std::size_t>(i) * ocb::kRecordSize;
+      if (last_block && ocb::IsUnusedSlot(record)) continue;
       end = formatter.Format(record, end);
       ++calls;
     }
@@ -109,7 +111,7 @@ void FormatLine(const OcbFields& fields, const FieldSelection& selection, std::s
   line.clear();
   for (std::size_t i = 0; i < selection.size(); ++i) {
     if (i > 0) line.push_back(',');
-    const bool spaced = i + 1 == selection.size() && IsIntegerField(selection[i]);
+    const bool spaced = i + 1 == selection.size() && ocb::IsIntegerField(selection[i]);
     if (spaced) line.push_back(' ');
     line += fields.Text(selection[i]);
     if (spaced) line.push_back(' ');

@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "formats/ocb/blocks.h"
 #include "ocb_decoder.h"
-#include "ocb_file.h"
 #include "platform/binary_reader.h"
 #include "platform/numbers.h"
 
@@ -16,9 +16,9 @@ RecordSummary Summarise(const OcbFields& fields) {
 }
 
 // Decodes the record at `offset`; true when it is a call.
-bool DecodeAt(platform::BinaryReader& reader, std::uint64_t offset, const BlockCount& blocks,
+bool DecodeAt(platform::BinaryReader& reader, std::uint64_t offset, const ocb::BlockCount& blocks,
               bool last_block, OcbFields& fields) {
-  std::array<std::uint8_t, kRecordSize> record{};
+  std::array<std::uint8_t, ocb::kRecordSize> record{};
   reader.Read(offset, record.data(), record.size());
   fields.Reset();
   return DecodeRecord(record.data(), blocks.header_year, blocks.header_day, last_block, fields);
@@ -51,8 +51,8 @@ std::optional<FileDetails> AnalyseFile(const std::string& path, Host& host) {
                MessageIcon::kError, MessageButtons::kOk});
     return std::nullopt;
   }
-  OcbFileInfo info;
-  if (!CheckDataFile(reader, info)) {
+  ocb::FileInfo info;
+  if (!ocb::CheckDataFile(reader, info)) {
     host.Show({NotValidReport(path), kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
     return std::nullopt;
   }
@@ -62,7 +62,7 @@ std::optional<FileDetails> AnalyseFile(const std::string& path, Host& host) {
   details.data_type = "FDTIL";
   details.size = info.size;
 
-  const BlockCount blocks = CountBlocks(reader, info.layout);
+  const ocb::BlockCount blocks = ocb::CountBlocks(reader, info.layout);
   const std::uint64_t n = blocks.count;
   details.block_count = n;
   details.first_block = blocks.first_number;
@@ -72,27 +72,31 @@ std::optional<FileDetails> AnalyseFile(const std::string& path, Host& host) {
   if (n > 0) {
     DecodeAt(reader, RecordOffset(info.layout, 0, 0), blocks, n == 1, fields);
     details.first = Summarise(fields);
-    for (int i = kRecordsPerBlock; i >= 1; --i) {
-      if (DecodeAt(reader, RecordOffset(info.layout, n - 1, i - 1), blocks, true, fields)) {
+    for (int i = ocb::kRecordsPerBlock; i >= 1; --i) {
+      if (DecodeAt(reader, ocb::RecordOffset(info.layout, n - 1, i - 1), blocks, true, fields)) {
         details.last_calls = i;
         details.last = Summarise(fields);
         break;
       }
     }
     const auto k = static_cast<std::uint64_t>(details.last_calls);
-    details.useful = RecordOffset(info.layout, n - 1, 0) + kRecordSize * k;
-    details.records = (n - 1) * kRecordsPerBlock + k;
+    details.useful = ocb::RecordOffset(info.layout, n - 1, 0) + ocb::kRecordSize * k;
+    details.records = (n - 1) * ocb::kRecordsPerBlock + k;
     // With no call in the last block the last call is the 48th record of the
     // block before it, not the bytes that end at the last block's header.
     if (k == 0 && n > 1) {
-      DecodeAt(reader, RecordOffset(info.layout, n - 2, kRecordsPerBlock - 1), blocks, false,
-               fields);
+      DecodeAt(reader, ocb::RecordOffset(info.layout, n - 2, ocb::kRecordsPerBlock - 1), blocks,
+               false, fields);
       details.last = Summarise(fields);
     }
   }
   details.useful_percent = UsefulPercentText(details.useful, details.size);
   details.blocks_acknowledged = BlocksAcknowledgedText(details.records, n);
   return details;
+}
+
+std::string NotValidReport(const std::string& path) {
+  return path + " is not a valid OCB Data File.  Please Verify";
 }
 
 std::vector<std::pair<std::string, std::string>> DetailLines(const FileDetails& d) {

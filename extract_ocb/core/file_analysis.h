@@ -40,6 +40,9 @@ std::string UsefulPercentText(std::uint64_t useful, std::uint64_t size);
 // and gives nothing.
 std::optional<FileDetails> AnalyseFile(const std::string& path, Host& host);
 
+// "PATH is not a valid OCB Data File.  Please Verify"
+std::string NotValidReport(const std::string& path);
+
 // The details as caption/value pairs in the order the window shows them.
 std::vector<std::pair<std::string, std::string>> DetailLines(const FileDetails& details);
 

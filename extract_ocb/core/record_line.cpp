@@ -10,6 +10,7 @@
 #endif
 
 #include "digit_tables.h"
+#include "formats/ocb/digits.h"
 #include "platform/digit_pairs.h"
 
 namespace ostrel {
@@ -17,6 +18,16 @@ namespace ostrel {
 namespace {
 
 static_assert(sizeof(ByteText) == 4, "a byte text is stored with one 4-byte copy");
+static_assert(ocb::kFillerNibble == 0x0F, "the filler test compares nibbles with the low mask");
+
+// Where field n lies in the record.
+template <int kField>
+constexpr std::size_t kAt = ocb::FieldAt(kField).offset;
+
+// The fixed-width writers below know the widths of the number fields.
+static_assert(ocb::FieldAt(ocb::kCallingField).size == 5 &&
+              ocb::FieldAt(ocb::kIcTrunkField).size == 5 &&
+              ocb::FieldAt(ocb::kCalledField).size == 9);
 
 // Each writer may store a few bytes past the end it returns; the next field
 // or the CR LF overwrites them, and the room per field below allows for them.
@@ -57,7 +68,8 @@ inline Digits16 SpreadDigits(__m128i bytes) {
   const __m128i high = _mm_and_si128(_mm_srli_epi16(bytes, 4), low_nibbles);
   const __m128i low = _mm_and_si128(bytes, low_nibbles);
   const __m128i nibbles = _mm_unpacklo_epi8(high, low);
-  const __m128i letters = _mm_and_si128(_mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9)), _mm_set1_epi8(7));
+  const __m128i letters =
+      _mm_and_si128(_mm_cmpgt_epi8(nibbles, _mm_set1_epi8(9)), _mm_set1_epi8(7));
   const __m128i text = _mm_add_epi8(_mm_add_epi8(nibbles, _mm_set1_epi8('0')), letters);
   const unsigned fillers =
       static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(nibbles, low_nibbles)));
@@ -76,8 +88,7 @@ inline int DigitsBeforeFillers(unsigned fillers) {
 // A 5-byte number field: 8 bytes are loaded, so 3 bytes past the field must
 // lie inside the record.
 inline char* PutNumber5(char* out, const std::uint8_t* bytes) {
-  const Digits16 digits =
-      SpreadDigits(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)));
+  const Digits16 digits = SpreadDigits(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)));
   const int kept = DigitsBeforeFillers(digits.fillers | 0xFC00u);
   if (kept < 0) return PutNumber<5>(out, bytes);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), digits.text);
@@ -86,14 +97,13 @@ inline char* PutNumber5(char* out, const std::uint8_t* bytes) {
 
 // The 9-byte called number: its first 8 bytes spread at once, the 9th alone.
 inline char* PutNumber9(char* out, const std::uint8_t* bytes) {
-  const Digits16 digits =
-      SpreadDigits(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)));
+  const Digits16 digits = SpreadDigits(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(bytes)));
   const int kept = DigitsBeforeFillers(digits.fillers);
   if (kept == 16) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), digits.text);
     return PutNumberByte(out + 16, bytes[8]);
   }
-  if (kept < 0 || bytes[8] != 0xFF) return PutNumber<9>(out, bytes);
+  if (kept < 0 || bytes[8] != ocb::kFillerByte) return PutNumber<9>(out, bytes);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(out), digits.text);
   return out + kept;
 }
@@ -109,16 +119,6 @@ inline char* PutNumber9(char* out, const std::uint8_t* bytes) {
 inline char* PutHex(char* out, const std::uint8_t* bytes, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) platform::PutHexDigits(out + 2 * i, bytes[i]);
   return out + 2 * count;
-}
-
-// HH:MM:SS from the three BCD bytes, digits as they stand.
-inline char* PutTime(char* out, const std::uint8_t* bytes) {
-  platform::PutHexDigits(out, bytes[0]);
-  out[2] = ':';
-  platform::PutHexDigits(out + 3, bytes[1]);
-  out[5] = ':';
-  platform::PutHexDigits(out + 6, bytes[2]);
-  return out + 8;
 }
 
 // Field values have up to 3 bytes (8 digits); any 32-bit value is counted right.
@@ -146,16 +146,11 @@ inline char* PutUnsigned(char* out, std::uint32_t value) {
   return end;
 }
 
-inline bool SwapsCallerAndTrunk(const std::uint8_t* record) {
-  // Outgoing-type records carry the trunk group first and the caller second.
-  return record[0] == 0x30 || record[0] == 0x10;
-}
-
 // The most characters a field's text takes, plus the few a writer stores past it.
 std::size_t FieldRoom(int field) {
   switch (field) {
     case 4:
-      return kMaxDateText;
+      return ocb::kMaxDateText;
     case 5:
       return 8;
     case 6:
@@ -176,31 +171,26 @@ std::size_t FieldRoom(int field) {
 
 }  // namespace
 
-bool IsUnusedSlot(const std::uint8_t* record) {
-  std::size_t digits = 0;
-  for (std::size_t i = 18; i < 27; ++i) digits += kNumberBytes[record[i]].length;
-  return digits == 0 || digits == 18;
-}
-
 RecordLineFormatter::RecordLineFormatter(const std::vector<int>& fields, int header_year,
                                          int header_day)
     : fields_(fields), header_year_(header_year), header_day_(header_day) {
-  spaced_last_ = !fields_.empty() && IsIntegerField(fields_.back());
+  spaced_last_ = !fields_.empty() && ocb::IsIntegerField(fields_.back());
   max_line_bytes_ = 2 + 2 + 16;  // spaces, CR LF, slack
   for (int field : fields_) max_line_bytes_ += FieldRoom(field) + 1;
   if (fields_ == std::vector<int>{4, 5, 6, 8, 12, 13, 14, 15}) {
     shape_ = Shape::kDefault;
-  } else if (fields_ == std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
-                                         17, 18}) {
+  } else if (fields_ ==
+             std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18}) {
     shape_ = Shape::kAll;
   }
 }
 
 inline char* RecordLineFormatter::PutDate(const std::uint8_t* record, char* out) {
-  const std::uint32_t key = static_cast<std::uint32_t>(record[3]) << 8 | record[4];
+  const std::uint32_t key = static_cast<std::uint32_t>(record[kAt<ocb::kDateField>]) << 8 |
+                            record[kAt<ocb::kDateField> + 1];
   if (key != date_key_) {
-    const int day = static_cast<int>(BcdValue(record + 3, 2));
-    const char* end = PutCallDate(date_text_.data(), day, header_year_, header_day_);
+    const int day = static_cast<int>(ocb::BcdValue(record + kAt<ocb::kDateField>, 2));
+    const char* end = ocb::PutCallDate(date_text_.data(), day, header_year_, header_day_);
     date_length_ = static_cast<std::size_t>(end - date_text_.data());
     date_key_ = key;
   }
@@ -211,27 +201,24 @@ inline char* RecordLineFormatter::PutDate(const std::uint8_t* record, char* out)
 
 template <int kField>
 inline char* RecordLineFormatter::Put(const std::uint8_t* record, char* out) {
-  if constexpr (kField == 1) return PutByte(out, record[0]);
-  if constexpr (kField == 2) return PutByte(out, record[1]);
-  if constexpr (kField == 3) return PutByte(out, record[2]);
-  if constexpr (kField == 4) return PutDate(record, out);
-  if constexpr (kField == 5) return PutTime(out, record + 5);
-  if constexpr (kField == 6) return PutNumber5(out, record + (SwapsCallerAndTrunk(record) ? 13 : 8));
-  if constexpr (kField == 7) return PutByte(out, record[37]);
-  if constexpr (kField == 8) return PutNumber9(out, record + 18);
-  if constexpr (kField == 9) return PutByte(out, record[27]);
-  if constexpr (kField == 10) return PutByte(out, record[28]);
-  if constexpr (kField == 11) return PutByte(out, record[29]);
-  if constexpr (kField == 12)
-    return PutUnsigned(out, static_cast<std::uint32_t>(record[30] << 8 | record[31]));
-  if constexpr (kField == 13)
-    return PutUnsigned(out,
-                       static_cast<std::uint32_t>(record[32] << 16 | record[33] << 8 | record[34]));
-  if constexpr (kField == 14) return PutNumber<2>(out, record + 35);
-  if constexpr (kField == 15) return PutNumber5(out, record + (SwapsCallerAndTrunk(record) ? 8 : 13));
-  if constexpr (kField == 16) return PutByte(out, record[38]);
-  if constexpr (kField == 17) return PutHex(out, record + 39, 2);
-  if constexpr (kField == 18) return PutByte(out, record[41]);
+  constexpr std::size_t at = kAt<kField>;
+  constexpr ocb::FieldKind kind = ocb::FieldAt(kField).kind;
+  constexpr std::size_t size = ocb::FieldAt(kField).size;
+  if constexpr (kField == ocb::kDateField) return PutDate(record, out);
+  if constexpr (kField == ocb::kTimeField) return ocb::PutCallTime(out, record + at);
+  if constexpr (kField == ocb::kCallingField)
+    return PutNumber5(out, record + ocb::CallingOffset(record));
+  if constexpr (kField == ocb::kIcTrunkField)
+    return PutNumber5(out, record + ocb::IcTrunkOffset(record));
+  if constexpr (kField == ocb::kCalledField) return PutNumber9(out, record + at);
+  if constexpr (kind == ocb::FieldKind::kInteger && size == 1) return PutByte(out, record[at]);
+  if constexpr (kind == ocb::FieldKind::kInteger && size == 2)
+    return PutUnsigned(out, static_cast<std::uint32_t>(record[at] << 8 | record[at + 1]));
+  if constexpr (kind == ocb::FieldKind::kInteger && size == 3)
+    return PutUnsigned(
+        out, static_cast<std::uint32_t>(record[at] << 16 | record[at + 1] << 8 | record[at + 2]));
+  if constexpr (kind == ocb::FieldKind::kNumber && size == 2) return PutNumber<2>(out, record + at);
+  if constexpr (kind == ocb::FieldKind::kHex) return PutHex(out, record + at, size);
   return out;
 }
 
@@ -243,25 +230,44 @@ inline char* RecordLineFormatter::PutWithCommas(const std::uint8_t* record, char
 
 char* RecordLineFormatter::PutField(int field, const std::uint8_t* record, char* out) {
   switch (field) {
-    case 1: return Put<1>(record, out);
-    case 2: return Put<2>(record, out);
-    case 3: return Put<3>(record, out);
-    case 4: return Put<4>(record, out);
-    case 5: return Put<5>(record, out);
-    case 6: return Put<6>(record, out);
-    case 7: return Put<7>(record, out);
-    case 8: return Put<8>(record, out);
-    case 9: return Put<9>(record, out);
-    case 10: return Put<10>(record, out);
-    case 11: return Put<11>(record, out);
-    case 12: return Put<12>(record, out);
-    case 13: return Put<13>(record, out);
-    case 14: return Put<14>(record, out);
-    case 15: return Put<15>(record, out);
-    case 16: return Put<16>(record, out);
-    case 17: return Put<17>(record, out);
-    case 18: return Put<18>(record, out);
-    default: return out;
+    case 1:
+      return Put<1>(record, out);
+    case 2:
+      return Put<2>(record, out);
+    case 3:
+      return Put<3>(record, out);
+    case 4:
+      return Put<4>(record, out);
+    case 5:
+      return Put<5>(record, out);
+    case 6:
+      return Put<6>(record, out);
+    case 7:
+      return Put<7>(record, out);
+    case 8:
+      return Put<8>(record, out);
+    case 9:
+      return Put<9>(record, out);
+    case 10:
+      return Put<10>(record, out);
+    case 11:
+      return Put<11>(record, out);
+    case 12:
+      return Put<12>(record, out);
+    case 13:
+      return Put<13>(record, out);
+    case 14:
+      return Put<14>(record, out);
+    case 15:
+      return Put<15>(record, out);
+    case 16:
+      return Put<16>(record, out);
+    case 17:
+      return Put<17>(record, out);
+    case 18:
+      return Put<18>(record, out);
+    default:
+      return out;
   }
 }
 

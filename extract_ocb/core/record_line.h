@@ -7,14 +7,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "formats/ocb/dates.h"
 #include "ocb_decoder.h"
-#include "ocb_format.h"
 
 namespace ostrel {
-
-// True when a record of the last block is an unused slot rather than a call:
-// its called number is empty or all 18 digits are filler-free (see DecodeRecord).
-bool IsUnusedSlot(const std::uint8_t* record);
 
 class RecordLineFormatter {
  public:
@@ -49,7 +45,7 @@ class RecordLineFormatter {
   int header_day_ = 0;
   // Calls come in runs of the same day: its date text is made once per run.
   std::uint32_t date_key_ = 0xFFFFFFFF;
-  std::array<char, kMaxDateText> date_text_{};
+  std::array<char, ocb::kMaxDateText> date_text_{};
   std::size_t date_length_ = 0;
 };
 

@@ -58,7 +58,7 @@ struct Job {
 
 TEST(ExtractionRun, LineSpacingRuleForAnIntegerFieldLast) {
   OcbFields fields;
-  for (int n = 1; n <= kFieldCount; ++n) fields.Text(n) = std::to_string(n * 10);
+  for (int n = 1; n <= ocb::kFieldCount; ++n) fields.Text(n) = std::to_string(n * 10);
   std::string line;
   FormatLine(fields, {8, 18}, line);
   EXPECT_EQ(line, "80, 180 ");
@@ -257,7 +257,7 @@ TEST(ExtractionRun, PrefixedFilesAndDamagedBytesNeverFail) {
 }  // namespace
 }  // namespace ostrel
 
-#include "ocb_file.h"
+#include "formats/ocb/blocks.h"
 #include "platform/binary_reader.h"
 
 namespace ostrel {
@@ -268,16 +268,16 @@ namespace {
 std::string LinesByDecoder(const std::string& path, const FieldSelection& selection) {
   platform::BinaryReader reader;
   EXPECT_TRUE(reader.Open(path));
-  OcbFileInfo info;
-  if (!CheckDataFile(reader, info)) return "";
-  const BlockCount blocks = CountBlocks(reader, info.layout);
+  ocb::FileInfo info;
+  if (!ocb::CheckDataFile(reader, info)) return "";
+  const ocb::BlockCount blocks = ocb::CountBlocks(reader, info.layout);
   std::string text;
   std::string line;
   OcbFields fields;
   for (std::uint64_t b = 0; b < blocks.count; ++b) {
-    for (int i = 0; i < kRecordsPerBlock; ++i) {
-      std::uint8_t record[kRecordSize];
-      reader.Read(RecordOffset(info.layout, b, i), record, sizeof record);
+    for (int i = 0; i < ocb::kRecordsPerBlock; ++i) {
+      std::uint8_t record[ocb::kRecordSize];
+      reader.Read(ocb::RecordOffset(info.layout, b, i), record, sizeof record);
       if (!DecodeRecord(record, blocks.header_year, blocks.header_day, b + 1 == blocks.count,
                         fields)) {
         continue;
@@ -293,10 +293,11 @@ std::string LinesByDecoder(const std::string& path, const FieldSelection& select
 // as zeros, exactly as a record-by-record read gives them.
 TEST(ExtractionRun, LastBlockCutShortAnywhereInBothLayouts) {
   for (auto layout : {cdrgen::OcbFileLayout::kPlain, cdrgen::OcbFileLayout::kPrefixed}) {
-    const cdrgen::Bytes whole = cdrgen::OcbSampleFile(300 * kBlockSize, 3, layout);
+    const cdrgen::Bytes whole = cdrgen::OcbSampleFile(300 * ocb::kBlockSize, 3, layout);
     const std::size_t last_header = static_cast<std::size_t>(cdrgen::OcbHeaderOffset(layout, 200));
-    for (std::size_t cut : {std::size_t{0}, kHeaderSize, kHeaderSize + 1, kHeaderSize + 41,
-                            kHeaderSize + 42, kHeaderSize + 1000, kBlockSize - 1}) {
+    for (std::size_t cut :
+         {std::size_t{0}, ocb::kHeaderSize, ocb::kHeaderSize + 1, ocb::kHeaderSize + 41,
+          ocb::kHeaderSize + 42, ocb::kHeaderSize + 1000, ocb::kBlockSize - 1}) {
       Job run;
       run.request.fields = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
       const cdrgen::Bytes bytes(whole.begin(),
@@ -305,10 +306,10 @@ TEST(ExtractionRun, LastBlockCutShortAnywhereInBothLayouts) {
       {
         platform::BinaryReader reader;
         ASSERT_TRUE(reader.Open(run.request.files[0]));
-        const OcbLayout own =
-            layout == cdrgen::OcbFileLayout::kPlain ? OcbLayout::kPlain : OcbLayout::kPrefixed;
+        const ocb::Layout own =
+            layout == cdrgen::OcbFileLayout::kPlain ? ocb::Layout::kPlain : ocb::Layout::kPrefixed;
         // The cut block is the last one taken (or, cut at its start, the one before).
-        EXPECT_EQ(CountBlocks(reader, own).count, cut >= kHeaderSize ? 201u : 200u);
+        EXPECT_EQ(ocb::CountBlocks(reader, own).count, cut >= ocb::kHeaderSize ? 201u : 200u);
       }
       const ExtractionResult result = run.Go();
       EXPECT_EQ(result.outcome, RunOutcome::kCompleted);
@@ -326,7 +327,7 @@ TEST(ExtractionRun, EachFileDatedByItsOwnHeader) {
   std::string expected;
   for (std::uint64_t seed : {1u, 2u, 3u}) {
     cdrgen::Bytes bytes =
-        cdrgen::OcbSampleFile(20 * kBlockSize, seed, cdrgen::OcbFileLayout::kPlain);
+        cdrgen::OcbSampleFile(20 * ocb::kBlockSize, seed, cdrgen::OcbFileLayout::kPlain);
     bytes[5] = static_cast<std::uint8_t>(seed * 0x11);  // header year 11, 22, 33
     run.AddFile("f" + std::to_string(seed) + ".dat", bytes);
     expected += LinesByDecoder(run.request.files.back(), run.request.fields);

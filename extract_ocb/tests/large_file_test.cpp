@@ -8,7 +8,7 @@
 
 #include "cdrgen/ocb_builder.h"
 #include "file_analysis.h"
-#include "ocb_file.h"
+#include "formats/ocb/blocks.h"
 #include "platform/binary_reader.h"
 #include "test_host.h"
 
@@ -31,9 +31,9 @@ TEST(OstrelLargeFile, SparseFileKeepsItsSizeAndCountsTheLeadingBlocks) {
   }
   platform::BinaryReader reader;
   ASSERT_TRUE(reader.Open(path));
-  OcbFileInfo info;
-  ASSERT_TRUE(CheckDataFile(reader, info));
-  const BlockCount count = CountBlocks(reader, info.layout);
+  formats::ocb::FileInfo info;
+  ASSERT_TRUE(formats::ocb::CheckDataFile(reader, info));
+  const formats::ocb::BlockCount count = formats::ocb::CountBlocks(reader, info.layout);
   reader.Close();
 
   test::ScriptedHost host;

@@ -1,25 +1,22 @@
-#include "ocb_file.h"
+#include "formats/ocb/blocks.h"
 
-#include <algorithm>
-#include <array>
 #include <optional>
 
-namespace ostrel {
+#include "formats/ocb/dates.h"
+#include "formats/ocb/digits.h"
+
+namespace formats::ocb {
 
 namespace {
 
-bool HasMarker(platform::BinaryReader& reader, std::uint64_t offset) {
-  return reader.Byte(offset) == kMarker0 && reader.Byte(offset + 1) == kMarker1;
-}
-
 // Sequence number of block `block`, or nothing when its header is not
 // wholly inside the file.
-std::optional<std::uint32_t> SequenceNumber(platform::BinaryReader& reader, OcbLayout layout,
+std::optional<std::uint32_t> SequenceNumber(platform::BinaryReader& reader, Layout layout,
                                             std::uint64_t block) {
   const std::uint64_t header = HeaderOffset(layout, block);
   if (header + kHeaderSize > reader.Length()) return std::nullopt;
-  std::array<std::uint8_t, 3> bytes{};
-  reader.Read(header + 2, bytes.data(), bytes.size());
+  std::array<std::uint8_t, kSequenceSize> bytes{};
+  reader.Read(header + kSequenceAt, bytes.data(), bytes.size());
   return BcdValue(bytes.data(), bytes.size());
 }
 
@@ -29,19 +26,25 @@ std::uint32_t NextNumber(std::uint32_t number) {
 
 }  // namespace
 
-bool CheckDataFile(platform::BinaryReader& reader, OcbFileInfo& info) {
-  info = OcbFileInfo{};
+BlockHeader ParseBlockHeader(const std::uint8_t* bytes) {
+  BlockHeader header;
+  header.has_marker = HasMarker(bytes + kMarkerAt);
+  header.sequence = BcdValue(bytes + kSequenceAt, kSequenceSize);
+  header.year = static_cast<int>(BcdValue(bytes + kYearAt, kYearSize));
+  header.day = static_cast<int>(BcdValue(bytes + kDayAt, kDaySize));
+  header.time = {bytes[kTimeAt], bytes[kTimeAt + 1], bytes[kTimeAt + 2]};
+  return header;
+}
+
+bool CheckDataFile(platform::BinaryReader& reader, FileInfo& info) {
+  info = FileInfo{};
   info.size = reader.Length();
-  if (HasMarker(reader, 0)) {
-    info.layout = OcbLayout::kPlain;
-  } else if (HasMarker(reader, kPrefixedFirstHeader)) {
-    info.layout = OcbLayout::kPrefixed;
-  } else {
-    return false;
-  }
-  std::array<std::uint8_t, 11> bytes{};
+  std::array<std::uint8_t, kLayoutBytes> head{};
+  reader.Read(0, head.data(), head.size());
+  if (!FindLayout(head.data(), info.layout)) return false;
+  std::array<std::uint8_t, kHeaderBytesRead> bytes{};
   reader.Read(HeaderOffset(info.layout, 0), bytes.data(), bytes.size());
-  const OcbBlockHeader header = ParseBlockHeader(bytes.data());
+  const BlockHeader header = ParseBlockHeader(bytes.data());
   info.header_year = header.year;
   info.header_day = header.day;
   CallDateInto(header.day, header.time.data(), header.year, header.day, info.header_date,
@@ -49,11 +52,11 @@ bool CheckDataFile(platform::BinaryReader& reader, OcbFileInfo& info) {
   return true;
 }
 
-BlockCount CountBlocks(platform::BinaryReader& reader, OcbLayout layout) {
+BlockCount CountBlocks(platform::BinaryReader& reader, Layout layout) {
   BlockCount result;
-  std::array<std::uint8_t, 11> bytes{};
+  std::array<std::uint8_t, kHeaderBytesRead> bytes{};
   reader.Read(HeaderOffset(layout, 0), bytes.data(), bytes.size());
-  const OcbBlockHeader first = ParseBlockHeader(bytes.data());
+  const BlockHeader first = ParseBlockHeader(bytes.data());
   result.first_number = first.sequence;
   result.last_number = first.sequence;
   result.header_year = first.year;
@@ -64,6 +67,7 @@ BlockCount CountBlocks(platform::BinaryReader& reader, OcbLayout layout) {
     return number && *number == (first.sequence + block) % kSequenceModulus;
   };
 
+  // Half the number of blocks the file could hold.
   std::uint64_t p = reader.Length() / (2 * kBlockSize);
   std::uint64_t step = p;
   while (step >= 1) {
@@ -72,9 +76,10 @@ BlockCount CountBlocks(platform::BinaryReader& reader, OcbLayout layout) {
     p = ok ? p + step : p - step;
   }
 
-  const std::uint64_t begin = p >= 10 ? p - 10 : 0;
+  constexpr std::uint64_t kScanReach = 10;
+  const std::uint64_t begin = p >= kScanReach ? p - kScanReach : 0;
   std::optional<std::uint32_t> previous;
-  for (std::uint64_t r = begin; r <= p + 10; ++r) {
+  for (std::uint64_t r = begin; r <= p + kScanReach; ++r) {
     const auto number = SequenceNumber(reader, layout, r);
     const bool accepted = number && (!previous || *number == NextNumber(*previous));
     if (!accepted) {
@@ -89,13 +94,9 @@ BlockCount CountBlocks(platform::BinaryReader& reader, OcbLayout layout) {
     }
     previous = number;
   }
-  result.count = p + 11;
+  result.count = p + kScanReach + 1;
   result.last_number = *previous;
   return result;
 }
 
-std::string NotValidReport(const std::string& path) {
-  return path + " is not a valid OCB Data File.  Please Verify";
-}
-
-}  // namespace ostrel
+}  // namespace formats::ocb

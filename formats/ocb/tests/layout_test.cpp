@@ -1,21 +1,24 @@
-#include "ocb_format.h"
+#include "formats/ocb/layout.h"
 
 #include <gtest/gtest.h>
 
-namespace ostrel {
+#include "formats/ocb/dates.h"
+#include "formats/ocb/digits.h"
+
+namespace formats::ocb {
 namespace {
 
-TEST(OcbFormat, OffsetsOfBothLayouts) {
-  EXPECT_EQ(HeaderOffset(OcbLayout::kPlain, 0), 0u);
-  EXPECT_EQ(RecordOffset(OcbLayout::kPlain, 1, 0), 2048u + 32u);
-  EXPECT_EQ(RecordOffset(OcbLayout::kPlain, 0, 47), 32u + 47u * 42u);
-  EXPECT_EQ(HeaderOffset(OcbLayout::kPrefixed, 0), 928u);
-  EXPECT_EQ(RecordOffset(OcbLayout::kPrefixed, 1, 0), 3012u);
+TEST(OcbLayout, OffsetsOfBothLayouts) {
+  EXPECT_EQ(HeaderOffset(Layout::kPlain, 0), 0u);
+  EXPECT_EQ(RecordOffset(Layout::kPlain, 1, 0), 2048u + 32u);
+  EXPECT_EQ(RecordOffset(Layout::kPlain, 0, 47), 32u + 47u * 42u);
+  EXPECT_EQ(HeaderOffset(Layout::kPrefixed, 0), 928u);
+  EXPECT_EQ(RecordOffset(Layout::kPrefixed, 1, 0), 3012u);
   // 64-bit offsets: far blocks of huge files do not wrap.
-  EXPECT_EQ(HeaderOffset(OcbLayout::kPlain, 3000000), 3000000ull * 2048ull);
+  EXPECT_EQ(HeaderOffset(Layout::kPlain, 3000000), 3000000ull * 2048ull);
 }
 
-TEST(OcbFormat, HexByteAndBcdValues) {
+TEST(OcbLayout, HexByteAndBcdValues) {
   const std::uint8_t bytes[] = {0xC6, 0xC4, 0x00, 0x67, 0x0A};
   EXPECT_EQ(HexText(bytes, 2), "C6C4");
   EXPECT_EQ(HexText(bytes + 4, 1), "0A");
@@ -29,20 +32,20 @@ TEST(OcbFormat, HexByteAndBcdValues) {
   EXPECT_EQ(BcdValue(damaged, 1), 20u);
 }
 
-TEST(OcbFormat, DropFillersRemovesOnlyUpperCaseF) {
+TEST(OcbLayout, DropFillersRemovesOnlyUpperCaseF) {
   EXPECT_EQ(DropFillers("2456789FFF"), "2456789");
   EXPECT_EQ(DropFillers("FFFFFFFFFFFFFFFFFF"), "");
   EXPECT_EQ(DropFillers("12AB3F4"), "12AB34");
 }
 
-TEST(OcbFormat, CallDateWithinTheHeaderYear) {
+TEST(OcbLayout, CallDateWithinTheHeaderYear) {
   const std::uint8_t time[] = {0x10, 0x15, 0x30};
   const CallMoment moment = CallDate(67, time, 5, 100);
   EXPECT_EQ(moment.date, "2005-03-08");
   EXPECT_EQ(moment.time, "10:15:30");
 }
 
-TEST(OcbFormat, CallDateAcrossTheYearEndAndLeapYears) {
+TEST(OcbLayout, CallDateAcrossTheYearEndAndLeapYears) {
   const std::uint8_t time[] = {0x23, 0x59, 0x59};
   EXPECT_EQ(CallDate(365, time, 6, 2).date, "2005-12-31");
   EXPECT_EQ(CallDate(60, time, 4, 100).date, "2004-02-29");
@@ -51,7 +54,7 @@ TEST(OcbFormat, CallDateAcrossTheYearEndAndLeapYears) {
   EXPECT_EQ(CallDate(1, time, 5, 1).date, "2005-01-01");     // same day: same year
 }
 
-TEST(OcbFormat, CallDateOfDamagedValuesStaysReadable) {
+TEST(OcbLayout, CallDateOfDamagedValuesStaysReadable) {
   const std::uint8_t time[] = {0x1A, 0xFF, 0x00};
   // Header year 00 with a later record day lies in 1999, not year "-1".
   EXPECT_EQ(CallDate(200, time, 0, 10).date, "1999-07-19");
@@ -63,4 +66,26 @@ TEST(OcbFormat, CallDateOfDamagedValuesStaysReadable) {
 }
 
 }  // namespace
-}  // namespace ostrel
+}  // namespace formats::ocb
+
+namespace formats::ocb {
+namespace {
+
+// The same damaged bytes, read as each program reads them.
+TEST(OcbLayout, EachReadingKeepsItsOwnDamagedValues) {
+  const std::uint8_t day[] = {0x1A, 0x23};
+  EXPECT_EQ(BcdNumber(day, 2, kExtractorReading.damaged_digits), 2023);
+  EXPECT_EQ(BcdNumber(day, 2, kAnalyserReading.damaged_digits), 1);
+  const std::uint8_t huge[] = {0x7E, 0x95};
+  EXPECT_EQ(BcdNumber(huge, 2, kAnalyserReading.damaged_digits), kLargestNumber);
+  const std::uint8_t clean[] = {0x03, 0x65};
+  EXPECT_EQ(BcdNumber(clean, 2, kAnalyserReading.damaged_digits), 365);
+
+  char text[kMaxDateText];
+  EXPECT_EQ(std::string(text, PutDate(text, 5, 9999, kExtractorReading.long_day)), "2005-12-9665");
+  EXPECT_EQ(std::string(text, PutDate(text, 5, 9999, kAnalyserReading.long_day)), "2005-12-65");
+  EXPECT_EQ(std::string(text, PutDate(text, -1, 59, kAnalyserReading.long_day)), "1999-02-28");
+}
+
+}  // namespace
+}  // namespace formats::ocb
