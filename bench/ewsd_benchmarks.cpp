@@ -49,7 +49,8 @@ BENCHMARK(EwsdDecodeRecord);
 void EwsdExtractionRun(benchmark::State& state) {
   vantor::RunSettings settings;
   settings.input_paths = {bench::SampleFile("ewsd", kFileSize)};
-  settings.output_path = (std::filesystem::temp_directory_path() / "suite_bench_vantor.txt").string();
+  settings.output_path =
+      (std::filesystem::temp_directory_path() / "suite_bench_vantor.txt").string();
   settings.columns = {1, 2, 3, 4, 5, 6, 7, 8, 11};
   QuietHost host;
   std::int64_t lines = 0;
@@ -59,8 +60,9 @@ void EwsdExtractionRun(benchmark::State& state) {
   }
   std::filesystem::remove(settings.output_path);
   state.SetItemsProcessed(lines);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
-                          static_cast<std::int64_t>(std::filesystem::file_size(settings.input_paths[0])));
+  state.SetBytesProcessed(
+      static_cast<std::int64_t>(state.iterations()) *
+      static_cast<std::int64_t>(std::filesystem::file_size(settings.input_paths[0])));
 }
 BENCHMARK(EwsdExtractionRun)->Unit(benchmark::kMillisecond);
 

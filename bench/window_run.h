@@ -17,8 +17,8 @@ namespace bench {
 // Selects `file` in `picker`, writes `output` into the line edit named
 // `output_name`, clicks the button named `button_name` and prints the time.
 inline int TimeExtraction(QWidget& window, platform::ui::FilePickerPanel& picker,
-                          const QString& file, const QString& output,
-                          const char* output_name, const char* button_name) {
+                          const QString& file, const QString& output, const char* output_name,
+                          const char* button_name) {
   const QFileInfo info(file);
   picker.SetFolder(info.absolutePath());
   picker.SelectFiles({info.fileName()});

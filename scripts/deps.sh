@@ -7,7 +7,7 @@ packages=(
   libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   lintian desktop-file-utils poppler-utils fakeroot dpkg-dev file
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   python3 python3-openpyxl
   xvfb xauth
   time

@@ -13,6 +13,11 @@ jobs="${JOBS:-2}"
 fuzz_seconds="${FUZZ_SECONDS:-30}"
 
 bash "$root/scripts/deps.sh"
+
+# The tree is kept in the repository's clang-format style; a file that is not
+# fails the run before anything is built.
+(cd "$root" && find . \( -path ./build -o -path './build-*' -o -path ./.git \) -prune -o \
+  \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror)
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUITE_WERROR=ON
 cmake --build "$build" -j "$jobs"
 (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")

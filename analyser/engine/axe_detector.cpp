@@ -99,8 +99,8 @@ std::string AnalyseAxe(const std::filesystem::path& path, AnalyserContext& conte
   // block the last record read. The layout flag only ever turns off before
   // the record that decides, so the moment reads as when it was met.
   std::string end;
-  const bool has_end = whole_blocks ? last_record_block == blocks && blocks > 0
-                                    : last_record_block > 0;
+  const bool has_end =
+      whole_blocks ? last_record_block == blocks && blocks > 0 : last_record_block > 0;
   if (has_end) end = AxeMoment(last_record, s);
   host.SetProgress(100);
   return ResultText(start, end, count);

@@ -23,11 +23,17 @@ void DataFile::Close() {
   reader_.Close();
 }
 
-void ForgetReadFailures() { t_read_failed = false; }
+void ForgetReadFailures() {
+  t_read_failed = false;
+}
 
-bool AnyReadFailed() { return t_read_failed; }
+bool AnyReadFailed() {
+  return t_read_failed;
+}
 
-void NoteReadFailure() { t_read_failed = true; }
+void NoteReadFailure() {
+  t_read_failed = true;
+}
 
 std::optional<std::uint64_t> FileLength(const std::filesystem::path& path) {
   std::error_code ec;

@@ -138,7 +138,8 @@ TEST(AnalyseFiles, FileThatShrinksWhileItIsReadIsReportedNotCounted) {
   EXPECT_EQ(rows[0].start_time, kInvalidFile);
   EXPECT_EQ(rows[0].records, "0");
   ASSERT_FALSE(rig.host.messages.empty());
-  EXPECT_EQ(rig.host.messages[0].text, e10b + " cannot be read: the file could not be read to its end");
+  EXPECT_EQ(rig.host.messages[0].text,
+            e10b + " cannot be read: the file could not be read to its end");
   // The next file is analysed as usual.
   EXPECT_EQ(outcome.analysed, 1u);
   EXPECT_NE(rows[1].records, "0");

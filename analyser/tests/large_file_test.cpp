@@ -22,15 +22,15 @@ constexpr std::uint64_t kFiveGigabytes = 5ull * 1024 * 1024 * 1024;
 void WriteAt(const std::filesystem::path& path, std::uint64_t offset, const cdrgen::Bytes& bytes) {
   std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
   out.seekp(static_cast<std::streamoff>(offset));
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   ASSERT_TRUE(out.good());
 }
 
 // `head` at the start, `tail` at `tail_at`, a file of 5 GB with nothing on
 // disk between.
-std::string SparseFile(const TempFolder& folder, const std::string& name,
-                       const cdrgen::Bytes& head, const cdrgen::Bytes& tail,
-                       std::uint64_t tail_at) {
+std::string SparseFile(const TempFolder& folder, const std::string& name, const cdrgen::Bytes& head,
+                       const cdrgen::Bytes& tail, std::uint64_t tail_at) {
   const std::string path = folder.Write(name, head);
   std::filesystem::resize_file(path, kFiveGigabytes);
   WriteAt(path, tail_at, tail);
@@ -70,8 +70,7 @@ TEST(LargeFile, EwsdWalkOverASparseStretchEnds) {
   const cdrgen::Bytes records = cdrgen::EwsdAnalyserSample(5, 1);
   // Zero bytes are empty 32-byte units: the tail starts on one's bound, so
   // the big file holds the same records as the two copies back to back.
-  const std::uint64_t tail_at =
-      records.size() + (kFiveGigabytes - 2 * records.size()) / 32 * 32;
+  const std::uint64_t tail_at = records.size() + (kFiveGigabytes - 2 * records.size()) / 32 * 32;
   const std::string big = SparseFile(folder, "big.dat", records, records, tail_at);
   cdrgen::Bytes both = records;
   both.insert(both.end(), records.begin(), records.end());

@@ -75,7 +75,7 @@ class RecordingHost : public Host {
   std::map<int, std::string> panels;
   std::vector<std::string> status_history;
   int pumps = 0;
-  int stop_at_pump = -1;  // the Stop command "clicked" during this pump
+  int stop_at_pump = -1;                 // the Stop command "clicked" during this pump
   std::function<void(int)> during_pump;  // what else happens then (by pump number)
   EngineState* state = nullptr;
   bool results_mark = false;

@@ -2,6 +2,7 @@
 //   manual_pdf SOURCE.md OUTPUT.pdf
 // Pictures are looked up beside the source and scaled to the page width.
 // Runs at build time without a display (offscreen Qt platform).
+#include <QColor>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -15,12 +16,11 @@
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextFrame>
-#include <QTextTable>
-#include <QColor>
 #include <QTextImageFormat>
+#include <QTextTable>
 #include <QUrl>
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -40,15 +40,14 @@ void FitImages(QTextDocument& document, const QString& base_folder, double text_
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
       if (fragment.isValid() && fragment.charFormat().isImageFormat())
-        images.push_back({fragment.position(), fragment.length(),
-                          fragment.charFormat().toImageFormat()});
+        images.push_back(
+            {fragment.position(), fragment.length(), fragment.charFormat().toImageFormat()});
     }
   }
   for (Found& found : images) {
     const QImage image(QFileInfo(base_folder + "/" + found.format.name()).absoluteFilePath());
     if (image.isNull()) {
-      std::fprintf(stderr, "manual_pdf: picture %s not found\n",
-                   qPrintable(found.format.name()));
+      std::fprintf(stderr, "manual_pdf: picture %s not found\n", qPrintable(found.format.name()));
       continue;
     }
     // A little smaller than on screen, never wider than the column.
@@ -132,8 +131,7 @@ int main(int argc, char** argv) {
     writer.setCreator("manual_pdf");
     writer.setResolution(kResolution);
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                     QMarginsF(0, 0, 0, 0),
-                                     QPageLayout::Millimeter));
+                                     QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
 
     QTextDocument document;
     QFont font("DejaVu Sans");

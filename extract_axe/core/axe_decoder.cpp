@@ -110,8 +110,8 @@ AxeRecord NextRecord(BlockBytes block, std::size_t start) {
   const double length = platform::LeadingNumber(rest.substr(0, 3));
   // A length that is not a positive whole number ends the block, as zero does.
   if (!(length >= 1) || length != std::floor(length)) return {};
-  const std::size_t size = length > static_cast<double>(kBlockSize) ? kBlockSize
-                                                                     : static_cast<std::size_t>(length);
+  const std::size_t size =
+      length > static_cast<double>(kBlockSize) ? kBlockSize : static_cast<std::size_t>(length);
   return {size, rest.substr(0, std::min(size, available))};
 }
 

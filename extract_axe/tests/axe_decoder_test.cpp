@@ -73,7 +73,8 @@ TEST(AxeDecoder, RecordIsCutAtTheBlockEndAndNoneStartsAtItsLastByte) {
 TEST(AxeDecoder, FormatsTheExampleRecord) {
   cdrgen::AxeRecord r;  // 06/11/30 23:59:09, 2456, 9876F, 000125, 000003, ROUT01, ROUT02
   LayoutState layout;
-  EXPECT_EQ(Line(cdrgen::AxeRecordText(r), layout), "2006/11/30,23:59:09,2456,9876,125,3,ROUT01,ROUT02");
+  EXPECT_EQ(Line(cdrgen::AxeRecordText(r), layout),
+            "2006/11/30,23:59:09,2456,9876,125,3,ROUT01,ROUT02");
   EXPECT_FALSE(layout.shifted);
   EXPECT_TRUE(layout.line_written);
 }

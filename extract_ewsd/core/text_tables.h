@@ -30,7 +30,9 @@ constexpr PairTable MakeDecimalPairs() {
 inline constexpr const auto& kHexPairs = platform::kHexDigitPairs;
 inline constexpr PairTable kDecimalPairs = MakeDecimalPairs();
 
-inline void PutHexPair(char* at, std::uint8_t value) { platform::PutHexDigits(at, value); }
+inline void PutHexPair(char* at, std::uint8_t value) {
+  platform::PutHexDigits(at, value);
+}
 
 inline void PutDecimalPair(char* at, std::uint8_t value) {
   std::memcpy(at, kDecimalPairs.data() + 2 * value, 2);

@@ -232,7 +232,8 @@ TEST_F(VantorExtractionRunTest, WriteFailingMidRunEndsIt) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   std::size_t records = 0;
   const std::string a = folder_.Write("a.bin", cdrgen::EwsdSampleFile(4u << 20, 9, &records));
-  const RunResult result = run_.StartExtraction({"/dev/full", {0, 1, 2, 3, 4, 5, 6, 7, 8, 11}, {a}});
+  const RunResult result =
+      run_.StartExtraction({"/dev/full", {0, 1, 2, 3, 4, 5, 6, 7, 8, 11}, {a}});
   EXPECT_EQ(result.outcome, RunOutcome::kFailed);
   EXPECT_LT(result.lines_written, static_cast<std::int64_t>(records));
   ASSERT_EQ(host_.messages.size(), 1u);

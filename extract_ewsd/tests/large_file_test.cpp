@@ -27,12 +27,12 @@ TEST(VantorLargeFile, WalkOverASparseStretchEndsWithTheLastRecord) {
   std::filesystem::resize_file(path, kFiveGigabytes);
   // Zero bytes are empty 32-byte units: the last record starts on one's bound.
   const cdrgen::Bytes last = EwsdRecord().DateTime(6, 2, 28, 23, 59, 58, 5).Called("77").Build();
-  const std::uint64_t at =
-      first.size() + (kFiveGigabytes - 64 - first.size()) / 32 * 32;
+  const std::uint64_t at = first.size() + (kFiveGigabytes - 64 - first.size()) / 32 * 32;
   {
     std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
     out.seekp(static_cast<std::streamoff>(at));
-    out.write(reinterpret_cast<const char*>(last.data()), static_cast<std::streamsize>(last.size()));
+    out.write(reinterpret_cast<const char*>(last.data()),
+              static_cast<std::streamsize>(last.size()));
     ASSERT_TRUE(out.good());
   }
   FakeHost host;

@@ -11,7 +11,8 @@ namespace {
 std::filesystem::path WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
   auto path = std::filesystem::temp_directory_path() / ("platform_reader_" + name);
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   return path;
 }
 
@@ -97,7 +98,8 @@ TEST(BinaryReader, MappedReadsGiveTheSameBytesAndSurviveAShrunkFile) {
     const auto got = reader.Read(off, b, sizeof b);
     ASSERT_EQ(got, std::min<std::uint64_t>(43, off < bytes.size() ? bytes.size() - off : 0));
     ASSERT_EQ(reader.AtEnd(), off + 43 > bytes.size());
-    for (std::size_t k = 0; k < 43; ++k) ASSERT_EQ(b[k], off + k < bytes.size() ? bytes[off + k] : 0);
+    for (std::size_t k = 0; k < 43; ++k)
+      ASSERT_EQ(b[k], off + k < bytes.size() ? bytes[off + k] : 0);
     for (std::size_t count : {std::size_t{1}, std::size_t{3000}, std::size_t{9000}}) {
       const std::uint8_t* view = reader.View(off, count);
       ASSERT_EQ(reader.AtEnd(), off + count > bytes.size());

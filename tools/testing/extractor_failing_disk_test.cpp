@@ -39,7 +39,8 @@ class FAILING_DISK_SUITE : public ::testing::Test {
  protected:
   void SetUp() override {
     const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    dir_ = fs::temp_directory_path() / (std::string(FAILING_DISK_PROGRAM) + "_disk_" + std::to_string(::getpid()) + "_" + name);
+    dir_ = fs::temp_directory_path() /
+           (std::string(FAILING_DISK_PROGRAM) + "_disk_" + std::to_string(::getpid()) + "_" + name);
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     input_ = dir_ / "in.dat";
@@ -59,8 +60,8 @@ class FAILING_DISK_SUITE : public ::testing::Test {
   // Runs `PROGRAM extract -o OUT INPUTS` with the answers of a batch run.
   Ended Extract(const fs::path& out, const std::string& inputs) {
     const fs::path err_file = dir_ / "stderr.txt";
-    const std::string command = std::string(FAILING_DISK_EXE) + " extract -o '" + out.string() + "' " +
-                                inputs + " 2>'" + err_file.string() + "' </dev/null";
+    const std::string command = std::string(FAILING_DISK_EXE) + " extract -o '" + out.string() +
+                                "' " + inputs + " 2>'" + err_file.string() + "' </dev/null";
     const int raw = std::system(command.c_str());
     Ended ended;
     ended.exited = WIFEXITED(raw);

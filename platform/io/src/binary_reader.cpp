@@ -103,7 +103,9 @@ std::string SystemErrorText(int error_number) {
 BinaryReader::BinaryReader(std::size_t buffer_size)
     : buffer_(std::max<std::size_t>(buffer_size, 16)), data_(buffer_.data()) {}
 
-BinaryReader::~BinaryReader() { Close(); }
+BinaryReader::~BinaryReader() {
+  Close();
+}
 
 bool BinaryReader::Open(const std::filesystem::path& path, std::string* error) {
   Close();
@@ -164,8 +166,10 @@ bool BinaryReader::FillMapped(std::uint64_t offset) {
   buffer_start_ = offset;
   if (offset >= length_) return false;
   const std::uint64_t start = offset - offset % g_page_size;
-  const auto size = static_cast<std::size_t>(std::min<std::uint64_t>(window_size_, length_ - start));
-  void* window = mmap(nullptr, size, PROT_READ, MAP_SHARED, fileno(file_), static_cast<off_t>(start));
+  const auto size =
+      static_cast<std::size_t>(std::min<std::uint64_t>(window_size_, length_ - start));
+  void* window =
+      mmap(nullptr, size, PROT_READ, MAP_SHARED, fileno(file_), static_cast<off_t>(start));
   if (window == MAP_FAILED) {
     // No address space or no mapping for this file after all: read on
     // through the buffer.

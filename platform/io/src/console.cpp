@@ -14,10 +14,12 @@
 
 namespace platform {
 
-bool StderrIsTerminal() { return SUITE_ISATTY(SUITE_FILENO(stderr)) != 0; }
+bool StderrIsTerminal() {
+  return SUITE_ISATTY(SUITE_FILENO(stderr)) != 0;
+}
 
-MessageAnswer ShowOnConsole(std::FILE* err, const char* program, const Message& message,
-                            bool quiet, bool stop_on_error) {
+MessageAnswer ShowOnConsole(std::FILE* err, const char* program, const Message& message, bool quiet,
+                            bool stop_on_error) {
   if (message.buttons == MessageButtons::kYesNo) {
     const MessageAnswer answer = stop_on_error ? MessageAnswer::kNo : MessageAnswer::kYes;
     std::fprintf(err, "%s: %s %s\n", program, message.text.c_str(),

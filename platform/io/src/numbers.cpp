@@ -34,14 +34,15 @@ std::string ShortestDecimal(double value, int max_decimals) {
   if (std::fabs(rounded) >= 9e18) {
     // Up to 309 digits: the largest double written out in full.
     char big[400];
-    auto r = std::to_chars(big, big + sizeof big, RoundHalfEven(value), std::chars_format::fixed, 0);
+    auto r =
+        std::to_chars(big, big + sizeof big, RoundHalfEven(value), std::chars_format::fixed, 0);
     if (r.ec != std::errc()) return "0";
     return std::string(big, r.ptr);
   }
   std::int64_t whole = static_cast<std::int64_t>(rounded);
   const bool negative = whole < 0;
-  std::uint64_t magnitude = negative ? static_cast<std::uint64_t>(-(whole + 1)) + 1
-                                     : static_cast<std::uint64_t>(whole);
+  std::uint64_t magnitude =
+      negative ? static_cast<std::uint64_t>(-(whole + 1)) + 1 : static_cast<std::uint64_t>(whole);
   std::uint64_t divisor = 1;
   for (int i = 0; i < max_decimals; ++i) divisor *= 10;
   std::uint64_t integer_part = magnitude / divisor;
@@ -63,7 +64,8 @@ double LeadingNumber(std::string_view text) {
   std::string number;
   std::size_t i = 0;
   auto skip_blanks = [&] {
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
+    while (i < text.size() &&
+           (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
       ++i;
   };
   skip_blanks();
@@ -92,7 +94,8 @@ double LeadingNumber(std::string_view text) {
     std::string exponent = "e";
     std::size_t j = i + 1;
     auto skip = [&] {
-      while (j < text.size() && (text[j] == ' ' || text[j] == '\t' || text[j] == '\n' || text[j] == '\r'))
+      while (j < text.size() &&
+             (text[j] == ' ' || text[j] == '\t' || text[j] == '\n' || text[j] == '\r'))
         ++j;
     };
     skip();

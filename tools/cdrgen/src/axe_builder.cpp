@@ -41,7 +41,9 @@ AxeFileBuilder& AxeFileBuilder::NewBlock() {
   return *this;
 }
 
-AxeFileBuilder& AxeFileBuilder::Add(const AxeRecord& record) { return AddText(AxeRecordText(record)); }
+AxeFileBuilder& AxeFileBuilder::Add(const AxeRecord& record) {
+  return AddText(AxeRecordText(record));
+}
 
 AxeFileBuilder& AxeFileBuilder::AddText(const std::string& record_text) {
   if (blocks_.empty()) NewBlock();

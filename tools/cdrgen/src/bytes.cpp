@@ -5,9 +5,13 @@
 
 namespace cdrgen {
 
-void Append(Bytes& out, std::string_view text) { out.insert(out.end(), text.begin(), text.end()); }
+void Append(Bytes& out, std::string_view text) {
+  out.insert(out.end(), text.begin(), text.end());
+}
 
-void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+void Append(Bytes& out, const Bytes& more) {
+  out.insert(out.end(), more.begin(), more.end());
+}
 
 void AppendBigEndian(Bytes& out, std::uint64_t value, int width) {
   for (int i = width - 1; i >= 0; --i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
@@ -50,7 +54,8 @@ std::string Digits(std::uint64_t value, std::size_t width) {
 
 void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   out.close();
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }

@@ -188,9 +188,10 @@ void WriteSmall(std::string_view format, ByteStream& out, std::uint64_t size, st
 
 }  // namespace
 
-bool WriteSampleFile(std::string_view format, const std::filesystem::path& path,
-                     std::uint64_t size, std::uint64_t seed) {
-  static constexpr std::string_view kFormats[] = {"axe", "ewsd", "ewsd-lomtra", "cdot", "cdot-bare", "ocb", "e10b", "5ess"};
+bool WriteSampleFile(std::string_view format, const std::filesystem::path& path, std::uint64_t size,
+                     std::uint64_t seed) {
+  static constexpr std::string_view kFormats[] = {"axe",       "ewsd", "ewsd-lomtra", "cdot",
+                                                  "cdot-bare", "ocb",  "e10b",        "5ess"};
   if (std::find(std::begin(kFormats), std::end(kFormats), format) == std::end(kFormats))
     return false;
   ByteStream out(path);

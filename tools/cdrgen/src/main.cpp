@@ -7,7 +7,6 @@
 
 #include "cdrgen/large_files.h"
 
-
 namespace {
 
 struct Format {
@@ -19,7 +18,8 @@ const std::vector<Format>& Formats() {
   static const std::vector<Format> formats = {
       {"axe", "AXE blocks of character records of varied lengths"},
       {"ewsd", "EWSD call records with packages and filler units"},
-      {"ewsd-lomtra", "EWSD records starting with two back to back, as the analyser identifies them"},
+      {"ewsd-lomtra",
+       "EWSD records starting with two back to back, as the analyser identifies them"},
       {"cdot", "C-DOT TGCBR day sections of 48-byte records"},
       {"cdot-bare", "C-DOT TGCBR 48-byte records without section headers"},
       {"ocb", "OCB-283 blocks, stale blocks behind the data (even seed: prefixed layout)"},
@@ -40,10 +40,20 @@ std::uint64_t ParseSize(const std::string& text) {
   char* end = nullptr;
   std::uint64_t value = std::strtoull(text.c_str(), &end, 10);
   switch (end && *end ? *end : ' ') {
-    case 'K': case 'k': value <<= 10; break;
-    case 'M': case 'm': value <<= 20; break;
-    case 'G': case 'g': value <<= 30; break;
-    default: break;
+    case 'K':
+    case 'k':
+      value <<= 10;
+      break;
+    case 'M':
+    case 'm':
+      value <<= 20;
+      break;
+    case 'G':
+    case 'g':
+      value <<= 30;
+      break;
+    default:
+      break;
   }
   return value;
 }

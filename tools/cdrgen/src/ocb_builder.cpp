@@ -120,8 +120,8 @@ std::uint64_t OcbRecordOffset(OcbFileLayout layout, std::uint64_t block, int rec
   return OcbHeaderOffset(layout, block) + 32 + static_cast<std::uint64_t>(record) * kRecordSize;
 }
 
-void OcbSampleStream(ByteStream& out, std::uint64_t size, std::uint64_t seed,
-                     OcbFileLayout layout, std::size_t* calls) {
+void OcbSampleStream(ByteStream& out, std::uint64_t size, std::uint64_t seed, OcbFileLayout layout,
+                     std::size_t* calls) {
   Random random(seed);
   const std::size_t total = static_cast<std::size_t>(std::max<std::uint64_t>(size / kBlockSize, 4));
   const std::size_t current = std::max<std::size_t>(1, total * 3 / 4);
@@ -176,16 +176,15 @@ void OcbSampleStream(ByteStream& out, std::uint64_t size, std::uint64_t seed,
   };
   for (std::size_t i = 0; i < current; ++i) {
     const bool last = i + 1 == current;
-    put_block(make_block(static_cast<std::uint32_t>((first + i) % 1000000),
-                           last ? last_calls : 48, header_day));
+    put_block(make_block(static_cast<std::uint32_t>((first + i) % 1000000), last ? last_calls : 48,
+                         header_day));
     written += last ? last_calls : 48;
   }
   // Blocks left over from the previous cycle: numbers that do not run on.
   const std::uint32_t stale_first = static_cast<std::uint32_t>((first + 500000) % 1000000);
   day = header_day > 40 ? header_day - 40 : header_day + 325;
   for (std::size_t i = current; i < total; ++i) {
-    put_block(
-        make_block(static_cast<std::uint32_t>((stale_first + i) % 1000000), 48, header_day));
+    put_block(make_block(static_cast<std::uint32_t>((stale_first + i) % 1000000), 48, header_day));
   }
   if (calls) *calls = written;
 }

@@ -27,8 +27,9 @@ class LargeFilesTest : public ::testing::Test {
 
   std::filesystem::path path_ =
       std::filesystem::temp_directory_path() /
-      ("cdrgen_large_files_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-       "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+      ("cdrgen_large_files_test_" +
+       std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+       ::testing::UnitTest::GetInstance()->current_test_info()->name());
 };
 
 std::uint32_t Bcd(const std::uint8_t* bytes, int count) {

@@ -13,8 +13,8 @@ bool StderrIsTerminal();
 // A core's message in batch mode, one line on `err`: errors as
 // "program: text", other messages as the text alone (not when quiet), and a
 // question answered Yes (No with stop_on_error) with the answer after it.
-MessageAnswer ShowOnConsole(std::FILE* err, const char* program, const Message& message,
-                            bool quiet, bool stop_on_error);
+MessageAnswer ShowOnConsole(std::FILE* err, const char* program, const Message& message, bool quiet,
+                            bool stop_on_error);
 
 class ConsoleProgress {
  public:

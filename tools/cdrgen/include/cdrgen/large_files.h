@@ -15,7 +15,7 @@ constexpr std::uint64_t kLargeFileThreshold = 8u << 20;
 // Writes a file of about `size` bytes of `format` ("axe", "ewsd", "cdot",
 // "cdot-bare", "ocb", "e10b", "5ess"); false for an unknown format. Throws
 // std::runtime_error naming the file when it cannot be written.
-bool WriteSampleFile(std::string_view format, const std::filesystem::path& path,
-                     std::uint64_t size, std::uint64_t seed);
+bool WriteSampleFile(std::string_view format, const std::filesystem::path& path, std::uint64_t size,
+                     std::uint64_t seed);
 
 }  // namespace cdrgen

@@ -84,7 +84,7 @@ std::uint64_t OcbRecordOffset(OcbFileLayout layout, std::uint64_t block, int rec
 Bytes OcbSampleFile(std::uint64_t size, std::uint64_t seed, OcbFileLayout layout,
                     std::size_t* calls = nullptr);
 // The same bytes, written block by block into `out`.
-void OcbSampleStream(ByteStream& out, std::uint64_t size, std::uint64_t seed,
-                     OcbFileLayout layout, std::size_t* calls = nullptr);
+void OcbSampleStream(ByteStream& out, std::uint64_t size, std::uint64_t seed, OcbFileLayout layout,
+                     std::size_t* calls = nullptr);
 
 }  // namespace cdrgen
