@@ -60,8 +60,9 @@ const Column kColumns[] = {
 };
 
 QStringList RowTexts(const DataFileEntry& row) {
-  return {Text(row.binary_file), Text(row.no),      Text(row.switch_name), Text(row.start_time),
-          Text(row.end_time),    Text(row.records), Text(row.size)};
+  return {
+      Text(row.binary_file),  Text(row.no),      Text(row.switch_name), Text(StartTimeText(row)),
+      Text(EndTimeText(row)), Text(row.records), Text(row.size)};
 }
 
 }  // namespace
