@@ -251,8 +251,8 @@ TEST_F(WindowTest, DuringARunOnlyStopWorks) {
   EXPECT_FALSE(window_->StopRequested());
   EXPECT_EQ(window_->Rows().size(), 3u);
   EXPECT_EQ(dialog_.shown, 0);
-  EXPECT_EQ(window_->AddFilesDialog(), nullptr);
-  EXPECT_EQ(window_->AboutBox(), nullptr);
+  EXPECT_EQ(window_->CurrentAddFilesDialog(), nullptr);
+  EXPECT_EQ(window_->CurrentAboutBox(), nullptr);
   EXPECT_EQ(MessageTexts(), QStringList({"Data File Analysis Over"}));
   EXPECT_EQ(Column(3), QStringList({"Invalid  File", "To be  Analysed", "To be  Analysed"}));
   EXPECT_TRUE(Menu("menAnalyse")->isEnabled());
