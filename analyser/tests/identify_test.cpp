@@ -136,6 +136,18 @@ TEST(IdentifySwitch, AxeBlocks) {
   EXPECT_EQ(Identify(folder, with_length(79)), SwitchType::kUnknown);
 }
 
+TEST(IdentifySwitch, AxeBlockStartWithASignIsNoLength) {
+  TempFolder folder;
+  auto starting = [](const std::string& head) {
+    cdrgen::AxeFileBuilder b;
+    b.NewBlock().Add(cdrgen::AxeRecord{});
+    for (int k = 1; k < 11; ++k) b.NewBlock().AddText(head + std::string(92, ' '));
+    return b.Build();
+  };
+  EXPECT_EQ(Identify(folder, starting("095")), SwitchType::kAxe);
+  EXPECT_EQ(Identify(folder, starting("+95")), SwitchType::kUnknown);
+}
+
 TEST(IdentifySwitch, CdotWinsOverAxe) {
   TempFolder folder;
   // 30000 bytes whose block boundaries satisfy the AXE rule and whose bytes
