@@ -8,9 +8,11 @@
 #include "engine/data_file.h"
 #include "formats/5ess/layout.h"
 #include "formats/axe/identify.h"
+#include "formats/axe/records.h"
 #include "formats/cdot/identify.h"
 #include "formats/e10b/layout.h"
 #include "formats/ewsd/identify.h"
+#include "formats/ewsd/layout.h"
 #include "formats/ocb/layout.h"
 
 namespace lomtra {
@@ -69,6 +71,38 @@ SwitchType FirstPassingTest(DataFile& file, const Header& h) {
   return SwitchType::kUnknown;
 }
 
+// The bytes a file of `type` holds at least when its first record is whole.
+// An empty or short file passes some of the tests on the zeros read past its
+// end, and is no data file of any type.
+std::uint64_t FirstRecordEnd(SwitchType type, const Header& h) {
+  switch (type) {
+    case SwitchType::kE10b:
+      return formats::e10b::kRecordSize;
+    case SwitchType::kEwsd:
+      // The record holds its length byte, and the length it gives.
+      return std::max<std::uint64_t>(formats::ewsd::kLengthOffset + 1,
+                                     h[formats::ewsd::kLengthOffset]);
+    case SwitchType::kFiveEss:
+      return formats::five_ess::kRecordSize;
+    case SwitchType::kOcb: {
+      formats::ocb::Layout layout = formats::ocb::Layout::kPlain;
+      formats::ocb::FindLayout(h.data(), layout);
+      return formats::ocb::RecordOffset(layout, 0, 0) + formats::ocb::kRecordSize;
+    }
+    case SwitchType::kCdot:
+      return formats::cdot::kRecordSize;
+    case SwitchType::kAxe: {
+      const std::string_view head(reinterpret_cast<const char*>(h.data()),
+                                  formats::axe::kLength.width);
+      return std::max<std::uint64_t>(
+          formats::axe::kLength.width,
+          formats::axe::RecordLength(head, formats::axe::kAnalyserReading));
+    }
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
 
 SwitchType IdentifySwitch(const std::filesystem::path& path, std::string* error) {
@@ -80,7 +114,9 @@ SwitchType IdentifySwitch(const std::filesystem::path& path, std::string* error)
   Header h{};
   file.ReadBytes(0, h.data(), h.size());
   const SwitchType type = FirstPassingTest(file, h);
-  if (type != SwitchType::kUnknown) return type;
+  if (type != SwitchType::kUnknown) {
+    return file.Length() < FirstRecordEnd(type, h) ? SwitchType::kUnknown : type;
+  }
   // After the six tests, so that no file identified by them changes type:
   // files the extractors read. The EWSD walk asks for two whole records and
   // goes first; the C-DOT test (a section header, or a short first section)
