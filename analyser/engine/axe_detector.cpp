@@ -37,7 +37,7 @@ std::string Copied(std::string_view record, axe::Field field, bool shifted) {
 }
 
 std::string AxeMoment(std::string_view record, bool shifted) {
-  const std::string date = "20" + Copied(record, axe::kYear, shifted) + "-" +
+  const std::string date = std::string(axe::kCentury) + Copied(record, axe::kYear, shifted) + "-" +
                            Copied(record, axe::kMonth, shifted) + "-" +
                            Copied(record, axe::kDay, shifted);
   const std::string time = Copied(record, axe::kHour, shifted) + ":" +

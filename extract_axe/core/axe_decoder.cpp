@@ -102,7 +102,7 @@ void FormatRecord(std::string_view record, LayoutState& layout, std::string& lin
   if (!layout.shifted && ChoosesShiftedLayout(record, layout)) layout.shifted = true;
   const bool shifted = layout.shifted;
   auto field = [&](axe::Field f) { return Cut(record, axe::Offset(f, shifted), f.width); };
-  line += "20";
+  line += axe::kCentury;
   line += field(axe::kYear);
   line += '/';
   line += field(axe::kMonth);
@@ -179,12 +179,13 @@ char* PutWithoutBlanks(char* out, const char* field, unsigned blanks) {
   return out;
 }
 
-// A plain counter (6 digits) without its leading zeros, at least one digit
-// staying; `zeros` marks its '0' characters. Writes 8 bytes.
+// A plain counter without its leading zeros, at least one digit staying;
+// `zeros` marks its '0' characters. Writes 8 bytes.
 char* PutCounter(char* out, const char* field, unsigned zeros) {
-  const int skipped = std::countr_one(zeros & 0x1Fu);
+  constexpr std::size_t kWidth = axe::kFirstCounter.width;
+  const int skipped = std::countr_one(zeros & ((1u << (kWidth - 1)) - 1));
   std::memcpy(out, field + skipped, 8);
-  return out + (6 - skipped);
+  return out + (static_cast<int>(kWidth) - skipped);
 }
 
 char* PutPair(char* out, const char* field, char after) {
@@ -226,9 +227,8 @@ char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out)
   layout.line_written = true;
 
   char* p = out;
-  p[0] = '2';
-  p[1] = '0';
-  p = PutPair(p + 2, q + From(axe::kYear), '/');
+  std::memcpy(p, axe::kCentury.data(), axe::kCentury.size());
+  p = PutPair(p + axe::kCentury.size(), q + From(axe::kYear), '/');
   p = PutPair(p, q + From(axe::kMonth), '/');
   p = PutPair(p, q + From(axe::kDay), ',');
   p = PutPair(p, q + From(axe::kHour), ':');

@@ -34,13 +34,14 @@ inline constexpr Field kMinute = {52, 2};
 inline constexpr Field kSecond = {54, 2};
 inline constexpr Field kFirstCounter = {56, 6};
 inline constexpr Field kSecondCounter = {62, 6};
-inline constexpr Field kYear = {71, 2};  // within the century: "20" goes in front
+inline constexpr Field kYear = {71, 2};  // within the century: kCentury goes in front
 inline constexpr Field kMonth = {73, 2};
 inline constexpr Field kDay = {75, 2};
 inline constexpr Field kFirstCode = {84, 7};  // blanks dropped
 inline constexpr Field kSecondCode = {91, 7};
 
 inline constexpr char kBNumberFiller = 'F';
+inline constexpr std::string_view kCentury = "20";
 // The first character past every field in the normal layout.
 inline constexpr std::size_t kWholeRecordSize = kSecondCode.offset + kSecondCode.width;
 
