@@ -20,11 +20,11 @@ std::string FiveEssMoment(double date, double time) {
   return MomentText(five_ess::DateText(date), five_ess::TimeText(time));
 }
 
-double DateNumber(const char* record) {
-  return FieldValue(std::string_view(record + five_ess::kDateAt, five_ess::kDateWidth));
+std::string_view DateField(const char* record) {
+  return {record + five_ess::kDateAt, five_ess::kDateWidth};
 }
-double TimeNumber(const char* record) {
-  return FieldValue(std::string_view(record + five_ess::kTimeAt, five_ess::kTimeWidth));
+std::string_view TimeField(const char* record) {
+  return {record + five_ess::kTimeAt, five_ess::kTimeWidth};
 }
 
 struct Extremes {
@@ -65,15 +65,15 @@ std::string Analyse5ess(const std::filesystem::path& path, AnalyserContext& cont
   Extremes extremes;
   // A first record without a date is not a record: the extremes come from
   // the first record that has one instead of showing 2000-00-00.
-  const double first_date = DateNumber(record.data());
-  if (first_date != 0) extremes.Reset(first_date, TimeNumber(record.data()));
+  const double first_date = ValueOf(DateField(record.data()));
+  if (first_date != 0) extremes.Reset(first_date, ValueOf(TimeField(record.data())));
   std::uint64_t count = 0;
   for (;;) {
     p += kRecordSize;
     while (file.Byte(p) == five_ess::kSeparator && !file.AtEnd()) ++p;
     const auto* bytes = reinterpret_cast<const char*>(file.View(p, kRecordSize));
-    const double d = DateNumber(bytes);
-    const double t = TimeNumber(bytes);
+    const double d = FieldValue(DateField(bytes));
+    const double t = FieldValue(TimeField(bytes));
     if (d != 0) {
       if (extremes.set) {
         extremes.Update(d, t);
