@@ -1,49 +1,49 @@
-// AXE: 2048-byte blocks of character records, each starting with its length
-// as three digits; all records are counted, the start is the file's first
-// record and the end the last record of the last block.
+// AXE: blocks of character records (formats/axe); all records are counted,
+// the start is the file's first record and the end the last record of the
+// last block.
 #include <algorithm>
 #include <cmath>
 #include <string_view>
 
 #include "engine/data_file.h"
-#include "engine/decoders.h"
 #include "engine/detectors.h"
 #include "engine/host.h"
+#include "formats/axe/layout.h"
+#include "formats/axe/records.h"
 
 namespace lomtra {
 namespace {
 
-constexpr std::uint64_t kBlockSize = 2048;
+namespace axe = formats::axe;
+constexpr const axe::Reading& kReading = axe::kAnalyserReading;
+constexpr std::uint64_t kBlockSize = axe::kBlockSize;
 
-// 1-based characters `from`..`from + count - 1` of a record, cut at its end.
-std::string_view MidView(std::string_view text, std::size_t from, std::size_t count) {
-  if (from == 0 || from > text.size()) return {};
-  return text.substr(from - 1, count);
+// A field of a record, cut at the record's end.
+std::string_view FieldView(std::string_view record, axe::Field field, bool shifted) {
+  const std::size_t at = axe::Offset(field, shifted);
+  if (at >= record.size()) return {};
+  return record.substr(at, field.width);
 }
 
 // The characters are copied unchecked, except that damaged data must not
 // break the result text (",") or the report's lines and cells (control
 // characters, "|"): those show as "?".
-std::string Copied(std::string_view record, std::size_t from) {
-  std::string text(MidView(record, from, 2));
+std::string Copied(std::string_view record, axe::Field field, bool shifted) {
+  std::string text(FieldView(record, field, shifted));
   for (char& c : text) {
     if (static_cast<unsigned char>(c) < 0x20 || c == ',' || c == '|') c = '?';
   }
   return text;
 }
 
-std::string AxeMoment(std::string_view record, std::size_t s) {
-  const std::string date =
-      "20" + Copied(record, s + 71) + "-" + Copied(record, s + 73) + "-" + Copied(record, s + 75);
-  const std::string time =
-      Copied(record, s + 50) + ":" + Copied(record, s + 52) + ":" + Copied(record, s + 54);
+std::string AxeMoment(std::string_view record, bool shifted) {
+  const std::string date = std::string(axe::kCentury) + Copied(record, axe::kYear, shifted) + "-" +
+                           Copied(record, axe::kMonth, shifted) + "-" +
+                           Copied(record, axe::kDay, shifted);
+  const std::string time = Copied(record, axe::kHour, shifted) + ":" +
+                           Copied(record, axe::kMinute, shifted) + ":" +
+                           Copied(record, axe::kSecond, shifted);
   return date + "   " + time;
-}
-
-bool HasNoBlankEnds(std::string_view record) {
-  const std::string_view field = MidView(record, 19, 16);
-  if (field.size() != 16) return false;
-  return field.front() != ' ' && field.back() != ' ';
 }
 
 }  // namespace
@@ -59,7 +59,9 @@ DetectorResult AnalyseAxe(const std::filesystem::path& path, AnalyserContext& co
   std::uint64_t offset = 0;
   std::uint64_t n = 0;
   std::uint64_t count = 0;
-  std::size_t s = 1;
+  // Any record may turn the file to the shifted layout, until one does.
+  static_assert(kReading.layout_choice == axe::Reading::LayoutChoice::kUntilShifted);
+  bool shifted = false;
   std::string start;
   // The latest record read and its block: only its moment is wanted, once.
   std::string last_record;
@@ -68,18 +70,14 @@ DetectorResult AnalyseAxe(const std::filesystem::path& path, AnalyserContext& co
     const std::string_view block(reinterpret_cast<const char*>(file.View(offset, kBlockSize)),
                                  kBlockSize);
     ++n;
-    std::size_t q = 1;
+    std::size_t q = 0;
     std::string_view last_in_block;
-    while (q < kBlockSize) {
-      const double value = FieldValue(MidView(block, q, 3));
-      // A negative or fractional length has no meaning: whole part, and
-      // anything below 1 ends the block (as 0 does) so the walk always advances.
-      const double whole = std::floor(value);
-      if (!(whole >= 1)) break;
-      const std::size_t l = static_cast<std::size_t>(std::min(whole, 4096.0));
-      const std::string_view record = MidView(block, q, l);
-      if (s == 1 && HasNoBlankEnds(record)) s = 0;
-      if (count == 0) start = AxeMoment(record, s);
+    while (q < axe::kLastRecordStart) {
+      const std::size_t l = axe::RecordLength(block.substr(q, axe::kLength.width), kReading);
+      if (l == 0) break;
+      const std::string_view record = block.substr(q, l);
+      if (!shifted && axe::ChoosesShiftedLayout(record)) shifted = true;
+      if (count == 0) start = AxeMoment(record, shifted);
       last_in_block = record;
       ++count;
       q += l;
@@ -101,7 +99,7 @@ DetectorResult AnalyseAxe(const std::filesystem::path& path, AnalyserContext& co
   std::string end;
   const bool has_end =
       whole_blocks ? last_record_block == blocks && blocks > 0 : last_record_block > 0;
-  if (has_end) end = AxeMoment(last_record, s);
+  if (has_end) end = AxeMoment(last_record, shifted);
   host.SetProgress(100);
   return {start, end, count};
 }

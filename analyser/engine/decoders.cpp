@@ -32,7 +32,7 @@ double ValueOf(std::string_view text) {
     }
     if (digits) return static_cast<double>(value);
   }
-  return platform::LeadingNumber(text);
+  return platform::DigitFirstNumber(text);
 }
 
 double BcdValue(const std::uint8_t* bytes, std::size_t offset, std::size_t count) {

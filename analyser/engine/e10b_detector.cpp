@@ -1,5 +1,5 @@
-// E10B: blocks of 78 records of 26 bytes; the walk runs while the sequence
-// numbers run on and stops at the first jump.
+// E10B: blocks of fixed records (formats/e10b); the walk runs while the
+// sequence numbers run on and stops at the first jump.
 #include <algorithm>
 #include <array>
 
@@ -8,21 +8,22 @@
 #include "engine/decoders.h"
 #include "engine/detectors.h"
 #include "engine/host.h"
+#include "formats/e10b/layout.h"
 #include "platform/numbers.h"
 
 namespace lomtra {
 namespace {
 
-constexpr std::uint64_t kBlockSize = 2048;
-constexpr std::size_t kRecordSize = 26;
-constexpr std::size_t kRecordsPerBlock = 78;
+namespace e10b = formats::e10b;
+constexpr std::uint64_t kBlockSize = e10b::kBlockSize;
+constexpr std::size_t kRecordSize = e10b::kRecordSize;
 
+// The file holds no year: every record is dated in the clock's year.
 std::string E10bMoment(const std::uint8_t* record, int year) {
-  const int day = BcdNumber(record, 8, 2);
+  const int day = BcdNumber(record, e10b::kDayAt, e10b::kDaySize);
   const MonthDay md = DateFromDayOfYear(day, year);
-  const std::string hhmm = HexText(record, 10, 2);
   return MomentText(std::to_string(year) + "-" + TwoDigits(md.month) + "-" + TwoDigits(md.day),
-                    hhmm.substr(0, 2) + ":" + hhmm.substr(2, 2) + ":00");
+                    e10b::TimeText(record));
 }
 
 }  // namespace
@@ -40,16 +41,16 @@ DetectorResult AnalyseE10b(const std::filesystem::path& path, AnalyserContext& c
   // bytes and decode its moment once, not for every record.
   std::array<std::uint8_t, kRecordSize> last{};
   std::uint64_t count = 0;
-  std::uint64_t previous = 0;
+  std::uint32_t previous = 0;
   bool ended = false;
   for (std::uint64_t b = 0; b < whole_blocks && !ended; ++b) {
     const std::uint8_t* block = file.View(kBlockSize * b, kBlockSize + 1);
     const std::uint8_t* last_in_block = nullptr;
-    for (std::size_t r = 0; r < kRecordsPerBlock; ++r) {
+    for (std::size_t r = 0; r < e10b::kRecordsPerBlock; ++r) {
       const std::uint8_t* record = block + kRecordSize * r;
-      const std::uint64_t s = BigEndianValue(record, 0, 2);
-      if (s == 0) continue;
-      if (count > 0 && s != 1 && s != previous + 1) {
+      const std::uint32_t s = e10b::SequenceNumber(record);
+      if (s == e10b::kEmptySlot) continue;
+      if (count > 0 && !e10b::RunsOn(s, previous)) {
         ended = true;
         break;
       }

@@ -1,4 +1,4 @@
-// 5ESS: a text file of 122-character records, possibly separated by line
+// 5ESS: a text file of records (formats/5ess), possibly separated by line
 // feeds. Records need not be in time order, so every record is read and
 // the earliest and latest moments are kept.
 #include <cmath>
@@ -7,24 +7,24 @@
 #include "engine/decoders.h"
 #include "engine/detectors.h"
 #include "engine/host.h"
+#include "formats/5ess/layout.h"
 #include "platform/numbers.h"
 
 namespace lomtra {
 namespace {
 
-constexpr std::size_t kRecordSize = 122;
-
-// A date or time number as six digits: the last six of "00000" + its text.
-std::string SixDigits(double value) {
-  const std::string text = "00000" + platform::ShortestDecimal(value, 6);
-  return text.substr(text.size() - 6);
-}
+namespace five_ess = formats::five_ess;
+constexpr std::size_t kRecordSize = five_ess::kRecordSize;
 
 std::string FiveEssMoment(double date, double time) {
-  const std::string d = SixDigits(date);
-  const std::string t = SixDigits(time);
-  return "20" + d.substr(0, 2) + "-" + d.substr(2, 2) + "-" + d.substr(4, 2) + "   " +
-         t.substr(0, 2) + ":" + t.substr(2, 2) + ":" + t.substr(4, 2);
+  return MomentText(five_ess::DateText(date), five_ess::TimeText(time));
+}
+
+std::string_view DateField(const char* record) {
+  return {record + five_ess::kDateAt, five_ess::kDateWidth};
+}
+std::string_view TimeField(const char* record) {
+  return {record + five_ess::kTimeAt, five_ess::kTimeWidth};
 }
 
 struct Extremes {
@@ -60,20 +60,20 @@ DetectorResult Analyse5ess(const std::filesystem::path& path, AnalyserContext& c
   const double step = static_cast<double>(file.Length()) / 100.0;
   const std::int64_t whole_step = platform::RoundHalfEvenToInt(step);
   std::uint64_t p = 0;  // 0-based position of the record
-  while (file.Byte(p) == ' ') ++p;
-  std::string record = file.ReadText(p, kRecordSize);
+  while (file.Byte(p) == five_ess::kLeadingBlank) ++p;
+  const std::string record = file.ReadText(p, kRecordSize);
   Extremes extremes;
   // A first record without a date is not a record: the extremes come from
   // the first record that has one instead of showing 2000-00-00.
-  const double first_date = ValueOf(std::string_view(record).substr(43, 6));
-  if (first_date != 0) extremes.Reset(first_date, ValueOf(std::string_view(record).substr(49, 6)));
+  const double first_date = ValueOf(DateField(record.data()));
+  if (first_date != 0) extremes.Reset(first_date, ValueOf(TimeField(record.data())));
   std::uint64_t count = 0;
   for (;;) {
     p += kRecordSize;
-    while (file.Byte(p) == '\n' && !file.AtEnd()) ++p;
+    while (file.Byte(p) == five_ess::kSeparator && !file.AtEnd()) ++p;
     const auto* bytes = reinterpret_cast<const char*>(file.View(p, kRecordSize));
-    const double d = FieldValue(std::string_view(bytes + 43, 6));
-    const double t = FieldValue(std::string_view(bytes + 49, 6));
+    const double d = FieldValue(DateField(bytes));
+    const double t = FieldValue(TimeField(bytes));
     if (d != 0) {
       if (extremes.set) {
         extremes.Update(d, t);

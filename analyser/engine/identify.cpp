@@ -6,9 +6,13 @@
 #include <vector>
 
 #include "engine/data_file.h"
-#include "engine/decoders.h"
+#include "formats/5ess/layout.h"
+#include "formats/axe/identify.h"
+#include "formats/axe/records.h"
 #include "formats/cdot/identify.h"
+#include "formats/e10b/layout.h"
 #include "formats/ewsd/identify.h"
+#include "formats/ewsd/layout.h"
 #include "formats/ocb/layout.h"
 
 namespace lomtra {
@@ -17,17 +21,7 @@ namespace {
 constexpr std::size_t kHeaderSize = 1001;
 using Header = std::array<std::uint8_t, kHeaderSize>;
 
-bool IsE10b(const Header& h) {
-  int prev = h[1];
-  for (int i = 1; i <= 10; ++i) {
-    const int x = h[static_cast<std::size_t>(1 + 26 * i)];
-    if (x == 0) continue;
-    if (x != prev + 1) return false;
-    prev = x;
-    if (i == 10) return true;
-  }
-  return false;
-}
+static_assert(formats::e10b::kIdentifyBytes <= kHeaderSize);
 
 bool IsEwsd(const Header& h) {
   // The length byte reaches at most 255 bytes into the header.
@@ -45,11 +39,8 @@ bool BeginsWithEwsdFiller(DataFile& file) {
 }
 
 bool IsFiveEss(DataFile& file) {
-  const std::string text = file.ReadText(0, 2048);
-  for (std::size_t i = 0; i <= 10; ++i) {
-    if (text[74 + 122 * i] != '7') return false;
-  }
-  return true;
+  return formats::five_ess::IsFiveEssFile(
+      file.ReadText(0, formats::five_ess::kIdentifyBytes).data());
 }
 
 bool IsOcb(const Header& h) {
@@ -61,19 +52,55 @@ bool IsOcb(const Header& h) {
 static_assert(formats::cdot::kTestedRecords * formats::cdot::kRecordSize <= kHeaderSize);
 
 bool IsAxe(DataFile& file) {
-  for (std::uint64_t k = 1; k <= 10; ++k) {
-    const std::uint64_t b = 2048 * k;
-    std::uint8_t two[2];
-    file.ReadBytes(b - 1, two, 2);
-    if (two[0] != 0x00) return false;
-    double v = ValueOf(file.ReadText(b, 3));
-    // The number's decimal text is cut to three characters and read again.
-    std::string digits = std::to_string(static_cast<long long>(v));
-    if (v != static_cast<double>(static_cast<long long>(v))) digits = std::to_string(v);
-    v = ValueOf(digits.substr(0, 3));
-    if (v < 80 || v > 200) return false;
+  for (int k = 1; k <= formats::axe::kTestedBoundaries; ++k) {
+    std::array<std::uint8_t, formats::axe::kBoundaryBytes> around{};
+    file.ReadBytes(formats::axe::BoundaryOffset(k), around.data(), around.size());
+    if (!formats::axe::PassesBoundary(around.data())) return false;
   }
   return true;
+}
+
+// The six tests, in their order: the first that passes names the type.
+SwitchType FirstPassingTest(DataFile& file, const Header& h) {
+  if (formats::e10b::IsE10bFile(h.data())) return SwitchType::kE10b;
+  if (IsEwsd(h)) return SwitchType::kEwsd;
+  if (IsFiveEss(file)) return SwitchType::kFiveEss;
+  if (IsOcb(h)) return SwitchType::kOcb;
+  if (formats::cdot::IsBareRecordFile(h.data(), file.Length())) return SwitchType::kCdot;
+  if (IsAxe(file)) return SwitchType::kAxe;
+  return SwitchType::kUnknown;
+}
+
+// The bytes a file of `type` holds at least when its first record is whole.
+// An empty or short file passes some of the tests on the zeros read past its
+// end, and is no data file of any type.
+std::uint64_t FirstRecordEnd(SwitchType type, const Header& h) {
+  switch (type) {
+    case SwitchType::kE10b:
+      return formats::e10b::kRecordSize;
+    case SwitchType::kEwsd:
+      // The record holds its length byte, and the length it gives.
+      return std::max<std::uint64_t>(formats::ewsd::kLengthOffset + 1,
+                                     h[formats::ewsd::kLengthOffset]);
+    case SwitchType::kFiveEss:
+      return formats::five_ess::kRecordSize;
+    case SwitchType::kOcb: {
+      formats::ocb::Layout layout = formats::ocb::Layout::kPlain;
+      formats::ocb::FindLayout(h.data(), layout);
+      return formats::ocb::RecordOffset(layout, 0, 0) + formats::ocb::kRecordSize;
+    }
+    case SwitchType::kCdot:
+      return formats::cdot::kRecordSize;
+    case SwitchType::kAxe: {
+      const std::string_view head(reinterpret_cast<const char*>(h.data()),
+                                  formats::axe::kLength.width);
+      return std::max<std::uint64_t>(
+          formats::axe::kLength.width,
+          formats::axe::RecordLength(head, formats::axe::kAnalyserReading));
+    }
+    default:
+      return 0;
+  }
 }
 
 }  // namespace
@@ -86,12 +113,10 @@ SwitchType IdentifySwitch(const std::filesystem::path& path, std::string* error)
   }
   Header h{};
   file.ReadBytes(0, h.data(), h.size());
-  if (IsE10b(h)) return SwitchType::kE10b;
-  if (IsEwsd(h)) return SwitchType::kEwsd;
-  if (IsFiveEss(file)) return SwitchType::kFiveEss;
-  if (IsOcb(h)) return SwitchType::kOcb;
-  if (formats::cdot::IsBareRecordFile(h.data(), file.Length())) return SwitchType::kCdot;
-  if (IsAxe(file)) return SwitchType::kAxe;
+  const SwitchType type = FirstPassingTest(file, h);
+  if (type != SwitchType::kUnknown) {
+    return file.Length() < FirstRecordEnd(type, h) ? SwitchType::kUnknown : type;
+  }
   // After the six tests, so that no file identified by them changes type:
   // files the extractors read. The EWSD walk asks for two whole records and
   // goes first; the C-DOT test (a section header, or a short first section)

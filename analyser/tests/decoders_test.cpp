@@ -22,6 +22,13 @@ TEST(Decoders, ValueOfReadsTheLeadingNumber) {
   EXPECT_EQ(ValueOf(" 1 2"), 12);
 }
 
+TEST(Decoders, ValueOfTextThatBeginsWithNoDigitIsZero) {
+  EXPECT_EQ(ValueOf("+95"), 0);
+  EXPECT_EQ(ValueOf("-51231"), 0);
+  EXPECT_EQ(ValueOf(" .5"), 0);
+  EXPECT_EQ(ValueOf(" 9.5"), 9.5);
+}
+
 TEST(Decoders, BcdValueFallsBackToTheTextRuleOnLetterNibbles) {
   const std::uint8_t clean[] = {0x40, 0x40};
   EXPECT_EQ(BcdValue(clean, 0, 2), 4040);

@@ -46,6 +46,15 @@ TEST(Analyse5ess, FiveDigitDateIsPadded) {
             "2005-12-31   00:00:00,2005-12-31   09:30:00,1");
 }
 
+TEST(Analyse5ess, DateThatBeginsWithASignIsNoDate) {
+  TempFolder folder;
+  Rig rig;
+  const std::vector<FiveEssRecord> records = {
+      {"050101", "120000"}, {"-51231", "000000"}, {"050102", "080000"}};
+  EXPECT_EQ(Analyse(folder, cdrgen::FiveEssFile(records), rig),
+            "2005-01-01   12:00:00,2005-01-02   08:00:00,1");
+}
+
 TEST(Analyse5ess, FirstRecordWithoutDateIsNotAnExtreme) {
   TempFolder folder;
   Rig rig;

@@ -136,6 +136,46 @@ TEST(IdentifySwitch, AxeBlocks) {
   EXPECT_EQ(Identify(folder, with_length(79)), SwitchType::kUnknown);
 }
 
+TEST(IdentifySwitch, AxeBlockStartWithASignIsNoLength) {
+  TempFolder folder;
+  auto starting = [](const std::string& head) {
+    cdrgen::AxeFileBuilder b;
+    b.NewBlock().Add(cdrgen::AxeRecord{});
+    for (int k = 1; k < 11; ++k) b.NewBlock().AddText(head + std::string(92, ' '));
+    return b.Build();
+  };
+  EXPECT_EQ(Identify(folder, starting("095")), SwitchType::kAxe);
+  EXPECT_EQ(Identify(folder, starting("+95")), SwitchType::kUnknown);
+}
+
+TEST(IdentifySwitch, FileShorterThanOneRecordIsUnknown) {
+  TempFolder folder;
+  auto cut = [](cdrgen::Bytes bytes, std::size_t size) {
+    bytes.resize(size);
+    return bytes;
+  };
+  // An OCB file's first record ends 32 + 42 bytes after its block marker.
+  cdrgen::OcbSampleBlock block;
+  block.records.resize(48);
+  const cdrgen::Bytes plain = cdrgen::OcbAnalyserFile({block});
+  EXPECT_EQ(Identify(folder, cut(plain, 74)), SwitchType::kOcb);
+  for (std::size_t size : {2, 47, 73}) {
+    EXPECT_EQ(Identify(folder, cut(plain, size)), SwitchType::kUnknown) << size;
+  }
+  EXPECT_EQ(Identify(folder, cut(cdrgen::OcbAnalyserFile({block}, true), 928 + 73)),
+            SwitchType::kUnknown);
+  // An EWSD lead byte without the record's length byte.
+  EXPECT_EQ(Identify(folder, {0x84}), SwitchType::kUnknown);
+  // The other types' tests reach past their first record anyway.
+  const std::pair<cdrgen::Bytes, std::size_t> others[] = {{cdrgen::E10bSampleFile(2, 1), 26},
+                                                          {cdrgen::FiveEssSampleFile(30, 1), 122},
+                                                          {cdrgen::CdotAnalyserSample(30, 1), 48},
+                                                          {cdrgen::AxeSampleFile(11, 1), 98}};
+  for (const auto& [bytes, record] : others) {
+    EXPECT_EQ(Identify(folder, cut(bytes, record - 1)), SwitchType::kUnknown) << record;
+  }
+}
+
 TEST(IdentifySwitch, CdotWinsOverAxe) {
   TempFolder folder;
   // 30000 bytes whose block boundaries satisfy the AXE rule and whose bytes

@@ -9,12 +9,14 @@
 #include <emmintrin.h>
 #endif
 
+#include "formats/axe/records.h"
 #include "platform/numbers.h"
 
 namespace pardel {
 namespace {
 
-constexpr std::size_t kLastRecordStart = kBlockSize - 1;
+namespace axe = formats::axe;
+constexpr const axe::Reading& kReading = axe::kExtractorReading;
 
 std::string_view Cut(std::string_view record, std::size_t offset, std::size_t width) {
   if (offset >= record.size()) return {};
@@ -40,15 +42,16 @@ void AppendWithoutBlanks(std::string& out, std::string_view text) {
   out.append(kept, n);
 }
 
+#if !(defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64))
 bool IsDigit(char c) {
   return static_cast<unsigned char>(c - '0') < 10;
 }
+#endif
 
-// The first record of a run is in the shifted layout when the 16 characters
-// at 18 have no blank at either end.
-bool ChoosesShiftedLayout(std::string_view record) {
-  const std::string_view probe = Cut(record, 18, 16);
-  return probe.size() == 16 && TrimBlanks(probe).size() == 16;
+// The run's layout is chosen only while no line of it is written.
+bool ChoosesShiftedLayout(std::string_view record, const LayoutState& layout) {
+  static_assert(kReading.layout_choice == axe::Reading::LayoutChoice::kBeforeFirstLine);
+  return !layout.line_written && axe::ChoosesShiftedLayout(record);
 }
 
 void AppendNumber(std::string& out, std::string_view text) {
@@ -62,20 +65,10 @@ void AppendNumber(std::string& out, std::string_view text) {
     out += text.substr(first);
     return;
   }
-  out += platform::ShortestDecimal(platform::LeadingNumber(text), 6);
+  out += platform::ShortestDecimal(axe::NumberValue(text, kReading.numbers), 6);
 }
 
 }  // namespace
-
-bool IsAxeFile(platform::BinaryReader& file) {
-  for (int block = 0; block < kBlocksTested; ++block) {
-    const std::uint64_t offset = static_cast<std::uint64_t>(block) * kBlockSize;
-    if (offset >= file.Length()) return false;
-    const double value = platform::LeadingNumber(file.ReadText(offset, 3));
-    if (value < 80 || value > 150) return false;
-  }
-  return true;
-}
 
 bool ReadBlock(platform::BinaryReader& file, std::uint64_t offset, AxeBlock& block) {
   block.valid = file.Read(offset, block.bytes.data(), kBlockSize);
@@ -97,61 +90,48 @@ BlockBytes ViewBlock(platform::BinaryReader& file, std::uint64_t offset, AxeBloc
 }
 
 AxeRecord NextRecord(BlockBytes block, std::size_t start) {
-  if (start >= kLastRecordStart || start >= block.valid) return {};
+  if (start >= axe::kLastRecordStart || start >= block.valid) return {};
   const std::size_t available = block.valid - start;
   const std::string_view rest(block.data + start, available);
-  if (available >= 3 && IsDigit(rest[0]) && IsDigit(rest[1]) && IsDigit(rest[2])) {
-    // Three digits, as nearly every length is: at most 999, within the block.
-    const auto size =
-        static_cast<std::size_t>((rest[0] - '0') * 100 + (rest[1] - '0') * 10 + (rest[2] - '0'));
-    if (size == 0) return {};
-    return {size, rest.substr(0, std::min(size, available))};
-  }
-  const double length = platform::LeadingNumber(rest.substr(0, 3));
-  // A length that is not a positive whole number ends the block, as zero does.
-  if (!(length >= 1) || length != std::floor(length)) return {};
-  const std::size_t size =
-      length > static_cast<double>(kBlockSize) ? kBlockSize : static_cast<std::size_t>(length);
+  const std::size_t size = axe::RecordLength(rest.substr(0, axe::kLength.width), kReading);
+  if (size == 0) return {};
   return {size, rest.substr(0, std::min(size, available))};
 }
 
 void FormatRecord(std::string_view record, LayoutState& layout, std::string& line) {
-  if (!layout.line_written && !layout.shifted && ChoosesShiftedLayout(record))
-    layout.shifted = true;
-  const std::size_t s = layout.shifted ? 1 : 0;
-  line += "20";
-  line += Cut(record, 71 - s, 2);
+  if (!layout.shifted && ChoosesShiftedLayout(record, layout)) layout.shifted = true;
+  const bool shifted = layout.shifted;
+  auto field = [&](axe::Field f) { return Cut(record, axe::Offset(f, shifted), f.width); };
+  line += axe::kCentury;
+  line += field(axe::kYear);
   line += '/';
-  line += Cut(record, 73 - s, 2);
+  line += field(axe::kMonth);
   line += '/';
-  line += Cut(record, 75 - s, 2);
+  line += field(axe::kDay);
   line += ',';
-  line += Cut(record, 50 - s, 2);
+  line += field(axe::kHour);
   line += ':';
-  line += Cut(record, 52 - s, 2);
+  line += field(axe::kMinute);
   line += ':';
-  line += Cut(record, 54 - s, 2);
+  line += field(axe::kSecond);
   line += ',';
-  line += TrimBlanks(Cut(record, 18 - s, 15));
+  line += TrimBlanks(field(axe::kANumber));
   line += ',';
   const std::size_t b_start = line.size();
-  AppendWithoutBlanks(line, Cut(record, 34 - s, 15));
-  if (line.size() > b_start && line.back() == 'F') line.pop_back();
+  AppendWithoutBlanks(line, field(axe::kBNumber));
+  if (line.size() > b_start && line.back() == axe::kBNumberFiller) line.pop_back();
   line += ',';
-  AppendNumber(line, Cut(record, 56 - s, 6));
+  AppendNumber(line, field(axe::kFirstCounter));
   line += ',';
-  AppendNumber(line, Cut(record, 62 - s, 6));
+  AppendNumber(line, field(axe::kSecondCounter));
   line += ',';
-  AppendWithoutBlanks(line, Cut(record, 84 - s, 7));
+  AppendWithoutBlanks(line, field(axe::kFirstCode));
   line += ',';
-  AppendWithoutBlanks(line, Cut(record, 91 - s, 7));
+  AppendWithoutBlanks(line, field(axe::kSecondCode));
   layout.line_written = true;
 }
 
 namespace {
-
-// The last character any field reaches in the normal layout, plus one.
-constexpr std::size_t kWholeRecordSize = 98;
 
 // Bit i set when character i of the 16 at `text` is `c` / a digit.
 #if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
@@ -199,12 +179,13 @@ char* PutWithoutBlanks(char* out, const char* field, unsigned blanks) {
   return out;
 }
 
-// A plain counter (6 digits) without its leading zeros, at least one digit
-// staying; `zeros` marks its '0' characters. Writes 8 bytes.
+// A plain counter without its leading zeros, at least one digit staying;
+// `zeros` marks its '0' characters. Writes 8 bytes.
 char* PutCounter(char* out, const char* field, unsigned zeros) {
-  const int skipped = std::countr_one(zeros & 0x1Fu);
+  constexpr std::size_t kWidth = axe::kFirstCounter.width;
+  const int skipped = std::countr_one(zeros & ((1u << (kWidth - 1)) - 1));
   std::memcpy(out, field + skipped, 8);
-  return out + (6 - skipped);
+  return out + (static_cast<int>(kWidth) - skipped);
 }
 
 char* PutPair(char* out, const char* field, char after) {
@@ -213,33 +194,50 @@ char* PutPair(char* out, const char* field, char after) {
   return out + 3;
 }
 
+// A field's offset in the shifted layout, which is where FormatWholeRecord
+// finds it in either layout (from the record's start or from its second
+// character).
+constexpr std::size_t From(axe::Field field) {
+  return axe::Offset(field, true);
+}
+constexpr unsigned AllOf(axe::Field field) {
+  return (1u << field.width) - 1;
+}
+// The counters stand side by side, six digits each, read with one mask.
+static_assert(axe::kSecondCounter.offset == axe::kFirstCounter.offset + axe::kFirstCounter.width);
+static_assert(axe::kFirstCounter.width == 6 && axe::kSecondCounter.width == 6);
+// The 16 characters looked at for the route codes end with the second one,
+// which may be the record's last.
+constexpr std::size_t kCodesProbe = From(axe::kSecondCode) + axe::kSecondCode.width - 16;
+
 }  // namespace
 
 char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out) {
-  if (record.size() < kWholeRecordSize) return nullptr;
-  const bool shifted = layout.shifted || (!layout.line_written && ChoosesShiftedLayout(record));
-  // Fields at their normal positions minus one: the shifted layout reads
-  // them from the record's start, the normal one from its second character.
-  const char* q = record.data() + (shifted ? 0 : 1);
-  // Both counters (12 characters at q + 55) must be plain digits, whose value
-  // is the digits without leading zeros: no need for the general reading.
-  if ((DigitMask(q + 55) & 0xFFFu) != 0xFFFu) return nullptr;
+  if (record.size() < axe::kWholeRecordSize) return nullptr;
+  const bool shifted = layout.shifted || ChoosesShiftedLayout(record, layout);
+  // The shifted layout reads the fields from the record's start, the normal
+  // one from its second character.
+  const char* q = record.data() + (shifted ? 0 : axe::kShift);
+  // Both counters must be plain digits, whose value is the digits without
+  // leading zeros: no need for the general reading.
+  constexpr unsigned kCounters =
+      AllOf(axe::kFirstCounter) << axe::kSecondCounter.width | AllOf(axe::kSecondCounter);
+  if ((DigitMask(q + From(axe::kFirstCounter)) & kCounters) != kCounters) return nullptr;
   layout.shifted = shifted;
   layout.line_written = true;
 
   char* p = out;
-  p[0] = '2';
-  p[1] = '0';
-  p = PutPair(p + 2, q + 70, '/');
-  p = PutPair(p, q + 72, '/');
-  p = PutPair(p, q + 74, ',');
-  p = PutPair(p, q + 49, ':');
-  p = PutPair(p, q + 51, ':');
-  p = PutPair(p, q + 53, ',');
+  std::memcpy(p, axe::kCentury.data(), axe::kCentury.size());
+  p = PutPair(p + axe::kCentury.size(), q + From(axe::kYear), '/');
+  p = PutPair(p, q + From(axe::kMonth), '/');
+  p = PutPair(p, q + From(axe::kDay), ',');
+  p = PutPair(p, q + From(axe::kHour), ':');
+  p = PutPair(p, q + From(axe::kMinute), ':');
+  p = PutPair(p, q + From(axe::kSecond), ',');
 
-  // A number: 15 characters, blanks trimmed at both ends only.
-  const char* a = q + 17;
-  const unsigned kept = ~MaskOf(a, ' ') & 0x7FFFu;
+  // A number: blanks trimmed at both ends only.
+  const char* a = q + From(axe::kANumber);
+  const unsigned kept = ~MaskOf(a, ' ') & AllOf(axe::kANumber);
   const int first = kept == 0 ? 0 : std::countr_zero(kept);
   const int last = std::bit_width(kept);
   std::memcpy(p, a + first, 16);  // 16 bytes written, only the kept ones count
@@ -248,21 +246,22 @@ char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out)
 
   // B number: blanks left out, then one trailing F dropped.
   char* b = p;
-  p = PutWithoutBlanks<15>(p, q + 33, MaskOf(q + 33, ' '));
-  if (p > b && p[-1] == 'F') --p;
+  const char* b_field = q + From(axe::kBNumber);
+  p = PutWithoutBlanks<axe::kBNumber.width>(p, b_field, MaskOf(b_field, ' '));
+  if (p > b && p[-1] == axe::kBNumberFiller) --p;
   *p++ = ',';
 
-  const unsigned zeros = MaskOf(q + 55, '0');
-  p = PutCounter(p, q + 55, zeros);
+  const unsigned zeros = MaskOf(q + From(axe::kFirstCounter), '0');
+  p = PutCounter(p, q + From(axe::kFirstCounter), zeros);
   *p++ = ',';
-  p = PutCounter(p, q + 61, zeros >> 6);
+  p = PutCounter(p, q + From(axe::kSecondCounter), zeros >> axe::kFirstCounter.width);
   *p++ = ',';
-  // Route codes: 7 characters each, at q + 83 and q + 90; the 16 characters
-  // looked at end with the second one, which may be the record's last.
-  const unsigned blanks = MaskOf(q + 81, ' ');
-  p = PutWithoutBlanks<7>(p, q + 83, blanks >> 2);
+  const unsigned blanks = MaskOf(q + kCodesProbe, ' ');
+  p = PutWithoutBlanks<axe::kFirstCode.width>(p, q + From(axe::kFirstCode),
+                                              blanks >> (From(axe::kFirstCode) - kCodesProbe));
   *p++ = ',';
-  p = PutWithoutBlanks<7>(p, q + 90, blanks >> 9);
+  p = PutWithoutBlanks<axe::kSecondCode.width>(p, q + From(axe::kSecondCode),
+                                               blanks >> (From(axe::kSecondCode) - kCodesProbe));
   p[0] = '\r';
   p[1] = '\n';
   return p + 2;

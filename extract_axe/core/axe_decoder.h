@@ -1,22 +1,19 @@
 #pragma once
-// AXE billing files: 2048-byte blocks of character records, each record
-// starting with its length as three decimal characters.
+// pardel's reading of AXE billing files (formats/axe holds the layout):
+// blocks viewed or read, records found, each record made into its line.
 #include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "formats/axe/identify.h"
+#include "formats/axe/layout.h"
 #include "platform/binary_reader.h"
 
 namespace pardel {
 
-inline constexpr std::size_t kBlockSize = 2048;
-inline constexpr int kBlocksTested = 11;
-
-// True when the first three characters of each of the eleven blocks at 0,
-// 2048, ..., 20480 read as a number from 80 to 150. A block start past the
-// end of the file counts as out of range.
-bool IsAxeFile(platform::BinaryReader& file);
+using formats::axe::IsAxeFile;
+using formats::axe::kBlockSize;
 
 struct AxeBlock {
   std::array<char, kBlockSize> bytes{};

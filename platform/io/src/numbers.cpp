@@ -112,6 +112,15 @@ double LeadingNumber(std::string_view text) {
   return std::strtod(number.c_str(), nullptr);
 }
 
+double DigitFirstNumber(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() &&
+         (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r'))
+    ++i;
+  if (i == text.size() || text[i] < '0' || text[i] > '9') return 0.0;
+  return LeadingNumber(text.substr(i));
+}
+
 char* AppendDecimal(char* out, std::int64_t value) {
   return std::to_chars(out, out + 24, value).ptr;
 }

@@ -20,6 +20,9 @@ std::string ShortestDecimal(double value, int max_decimals);
 // and a text with no digits gives 0. "0156" -> 156, "7-" -> 7, "F1" -> 0,
 // "1E02" -> 100.
 double LeadingNumber(std::string_view text);
+// The same for readers that take no sign or leading decimal point: a text
+// that, blanks skipped, begins with no digit gives 0 ("+95" -> 0, ".5" -> 0).
+double DigitFirstNumber(std::string_view text);
 
 // Decimal text of a whole number into `out`, returning the end (no allocation).
 char* AppendDecimal(char* out, std::int64_t value);
