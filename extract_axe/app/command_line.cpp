@@ -61,11 +61,11 @@ class ConsoleHost : public Host {
       return platform::ShowOnConsole(stderr, "pardel", message, quiet_, stop_on_error_);
     // The window shows the file in its status bar; here the question names it.
     Message named = message;
-    named.text = file_.string() + ": " + message.text;
+    named.text = file_ + ": " + message.text;
     return platform::ShowOnConsole(stderr, "pardel", named, quiet_, stop_on_error_);
   }
 
-  void SetFile(const std::filesystem::path& path) override { file_ = path; }
+  void SetMessageFile(const std::string& path, const std::string&) override { file_ = path; }
   bool StopRequested() override { return platform::InterruptRequested(); }
 
   void SetStatus(const std::string&, const std::string& file_panel) override {
@@ -92,7 +92,7 @@ class ConsoleHost : public Host {
   const ViewerFunction& viewer_;
   platform::ConsoleProgress progress_;
   std::string label_;
-  std::filesystem::path file_;
+  std::string file_;
   bool open_failed_ = false;
 };
 

@@ -72,7 +72,7 @@ class ConsoleHost : public Host {
   }
 
   void SetStatusText(const std::string& text) override { label_ = text; }
-  void SetRunProgress(int value) override { Progress(value); }
+  void SetProgress(int value) override { Progress(value); }
   void SetAnalysisProgress(int value) override { Progress(value / 3); }
   void SetAnalysisLabels(const AnalysisLabels&) override {}
   void PumpEvents() override {}

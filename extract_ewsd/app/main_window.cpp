@@ -369,7 +369,7 @@ void FrmVantor::SetStatusText(const std::string& text) {
   current_file_->repaint();
 }
 
-void FrmVantor::SetRunProgress(int value) {
+void FrmVantor::SetProgress(int value) {
   if (run_progress_->value() == value) return;
   run_progress_->setValue(value);
   run_progress_->repaint();

@@ -78,8 +78,8 @@ QWidget* FrmCDR::BuildExtractorTab() {
   picker_->FolderTree()->setObjectName("Dir1");
   picker_->FileList()->setObjectName("File1");
   picker_->SetDriveErrorHandler([this](const QString& drive) {
-    Show({"Drive  " + drive.toUpper().toStdString() + "  is Not Accessible", "Drive Access Error",
-          ostrel::MessageIcon::kError, ostrel::MessageButtons::kOk});
+    ShowMessage({"Drive  " + drive.toUpper().toStdString() + "  is Not Accessible",
+                 "Drive Access Error", ostrel::MessageIcon::kError, ostrel::MessageButtons::kOk});
   });
   (new QVBoxLayout(input))->addWidget(picker_);
 
@@ -244,7 +244,7 @@ QString FrmCDR::DefaultOutputPath() {
 #endif
 }
 
-ostrel::MessageAnswer FrmCDR::Show(const ostrel::Message& message) {
+ostrel::MessageAnswer FrmCDR::ShowMessage(const ostrel::Message& message) {
   // A message box needs the normal pointer even in the middle of a run.
   if (busy_) QApplication::restoreOverrideCursor();
   const ostrel::MessageAnswer answer = ui::ShowMessage(messages_, message, QString());
@@ -256,7 +256,7 @@ void FrmCDR::SetProgress(int percent) {
   pbr_->setValue(percent);
 }
 
-void FrmCDR::SetProcessingText(const std::string& text) {
+void FrmCDR::SetStatusText(const std::string& text) {
   lblProFile_->setText(Text(text));
   lblProFile_->repaint();
 }
@@ -327,8 +327,8 @@ void FrmCDR::OnCancelOrStop() {
   }
   if (stop_requested_) return;
   const ostrel::MessageAnswer answer =
-      Show({"Do you want to terminate Extraction", ostrel::kProgramTitle,
-            ostrel::MessageIcon::kQuestion, ostrel::MessageButtons::kYesNo});
+      ShowMessage({"Do you want to terminate Extraction", ostrel::kProgramTitle,
+                   ostrel::MessageIcon::kQuestion, ostrel::MessageButtons::kYesNo});
   // The run sees the flag after the current block, closes the output with the
   // lines written so far and then the program ends.
   if (answer == ostrel::MessageAnswer::kYes) stop_requested_ = true;

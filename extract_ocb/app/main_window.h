@@ -37,9 +37,9 @@ class FrmCDR : public QWidget, public ostrel::Host {
   platform::ui::FilePickerPanel* Picker() const { return picker_; }
 
   // Host
-  ostrel::MessageAnswer Show(const ostrel::Message& message) override;
+  ostrel::MessageAnswer ShowMessage(const ostrel::Message& message) override;
   void SetProgress(int percent) override;
-  void SetProcessingText(const std::string& text) override;
+  void SetStatusText(const std::string& text) override;
   void SetBusy(bool busy) override;
   // Through the pump of the work going on, on a clock: a run takes input (its
   // Stop), a trim only repaints.
