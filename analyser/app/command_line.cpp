@@ -36,7 +36,7 @@ constexpr const char* kUsage =
     "  --stop-on-error    answer No to questions (an existing report is then kept)\n"
     "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"
     "                     for testing: use this date and time instead of the\n"
-    "                     computer's clock (report title, E10B and C-DOT years)\n"
+    "                     computer's clock (report title, year of E10B calls)\n"
     "exit status: 0 every file processed, 1 a file was skipped or the run\n"
     "stopped, 2 usage error or a failure that ended the run.\n";
 
@@ -61,7 +61,7 @@ constexpr const char* kAnalyseUsage =
     "  --stop-on-error    answer No to questions (an existing report is then kept)\n"
     "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"
     "                     for testing: use this date and time instead of the\n"
-    "                     computer's clock (report title, E10B and C-DOT years)\n"
+    "                     computer's clock (report title, year of E10B calls)\n"
     "exit status: 0 every file processed, 1 a file was skipped or the run\n"
     "stopped, 2 usage error or a failure that ended the run.\n";
 
