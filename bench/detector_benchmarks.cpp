@@ -26,7 +26,7 @@ class QuietHost : public lomtra::Host {
   int progress_ = 0;
 };
 
-using Detector = std::string (*)(const std::filesystem::path&, lomtra::AnalyserContext&);
+using Detector = lomtra::DetectorResult (*)(const std::filesystem::path&, lomtra::AnalyserContext&);
 
 void Detect(benchmark::State& state, const char* format, Detector detector) {
   const std::filesystem::path path = bench::SampleFile(format, kFileSize);

@@ -1,4 +1,4 @@
-// window_run_kelvan FILE OUT: a C-DOT extraction from Form1, timed.
+// window_run_kelvan FILE OUT: a C-DOT extraction from CdotExtractorWindow, timed.
 #include "extract_cdot/app/main_window.h"
 #include "window_run.h"
 
@@ -8,6 +8,6 @@ int main(int argc, char** argv) {
   if (argc != 3) return 2;
   platform::ui::ScriptedMessageService messages;
   kelvan::SystemClock clock;
-  kelvan::Form1 window(messages, clock);
+  kelvan::CdotExtractorWindow window(messages, clock);
   return bench::TimeExtraction(window, *window.Panel(), argv[1], argv[2], "Text1", "Command2");
 }

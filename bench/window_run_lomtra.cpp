@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   platform::ui::RecordingProgramStarter starter;
   lomtra::ScriptedFileDialog dialog;
   lomtra::SystemClock clock;
-  lomtra::FrmLomtra window({messages, opener, starter, dialog, clock});
+  lomtra::AnalyserWindow window({messages, opener, starter, dialog, clock});
   window.show();
   QStringList paths;
   for (const std::string& file : lomtra::ExpandPaths({argv[1]}, nullptr))

@@ -7,6 +7,6 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc != 3) return 2;
   platform::ui::ScriptedMessageService messages;
-  FrmCDR window(messages);
+  ostrel::OcbExtractorWindow window(messages);
   return bench::TimeExtraction(window, *window.Picker(), argv[1], argv[2], "txtOPF", "cmdGO");
 }

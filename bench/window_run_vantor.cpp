@@ -8,6 +8,6 @@ int main(int argc, char** argv) {
   if (argc != 3) return 2;
   platform::ui::ScriptedMessageService messages;
   platform::ui::RecordingDocumentOpener browser;
-  vantor::FrmVantor window(messages, browser);
+  vantor::EwsdExtractorWindow window(messages, browser);
   return bench::TimeExtraction(window, *window.Panel(), argv[1], argv[2], "txtOF", "cmdGO");
 }

@@ -47,7 +47,7 @@ QString VersionLabel() {
       .arg(APP_VERSION_PATCH);
 }
 
-FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent, Qt::Window) {
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent, Qt::Window) {
   setObjectName("frmAbout");
   setWindowTitle("About Lomtra");
   setModal(false);
@@ -72,7 +72,7 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent, Qt::Window) {
   link->setTextInteractionFlags(Qt::TextBrowserInteraction);
   link->setOpenExternalLinks(false);
   link->setCursor(Qt::PointingHandCursor);
-  connect(link, &QLabel::linkActivated, this, &FrmAbout::HomePageRequested);
+  connect(link, &QLabel::linkActivated, this, &AboutBox::HomePageRequested);
 
   auto* ok = new QPushButton("OK", this);
   ok->setObjectName("cmdOK");
@@ -80,7 +80,7 @@ FrmAbout::FrmAbout(QWidget* parent) : QDialog(parent, Qt::Window) {
   auto* sys_info = new QPushButton("&System Info...", this);
   sys_info->setObjectName("cmdSysInfo");
   connect(ok, &QPushButton::clicked, this, &QWidget::close);
-  connect(sys_info, &QPushButton::clicked, this, &FrmAbout::SysInfoRequested);
+  connect(sys_info, &QPushButton::clicked, this, &AboutBox::SysInfoRequested);
 
   auto* layout = new QGridLayout(this);
   layout->addWidget(image, 0, 0, 2, 1, Qt::AlignTop);

@@ -1,5 +1,5 @@
 #pragma once
-// frmAbout: name, version and description of the program, the maker's
+// The about box (object name frmAbout): name, version and description of the program, the maker's
 // address and the System Info button. OK destroys it; the next About
 // command makes a new one.
 #include <QDialog>
@@ -13,10 +13,10 @@ inline constexpr const char* kUpdatesPage = "https://www.norva.example/updates/l
 // "Version 1.2.0" from the build's version numbers.
 QString VersionLabel();
 
-class FrmAbout : public QDialog {
+class AboutBox : public QDialog {
   Q_OBJECT
  public:
-  explicit FrmAbout(QWidget* parent = nullptr);
+  explicit AboutBox(QWidget* parent = nullptr);
 
  signals:
   void SysInfoRequested();

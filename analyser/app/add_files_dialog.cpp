@@ -25,8 +25,8 @@ constexpr const char* kAddFilesFolderKey = "addFiles/folder";
 
 }  // namespace
 
-FrmOpen::FrmOpen(std::function<void(const QStringList&)> add_files,
-                 std::function<void(const QString&)> drive_error, QWidget* parent)
+AddFilesDialog::AddFilesDialog(std::function<void(const QStringList&)> add_files,
+                               std::function<void(const QString&)> drive_error, QWidget* parent)
     : QDialog(parent, Qt::Window), add_files_(std::move(add_files)) {
   setObjectName("frmOpen");
   setWindowTitle("Add Files");
@@ -68,20 +68,20 @@ FrmOpen::FrmOpen(std::function<void(const QStringList&)> add_files,
   layout->addLayout(columns, 1);
   layout->addLayout(buttons);
 
-  connect(panel_, &platform::ui::FilePickerPanel::FolderChanged, this, &FrmOpen::Refill);
+  connect(panel_, &platform::ui::FilePickerPanel::FolderChanged, this, &AddFilesDialog::Refill);
   // The folder of the last start, when there was one.
   platform::ui::Remember(panel_, kAddFilesFolderKey);
-  connect(add_button_, &QPushButton::clicked, this, &FrmOpen::AddSelected);
-  connect(cancel_button_, &QPushButton::clicked, this, &FrmOpen::Cancel);
+  connect(add_button_, &QPushButton::clicked, this, &AddFilesDialog::AddSelected);
+  connect(cancel_button_, &QPushButton::clicked, this, &AddFilesDialog::Cancel);
   Refill(panel_->FolderPath());
   resize(860, 420);
 }
 
-void FrmOpen::SetFolder(const QString& folder) {
+void AddFilesDialog::SetFolder(const QString& folder) {
   panel_->SetFolder(folder);
 }
 
-void FrmOpen::Refill(const QString& folder) {
+void AddFilesDialog::Refill(const QString& folder) {
   list_->clear();
   const QListWidget* names = panel_->FileList();
   const std::string folder_text = folder.toStdString();
@@ -113,7 +113,7 @@ void FrmOpen::Refill(const QString& folder) {
   }
 }
 
-QStringList FrmOpen::SelectedPaths() const {
+QStringList AddFilesDialog::SelectedPaths() const {
   QStringList paths;
   for (int i = 0; i < list_->topLevelItemCount(); ++i) {
     if (list_->topLevelItem(i)->isSelected()) paths << list_->topLevelItem(i)->text(1);
@@ -121,7 +121,7 @@ QStringList FrmOpen::SelectedPaths() const {
   return paths;
 }
 
-void FrmOpen::SelectPaths(const QStringList& paths) {
+void AddFilesDialog::SelectPaths(const QStringList& paths) {
   list_->clearSelection();
   for (int i = 0; i < list_->topLevelItemCount(); ++i) {
     QTreeWidgetItem* item = list_->topLevelItem(i);
@@ -129,14 +129,14 @@ void FrmOpen::SelectPaths(const QStringList& paths) {
   }
 }
 
-void FrmOpen::AddSelected() {
+void AddFilesDialog::AddSelected() {
   platform::ui::BusyCursor busy;
   hide();
   // AddFiles clears the status bar also when nothing is selected.
   add_files_(SelectedPaths());
 }
 
-void FrmOpen::Cancel() {
+void AddFilesDialog::Cancel() {
   hide();
 }
 

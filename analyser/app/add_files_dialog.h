@@ -1,7 +1,7 @@
 #pragma once
-// frmOpen: pick data files from a drive, folder and file list and add them
-// to the main list. Cancel and Add only hide it, so it keeps its folder,
-// rows and selection for the next time.
+// The add-files dialog (object name frmOpen): pick data files from a drive, folder and file list
+// and add them to the main list. Cancel and Add only hide it, so it keeps its folder, rows and
+// selection for the next time.
 #include <QDialog>
 #include <QStringList>
 #include <functional>
@@ -15,14 +15,14 @@ class FilePickerPanel;
 
 namespace lomtra {
 
-class FrmOpen : public QDialog {
+class AddFilesDialog : public QDialog {
   Q_OBJECT
  public:
   // `add_files` receives the full paths of the selected rows (AddFiles of
   // the main window); `drive_error` shows the message of a drive that
   // cannot be opened.
-  FrmOpen(std::function<void(const QStringList&)> add_files,
-          std::function<void(const QString&)> drive_error, QWidget* parent = nullptr);
+  AddFilesDialog(std::function<void(const QStringList&)> add_files,
+                 std::function<void(const QString&)> drive_error, QWidget* parent = nullptr);
 
   platform::ui::FilePickerPanel* Panel() const { return panel_; }
   QTreeWidget* List() const { return list_; }

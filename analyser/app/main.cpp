@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
   platform::ui::DetachedProgramStarter starter;
   lomtra::CommonFileDialog dialog;
   lomtra::SystemClock clock;
-  lomtra::FrmLomtra window({messages, opener, starter, dialog, clock});
+  lomtra::AnalyserWindow window({messages, opener, starter, dialog, clock});
   messages.SetParent(&window);
   window.show();
   QStringList paths;

@@ -60,8 +60,9 @@ const Column kColumns[] = {
 };
 
 QStringList RowTexts(const DataFileEntry& row) {
-  return {Text(row.binary_file), Text(row.no),      Text(row.switch_name), Text(row.start_time),
-          Text(row.end_time),    Text(row.records), Text(row.size)};
+  return {
+      Text(row.binary_file),  Text(row.no),      Text(row.switch_name), Text(StartTimeText(row)),
+      Text(EndTimeText(row)), Text(row.records), Text(row.size)};
 }
 
 }  // namespace
@@ -70,7 +71,7 @@ QString WindowCaption() {
   return QStringLiteral("Lomtra %1.%2").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR);
 }
 
-FrmLomtra::FrmLomtra(const WindowServices& services, QWidget* parent)
+AnalyserWindow::AnalyserWindow(const WindowServices& services, QWidget* parent)
     : QMainWindow(parent),
       services_(services),
       application_folder_(QCoreApplication::applicationDirPath()),
@@ -112,9 +113,9 @@ FrmLomtra::FrmLomtra(const WindowServices& services, QWidget* parent)
   resize(780, 480);
 }
 
-FrmLomtra::~FrmLomtra() = default;
+AnalyserWindow::~AnalyserWindow() = default;
 
-void FrmLomtra::BuildMenus() {
+void AnalyserWindow::BuildMenus() {
   // `idle`: the command does nothing during a run, so it is disabled then.
   auto item = [this](QMenu* menu, const char* name, const QString& text,
                      const QList<QKeySequence>& keys, bool idle, auto handler) {
@@ -156,7 +157,7 @@ void FrmLomtra::BuildMenus() {
   item(help, "menAbout", "&About", {}, true, [this] { ShowAbout(); });
 }
 
-void FrmLomtra::BuildToolBar() {
+void AnalyserWindow::BuildToolBar() {
   toolbar_ = addToolBar("Tools");
   toolbar_->setObjectName("Toolbar1");
   toolbar_->setMovable(false);
@@ -198,7 +199,7 @@ void FrmLomtra::BuildToolBar() {
   }
 }
 
-void FrmLomtra::BuildStatusBar() {
+void AnalyserWindow::BuildStatusBar() {
   QStatusBar* bar = statusBar();
   bar->setObjectName("sb1");
   bar->setSizeGripEnabled(true);
@@ -245,21 +246,21 @@ void FrmLomtra::BuildStatusBar() {
   SetRunning(false);
 }
 
-QString FrmLomtra::PanelText(int panel) const {
+QString AnalyserWindow::PanelText(int panel) const {
   return panel >= 1 && panel <= 5 ? panels_[panel]->text() : QString();
 }
 
-FrmAbout* FrmLomtra::AboutBox() const {
+AboutBox* AnalyserWindow::CurrentAboutBox() const {
   return about_.data();
 }
 
-QIcon FrmLomtra::SwitchIcon(int code) const {
+QIcon AnalyserWindow::SwitchIcon(int code) const {
   return code >= 1 && code <= 8 ? images_[code] : QIcon();
 }
 
 // ---- the list ----
 
-void FrmLomtra::RebuildList() {
+void AnalyserWindow::RebuildList() {
   list_->clear();
   QList<QTreeWidgetItem*> items;
   for (const DataFileEntry& row : rows_) {
@@ -276,7 +277,7 @@ void FrmLomtra::RebuildList() {
 // font a date and time would be cut, so the path and time columns grow (never
 // shrink) to what their texts need. Only the items from `first` to before
 // `last` are measured: a run changes one row at a time.
-void FrmLomtra::FitColumns(int first, int last) {
+void AnalyserWindow::FitColumns(int first, int last) {
   const QFontMetrics metrics(list_->font());
   for (int c : {0, 3, 4}) {
     int widest = 0;
@@ -288,7 +289,7 @@ void FrmLomtra::FitColumns(int first, int last) {
   }
 }
 
-void FrmLomtra::UpdateItem(std::size_t row) {
+void AnalyserWindow::UpdateItem(std::size_t row) {
   QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(row));
   if (item == nullptr || row >= rows_.size()) return;
   const QStringList texts = RowTexts(rows_[row]);
@@ -299,7 +300,7 @@ void FrmLomtra::UpdateItem(std::size_t row) {
 
 // After a command: rows appended at the end get new items, every other row's
 // texts are compared (adding renumbers all rows).
-void FrmLomtra::RefreshTexts() {
+void AnalyserWindow::RefreshTexts() {
   const int shown = list_->topLevelItemCount();
   if (shown > static_cast<int>(rows_.size())) {
     RebuildList();
@@ -317,7 +318,7 @@ void FrmLomtra::RefreshTexts() {
   FitColumns(0, list_->topLevelItemCount());
 }
 
-void FrmLomtra::AddFiles(const QStringList& paths) {
+void AnalyserWindow::AddFiles(const QStringList& paths) {
   std::vector<std::string> files;
   for (const QString& path : paths) files.push_back(path.toStdString());
   AddFilesOutcome outcome;
@@ -331,7 +332,7 @@ void FrmLomtra::AddFiles(const QStringList& paths) {
   RefreshTexts();
 }
 
-void FrmLomtra::DropFiles(const QMimeData& data) {
+void AnalyserWindow::DropFiles(const QMimeData& data) {
   if (state_.analyser_running || !data.hasUrls()) return;
   QStringList paths;
   for (const QUrl& url : data.urls()) {
@@ -340,7 +341,7 @@ void FrmLomtra::DropFiles(const QMimeData& data) {
   if (!paths.isEmpty()) AddFiles(paths);
 }
 
-bool FrmLomtra::eventFilter(QObject* watched, QEvent* event) {
+bool AnalyserWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched != list_->viewport()) return QMainWindow::eventFilter(watched, event);
   switch (event->type()) {
     case QEvent::DragEnter:
@@ -364,7 +365,7 @@ bool FrmLomtra::eventFilter(QObject* watched, QEvent* event) {
   }
 }
 
-void FrmLomtra::RemoveSelectedFiles() {
+void AnalyserWindow::RemoveSelectedFiles() {
   if (state_.analyser_running) return;
   std::vector<std::size_t> selected;
   for (int i = 0; i < list_->topLevelItemCount(); ++i) {
@@ -378,7 +379,7 @@ void FrmLomtra::RemoveSelectedFiles() {
   if (rows_.empty()) SetResultsMark(false);
 }
 
-void FrmLomtra::ClearList() {
+void AnalyserWindow::ClearList() {
   if (state_.analyser_running) return;
   rows_.clear();
   RebuildList();
@@ -387,7 +388,7 @@ void FrmLomtra::ClearList() {
 
 // ---- commands ----
 
-void FrmLomtra::ToolbarButton(int number) {
+void AnalyserWindow::ToolbarButton(int number) {
   // While a run goes on, only Stop is looked at.
   if (state_.analyser_running && number != 9) return;
   switch (number) {
@@ -423,7 +424,7 @@ void FrmLomtra::ToolbarButton(int number) {
   }
 }
 
-void FrmLomtra::Analyse(bool reanalyse_all) {
+void AnalyserWindow::Analyse(bool reanalyse_all) {
   if (state_.analyser_running) return;
   AnalyserContext context{*this, services_.clock, state_};
   SetRunning(true);
@@ -433,43 +434,43 @@ void FrmLomtra::Analyse(bool reanalyse_all) {
   if (closing_) QCoreApplication::quit();
 }
 
-void FrmLomtra::Stop() {
+void AnalyserWindow::Stop() {
   if (state_.analyser_running) state_.stop_requested = true;
 }
 
-void FrmLomtra::ShowAddFiles() {
+void AnalyserWindow::ShowAddFiles() {
   if (state_.analyser_running) return;
   if (open_dialog_ == nullptr) {
-    open_dialog_ = new FrmOpen([this](const QStringList& paths) { AddFiles(paths); },
-                               [this](const QString& drive) {
-                                 ShowError(drive.toStdString() +
-                                           " cannot be opened: the drive "
-                                           "is not ready or not readable.");
-                               },
-                               this);
+    open_dialog_ = new AddFilesDialog([this](const QStringList& paths) { AddFiles(paths); },
+                                      [this](const QString& drive) {
+                                        ShowError(drive.toStdString() +
+                                                  " cannot be opened: the drive "
+                                                  "is not ready or not readable.");
+                                      },
+                                      this);
   }
   open_dialog_->show();
   open_dialog_->raise();
   open_dialog_->activateWindow();
 }
 
-void FrmLomtra::ShowAbout() {
+void AnalyserWindow::ShowAbout() {
   if (state_.analyser_running) return;
   if (about_ == nullptr) {
-    about_ = new FrmAbout(this);
-    connect(about_, &FrmAbout::SysInfoRequested, this, &FrmLomtra::StartSysInfo);
-    connect(about_, &FrmAbout::HomePageRequested, this, &FrmLomtra::OpenHomePage);
+    about_ = new AboutBox(this);
+    connect(about_, &AboutBox::SysInfoRequested, this, &AnalyserWindow::StartSysInfo);
+    connect(about_, &AboutBox::HomePageRequested, this, &AnalyserWindow::OpenHomePage);
   }
   about_->show();
   about_->raise();
 }
 
-void FrmLomtra::Exit() {
+void AnalyserWindow::Exit() {
   if (state_.analyser_running) return;
   close();
 }
 
-void FrmLomtra::closeEvent(QCloseEvent* event) {
+void AnalyserWindow::closeEvent(QCloseEvent* event) {
   // Closing ends the program, during a run too: the run is told to stop,
   // asks nothing more and the program quits when it has returned.
   if (state_.analyser_running) {
@@ -483,7 +484,7 @@ void FrmLomtra::closeEvent(QCloseEvent* event) {
 
 // ---- report files ----
 
-void FrmLomtra::SaveReport() {
+void AnalyserWindow::SaveReport() {
   if (state_.analyser_running) return;
   for (;;) {
     const QString chosen = services_.dialog.SaveName(this);
@@ -506,7 +507,7 @@ void FrmLomtra::SaveReport() {
   }
 }
 
-void FrmLomtra::OpenReport() {
+void AnalyserWindow::OpenReport() {
   if (state_.analyser_running) return;
   const QString chosen = services_.dialog.OpenName(this);
   if (chosen.isEmpty()) {
@@ -529,7 +530,7 @@ void FrmLomtra::OpenReport() {
 
 // ---- spreadsheet ----
 
-void FrmLomtra::ExportToSpreadsheet() {
+void AnalyserWindow::ExportToSpreadsheet() {
   if (state_.analyser_running) return;
   if (rows_.empty()) {
     ShowError("Nothing to Save");
@@ -558,7 +559,7 @@ void FrmLomtra::ExportToSpreadsheet() {
 
 // ---- help, updates, system information ----
 
-void FrmLomtra::OpenManual() {
+void AnalyserWindow::OpenManual() {
   // The PDF first; the .doc when the PDF is missing or nothing opens it.
   const QDir folder(application_folder_);
   const QString pdf = QDir::toNativeSeparators(folder.filePath("lomtra.pdf"));
@@ -578,21 +579,21 @@ void FrmLomtra::OpenManual() {
                           " was found. Install a word processor, or open the file yourself.");
 }
 
-void FrmLomtra::OpenAddress(const char* address) {
+void AnalyserWindow::OpenAddress(const char* address) {
   if (services_.opener.Open(address)) return;
   ShowError(std::string("No web browser could open ") + address +
             ". Open the address in a browser yourself.");
 }
 
-void FrmLomtra::OpenUpdates() {
+void AnalyserWindow::OpenUpdates() {
   OpenAddress(kUpdatesPage);
 }
 
-void FrmLomtra::OpenHomePage() {
+void AnalyserWindow::OpenHomePage() {
   OpenAddress(kHomePage);
 }
 
-void FrmLomtra::StartSysInfo() {
+void AnalyserWindow::StartSysInfo() {
   const QString tool = FindSystemInfoTool(find_executable_);
   if (!tool.isEmpty() && services_.starter.Start(tool, {})) return;
   ShowMessage({"System Information Is Unavailable At This Time", kProgramTitle, MessageIcon::kNone,
@@ -601,11 +602,11 @@ void FrmLomtra::StartSysInfo() {
 
 // ---- host ----
 
-void FrmLomtra::ShowError(const std::string& text) {
+void AnalyserWindow::ShowError(const std::string& text) {
   ShowMessage({text, kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
 }
 
-MessageAnswer FrmLomtra::ShowMessage(const Message& message) {
+MessageAnswer AnalyserWindow::ShowMessage(const Message& message) {
   // After the window was closed during a run nothing more is shown.
   if (closing_) {
     return message.buttons == MessageButtons::kYesNo ? MessageAnswer::kYes : MessageAnswer::kOk;
@@ -614,16 +615,16 @@ MessageAnswer FrmLomtra::ShowMessage(const Message& message) {
   return ui::ShowMessage(services_.messages, message, QString(kProgramTitle));
 }
 
-int FrmLomtra::ProgressValue() const {
+int AnalyserWindow::ProgressValue() const {
   return progress_value_;
 }
 
-void FrmLomtra::SetProgress(int value) {
+void AnalyserWindow::SetProgress(int value) {
   progress_value_ = value;
   if (!state_.analyser_running) progress_->setValue(value);
 }
 
-void FrmLomtra::SetStatusPanel(StatusPanel panel, const std::string& text) {
+void AnalyserWindow::SetStatusPanel(StatusPanel panel, const std::string& text) {
   const int index = static_cast<int>(panel);
   if (index >= 2 && index <= 5) panels_[index]->setText(Text(text));
 }
@@ -631,7 +632,7 @@ void FrmLomtra::SetStatusPanel(StatusPanel panel, const std::string& text) {
 // Detectors pump after every few records; the queue is looked at only every
 // 50 ms, so a long list costs about as much as in batch. Stop still answers
 // within a blink.
-void FrmLomtra::PumpEvents() {
+void AnalyserWindow::PumpEvents() {
   constexpr auto kInterval = std::chrono::milliseconds(50);
   const auto now = std::chrono::steady_clock::now();
   if (now - last_pump_ >= kInterval) {
@@ -642,24 +643,24 @@ void FrmLomtra::PumpEvents() {
   if (pump_hook_) pump_hook_();
 }
 
-void FrmLomtra::RowStarted(std::size_t /*row*/, std::size_t k, std::size_t n) {
+void AnalyserWindow::RowStarted(std::size_t /*row*/, std::size_t k, std::size_t n) {
   file_k_ = k;
   file_n_ = n;
 }
 
-void FrmLomtra::RowChanged(std::size_t row) {
+void AnalyserWindow::RowChanged(std::size_t row) {
   UpdateItem(row);
   FitColumns(static_cast<int>(row), static_cast<int>(row) + 1);
 }
 
-void FrmLomtra::ShowRunProgress() {
+void AnalyserWindow::ShowRunProgress() {
   if (progress_->value() != progress_value_) progress_->setValue(progress_value_);
   const QString files =
       file_n_ == 0 ? QString() : QStringLiteral("file %1 of %2").arg(file_k_).arg(file_n_);
   if (files_done_->text() != files) files_done_->setText(files);
 }
 
-void FrmLomtra::SetRunning(bool running) {
+void AnalyserWindow::SetRunning(bool running) {
   for (QAction* action : idle_commands_) action->setEnabled(!running);
   for (QAction* action : stop_command_) action->setEnabled(running);
   file_k_ = 0;
@@ -669,13 +670,13 @@ void FrmLomtra::SetRunning(bool running) {
   ShowRunProgress();
 }
 
-void FrmLomtra::SetResultsMark(bool on) {
+void AnalyserWindow::SetResultsMark(bool on) {
   // The mark shows as alternating row colours: the list holds results.
   results_mark_ = on;
   list_->setAlternatingRowColors(on);
 }
 
-bool FrmLomtra::AskStop() {
+bool AnalyserWindow::AskStop() {
   if (closing_) return true;
   return Host::AskStop();
 }

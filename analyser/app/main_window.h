@@ -1,7 +1,7 @@
 #pragma once
-// frmLomtra: the analyser's file list with its menus, tool bar and status
-// bar. The rows live in the engine's DataFileEntry list; the list control
-// shows them. The window is the engine's host.
+// The main window (object name frmLomtra): the analyser's file list with its menus, tool bar and
+// status bar. The rows live in the engine's DataFileEntry list; the list control shows them. The
+// window is the engine's host.
 #include <QIcon>
 #include <QMainWindow>
 #include <QPointer>
@@ -25,8 +25,8 @@ class QTreeWidget;
 
 namespace lomtra {
 
-class FrmAbout;
-class FrmOpen;
+class AboutBox;
+class AddFilesDialog;
 class ReportFileDialog;
 
 // What the window reaches outside itself, injected so that tests can script
@@ -42,11 +42,11 @@ struct WindowServices {
 // "Lomtra 1.2": the window caption, from the build's version.
 QString WindowCaption();
 
-class FrmLomtra : public QMainWindow, private Host {
+class AnalyserWindow : public QMainWindow, private Host {
   Q_OBJECT
  public:
-  explicit FrmLomtra(const WindowServices& services, QWidget* parent = nullptr);
-  ~FrmLomtra() override;
+  explicit AnalyserWindow(const WindowServices& services, QWidget* parent = nullptr);
+  ~AnalyserWindow() override;
 
   // The commands of the menus and the tool bar (guarded as the menus do).
   void AddFiles(const QStringList& paths);
@@ -72,8 +72,8 @@ class FrmLomtra : public QMainWindow, private Host {
   bool StopRequested() const { return state_.stop_requested; }
   bool ResultsMark() const { return results_mark_; }
   QString PanelText(int panel) const;
-  FrmOpen* AddFilesDialog() const { return open_dialog_; }
-  FrmAbout* AboutBox() const;
+  AddFilesDialog* CurrentAddFilesDialog() const { return open_dialog_; }
+  AboutBox* CurrentAboutBox() const;
   QIcon SwitchIcon(int code) const;
 
   // Where the manual is looked for (the program's folder by default), where
@@ -136,8 +136,8 @@ class FrmLomtra : public QMainWindow, private Host {
   std::size_t file_k_ = 0;
   std::size_t file_n_ = 0;
   std::chrono::steady_clock::time_point last_pump_;
-  FrmOpen* open_dialog_ = nullptr;
-  QPointer<FrmAbout> about_;
+  AddFilesDialog* open_dialog_ = nullptr;
+  QPointer<AboutBox> about_;
   QString application_folder_;
   QString temporary_folder_;
   std::function<QString(const QString&)> find_executable_;

@@ -167,9 +167,9 @@ std::string RowText(const DataFileEntry& entry, int column) {
     case 2:
       return entry.switch_name;
     case 3:
-      return entry.start_time;
+      return StartTimeText(entry);
     case 4:
-      return entry.end_time;
+      return EndTimeText(entry);
     case 5:
       return entry.records;
     default:

@@ -4,30 +4,41 @@
 #include "engine/decoders.h"
 #include "engine/detectors.h"
 #include "engine/host.h"
+#include "engine/switch_type.h"
 #include "platform/numbers.h"
 
 namespace lomtra {
 namespace {
 
-using Detector = std::string (*)(const std::filesystem::path&, AnalyserContext&);
+using Detector = DetectorResult (*)(const std::filesystem::path&, AnalyserContext&);
 
-Detector DetectorFor(const std::string& switch_name) {
-  if (switch_name == "OCB") return AnalyseOcb;
-  if (switch_name == "EWSD") return AnalyseEwsd;
-  if (switch_name == "CDOT") return AnalyseCdot;
-  if (switch_name == "E10B") return AnalyseE10b;
-  if (switch_name == "AXE") return AnalyseAxe;
-  if (switch_name == "5ESS") return Analyse5ess;
+Detector DetectorFor(SwitchType type) {
+  switch (type) {
+    case SwitchType::kOcb:
+      return AnalyseOcb;
+    case SwitchType::kEwsd:
+      return AnalyseEwsd;
+    case SwitchType::kCdot:
+      return AnalyseCdot;
+    case SwitchType::kE10b:
+      return AnalyseE10b;
+    case SwitchType::kAxe:
+      return AnalyseAxe;
+    case SwitchType::kFiveEss:
+      return Analyse5ess;
+    case SwitchType::kNotReadable:
+    case SwitchType::kCdot42:  // a name only: identification never gives it
+    case SwitchType::kUnknown:
+      break;
+  }
   return nullptr;
 }
 
-// Splits a result text at its first two commas.
-void WriteResult(const std::string& result, DataFileEntry& row) {
-  const std::size_t a = result.find(',');
-  const std::size_t b = a == std::string::npos ? std::string::npos : result.find(',', a + 1);
-  row.start_time = result.substr(0, a);
-  row.end_time = a == std::string::npos ? std::string() : result.substr(a + 1, b - a - 1);
-  row.records = b == std::string::npos ? std::string("0") : result.substr(b + 1);
+// Not analysable: the moments go, the record count stays as it was.
+void MarkInvalid(DataFileEntry& row) {
+  row.state = RowState::kInvalidFile;
+  row.start_time.clear();
+  row.end_time.clear();
 }
 
 }  // namespace
@@ -47,7 +58,7 @@ std::string RecordsText(const AnalysisTotals& totals) {
 AnalysisTotals SumTotals(const std::vector<DataFileEntry>& rows) {
   AnalysisTotals totals;
   for (const DataFileEntry& row : rows) {
-    if (row.switch_name == "Unknown") continue;
+    if (SwitchTypeNamed(row.switch_name) == SwitchType::kUnknown) continue;
     ++totals.valid_files;
     totals.records += ValueOf(row.records);
     totals.bytes += FileLength(row.binary_file).value_or(0);
@@ -55,12 +66,19 @@ AnalysisTotals SumTotals(const std::vector<DataFileEntry>& rows) {
   return totals;
 }
 
-bool RunDetector(const std::string& switch_name, const std::string& path, AnalyserContext& context,
-                 std::string* result) {
-  const Detector detector = DetectorFor(switch_name);
-  if (detector == nullptr) return false;
-  *result = detector(path, context);
-  return true;
+std::optional<DetectorResult> RunDetector(SwitchType type, const std::string& path,
+                                          AnalyserContext& context) {
+  const Detector detector = DetectorFor(type);
+  if (detector == nullptr) return std::nullopt;
+  return detector(path, context);
+}
+
+void WriteResult(const DetectorResult& result, DataFileEntry& row) {
+  row.state = result.state;
+  const bool analysed = result.state == RowState::kAnalysed;
+  row.start_time = analysed ? result.start : std::string();
+  row.end_time = analysed ? result.end : std::string();
+  row.records = std::to_string(result.count);
 }
 
 AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_all,
@@ -77,7 +95,9 @@ AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_al
     // By index, over the rows there were at the start: the add-files dialog
     // may append rows while events are pumped, which would move the vector.
     const std::size_t count = rows.size();
-    auto due = [&](std::size_t i) { return reanalyse_all || rows[i].start_time == kToBeAnalysed; };
+    auto due = [&](std::size_t i) {
+      return reanalyse_all || rows[i].state == RowState::kToBeAnalysed;
+    };
     std::size_t due_count = 0;
     for (std::size_t i = 0; i < count; ++i) due_count += due(i) ? 1 : 0;
     std::size_t done = 0;
@@ -86,34 +106,30 @@ AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_al
       host.RowStarted(i, ++done, due_count);
       {
         const std::string path = rows[i].binary_file;
-        const std::string switch_name = rows[i].switch_name;
+        const SwitchType type = SwitchTypeNamed(rows[i].switch_name);
         host.SetStatusText("Analysing " + path);
         DataFile probe;
-        std::string result;
-        if (DetectorFor(switch_name) == nullptr) {
-          rows[i].start_time = kInvalidFile;
-          rows[i].end_time = kInvalidFile;
+        if (DetectorFor(type) == nullptr) {
+          MarkInvalid(rows[i]);
         } else if (!probe.OpenData(path)) {
           // Gone or unreadable since it was added: say so instead of
           // analysing zeros.
           host.ShowMessage({path + " cannot be read: " + probe.Error(), kProgramTitle,
                             MessageIcon::kError, MessageButtons::kOk});
           outcome.unreadable.push_back(path);
-          rows[i].start_time = kInvalidFile;
-          rows[i].end_time = kInvalidFile;
+          MarkInvalid(rows[i]);
         } else {
           probe.Close();
           ForgetReadFailures();
-          RunDetector(switch_name, path, context, &result);
+          const std::optional<DetectorResult> result = RunDetector(type, path, context);
           if (AnyReadFailed()) {
             host.ShowMessage({path + " cannot be read: the file could not be read to its end",
                               kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
             outcome.unreadable.push_back(path);
-            rows[i].start_time = kInvalidFile;
-            rows[i].end_time = kInvalidFile;
-            rows[i].records = "0";
+            MarkInvalid(rows[i]);
+            rows[i].records = std::string("0");  // = "0" trips a false GCC 12 -Wrestrict
           } else {
-            WriteResult(result, rows[i]);
+            WriteResult(*result, rows[i]);
             ++outcome.analysed;
           }
         }

@@ -2,11 +2,14 @@
 // The analysis run over the file list: every due row goes to the detector of
 // its switch, and the totals end up in the status bar.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/data_file_entry.h"
+#include "engine/detectors.h"
 #include "engine/engine_state.h"
+#include "engine/switch_type.h"
 
 namespace lomtra {
 
@@ -33,14 +36,17 @@ std::string RecordsText(const AnalysisTotals& totals);
 // has disappeared adds no bytes.
 AnalysisTotals SumTotals(const std::vector<DataFileEntry>& rows);
 
-// Analyses the rows still "To be  Analysed", or all rows when
+// Analyses the rows still to be analysed, or all rows when
 // `reanalyse_all`, writing the results into them.
 AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_all,
                              AnalyserContext& context);
 
-// The result text of the detector for a switch name; nothing when the switch
-// has no detector.
-bool RunDetector(const std::string& switch_name, const std::string& path, AnalyserContext& context,
-                 std::string* result);
+// The result of the detector of a switch; nothing when the switch has no
+// detector.
+std::optional<DetectorResult> RunDetector(SwitchType type, const std::string& path,
+                                          AnalyserContext& context);
+
+// Writes a detector's result into its row: state, moments and count.
+void WriteResult(const DetectorResult& result, DataFileEntry& row);
 
 }  // namespace lomtra

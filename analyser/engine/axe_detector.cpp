@@ -48,7 +48,7 @@ bool HasNoBlankEnds(std::string_view record) {
 
 }  // namespace
 
-std::string AnalyseAxe(const std::filesystem::path& path, AnalyserContext& context) {
+DetectorResult AnalyseAxe(const std::filesystem::path& path, AnalyserContext& context) {
   Host& host = context.host;
   DataFile file;
   file.OpenData(path);
@@ -103,7 +103,7 @@ std::string AnalyseAxe(const std::filesystem::path& path, AnalyserContext& conte
       whole_blocks ? last_record_block == blocks && blocks > 0 : last_record_block > 0;
   if (has_end) end = AxeMoment(last_record, s);
   host.SetProgress(100);
-  return ResultText(start, end, count);
+  return {start, end, count};
 }
 
 }  // namespace lomtra

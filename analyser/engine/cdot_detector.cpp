@@ -32,13 +32,13 @@ std::string CallMoment(std::string date, const std::uint8_t* time_bytes) {
 
 }  // namespace
 
-std::string AnalyseCdot(const std::filesystem::path& path, AnalyserContext& context) {
+DetectorResult AnalyseCdot(const std::filesystem::path& path, AnalyserContext& context) {
   Host& host = context.host;
   CdotSectionReader reader;
   if (!reader.Open(path)) {
     NoteReadFailure();
     host.SetProgress(100);
-    return ResultText("", "", 0);
+    return {};
   }
   const std::uint64_t step = std::max<std::uint64_t>(reader.Length() / 100, 1);
   std::uint64_t next_step_end = step - 1;  // progress moves on past it
@@ -75,8 +75,8 @@ std::string AnalyseCdot(const std::filesystem::path& path, AnalyserContext& cont
   if (reader.ReadFailed()) NoteReadFailure();
   reader.Close();
   host.SetProgress(100);
-  if (count == 0) return ResultText("", "", 0);
-  return ResultText(start, CallMoment(last_date, last_time), count);
+  if (count == 0) return {};
+  return {start, CallMoment(last_date, last_time), count};
 }
 
 }  // namespace lomtra

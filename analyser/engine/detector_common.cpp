@@ -12,8 +12,4 @@ bool PumpAndCheckStop(AnalyserContext& context) {
   return false;
 }
 
-std::string ResultText(const std::string& start, const std::string& end, std::uint64_t count) {
-  return start + "," + end + "," + std::to_string(count);
-}
-
 }  // namespace lomtra

@@ -1,7 +1,7 @@
 #pragma once
-// One detector per switch type. Each reads the file and returns the result
-// text: start moment, end moment and record count joined by ",". A stopped
-// file gives "To be Analysed,To be Analysed,0".
+// One detector per switch type. Each reads the file and returns its first
+// and last call's moments and its record count.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -10,14 +10,22 @@
 
 namespace lomtra {
 
-std::string AnalyseOcb(const std::filesystem::path& path, AnalyserContext& context);
-std::string AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& context);
-std::string AnalyseCdot(const std::filesystem::path& path, AnalyserContext& context);
-std::string AnalyseE10b(const std::filesystem::path& path, AnalyserContext& context);
-std::string AnalyseAxe(const std::filesystem::path& path, AnalyserContext& context);
-std::string Analyse5ess(const std::filesystem::path& path, AnalyserContext& context);
+struct DetectorResult {
+  std::string start;  // the first call's moment in the detector's text; empty when none
+  std::string end;    // the last call's
+  std::uint64_t count = 0;
+  RowState state = RowState::kAnalysed;  // or kStopped: the user stopped it in this file
 
-// Joins the three parts of a result text.
-std::string ResultText(const std::string& start, const std::string& end, std::uint64_t count);
+  bool operator==(const DetectorResult&) const = default;
+
+  static DetectorResult Stopped() { return {{}, {}, 0, RowState::kStopped}; }
+};
+
+DetectorResult AnalyseOcb(const std::filesystem::path& path, AnalyserContext& context);
+DetectorResult AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& context);
+DetectorResult AnalyseCdot(const std::filesystem::path& path, AnalyserContext& context);
+DetectorResult AnalyseE10b(const std::filesystem::path& path, AnalyserContext& context);
+DetectorResult AnalyseAxe(const std::filesystem::path& path, AnalyserContext& context);
+DetectorResult Analyse5ess(const std::filesystem::path& path, AnalyserContext& context);
 
 }  // namespace lomtra

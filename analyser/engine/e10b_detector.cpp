@@ -27,7 +27,7 @@ std::string E10bMoment(const std::uint8_t* record, int year) {
 
 }  // namespace
 
-std::string AnalyseE10b(const std::filesystem::path& path, AnalyserContext& context) {
+DetectorResult AnalyseE10b(const std::filesystem::path& path, AnalyserContext& context) {
   Host& host = context.host;
   const int year = context.clock.Now().year;
   DataFile file;
@@ -68,11 +68,11 @@ std::string AnalyseE10b(const std::filesystem::path& path, AnalyserContext& cont
     }
     if (PumpAndCheckStop(context)) {
       host.SetProgress(0);
-      return kStoppedResult;
+      return DetectorResult::Stopped();
     }
   }
   host.SetProgress(100);
-  return ResultText(start, count > 0 ? E10bMoment(last.data(), year) : std::string(), count);
+  return {start, count > 0 ? E10bMoment(last.data(), year) : std::string(), count};
 }
 
 }  // namespace lomtra

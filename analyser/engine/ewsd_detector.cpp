@@ -256,7 +256,7 @@ void DecodeRecord(EwsdScan& scan, EwsdMemory& m, Host& host) {
 
 }  // namespace
 
-std::string AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& context) {
+DetectorResult AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& context) {
   Host& host = context.host;
   EwsdMemory& memory = context.state.ewsd;
   EwsdScan scan;
@@ -292,7 +292,7 @@ std::string AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& cont
         host.SetProgress(static_cast<int>(p));
         if (PumpAndCheckStop(context)) {
           host.SetProgress(0);
-          return kStoppedResult;
+          return DetectorResult::Stopped();
         }
       }
     }
@@ -313,8 +313,8 @@ std::string AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& cont
   // when no record so far had a date package; only a file without a record,
   // after no EWSD file with one, has an empty moment.
   auto moment = [](const EwsdSlots& slots) { return slots.date + "   " + slots.time; };
-  return ResultText(count > 0 ? moment(first) : std::string(),
-                    memory.record.empty() ? std::string() : moment(last), count);
+  return {count > 0 ? moment(first) : std::string(),
+          memory.record.empty() ? std::string() : moment(last), count};
 }
 
 }  // namespace lomtra

@@ -40,8 +40,7 @@ bool AddDataFile(std::vector<DataFileEntry>& rows, const std::string& path, std:
   row.image = static_cast<int>(type);
   row.size = SizeText(FileLength(path).value_or(0));
   row.records = "0";
-  row.start_time = kToBeAnalysed;
-  row.end_time = kToBeAnalysed;
+  row.state = RowState::kToBeAnalysed;
   rows.push_back(row);
   RenumberRows(rows);
   return true;

@@ -53,7 +53,7 @@ struct Extremes {
 
 }  // namespace
 
-std::string Analyse5ess(const std::filesystem::path& path, AnalyserContext& context) {
+DetectorResult Analyse5ess(const std::filesystem::path& path, AnalyserContext& context) {
   Host& host = context.host;
   DataFile file;
   file.OpenData(path);
@@ -88,16 +88,16 @@ std::string Analyse5ess(const std::filesystem::path& path, AnalyserContext& cont
         }
         if (PumpAndCheckStop(context)) {
           host.SetProgress(0);
-          return kStoppedResult;
+          return DetectorResult::Stopped();
         }
       }
     }
     if (file.AtEnd()) break;
   }
   host.SetProgress(0);
-  if (!extremes.set) return ResultText("", "", count);
-  return ResultText(FiveEssMoment(extremes.earliest_date, extremes.earliest_time),
-                    FiveEssMoment(extremes.latest_date, extremes.latest_time), count);
+  if (!extremes.set) return {{}, {}, count};
+  return {FiveEssMoment(extremes.earliest_date, extremes.earliest_time),
+          FiveEssMoment(extremes.latest_date, extremes.latest_time), count};
 }
 
 }  // namespace lomtra

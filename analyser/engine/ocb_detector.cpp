@@ -122,7 +122,7 @@ OcbRecordMoment ReadRecord(DataFile& file, std::uint64_t offset, const OcbHeader
 
 }  // namespace
 
-std::string AnalyseOcb(const std::filesystem::path& path, AnalyserContext& context) {
+DetectorResult AnalyseOcb(const std::filesystem::path& path, AnalyserContext& context) {
   OcbMemory& memory = context.state.ocb;
   FindOcbLayout(path, memory);
   OcbHeader header;
@@ -166,7 +166,7 @@ std::string AnalyseOcb(const std::filesystem::path& path, AnalyserContext& conte
     }
   }
   context.host.SetProgress(0);
-  return ResultText(start, end, count);
+  return {start, end, count};
 }
 
 }  // namespace lomtra

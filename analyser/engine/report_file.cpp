@@ -76,8 +76,8 @@ std::string ReportTitleLine(const ClockReading& now) {
 
 std::string ReportDataLine(const DataFileEntry& row) {
   return "| " + RightAligned(row.no, 3) + " | " + LeftAligned(row.binary_file, 50) + " | " +
-         RightAligned(row.switch_name, 10) + " | " + Centred(row.start_time) + " | " +
-         Centred(row.end_time) + " | " + RightAligned(row.records, 10) + " | " +
+         RightAligned(row.switch_name, 10) + " | " + Centred(StartTimeText(row)) + " | " +
+         Centred(EndTimeText(row)) + " | " + RightAligned(row.records, 10) + " | " +
          RightAligned(row.size, 10) + " | ";
 }
 
@@ -168,8 +168,7 @@ ReportReadResult ParseReport(const std::string& text, const std::string& path) {
     row.no = TrimSpaces(fields[1]);
     row.binary_file = TrimSpaces(path);
     row.switch_name = TrimSpaces(fields[end - 5]);
-    row.start_time = TrimSpaces(fields[end - 4]);
-    row.end_time = TrimSpaces(fields[end - 3]);
+    SetTimeTexts(row, TrimSpaces(fields[end - 4]), TrimSpaces(fields[end - 3]));
     row.records = TrimSpaces(fields[end - 2]);
     row.size = TrimSpaces(fields[end - 1]);
     row.image = SwitchIconIndex(row.switch_name);

@@ -15,11 +15,15 @@ std::string SwitchName(SwitchType type) {
   return code < kNames.size() ? std::string(kNames[code]) : std::string();
 }
 
-int SwitchIconIndex(std::string_view switch_name) {
+SwitchType SwitchTypeNamed(std::string_view switch_name) {
   for (std::size_t code = 1; code < kNames.size(); ++code) {
-    if (kNames[code] == switch_name) return static_cast<int>(code);
+    if (kNames[code] == switch_name) return static_cast<SwitchType>(code);
   }
-  return 0;
+  return SwitchType::kNotReadable;
+}
+
+int SwitchIconIndex(std::string_view switch_name) {
+  return static_cast<int>(SwitchTypeNamed(switch_name));
 }
 
 }  // namespace lomtra

@@ -21,6 +21,10 @@ enum class SwitchType {
 // "OCB", "CDOT", ... "Unknown"; empty for code 0.
 std::string SwitchName(SwitchType type);
 
+// The switch a name stands for; kNotReadable for any text that is no
+// switch's name. Exact and case-sensitive.
+SwitchType SwitchTypeNamed(std::string_view switch_name);
+
 // Image number of a switch text: 1..8, or 0 (no image) for any other text.
 // Exact and case-sensitive.
 int SwitchIconIndex(std::string_view switch_name);

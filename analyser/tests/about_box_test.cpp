@@ -27,7 +27,7 @@ class HelpTest : public WindowTest {
 
 TEST_F(HelpTest, AboutBoxTextsAndItsButtons) {
   Button(12)->trigger();
-  FrmAbout* about = window_->AboutBox();
+  AboutBox* about = window_->CurrentAboutBox();
   ASSERT_NE(about, nullptr);
   EXPECT_TRUE(about->isVisible());
   EXPECT_FALSE(about->isModal());
@@ -53,9 +53,9 @@ TEST_F(HelpTest, AboutBoxTextsAndItsButtons) {
   // OK destroys it; About makes a new one.
   about->findChild<QPushButton*>("cmdOK")->click();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_EQ(window_->AboutBox(), nullptr);
+  EXPECT_EQ(window_->CurrentAboutBox(), nullptr);
   Menu("menAbout")->trigger();
-  EXPECT_NE(window_->AboutBox(), nullptr);
+  EXPECT_NE(window_->CurrentAboutBox(), nullptr);
 }
 
 TEST_F(HelpTest, SystemInfoStartsTheFirstToolFoundOrSaysItIsUnavailable) {
@@ -65,7 +65,7 @@ TEST_F(HelpTest, SystemInfoStartsTheFirstToolFoundOrSaysItIsUnavailable) {
     return name == "kinfocenter" ? QString("/usr/bin/kinfocenter") : QString();
   });
   window_->ShowAbout();
-  window_->AboutBox()->findChild<QPushButton*>("cmdSysInfo")->click();
+  window_->CurrentAboutBox()->findChild<QPushButton*>("cmdSysInfo")->click();
   ASSERT_EQ(starter_.started.size(), 1u);
   EXPECT_EQ(starter_.started[0], QStringList({"/usr/bin/kinfocenter"}));
   EXPECT_TRUE(messages_.shown.empty());

@@ -16,13 +16,13 @@ namespace {
 
 class AddFilesDialogTest : public WindowTest {
  protected:
-  FrmOpen* Open() {
+  AddFilesDialog* Open() {
     window_->ShowAddFiles();
-    FrmOpen* dialog = window_->AddFilesDialog();
+    AddFilesDialog* dialog = window_->CurrentAddFilesDialog();
     EXPECT_NE(dialog, nullptr);
     return dialog;
   }
-  static QStringList DialogColumn(FrmOpen* dialog, int column) {
+  static QStringList DialogColumn(AddFilesDialog* dialog, int column) {
     QStringList texts;
     for (int i = 0; i < dialog->List()->topLevelItemCount(); ++i)
       texts << dialog->List()->topLevelItem(i)->text(column);
@@ -31,7 +31,7 @@ class AddFilesDialogTest : public WindowTest {
 };
 
 TEST_F(AddFilesDialogTest, ControlsAndColumns) {
-  FrmOpen* dialog = Open();
+  AddFilesDialog* dialog = Open();
   EXPECT_EQ(dialog->objectName(), "frmOpen");
   EXPECT_EQ(dialog->windowTitle(), "Add Files");
   EXPECT_FALSE(dialog->isModal());
@@ -57,7 +57,7 @@ TEST_F(AddFilesDialogTest, NumbersPathsAndSizesOfAFolder) {
   const std::size_t sizes[] = {0, 1, 1024, 1500, 2048, 3072, 5, 5, 5, 5, 5, 5};
   for (int i = 0; i < 12; ++i)
     WriteSized(QStringLiteral("f%1.dat").arg(i, 2, 10, QChar('0')), sizes[i]);
-  FrmOpen* dialog = Open();
+  AddFilesDialog* dialog = Open();
   dialog->SetFolder(dir_.path());
   ASSERT_EQ(dialog->List()->topLevelItemCount(), 12);
   const QStringList numbers = DialogColumn(dialog, 0);
@@ -76,7 +76,7 @@ TEST_F(AddFilesDialogTest, AddsTheSelectionReportsDuplicatesAndKeepsItsState) {
   const QString b = WriteSized("b.dat", 3000);
   const QString c = WriteSized("c.dat", 3000);
   window_->AddFiles({b});
-  FrmOpen* dialog = Open();
+  AddFilesDialog* dialog = Open();
   dialog->SetFolder(dir_.path());
   dialog->SelectPaths({a, b, c});
   EXPECT_TRUE(dialog->isVisible());
@@ -89,7 +89,7 @@ TEST_F(AddFilesDialogTest, AddsTheSelectionReportsDuplicatesAndKeepsItsState) {
   // Shown again: the same folder, rows and selection, not re-read.
   WriteSized("d.dat", 10);
   window_->ShowAddFiles();
-  EXPECT_EQ(window_->AddFilesDialog(), dialog);
+  EXPECT_EQ(window_->CurrentAddFilesDialog(), dialog);
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(dialog->Panel()->FolderPath(), QDir::toNativeSeparators(dir_.path()));
   EXPECT_EQ(dialog->List()->topLevelItemCount(), 3);
@@ -106,8 +106,8 @@ TEST_F(AddFilesDialogTest, AddsTheSelectionReportsDuplicatesAndKeepsItsState) {
   EXPECT_EQ(messages_.shown.size(), 1u);
 
   // The next start of the program opens the dialog in the same folder.
-  window_ =
-      std::make_unique<FrmLomtra>(WindowServices{messages_, opener_, starter_, dialog_, *clock_});
+  window_ = std::make_unique<AnalyserWindow>(
+      WindowServices{messages_, opener_, starter_, dialog_, *clock_});
   EXPECT_EQ(Open()->Panel()->FolderPath(), QDir::toNativeSeparators(dir_.path()));
 }
 
@@ -115,7 +115,7 @@ TEST_F(AddFilesDialogTest, AddsDuringARunWithoutDisturbingIt) {
   const QString a = WriteSized("a.dat", 3000);
   const QString b = WriteSized("b.dat", 3000);
   window_->AddFiles({a});
-  FrmOpen* dialog = Open();
+  AddFilesDialog* dialog = Open();
   dialog->SetFolder(dir_.path());
   dialog->SelectPaths({b});
   window_->SetPumpHook([&] {

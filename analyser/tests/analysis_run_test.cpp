@@ -17,8 +17,7 @@ DataFileEntry Row(const std::string& path, const std::string& switch_name) {
   DataFileEntry row;
   row.binary_file = path;
   row.switch_name = switch_name;
-  row.start_time = kToBeAnalysed;
-  row.end_time = kToBeAnalysed;
+  row.state = RowState::kToBeAnalysed;
   row.records = "0";
   return row;
 }
@@ -50,8 +49,8 @@ TEST(AnalyseFiles, DispatchTotalsAndClosingMessage) {
   EXPECT_EQ(rows[0].end_time, "2006-02-01   11:00:00");
   EXPECT_EQ(rows[0].records, "2");
   for (int i : {1, 2}) {
-    EXPECT_EQ(rows[i].start_time, kInvalidFile);
-    EXPECT_EQ(rows[i].end_time, kInvalidFile);
+    EXPECT_EQ(StartTimeText(rows[i]), "Invalid  File");
+    EXPECT_EQ(EndTimeText(rows[i]), "Invalid  File");
     EXPECT_EQ(rows[i].records, "0");
   }
   // The Unknown row is not counted; CDOT42 is.
@@ -114,7 +113,7 @@ TEST(AnalyseFiles, FileGoneSinceItWasAddedIsReported) {
   auto context = rig.Context();
   const AnalysisOutcome outcome = AnalyseFiles(rows, false, context);
   ASSERT_EQ(outcome.unreadable.size(), 1u);
-  EXPECT_EQ(rows[0].start_time, kInvalidFile);
+  EXPECT_EQ(StartTimeText(rows[0]), "Invalid  File");
   ASSERT_EQ(rig.host.messages.size(), 2u);
   EXPECT_EQ(rig.host.messages[0].text.rfind(rows[0].binary_file + " cannot be read: ", 0), 0u);
   EXPECT_EQ(rig.host.messages[0].icon, MessageIcon::kError);
@@ -135,7 +134,7 @@ TEST(AnalyseFiles, FileThatShrinksWhileItIsReadIsReportedNotCounted) {
   auto context = rig.Context();
   const AnalysisOutcome outcome = AnalyseFiles(rows, false, context);
   ASSERT_EQ(outcome.unreadable, std::vector<std::string>{e10b});
-  EXPECT_EQ(rows[0].start_time, kInvalidFile);
+  EXPECT_EQ(StartTimeText(rows[0]), "Invalid  File");
   EXPECT_EQ(rows[0].records, "0");
   ASSERT_FALSE(rig.host.messages.empty());
   EXPECT_EQ(rig.host.messages[0].text,
@@ -157,7 +156,7 @@ TEST(AnalyseFiles, StopBetweenRowsLeavesTheRestUntouched) {
   EXPECT_TRUE(outcome.stopped);
   EXPECT_FALSE(rig.state.stop_requested);
   EXPECT_EQ(rows[0].records, "3");
-  EXPECT_EQ(rows[1].start_time, kToBeAnalysed);
+  EXPECT_EQ(StartTimeText(rows[1]), "To be  Analysed");
   EXPECT_EQ(rig.host.messages.back().text, "Data File Analysis Over");
   EXPECT_EQ(rig.host.panels[2], "2");
 }
@@ -188,7 +187,7 @@ TEST(AnalyseFiles, RowsAddedWhileEventsArePumped) {
   ASSERT_EQ(rows.size(), 102u);
   EXPECT_EQ(rows[0].records, "3");
   EXPECT_EQ(rows[1].records, "3");
-  EXPECT_EQ(rows[2].start_time, kToBeAnalysed);
+  EXPECT_EQ(StartTimeText(rows[2]), "To be  Analysed");
   EXPECT_EQ(outcome.totals.valid_files, 102u);
 }
 
@@ -201,16 +200,16 @@ TEST(AnalyseFiles, StopInsideADetectorMarksTheRowAndEndsTheRun) {
   rig.host.answers = {MessageAnswer::kYes};
   auto context = rig.Context();
   AnalyseFiles(rows, false, context);
-  EXPECT_EQ(rows[0].start_time, kStopped);
-  EXPECT_EQ(rows[0].end_time, kStopped);
+  EXPECT_EQ(StartTimeText(rows[0]), "To be Analysed");
+  EXPECT_EQ(EndTimeText(rows[0]), "To be Analysed");
   EXPECT_EQ(rows[0].records, "0");
-  EXPECT_EQ(rows[1].start_time, kToBeAnalysed);
+  EXPECT_EQ(StartTimeText(rows[1]), "To be  Analysed");
   EXPECT_FALSE(rig.state.stop_requested);
   // A plain run does not pick the stopped row up again.
   rig.host.stop_at_pump = -1;
   const AnalysisOutcome again = AnalyseFiles(rows, false, context);
   EXPECT_EQ(again.analysed, 1u);
-  EXPECT_EQ(rows[0].start_time, kStopped);
+  EXPECT_EQ(StartTimeText(rows[0]), "To be Analysed");
 }
 
 TEST(AnalyseFiles, NoSecondRunWhileRunning) {
@@ -219,7 +218,7 @@ TEST(AnalyseFiles, NoSecondRunWhileRunning) {
   std::vector<DataFileEntry> rows = {Row("/x", "AXE")};
   auto context = rig.Context();
   EXPECT_FALSE(AnalyseFiles(rows, true, context).ran);
-  EXPECT_EQ(rows[0].start_time, kToBeAnalysed);
+  EXPECT_EQ(StartTimeText(rows[0]), "To be  Analysed");
   EXPECT_TRUE(rig.host.messages.empty());
 }
 
@@ -248,9 +247,10 @@ TEST(AnalyseFiles, EveryDetectorSurvivesArbitraryBytes) {
     }
     const std::string path = folder.Write("r" + std::to_string(round) + ".dat", bytes);
     for (const char* name : {"OCB", "EWSD", "CDOT", "E10B", "AXE", "5ESS"}) {
-      std::string result;
-      ASSERT_TRUE(RunDetector(name, path, context, &result));
-      EXPECT_EQ(std::count(result.begin(), result.end(), ','), 2) << name << " " << result;
+      const auto result = RunDetector(SwitchTypeNamed(name), path, context);
+      ASSERT_TRUE(result.has_value());
+      const std::string text = testing::ResultText(*result);
+      EXPECT_EQ(std::count(text.begin(), text.end(), ','), 2) << name << " " << text;
     }
   }
 }

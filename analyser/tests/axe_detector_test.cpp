@@ -24,7 +24,7 @@ AxeRecord At(const std::string& day, const std::string& hour, int length = 100) 
 
 std::string Analyse(const TempFolder& folder, const cdrgen::Bytes& bytes, Rig& rig) {
   auto context = rig.Context();
-  return AnalyseAxe(folder.Write("axe.dat", bytes), context);
+  return testing::ResultText(AnalyseAxe(folder.Write("axe.dat", bytes), context));
 }
 
 TEST(AnalyseAxe, EndFromTheLastRecordOfTheLastWholeBlock) {

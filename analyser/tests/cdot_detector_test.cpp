@@ -12,7 +12,7 @@ using testing::TempFolder;
 std::string Analyse(const TempFolder& folder, const std::string& name, const cdrgen::Bytes& bytes,
                     Rig& rig) {
   auto context = rig.Context();
-  return AnalyseCdot(folder.Write(name, bytes), context);
+  return testing::ResultText(AnalyseCdot(folder.Write(name, bytes), context));
 }
 
 cdrgen::CdotSampleRecord Call(std::uint8_t hour, std::uint8_t minute) {

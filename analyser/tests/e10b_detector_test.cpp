@@ -24,7 +24,7 @@ std::vector<E10bRecord> Sequence(std::initializer_list<int> numbers) {
 
 std::string Analyse(const TempFolder& folder, const cdrgen::Bytes& bytes, Rig& rig) {
   auto context = rig.Context();
-  return AnalyseE10b(folder.Write("e10b.dat", bytes), context);
+  return testing::ResultText(AnalyseE10b(folder.Write("e10b.dat", bytes), context));
 }
 
 TEST(AnalyseE10b, ZeroSlotsAreSkipped) {
@@ -87,7 +87,7 @@ TEST(AnalyseE10b, StopBetweenBlocks) {
   Rig rig(2006);
   rig.host.stop_at_pump = 1;
   rig.host.answers = {MessageAnswer::kYes};
-  EXPECT_EQ(Analyse(folder, cdrgen::E10bSampleFile(3, 1), rig), kStoppedResult);
+  EXPECT_EQ(Analyse(folder, cdrgen::E10bSampleFile(3, 1), rig), testing::kStoppedResult);
   EXPECT_EQ(rig.host.progress, 0);
   Rig goes_on(2006);
   goes_on.host.stop_at_pump = 1;

@@ -21,7 +21,7 @@ EwsdSampleRecord Dated(int day, int hour, int minute, int second) {
 std::string Analyse(const TempFolder& folder, const cdrgen::Bytes& bytes, Rig& rig,
                     const std::string& name = "ewsd.dat") {
   auto context = rig.Context();
-  return AnalyseEwsd(folder.Write(name, bytes), context);
+  return testing::ResultText(AnalyseEwsd(folder.Write(name, bytes), context));
 }
 
 TEST(AnalyseEwsd, OneRecordIsFirstAndLast) {
@@ -155,7 +155,7 @@ TEST(AnalyseEwsd, StopQuestionYesAndNo) {
     Rig rig;
     rig.host.stop_at_pump = 3;
     rig.host.answers = {MessageAnswer::kYes};
-    EXPECT_EQ(Analyse(folder, bytes, rig), kStoppedResult);
+    EXPECT_EQ(Analyse(folder, bytes, rig), testing::kStoppedResult);
     EXPECT_EQ(rig.host.progress, 0);
     EXPECT_TRUE(rig.state.stop_requested);  // the run ends after this file
     ASSERT_EQ(rig.host.messages.size(), 1u);

@@ -23,7 +23,7 @@ TEST(FileList, AddDataFileRow) {
   const std::string path = folder.Write("e.dat", cdrgen::E10bSampleFile(1, 1));
   ASSERT_TRUE(AddDataFile(rows, path));
   ASSERT_EQ(rows.size(), 1u);
-  const DataFileEntry expected{"1", path, "E10B", kToBeAnalysed, kToBeAnalysed, "0", "2 KB", 3};
+  const DataFileEntry expected{"1", path, "E10B", RowState::kToBeAnalysed, "", "", "0", "2 KB", 3};
   EXPECT_EQ(rows[0], expected);
   std::string error;
   EXPECT_FALSE(AddDataFile(rows, (folder.Path() / "none").string(), &error));

@@ -11,7 +11,7 @@ using testing::TempFolder;
 
 std::string Analyse(const TempFolder& folder, const cdrgen::Bytes& bytes, Rig& rig) {
   auto context = rig.Context();
-  return Analyse5ess(folder.Write("5ess.dat", bytes), context);
+  return testing::ResultText(Analyse5ess(folder.Write("5ess.dat", bytes), context));
 }
 
 const std::vector<FiveEssRecord> kThree = {
@@ -66,7 +66,7 @@ TEST(Analyse5ess, StopCheckEveryHundredRecords) {
   Rig stopping;
   stopping.host.stop_at_pump = 2;
   stopping.host.answers = {MessageAnswer::kYes};
-  EXPECT_EQ(Analyse(folder, cdrgen::FiveEssFile(records, "\n"), stopping), kStoppedResult);
+  EXPECT_EQ(Analyse(folder, cdrgen::FiveEssFile(records, "\n"), stopping), testing::kStoppedResult);
 }
 
 }  // namespace

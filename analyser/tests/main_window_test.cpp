@@ -251,8 +251,8 @@ TEST_F(WindowTest, DuringARunOnlyStopWorks) {
   EXPECT_FALSE(window_->StopRequested());
   EXPECT_EQ(window_->Rows().size(), 3u);
   EXPECT_EQ(dialog_.shown, 0);
-  EXPECT_EQ(window_->AddFilesDialog(), nullptr);
-  EXPECT_EQ(window_->AboutBox(), nullptr);
+  EXPECT_EQ(window_->CurrentAddFilesDialog(), nullptr);
+  EXPECT_EQ(window_->CurrentAboutBox(), nullptr);
   EXPECT_EQ(MessageTexts(), QStringList({"Data File Analysis Over"}));
   EXPECT_EQ(Column(3), QStringList({"Invalid  File", "To be  Analysed", "To be  Analysed"}));
   EXPECT_TRUE(Menu("menAnalyse")->isEnabled());
@@ -309,9 +309,9 @@ TEST_F(WindowTest, SaveAsksBeforeOverwritingAndReturnsToTheDialog) {
 }
 
 TEST_F(WindowTest, OpenReadsAReportRejectsOthersAndCancelClearsTheStatusBar) {
-  DataFileEntry cdot42{"1000",          "/data/x.dat", "CDOT42", "Invalid  File",
-                       "Invalid  File", "0",           "3 KB",   7};
-  DataFileEntry odd{"2", "/data/y.dat", "Nokia", "a", "b", "9", "1 KB", 0};
+  DataFileEntry cdot42{"1000", "/data/x.dat", "CDOT42", RowState::kInvalidFile, "", "",
+                       "0",    "3 KB",        7};
+  DataFileEntry odd{"2", "/data/y.dat", "Nokia", RowState::kAnalysed, "a", "b", "9", "1 KB", 0};
   const QString report = dir_.filePath("r.lmt");
   std::string error;
   ASSERT_TRUE(WriteReportFile(report.toStdString(), {cdot42, odd}, clock_->Now(), &error));

@@ -28,7 +28,7 @@ OcbSampleBlock Block(std::uint32_t sequence, std::size_t count, const std::strin
 
 std::string Analyse(const TempFolder& folder, const cdrgen::Bytes& bytes, Rig& rig) {
   auto context = rig.Context();
-  return AnalyseOcb(folder.Write("ocb.dat", bytes), context);
+  return testing::ResultText(AnalyseOcb(folder.Write("ocb.dat", bytes), context));
 }
 
 TEST(AnalyseOcb, FullBlocksAndLastValidRecord) {

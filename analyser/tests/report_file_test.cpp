@@ -13,7 +13,7 @@ using testing::TempFolder;
 
 DataFileEntry Row(const std::string& no, const std::string& path, const std::string& start,
                   const std::string& end) {
-  return DataFileEntry{no, path, "EWSD", start, end, "1234", "56 KB", 6};
+  return DataFileEntry{no, path, "EWSD", RowState::kAnalysed, start, end, "1234", "56 KB", 6};
 }
 
 std::string Slurp(const std::filesystem::path& path) {
@@ -99,9 +99,9 @@ TEST(ReportFile, RoundTripThroughAFile) {
   TempFolder folder;
   std::vector<DataFileEntry> rows = {
       Row("1", "/data/a.dat", "2006-11-30   23:59:09", "2006-11-30   23:59:59"),
-      DataFileEntry{"2", "/data/b b.dat", "CDOT42", kInvalidFile, kInvalidFile, "0", "0 KB", 7},
-      DataFileEntry{"3", "/data/c.dat", "AXE", kStopped, kStopped, "0", "2 KB", 4},
-      DataFileEntry{"4", "/data/d.dat", "Unknown", kToBeAnalysed, kToBeAnalysed, "0", "1 KB", 8},
+      DataFileEntry{"2", "/data/b b.dat", "CDOT42", RowState::kInvalidFile, "", "", "0", "0 KB", 7},
+      DataFileEntry{"3", "/data/c.dat", "AXE", RowState::kStopped, "", "", "0", "2 KB", 4},
+      DataFileEntry{"4", "/data/d.dat", "Unknown", RowState::kToBeAnalysed, "", "", "0", "1 KB", 8},
   };
   const auto path = folder.Path() / "r.lmt";
   std::string error;
@@ -172,8 +172,10 @@ TEST(ReportFile, ReaderToleratesBlanksRulesAndSkipsNoRow) {
   const ReportReadResult r = ParseReport(text, "r");
   ASSERT_TRUE(r.ok) << r.error;
   ASSERT_EQ(r.rows.size(), 2u);
-  EXPECT_EQ(r.rows[0], (DataFileEntry{"1", "/a.dat", "CDOT42", "s", "e", "7", "1 KB", 7}));
-  EXPECT_EQ(r.rows[1], (DataFileEntry{"2", "/b.dat", "Mystery", "", "", "0", "0 KB", 0}));
+  EXPECT_EQ(r.rows[0], (DataFileEntry{"1", "/a.dat", "CDOT42", RowState::kAnalysed, "s", "e", "7",
+                                      "1 KB", 7}));
+  EXPECT_EQ(r.rows[1],
+            (DataFileEntry{"2", "/b.dat", "Mystery", RowState::kAnalysed, "", "", "0", "0 KB", 0}));
 }
 
 TEST(ReportFile, ShortOrBrokenReportsAreRejectedWithoutRows) {

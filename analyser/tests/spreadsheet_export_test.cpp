@@ -70,8 +70,15 @@ Workbook ReadBack(const std::filesystem::path& path) {
 }
 
 DataFileEntry Row(int n, const std::string& path) {
-  return {std::to_string(n),       path,   "EWSD", "2006-11-01   07:00:00",
-          "2006-11-30   23:59:09", "1234", "2 KB", 6};
+  return {std::to_string(n),
+          path,
+          "EWSD",
+          RowState::kAnalysed,
+          "2006-11-01   07:00:00",
+          "2006-11-30   23:59:09",
+          "1234",
+          "2 KB",
+          6};
 }
 
 TEST(SpreadsheetExport, CellsTypesAndLayoutOfThreeRows) {

@@ -11,11 +11,21 @@
 #include <vector>
 
 #include "cdrgen/bytes.h"
+#include "engine/analysis_run.h"
 #include "engine/clock.h"
 #include "engine/engine_state.h"
 #include "engine/host.h"
 
 namespace lomtra::testing {
+
+// A detector's result as its row shows it: start, end and records joined by
+// ",", so that one expected text says it all.
+inline std::string ResultText(const DetectorResult& result) {
+  DataFileEntry row;
+  WriteResult(result, row);
+  return StartTimeText(row) + "," + EndTimeText(row) + "," + row.records;
+}
+inline constexpr const char* kStoppedResult = "To be Analysed,To be Analysed,0";
 
 class TempFolder {
  public:

@@ -28,12 +28,13 @@ TEST_F(WindowTest, PicturesOfTheWindows) {
   EXPECT_TRUE(window_->grab().save(folder + "/lomtra_main.png"));
 
   window_->ShowAddFiles();
-  window_->AddFilesDialog()->SetFolder(dir_.path());
-  window_->AddFilesDialog()->SelectPaths({QDir::toNativeSeparators(dir_.filePath("ocb-1.dat"))});
-  EXPECT_TRUE(window_->AddFilesDialog()->grab().save(folder + "/lomtra_add_files.png"));
+  window_->CurrentAddFilesDialog()->SetFolder(dir_.path());
+  window_->CurrentAddFilesDialog()->SelectPaths(
+      {QDir::toNativeSeparators(dir_.filePath("ocb-1.dat"))});
+  EXPECT_TRUE(window_->CurrentAddFilesDialog()->grab().save(folder + "/lomtra_add_files.png"));
 
   window_->ShowAbout();
-  EXPECT_TRUE(window_->AboutBox()->grab().save(folder + "/lomtra_about.png"));
+  EXPECT_TRUE(window_->CurrentAboutBox()->grab().save(folder + "/lomtra_about.png"));
 }
 
 }  // namespace

@@ -37,8 +37,8 @@ class WindowTest : public ::testing::Test {
     now.minute = 5;
     now.second = 9;
     clock_ = std::make_unique<FixedClock>(now);
-    window_ =
-        std::make_unique<FrmLomtra>(WindowServices{messages_, opener_, starter_, dialog_, *clock_});
+    window_ = std::make_unique<AnalyserWindow>(
+        WindowServices{messages_, opener_, starter_, dialog_, *clock_});
     window_->SetTemporaryFolder(dir_.path());
   }
 
@@ -79,7 +79,7 @@ class WindowTest : public ::testing::Test {
   platform::ui::RecordingProgramStarter starter_;
   ScriptedFileDialog dialog_;
   std::unique_ptr<FixedClock> clock_;
-  std::unique_ptr<FrmLomtra> window_;
+  std::unique_ptr<AnalyserWindow> window_;
 };
 
 }  // namespace lomtra::testing

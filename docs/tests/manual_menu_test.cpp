@@ -27,7 +27,7 @@ TEST(ManualMenu, OpensTheManualBesideTheProgram) {
   platform::ui::RecordingProgramStarter starter;
   lomtra::ScriptedFileDialog dialog;
   lomtra::SystemClock clock;
-  lomtra::FrmLomtra window({messages, opener, starter, dialog, clock});
+  lomtra::AnalyserWindow window({messages, opener, starter, dialog, clock});
   window.SetApplicationFolder(ProgramFolder());
 
   auto* manual = window.findChild<QAction*>("menManual");

@@ -9,14 +9,14 @@ int main(int argc, char** argv) {
     const QString samples = folders.samples + "/cdot";
     platform::ui::ScriptedMessageService messages;
     kelvan::SystemClock clock;
-    kelvan::Form1 window(messages, clock);
+    kelvan::CdotExtractorWindow window(messages, clock);
     window.show();
     shots::PointPickers(&window, samples, shots::FilesIn(samples));
     shots::SetText(&window, "Text1", QDir::toNativeSeparators(folders.samples + "/tgcbr.txt"));
     shots::SetText(&window, "Text3", QDir::toNativeSeparators(folders.samples + "/daily"));
     shots::Click(&window, "Command2");
     bool ok = shots::Save(&window, folders, "kelvan");
-    kelvan::Form2 about;
+    kelvan::CdotAboutBox about;
     return shots::Save(&about, folders, "kelvan-about") && ok;
   });
 }

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     platform::ui::RecordingProgramStarter starter;
     lomtra::ScriptedFileDialog dialog;
     lomtra::SystemClock clock;
-    lomtra::FrmLomtra window({messages, opener, starter, dialog, clock});
+    lomtra::AnalyserWindow window({messages, opener, starter, dialog, clock});
     window.resize(1000, 420);
     window.show();
 

@@ -7,7 +7,7 @@ int main(int argc, char** argv) {
   return shots::Run(argc, argv, [](const shots::Folders& folders) {
     const QString samples = folders.samples + "/ocb";
     platform::ui::ScriptedMessageService messages;
-    FrmCDR window(messages);
+    ostrel::OcbExtractorWindow window(messages);
     window.show();
     shots::PointPickers(&window, samples, shots::FilesIn(samples));
     shots::SetText(&window, "txtOPF", QDir::toNativeSeparators(folders.samples + "/ostrel.txt"));

@@ -7,7 +7,7 @@ int main(int argc, char** argv) {
     const QString samples = folders.samples + "/axe";
     platform::ui::ScriptedMessageService messages;
     platform::ui::RecordingDocumentOpener viewer;
-    pardel::Form1 window(messages, viewer);
+    pardel::AxeExtractorWindow window(messages, viewer);
     window.show();
     shots::PointPickers(&window, samples, shots::FilesIn(samples));
     shots::SetText(&window, "Text1", QDir::toNativeSeparators(folders.samples + "/pardel.txt"));

@@ -8,7 +8,7 @@ int main(int argc, char** argv) {
     const QString samples = folders.samples + "/ewsd";
     platform::ui::ScriptedMessageService messages;
     platform::ui::RecordingDocumentOpener browser;
-    vantor::FrmVantor window(messages, browser);
+    vantor::EwsdExtractorWindow window(messages, browser);
     window.show();
     shots::PointPickers(&window, samples, shots::FilesIn(samples));
     shots::SetText(&window, "txtOF", QDir::toNativeSeparators(folders.samples + "/vantor.txt"));

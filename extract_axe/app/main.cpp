@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   platform::InstallWindowInterruptHandlers();
   platform::ui::BoxMessageService messages;
   platform::ui::DesktopDocumentOpener viewer;
-  pardel::Form1 window(messages, viewer);
+  pardel::AxeExtractorWindow window(messages, viewer);
   messages.SetParent(&window);
   window.show();
   return app.exec();

@@ -18,11 +18,11 @@
 
 namespace pardel {
 
-QString Form1::ProgramTitle() {
+QString AxeExtractorWindow::ProgramTitle() {
   return QStringLiteral("Pardel %1.%2 - NORVA").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR);
 }
 
-QString Form1::DefaultOutputPath() {
+QString AxeExtractorWindow::DefaultOutputPath() {
 #if defined(Q_OS_WIN)
   return QStringLiteral("c:\\pardel.txt");
 #else
@@ -30,8 +30,8 @@ QString Form1::DefaultOutputPath() {
 #endif
 }
 
-Form1::Form1(platform::ui::MessageService& messages, platform::ui::DocumentOpener& viewer,
-             QWidget* parent)
+AxeExtractorWindow::AxeExtractorWindow(platform::ui::MessageService& messages,
+                                       platform::ui::DocumentOpener& viewer, QWidget* parent)
     : QMainWindow(parent), messages_(messages), viewer_(viewer) {
   setObjectName("Form1");
   setWindowTitle(ProgramTitle());
@@ -94,9 +94,9 @@ Form1::Form1(platform::ui::MessageService& messages, platform::ui::DocumentOpene
   resize(520, 560);
 }
 
-Form1::~Form1() = default;
+AxeExtractorWindow::~AxeExtractorWindow() = default;
 
-RunResult Form1::RunExtraction(bool sample) {
+RunResult AxeExtractorWindow::RunExtraction(bool sample) {
   RunRequest request;
   const QDir folder(panel_->FolderPath());
   for (const QString& name : panel_->SelectedFileNames())
@@ -111,30 +111,30 @@ RunResult Form1::RunExtraction(bool sample) {
   return result;
 }
 
-Answer Form1::ShowMessage(const Message& message) {
+Answer AxeExtractorWindow::ShowMessage(const Message& message) {
   // The status bar names the file a question is about: let it show first.
   if (pump_) pump_->Pump();
   return platform::ui::ShowMessage(messages_, message, QStringLiteral("pardel"));
 }
 
-void Form1::SetStatus(const std::string& files_panel, const std::string& file_panel) {
+void AxeExtractorWindow::SetStatus(const std::string& files_panel, const std::string& file_panel) {
   files_panel_->setText(QString::fromStdString(files_panel));
   file_panel_->setText(QString::fromLocal8Bit(file_panel.c_str()));
   statusBar()->repaint();
 }
 
-void Form1::SetProgress(int value) {
+void AxeExtractorWindow::SetProgress(int value) {
   if (progress_->value() == value) return;
   progress_->setValue(value);
   progress_->repaint();  // the run holds the window, so paint now
 }
 
-bool Form1::StopRequested() {
+bool AxeExtractorWindow::StopRequested() {
   if (pump_) pump_->Tick();
   return false;
 }
 
-void Form1::OpenInTextViewer(const std::filesystem::path& path) {
+void AxeExtractorWindow::OpenInTextViewer(const std::filesystem::path& path) {
   const QString file = QString::fromStdString(path.string());
   if (!viewer_.Open(file))
     ShowMessage(

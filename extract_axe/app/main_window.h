@@ -1,5 +1,5 @@
 #pragma once
-// Form1: pick AXE files, name the output, Extract or Show Sample.
+// AxeExtractorWindow: pick AXE files, name the output, Extract or Show Sample.
 #include <QMainWindow>
 #include <memory>
 
@@ -19,12 +19,12 @@ class FilePickerPanel;
 
 namespace pardel {
 
-class Form1 : public QMainWindow, private Host {
+class AxeExtractorWindow : public QMainWindow, private Host {
   Q_OBJECT
  public:
-  Form1(platform::ui::MessageService& messages, platform::ui::DocumentOpener& viewer,
-        QWidget* parent = nullptr);
-  ~Form1() override;
+  AxeExtractorWindow(platform::ui::MessageService& messages, platform::ui::DocumentOpener& viewer,
+                     QWidget* parent = nullptr);
+  ~AxeExtractorWindow() override;
 
   platform::ui::FilePickerPanel* Panel() const { return panel_; }
   // The output path that the window starts with.

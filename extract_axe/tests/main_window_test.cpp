@@ -40,7 +40,7 @@ class WindowTest : public ::testing::Test {
   ForgetSettings forget_;
   platform::ui::ScriptedMessageService messages_;
   platform::ui::RecordingDocumentOpener viewer_;
-  Form1 window_{messages_, viewer_};
+  AxeExtractorWindow window_{messages_, viewer_};
   QTemporaryDir dir_;
 
   template <typename T>
@@ -112,7 +112,7 @@ TEST_F(WindowTest, ShowSampleOpensTheOutputInTheTextViewer) {
 TEST_F(WindowTest, RemembersTheFolderAndTheOutputBetweenStarts) {
   window_.Panel()->SetFolder(dir_.path());
   Find<QLineEdit>("Text1")->setText(dir_.filePath("calls.txt"));
-  Form1 again(messages_, viewer_);
+  AxeExtractorWindow again(messages_, viewer_);
   EXPECT_EQ(again.Panel()->FolderPath(), dir_.path());
   EXPECT_EQ(again.findChild<QLineEdit*>("Text1")->text(), dir_.filePath("calls.txt"));
 }

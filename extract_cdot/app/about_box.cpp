@@ -18,7 +18,7 @@ QLabel* NewLabel(const QString& text, const char* name, QWidget* parent) {
 
 }  // namespace
 
-Form2::Form2(QWidget* parent) : QDialog(parent) {
+CdotAboutBox::CdotAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName("Form2");
   setWindowTitle("About Kelvan");
   setModal(false);

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   platform::InstallWindowInterruptHandlers();
   platform::ui::BoxMessageService messages;
-  kelvan::Form1 window(messages, clock);
+  kelvan::CdotExtractorWindow window(messages, clock);
   messages.SetParent(&window);
   window.show();
   return app.exec();

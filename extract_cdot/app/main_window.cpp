@@ -114,7 +114,7 @@ QString KeyMessageText(int qt_key, Qt::KeyboardModifiers modifiers) {
   return QString::number(shift) + "," + QString::number(DesktopKeyCode(qt_key));
 }
 
-QString Form1::DefaultOutputPath() {
+QString CdotExtractorWindow::DefaultOutputPath() {
 #if defined(Q_OS_WIN)
   return QStringLiteral("c:\\tgcbr.txt");
 #else
@@ -122,12 +122,13 @@ QString Form1::DefaultOutputPath() {
 #endif
 }
 
-QString Form1::DefaultOutputFolder() {
+QString CdotExtractorWindow::DefaultOutputFolder() {
   // Never the program's own folder: once installed nobody may write there.
   return QDir::toNativeSeparators(QDir::homePath());
 }
 
-Form1::Form1(platform::ui::MessageService& messages, const Clock& clock, QWidget* parent)
+CdotExtractorWindow::CdotExtractorWindow(platform::ui::MessageService& messages, const Clock& clock,
+                                         QWidget* parent)
     : QMainWindow(parent), messages_(messages), clock_(clock) {
   setObjectName("Form1");
   setWindowTitle(Title());
@@ -162,16 +163,16 @@ Form1::Form1(platform::ui::MessageService& messages, const Clock& clock, QWidget
   setCentralWidget(central);
   BuildStatusBar();
 
-  about_ = new Form2(this);
+  about_ = new CdotAboutBox(this);
   connect(execute_, &QPushButton::clicked, this, [this] { Execute(); });
   connect(cancel_, &QPushButton::clicked, this, &QWidget::close);
   RememberControls();
   resize(760, 500);
 }
 
-Form1::~Form1() = default;
+CdotExtractorWindow::~CdotExtractorWindow() = default;
 
-void Form1::RememberControls() {
+void CdotExtractorWindow::RememberControls() {
   using platform::ui::Remember;
   Remember(panel_, "input/folder");
   for (int i = 0; i < 8; ++i) Remember(fields_[i], QStringLiteral("fields/%1").arg(i + 1));
@@ -190,7 +191,7 @@ void Form1::RememberControls() {
   Remember(area_code_, "area_code/value");
 }
 
-QWidget* Form1::BuildInputFrame() {
+QWidget* CdotExtractorWindow::BuildInputFrame() {
   auto* frame = new QGroupBox("Input File Selection");
   auto* layout = new QVBoxLayout(frame);
   panel_ = new platform::ui::FilePickerPanel(frame);
@@ -205,12 +206,12 @@ QWidget* Form1::BuildInputFrame() {
   connect(panel_, &platform::ui::FilePickerPanel::FolderChanged, this,
           [this] { status_panel_->setText("Select Input Files"); });
   connect(panel_, &platform::ui::FilePickerPanel::SelectionChanged, this,
-          &Form1::ShowSelectionCount);
+          &CdotExtractorWindow::ShowSelectionCount);
   layout->addWidget(panel_);
   return frame;
 }
 
-QWidget* Form1::BuildDataOptions() {
+QWidget* CdotExtractorWindow::BuildDataOptions() {
   auto* frame = new QGroupBox("Data Options");
   auto* layout = new QGridLayout(frame);
   for (int i = 0; i < 8; ++i) {
@@ -222,7 +223,7 @@ QWidget* Form1::BuildDataOptions() {
   return frame;
 }
 
-QWidget* Form1::BuildDelimiterFrame() {
+QWidget* CdotExtractorWindow::BuildDelimiterFrame() {
   auto* frame = new QGroupBox("Delimiter");
   auto* layout = new QVBoxLayout(frame);
   fixed_width_ = Named(new QRadioButton("Fixed Width", frame), "Option3");
@@ -245,7 +246,7 @@ QWidget* Form1::BuildDelimiterFrame() {
   return frame;
 }
 
-QWidget* Form1::BuildFilterFrame() {
+QWidget* CdotExtractorWindow::BuildFilterFrame() {
   auto* frame = new QGroupBox("Filter");
   auto* layout = new QVBoxLayout(frame);
   all_records_ = Named(new QRadioButton("All Records", frame), "Option5");
@@ -277,7 +278,7 @@ QWidget* Form1::BuildFilterFrame() {
   return frame;
 }
 
-QWidget* Form1::BuildOutputFrame() {
+QWidget* CdotExtractorWindow::BuildOutputFrame() {
   auto* frame = new QGroupBox("Output Options");
   auto* layout = new QGridLayout(frame);
   single_file_ = Named(new QRadioButton("Single Output File", frame), "Option1");
@@ -311,7 +312,7 @@ QWidget* Form1::BuildOutputFrame() {
   return frame;
 }
 
-void Form1::BuildStatusBar() {
+void CdotExtractorWindow::BuildStatusBar() {
   statusBar()->setObjectName("SBR");
   date_panel_ =
       Named(new QLabel(QString::fromStdString(StatusDateText(clock_.Today())), this), "SBR_Panel1");
@@ -321,7 +322,7 @@ void Form1::BuildStatusBar() {
   statusBar()->addWidget(status_panel_, 1);
 }
 
-void Form1::ShowSelectionCount() {
+void CdotExtractorWindow::ShowSelectionCount() {
   const int count = panel_->SelectedCount();
   if (count > 1) {
     status_panel_->setText(QString::number(count) + " Files Selected");
@@ -332,7 +333,7 @@ void Form1::ShowSelectionCount() {
   }
 }
 
-RunSettings Form1::Settings() const {
+RunSettings CdotExtractorWindow::Settings() const {
   RunSettings s;
   const QDir folder(panel_->FolderPath());
   for (const QString& name : panel_->SelectedFileNames()) {
@@ -355,7 +356,7 @@ RunSettings Form1::Settings() const {
   return s;
 }
 
-RunResult Form1::Execute() {
+RunResult CdotExtractorWindow::Execute() {
   const RunSettings settings = Settings();
   if (!AcceptSettings(settings)) return {};
   // The run holds the window until it ends and takes no input meanwhile,
@@ -367,7 +368,7 @@ RunResult Form1::Execute() {
   return result;
 }
 
-bool Form1::AcceptSettings(const RunSettings& settings) {
+bool CdotExtractorWindow::AcceptSettings(const RunSettings& settings) {
   // Nothing selected or ticked: the run itself says so.
   if (settings.inputs.empty() || settings.field_selection.empty()) return true;
   if (settings.area_code_on &&
@@ -391,13 +392,13 @@ bool Form1::AcceptSettings(const RunSettings& settings) {
   return true;
 }
 
-void Form1::mouseDoubleClickEvent(QMouseEvent* event) {
+void CdotExtractorWindow::mouseDoubleClickEvent(QMouseEvent* event) {
   about_->show();
   about_->raise();
   event->accept();
 }
 
-void Form1::keyPressEvent(QKeyEvent* event) {
+void CdotExtractorWindow::keyPressEvent(QKeyEvent* event) {
   // Only keys meant for the window itself, not those a control passed on.
   QWidget* focus = QApplication::focusWidget();
   if (focus != nullptr && focus != this) {
@@ -408,25 +409,25 @@ void Form1::keyPressEvent(QKeyEvent* event) {
                MessageIcon::kNone, MessageButtons::kOk});
 }
 
-MessageAnswer Form1::ShowMessage(const Message& message) {
+MessageAnswer CdotExtractorWindow::ShowMessage(const Message& message) {
   // During a run, let the window catch up before the box goes over it.
   if (pump_) pump_->Pump();
   return platform::ui::ShowMessage(messages_, message, Title());
 }
 
-bool Form1::StopRequested() {
+bool CdotExtractorWindow::StopRequested() {
   if (pump_) pump_->Tick();
   return false;
 }
 
-void Form1::SetProgress(int value) {
+void CdotExtractorWindow::SetProgress(int value) {
   if (pump_) pump_->Tick();
   if (progress_->value() == value) return;
   progress_->setValue(value);
   progress_->repaint();  // the run holds the window, so paint now
 }
 
-void Form1::SetStatusText(const std::string& text) {
+void CdotExtractorWindow::SetStatusText(const std::string& text) {
   status_panel_->setText(QString::fromLocal8Bit(text.c_str()));
   status_panel_->repaint();
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Form1: pick C-DOT files, the fields, the layout, the filter and the output
+// CdotExtractorWindow: pick C-DOT files, the fields, the layout, the filter and the output
 // place, and Execute. Holds no format logic: every run reads the controls
 // afresh and hands them to the core.
 #include <QMainWindow>
@@ -24,16 +24,17 @@ class FilePickerPanel;
 
 namespace kelvan {
 
-class Form2;
+class CdotAboutBox;
 
-class Form1 : public QMainWindow, private Host {
+class CdotExtractorWindow : public QMainWindow, private Host {
   Q_OBJECT
  public:
-  Form1(platform::ui::MessageService& messages, const Clock& clock, QWidget* parent = nullptr);
-  ~Form1() override;
+  CdotExtractorWindow(platform::ui::MessageService& messages, const Clock& clock,
+                      QWidget* parent = nullptr);
+  ~CdotExtractorWindow() override;
 
   platform::ui::FilePickerPanel* Panel() const { return panel_; }
-  Form2* AboutBox() const { return about_; }
+  CdotAboutBox* AboutBox() const { return about_; }
   static QString DefaultOutputPath();
   // Where the per-day files go unless the user says otherwise.
   static QString DefaultOutputFolder();
@@ -85,7 +86,7 @@ class Form1 : public QMainWindow, private Host {
   QProgressBar* progress_ = nullptr;
   QLabel* date_panel_ = nullptr;
   QLabel* status_panel_ = nullptr;
-  Form2* about_ = nullptr;
+  CdotAboutBox* about_ = nullptr;
   // Keeps the window drawing while a run holds it (the run takes no input).
   std::unique_ptr<platform::ui::EventPump> pump_;
 };

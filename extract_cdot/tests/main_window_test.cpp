@@ -44,7 +44,7 @@ class KelvanWindowTest : public ::testing::Test {
   ForgetSettings forget_;
   platform::ui::ScriptedMessageService messages_;
   kelvan::testing::FixedClock clock_;
-  Form1 window_{messages_, clock_};
+  CdotExtractorWindow window_{messages_, clock_};
   QTemporaryDir dir_;
 
   template <typename T>
@@ -252,7 +252,7 @@ TEST_F(KelvanWindowTest, RemembersItsControlsBetweenStarts) {
   Find<QLineEdit>("Text3")->setText(dir_.path());
   Click("Check2");
   Find<QLineEdit>("Text4")->setText("0471");
-  Form1 again(messages_, clock_);
+  CdotExtractorWindow again(messages_, clock_);
   auto find = [&again](const char* name) { return again.findChild<QWidget*>(name); };
   EXPECT_EQ(again.Panel()->FolderPath(), dir_.path());
   EXPECT_FALSE(static_cast<QCheckBox*>(find("Check1_2"))->isChecked());
@@ -304,7 +304,7 @@ TEST_F(KelvanWindowTest, DoubleClickOnTheBackgroundShowsTheAboutBox) {
                     background->mapToGlobal(QPointF(2, 2)), Qt::LeftButton, Qt::LeftButton,
                     Qt::NoModifier);
   QApplication::sendEvent(background, &event);
-  Form2* about = window_.AboutBox();
+  CdotAboutBox* about = window_.AboutBox();
   ASSERT_NE(about, nullptr);
   EXPECT_TRUE(about->isVisible());
   EXPECT_FALSE(about->isModal());

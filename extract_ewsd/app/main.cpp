@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   platform::InstallWindowInterruptHandlers();
   platform::ui::BoxMessageService messages;
   platform::ui::DesktopDocumentOpener browser;
-  vantor::FrmVantor window(messages, browser);
+  vantor::EwsdExtractorWindow window(messages, browser);
   messages.SetParent(&window);
   window.show();
   return app.exec();

@@ -78,11 +78,11 @@ QString FromRecordText(const std::string& text) {
 
 }  // namespace
 
-QString FrmVantor::ProgramTitle() {
+QString EwsdExtractorWindow::ProgramTitle() {
   return QStringLiteral("Vantor [%1.%2] - NORVA").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR);
 }
 
-QString FrmVantor::DefaultOutputPath() {
+QString EwsdExtractorWindow::DefaultOutputPath() {
 #if defined(Q_OS_WIN)
   return QStringLiteral("C:\\vantor.txt");
 #else
@@ -90,12 +90,12 @@ QString FrmVantor::DefaultOutputPath() {
 #endif
 }
 
-QString FrmVantor::UpdateAddress() {
+QString EwsdExtractorWindow::UpdateAddress() {
   return QStringLiteral("https://www.norva.example/vantor/updates");
 }
 
-FrmVantor::FrmVantor(platform::ui::MessageService& messages, platform::ui::DocumentOpener& browser,
-                     QWidget* parent)
+EwsdExtractorWindow::EwsdExtractorWindow(platform::ui::MessageService& messages,
+                                         platform::ui::DocumentOpener& browser, QWidget* parent)
     : QMainWindow(parent), messages_(messages), browser_(browser), run_(*this) {
   setObjectName("frmVantor");
   setWindowTitle(ProgramTitle());
@@ -120,7 +120,7 @@ FrmVantor::FrmVantor(platform::ui::MessageService& messages, platform::ui::Docum
   platform::ui::Remember(analysis_file_, "analysisFile");
 }
 
-QWidget* FrmVantor::BuildExtractorTab() {
+QWidget* EwsdExtractorWindow::BuildExtractorTab() {
   auto* page = new QWidget;
   auto* layout = new QGridLayout(page);
 
@@ -183,7 +183,7 @@ QWidget* FrmVantor::BuildExtractorTab() {
   return page;
 }
 
-QWidget* FrmVantor::BuildAnalyserTab() {
+QWidget* EwsdExtractorWindow::BuildAnalyserTab() {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
 
@@ -249,7 +249,7 @@ QWidget* FrmVantor::BuildAnalyserTab() {
   return page;
 }
 
-QWidget* FrmVantor::BuildAboutTab() {
+QWidget* EwsdExtractorWindow::BuildAboutTab() {
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   auto* banner = new QLabel("Vantor", page);
@@ -293,7 +293,7 @@ QWidget* FrmVantor::BuildAboutTab() {
   return page;
 }
 
-bool FrmVantor::eventFilter(QObject* watched, QEvent* event) {
+bool EwsdExtractorWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == update_link_ && event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     OpenUpdatePage();
@@ -304,12 +304,12 @@ bool FrmVantor::eventFilter(QObject* watched, QEvent* event) {
 
 // Closing the window ends the program: a run in progress stops where it is,
 // its files are closed and nothing more is shown.
-void FrmVantor::closeEvent(QCloseEvent* event) {
+void EwsdExtractorWindow::closeEvent(QCloseEvent* event) {
   run_.Abandon();
   QMainWindow::closeEvent(event);
 }
 
-RunResult FrmVantor::Extract() {
+RunResult EwsdExtractorWindow::Extract() {
   RunSettings settings;
   settings.output_path = output_->text().toStdString();
   for (int slot = 0; slot < 20; ++slot)
@@ -324,24 +324,25 @@ RunResult FrmVantor::Extract() {
   return result;
 }
 
-void FrmVantor::Cancel() {
+void EwsdExtractorWindow::Cancel() {
   if (!run_.RequestTermination()) close();
 }
 
-void FrmVantor::ChooseAnalysisFile() {
+void EwsdExtractorWindow::ChooseAnalysisFile() {
   const QString name = open_dialog_ ? open_dialog_() : QString();
   // Cancelling the dialog keeps the name that was there.
   if (!name.isEmpty()) analysis_file_->setText(QDir::toNativeSeparators(name));
 }
 
-void FrmVantor::Analyse() {
+void EwsdExtractorWindow::Analyse() {
   // An analysis takes no input while it reads; it may run inside a run's
   // wait between records, whose pump is back in charge afterwards.
   platform::ui::EventPump pump(platform::ui::EventPump::Input::kDrop);
   Pumping(&pump, [&] { AnalyseFile(*this, analysis_file_->text().toStdString()); });
 }
 
-void FrmVantor::Pumping(platform::ui::EventPump* pump, const std::function<void()>& work) {
+void EwsdExtractorWindow::Pumping(platform::ui::EventPump* pump,
+                                  const std::function<void()>& work) {
   platform::ui::EventPump* outer = std::exchange(pump_, pump);
   const bool outer_first = std::exchange(first_pump_, true);
   work();
@@ -349,46 +350,46 @@ void FrmVantor::Pumping(platform::ui::EventPump* pump, const std::function<void(
   first_pump_ = outer_first;
 }
 
-void FrmVantor::OpenUpdatePage() {
+void EwsdExtractorWindow::OpenUpdatePage() {
   browser_.Open(UpdateAddress());
 }
 
-void FrmVantor::ShowDriveError(const QString& drive) {
+void EwsdExtractorWindow::ShowDriveError(const QString& drive) {
   // Drive letters are shown in upper case ("A:"); folder paths stay as they are.
   const bool letter = drive.size() <= 3 && drive.size() >= 2 && drive[1] == ':';
   ShowMessage({"Drive " + (letter ? drive.toUpper() : drive).toStdString() + " is Not Accessible",
                "", MessageIcon::kError, MessageButtons::kOk});
 }
 
-MessageAnswer FrmVantor::ShowMessage(const Message& message) {
+MessageAnswer EwsdExtractorWindow::ShowMessage(const Message& message) {
   return platform::ui::ShowMessage(messages_, message, QString(kProgramName));
 }
 
-void FrmVantor::SetStatusText(const std::string& text) {
+void EwsdExtractorWindow::SetStatusText(const std::string& text) {
   current_file_->setText(QString::fromStdString(text));
   current_file_->repaint();
 }
 
-void FrmVantor::SetProgress(int value) {
+void EwsdExtractorWindow::SetProgress(int value) {
   if (run_progress_->value() == value) return;
   run_progress_->setValue(value);
   run_progress_->repaint();
 }
 
-void FrmVantor::SetAnalysisProgress(int value) {
+void EwsdExtractorWindow::SetAnalysisProgress(int value) {
   if (analysis_progress_->value() == value) return;
   analysis_progress_->setValue(value);
   analysis_progress_->repaint();
 }
 
-void FrmVantor::SetAnalysisLabels(const AnalysisLabels& labels) {
+void EwsdExtractorWindow::SetAnalysisLabels(const AnalysisLabels& labels) {
   for (std::size_t i = 0; i < labels.size(); ++i) {
     report_[i]->setText(FromRecordText(labels[i]));
     report_[i]->repaint();
   }
 }
 
-void FrmVantor::PumpEvents() {
+void EwsdExtractorWindow::PumpEvents() {
   if (pump_ == nullptr) return;
   if (first_pump_) {
     first_pump_ = false;

@@ -1,6 +1,6 @@
 #pragma once
-// frmVantor: pick EWSD files, choose the columns, Extract; analyse one file;
-// program information.
+// The main window (object name frmVantor): pick EWSD files, choose the columns, Extract; analyse
+// one file; program information.
 #include <QMainWindow>
 #include <array>
 #include <functional>
@@ -24,11 +24,11 @@ class FilePickerPanel;
 
 namespace vantor {
 
-class FrmVantor : public QMainWindow, private Host {
+class EwsdExtractorWindow : public QMainWindow, private Host {
   Q_OBJECT
  public:
-  FrmVantor(platform::ui::MessageService& messages, platform::ui::DocumentOpener& browser,
-            QWidget* parent = nullptr);
+  EwsdExtractorWindow(platform::ui::MessageService& messages, platform::ui::DocumentOpener& browser,
+                      QWidget* parent = nullptr);
 
   static QString ProgramTitle();
   static QString DefaultOutputPath();

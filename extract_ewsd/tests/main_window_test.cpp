@@ -72,7 +72,7 @@ class VantorWindowTest : public ::testing::Test {
   QTemporaryDir dir_;
   platform::ui::ScriptedMessageService messages_;
   platform::ui::RecordingDocumentOpener browser_;
-  FrmVantor window_{messages_, browser_};
+  EwsdExtractorWindow window_{messages_, browser_};
 };
 
 TEST_F(VantorWindowTest, TitleTabsAndControls) {
@@ -257,7 +257,7 @@ TEST_F(VantorWindowTest, FolderOutputColumnsAndAnalysisFileAreKeptBetweenStarts)
   Find<QCheckBox>("chkOpt_0")->setChecked(true);
   Find<QCheckBox>("chkOpt_5")->setChecked(false);
   Find<QLineEdit>("txtAfile")->setText(dir_.filePath("IA.ICAMA"));
-  FrmVantor next(messages_, browser_);
+  EwsdExtractorWindow next(messages_, browser_);
   EXPECT_EQ(next.Panel()->FolderPath(), QDir::toNativeSeparators(dir_.path()));
   EXPECT_EQ(next.findChild<QLineEdit*>("txtOF")->text(), dir_.filePath("calls.txt"));
   EXPECT_TRUE(next.findChild<QCheckBox*>("chkOpt_0")->isChecked());
@@ -311,7 +311,7 @@ TEST_F(VantorWindowTest, BrowseUpdateLinkAndDriveMessage) {
                       Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(Find<QLabel>("lblUpdate"), &release);
   ASSERT_EQ(browser_.opened.size(), 1u);
-  EXPECT_EQ(browser_.opened[0], FrmVantor::UpdateAddress());
+  EXPECT_EQ(browser_.opened[0], EwsdExtractorWindow::UpdateAddress());
 
   window_.Panel()->SetDrive("a:");
   EXPECT_EQ(Last().text, "Drive A: is Not Accessible");

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
   // leaving a half-written output or copy behind.
   platform::InstallWindowInterruptHandlers();
   platform::ui::BoxMessageService messages;
-  FrmCDR window(messages);
+  ostrel::OcbExtractorWindow window(messages);
   messages.SetParent(&window);
   window.show();
   return app.exec();

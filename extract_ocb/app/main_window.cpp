@@ -28,6 +28,7 @@
 #include "platform/ui/remembered.h"
 #include "trimming.h"
 
+namespace ostrel {
 namespace {
 
 namespace ui = platform::ui;
@@ -44,7 +45,7 @@ QPushButton* Button(const char* name, const QString& caption) {
 
 }  // namespace
 
-FrmCDR::FrmCDR(ui::MessageService& messages, QWidget* parent)
+OcbExtractorWindow::OcbExtractorWindow(ui::MessageService& messages, QWidget* parent)
     : QWidget(parent), messages_(messages) {
   setObjectName("frmCDR");
   setWindowTitle(QString("Ostrel [ %1.%2 ] - NORVA").arg(APP_VERSION_MAJOR).arg(APP_VERSION_MINOR));
@@ -64,13 +65,13 @@ FrmCDR::FrmCDR(ui::MessageService& messages, QWidget* parent)
 
   // Restored after the handlers are connected, saved whenever changed.
   ui::Remember(picker_, "folder");
-  ui::Remember(txtOPF_, "output");
-  for (int n = 1; n <= ostrel::ocb::kFieldCount; ++n)
+  ui::Remember(output_name_, "output");
+  for (int n = 1; n <= ocb::kFieldCount; ++n)
     ui::Remember(fields_[n - 1], QString("field%1").arg(n));
-  ui::Remember(txtIFA_, "analysisFile");
+  ui::Remember(analysis_file_, "analysisFile");
 }
 
-QWidget* FrmCDR::BuildExtractorTab() {
+QWidget* OcbExtractorWindow::BuildExtractorTab() {
   auto* tab = new QWidget;
   auto* input = new QGroupBox("Input Binary Files");
   picker_ = new ui::FilePickerPanel;
@@ -79,39 +80,39 @@ QWidget* FrmCDR::BuildExtractorTab() {
   picker_->FileList()->setObjectName("File1");
   picker_->SetDriveErrorHandler([this](const QString& drive) {
     ShowMessage({"Drive  " + drive.toUpper().toStdString() + "  is Not Accessible",
-                 "Drive Access Error", ostrel::MessageIcon::kError, ostrel::MessageButtons::kOk});
+                 "Drive Access Error", MessageIcon::kError, MessageButtons::kOk});
   });
   (new QVBoxLayout(input))->addWidget(picker_);
 
   auto* options = new QGroupBox("Output Options");
   auto* grid = new QGridLayout(options);
-  const ostrel::FieldSelection defaults = ostrel::DefaultFieldSelection();
-  for (int n = 1; n <= ostrel::ocb::kFieldCount; ++n) {
-    auto* box = new QCheckBox(ostrel::ocb::FieldCaption(n));
+  const FieldSelection defaults = DefaultFieldSelection();
+  for (int n = 1; n <= ocb::kFieldCount; ++n) {
+    auto* box = new QCheckBox(ocb::FieldCaption(n));
     box->setObjectName(QString("optData_%1").arg(n));
     box->setChecked(std::find(defaults.begin(), defaults.end(), n) != defaults.end());
     grid->addWidget(box, (n - 1) % 9, (n - 1) / 9);
     fields_[n - 1] = box;
   }
 
-  txtOPF_ = new QLineEdit(DefaultOutputPath());
-  txtOPF_->setObjectName("txtOPF");
-  cmdGO_ = Button("cmdGO", "Extract Data");
-  cmdNO_ = Button("cmdNO", "Cancel");
-  connect(cmdGO_, &QPushButton::clicked, this, &FrmCDR::OnExtract);
-  connect(cmdNO_, &QPushButton::clicked, this, &FrmCDR::OnCancelOrStop);
-  pbr_ = new QProgressBar;
-  pbr_->setObjectName("pbr");
-  pbr_->setRange(0, 100);
-  pbr_->setValue(0);
-  lblProFile_ = new QLabel;
-  lblProFile_->setObjectName("lblProFile");
+  output_name_ = new QLineEdit(DefaultOutputPath());
+  output_name_->setObjectName("txtOPF");
+  extract_button_ = Button("cmdGO", "Extract Data");
+  cancel_button_ = Button("cmdNO", "Cancel");
+  connect(extract_button_, &QPushButton::clicked, this, &OcbExtractorWindow::OnExtract);
+  connect(cancel_button_, &QPushButton::clicked, this, &OcbExtractorWindow::OnCancelOrStop);
+  progress_ = new QProgressBar;
+  progress_->setObjectName("pbr");
+  progress_->setRange(0, 100);
+  progress_->setValue(0);
+  current_file_ = new QLabel;
+  current_file_->setObjectName("lblProFile");
 
   auto* output = new QHBoxLayout;
   output->addWidget(new QLabel("Output File"));
-  output->addWidget(txtOPF_, 1);
-  output->addWidget(cmdGO_);
-  output->addWidget(cmdNO_);
+  output->addWidget(output_name_, 1);
+  output->addWidget(extract_button_);
+  output->addWidget(cancel_button_);
 
   auto* layout = new QVBoxLayout(tab);
   auto* top = new QHBoxLayout;
@@ -119,29 +120,29 @@ QWidget* FrmCDR::BuildExtractorTab() {
   top->addWidget(options);
   layout->addLayout(top, 1);
   layout->addLayout(output);
-  layout->addWidget(pbr_);
-  layout->addWidget(lblProFile_);
+  layout->addWidget(progress_);
+  layout->addWidget(current_file_);
   return tab;
 }
 
-QLineEdit* FrmCDR::DetailBox(const char* name) {
+QLineEdit* OcbExtractorWindow::DetailBox(const char* name) {
   auto* box = new QLineEdit;
   box->setObjectName(name);
   box->setReadOnly(true);
   return box;
 }
 
-QWidget* FrmCDR::BuildAnalyserTab() {
+QWidget* OcbExtractorWindow::BuildAnalyserTab() {
   auto* tab = new QWidget;
   auto* file = new QGroupBox("File");
   auto* file_row = new QHBoxLayout(file);
-  txtIFA_ = new QLineEdit;
-  txtIFA_->setObjectName("txtIFA");
-  txtIFA_->setReadOnly(true);
+  analysis_file_ = new QLineEdit;
+  analysis_file_->setObjectName("txtIFA");
+  analysis_file_->setReadOnly(true);
   auto* choose = Button("Command4", ">>");
-  connect(choose, &QPushButton::clicked, this, &FrmCDR::OnChooseFile);
+  connect(choose, &QPushButton::clicked, this, &OcbExtractorWindow::OnChooseFile);
   file_row->addWidget(new QLabel("Input Binary File"));
-  file_row->addWidget(txtIFA_, 1);
+  file_row->addWidget(analysis_file_, 1);
   file_row->addWidget(choose);
 
   auto* analyse = Button("Command1", "Analyse");
@@ -149,7 +150,7 @@ QWidget* FrmCDR::BuildAnalyserTab() {
   auto* cancel = Button("Command3", "Cancel");
   connect(analyse, &QPushButton::clicked, this, [this] { OnAnalyse(false); });
   connect(trim, &QPushButton::clicked, this, [this] { OnAnalyse(true); });
-  connect(cancel, &QPushButton::clicked, this, &FrmCDR::OnAnalyserCancel);
+  connect(cancel, &QPushButton::clicked, this, &OcbExtractorWindow::OnAnalyserCancel);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   buttons->addWidget(analyse);
@@ -169,14 +170,14 @@ QWidget* FrmCDR::BuildAnalyserTab() {
     grid->addWidget(DetailBox(name), row, 1);
     ++row;
   }
-  lblFblk_ = new QLabel;
-  lblFblk_->setObjectName("lblFblk");
-  lblLblk_ = new QLabel;
-  lblLblk_->setObjectName("lblLblk");
+  first_block_ = new QLabel;
+  first_block_->setObjectName("lblFblk");
+  last_block_ = new QLabel;
+  last_block_->setObjectName("lblLblk");
   grid->addWidget(new QLabel("First Block Number"), row, 0);
-  grid->addWidget(lblFblk_, row++, 1);
+  grid->addWidget(first_block_, row++, 1);
   grid->addWidget(new QLabel("Last Block Number"), row, 0);
-  grid->addWidget(lblLblk_, row++, 1);
+  grid->addWidget(last_block_, row++, 1);
   grid->setRowStretch(row, 1);
 
   auto record_group = [this](const QString& title, const char* suffix) {
@@ -208,7 +209,7 @@ QWidget* FrmCDR::BuildAnalyserTab() {
   return tab;
 }
 
-QWidget* FrmCDR::BuildAboutTab() {
+QWidget* OcbExtractorWindow::BuildAboutTab() {
   auto* tab = new QWidget;
   auto* layout = new QVBoxLayout(tab);
   layout->addStretch(1);
@@ -236,7 +237,7 @@ QWidget* FrmCDR::BuildAboutTab() {
   return tab;
 }
 
-QString FrmCDR::DefaultOutputPath() {
+QString OcbExtractorWindow::DefaultOutputPath() {
 #ifdef Q_OS_WIN
   return "C:\\ostrel.txt";
 #else
@@ -244,24 +245,24 @@ QString FrmCDR::DefaultOutputPath() {
 #endif
 }
 
-ostrel::MessageAnswer FrmCDR::ShowMessage(const ostrel::Message& message) {
+MessageAnswer OcbExtractorWindow::ShowMessage(const Message& message) {
   // A message box needs the normal pointer even in the middle of a run.
   if (busy_) QApplication::restoreOverrideCursor();
-  const ostrel::MessageAnswer answer = ui::ShowMessage(messages_, message, QString());
+  const MessageAnswer answer = ui::ShowMessage(messages_, message, QString());
   if (busy_) QApplication::setOverrideCursor(Qt::WaitCursor);
   return answer;
 }
 
-void FrmCDR::SetProgress(int percent) {
-  pbr_->setValue(percent);
+void OcbExtractorWindow::SetProgress(int percent) {
+  progress_->setValue(percent);
 }
 
-void FrmCDR::SetStatusText(const std::string& text) {
-  lblProFile_->setText(Text(text));
-  lblProFile_->repaint();
+void OcbExtractorWindow::SetStatusText(const std::string& text) {
+  current_file_->setText(Text(text));
+  current_file_->repaint();
 }
 
-void FrmCDR::SetBusy(bool busy) {
+void OcbExtractorWindow::SetBusy(bool busy) {
   if (busy == busy_) return;
   busy_ = busy;
   if (busy) {
@@ -269,11 +270,11 @@ void FrmCDR::SetBusy(bool busy) {
   } else {
     QApplication::restoreOverrideCursor();
     // The run has closed its files: its closing message already shows Cancel.
-    if (running_) cmdNO_->setText("Cancel");
+    if (running_) cancel_button_->setText("Cancel");
   }
 }
 
-void FrmCDR::PumpEvents() {
+void OcbExtractorWindow::PumpEvents() {
   if (pump_ == nullptr) return;
   if (first_pump_) {
     first_pump_ = false;
@@ -283,58 +284,57 @@ void FrmCDR::PumpEvents() {
   pump_->Tick();
 }
 
-void FrmCDR::OnExtract() {
+void OcbExtractorWindow::OnExtract() {
   if (running_) return;
   running_ = true;
   stop_requested_ = false;
-  cmdNO_->setText("Stop");
+  cancel_button_->setText("Stop");
   // While the run goes on, typing into the output box and changing drive or
   // folder have no effect.
-  txtOPF_->setReadOnly(true);
+  output_name_->setReadOnly(true);
   picker_->DriveList()->setEnabled(false);
   picker_->FolderTree()->setEnabled(false);
 
-  ostrel::ExtractionRequest request;
-  request.output_path = txtOPF_->text().toStdString();
+  ExtractionRequest request;
+  request.output_path = output_name_->text().toStdString();
   request.list_entries = static_cast<std::size_t>(picker_->FileList()->count());
   const QDir folder(picker_->FolderPath());
   for (const QString& name : picker_->SelectedFileNames()) {
     request.files.push_back(QDir::toNativeSeparators(folder.filePath(name)).toStdString());
   }
-  for (int n = 1; n <= ostrel::ocb::kFieldCount; ++n) {
+  for (int n = 1; n <= ocb::kFieldCount; ++n) {
     if (fields_[n - 1]->isChecked()) request.fields.push_back(n);
   }
   ui::EventPump pump(ui::EventPump::Input::kTake);
   pump_ = &pump;
   first_pump_ = true;
-  const ostrel::ExtractionResult result = ostrel::ExtractFiles(request, *this);
+  const ExtractionResult result = ExtractFiles(request, *this);
   pump_ = nullptr;
   stop_requested_ = false;
 
   SetBusy(false);
-  txtOPF_->setReadOnly(false);
+  output_name_->setReadOnly(false);
   picker_->DriveList()->setEnabled(true);
   picker_->FolderTree()->setEnabled(true);
-  cmdNO_->setText("Cancel");
+  cancel_button_->setText("Cancel");
   running_ = false;
-  if (result.outcome == ostrel::RunOutcome::kStoppedByUser) quit_();
+  if (result.outcome == RunOutcome::kStoppedByUser) quit_();
 }
 
-void FrmCDR::OnCancelOrStop() {
+void OcbExtractorWindow::OnCancelOrStop() {
   if (!running_) {
     quit_();
     return;
   }
   if (stop_requested_) return;
-  const ostrel::MessageAnswer answer =
-      ShowMessage({"Do you want to terminate Extraction", ostrel::kProgramTitle,
-                   ostrel::MessageIcon::kQuestion, ostrel::MessageButtons::kYesNo});
+  const MessageAnswer answer = ShowMessage({"Do you want to terminate Extraction", kProgramTitle,
+                                            MessageIcon::kQuestion, MessageButtons::kYesNo});
   // The run sees the flag after the current block, closes the output with the
   // lines written so far and then the program ends.
-  if (answer == ostrel::MessageAnswer::kYes) stop_requested_ = true;
+  if (answer == MessageAnswer::kYes) stop_requested_ = true;
 }
 
-void FrmCDR::closeEvent(QCloseEvent* event) {
+void OcbExtractorWindow::closeEvent(QCloseEvent* event) {
   if (!running_) {
     event->accept();
     return;
@@ -343,31 +343,31 @@ void FrmCDR::closeEvent(QCloseEvent* event) {
   OnCancelOrStop();
 }
 
-void FrmCDR::OnChooseFile() {
+void OcbExtractorWindow::OnChooseFile() {
   if (running_) return;
   const QString path = choose_file_();
-  if (!path.isEmpty()) txtIFA_->setText(QDir::toNativeSeparators(path));
+  if (!path.isEmpty()) analysis_file_->setText(QDir::toNativeSeparators(path));
 }
 
-void FrmCDR::OnAnalyse(bool trim) {
+void OcbExtractorWindow::OnAnalyse(bool trim) {
   if (running_) return;
-  const std::string path = txtIFA_->text().toStdString();
-  const std::optional<ostrel::FileDetails> details = ostrel::AnalyseFile(path, *this);
+  const std::string path = analysis_file_->text().toStdString();
+  const std::optional<FileDetails> details = AnalyseFile(path, *this);
   if (!details) return;
   ShowDetails(*details);
   if (!trim) return;
   // The copy takes no input, but the window keeps drawing meanwhile.
   ui::EventPump pump(ui::EventPump::Input::kDrop);
   pump_ = &pump;
-  ostrel::TrimFile(path, *details, {}, *this);
+  TrimFile(path, *details, {}, *this);
   pump_ = nullptr;
 }
 
-void FrmCDR::OnAnalyserCancel() {
+void OcbExtractorWindow::OnAnalyserCancel() {
   if (!running_) quit_();
 }
 
-void FrmCDR::ShowDetails(const ostrel::FileDetails& d) {
+void OcbExtractorWindow::ShowDetails(const FileDetails& d) {
   auto set = [this](const char* name, const std::string& value) {
     if (auto* box = findChild<QLineEdit*>(name)) box->setText(Text(value));
   };
@@ -379,8 +379,8 @@ void FrmCDR::ShowDetails(const ostrel::FileDetails& d) {
   set("txtUS", std::to_string(d.useful));
   set("txtUDP", d.useful_percent);
   set("txtBLK", d.blocks_acknowledged);
-  lblFblk_->setText(QString::number(d.first_block));
-  lblLblk_->setText(QString::number(d.last_block));
+  first_block_->setText(QString::number(d.first_block));
+  last_block_->setText(QString::number(d.last_block));
   set("txtD1", d.first.date);
   set("txtT1", d.first.time);
   set("txtCGID1", d.first.calling);
@@ -390,3 +390,5 @@ void FrmCDR::ShowDetails(const ostrel::FileDetails& d) {
   set("txtCGID2", d.last.calling);
   set("txtCDID2", d.last.called);
 }
+
+}  // namespace ostrel

@@ -23,10 +23,12 @@ class FilePickerPanel;
 class MessageService;
 }  // namespace platform::ui
 
-class FrmCDR : public QWidget, public ostrel::Host {
+namespace ostrel {
+
+class OcbExtractorWindow : public QWidget, public Host {
   Q_OBJECT
  public:
-  explicit FrmCDR(platform::ui::MessageService& messages, QWidget* parent = nullptr);
+  explicit OcbExtractorWindow(platform::ui::MessageService& messages, QWidget* parent = nullptr);
 
   // The open-file dialog of ">>"; tests put their own chooser in.
   void SetFileChooser(std::function<QString()> chooser) { choose_file_ = std::move(chooser); }
@@ -37,7 +39,7 @@ class FrmCDR : public QWidget, public ostrel::Host {
   platform::ui::FilePickerPanel* Picker() const { return picker_; }
 
   // Host
-  ostrel::MessageAnswer ShowMessage(const ostrel::Message& message) override;
+  MessageAnswer ShowMessage(const Message& message) override;
   void SetProgress(int percent) override;
   void SetStatusText(const std::string& text) override;
   void SetBusy(bool busy) override;
@@ -65,7 +67,7 @@ class FrmCDR : public QWidget, public ostrel::Host {
   void OnChooseFile();
   void OnAnalyse(bool trim);
   void OnAnalyserCancel();
-  void ShowDetails(const ostrel::FileDetails& details);
+  void ShowDetails(const FileDetails& details);
 
   platform::ui::MessageService& messages_;
   std::function<QString()> choose_file_;
@@ -79,12 +81,14 @@ class FrmCDR : public QWidget, public ostrel::Host {
   QTabWidget* tabs_ = nullptr;
   platform::ui::FilePickerPanel* picker_ = nullptr;
   QCheckBox* fields_[18] = {};
-  QLineEdit* txtOPF_ = nullptr;
-  QPushButton* cmdGO_ = nullptr;
-  QPushButton* cmdNO_ = nullptr;
-  QProgressBar* pbr_ = nullptr;
-  QLabel* lblProFile_ = nullptr;
-  QLineEdit* txtIFA_ = nullptr;
-  QLabel* lblFblk_ = nullptr;
-  QLabel* lblLblk_ = nullptr;
+  QLineEdit* output_name_ = nullptr;
+  QPushButton* extract_button_ = nullptr;
+  QPushButton* cancel_button_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  QLabel* current_file_ = nullptr;
+  QLineEdit* analysis_file_ = nullptr;
+  QLabel* first_block_ = nullptr;
+  QLabel* last_block_ = nullptr;
 };
+
+}  // namespace ostrel

@@ -26,6 +26,7 @@
 
 namespace {
 
+using ostrel::OcbExtractorWindow;
 using platform::ui::MessageAnswer;
 using platform::ui::MessageButtons;
 using platform::ui::MessageIcon;
@@ -78,7 +79,7 @@ class FrmCDRTest : public ::testing::Test {
   }
 
   platform::ui::ScriptedMessageService messages_;
-  FrmCDR window_{messages_};
+  OcbExtractorWindow window_{messages_};
   QTemporaryDir dir_;
   int quits_ = 0;
 };
@@ -103,7 +104,7 @@ TEST_F(FrmCDRTest, TitleTabsControlsAndDefaults) {
   }
   EXPECT_EQ(Find<QCheckBox>("optData_6")->text(), "Calling Number ID");
   EXPECT_EQ(Find<QCheckBox>("optData_17")->text(), "Operator Identification");
-  EXPECT_EQ(FrmCDR::DefaultOutputPath(),
+  EXPECT_EQ(OcbExtractorWindow::DefaultOutputPath(),
             QDir::toNativeSeparators(QDir::home().filePath("ostrel.txt")));
   EXPECT_EQ(Find<QPushButton>("cmdGO")->text(), "Extract Data");
   EXPECT_EQ(Find<QPushButton>("cmdNO")->text(), "Cancel");
@@ -280,7 +281,7 @@ TEST_F(FrmCDRTest, FolderOutputFieldsAndAnalysisFileAreKeptBetweenStarts) {
   Find<QCheckBox>("optData_4")->setChecked(false);
   window_.SetFileChooser([this] { return dir_.filePath("OCB.DAT"); });
   Click("Command4");
-  FrmCDR next(messages_);
+  OcbExtractorWindow next(messages_);
   EXPECT_EQ(next.Picker()->FolderPath(), QDir::toNativeSeparators(dir_.path()));
   EXPECT_EQ(next.findChild<QLineEdit*>("txtOPF")->text(), dir_.filePath("calls.txt"));
   EXPECT_TRUE(next.findChild<QCheckBox*>("optData_1")->isChecked());
