@@ -18,7 +18,7 @@ class QuietHost : public vantor::Host {
     return vantor::MessageAnswer::kYes;
   }
   void SetStatusText(const std::string&) override {}
-  void SetRunProgress(int) override {}
+  void SetProgress(int) override {}
   void SetAnalysisProgress(int) override {}
   void SetAnalysisLabels(const vantor::AnalysisLabels&) override {}
   void PumpEvents() override {}

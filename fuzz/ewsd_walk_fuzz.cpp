@@ -16,7 +16,7 @@ class SilentHost : public vantor::Host {
                                                           : vantor::MessageAnswer::kYes;
   }
   void SetStatusText(const std::string&) override {}
-  void SetRunProgress(int) override {}
+  void SetProgress(int) override {}
   void SetAnalysisProgress(int) override {}
   void SetAnalysisLabels(const vantor::AnalysisLabels&) override {}
   void PumpEvents() override {}

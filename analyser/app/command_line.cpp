@@ -13,6 +13,7 @@
 #include "engine/file_list.h"
 #include "engine/identify.h"
 #include "engine/report_file.h"
+#include "platform/command_line.h"
 #include "platform/file_replacer.h"
 #include "platform/interrupt.h"
 
@@ -35,7 +36,7 @@ constexpr const char* kUsage =
     "  --stop-on-error    answer No to questions (an existing report is then kept)\n"
     "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"
     "                     for testing: use this date and time instead of the\n"
-    "                     computer's clock (report title, E10B and C-DOT years)\n"
+    "                     computer's clock (report title, year of E10B calls)\n"
     "exit status: 0 every file processed, 1 a file was skipped or the run\n"
     "stopped, 2 usage error or a failure that ended the run.\n";
 
@@ -60,7 +61,7 @@ constexpr const char* kAnalyseUsage =
     "  --stop-on-error    answer No to questions (an existing report is then kept)\n"
     "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"
     "                     for testing: use this date and time instead of the\n"
-    "                     computer's clock (report title, E10B and C-DOT years)\n"
+    "                     computer's clock (report title, year of E10B calls)\n"
     "exit status: 0 every file processed, 1 a file was skipped or the run\n"
     "stopped, 2 usage error or a failure that ended the run.\n";
 
@@ -81,6 +82,7 @@ struct Options {
   bool quiet = false;
   bool stop_on_error = false;
   std::optional<ClockReading> clock;
+  bool help = false;  // the command's help asked for
 };
 
 std::optional<ClockReading> ParseClock(const std::string& text) {
@@ -97,35 +99,31 @@ std::optional<ClockReading> ParseClock(const std::string& text) {
   return r;
 }
 
-// Fills `options`; on a usage error returns the reason.
+// Fills `options`; on a usage error returns the reason. A word with one dash
+// is a path: only "--" words are options.
 std::string ParseOptions(const std::vector<std::string>& args, Options& options) {
   options.command = args[0];
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--report" || a == "--xlsx" || a == "--clock") {
-      if (i + 1 >= args.size()) return a + " needs a value";
-      const std::string& value = args[++i];
-      if (a == "--report" || a == "--xlsx") {
-        if (options.command != "analyse") return a + " belongs to analyse";
-        (a == "--report" ? options.report : options.xlsx) = value;
-      } else {
-        options.clock = ParseClock(value);
-        if (!options.clock) return "--clock needs \"YYYY-MM-DD HH:MM:SS\", not \"" + value + "\"";
-      }
-    } else if (a == "--quiet") {
-      options.quiet = true;
-    } else if (a == "--stop-on-error") {
-      options.stop_on_error = true;
-    } else if (a == "--") {
-      options.paths.insert(options.paths.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                           args.end());
-      break;
-    } else if (a.size() > 1 && a[0] == '-' && a.rfind("--", 0) == 0) {
-      return "unknown option " + a;
-    } else {
-      options.paths.push_back(a);
-    }
-  }
+  platform::CommandOptions reader(platform::CommandOptions::HelpRule::kAnywhere,
+                                  platform::CommandOptions::OptionWords::kDoubleDashed);
+  auto output = [&](const std::string& option, const std::string& value) {
+    if (options.command != "analyse") return option + " belongs to analyse";
+    (option == "--report" ? options.report : options.xlsx) = value;
+    return std::string();
+  };
+  reader.Value({"--report"}, output);
+  reader.Value({"--xlsx"}, output);
+  reader.Value({"--clock"}, [&](const std::string&, const std::string& value) {
+    options.clock = ParseClock(value);
+    if (!options.clock) return "--clock needs \"YYYY-MM-DD HH:MM:SS\", not \"" + value + "\"";
+    return std::string();
+  });
+  reader.Flag({"--quiet"}, &options.quiet);
+  reader.Flag({"--stop-on-error"}, &options.stop_on_error);
+  const auto reading = reader.Read(args);
+  if (!reading.error.empty()) return reading.error;
+  options.help = reading.help;
+  if (options.help) return {};
+  options.paths = reading.positional;
   if (options.paths.empty()) return options.command + " needs at least one PATH";
   return {};
 }
@@ -276,32 +274,32 @@ bool IsCommandLine(const std::vector<std::string>& args) {
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    bool stderr_is_terminal) {
-  if (args[0] == "--help" || args[0] == "-h") {
+  const platform::FirstWord first = platform::ReadFirstWord(args, {"identify", "analyse"});
+  if (first == platform::FirstWord::kHelp) {
     out << kUsage;
     return 0;
   }
-  if (args[0] == "--version") {
+  if (first == platform::FirstWord::kVersion) {
     out << "lomtra " << APP_VERSION_TEXT << '\n';
     return 0;
   }
-  if (!IsCommand(args[0])) {
+  if (first != platform::FirstWord::kCommand) {
     // The first argument that is neither a command nor an existing path.
     auto unknown =
         std::find_if(args.begin(), args.end(), [](const std::string& a) { return !Exists(a); });
-    err << "lomtra: unknown command " << (unknown == args.end() ? args[0] : *unknown) << "\n"
-        << kUsage;
-    return 2;
-  }
-  if (std::find_if(args.begin() + 1, args.end(),
-                   [](const std::string& a) { return a == "--help" || a == "-h"; }) != args.end()) {
-    out << (args[0] == "identify" ? kIdentifyUsage : kAnalyseUsage);
-    return 0;
+    err << platform::UsageErrorText(
+        "lomtra", "unknown command " + (unknown == args.end() ? args[0] : *unknown), kUsage);
+    return platform::kUsageErrorStatus;
   }
   Options options;
   const std::string usage_error = ParseOptions(args, options);
   if (!usage_error.empty()) {
-    err << "lomtra: " << usage_error << "\n" << kUsage;
-    return 2;
+    err << platform::UsageErrorText("lomtra", usage_error, kUsage);
+    return platform::kUsageErrorStatus;
+  }
+  if (options.help) {
+    out << (args[0] == "identify" ? kIdentifyUsage : kAnalyseUsage);
+    return 0;
   }
   BatchHost host(err, options.quiet, options.stop_on_error, stderr_is_terminal);
   std::unique_ptr<Clock> clock;

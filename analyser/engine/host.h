@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/message.h"
+#include "platform/run_host.h"
 
 namespace lomtra {
 
@@ -20,24 +21,21 @@ inline constexpr const char* kProgramTitle = "Lomtra";
 // Status-bar panels of the main window (panel 1 never holds text).
 enum class StatusPanel { kValidFiles = 2, kValidSize = 3, kRecords = 4, kStatusText = 5 };
 
-class Host {
+// SetProgress runs from 0 to ProgressMaximum(); PumpEvents lets Stop be
+// clicked. Stop itself is the run's flag in EngineState, confirmed with
+// AskStop, so StopRequested is not used here.
+class Host : public platform::RunHost {
  public:
-  virtual ~Host() = default;
-
-  virtual MessageAnswer ShowMessage(const Message& message) = 0;
-
-  // The progress bar: value 0..ProgressMaximum().
   virtual int ProgressValue() const = 0;
-  virtual void SetProgress(int value) = 0;
   virtual int ProgressMaximum() const { return 100; }
 
   virtual void SetStatusPanel(StatusPanel panel, const std::string& text) = 0;
-  void SetStatusText(const std::string& text) { SetStatusPanel(StatusPanel::kStatusText, text); }
+  // The status text is panel 5.
+  void SetStatusText(const std::string& text) final {
+    SetStatusPanel(StatusPanel::kStatusText, text);
+  }
   // Clears panels 2 to 5.
   void ResetSB();
-
-  // Lets pending user input be processed (so that Stop can be clicked).
-  virtual void PumpEvents() {}
 
   // A run is about to analyse list row `row`, the k-th of the n rows due;
   // then that row's texts have changed. The window updates that row alone.

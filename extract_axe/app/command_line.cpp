@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "extraction_run.h"
+#include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
 
@@ -61,11 +62,11 @@ class ConsoleHost : public Host {
       return platform::ShowOnConsole(stderr, "pardel", message, quiet_, stop_on_error_);
     // The window shows the file in its status bar; here the question names it.
     Message named = message;
-    named.text = file_.string() + ": " + message.text;
+    named.text = file_ + ": " + message.text;
     return platform::ShowOnConsole(stderr, "pardel", named, quiet_, stop_on_error_);
   }
 
-  void SetFile(const std::filesystem::path& path) override { file_ = path; }
+  void SetMessageFile(const std::string& path, const std::string&) override { file_ = path; }
   bool StopRequested() override { return platform::InterruptRequested(); }
 
   void SetStatus(const std::string&, const std::string& file_panel) override {
@@ -92,68 +93,65 @@ class ConsoleHost : public Host {
   const ViewerFunction& viewer_;
   platform::ConsoleProgress progress_;
   std::string label_;
-  std::filesystem::path file_;
+  std::string file_;
   bool open_failed_ = false;
 };
 
-int Usage(const char* problem) {
-  std::fprintf(stderr, "pardel: %s\n%s", problem, kUsage);
-  return 2;
+int Usage(const std::string& problem) {
+  std::fputs(platform::UsageErrorText("pardel", problem, kUsage).c_str(), stderr);
+  return platform::kUsageErrorStatus;
 }
 
 int CommandUsage(const std::string& command, const std::string& problem) {
-  std::fprintf(stderr, "pardel: %s\n%s", problem.c_str(),
-               command == "sample" ? kSampleUsage : kExtractUsage);
-  return 2;
+  std::fputs(platform::UsageErrorText("pardel", problem,
+                                      command == "sample" ? kSampleUsage : kExtractUsage)
+                 .c_str(),
+             stderr);
+  return platform::kUsageErrorStatus;
 }
 
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& viewer) {
-  if (args.empty()) return Usage("no command");
-  if (args[0] == "--help" || args[0] == "-h") {
-    std::fputs(kUsage, stdout);
-    std::fputs(kOutputText, stdout);
-    return 0;
-  }
-  if (args[0] == "--version") {
-    std::printf("pardel %s\n", APP_VERSION_TEXT);
-    return 0;
-  }
-  const std::string& command = args[0];
-  if (command != "extract" && command != "sample")
-    return Usage(("unknown command " + command).c_str());
-
-  for (std::size_t i = 1; i < args.size() && args[i] != "--"; ++i) {
-    if (args[i] == "--help" || args[i] == "-h") {
-      std::fputs(command == "sample" ? kSampleUsage : kExtractUsage, stdout);
+  switch (platform::ReadFirstWord(args, {"extract", "sample"})) {
+    case platform::FirstWord::kNone:
+      return Usage("no command");
+    case platform::FirstWord::kHelp:
+      std::fputs(kUsage, stdout);
       std::fputs(kOutputText, stdout);
       return 0;
-    }
+    case platform::FirstWord::kVersion:
+      std::printf("pardel %s\n", APP_VERSION_TEXT);
+      return 0;
+    case platform::FirstWord::kUnknown:
+      return Usage("unknown command " + args[0]);
+    case platform::FirstWord::kCommand:
+      break;
   }
+  const std::string& command = args[0];
 
   RunRequest request;
   request.sample = command == "sample";
-  bool quiet = false, stop_on_error = false, open = false, options_done = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (!options_done && a == "--") {
-      options_done = true;
-    } else if (!options_done && (a == "-o" || a == "--output")) {
-      if (i + 1 >= args.size()) return CommandUsage(command, "-o needs a file name");
-      request.output = args[++i];
-    } else if (!options_done && a == "--quiet") {
-      quiet = true;
-    } else if (!options_done && a == "--stop-on-error") {
-      stop_on_error = true;
-    } else if (!options_done && a == "--open" && request.sample) {
-      open = true;
-    } else if (!options_done && a.size() > 1 && a[0] == '-') {
-      return CommandUsage(command, "unknown option " + a);
-    } else {
-      request.files.emplace_back(a);
-    }
+  bool quiet = false, stop_on_error = false, open = false;
+  platform::CommandOptions options(platform::CommandOptions::HelpRule::kBeforeEnd);
+  options.Value(
+      {"-o", "--output"},
+      [&](const std::string&, const std::string& path) {
+        request.output = path;
+        return std::string();
+      },
+      "-o needs a file name");
+  options.Flag({"--quiet"}, &quiet);
+  options.Flag({"--stop-on-error"}, &stop_on_error);
+  if (request.sample) options.Flag({"--open"}, &open);
+  const auto reading = options.Read(args);
+  if (!reading.error.empty()) return CommandUsage(command, reading.error);
+  if (reading.help) {
+    std::fputs(command == "sample" ? kSampleUsage : kExtractUsage, stdout);
+    std::fputs(kOutputText, stdout);
+    return 0;
   }
+  request.files.assign(reading.positional.begin(), reading.positional.end());
   if (request.output.empty()) return CommandUsage(command, "no output file (-o OUT)");
   if (request.files.empty()) return CommandUsage(command, "no input files");
   if (open && request.output == "-")

@@ -80,7 +80,7 @@ RunResult ExtractionRun::Run(const RunRequest& request) {
     }
     file.MapFile();  // blocks straight from the file cache, not copied
     ++result_.files_opened;
-    host_.SetFile(path);
+    host_.SetMessageFile(path.string());
     host_.SetStatus(std::to_string(result_.files_opened) + "/" + std::to_string(n),
                     "Processing " + path.filename().string());
     if (!IsAxeFile(file)) {

@@ -28,7 +28,9 @@ class ScriptedHost : public Host {
     if (value == shrink_at) std::filesystem::resize_file(shrink, 20 * 2048);
   }
   void OpenInTextViewer(const fs::path& path) override { opened.push_back(path); }
-  void SetFile(const fs::path& path) override { files.push_back(path); }
+  void SetMessageFile(const std::string& path, const std::string&) override {
+    files.push_back(path);
+  }
   bool StopRequested() override { return ++stop_questions == stop_at; }
 
   Answer answer = Answer::kYes;

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "extraction_run.h"
+#include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "program_info.h"
@@ -108,70 +109,63 @@ std::optional<FilterField> ParseFilterField(const std::string& name) {
   return std::nullopt;
 }
 
-// Fills `options` from the arguments after "extract"; returns an error text.
+// Fills `options` from the words after "extract" (args[0]); returns an error
+// text.
 std::string ParseExtract(const std::vector<std::string>& args, Options& options) {
   RunSettings& s = options.settings;
   s.field_selection = {1, 2, 3, 4, 5, 6, 7, 8};
   bool have_output = false, have_dir = false, have_fixed = false, have_delimiter = false;
-  bool files_only = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (files_only || a.empty() || a[0] != '-' || a == "-") {
-      s.inputs.emplace_back(a);
-      continue;
+  platform::CommandOptions reader(platform::CommandOptions::HelpRule::kInTurn);
+  reader.Flag({"--fixed"}, &have_fixed);
+  reader.Flag({"--quiet"}, &options.quiet);
+  reader.Flag({"--stop-on-error"}, &options.stop_on_error);
+  reader.Value({"-o"}, [&](const std::string&, const std::string& v) {
+    have_output = true;
+    s.output_file = v;
+    return std::string();
+  });
+  reader.Value({"--dir"}, [&](const std::string&, const std::string& v) {
+    have_dir = true;
+    s.output_folder = v;
+    return std::string();
+  });
+  reader.Value({"--fields"}, [&](const std::string&, const std::string& v) {
+    const auto fields = ParseFields(v);
+    if (!fields) return "--fields wants field numbers 1 to 8 separated by commas, not '" + v + "'";
+    s.field_selection = *fields;
+    return std::string();
+  });
+  reader.Value({"--delimiter"}, [&](const std::string&, const std::string& v) {
+    have_delimiter = true;
+    s.delimiter_name = v;
+    return std::string();
+  });
+  reader.Value({"--filter"}, [&](const std::string&, const std::string& v) {
+    const std::size_t eq = v.find('=');
+    const auto field = ParseFilterField(v.substr(0, eq));
+    if (eq == std::string::npos || !field || eq + 1 == v.size()) {
+      return "--filter wants FIELD=VALUE with FIELD calling, called, itgp or otgp and a "
+             "value, not '" +
+             v + "'";
     }
-    if (a == "--") {
-      files_only = true;
-      continue;
-    }
-    if (a == "--help" || a == "-h") {
-      options.help = true;
-      return {};
-    }
-    if (a == "--fixed") {
-      have_fixed = true;
-    } else if (a == "--quiet") {
-      options.quiet = true;
-    } else if (a == "--stop-on-error") {
-      options.stop_on_error = true;
-    } else if (a == "-o" || a == "--dir" || a == "--fields" || a == "--delimiter" ||
-               a == "--filter" || a == "--area-code") {
-      if (i + 1 >= args.size()) return a + " needs a value";
-      const std::string& v = args[++i];
-      if (a == "-o") {
-        have_output = true;
-        s.output_file = v;
-      } else if (a == "--dir") {
-        have_dir = true;
-        s.output_folder = v;
-      } else if (a == "--fields") {
-        const auto fields = ParseFields(v);
-        if (!fields)
-          return "--fields wants field numbers 1 to 8 separated by commas, not '" + v + "'";
-        s.field_selection = *fields;
-      } else if (a == "--delimiter") {
-        have_delimiter = true;
-        s.delimiter_name = v;
-      } else if (a == "--filter") {
-        const std::size_t eq = v.find('=');
-        const auto field = ParseFilterField(v.substr(0, eq));
-        if (eq == std::string::npos || !field || eq + 1 == v.size()) {
-          return "--filter wants FIELD=VALUE with FIELD calling, called, itgp or otgp and a "
-                 "value, not '" +
-                 v + "'";
-        }
-        s.filter_on = true;
-        s.filter_field = *field;
-        s.filter_value = v.substr(eq + 1);
-      } else {
-        if (!IsDigits(v)) return "--area-code wants digits, not '" + v + "'";
-        s.area_code_on = true;
-        s.area_code = v;
-      }
-    } else {
-      return "unknown option " + a;
-    }
+    s.filter_on = true;
+    s.filter_field = *field;
+    s.filter_value = v.substr(eq + 1);
+    return std::string();
+  });
+  reader.Value({"--area-code"}, [&](const std::string&, const std::string& v) {
+    if (!IsDigits(v)) return "--area-code wants digits, not '" + v + "'";
+    s.area_code_on = true;
+    s.area_code = v;
+    return std::string();
+  });
+  const auto reading = reader.Read(args);
+  if (!reading.error.empty()) return reading.error;
+  if (reading.help) {
+    options.help = true;
+    return {};
   }
+  s.inputs.assign(reading.positional.begin(), reading.positional.end());
   if (have_output == have_dir) return "give either -o OUT or --dir DIR";
   if (have_fixed && have_delimiter) return "give either --fixed or --delimiter, not both";
   if (s.inputs.empty()) return "no input files";
@@ -182,27 +176,30 @@ std::string ParseExtract(const std::vector<std::string>& args, Options& options)
 }
 
 int UsageError(std::FILE* err, const std::string& text) {
-  std::fprintf(err, "kelvan: %s\n%s", text.c_str(), kUsage);
-  return 2;
+  std::fputs(platform::UsageErrorText("kelvan", text, kUsage).c_str(), err);
+  return platform::kUsageErrorStatus;
 }
 
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args, const Clock& clock, std::FILE* out,
                    std::FILE* err) {
-  if (args.empty()) return UsageError(err, "nothing to do");
-  if (args[0] == "--help" || args[0] == "-h") {
-    std::fputs(kUsage, out);
-    return 0;
+  switch (platform::ReadFirstWord(args, {"extract"})) {
+    case platform::FirstWord::kNone:
+      return UsageError(err, "nothing to do");
+    case platform::FirstWord::kHelp:
+      std::fputs(kUsage, out);
+      return 0;
+    case platform::FirstWord::kVersion:
+      std::fprintf(out, "kelvan %s\n", APP_VERSION_TEXT);
+      return 0;
+    case platform::FirstWord::kUnknown:
+      return UsageError(err, "unknown command " + args[0]);
+    case platform::FirstWord::kCommand:
+      break;
   }
-  if (args[0] == "--version") {
-    std::fprintf(out, "kelvan %s\n", APP_VERSION_TEXT);
-    return 0;
-  }
-  if (args[0] != "extract") return UsageError(err, "unknown command " + args[0]);
   Options options;
-  const std::string error =
-      ParseExtract(std::vector<std::string>(args.begin() + 1, args.end()), options);
+  const std::string error = ParseExtract(args, options);
   if (!error.empty()) return UsageError(err, error);
   if (options.help) {
     std::fputs(kUsage, out);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/message.h"
+#include "platform/run_host.h"
 
 namespace kelvan {
 
@@ -12,17 +13,12 @@ using platform::MessageAnswer;
 using platform::MessageButtons;
 using platform::MessageIcon;
 
-class Host {
+// SetProgress runs from 0 to kProgressMaximum. StopRequested is asked
+// between files and every so many records; the window takes no input during
+// a run, so it never stops, and uses the call to keep drawing.
+class Host : public platform::RunHost {
  public:
-  virtual ~Host() = default;
-  virtual MessageAnswer ShowMessage(const Message& message) = 0;
-  // Progress bar value, 0 to kProgressMaximum.
-  virtual void SetProgress(int value) = 0;
-  virtual void SetStatusText(const std::string& text) = 0;
-  // Asked between files and every so many records: true ends the run there,
-  // keeping the lines written so far (Ctrl-C in batch). The window takes no
-  // input during a run, so it never stops; it uses the call to keep drawing.
-  virtual bool StopRequested() { return false; }
+  void SetStatusText(const std::string& text) override = 0;
 };
 
 constexpr int kProgressMaximum = 300;

@@ -4,6 +4,7 @@
 
 #include "column_list.h"
 #include "extraction_run.h"
+#include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "record_analysis.h"
@@ -72,7 +73,7 @@ class ConsoleHost : public Host {
   }
 
   void SetStatusText(const std::string& text) override { label_ = text; }
-  void SetRunProgress(int value) override { Progress(value); }
+  void SetProgress(int value) override { Progress(value); }
   void SetAnalysisProgress(int value) override { Progress(value / 3); }
   void SetAnalysisLabels(const AnalysisLabels&) override {}
   void PumpEvents() override {}
@@ -97,51 +98,37 @@ class ConsoleHost : public Host {
   std::string reason_;
 };
 
-bool WantsHelp(const std::vector<std::string>& args) {
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--") return false;
-    if (args[i] == "--help" || args[i] == "-h") return true;
-  }
-  return false;
-}
-
 int Usage(const std::string& problem) {
-  std::fprintf(stderr, "vantor: %s\n%s", problem.c_str(), kUsage);
-  return 2;
+  std::fputs(platform::UsageErrorText("vantor", problem, kUsage).c_str(), stderr);
+  return platform::kUsageErrorStatus;
 }
 
 int Extract(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
+  RunSettings settings;
+  settings.columns = DefaultColumns();
+  bool quiet = false, stop_on_error = false;
+  platform::CommandOptions options(platform::CommandOptions::HelpRule::kBeforeEnd);
+  options.Value({"-o", "--output"}, &settings.output_path, "-o needs a file name");
+  options.Value(
+      {"--columns"},
+      [&](const std::string&, const std::string& list) {
+        // The window may write serial numbers alone; a command line that
+        // asks for no column at all was mistyped.
+        if (list.empty()) return std::string("--columns needs at least one column");
+        std::string error;
+        if (!ParseColumnList(list, &settings.columns, &error)) return error;
+        return std::string();
+      },
+      "--columns needs a list");
+  options.Flag({"--quiet"}, &quiet);
+  options.Flag({"--stop-on-error"}, &stop_on_error);
+  const auto reading = options.Read(args);
+  if (!reading.error.empty()) return Usage(reading.error);
+  if (reading.help) {
     std::fputs(kExtractUsage, stdout);
     return 0;
   }
-  RunSettings settings;
-  settings.columns = DefaultColumns();
-  bool quiet = false, stop_on_error = false, options_done = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (!options_done && a == "--") {
-      options_done = true;
-    } else if (!options_done && (a == "-o" || a == "--output")) {
-      if (i + 1 >= args.size()) return Usage("-o needs a file name");
-      settings.output_path = args[++i];
-    } else if (!options_done && a == "--columns") {
-      if (i + 1 >= args.size()) return Usage("--columns needs a list");
-      // The window may write serial numbers alone; a command line that asks
-      // for no column at all was mistyped.
-      if (args[i + 1].empty()) return Usage("--columns needs at least one column");
-      std::string error;
-      if (!ParseColumnList(args[++i], &settings.columns, &error)) return Usage(error);
-    } else if (!options_done && a == "--quiet") {
-      quiet = true;
-    } else if (!options_done && a == "--stop-on-error") {
-      stop_on_error = true;
-    } else if (!options_done && a.size() > 1 && a[0] == '-') {
-      return Usage("unknown option " + a);
-    } else {
-      settings.input_paths.push_back(a);
-    }
-  }
+  settings.input_paths = reading.positional;
   if (settings.output_path.empty()) return Usage("no output file (-o OUT)");
   if (settings.input_paths.empty()) return Usage("no input files");
 
@@ -170,24 +157,16 @@ int Extract(const std::vector<std::string>& args) {
 }
 
 int Analyse(const std::vector<std::string>& args) {
-  if (WantsHelp(args)) {
+  bool quiet = false;
+  platform::CommandOptions options(platform::CommandOptions::HelpRule::kBeforeEnd);
+  options.Flag({"--quiet"}, &quiet);
+  const auto reading = options.Read(args);
+  if (!reading.error.empty()) return Usage(reading.error);
+  if (reading.help) {
     std::fputs(kAnalyseUsage, stdout);
     return 0;
   }
-  bool quiet = false, options_done = false;
-  std::vector<std::string> files;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (!options_done && a == "--") {
-      options_done = true;
-    } else if (!options_done && a == "--quiet") {
-      quiet = true;
-    } else if (!options_done && a.size() > 1 && a[0] == '-') {
-      return Usage("unknown option " + a);
-    } else {
-      files.push_back(a);
-    }
-  }
+  const std::vector<std::string>& files = reading.positional;
   if (files.size() != 1) return Usage("analyse takes one file");
 
   ConsoleHost host(quiet, false);
@@ -212,17 +191,20 @@ int Analyse(const std::vector<std::string>& args) {
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& args) {
-  if (args.empty()) return Usage("no command");
-  if (args[0] == "--help" || args[0] == "-h") {
-    std::fputs(kUsage, stdout);
-    return 0;
+  switch (platform::ReadFirstWord(args, {"extract", "analyse"})) {
+    case platform::FirstWord::kNone:
+      return Usage("no command");
+    case platform::FirstWord::kHelp:
+      std::fputs(kUsage, stdout);
+      return 0;
+    case platform::FirstWord::kVersion:
+      std::printf("vantor %s\n", APP_VERSION_TEXT);
+      return 0;
+    case platform::FirstWord::kCommand:
+      return args[0] == "extract" ? Extract(args) : Analyse(args);
+    case platform::FirstWord::kUnknown:
+      break;
   }
-  if (args[0] == "--version") {
-    std::printf("vantor %s\n", APP_VERSION_TEXT);
-    return 0;
-  }
-  if (args[0] == "extract") return Extract(args);
-  if (args[0] == "analyse") return Analyse(args);
   return Usage("unknown command " + args[0]);
 }
 

@@ -370,7 +370,7 @@ void EwsdExtractorWindow::SetStatusText(const std::string& text) {
   current_file_->repaint();
 }
 
-void EwsdExtractorWindow::SetRunProgress(int value) {
+void EwsdExtractorWindow::SetProgress(int value) {
   if (run_progress_->value() == value) return;
   run_progress_->setValue(value);
   run_progress_->repaint();

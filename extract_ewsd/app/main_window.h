@@ -58,7 +58,7 @@ class EwsdExtractorWindow : public QMainWindow, private Host {
 
   MessageAnswer ShowMessage(const Message& message) override;
   void SetStatusText(const std::string& text) override;
-  void SetRunProgress(int value) override;
+  void SetProgress(int value) override;
   void SetAnalysisProgress(int value) override;
   void SetAnalysisLabels(const AnalysisLabels& labels) override;
   void PumpEvents() override;

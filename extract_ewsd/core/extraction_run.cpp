@@ -136,14 +136,14 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   if (interrupted_) {
     // The command line says that it stopped and how many lines it kept.
     busy_ = false;
-    host_.SetRunProgress(0);
+    host_.SetProgress(0);
     host_.SetStatusText("");
     return {outcome, lines_written_};
   }
   host_.ShowMessage({CompletionText(lines_written_, settings.input_paths.size()),
                      "Extraction Completed", MessageIcon::kInformation, MessageButtons::kOk});
   busy_ = false;
-  host_.SetRunProgress(0);
+  host_.SetProgress(0);
   host_.SetStatusText("");
   return {outcome, lines_written_};
 }
@@ -212,7 +212,7 @@ ExtractionRun::FileEnd ExtractionRun::ReadFile(const std::string& path, PassKind
     case DecoderCondition::kNone:
       break;
   }
-  host_.SetRunProgress(100);
+  host_.SetProgress(100);
   return FileEnd::kRead;
 }
 
@@ -282,7 +282,7 @@ void ExtractionRun::ShowProgress() {
   // to the next multiple of the step: no division for every record.
   if (decoder_.FileOffset() < next_progress_offset_) return;
   const std::int64_t value = (decoder_.FileOffset() + 1) / progress_step_;
-  if (value != last_progress_ && value < 100) host_.SetRunProgress(static_cast<int>(value));
+  if (value != last_progress_ && value < 100) host_.SetProgress(static_cast<int>(value));
   last_progress_ = value;
   next_progress_offset_ = (value + 1) * progress_step_ - 1;
 }
@@ -316,7 +316,7 @@ void ExtractionRun::Fail(const std::string& text) {
   host_.SetMessageFile("");
   busy_ = false;
   host_.ShowMessage({text, kProgramName, MessageIcon::kError, MessageButtons::kOk});
-  host_.SetRunProgress(0);
+  host_.SetProgress(0);
   host_.SetStatusText("");
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/message.h"
+#include "platform/run_host.h"
 
 namespace vantor {
 
@@ -19,24 +20,14 @@ using platform::MessageIcon;
 // for the last record; total records; file size.
 using AnalysisLabels = std::array<std::string, 10>;
 
-class Host {
+// SetStatusText is the window's lblCurFile, shown at once; SetProgress the
+// extraction's bar, 0 to 100; PumpEvents lets a Cancel click be handled.
+class Host : public platform::RunHost {
  public:
-  virtual ~Host() = default;
-  virtual MessageAnswer ShowMessage(const Message& message) = 0;
-  // The status line of a run (the window's lblCurFile), shown at once.
-  virtual void SetStatusText(const std::string& text) = 0;
-  virtual void SetRunProgress(int value) = 0;       // 0 to 100
+  void SetStatusText(const std::string& text) override = 0;
+  void PumpEvents() override = 0;
   virtual void SetAnalysisProgress(int value) = 0;  // 0 to 300
   virtual void SetAnalysisLabels(const AnalysisLabels& labels) = 0;
-  // Lets pending user input (a Cancel click) be handled between records.
-  virtual void PumpEvents() = 0;
-  // The file the next messages are about, and the system's reason where
-  // there is one. A window shows the exact texts alone; a command line, where
-  // several files may pass, puts the file before a text that names none.
-  virtual void SetMessageFile(const std::string& path, const std::string& reason = "") {
-    (void)path;
-    (void)reason;
-  }
 };
 
 }  // namespace vantor

@@ -21,7 +21,7 @@ class FakeHost : public Host {
     return answer;
   }
   void SetStatusText(const std::string& text) override { status.push_back(text); }
-  void SetRunProgress(int value) override { run_progress.push_back(value); }
+  void SetProgress(int value) override { run_progress.push_back(value); }
   void SetAnalysisProgress(int value) override { analysis_progress.push_back(value); }
   void SetAnalysisLabels(const AnalysisLabels& labels) override { label_sets.push_back(labels); }
   void PumpEvents() override {

@@ -12,6 +12,7 @@
 #include "extraction_run.h"
 #include "file_analysis.h"
 #include "ocb_decoder.h"
+#include "platform/command_line.h"
 #include "platform/interrupt.h"
 #include "trimming.h"
 
@@ -58,8 +59,8 @@ constexpr const char* kTrimUsage =
     "  --quiet   print nothing but errors\n";
 
 int UsageError(std::ostream& err, const std::string& what) {
-  err << "ostrel: " << what << '\n' << kUsage;
-  return 2;
+  err << platform::UsageErrorText("ostrel", what, kUsage);
+  return platform::kUsageErrorStatus;
 }
 
 std::optional<int> ParseFieldNumber(const std::string& text) {
@@ -98,58 +99,30 @@ struct Parsed {
 };
 
 // The options each command takes; any other is a usage error.
-bool Takes(const std::string& command, const std::string& option) {
-  if (option == "--help" || option == "-h") return true;
-  if (command == "extract")
-    return option == "-o" || option == "--output" || option == "--fields" ||
-           option == "--stop-on-error" || option == "--quiet" || option == "-q";
-  if (command == "trim")
-    return option == "--yes" || option == "--to" || option == "--quiet" || option == "-q";
-  return false;
-}
-
 Parsed Parse(const std::vector<std::string>& args) {
   Parsed p;
-  bool options_done = false;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (options_done || a == "-" || a.empty() || a[0] != '-') {
-      p.files.push_back(a);
-      continue;
-    }
-    if (a == "--") {
-      options_done = true;
-      continue;
-    }
-    if (!Takes(args[0], a)) {
-      p.error = "unknown option " + a + " for " + args[0];
-      break;
-    }
-    auto value = [&](std::string& into) {
-      if (i + 1 >= args.size()) {
-        p.error = a + " needs a value";
-      } else {
-        into = args[++i];
-      }
-    };
-    if (a == "--help" || a == "-h") {
-      p.help = true;
-    } else if (a == "-o" || a == "--output") {
-      value(p.output);
-    } else if (a == "--fields") {
-      value(p.fields);
+  const std::string& command = args[0];
+  platform::CommandOptions options(platform::CommandOptions::HelpRule::kUnlessError);
+  options.UnknownOption(
+      [&](const std::string& word) { return "unknown option " + word + " for " + command; });
+  if (command == "extract") {
+    options.Value({"-o", "--output"}, &p.output);
+    options.Value({"--fields"}, [&](const std::string&, const std::string& list) {
+      p.fields = list;
       p.has_fields = true;
-    } else if (a == "--to") {
-      value(p.to);
-    } else if (a == "--yes") {
-      p.yes = true;
-    } else if (a == "--stop-on-error") {
-      p.stop_on_error = true;
-    } else if (a == "--quiet" || a == "-q") {
-      p.quiet = true;
-    }
-    if (!p.error.empty()) break;
+      return std::string();
+    });
+    options.Flag({"--stop-on-error"}, &p.stop_on_error);
+    options.Flag({"--quiet", "-q"}, &p.quiet);
+  } else if (command == "trim") {
+    options.Flag({"--yes"}, &p.yes);
+    options.Value({"--to"}, &p.to);
+    options.Flag({"--quiet", "-q"}, &p.quiet);
   }
+  auto reading = options.Read(args);
+  p.error = std::move(reading.error);
+  p.help = reading.help;
+  p.files = std::move(reading.positional);
   return p;
 }
 
@@ -238,19 +211,19 @@ std::string VersionText() {
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    std::istream& in, bool err_is_terminal) {
-  if (args.empty()) return UsageError(err, "no command given");
+  const platform::FirstWord first =
+      platform::ReadFirstWord(args, {"extract", "analyse", "analyze", "trim"});
+  if (first == platform::FirstWord::kNone) return UsageError(err, "no command given");
   const std::string& command = args[0];
-  if (command == "--help" || command == "-h" || command == "help") {
+  if (first == platform::FirstWord::kHelp || command == "help") {
     out << kUsage;
     return 0;
   }
-  if (command == "--version") {
+  if (first == platform::FirstWord::kVersion) {
     out << VersionText() << '\n';
     return 0;
   }
-  const bool known =
-      command == "extract" || command == "analyse" || command == "analyze" || command == "trim";
-  if (!known) return UsageError(err, "unknown command " + command);
+  if (first == platform::FirstWord::kUnknown) return UsageError(err, "unknown command " + command);
   const Parsed parsed = Parse(args);
   if (!parsed.error.empty()) return UsageError(err, parsed.error);
   if (parsed.help) {

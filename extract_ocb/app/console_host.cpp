@@ -12,7 +12,7 @@ bool IsYes(std::string answer) {
 }
 }  // namespace
 
-MessageAnswer ConsoleHost::Show(const Message& message) {
+MessageAnswer ConsoleHost::ShowMessage(const Message& message) {
   progress_.Finish();
   const bool error = message.icon == MessageIcon::kError;
   if (error) saw_error_ = true;

@@ -23,9 +23,9 @@ class ConsoleHost : public Host {
   ConsoleHost(const ConsoleOptions& options, std::ostream& err, std::istream& in)
       : options_(options), err_(err), in_(in), progress_(options.progress && !options.quiet) {}
 
-  MessageAnswer Show(const Message& message) override;
+  MessageAnswer ShowMessage(const Message& message) override;
   void SetProgress(int percent) override;
-  void SetProcessingText(const std::string& text) override { label_ = text; }
+  void SetStatusText(const std::string& text) override { label_ = text; }
   void SetBusy(bool) override {}
   void PumpEvents() override {}
   // Ctrl-C is the batch user's Stop answered Yes.

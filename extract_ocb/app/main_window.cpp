@@ -79,8 +79,8 @@ QWidget* OcbExtractorWindow::BuildExtractorTab() {
   picker_->FolderTree()->setObjectName("Dir1");
   picker_->FileList()->setObjectName("File1");
   picker_->SetDriveErrorHandler([this](const QString& drive) {
-    Show({"Drive  " + drive.toUpper().toStdString() + "  is Not Accessible", "Drive Access Error",
-          MessageIcon::kError, MessageButtons::kOk});
+    ShowMessage({"Drive  " + drive.toUpper().toStdString() + "  is Not Accessible",
+                 "Drive Access Error", MessageIcon::kError, MessageButtons::kOk});
   });
   (new QVBoxLayout(input))->addWidget(picker_);
 
@@ -245,7 +245,7 @@ QString OcbExtractorWindow::DefaultOutputPath() {
 #endif
 }
 
-MessageAnswer OcbExtractorWindow::Show(const Message& message) {
+MessageAnswer OcbExtractorWindow::ShowMessage(const Message& message) {
   // A message box needs the normal pointer even in the middle of a run.
   if (busy_) QApplication::restoreOverrideCursor();
   const MessageAnswer answer = ui::ShowMessage(messages_, message, QString());
@@ -257,7 +257,7 @@ void OcbExtractorWindow::SetProgress(int percent) {
   progress_->setValue(percent);
 }
 
-void OcbExtractorWindow::SetProcessingText(const std::string& text) {
+void OcbExtractorWindow::SetStatusText(const std::string& text) {
   current_file_->setText(Text(text));
   current_file_->repaint();
 }
@@ -327,8 +327,8 @@ void OcbExtractorWindow::OnCancelOrStop() {
     return;
   }
   if (stop_requested_) return;
-  const MessageAnswer answer = Show({"Do you want to terminate Extraction", kProgramTitle,
-                                     MessageIcon::kQuestion, MessageButtons::kYesNo});
+  const MessageAnswer answer = ShowMessage({"Do you want to terminate Extraction", kProgramTitle,
+                                            MessageIcon::kQuestion, MessageButtons::kYesNo});
   // The run sees the flag after the current block, closes the output with the
   // lines written so far and then the program ends.
   if (answer == MessageAnswer::kYes) stop_requested_ = true;

@@ -39,9 +39,9 @@ class OcbExtractorWindow : public QWidget, public Host {
   platform::ui::FilePickerPanel* Picker() const { return picker_; }
 
   // Host
-  MessageAnswer Show(const Message& message) override;
+  MessageAnswer ShowMessage(const Message& message) override;
   void SetProgress(int percent) override;
-  void SetProcessingText(const std::string& text) override;
+  void SetStatusText(const std::string& text) override;
   void SetBusy(bool busy) override;
   // Through the pump of the work going on, on a clock: a run takes input (its
   // Stop), a trim only repaints.

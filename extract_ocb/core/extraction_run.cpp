@@ -26,7 +26,7 @@ std::vector<std::size_t> CharacterStarts(const std::string& text) {
 }
 
 void ShowError(Host& host, const std::string& text) {
-  host.Show({text, kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
+  host.ShowMessage({text, kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
 }
 
 // Moves the output into place and reports a failed write; true when all was
@@ -58,8 +58,8 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
   ocb::FileInfo info;
   if (!ocb::CheckDataFile(reader, info)) {
     const MessageAnswer answer =
-        host.Show({path + " is not a valid OCB Data File.  Do you Want to continue?",
-                   "Wrong Data File", MessageIcon::kQuestion, MessageButtons::kYesNo});
+        host.ShowMessage({path + " is not a valid OCB Data File.  Do you Want to continue?",
+                          "Wrong Data File", MessageIcon::kQuestion, MessageButtons::kYesNo});
     return answer == MessageAnswer::kYes ? FileOutcome::kSkipped : FileOutcome::kStopAtInvalid;
   }
   // Blocks straight from the system's file cache, not copied; the reader
@@ -67,7 +67,7 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
   reader.MapFile();
   const ocb::BlockCount blocks = ocb::CountBlocks(reader, info.layout);
   const std::uint64_t step = ProgressStep(blocks.count);
-  host.SetProcessingText(ProcessingText(path));
+  host.SetStatusText(ProcessingText(path));
 
   RecordLineFormatter formatter(fields, blocks.header_year, blocks.header_day);
   const std::size_t block_room = ocb::kRecordsPerBlock * formatter.MaxLineBytes();
@@ -220,11 +220,11 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
     result.outcome = RunOutcome::kFailed;
   } else if (result.outcome == RunOutcome::kCompleted ||
              result.outcome == RunOutcome::kStoppedAtInvalid) {
-    host.Show({ClosingText(result.calls, result.files_taken_up), kProgramTitle,
-               MessageIcon::kInformation, MessageButtons::kOk});
+    host.ShowMessage({ClosingText(result.calls, result.files_taken_up), kProgramTitle,
+                      MessageIcon::kInformation, MessageButtons::kOk});
   }
   host.SetProgress(0);
-  host.SetProcessingText("");
+  host.SetStatusText("");
   return result;
 }
 

@@ -42,18 +42,19 @@ std::optional<FileDetails> AnalyseFile(const std::string& path, Host& host) {
   platform::BinaryReader reader;
   std::string reason;
   if (path.empty()) {
-    host.Show({"No Input Binary File chosen. Please choose one with >>", kProgramTitle,
-               MessageIcon::kError, MessageButtons::kOk});
+    host.ShowMessage({"No Input Binary File chosen. Please choose one with >>", kProgramTitle,
+                      MessageIcon::kError, MessageButtons::kOk});
     return std::nullopt;
   }
   if (!reader.Open(path, &reason)) {
-    host.Show({"Cannot open the input file " + path + ": " + reason, kProgramTitle,
-               MessageIcon::kError, MessageButtons::kOk});
+    host.ShowMessage({"Cannot open the input file " + path + ": " + reason, kProgramTitle,
+                      MessageIcon::kError, MessageButtons::kOk});
     return std::nullopt;
   }
   ocb::FileInfo info;
   if (!ocb::CheckDataFile(reader, info)) {
-    host.Show({NotValidReport(path), kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
+    host.ShowMessage(
+        {NotValidReport(path), kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
     return std::nullopt;
   }
   FileDetails details;

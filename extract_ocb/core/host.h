@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/message.h"
+#include "platform/run_host.h"
 
 namespace ostrel {
 
@@ -15,19 +16,14 @@ using platform::MessageIcon;
 // The title of every message box that names no title of its own.
 inline constexpr const char* kProgramTitle = "Ostrel";
 
-class Host {
+// SetProgress is the bar of the current file, 0-100; SetStatusText the
+// "Processing ..." label; StopRequested true once the user confirmed Stop.
+class Host : public platform::RunHost {
  public:
-  virtual ~Host() = default;
-  virtual MessageAnswer Show(const Message& message) = 0;
-  // Progress bar of the current file, 0-100.
-  virtual void SetProgress(int percent) = 0;
-  // The "Processing ..." label; empty clears it.
-  virtual void SetProcessingText(const std::string& text) = 0;
+  void SetStatusText(const std::string& text) override = 0;
+  void PumpEvents() override = 0;
+  bool StopRequested() override = 0;
   virtual void SetBusy(bool busy) = 0;
-  // Lets pending input be handled (the Stop button) during a run.
-  virtual void PumpEvents() = 0;
-  // True once the user confirmed Stop; the run then ends at the next block.
-  virtual bool StopRequested() = 0;
 };
 
 }  // namespace ostrel

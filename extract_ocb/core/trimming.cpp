@@ -21,7 +21,7 @@ std::string Megabytes(std::uint64_t bytes) {
 }
 
 void ShowError(Host& host, const std::string& text) {
-  host.Show({text, kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
+  host.ShowMessage({text, kProgramTitle, MessageIcon::kError, MessageButtons::kOk});
 }
 
 // Taken by a file, a folder or a link (even one that leads nowhere).
@@ -77,8 +77,8 @@ TrimResult TrimFile(const std::string& input, const FileDetails& details,
   }
   host.SetBusy(true);
   const MessageAnswer answer =
-      host.Show({TrimQuestion(details.size, details.useful), "Confirmation", MessageIcon::kQuestion,
-                 MessageButtons::kYesNo});
+      host.ShowMessage({TrimQuestion(details.size, details.useful), "Confirmation",
+                        MessageIcon::kQuestion, MessageButtons::kYesNo});
   if (answer != MessageAnswer::kYes) {
     host.SetBusy(false);
     result.outcome = TrimOutcome::kDeclined;
@@ -132,8 +132,8 @@ TrimResult TrimFile(const std::string& input, const FileDetails& details,
     return result;
   }
   result.outcome = TrimOutcome::kTrimmed;
-  host.Show({"The Input File is Trimmed and Renamed as " + result.target.string(), "Ostrel Report",
-             MessageIcon::kInformation, MessageButtons::kOk});
+  host.ShowMessage({"The Input File is Trimmed and Renamed as " + result.target.string(),
+                    "Ostrel Report", MessageIcon::kInformation, MessageButtons::kOk});
   return result;
 }
 

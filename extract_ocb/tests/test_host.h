@@ -15,7 +15,7 @@ namespace ostrel::test {
 
 class ScriptedHost : public Host {
  public:
-  MessageAnswer Show(const Message& message) override {
+  MessageAnswer ShowMessage(const Message& message) override {
     shown.push_back(message);
     if (message.buttons == MessageButtons::kOk) return MessageAnswer::kOk;
     if (answers.empty()) return MessageAnswer::kYes;
@@ -24,7 +24,7 @@ class ScriptedHost : public Host {
     return answer;
   }
   void SetProgress(int percent) override { progress.push_back(percent); }
-  void SetProcessingText(const std::string& text) override { labels.push_back(text); }
+  void SetStatusText(const std::string& text) override { labels.push_back(text); }
   void SetBusy(bool value) override { busy = value; }
   void PumpEvents() override {
     ++pumps;
