@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -96,21 +95,6 @@ TEST(BytesBeforeFf, FirstFfWhereverItIs) {
     if (at < 10) field[at] = 0xFF;
     if (at + 1 < 10) field[at + 1] = 0xFF;
     EXPECT_EQ(BytesBeforeFf(field), at);
-  }
-}
-
-TEST(PutDecimal, SameAsToString) {
-  std::vector<std::uint64_t> values;
-  for (std::uint64_t v = 0; v < 100000; ++v) values.push_back(v);
-  for (std::uint64_t p = 10; p < 10000000000000000000u; p *= 10) {
-    values.push_back(p - 1);
-    values.push_back(p);
-    values.push_back(p + 1);
-  }
-  values.push_back(std::numeric_limits<std::uint32_t>::max());
-  values.push_back(std::numeric_limits<std::uint64_t>::max());
-  for (std::uint64_t v : values) {
-    ASSERT_EQ(Written([&](char* out) { return PutDecimal(v, out); }), std::to_string(v));
   }
 }
 

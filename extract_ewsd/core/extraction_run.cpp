@@ -3,8 +3,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/digits.h"
 #include "platform/interrupt.h"
-#include "text_tables.h"
 
 namespace vantor {
 
@@ -226,7 +226,8 @@ bool ExtractionRun::WriteRecord() {
   SlotText& number = slots[formats::ewsd::kSerialSlot];
   if (show_number_) {
     number.SetSize(static_cast<std::size_t>(
-        PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) - number.Room()));
+        platform::PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) -
+        number.Room()));
   }
   // The line is formatted straight into room taken from the writer's buffer
   // for many lines at once.

@@ -112,12 +112,4 @@ double LeadingNumber(std::string_view text) {
   return std::strtod(number.c_str(), nullptr);
 }
 
-char* AppendDecimal(char* out, std::int64_t value) {
-  return std::to_chars(out, out + 24, value).ptr;
-}
-
-char* AppendDecimal(char* out, std::uint64_t value) {
-  return std::to_chars(out, out + 24, value).ptr;
-}
-
 }  // namespace platform

@@ -21,8 +21,4 @@ std::string ShortestDecimal(double value, int max_decimals);
 // "1E02" -> 100.
 double LeadingNumber(std::string_view text);
 
-// Decimal text of a whole number into `out`, returning the end (no allocation).
-char* AppendDecimal(char* out, std::int64_t value);
-char* AppendDecimal(char* out, std::uint64_t value);
-
 }  // namespace platform

@@ -13,6 +13,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/digits.h"
+
 namespace formats::cdot {
 
 // Characters of a 10-byte number field at most (two a byte).
@@ -44,29 +46,7 @@ constexpr std::array<DigitPair, 256> MakeDigitPairs() {
 inline constexpr std::array<DigitPair, 256> kDigitPairs = MakeDigitPairs();
 
 // A time byte as written: two digits at least ("07"), three above 99.
-struct ByteText {
-  char text[4];  // padded with spaces, so four bytes go in one store
-  std::uint8_t size;
-};
-
-constexpr std::array<ByteText, 256> MakeByteTexts() {
-  std::array<ByteText, 256> table{};
-  for (int b = 0; b < 256; ++b) {
-    ByteText t{{'0', '0', ' ', ' '}, 2};
-    if (b >= 100) {
-      t = {{static_cast<char>('0' + b / 100), static_cast<char>('0' + b / 10 % 10),
-            static_cast<char>('0' + b % 10), ' '},
-           3};
-    } else {
-      t.text[0] = static_cast<char>('0' + b / 10);
-      t.text[1] = static_cast<char>('0' + b % 10);
-    }
-    table[static_cast<std::size_t>(b)] = t;
-  }
-  return table;
-}
-
-inline constexpr std::array<ByteText, 256> kByteTexts = MakeByteTexts();
+inline constexpr platform::ByteTexts kByteTexts = platform::MakeDecimalByteTexts(2);
 
 // The digits of a number field: bytes up to the first FF. Room: 2 x count.
 inline char* PutDigits(const std::uint8_t* bytes, std::size_t count, char* out) {
@@ -144,17 +124,11 @@ inline char* PutNumberField(const std::uint8_t* bytes, char* out) {
 
 // HH:MM:SS from three binary bytes.
 inline char* PutTime(const std::uint8_t* bytes, char* out) {
-  const ByteText& hour = kByteTexts[bytes[0]];
-  std::memcpy(out, hour.text, 4);
-  out += hour.size;
+  out = platform::PutByteText(out, kByteTexts[bytes[0]]);
   *out++ = ':';
-  const ByteText& minute = kByteTexts[bytes[1]];
-  std::memcpy(out, minute.text, 4);
-  out += minute.size;
+  out = platform::PutByteText(out, kByteTexts[bytes[1]]);
   *out++ = ':';
-  const ByteText& second = kByteTexts[bytes[2]];
-  std::memcpy(out, second.text, 4);
-  return out + second.size;
+  return platform::PutByteText(out, kByteTexts[bytes[2]]);
 }
 
 }  // namespace formats::cdot
