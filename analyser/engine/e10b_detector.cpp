@@ -8,6 +8,7 @@
 #include "engine/decoders.h"
 #include "engine/detectors.h"
 #include "engine/host.h"
+#include "platform/calendar.h"
 #include "platform/numbers.h"
 
 namespace lomtra {
@@ -19,7 +20,7 @@ constexpr std::size_t kRecordsPerBlock = 78;
 
 std::string E10bMoment(const std::uint8_t* record, int year) {
   const int day = BcdNumber(record, 8, 2);
-  const MonthDay md = DateFromDayOfYear(day, year);
+  const platform::MonthDay md = platform::DateFromDayOfYear(day, year);
   const std::string hhmm = HexText(record, 10, 2);
   return MomentText(std::to_string(year) + "-" + TwoDigits(md.month) + "-" + TwoDigits(md.day),
                     hhmm.substr(0, 2) + ":" + hhmm.substr(2, 2) + ":00");
