@@ -291,7 +291,7 @@ std::string ClosingMessage(std::uint64_t records, std::size_t files, std::int64_
 
 RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& clock) {
   RunResult result;
-  const TimeOfDay start = clock.Now();
+  const TimeOfDay start = TimeOf(clock.Now());
   if (settings.inputs.empty()) {
     Error(host, settings, "Please select atleast one input File to proceed");
     return result;
@@ -311,7 +311,7 @@ RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& cl
       result.outcome = RunResult::Outcome::kEnded;
     } else {
       result.outcome = RunResult::Outcome::kCompleted;
-      const std::int64_t seconds = ElapsedSeconds(start, clock.Now());
+      const std::int64_t seconds = ElapsedSeconds(start, TimeOf(clock.Now()));
       host.ShowMessage({ClosingMessage(result.records_written, settings.inputs.size(), seconds),
                         settings.title, MessageIcon::kInformation, MessageButtons::kOk});
     }
