@@ -58,17 +58,11 @@ void EwsdDecoder::FindNextRecord() {
     // length bytes and any record with the byte after it. Near the end one
     // view per item: the first three bytes (zeros past the end), and a
     // record gets a view of its own.
-    const std::uint8_t* head = nullptr;
+    const std::uint8_t* head = window_.Find(offset, kLongestView);
     bool far_from_end = true;
-    if (file_offset_ >= window_start_ &&
-        file_offset_ + static_cast<std::int64_t>(kLongestView) <= window_end_) {
-      head = window_ + (file_offset_ - window_start_);
-    } else if (file_length_ - file_offset_ >= static_cast<std::int64_t>(kWindow)) {
-      window_ = reader_.View(offset, kWindow);
-      window_start_ = file_offset_;
-      window_end_ = file_offset_ + static_cast<std::int64_t>(kWindow);
-      head = window_;
-    } else {
+    if (head == nullptr && file_length_ - file_offset_ >= static_cast<std::int64_t>(kWindow)) {
+      head = window_.Move(reader_, offset, kWindow);
+    } else if (head == nullptr) {
       far_from_end = file_length_ - file_offset_ >= static_cast<std::int64_t>(kLongestView);
       head = reader_.View(offset, far_from_end ? kLongestView : 3);
       ForgetWindow();
