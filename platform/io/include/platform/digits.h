@@ -75,6 +75,21 @@ constexpr ByteTexts MakeDecimalByteTexts(int min_digits) {
   return table;
 }
 
+// "0".."999": most counters of a record are small, and a table saves the
+// arithmetic on them.
+constexpr std::array<ByteText, 1000> MakeSmallDecimals() {
+  std::array<ByteText, 1000> table{};
+  for (int v = 0; v < 1000; ++v) {
+    ByteText t{{' ', ' ', ' ', ' '}, 0};
+    const int digits[3] = {v / 100, v / 10 % 10, v % 10};
+    const int first = v >= 100 ? 0 : v >= 10 ? 1 : 2;
+    for (int i = first; i < 3; ++i) t.text[t.size++] = static_cast<char>('0' + digits[i]);
+    table[static_cast<std::size_t>(v)] = t;
+  }
+  return table;
+}
+inline constexpr std::array<ByteText, 1000> kSmallDecimals = MakeSmallDecimals();
+
 // Stores the four characters of `text` and returns the end of its own.
 inline char* PutByteText(char* out, const ByteText& text) {
   std::memcpy(out, text.text, 4);
@@ -162,6 +177,7 @@ inline void PutEightDigits(char* out, std::uint32_t value) {
 // may be stored whatever the length; those past the end are spaces, so a
 // fixed-width column laid down as spaces stays as it is.
 inline char* PutDecimal(char* out, std::uint64_t value) {
+  if (value < 1000) return PutByteText(out, kSmallDecimals[value]);
   if (kLittleEndian && value < 100000000) {
     return detail::PutUpToEightDigits(out, static_cast<std::uint32_t>(value));
   }

@@ -101,14 +101,8 @@ class LineBatch {
   }
 
  private:
-  char* NewRoom(TextWriter& writer, std::size_t max_line) {
-    if (!Commit()) return nullptr;
-    const std::size_t size = max_line * 4 > kBatchBytes ? max_line * 4 : kBatchBytes;
-    writer_ = &writer;
-    begin_ = next_ = writer.Reserve(size);
-    end_ = begin_ + size;
-    return next_;
-  }
+  // Out of line: taken once a batch, it stays out of the formatters' loops.
+  char* NewRoom(TextWriter& writer, std::size_t max_line);
 
   TextWriter* writer_ = nullptr;
   char* begin_ = nullptr;
