@@ -68,9 +68,9 @@ TEST(PutNumberField, SameAsTheDigitRuleForAnyBytes) {
   for (int i = 0; i < 200000; ++i) {
     const std::vector<std::uint8_t> field = RandomField(random);
     const std::string expected = ReferenceDigits(field.data(), 10);
-    ASSERT_EQ(Written([&](char* out) { return PutNumberField(field.data(), out); }), expected)
+    ASSERT_EQ(Written([&](char* out) { return PutNumberField(out, field.data()); }), expected)
         << "case " << i;
-    ASSERT_EQ(Written([&](char* out) { return PutDigits(field.data(), 10, out); }), expected);
+    ASSERT_EQ(Written([&](char* out) { return PutDigits(out, field.data(), 10); }), expected);
   }
 }
 
@@ -81,7 +81,7 @@ TEST(PutNumberField, EveryByteAtEveryPlace) {
       std::fill(std::begin(field), std::end(field), 0x12);  // "12" each
       field[place] = static_cast<std::uint8_t>(b);
       if (place < 9) field[place + 1] = 0xFF;  // the digits end just after
-      ASSERT_EQ(Written([&](char* out) { return PutNumberField(field, out); }),
+      ASSERT_EQ(Written([&](char* out) { return PutNumberField(out, field); }),
                 ReferenceDigits(field, 10))
           << "byte " << b << " at " << place;
     }
@@ -104,7 +104,7 @@ TEST(PutTime, TwoDigitsAtLeastThreeAbove99) {
                                    static_cast<std::uint8_t>(b / 3)};
     char expected[16];
     std::snprintf(expected, sizeof expected, "%02d:%02d:%02d", b, 255 - b, b / 3);
-    ASSERT_EQ(Written([&](char* out) { return PutTime(bytes, out); }), expected);
+    ASSERT_EQ(Written([&](char* out) { return PutTime(out, bytes); }), expected);
   }
 }
 

@@ -22,7 +22,7 @@ bool MayBeSectionEnd(const std::uint8_t* record) {
 
 bool IsSectionEndRecord(const std::uint8_t* record) {
   char called[kMaxDigits];
-  const char* end = PutNumberField(record + kCalledOffset, called);
+  const char* end = PutNumberField(called, record + kCalledOffset);
   return formats::cdot::IsSectionEnd(called, static_cast<std::size_t>(end - called));
 }
 

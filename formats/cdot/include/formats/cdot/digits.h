@@ -49,7 +49,7 @@ inline constexpr std::array<DigitPair, 256> kDigitPairs = MakeDigitPairs();
 inline constexpr platform::ByteTexts kByteTexts = platform::MakeDecimalByteTexts(2);
 
 // The digits of a number field: bytes up to the first FF. Room: 2 x count.
-inline char* PutDigits(const std::uint8_t* bytes, std::size_t count, char* out) {
+inline char* PutDigits(char* out, const std::uint8_t* bytes, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint8_t b = bytes[i];
     if (b == 0xFF) break;
@@ -82,7 +82,7 @@ inline std::size_t BytesBeforeFf(const std::uint8_t* bytes) {
 // to 16 plain digits (0 coded as A, an odd count ended by F) are turned into
 // text all at once: where the digits stop varies from record to record, and
 // a branch per byte would be guessed wrong half the time.
-inline char* PutNumberField(const std::uint8_t* bytes, char* out) {
+inline char* PutNumberField(char* out, const std::uint8_t* bytes) {
   const std::size_t used = BytesBeforeFf(bytes);
 #if defined(__SSE2__) || defined(_M_X64)
   if (used > 0 && used <= 8) {
@@ -123,7 +123,7 @@ inline char* PutNumberField(const std::uint8_t* bytes, char* out) {
 }
 
 // HH:MM:SS from three binary bytes.
-inline char* PutTime(const std::uint8_t* bytes, char* out) {
+inline char* PutTime(char* out, const std::uint8_t* bytes) {
   out = platform::PutByteText(out, kByteTexts[bytes[0]]);
   *out++ = ':';
   out = platform::PutByteText(out, kByteTexts[bytes[1]]);
