@@ -58,20 +58,6 @@ std::uint64_t BigEndianValue(const std::uint8_t* bytes, std::size_t offset, std:
   return value;
 }
 
-MonthDay DateFromDayOfYear(int day, int year) {
-  static constexpr int kLengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  MonthDay md;
-  md.day = day;
-  for (int m = 0; m < 11; ++m) {
-    int length = kLengths[m];
-    if (m == 1 && year % 4 == 0) length = 29;
-    if (md.day <= length) break;
-    md.day -= length;
-    md.month = m + 2;
-  }
-  return md;
-}
-
 std::string TwoDigits(int value) {
   if (value >= 0 && value <= 99) {
     return std::string{static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};

@@ -38,17 +38,6 @@ int BcdNumber(const std::uint8_t* bytes, std::size_t offset, std::size_t count);
 // Unsigned number of `count` bytes (at most 8), most significant first.
 std::uint64_t BigEndianValue(const std::uint8_t* bytes, std::size_t offset, std::size_t count);
 
-struct MonthDay {
-  int month = 1;
-  int day = 0;
-};
-
-// Month and day of a day of the year (1 = 1 January); February has 29 days
-// when `year` divided by 4 leaves 0. Day 0 gives month 1, day 0. A day past
-// the end of the year stays in December (a visibly impossible day) rather
-// than running into a thirteenth month.
-MonthDay DateFromDayOfYear(int day, int year);
-
 // A number 0..99 as its tens and units digits ("05"); other values give the
 // last two characters of "0" + the number, as the date parts are written.
 std::string TwoDigits(int value);

@@ -9,6 +9,7 @@
 #include "engine/detectors.h"
 #include "engine/host.h"
 #include "formats/e10b/layout.h"
+#include "platform/calendar.h"
 #include "platform/numbers.h"
 
 namespace lomtra {
@@ -21,7 +22,7 @@ constexpr std::size_t kRecordSize = e10b::kRecordSize;
 // The file holds no year: every record is dated in the clock's year.
 std::string E10bMoment(const std::uint8_t* record, int year) {
   const int day = BcdNumber(record, e10b::kDayAt, e10b::kDaySize);
-  const MonthDay md = DateFromDayOfYear(day, year);
+  const platform::MonthDay md = platform::DateFromDayOfYear(day, year);
   return MomentText(std::to_string(year) + "-" + TwoDigits(md.month) + "-" + TwoDigits(md.day),
                     e10b::TimeText(record));
 }

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/clock.h"
 #include "formats/ocb/layout.h"
 
 namespace lomtra {
 
-class Clock;
 class Host;
 
 // The OCB layout of the last OCB file seen; a file in which neither block

@@ -53,23 +53,6 @@ TEST(Decoders, BigEndianValue) {
   EXPECT_EQ(BigEndianValue(bytes, 1, 2), 0xFF01u);
 }
 
-TEST(Decoders, DateFromDayOfYearLeapRuleAndEnds) {
-  auto check = [](int day, int year, int month, int d) {
-    const MonthDay md = DateFromDayOfYear(day, year);
-    EXPECT_EQ(md.month, month) << day << "/" << year;
-    EXPECT_EQ(md.day, d) << day << "/" << year;
-  };
-  check(60, 4, 2, 29);
-  check(60, 5, 3, 1);
-  check(365, 5, 12, 31);
-  check(366, 4, 12, 31);
-  check(0, 5, 1, 0);
-  check(1, 5, 1, 1);
-  check(60, -1, 3, 1);  // year -1 is not a leap year
-  // A day past the year's end stays in December instead of a 13th month.
-  check(400, 5, 12, 66);
-}
-
 TEST(Decoders, TwoDigitsAndMoments) {
   EXPECT_EQ(TwoDigits(5), "05");
   EXPECT_EQ(TwoDigits(12), "12");

@@ -1,30 +1,23 @@
 #pragma once
-// The computer's clock behind an interface, so tests can fix today and the
-// time of day.
+// kelvan reads the computer's clock through platform's, so that tests can
+// fix today and the time of day.
 #include <string>
 
 #include "elapsed_time.h"
+#include "platform/clock.h"
 
 namespace kelvan {
 
-struct CalendarDate {
-  int year = 2000, month = 1, day = 1;
-};
+using platform::Clock;
+using platform::ClockReading;
+using platform::SystemClock;
 
-class Clock {
- public:
-  virtual ~Clock() = default;
-  virtual CalendarDate Today() const = 0;
-  virtual TimeOfDay Now() const = 0;
-};
-
-class SystemClock : public Clock {
- public:
-  CalendarDate Today() const override;
-  TimeOfDay Now() const override;
-};
+// The time of day of a clock reading.
+inline TimeOfDay TimeOf(const ClockReading& reading) {
+  return {reading.hour, reading.minute, reading.second};
+}
 
 // Day, the month's first three letters and the year: "6 Dec 2026".
-std::string StatusDateText(const CalendarDate& date);
+std::string StatusDateText(const ClockReading& date);
 
 }  // namespace kelvan

@@ -17,8 +17,6 @@ namespace {
 
 using formats::cdot::CdotSectionReader;
 
-// Output formatted before it is handed to the writer, at most.
-constexpr std::size_t kBatchBytes = 64 * 1024;
 // Records read between two questions to the host whether to stop: often
 // enough to stop at once, rare enough to cost nothing per record.
 constexpr unsigned kRecordsPerStopQuestion = 1024;
@@ -53,7 +51,7 @@ class ExtractionRun {
       if (!ReadFile(settings_.inputs[k], k + 1, n)) return false;
       if (!refused_) ++result.files_read;
     }
-    result.records_written = records_written_;
+    result.records_written = batch_.LinesCommitted();
     result.files_skipped = skipped_;
     result.files_decoded = decoded_;
     // Only refused files: nothing of theirs may replace an existing output.
@@ -66,7 +64,7 @@ class ExtractionRun {
 
   bool Stopped() const { return stopped_; }
   bool Ended() const { return ended_; }
-  std::uint64_t RecordsWritten() const { return records_written_; }
+  std::uint64_t RecordsWritten() const { return batch_.LinesCommitted(); }
 
  private:
   bool ReadFile(const std::filesystem::path& path, std::size_t k, std::size_t n) {
@@ -141,30 +139,16 @@ class ExtractionRun {
     if (settings_.filter_on && !Passes()) return true;
     // The line is made in the writer's buffer, where it stays; the lines of
     // a batch are handed over together.
-    if (static_cast<std::size_t>(room_end_ - room_next_) < formatter_.MaxLineBytes() && !NewRoom())
-      return false;
-    room_next_ = formatter_.Format(reader_.Record(), reader_.RecordDate(), room_next_);
-    ++lines_in_room_;
-    return true;
-  }
-
-  bool NewRoom() {
-    if (!CommitLines()) return false;
-    const std::size_t size = std::max(kBatchBytes, formatter_.MaxLineBytes());
-    room_ = room_next_ = writer_->Reserve(size);
-    room_end_ = room_ + size;
+    char* room = batch_.Room(*writer_, formatter_.MaxLineBytes());
+    if (room == nullptr) return Fail("Cannot write the output file " + WriteError());
+    batch_.Add(formatter_.Format(reader_.Record(), reader_.RecordDate(), room));
     return true;
   }
 
   // Hands the batch's lines to the writer; needed before the output file
   // changes or the run ends.
   bool CommitLines() {
-    if (room_ == nullptr) return true;
-    const bool written = writer_->Commit(static_cast<std::size_t>(room_next_ - room_));
-    room_ = room_next_ = room_end_ = nullptr;
-    if (!written) return Fail("Cannot write the output file " + WriteError());
-    records_written_ += lines_in_room_;
-    lines_in_room_ = 0;
+    if (!batch_.Commit()) return Fail("Cannot write the output file " + WriteError());
     return true;
   }
 
@@ -240,8 +224,7 @@ class ExtractionRun {
 
   // Nothing of a failed run replaces anything: every temporary file goes.
   bool Fail(const std::string& text) {
-    room_ = room_next_ = room_end_ = nullptr;  // it lay in the writer's buffer
-    lines_in_room_ = 0;
+    batch_.Drop();  // it lay in the writer's buffer
     section_writer_.Abandon();
     single_.Cancel();
     for (auto& [name, day] : days_) day->Cancel();
@@ -261,17 +244,12 @@ class ExtractionRun {
   platform::TextWriter* writer_ = nullptr;  // where the lines go now
   std::filesystem::path target_;            // the output they are meant for
   std::string calling_;
-  std::uint64_t records_written_ = 0;
   bool stopped_ = false;
   bool ended_ = false;    // No after a file that is not C-DOT
   bool refused_ = false;  // the latest file was not C-DOT
   std::size_t skipped_ = 0;
   std::size_t decoded_ = 0;
-  // The writer's room the current batch of lines goes into.
-  char* room_ = nullptr;
-  char* room_next_ = nullptr;
-  char* room_end_ = nullptr;
-  std::uint64_t lines_in_room_ = 0;
+  platform::LineBatch batch_;  // the lines made in the writer's buffer
 };
 
 void Error(Host& host, const RunSettings& settings, const std::string& text) {
@@ -291,7 +269,7 @@ std::string ClosingMessage(std::uint64_t records, std::size_t files, std::int64_
 
 RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& clock) {
   RunResult result;
-  const TimeOfDay start = clock.Now();
+  const TimeOfDay start = TimeOf(clock.Now());
   if (settings.inputs.empty()) {
     Error(host, settings, "Please select atleast one input File to proceed");
     return result;
@@ -311,7 +289,7 @@ RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& cl
       result.outcome = RunResult::Outcome::kEnded;
     } else {
       result.outcome = RunResult::Outcome::kCompleted;
-      const std::int64_t seconds = ElapsedSeconds(start, clock.Now());
+      const std::int64_t seconds = ElapsedSeconds(start, TimeOf(clock.Now()));
       host.ShowMessage({ClosingMessage(result.records_written, settings.inputs.size(), seconds),
                         settings.title, MessageIcon::kInformation, MessageButtons::kOk});
     }

@@ -8,7 +8,7 @@ namespace {
 
 void AppendNumber(std::string& out, std::uint64_t value) {
   char buffer[24];
-  out.append(buffer, PutDecimal(value, buffer));
+  out.append(buffer, platform::PutDecimal(buffer, value));
 }
 
 }  // namespace

@@ -37,12 +37,12 @@ char* PutDate(std::string_view date, char* out) {
 char* PutUnits(const std::uint8_t* record, char* out) {
   // The copy stands in when the first counter is 0 or has no value.
   const std::uint64_t units = Value32(record + kUnitsOffset);
-  return PutDecimal(units != 0 ? units : Value32(record + kUnitsCopyOffset), out);
+  return platform::PutDecimal(out, units != 0 ? units : Value32(record + kUnitsCopyOffset));
 }
 
 // Trunk group 0 stands for "no group" and is written as nothing.
 char* PutGroup(std::uint32_t group, char* out) {
-  return group == 0 ? out : PutDecimal(group, out);
+  return group == 0 ? out : platform::PutDecimal(out, group);
 }
 
 bool IsEveryField(const std::vector<int>& fields) {
@@ -74,10 +74,10 @@ RecordFormatter::RecordFormatter(std::vector<int> field_selection, Layout layout
 }
 
 char* RecordFormatter::PutCalling(const std::uint8_t* record, char* out) const {
-  if (area_code_.empty()) return PutNumberField(record + kCallingOffset, out);
+  if (area_code_.empty()) return PutNumberField(out, record + kCallingOffset);
   char digits[kMaxDigits];
   std::memcpy(digits, kSpaces, kMaxDigits);
-  const char* end = PutNumberField(record + kCallingOffset, digits);
+  const char* end = PutNumberField(digits, record + kCallingOffset);
   const std::size_t size = static_cast<std::size_t>(end - digits);
   // Local numbers (5 to 7 digits, no leading 0) get the area code.
   if (size >= 5 && size <= 7 && digits[0] != '0') {
@@ -94,13 +94,13 @@ char* RecordFormatter::PutField(int field, const std::uint8_t* record, std::stri
     case 1:
       return PutDate(date, out);
     case 2:
-      return PutTime(record + kTimeOffset, out);
+      return PutTime(out, record + kTimeOffset);
     case 3:
       return PutCalling(record, out);
     case 4:
-      return PutNumberField(record + kCalledOffset, out);
+      return PutNumberField(out, record + kCalledOffset);
     case 5:
-      return PutDecimal(RoundedSeconds(Value32(record + kDurationOffset)), out);
+      return platform::PutDecimal(out, RoundedSeconds(Value32(record + kDurationOffset)));
     case 6:
       return PutUnits(record, out);
     case 7:
@@ -108,7 +108,7 @@ char* RecordFormatter::PutField(int field, const std::uint8_t* record, std::stri
     case 8:
       return PutGroup(Value16(record + kIncomingOffset), out);
     case 9:
-      return PutDecimal(Value32(record + kUnitsCopyOffset), out);
+      return platform::PutDecimal(out, Value32(record + kUnitsCopyOffset));
     default:
       return out;
   }
@@ -132,10 +132,10 @@ char* RecordFormatter::FormatEveryField(const std::uint8_t* record, std::string_
   };
   if constexpr (kFixedWidth) std::memcpy(p, kSpaces, kSpaceRun);
   next(1, PutDate(date, p));
-  next(2, PutTime(record + kTimeOffset, p));
-  next(3, area_code_.empty() ? PutNumberField(record + kCallingOffset, p) : PutCalling(record, p));
-  next(4, PutNumberField(record + kCalledOffset, p));
-  next(5, PutDecimal(RoundedSeconds(Value32(record + kDurationOffset)), p));
+  next(2, PutTime(p, record + kTimeOffset));
+  next(3, area_code_.empty() ? PutNumberField(p, record + kCallingOffset) : PutCalling(record, p));
+  next(4, PutNumberField(p, record + kCalledOffset));
+  next(5, platform::PutDecimal(p, RoundedSeconds(Value32(record + kDurationOffset))));
   next(6, PutUnits(record, p));
   next(7, PutGroup(Value16(record + kOutgoingOffset), p));
   char* end = PutGroup(Value16(record + kIncomingOffset), p);

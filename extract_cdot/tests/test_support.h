@@ -35,16 +35,17 @@ class RecordingHost : public Host {
   MessageAnswer answer = MessageAnswer::kYes;  // to every Yes/No question
 };
 
-// Each call of Now() gives the next time of `times` (the last one repeats).
+// Each call of Now() gives `today` at the next time of `times` (the last
+// one repeats); Today() leaves the times alone.
 class FixedClock : public Clock {
  public:
-  CalendarDate Today() const override { return today; }
-  TimeOfDay Now() const override {
+  ClockReading Today() const override { return today; }
+  ClockReading Now() const override {
     const TimeOfDay t = times[std::min(next, times.size() - 1)];
     ++next;
-    return t;
+    return {today.year, today.month, today.day, t.hour, t.minute, t.second};
   }
-  CalendarDate today{2026, 12, 6};
+  ClockReading today{2026, 12, 6};
   std::vector<TimeOfDay> times{{10, 59, 30}, {11, 0, 35}};
   mutable std::size_t next = 0;
 };

@@ -5,7 +5,7 @@
 #include "formats/ewsd/layout.h"
 #include "formats/ewsd/packages.h"
 #include "formats/ewsd/text.h"
-#include "text_tables.h"
+#include "platform/digits.h"
 
 namespace vantor {
 
@@ -58,17 +58,11 @@ void EwsdDecoder::FindNextRecord() {
     // length bytes and any record with the byte after it. Near the end one
     // view per item: the first three bytes (zeros past the end), and a
     // record gets a view of its own.
-    const std::uint8_t* head = nullptr;
+    const std::uint8_t* head = window_.Find(offset, kLongestView);
     bool far_from_end = true;
-    if (file_offset_ >= window_start_ &&
-        file_offset_ + static_cast<std::int64_t>(kLongestView) <= window_end_) {
-      head = window_ + (file_offset_ - window_start_);
-    } else if (file_length_ - file_offset_ >= static_cast<std::int64_t>(kWindow)) {
-      window_ = reader_.View(offset, kWindow);
-      window_start_ = file_offset_;
-      window_end_ = file_offset_ + static_cast<std::int64_t>(kWindow);
-      head = window_;
-    } else {
+    if (head == nullptr && file_length_ - file_offset_ >= static_cast<std::int64_t>(kWindow)) {
+      head = window_.Move(reader_, offset, kWindow);
+    } else if (head == nullptr) {
       far_from_end = file_length_ - file_offset_ >= static_cast<std::int64_t>(kLongestView);
       head = reader_.View(offset, far_from_end ? kLongestView : 3);
       ForgetWindow();
@@ -143,7 +137,7 @@ std::uint32_t EwsdDecoder::ReadUnsigned(int offset, int width) const {
 void EwsdDecoder::PutNumber(int slot, std::uint32_t value) {
   if (!Wanted(slot)) return;
   SlotText& text = slots_[static_cast<std::size_t>(slot)];
-  text.SetSize(static_cast<std::size_t>(PutDecimal(text.Room(), value) - text.Room()));
+  text.SetSize(static_cast<std::size_t>(platform::PutDecimal(text.Room(), value) - text.Room()));
 }
 
 // Flattened: the package switch and its helpers inlined into the loop that
@@ -175,15 +169,15 @@ void EwsdDecoder::DecodePackage(std::uint8_t identifier) {
       // Each byte's right two digits in the date's and the time's pattern.
       char* date = slots_[kDateSlot].Room();
       std::memcpy(date, kDatePattern, kDateTextLength);
-      PutDecimalPair(date + kYearTextAt, r[p + kYearAt]);
-      PutDecimalPair(date + kMonthTextAt, r[p + kMonthAt]);
-      PutDecimalPair(date + kDayTextAt, r[p + kDayAt]);
+      platform::PutTwoDigits(date + kYearTextAt, r[p + kYearAt]);
+      platform::PutTwoDigits(date + kMonthTextAt, r[p + kMonthAt]);
+      platform::PutTwoDigits(date + kDayTextAt, r[p + kDayAt]);
       slots_[kDateSlot].SetSize(kDateTextLength);
       char* time = slots_[kTimeSlot].Room();
       std::memcpy(time, kTimePattern, kTimeTextLength);
-      PutDecimalPair(time + kHourTextAt, r[p + kHourAt]);
-      PutDecimalPair(time + kMinuteTextAt, r[p + kMinuteAt]);
-      PutDecimalPair(time + kSecondTextAt, r[p + kSecondAt]);
+      platform::PutTwoDigits(time + kHourTextAt, r[p + kHourAt]);
+      platform::PutTwoDigits(time + kMinuteTextAt, r[p + kMinuteAt]);
+      platform::PutTwoDigits(time + kSecondTextAt, r[p + kSecondAt]);
       slots_[kTimeSlot].SetSize(kTimeTextLength);
       PutNumber(kDateTime.slot, ReadUnsigned(p + kDateTime.value_at, kDateTime.width));
       package_offset_ = p + kDateTime.length;
@@ -259,10 +253,11 @@ void EwsdDecoder::DecodeTrunk(const formats::ewsd::Package& trunk) {
   const int slot_number = TrunkNumberSlot(trunk);
   if (Wanted(slot_number)) {
     SlotText& number = slots_[static_cast<std::size_t>(slot_number)];
-    char* end = PutDecimal(number.Room(), ReadUnsigned(p + kTrunkNumberAt, kTrunkNumberWidth));
+    char* end =
+        platform::PutDecimal(number.Room(), ReadUnsigned(p + kTrunkNumberAt, kTrunkNumberWidth));
     if (with_port) {
       *end++ = '-';
-      end = PutDecimal(end, std::uint64_t{record_[p + kTrunkPortAt]});
+      end = platform::PutDecimal(end, std::uint64_t{record_[p + kTrunkPortAt]});
     }
     number.SetSize(static_cast<std::size_t>(end - number.Room()));
   }
@@ -272,17 +267,17 @@ void EwsdDecoder::DecodeTrunk(const formats::ewsd::Package& trunk) {
 void EwsdDecoder::PutHexBytes(char* out, int from, int count) const {
   const std::uint8_t* bytes = record_ + from;
   int i = 0;
-  if (kLittleEndian) {
+  if (platform::kLittleEndian) {
     // Four bytes at a time while four lie inside the record view; the
     // characters past 2 * count are not part of the text.
     for (; i < count && from + i + 4 <= record_length_ + 1; i += 4) {
       std::uint32_t four;
       std::memcpy(&four, bytes + i, 4);
-      const std::uint64_t text = HexDigitsOfFour(four);
+      const std::uint64_t text = platform::HexDigitsOfFour(four);
       std::memcpy(out + 2 * i, &text, 8);
     }
   }
-  for (; i < count; ++i) PutHexPair(out + 2 * i, bytes[i]);
+  for (; i < count; ++i) platform::PutHexDigits(out + 2 * i, bytes[i]);
 }
 
 void EwsdDecoder::HexInto(SlotText& out, int from, int count, bool leading_zero) const {
@@ -296,10 +291,10 @@ void EwsdDecoder::HexInto(SlotText& out, int from, int count, bool leading_zero)
   for (int i = 0; i < count; ++i) {
     const std::uint8_t b = record_[from + i];
     if (b >> 4) {
-      PutHexPair(at, b);
+      platform::PutHexDigits(at, b);
       at += 2;
     } else {
-      *at++ = kHexPairs[2u * b + 1];
+      *at++ = platform::kHexDigitPairs[2u * b + 1];
     }
   }
   out.SetSize(static_cast<std::size_t>(at - text));

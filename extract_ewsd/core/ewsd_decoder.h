@@ -91,7 +91,7 @@ class EwsdDecoder {
   // the length bytes of a block.
   static constexpr std::size_t kWindow = 4096;
   static constexpr std::size_t kLongestView = formats::ewsd::kLongestRecord + 3;
-  void ForgetWindow() { window_start_ = window_end_ = 0; }
+  void ForgetWindow() { window_.Forget(); }
   bool Wanted(int slot) const { return (wanted_ >> slot & 1u) != 0; }
   void PutNumber(int slot, std::uint32_t value);
   // `count` record bytes at `from` as hexadecimal pairs; up to six characters
@@ -110,11 +110,9 @@ class EwsdDecoder {
   // up afresh).
   const std::uint8_t* record_ = nullptr;
   bool record_in_view_ = false;
-  // Bytes window_start_ .. window_end_-1 of the file at window_, valid until
-  // the reader is used again (every other use forgets the window).
-  const std::uint8_t* window_ = nullptr;
-  std::int64_t window_start_ = 0;
-  std::int64_t window_end_ = 0;
+  // A run of the file in the reader's buffer, valid until the reader is
+  // used again (every other use forgets the window).
+  platform::ReaderWindow window_;
   std::uint64_t record_start_ = 0;
   int record_length_ = 0;
   int package_offset_ = 0;

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/digits.h"
 #include "platform/interrupt.h"
-#include "text_tables.h"
 
 namespace vantor {
 
@@ -226,12 +226,13 @@ bool ExtractionRun::WriteRecord() {
   SlotText& number = slots[formats::ewsd::kSerialSlot];
   if (show_number_) {
     number.SetSize(static_cast<std::size_t>(
-        PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) - number.Room()));
+        platform::PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) -
+        number.Room()));
   }
   // The line is formatted straight into room taken from the writer's buffer
   // for many lines at once.
-  if (static_cast<std::size_t>(room_end_ - room_) < max_line_bytes_ && !TakeRoom()) return false;
-  char* at = room_;
+  char* at = batch_.Room(output_.Writer(), max_line_bytes_);
+  if (at == nullptr) return false;
   if (columns_.empty()) {
     at = PutSlot(at, number);
   } else {
@@ -253,27 +254,13 @@ bool ExtractionRun::WriteRecord() {
   slots[formats::ewsd::kTimeSlot].clear();  // whether shown or not: it decides the next writing
   at[0] = '\r';
   at[1] = '\n';
-  room_ = at + 2;
+  batch_.Add(at + 2);
   ShowProgress();
   return true;
 }
 
 std::string ExtractionRun::WriteError() {
   return output_.Target().string() + ": " + output_.Writer().Reason();
-}
-
-bool ExtractionRun::CommitLines() {
-  const auto used = static_cast<std::size_t>(room_ - room_begin_);
-  room_begin_ = room_ = room_end_ = nullptr;
-  return used == 0 || output_.Writer().Commit(used);
-}
-
-bool ExtractionRun::TakeRoom() {
-  if (!CommitLines()) return false;
-  const std::size_t size = std::max(kRoomBytes, 4 * max_line_bytes_);
-  room_begin_ = room_ = output_.Writer().Reserve(size);
-  room_end_ = room_ + size;
-  return true;
 }
 
 void ExtractionRun::ShowProgress() {

@@ -8,6 +8,7 @@
 #include "ewsd_decoder.h"
 #include "host.h"
 #include "platform/file_replacer.h"
+#include "platform/text_writer.h"
 
 namespace vantor {
 
@@ -51,10 +52,9 @@ class ExtractionRun {
   FileEnd ExtractFile(const std::string& path, PassKind kind);
   FileEnd ReadFile(const std::string& path, PassKind kind);
   bool WriteRecord();
-  // Lines are formatted into room_ .. room_end_ of the writer's buffer and
-  // handed to it (committed) when the room is used up or the run ends.
-  bool TakeRoom();
-  bool CommitLines();
+  // Lines are formatted in the writer's buffer and handed to it
+  // (committed) a batch at a time and when the run ends.
+  bool CommitLines() { return batch_.Commit(); }
   void ShowProgress();
   void Fail(const std::string& text);
 
@@ -69,10 +69,7 @@ class ExtractionRun {
   std::size_t max_line_bytes_ = 0;
   bool show_number_ = true;
   bool repeated_columns_ = false;  // a column listed twice is shown twice
-  static constexpr std::size_t kRoomBytes = 64 * 1024;
-  char* room_begin_ = nullptr;
-  char* room_ = nullptr;
-  char* room_end_ = nullptr;
+  platform::LineBatch batch_;
   std::int64_t lines_written_ = 0;
   std::int64_t progress_step_ = 0;
   std::int64_t last_progress_ = 0;

@@ -11,13 +11,12 @@
 
 #include "digit_tables.h"
 #include "formats/ocb/digits.h"
-#include "platform/digit_pairs.h"
+#include "platform/digits.h"
 
 namespace ostrel {
 
 namespace {
 
-static_assert(sizeof(ByteText) == 4, "a byte text is stored with one 4-byte copy");
 static_assert(ocb::kFillerNibble == 0x0F, "the filler test compares nibbles with the low mask");
 
 // Where field n lies in the record.
@@ -32,15 +31,11 @@ static_assert(ocb::FieldAt(ocb::kCallingField).size == 5 &&
 // Each writer may store a few bytes past the end it returns; the next field
 // or the CR LF overwrites them, and the room per field below allows for them.
 inline char* PutByte(char* out, std::uint8_t value) {
-  const ByteText& text = kDecimalBytes[value];
-  std::memcpy(out, &text, sizeof text);
-  return out + text.length;
+  return platform::PutByteText(out, kDecimalBytes[value]);
 }
 
 inline char* PutNumberByte(char* out, std::uint8_t byte) {
-  const ByteText& text = kNumberBytes[byte];
-  std::memcpy(out, &text, sizeof text);
-  return out + text.length;
+  return platform::PutByteText(out, kNumberBytes[byte]);
 }
 
 // Unrolled: the field lengths are known when compiling.
@@ -121,31 +116,6 @@ inline char* PutHex(char* out, const std::uint8_t* bytes, std::size_t count) {
   return out + 2 * count;
 }
 
-// Field values have up to 3 bytes (8 digits); any 32-bit value is counted right.
-inline std::size_t DigitCount(std::uint32_t value) {
-  if (value < 10000) return value < 100 ? (value < 10 ? 1 : 2) : (value < 1000 ? 3 : 4);
-  if (value < 1000000) return value < 100000 ? 5 : 6;
-  if (value < 100000000) return value < 10000000 ? 7 : 8;
-  return value < 1000000000 ? 9 : 10;
-}
-
-inline char* PutUnsigned(char* out, std::uint32_t value) {
-  if (value < 256) return PutByte(out, static_cast<std::uint8_t>(value));
-  char* const end = out + DigitCount(value);
-  char* at = end;
-  while (value >= 100) {
-    at -= 2;
-    platform::PutTwoDigits(at, static_cast<unsigned>(value % 100));
-    value /= 100;
-  }
-  if (value >= 10) {
-    platform::PutTwoDigits(at - 2, static_cast<unsigned>(value));
-  } else {
-    at[-1] = static_cast<char>('0' + value);
-  }
-  return end;
-}
-
 // The most characters a field's text takes, plus the few a writer stores past it.
 std::size_t FieldRoom(int field) {
   switch (field) {
@@ -213,9 +183,9 @@ inline char* RecordLineFormatter::Put(const std::uint8_t* record, char* out) {
   if constexpr (kField == ocb::kCalledField) return PutNumber9(out, record + at);
   if constexpr (kind == ocb::FieldKind::kInteger && size == 1) return PutByte(out, record[at]);
   if constexpr (kind == ocb::FieldKind::kInteger && size == 2)
-    return PutUnsigned(out, static_cast<std::uint32_t>(record[at] << 8 | record[at + 1]));
+    return platform::PutDecimal(out, static_cast<std::uint32_t>(record[at] << 8 | record[at + 1]));
   if constexpr (kind == ocb::FieldKind::kInteger && size == 3)
-    return PutUnsigned(
+    return platform::PutDecimal(
         out, static_cast<std::uint32_t>(record[at] << 16 | record[at + 1] << 8 | record[at + 2]));
   if constexpr (kind == ocb::FieldKind::kNumber && size == 2) return PutNumber<2>(out, record + at);
   if constexpr (kind == ocb::FieldKind::kHex) return PutHex(out, record + at, size);

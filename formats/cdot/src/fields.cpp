@@ -8,7 +8,7 @@ namespace formats::cdot {
 
 void DecodeDigits(const std::uint8_t* bytes, std::size_t count, std::string& out) {
   out.resize(2 * count);
-  out.resize(static_cast<std::size_t>(PutDigits(bytes, count, out.data()) - out.data()));
+  out.resize(static_cast<std::size_t>(PutDigits(out.data(), bytes, count) - out.data()));
 }
 
 std::string DecodeDigits(const std::uint8_t* bytes, std::size_t count) {
@@ -19,7 +19,7 @@ std::string DecodeDigits(const std::uint8_t* bytes, std::size_t count) {
 
 void TimeText(const std::uint8_t* bytes, std::string& out) {
   char buffer[16];
-  out.assign(buffer, PutTime(bytes, buffer));
+  out.assign(buffer, PutTime(buffer, bytes));
 }
 
 void DecodeCalled(const std::uint8_t* record, CdotFields& fields) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "formats/cdot/layout.h"
+#include "platform/calendar.h"
 
 namespace formats::cdot {
 
@@ -16,15 +17,6 @@ bool ParseNumber(std::string_view text, int& value) {
     value = value * 10 + (c - '0');
   }
   return true;
-}
-
-bool IsLeap(int year) {
-  return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-}
-
-int DaysIn(int month, int year) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return kDays[month - 1] + (month == 2 && IsLeap(year) ? 1 : 0);
 }
 
 }  // namespace
@@ -51,7 +43,7 @@ bool IsRealDate(std::string_view ddmmyy) {
       !ParseNumber(ddmmyy.substr(2, 2), month) || !ParseNumber(ddmmyy.substr(4, 2), year)) {
     return false;
   }
-  return month >= 1 && month <= 12 && day >= 1 && day <= DaysIn(month, 2000 + year);
+  return month >= 1 && month <= 12 && day >= 1 && day <= platform::DaysInMonth(month, 2000 + year);
 }
 
 std::string DayBefore(std::string_view date) {
@@ -59,7 +51,7 @@ std::string DayBefore(std::string_view date) {
   if (date.size() != 10 || date[4] != '/' || date[7] != '/' ||
       !ParseNumber(date.substr(0, 4), year) || !ParseNumber(date.substr(5, 2), month) ||
       !ParseNumber(date.substr(8, 2), day) || month < 1 || month > 12 || day < 1 ||
-      day > DaysIn(month, year)) {
+      day > platform::DaysInMonth(month, year)) {
     return std::string(date);
   }
   if (--day == 0) {
@@ -67,7 +59,7 @@ std::string DayBefore(std::string_view date) {
       month = 12;
       --year;
     }
-    day = DaysIn(month, year);
+    day = platform::DaysInMonth(month, year);
   }
   char buffer[32];
   std::snprintf(buffer, sizeof buffer, "%04d/%02d/%02d", year, month, day);

@@ -22,7 +22,7 @@ bool MayBeSectionEnd(const std::uint8_t* record) {
 
 bool IsSectionEndRecord(const std::uint8_t* record) {
   char called[kMaxDigits];
-  const char* end = PutNumberField(record + kCalledOffset, called);
+  const char* end = PutNumberField(called, record + kCalledOffset);
   return formats::cdot::IsSectionEnd(called, static_cast<std::size_t>(end - called));
 }
 
@@ -97,13 +97,11 @@ CdotSectionReader::Step CdotSectionReader::NextRecord() {
   // Records are looked at where they lie in the reader's buffer, a run of
   // them at a time; nothing reads the file again before the next step, so
   // Record() and Fields() can use them there without a copy.
-  if (next_record_ < chunk_start_ || next_record_ + kRecordSize > chunk_end_) {
+  record_ = chunk_.Find(next_record_, kRecordSize);
+  if (record_ == nullptr) {
     const std::uint64_t size = std::min<std::uint64_t>(kChunkSize, length - next_record_);
-    chunk_ = reader_.View(next_record_, static_cast<std::size_t>(size));
-    chunk_start_ = next_record_;
-    chunk_end_ = next_record_ + size;
+    record_ = chunk_.Move(reader_, next_record_, static_cast<std::size_t>(size));
   }
-  record_ = chunk_ + (next_record_ - chunk_start_);
   record_offset_ = next_record_;
   if (MayBeSectionEnd(record_) && IsSectionEndRecord(record_)) {
     if (length < record_offset_ + kTrailingBytes + 1) {

@@ -2,16 +2,15 @@
 
 #include <charconv>
 
+#include "platform/calendar.h"
+
 namespace formats::ocb {
 
 namespace {
 
-bool IsLeapYear(int year) {
-  return year % 4 == 0;
-}
-
-// "0" before a value under 10, written at `at` (room for 12); returns the end.
-char* PutTwoDigits(char* at, int value) {
+// A month or day: "0" before a value under 10, a damaged day with all its
+// digits; written at `at` (room for 12), returns the end.
+char* PutDatePart(char* at, int value) {
   if (value < 10) *at++ = '0';
   return std::to_chars(at, at + 11, value).ptr;
 }
@@ -21,21 +20,18 @@ char* PutTwoDigits(char* at, int value) {
 char* PutDate(char* out, int year, int day_of_year, Reading::LongDay long_day) {
   // A header year 00 with a call from the year before can only mean 1999.
   const int full_year = year < 0 ? 1999 : 2000 + year;
-  static constexpr int kMonthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  int day = day_of_year;
-  int month = 1;
-  while (month < 12) {
-    const int length = month == 2 && IsLeapYear(full_year) ? 29 : kMonthDays[month - 1];
-    if (day <= length) break;
-    day -= length;
-    ++month;
-  }
+  // The century is always 20, also for a damaged year byte read past 99
+  // (A0 is 100): its February is that of its last two digits, 2000 for 2100.
+  const platform::MonthDay md =
+      platform::DateFromDayOfYear(day_of_year, year < 0 ? 1999 : 2000 + year % 100);
+  const int month = md.month;
+  int day = md.day;
   if (long_day == Reading::LongDay::kLastTwoDigits) day %= 100;
   char* end = std::to_chars(out, out + 12, full_year).ptr;
   *end++ = '-';
-  end = PutTwoDigits(end, month);
+  end = PutDatePart(end, month);
   *end++ = '-';
-  return PutTwoDigits(end, day);
+  return PutDatePart(end, day);
 }
 
 void CallDateInto(int record_day, const std::uint8_t* time_bytes, int header_year, int header_day,

@@ -121,12 +121,4 @@ double DigitFirstNumber(std::string_view text) {
   return LeadingNumber(text.substr(i));
 }
 
-char* AppendDecimal(char* out, std::int64_t value) {
-  return std::to_chars(out, out + 24, value).ptr;
-}
-
-char* AppendDecimal(char* out, std::uint64_t value) {
-  return std::to_chars(out, out + 24, value).ptr;
-}
-
 }  // namespace platform

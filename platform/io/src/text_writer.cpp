@@ -145,4 +145,13 @@ void TextWriter::Abandon() {
   ReleaseBuffer();
 }
 
+char* LineBatch::NewRoom(TextWriter& writer, std::size_t max_line) {
+  if (!Commit()) return nullptr;
+  const std::size_t size = max_line * 4 > kBatchBytes ? max_line * 4 : kBatchBytes;
+  writer_ = &writer;
+  begin_ = next_ = writer.Reserve(size);
+  end_ = begin_ + size;
+  return next_;
+}
+
 }  // namespace platform

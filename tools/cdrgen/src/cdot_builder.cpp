@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/calendar.h"
+
 namespace cdrgen {
 
 namespace {
@@ -23,10 +25,7 @@ std::string TwoDigits(int value) {
 
 // DDMMYY of the day after, for the sample's consecutive sections.
 std::string NextDay(int& day, int& month, int& year) {
-  static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-  const int last = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
-  if (++day > last) {
+  if (++day > platform::DaysInMonth(month, year)) {
     day = 1;
     if (++month > 12) {
       month = 1;

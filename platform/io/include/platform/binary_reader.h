@@ -91,6 +91,32 @@ class BinaryReader {
   bool read_failed_ = false;
 };
 
+// A run of a file's bytes seen where they lie in a reader's buffer, for a
+// walk that looks at one item after another: one View serves many items.
+// Any other use of the reader may move its buffer, so the walk forgets the
+// window then.
+class ReaderWindow {
+ public:
+  // The `count` bytes at `offset` when they lie inside the window, else nullptr.
+  const std::uint8_t* Find(std::uint64_t offset, std::size_t count) const {
+    if (offset >= start_ && offset + count <= end_) return data_ + (offset - start_);
+    return nullptr;
+  }
+  // Views the `size` bytes at `offset` as the new window and returns them.
+  const std::uint8_t* Move(BinaryReader& reader, std::uint64_t offset, std::size_t size) {
+    data_ = reader.View(offset, size);
+    start_ = offset;
+    end_ = offset + size;
+    return data_;
+  }
+  void Forget() { start_ = end_ = 0; }
+
+ private:
+  const std::uint8_t* data_ = nullptr;
+  std::uint64_t start_ = 0;
+  std::uint64_t end_ = 0;
+};
+
 // The system's reason for the last failed call, as text.
 std::string SystemErrorText(int error_number);
 

@@ -24,8 +24,4 @@ double LeadingNumber(std::string_view text);
 // that, blanks skipped, begins with no digit gives 0 ("+95" -> 0, ".5" -> 0).
 double DigitFirstNumber(std::string_view text);
 
-// Decimal text of a whole number into `out`, returning the end (no allocation).
-char* AppendDecimal(char* out, std::int64_t value);
-char* AppendDecimal(char* out, std::uint64_t value);
-
 }  // namespace platform

@@ -65,4 +65,51 @@ class TextWriter {
   std::uint64_t bytes_written_ = 0;
 };
 
+// Lines made in place in a writer's buffer, a batch at a time: a formatter
+// asks for room for one line, writes the line there, and the lines of a
+// batch go to the writer together, one Commit for many lines.
+class LineBatch {
+ public:
+  static constexpr std::size_t kBatchBytes = 64 * 1024;
+
+  // Where a line of up to `max_line` bytes goes next in `writer`'s buffer;
+  // nullptr when the lines before could not be handed over.
+  char* Room(TextWriter& writer, std::size_t max_line) {
+    if (static_cast<std::size_t>(end_ - next_) >= max_line) return next_;
+    return NewRoom(writer, max_line);
+  }
+  // The line just made in the room ends at `end`.
+  void Add(char* end) {
+    next_ = end;
+    ++lines_;
+  }
+  // Lines handed to a writer so far, by every Commit that succeeded.
+  std::uint64_t LinesCommitted() const { return committed_; }
+  // Hands the batch's lines to the writer its room came from; false when
+  // the writer has failed. Needed before that writer changes or closes.
+  bool Commit() {
+    if (begin_ == nullptr) return true;
+    const bool written = writer_->Commit(static_cast<std::size_t>(next_ - begin_));
+    if (written) committed_ += lines_;
+    Drop();
+    return written;
+  }
+  // Forgets the batch's lines (a failed run: they lay in the writer's buffer).
+  void Drop() {
+    begin_ = next_ = end_ = nullptr;
+    lines_ = 0;
+  }
+
+ private:
+  // Out of line: taken once a batch, it stays out of the formatters' loops.
+  char* NewRoom(TextWriter& writer, std::size_t max_line);
+
+  TextWriter* writer_ = nullptr;
+  char* begin_ = nullptr;
+  char* next_ = nullptr;
+  char* end_ = nullptr;
+  std::uint64_t lines_ = 0;
+  std::uint64_t committed_ = 0;
+};
+
 }  // namespace platform

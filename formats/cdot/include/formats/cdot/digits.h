@@ -13,6 +13,8 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/digits.h"
+
 namespace formats::cdot {
 
 // Characters of a 10-byte number field at most (two a byte).
@@ -44,32 +46,10 @@ constexpr std::array<DigitPair, 256> MakeDigitPairs() {
 inline constexpr std::array<DigitPair, 256> kDigitPairs = MakeDigitPairs();
 
 // A time byte as written: two digits at least ("07"), three above 99.
-struct ByteText {
-  char text[4];  // padded with spaces, so four bytes go in one store
-  std::uint8_t size;
-};
-
-constexpr std::array<ByteText, 256> MakeByteTexts() {
-  std::array<ByteText, 256> table{};
-  for (int b = 0; b < 256; ++b) {
-    ByteText t{{'0', '0', ' ', ' '}, 2};
-    if (b >= 100) {
-      t = {{static_cast<char>('0' + b / 100), static_cast<char>('0' + b / 10 % 10),
-            static_cast<char>('0' + b % 10), ' '},
-           3};
-    } else {
-      t.text[0] = static_cast<char>('0' + b / 10);
-      t.text[1] = static_cast<char>('0' + b % 10);
-    }
-    table[static_cast<std::size_t>(b)] = t;
-  }
-  return table;
-}
-
-inline constexpr std::array<ByteText, 256> kByteTexts = MakeByteTexts();
+inline constexpr platform::ByteTexts kByteTexts = platform::MakeDecimalByteTexts(2);
 
 // The digits of a number field: bytes up to the first FF. Room: 2 x count.
-inline char* PutDigits(const std::uint8_t* bytes, std::size_t count, char* out) {
+inline char* PutDigits(char* out, const std::uint8_t* bytes, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint8_t b = bytes[i];
     if (b == 0xFF) break;
@@ -102,7 +82,7 @@ inline std::size_t BytesBeforeFf(const std::uint8_t* bytes) {
 // to 16 plain digits (0 coded as A, an odd count ended by F) are turned into
 // text all at once: where the digits stop varies from record to record, and
 // a branch per byte would be guessed wrong half the time.
-inline char* PutNumberField(const std::uint8_t* bytes, char* out) {
+inline char* PutNumberField(char* out, const std::uint8_t* bytes) {
   const std::size_t used = BytesBeforeFf(bytes);
 #if defined(__SSE2__) || defined(_M_X64)
   if (used > 0 && used <= 8) {
@@ -143,18 +123,12 @@ inline char* PutNumberField(const std::uint8_t* bytes, char* out) {
 }
 
 // HH:MM:SS from three binary bytes.
-inline char* PutTime(const std::uint8_t* bytes, char* out) {
-  const ByteText& hour = kByteTexts[bytes[0]];
-  std::memcpy(out, hour.text, 4);
-  out += hour.size;
+inline char* PutTime(char* out, const std::uint8_t* bytes) {
+  out = platform::PutByteText(out, kByteTexts[bytes[0]]);
   *out++ = ':';
-  const ByteText& minute = kByteTexts[bytes[1]];
-  std::memcpy(out, minute.text, 4);
-  out += minute.size;
+  out = platform::PutByteText(out, kByteTexts[bytes[1]]);
   *out++ = ':';
-  const ByteText& second = kByteTexts[bytes[2]];
-  std::memcpy(out, second.text, 4);
-  return out + second.size;
+  return platform::PutByteText(out, kByteTexts[bytes[2]]);
 }
 
 }  // namespace formats::cdot

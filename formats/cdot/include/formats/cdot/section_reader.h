@@ -52,7 +52,7 @@ class CdotSectionReader {
  private:
   Step StartSection();
   Step NextRecord();
-  void ForgetChunk() { chunk_start_ = chunk_end_ = 0; }
+  void ForgetChunk() { chunk_.Forget(); }
 
   // Records viewed at a time: whole records, well within the reader's buffer.
   static constexpr std::uint64_t kChunkSize = 1365 * kRecordSize;
@@ -62,9 +62,7 @@ class CdotSectionReader {
   std::string name_digits_;
   std::string digits_;
   SectionDating dating_;
-  const std::uint8_t* chunk_ = nullptr;  // the reader's bytes from chunk_start_
-  std::uint64_t chunk_start_ = 0;
-  std::uint64_t chunk_end_ = 0;
+  platform::ReaderWindow chunk_;          // a run of records in the reader's buffer
   const std::uint8_t* record_ = nullptr;  // in the chunk, valid until the next step
   std::string_view record_date_;
   mutable CdotFields fields_;

@@ -20,9 +20,6 @@ inline constexpr int kHourTextAt = 0;
 inline constexpr int kMinuteTextAt = 3;
 inline constexpr int kSecondTextAt = 6;
 
-// A byte's right two decimal digits, with a leading zero: 7 -> "07", 112 -> "12".
-void PutTwoDigits(char* at, std::uint8_t value);
-
 // The date and the time of a package 100 whose bytes start at `package`
 // (the identifier; seven bytes are read).
 std::string DateText(const std::uint8_t* package);

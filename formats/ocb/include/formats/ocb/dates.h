@@ -6,7 +6,7 @@
 #include <string>
 
 #include "formats/ocb/layout.h"
-#include "platform/digit_pairs.h"
+#include "platform/digits.h"
 
 namespace formats::ocb {
 
@@ -21,7 +21,7 @@ inline constexpr std::size_t kMaxDateText = 40;
 
 // YYYY-MM-DD of day `day_of_year` of the year 20YY (1999 for YY = -1),
 // written at `out` (room for kMaxDateText); returns the end. February has
-// 29 days when the year divides by 4. A damaged day beyond the year's end
+// 29 days in leap years. A damaged day beyond the year's end
 // stays in December rather than running past it, written as `long_day` says.
 char* PutDate(char* out, int year, int day_of_year,
               Reading::LongDay long_day = Reading::LongDay::kWhole);

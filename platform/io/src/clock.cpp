@@ -1,13 +1,13 @@
-#include "engine/clock.h"
+#include "platform/clock.h"
 
 #include <ctime>
 
-namespace lomtra {
+namespace platform {
 
 ClockReading SystemClock::Now() const {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
-#ifdef _WIN32
+#if defined(_WIN32)
   localtime_s(&local, &now);
 #else
   localtime_r(&now, &local);
@@ -22,4 +22,4 @@ ClockReading SystemClock::Now() const {
   return r;
 }
 
-}  // namespace lomtra
+}  // namespace platform

@@ -1,24 +1,32 @@
 #pragma once
-// Character tables and digit writers for formatting fields in place: two
-// characters per byte from one lookup, no allocation, no division loops.
-#include <algorithm>
+// The digit writers every program formats numbers with, in place: tables of
+// two characters per value so that a number costs a copy or two instead of a
+// division per digit. Every writer takes where to write first and returns
+// the end of what it wrote.
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
-#include "platform/digit_pairs.h"
-
-namespace vantor {
+namespace platform {
 
 inline constexpr bool kLittleEndian = std::endian::native == std::endian::little;
 
-// Two characters for each byte value.
-using PairTable = std::array<char, 512>;
+namespace detail {
 
-// The right two decimal digits of a byte value: 7 -> "07", 112 -> "12".
-constexpr PairTable MakeDecimalPairs() {
-  PairTable table{};
+constexpr std::array<char, 512> MakeHexDigitPairs() {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  std::array<char, 512> table{};
+  for (int i = 0; i < 256; ++i) {
+    table[static_cast<std::size_t>(2 * i)] = kDigits[i >> 4];
+    table[static_cast<std::size_t>(2 * i + 1)] = kDigits[i & 0x0F];
+  }
+  return table;
+}
+
+constexpr std::array<char, 512> MakeDecimalDigitPairs() {
+  std::array<char, 512> table{};
   for (int i = 0; i < 256; ++i) {
     table[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10 % 10);
     table[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
@@ -26,16 +34,66 @@ constexpr PairTable MakeDecimalPairs() {
   return table;
 }
 
-// "00".."FF" at 2 x value.
-inline constexpr const auto& kHexPairs = platform::kHexDigitPairs;
-inline constexpr PairTable kDecimalPairs = MakeDecimalPairs();
+}  // namespace detail
 
-inline void PutHexPair(char* at, std::uint8_t value) {
-  platform::PutHexDigits(at, value);
+// "00".."FF": each byte value as two upper-case hexadecimal digits, high
+// nibble first, at 2 x value.
+inline constexpr std::array<char, 512> kHexDigitPairs = detail::MakeHexDigitPairs();
+// The right two decimal digits of each byte value at 2 x value: 7 -> "07",
+// 112 -> "12" (a damaged date byte keeps its two places).
+inline constexpr std::array<char, 512> kDecimalDigitPairs = detail::MakeDecimalDigitPairs();
+
+inline char* PutHexDigits(char* out, std::uint8_t value) {
+  std::memcpy(out, kHexDigitPairs.data() + 2 * value, 2);
+  return out + 2;
 }
 
-inline void PutDecimalPair(char* at, std::uint8_t value) {
-  std::memcpy(at, kDecimalPairs.data() + 2 * value, 2);
+// The right two decimal digits of `value` (below 256), with a leading zero.
+inline char* PutTwoDigits(char* out, unsigned value) {
+  std::memcpy(out, kDecimalDigitPairs.data() + 2 * value, 2);
+  return out + 2;
+}
+
+// The text of a byte value from a table: up to three characters, padded with
+// spaces to four so that one 4-byte copy stores it.
+struct ByteText {
+  char text[4];
+  std::uint8_t size;
+};
+using ByteTexts = std::array<ByteText, 256>;
+
+// "0".."255", or with `min_digits` 2 "00".."255" (a time's parts).
+constexpr ByteTexts MakeDecimalByteTexts(int min_digits) {
+  ByteTexts table{};
+  for (int v = 0; v < 256; ++v) {
+    ByteText t{{' ', ' ', ' ', ' '}, 0};
+    const int digits[3] = {v / 100, v / 10 % 10, v % 10};
+    const int first = v >= 100 ? 0 : v >= 10 || min_digits >= 2 ? 1 : 2;
+    for (int i = first; i < 3; ++i) t.text[t.size++] = static_cast<char>('0' + digits[i]);
+    table[static_cast<std::size_t>(v)] = t;
+  }
+  return table;
+}
+
+// "0".."999": most counters of a record are small, and a table saves the
+// arithmetic on them.
+constexpr std::array<ByteText, 1000> MakeSmallDecimals() {
+  std::array<ByteText, 1000> table{};
+  for (int v = 0; v < 1000; ++v) {
+    ByteText t{{' ', ' ', ' ', ' '}, 0};
+    const int digits[3] = {v / 100, v / 10 % 10, v % 10};
+    const int first = v >= 100 ? 0 : v >= 10 ? 1 : 2;
+    for (int i = first; i < 3; ++i) t.text[t.size++] = static_cast<char>('0' + digits[i]);
+    table[static_cast<std::size_t>(v)] = t;
+  }
+  return table;
+}
+inline constexpr std::array<ByteText, 1000> kSmallDecimals = MakeSmallDecimals();
+
+// Stores the four characters of `text` and returns the end of its own.
+inline char* PutByteText(char* out, const ByteText& text) {
+  std::memcpy(out, text.text, 4);
+  return out + text.size;
 }
 
 // Four bytes (the first in the lowest bits) as eight hexadecimal digits, the
@@ -52,7 +110,7 @@ inline std::uint64_t HexDigitsOfFour(std::uint32_t bytes) {
 }
 
 // Number of decimal digits of `value` (1 for 0), without a branch per digit.
-inline int DecimalDigitCount(std::uint64_t value) {
+inline int DigitCount(std::uint64_t value) {
   static constexpr std::uint64_t kPowers[20] = {1ull,
                                                 10ull,
                                                 100ull,
@@ -80,6 +138,8 @@ inline int DecimalDigitCount(std::uint64_t value) {
   return guess + (odd >= kPowers[guess] ? 1 : 0);
 }
 
+namespace detail {
+
 // The eight decimal digits of `value` (below 100000000, leading zeros
 // included) as byte values 0-9, the first digit in the lowest byte: all eight
 // worked out at once in one 64-bit word instead of one division per digit.
@@ -94,13 +154,14 @@ inline std::uint64_t EightDigitBytes(std::uint32_t value) {
   return (pairs - 10 * tens) << 8 | tens;
 }
 
-// Writes the eight digits without leading zeros (one digit for 0). Eight
-// bytes at `out` are written whatever the length.
+// The eight digits without leading zeros (one digit for 0), followed by
+// spaces up to eight bytes.
 inline char* PutUpToEightDigits(char* out, std::uint32_t value) {
   const std::uint64_t digits = EightDigitBytes(value);
   // Leading zero digits are the low zero bytes; the last digit always counts.
   const int skipped = std::countr_zero(digits | 1ull << 56) / 8;
-  const std::uint64_t text = (digits + 0x3030303030303030ull) >> (8 * skipped);
+  const std::uint64_t spaces = ~(~0ull >> (8 * skipped)) & 0x2020202020202020ull;
+  const std::uint64_t text = (digits + 0x3030303030303030ull) >> (8 * skipped) | spaces;
   std::memcpy(out, &text, 8);
   return out + 8 - skipped;
 }
@@ -110,30 +171,34 @@ inline void PutEightDigits(char* out, std::uint32_t value) {
   std::memcpy(out, &text, 8);
 }
 
-// Writes `value` in decimal (as std::to_string does) at `out`; returns the
-// end. Up to 20 bytes at `out` may be written whatever the length.
+}  // namespace detail
+
+// `value` in decimal, as std::to_chars writes it. Up to 20 bytes at `out`
+// may be stored whatever the length; those past the end are spaces, so a
+// fixed-width column laid down as spaces stays as it is.
 inline char* PutDecimal(char* out, std::uint64_t value) {
+  if (value < 1000) return PutByteText(out, kSmallDecimals[value]);
   if (kLittleEndian && value < 100000000) {
-    return PutUpToEightDigits(out, static_cast<std::uint32_t>(value));
+    return detail::PutUpToEightDigits(out, static_cast<std::uint32_t>(value));
   }
   if (kLittleEndian && value < 10000000000000000ull) {
-    out = PutUpToEightDigits(out, static_cast<std::uint32_t>(value / 100000000));
-    PutEightDigits(out, static_cast<std::uint32_t>(value % 100000000));
+    out = detail::PutUpToEightDigits(out, static_cast<std::uint32_t>(value / 100000000));
+    detail::PutEightDigits(out, static_cast<std::uint32_t>(value % 100000000));
     return out + 8;
   }
-  char* const end = out + DecimalDigitCount(value);
+  char* const end = out + DigitCount(value);
   char* at = end;
   while (value >= 100) {
     at -= 2;
-    PutDecimalPair(at, static_cast<std::uint8_t>(value % 100));
+    PutTwoDigits(at, static_cast<unsigned>(value % 100));
     value /= 100;
   }
   if (value >= 10) {
-    PutDecimalPair(at - 2, static_cast<std::uint8_t>(value));
+    PutTwoDigits(at - 2, static_cast<unsigned>(value));
   } else {
     at[-1] = static_cast<char>('0' + value);
   }
   return end;
 }
 
-}  // namespace vantor
+}  // namespace platform
