@@ -1,6 +1,6 @@
 #include "formats/e10b/layout.h"
 
-#include "platform/digit_pairs.h"
+#include "platform/digits.h"
 
 namespace formats::e10b {
 
