@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "cdrgen/axe_builder.h"
-#include "extract_axe/core/axe_decoder.h"
+#include "pardel/axe_decoder.h"
 
 namespace {
 

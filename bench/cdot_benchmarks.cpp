@@ -2,10 +2,10 @@
 #include <benchmark/benchmark.h>
 
 #include "cdrgen/cdot_builder.h"
-#include "extract_cdot/core/line_layout.h"
-#include "extract_cdot/core/record_formatter.h"
 #include "formats/cdot/fields.h"
 #include "formats/cdot/layout.h"
+#include "kelvan/line_layout.h"
+#include "kelvan/record_formatter.h"
 
 namespace {
 

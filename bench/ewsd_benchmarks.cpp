@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "extract_ewsd/core/ewsd_decoder.h"
-#include "extract_ewsd/core/extraction_run.h"
 #include "sample_files.h"
+#include "vantor/ewsd_decoder.h"
+#include "vantor/extraction_run.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "cdrgen/ocb_builder.h"
-#include "extract_ocb/core/extraction_run.h"
-#include "extract_ocb/core/ocb_decoder.h"
-#include "extract_ocb/core/record_line.h"
 #include "formats/ocb/layout.h"
+#include "ostrel/extraction_run.h"
+#include "ostrel/ocb_decoder.h"
+#include "ostrel/record_line.h"
 
 namespace {
 

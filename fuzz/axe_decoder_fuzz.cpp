@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "axe_decoder.h"
 #include "fuzz_input.h"
+#include "pardel/axe_decoder.h"
 #include "platform/binary_reader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

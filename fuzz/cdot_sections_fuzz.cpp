@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "field_text.h"
 #include "formats/cdot/section_reader.h"
 #include "fuzz_input.h"
-#include "record_formatter.h"
+#include "kelvan/field_text.h"
+#include "kelvan/record_formatter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::InputFile file(data, size, "TG150606.DAT");

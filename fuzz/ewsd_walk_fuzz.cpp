@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "ewsd_decoder.h"
 #include "fuzz_input.h"
+#include "vantor/ewsd_decoder.h"
 
 namespace {
 

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "extraction_run.h"
 #include "formats/ocb/blocks.h"
 #include "formats/ocb/digits.h"
 #include "fuzz_input.h"
-#include "ocb_decoder.h"
+#include "ostrel/extraction_run.h"
+#include "ostrel/ocb_decoder.h"
+#include "ostrel/record_line.h"
 #include "platform/binary_reader.h"
-#include "record_line.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::InputFile file(data, size);

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "extraction_run.h"
+#include "pardel/extraction_run.h"
 #include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"

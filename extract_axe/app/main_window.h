@@ -3,7 +3,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "extraction_run.h"
+#include "pardel/extraction_run.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/message_service.h"
 

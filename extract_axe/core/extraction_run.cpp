@@ -1,4 +1,4 @@
-#include "extraction_run.h"
+#include "pardel/extraction_run.h"
 
 #include <algorithm>
 #include <filesystem>

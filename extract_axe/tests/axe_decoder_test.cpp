@@ -1,4 +1,4 @@
-#include "axe_decoder.h"
+#include "pardel/axe_decoder.h"
 
 #include <gtest/gtest.h>
 

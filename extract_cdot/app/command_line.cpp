@@ -5,7 +5,7 @@
 #include <optional>
 #include <system_error>
 
-#include "extraction_run.h"
+#include "kelvan/extraction_run.h"
 #include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "clock.h"
+#include "kelvan/clock.h"
 
 namespace kelvan {
 

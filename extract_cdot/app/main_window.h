@@ -5,8 +5,8 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "clock.h"
-#include "extraction_run.h"
+#include "kelvan/clock.h"
+#include "kelvan/extraction_run.h"
 #include "platform/ui/message_service.h"
 
 class QCheckBox;

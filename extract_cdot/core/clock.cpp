@@ -1,4 +1,4 @@
-#include "clock.h"
+#include "kelvan/clock.h"
 
 namespace kelvan {
 

@@ -1,4 +1,4 @@
-#include "extraction_run.h"
+#include "kelvan/extraction_run.h"
 
 #include <algorithm>
 #include <exception>
@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "formats/cdot/section_reader.h"
+#include "kelvan/record_formatter.h"
 #include "platform/file_replacer.h"
 #include "platform/text_writer.h"
-#include "record_formatter.h"
 
 namespace kelvan {
 

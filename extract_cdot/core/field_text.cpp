@@ -1,6 +1,6 @@
-#include "field_text.h"
+#include "kelvan/field_text.h"
 
-#include "record_text.h"
+#include "kelvan/record_text.h"
 
 namespace kelvan {
 

@@ -1,4 +1,4 @@
-#include "line_layout.h"
+#include "kelvan/line_layout.h"
 
 namespace kelvan {
 

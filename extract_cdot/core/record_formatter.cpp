@@ -1,12 +1,12 @@
-#include "record_formatter.h"
+#include "kelvan/record_formatter.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "field_text.h"
 #include "formats/cdot/fields.h"
 #include "formats/cdot/layout.h"
-#include "record_text.h"
+#include "kelvan/field_text.h"
+#include "kelvan/record_text.h"
 
 namespace kelvan {
 

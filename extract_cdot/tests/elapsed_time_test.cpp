@@ -1,4 +1,4 @@
-#include "elapsed_time.h"
+#include "kelvan/elapsed_time.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "extraction_run.h"
+#include "kelvan/extraction_run.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 
 #include "cdrgen/cdot_builder.h"
 #include "formats/cdot/section_reader.h"
-#include "line_layout.h"
-#include "record_filter.h"
+#include "kelvan/line_layout.h"
+#include "kelvan/record_filter.h"
 #include "test_support.h"
 
 namespace kelvan {

@@ -1,4 +1,4 @@
-#include "field_text.h"
+#include "kelvan/field_text.h"
 
 #include <gtest/gtest.h>
 

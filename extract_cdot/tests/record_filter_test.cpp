@@ -1,4 +1,4 @@
-#include "record_filter.h"
+#include "kelvan/record_filter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "record_formatter.h"
+#include "kelvan/record_formatter.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 
 #include "cdrgen/bytes.h"
 #include "cdrgen/cdot_builder.h"
-#include "field_text.h"
-#include "record_filter.h"
+#include "kelvan/field_text.h"
+#include "kelvan/record_filter.h"
 
 namespace kelvan {
 namespace {

@@ -1,4 +1,4 @@
-#include "record_text.h"
+#include "kelvan/record_text.h"
 
 #include <gtest/gtest.h>
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "clock.h"
-#include "host.h"
+#include "kelvan/clock.h"
+#include "kelvan/host.h"
 
 namespace kelvan::testing {
 

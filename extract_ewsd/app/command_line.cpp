@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "column_list.h"
-#include "extraction_run.h"
 #include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
-#include "record_analysis.h"
+#include "vantor/column_list.h"
+#include "vantor/extraction_run.h"
+#include "vantor/record_analysis.h"
 
 namespace vantor {
 namespace {

@@ -20,11 +20,11 @@
 #include <QVBoxLayout>
 #include <utility>
 
-#include "ewsd_decoder.h"
 #include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
 #include "platform/ui/remembered.h"
-#include "record_analysis.h"
+#include "vantor/ewsd_decoder.h"
+#include "vantor/record_analysis.h"
 
 namespace vantor {
 namespace {

@@ -5,10 +5,10 @@
 #include <array>
 #include <functional>
 
-#include "extraction_run.h"
-#include "host.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/message_service.h"
+#include "vantor/extraction_run.h"
+#include "vantor/host.h"
 
 class QCheckBox;
 class QLabel;

@@ -1,4 +1,4 @@
-#include "column_list.h"
+#include "vantor/column_list.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "ewsd_decoder.h"
+#include "vantor/ewsd_decoder.h"
 
 #include <cstring>
 

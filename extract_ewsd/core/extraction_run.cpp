@@ -1,4 +1,4 @@
-#include "extraction_run.h"
+#include "vantor/extraction_run.h"
 
 #include <cstring>
 #include <filesystem>

@@ -1,7 +1,7 @@
-#include "record_analysis.h"
+#include "vantor/record_analysis.h"
 
-#include "ewsd_decoder.h"
 #include "platform/numbers.h"
+#include "vantor/ewsd_decoder.h"
 
 namespace vantor {
 

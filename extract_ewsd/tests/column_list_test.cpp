@@ -1,4 +1,4 @@
-#include "column_list.h"
+#include "vantor/column_list.h"
 
 #include <gtest/gtest.h>
 

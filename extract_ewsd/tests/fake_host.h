@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "host.h"
+#include "vantor/host.h"
 
 namespace vantor::testing {
 

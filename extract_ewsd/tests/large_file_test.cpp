@@ -8,8 +8,8 @@
 
 #include "cdrgen/ewsd_builder.h"
 #include "fake_host.h"
-#include "record_analysis.h"
 #include "temp_folder.h"
+#include "vantor/record_analysis.h"
 
 namespace vantor {
 namespace {

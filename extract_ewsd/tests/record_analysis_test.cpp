@@ -1,4 +1,4 @@
-#include "record_analysis.h"
+#include "vantor/record_analysis.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "slot_text.h"
+#include "vantor/slot_text.h"
 
 #include <gtest/gtest.h>
 

@@ -9,12 +9,12 @@
 #include <set>
 
 #include "console_host.h"
-#include "extraction_run.h"
-#include "file_analysis.h"
-#include "ocb_decoder.h"
+#include "ostrel/extraction_run.h"
+#include "ostrel/file_analysis.h"
+#include "ostrel/ocb_decoder.h"
+#include "ostrel/trimming.h"
 #include "platform/command_line.h"
 #include "platform/interrupt.h"
-#include "trimming.h"
 
 namespace ostrel {
 

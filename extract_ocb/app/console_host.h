@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "host.h"
+#include "ostrel/host.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
 

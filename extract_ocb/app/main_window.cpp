@@ -20,13 +20,13 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "extraction_run.h"
-#include "ocb_decoder.h"
+#include "ostrel/extraction_run.h"
+#include "ostrel/ocb_decoder.h"
+#include "ostrel/trimming.h"
 #include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
 #include "platform/ui/message_service.h"
 #include "platform/ui/remembered.h"
-#include "trimming.h"
 
 namespace ostrel {
 namespace {

@@ -7,8 +7,8 @@
 #include <functional>
 #include <optional>
 
-#include "file_analysis.h"
-#include "host.h"
+#include "ostrel/file_analysis.h"
+#include "ostrel/host.h"
 
 class QCheckBox;
 class QLabel;

@@ -1,13 +1,13 @@
-#include "extraction_run.h"
+#include "ostrel/extraction_run.h"
 
 #include <filesystem>
 
 #include "formats/ocb/blocks.h"
 #include "formats/ocb/digits.h"
+#include "ostrel/record_line.h"
 #include "platform/binary_reader.h"
 #include "platform/file_replacer.h"
 #include "platform/numbers.h"
-#include "record_line.h"
 
 namespace ostrel {
 

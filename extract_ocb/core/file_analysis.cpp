@@ -1,9 +1,9 @@
-#include "file_analysis.h"
+#include "ostrel/file_analysis.h"
 
 #include <array>
 
 #include "formats/ocb/blocks.h"
-#include "ocb_decoder.h"
+#include "ostrel/ocb_decoder.h"
 #include "platform/binary_reader.h"
 #include "platform/numbers.h"
 

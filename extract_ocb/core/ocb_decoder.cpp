@@ -1,4 +1,4 @@
-#include "ocb_decoder.h"
+#include "ostrel/ocb_decoder.h"
 
 #include "formats/ocb/dates.h"
 #include "formats/ocb/digits.h"

@@ -1,4 +1,4 @@
-#include "record_line.h"
+#include "ostrel/record_line.h"
 
 #include <bit>
 #include <cstring>
@@ -9,8 +9,8 @@
 #define OSTREL_SSE2 1
 #endif
 
-#include "digit_tables.h"
 #include "formats/ocb/digits.h"
+#include "ostrel/digit_tables.h"
 #include "platform/digits.h"
 
 namespace ostrel {

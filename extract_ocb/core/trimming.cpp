@@ -1,4 +1,4 @@
-#include "trimming.h"
+#include "ostrel/trimming.h"
 
 #include <system_error>
 #include <vector>

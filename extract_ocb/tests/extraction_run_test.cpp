@@ -1,4 +1,4 @@
-#include "extraction_run.h"
+#include "ostrel/extraction_run.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "file_analysis.h"
+#include "ostrel/file_analysis.h"
 
 #include <gtest/gtest.h>
 

@@ -7,8 +7,8 @@
 #include <fstream>
 
 #include "cdrgen/ocb_builder.h"
-#include "file_analysis.h"
 #include "formats/ocb/blocks.h"
+#include "ostrel/file_analysis.h"
 #include "platform/binary_reader.h"
 #include "test_host.h"
 

@@ -1,4 +1,4 @@
-#include "ocb_decoder.h"
+#include "ostrel/ocb_decoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "record_line.h"
+#include "ostrel/record_line.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "cdrgen/ocb_builder.h"
-#include "extraction_run.h"
 #include "formats/ocb/digits.h"
+#include "ostrel/extraction_run.h"
 
 namespace ostrel {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cdrgen/bytes.h"
-#include "host.h"
+#include "ostrel/host.h"
 
 namespace ostrel::test {
 

@@ -1,4 +1,4 @@
-#include "trimming.h"
+#include "ostrel/trimming.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>

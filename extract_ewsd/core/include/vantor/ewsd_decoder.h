@@ -7,9 +7,9 @@
 
 #include "formats/ewsd/layout.h"
 #include "formats/ewsd/packages.h"
-#include "host.h"
 #include "platform/binary_reader.h"
-#include "slot_text.h"
+#include "vantor/host.h"
+#include "vantor/slot_text.h"
 
 namespace vantor {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "formats/ocb/dates.h"
-#include "ocb_decoder.h"
+#include "ostrel/ocb_decoder.h"
 
 namespace ostrel {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "field_text.h"
+#include "kelvan/field_text.h"
 
 namespace kelvan {
 

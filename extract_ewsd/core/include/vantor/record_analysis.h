@@ -2,7 +2,7 @@
 // The first and last call record of one file, its record count and size.
 #include <string>
 
-#include "host.h"
+#include "vantor/host.h"
 
 namespace vantor {
 

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "ewsd_decoder.h"
-#include "host.h"
 #include "platform/file_replacer.h"
 #include "platform/text_writer.h"
+#include "vantor/ewsd_decoder.h"
+#include "vantor/host.h"
 
 namespace vantor {
 

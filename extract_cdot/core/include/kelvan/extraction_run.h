@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "clock.h"
-#include "host.h"
-#include "line_layout.h"
-#include "record_filter.h"
+#include "kelvan/clock.h"
+#include "kelvan/host.h"
+#include "kelvan/line_layout.h"
+#include "kelvan/record_filter.h"
 
 namespace kelvan {
 

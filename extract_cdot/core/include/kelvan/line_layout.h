@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "field_text.h"
+#include "kelvan/field_text.h"
 
 namespace kelvan {
 

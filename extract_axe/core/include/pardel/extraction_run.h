@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "axe_decoder.h"
-#include "host.h"
+#include "pardel/axe_decoder.h"
+#include "pardel/host.h"
 #include "platform/file_replacer.h"
 #include "platform/text_writer.h"
 

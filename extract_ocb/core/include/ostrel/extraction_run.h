@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "host.h"
-#include "ocb_decoder.h"
+#include "ostrel/host.h"
+#include "ostrel/ocb_decoder.h"
 
 namespace ostrel {
 

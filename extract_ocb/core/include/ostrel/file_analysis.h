@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "host.h"
+#include "ostrel/host.h"
 
 namespace ostrel {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "line_layout.h"
+#include "kelvan/line_layout.h"
 
 namespace kelvan {
 

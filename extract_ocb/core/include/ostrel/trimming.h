@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
-#include "file_analysis.h"
-#include "host.h"
+#include "ostrel/file_analysis.h"
+#include "ostrel/host.h"
 
 namespace ostrel {
 

@@ -3,7 +3,7 @@
 // fix today and the time of day.
 #include <string>
 
-#include "elapsed_time.h"
+#include "kelvan/elapsed_time.h"
 #include "platform/clock.h"
 
 namespace kelvan {
