@@ -2,20 +2,10 @@
 
 #include <string>
 
+#include "platform/digits.h"
 #include "platform/numbers.h"
 
 namespace lomtra {
-
-std::string HexText(const std::uint8_t* bytes, std::size_t offset, std::size_t count) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text(count * 2, '0');
-  for (std::size_t i = 0; i < count; ++i) {
-    const std::uint8_t b = bytes[offset + i];
-    text[2 * i] = kDigits[b >> 4];
-    text[2 * i + 1] = kDigits[b & 0x0F];
-  }
-  return text;
-}
 
 double ValueOf(std::string_view text) {
   // Fast path for plain digits, which is nearly every field the detectors
@@ -40,7 +30,7 @@ double BcdValue(const std::uint8_t* bytes, std::size_t offset, std::size_t count
   double value = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint8_t b = bytes[offset + i];
-    if ((b >> 4) > 9 || (b & 0x0F) > 9) return ValueOf(HexText(bytes, offset, count));
+    if ((b >> 4) > 9 || (b & 0x0F) > 9) return ValueOf(platform::HexText(bytes + offset, count));
     value = value * 100 + (b >> 4) * 10 + (b & 0x0F);
   }
   return value;

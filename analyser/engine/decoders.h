@@ -7,9 +7,6 @@
 
 namespace lomtra {
 
-// Two upper-case hexadecimal digits per byte, from `offset` on (05 3A -> "053A").
-std::string HexText(const std::uint8_t* bytes, std::size_t offset, std::size_t count);
-
 // The decimal number a text begins with, blanks skipped ("0156" -> 156); a
 // text that begins with no digit gives 0 ("F1", "+95", "-51231", ".5").
 double ValueOf(std::string_view text);

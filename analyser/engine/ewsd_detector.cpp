@@ -10,6 +10,7 @@
 #include "formats/ewsd/layout.h"
 #include "formats/ewsd/packages.h"
 #include "formats/ewsd/text.h"
+#include "platform/digits.h"
 
 namespace lomtra {
 namespace {
@@ -207,7 +208,7 @@ bool DecodePackage(EwsdMemory& m, std::uint64_t& p) {
       std::string text;
       for (std::uint64_t k = ewsd::kCallingBytesFrom; k + 1 <= length; ++k) {
         const std::uint8_t b = At(m, p + k);
-        text += HexText(&b, 0, 1);
+        text += platform::HexText(&b, 1);
       }
       m.slot_values.calling = text;
       // A package length of 0 would never advance: end the record's packages.

@@ -5,14 +5,6 @@
 namespace lomtra {
 namespace {
 
-TEST(Decoders, HexTextIsUpperCaseTwoDigitsPerByte) {
-  const std::uint8_t bytes[] = {0x00, 0xAB, 0x05, 0x3A};
-  EXPECT_EQ(HexText(bytes, 0, 1), "00");
-  EXPECT_EQ(HexText(bytes, 1, 1), "AB");
-  EXPECT_EQ(HexText(bytes, 2, 2), "053A");
-  EXPECT_EQ(HexText(bytes, 0, 0), "");
-}
-
 TEST(Decoders, ValueOfReadsTheLeadingNumber) {
   EXPECT_EQ(ValueOf("0156"), 156);
   EXPECT_EQ(ValueOf(""), 0);

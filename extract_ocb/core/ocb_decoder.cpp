@@ -2,6 +2,7 @@
 
 #include "formats/ocb/dates.h"
 #include "formats/ocb/digits.h"
+#include "platform/digits.h"
 
 namespace ostrel {
 
@@ -70,7 +71,7 @@ bool DecodeRecord(const std::uint8_t* record, int header_year, int header_day, b
       }
       case ocb::FieldKind::kHex:
         fields.Text(n).clear();
-        ocb::AppendHexText(fields.Text(n), record + field.offset, field.size);
+        platform::AppendHexText(fields.Text(n), record + field.offset, field.size);
         break;
     }
   }

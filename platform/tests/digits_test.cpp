@@ -80,4 +80,12 @@ TEST(Digits, FourBytesAtOnceMatchTheHexTable) {
 }
 
 }  // namespace
+TEST(Digits, HexTextIsUpperCaseTwoDigitsPerByte) {
+  const std::uint8_t bytes[] = {0x00, 0xAB, 0x05, 0x3A};
+  EXPECT_EQ(HexText(bytes, 1), "00");
+  EXPECT_EQ(HexText(bytes + 1, 1), "AB");
+  EXPECT_EQ(HexText(bytes + 2, 2), "053A");
+  EXPECT_EQ(HexText(bytes, 0), "");
+}
+
 }  // namespace platform

@@ -1,29 +1,11 @@
 #include "formats/ocb/digits.h"
 
+#include "platform/digits.h"
 #include "platform/numbers.h"
 
 namespace formats::ocb {
 
-namespace {
-constexpr char kHexDigits[] = "0123456789ABCDEF";
-}  // namespace
-
-void AppendHexText(std::string& out, const std::uint8_t* bytes, std::size_t count) {
-  const std::size_t at = out.size();
-  out.resize(at + 2 * count);
-  char* digits = out.data() + at;
-  for (std::size_t i = 0; i < count; ++i) {
-    digits[2 * i] = kHexDigits[bytes[i] >> 4];
-    digits[2 * i + 1] = kHexDigits[bytes[i] & 0x0F];
-  }
-}
-
-std::string HexText(const std::uint8_t* bytes, std::size_t count) {
-  std::string text;
-  text.reserve(count * 2);
-  AppendHexText(text, bytes, count);
-  return text;
-}
+namespace {}  // namespace
 
 std::uint32_t ByteValue(const std::uint8_t* record, std::size_t offset, std::size_t length) {
   std::uint32_t value = 0;
@@ -41,7 +23,7 @@ std::uint32_t BcdValue(const std::uint8_t* bytes, std::size_t count) {
 }
 
 int LeadingNumberOfDamaged(const std::uint8_t* bytes, std::size_t count) {
-  const double value = platform::LeadingNumber(HexText(bytes, count));
+  const double value = platform::LeadingNumber(platform::HexText(bytes, count));
   if (!(value < kLargestNumber)) return kLargestNumber;  // NaN too
   return value > 0 ? static_cast<int>(value) : 0;
 }

@@ -4,6 +4,7 @@
 
 #include "formats/ocb/dates.h"
 #include "formats/ocb/digits.h"
+#include "platform/digits.h"
 
 namespace formats::ocb {
 namespace {
@@ -20,8 +21,8 @@ TEST(OcbLayout, OffsetsOfBothLayouts) {
 
 TEST(OcbLayout, HexByteAndBcdValues) {
   const std::uint8_t bytes[] = {0xC6, 0xC4, 0x00, 0x67, 0x0A};
-  EXPECT_EQ(HexText(bytes, 2), "C6C4");
-  EXPECT_EQ(HexText(bytes + 4, 1), "0A");
+  EXPECT_EQ(platform::HexText(bytes, 2), "C6C4");
+  EXPECT_EQ(platform::HexText(bytes + 4, 1), "0A");
   const std::uint8_t record[] = {0x01, 0x02, 0x03};
   EXPECT_EQ(ByteValue(record, 0, 1), 1u);
   EXPECT_EQ(ByteValue(record, 0, 2), 258u);

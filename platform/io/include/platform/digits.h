@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 namespace platform {
 
@@ -46,6 +47,19 @@ inline constexpr std::array<char, 512> kDecimalDigitPairs = detail::MakeDecimalD
 inline char* PutHexDigits(char* out, std::uint8_t value) {
   std::memcpy(out, kHexDigitPairs.data() + 2 * value, 2);
   return out + 2;
+}
+
+// Two upper-case hexadecimal digits per byte, appended (05 3A -> "053A").
+inline void AppendHexText(std::string& out, const std::uint8_t* bytes, std::size_t count) {
+  const std::size_t at = out.size();
+  out.resize(at + 2 * count);
+  char* digits = out.data() + at;
+  for (std::size_t i = 0; i < count; ++i) digits = PutHexDigits(digits, bytes[i]);
+}
+inline std::string HexText(const std::uint8_t* bytes, std::size_t count) {
+  std::string text;
+  AppendHexText(text, bytes, count);
+  return text;
 }
 
 // The right two decimal digits of `value` (below 256), with a leading zero.

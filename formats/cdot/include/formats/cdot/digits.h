@@ -28,13 +28,12 @@ struct DigitPair {
 };
 
 constexpr std::array<DigitPair, 256> MakeDigitPairs() {
-  constexpr char kHex[] = "0123456789ABCDEF";
   std::array<DigitPair, 256> table{};
   for (int b = 0; b < 256; ++b) {
     DigitPair pair{{' ', ' '}, 0};
-    auto put = [&pair, &kHex](int nibble) {
+    auto put = [&pair](int nibble) {
       if (nibble == 0xF) return;
-      pair.text[pair.size++] = nibble == 0xA ? '0' : kHex[nibble];
+      pair.text[pair.size++] = nibble == 0xA ? '0' : "0123456789ABCDEF"[nibble];
     };
     if (b >= 0x10) put(b >> 4);
     put(b & 0xF);

@@ -1,6 +1,6 @@
 #pragma once
-// The small decoders of OCB-283 bytes: hexadecimal text, big-endian and BCD
-// values, filler digits.
+// The small decoders of OCB-283 bytes: big-endian and BCD values, filler
+// digits (hexadecimal text is platform::HexText).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -10,9 +10,6 @@
 
 namespace formats::ocb {
 
-// Upper-case two-digit hexadecimal text of the bytes ("C6C4").
-std::string HexText(const std::uint8_t* bytes, std::size_t count);
-void AppendHexText(std::string& out, const std::uint8_t* bytes, std::size_t count);
 // Unsigned big-endian value of 1-3 bytes.
 std::uint32_t ByteValue(const std::uint8_t* record, std::size_t offset, std::size_t length);
 
