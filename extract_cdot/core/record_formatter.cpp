@@ -122,6 +122,7 @@ char* RecordFormatter::FormatEveryField(const std::uint8_t* record, std::string_
   char* p = out;
   auto next = [&p, delimiter](int field, char* end) {
     if constexpr (kFixedWidth) {
+      (void)delimiter;
       p = std::max(end, p + ColumnWidth(field) + kColumnGap);
       std::memcpy(p, kSpaces, kSpaceRun);
     } else {
