@@ -1,6 +1,6 @@
 #pragma once
 // lomtra reads the computer's clock through platform's, so that tests can fix
-// the year (E10B dates, C-DOT file-name dates) and the report's title line.
+// the year of E10B calls and the report's title line.
 #include "platform/clock.h"
 
 namespace lomtra {
