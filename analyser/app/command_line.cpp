@@ -20,6 +20,19 @@
 namespace lomtra {
 namespace {
 
+// The options of analyse, which the program's own usage lists too.
+#define ANALYSE_OPTIONS                                                             \
+  "options:\n"                                                                      \
+  "  --report FILE      write the report to FILE instead of standard output\n"      \
+  "  --xlsx FILE        also write the list as a spreadsheet workbook\n"            \
+  "  --quiet            print nothing but errors\n"                                 \
+  "  --stop-on-error    answer No to questions (an existing report is then kept)\n" \
+  "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"                                             \
+  "                     for testing: use this date and time instead of the\n"       \
+  "                     computer's clock (report title, year of E10B calls)\n"      \
+  "exit status: 0 every file processed, 1 a file was skipped or the run\n"          \
+  "stopped, 2 usage error or a failure that ended the run.\n"
+
 constexpr const char* kUsage =
     "usage: lomtra                        open the window\n"
     "       lomtra identify PATH...       print each file's switch and path\n"
@@ -28,17 +41,7 @@ constexpr const char* kUsage =
     "                                     analyse the files and write the report\n"
     "                                     (to FILE, or to standard output)\n"
     "       lomtra --help | --version | COMMAND --help\n"
-    "A folder given as PATH stands for the files in it, in name order.\n"
-    "options:\n"
-    "  --report FILE      write the report to FILE instead of standard output\n"
-    "  --xlsx FILE        also write the list as a spreadsheet workbook\n"
-    "  --quiet            print nothing but errors\n"
-    "  --stop-on-error    answer No to questions (an existing report is then kept)\n"
-    "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"
-    "                     for testing: use this date and time instead of the\n"
-    "                     computer's clock (report title, year of E10B calls)\n"
-    "exit status: 0 every file processed, 1 a file was skipped or the run\n"
-    "stopped, 2 usage error or a failure that ended the run.\n";
+    "A folder given as PATH stands for the files in it, in name order.\n" ANALYSE_OPTIONS;
 
 constexpr const char* kIdentifyUsage =
     "usage: lomtra identify [--quiet] PATH...\n"
@@ -53,17 +56,7 @@ constexpr const char* kAnalyseUsage =
     "Analyses the files (first and last call, records) and writes the report to\n"
     "standard output or FILE.lmt. A folder given as PATH stands for the files in\n"
     "it, in name order. Outputs are written under a temporary name beside their\n"
-    "target and replace it only when complete.\n"
-    "options:\n"
-    "  --report FILE      write the report to FILE instead of standard output\n"
-    "  --xlsx FILE        also write the list as a spreadsheet workbook\n"
-    "  --quiet            print nothing but errors\n"
-    "  --stop-on-error    answer No to questions (an existing report is then kept)\n"
-    "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"
-    "                     for testing: use this date and time instead of the\n"
-    "                     computer's clock (report title, year of E10B calls)\n"
-    "exit status: 0 every file processed, 1 a file was skipped or the run\n"
-    "stopped, 2 usage error or a failure that ended the run.\n";
+    "target and replace it only when complete.\n" ANALYSE_OPTIONS;
 
 bool IsCommand(const std::string& word) {
   return word == "identify" || word == "analyse";
