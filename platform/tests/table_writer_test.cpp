@@ -1,0 +1,136 @@
+#include "platform/table_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Slurp(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string Moment(std::string_view date, std::string_view time) {
+  char room[platform::kIsoMomentLength];
+  return std::string(room, platform::PutIsoMoment(room, date, time));
+}
+
+TEST(TableWriter, KeysAndMoments) {
+  EXPECT_EQ(platform::SnakeCaseKey("O/G Trunk Group Name"), "o_g_trunk_group_name");
+  EXPECT_EQ(platform::SnakeCaseKey("3rd Party Digit"), "3rd_party_digit");
+  EXPECT_EQ(platform::SnakeCaseKey(" Chargable Duration "), "chargable_duration");
+  EXPECT_EQ(platform::SnakeCaseKey("CHB"), "chb");
+
+  // Both date forms of the programs give one moment.
+  EXPECT_EQ(Moment("2006-01-01", "00:00:00"), "2006-01-01T00:00:00");
+  EXPECT_EQ(Moment("2005/03/06", "23:59:59"), "2005-03-06T23:59:59");
+  EXPECT_EQ(Moment("2004/02/29", "12:00:00"), "2004-02-29T12:00:00");
+  // Damaged dates and times are missing, never guessed.
+  EXPECT_EQ(Moment("2005/02/29", "12:00:00"), "");
+  EXPECT_EQ(Moment("2006-13-01", "00:00:00"), "");
+  EXPECT_EQ(Moment("2006-12-00", "00:00:00"), "");
+  EXPECT_EQ(Moment("2006-12-01", "24:00:00"), "");
+  EXPECT_EQ(Moment("2006-12-01", "12:60:00"), "");
+  EXPECT_EQ(Moment("20//", "::"), "");
+  EXPECT_EQ(Moment("2006-1 -01", "00:00:00"), "");
+  EXPECT_EQ(Moment("2006-01/01", "00:00:00"), "");
+  EXPECT_EQ(Moment("2006-01-01", "0A:00:00"), "");
+}
+
+// Writes `rows` in `format` the way a run does (a header, then rows made in
+// a LineBatch's room) and returns the file's bytes.
+std::string WriteTable(platform::TableFormat format, const std::vector<platform::Column>& columns,
+                       const std::vector<std::array<std::string_view, 5>>& rows,
+                       const fs::path& path) {
+  platform::TableWriter table(format, columns);
+  platform::TextWriter writer;
+  EXPECT_TRUE(writer.Open(path));
+  EXPECT_TRUE(table.WriteHeader(writer));
+  platform::LineBatch batch;
+  for (const auto& row : rows) {
+    char* at = batch.Room(writer, table.RowRoom(row.data()));
+    EXPECT_NE(at, nullptr);
+    batch.Add(table.PutRow(at, row.data()));
+  }
+  EXPECT_TRUE(batch.Commit());
+  EXPECT_TRUE(writer.Close());
+  return Slurp(path);
+}
+
+// Python's own csv and json modules read both files back; what they read is
+// printed as ASCII-only JSON to compare.
+std::string ReadBack(const fs::path& csv, const fs::path& jsonl, const fs::path& out) {
+  const fs::path script = out.parent_path() / "read_back.py";
+  std::ofstream(script) << "import csv, json, sys\n"
+                           "with open(sys.argv[1], newline='', encoding='utf-8') as f:\n"
+                           "    rows = list(csv.reader(f, strict=True))\n"
+                           "with open(sys.argv[2], encoding='utf-8') as f:\n"
+                           "    objects = [json.loads(line) for line in f]\n"
+                           "with open(sys.argv[3], 'w') as f:\n"
+                           "    json.dump({'csv': rows, 'jsonl': objects}, f)\n";
+  const std::string command = "/usr/bin/python3 '" + script.string() + "' '" + csv.string() +
+                              "' '" + jsonl.string() + "' '" + out.string() + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  return Slurp(out);
+}
+
+TEST(TableWriter, ToolsReadBackEveryCellAsWritten) {
+  const fs::path dir = fs::temp_directory_path() / "platform_table_writer";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  using platform::ColumnType;
+  const std::vector<platform::Column> columns = {
+      {"Serial Number", "", ColumnType::kInteger}, {"Calling ID", "", ColumnType::kText},
+      {"O/G Tgp", "", ColumnType::kText},          {"call_start", "", ColumnType::kMoment},
+      {"Duration", "", ColumnType::kInteger},
+  };
+  // Plain values; every character that needs quoting or escaping; Latin-1
+  // bytes of a damaged record; missing values; a number field holding no
+  // number.
+  const std::vector<std::array<std::string_view, 5>> rows = {
+      {"1", "0123456789", "ROUT01", "2006-01-01T00:00:00", "0042"},
+      {"2", "a,b \"q\"", "x\r\ny\\z", "", ""},
+      {"3", "\xE9\xFF", std::string_view("\x01\t\x00", 3), "", "000"},
+      {"4", "", " lead", "", "12A"},
+  };
+  const std::string csv = WriteTable(platform::TableFormat::kCsv, columns, rows, dir / "t.csv");
+  const std::string jsonl =
+      WriteTable(platform::TableFormat::kJsonl, columns, rows, dir / "t.jsonl");
+
+  // The bytes that matter to other tools: CR LF, quotes only where needed,
+  // numbers unpadded.
+  EXPECT_EQ(csv.substr(0, csv.find('\n', 60) + 1),
+            "Serial Number,Calling ID,O/G Tgp,call_start,Duration\r\n"
+            "1,0123456789,ROUT01,2006-01-01T00:00:00,42\r\n");
+  EXPECT_EQ(jsonl.substr(0, jsonl.find('\n') + 1),
+            "{\"serial_number\":1,\"calling_id\":\"0123456789\",\"o_g_tgp\":\"ROUT01\","
+            "\"call_start\":\"2006-01-01T00:00:00\",\"duration\":42}\n");
+
+  EXPECT_EQ(ReadBack(dir / "t.csv", dir / "t.jsonl", dir / "read.json"),
+            "{\"csv\": ["
+            "[\"Serial Number\", \"Calling ID\", \"O/G Tgp\", \"call_start\", \"Duration\"], "
+            "[\"1\", \"0123456789\", \"ROUT01\", \"2006-01-01T00:00:00\", \"42\"], "
+            "[\"2\", \"a,b \\\"q\\\"\", \"x\\r\\ny\\\\z\", \"\", \"\"], "
+            "[\"3\", \"\\u00e9\\u00ff\", \"\\u0001\\t\\u0000\", \"\", \"0\"], "
+            "[\"4\", \"\", \" lead\", \"\", \"12A\"]], "
+            "\"jsonl\": ["
+            "{\"serial_number\": 1, \"calling_id\": \"0123456789\", \"o_g_tgp\": \"ROUT01\", "
+            "\"call_start\": \"2006-01-01T00:00:00\", \"duration\": 42}, "
+            "{\"serial_number\": 2, \"calling_id\": \"a,b \\\"q\\\"\", "
+            "\"o_g_tgp\": \"x\\r\\ny\\\\z\", \"call_start\": null, \"duration\": null}, "
+            "{\"serial_number\": 3, \"calling_id\": \"\\u00e9\\u00ff\", "
+            "\"o_g_tgp\": \"\\u0001\\t\\u0000\", \"call_start\": null, \"duration\": 0}, "
+            "{\"serial_number\": 4, \"calling_id\": \"\", \"o_g_tgp\": \" lead\", "
+            "\"call_start\": null, \"duration\": \"12A\"}]}");
+  fs::remove_all(dir);
+}
+
+}  // namespace
