@@ -5,6 +5,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libgl1-mesa-dev
   libxlsxwriter-dev
+  libsqlite3-dev sqlite3 libpq-dev
+  postgresql  # the database tests start a throwaway server of their own
   libgtest-dev libgmock-dev libbenchmark-dev
   lintian desktop-file-utils poppler-utils fakeroot dpkg-dev file
   clang clang-format libclang-rt-14-dev
