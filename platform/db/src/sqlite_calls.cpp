@@ -1,0 +1,321 @@
+#include "platform/sqlite_calls.h"
+
+#include <sqlite3.h>
+
+#include <array>
+#include <cstring>
+#include <fstream>
+#include <system_error>
+
+namespace platform {
+
+namespace {
+
+constexpr int kBusyMilliseconds = 2000;
+
+// Identifiers are always quoted: keys may begin with a digit ("3rd_party_digit").
+std::string Quoted(std::string_view name) {
+  std::string text = "\"";
+  for (const char c : name) {
+    if (c == '"') text += '"';
+    text += c;
+  }
+  return text + '"';
+}
+
+const char* SqlType(ColumnType type) {
+  return type == ColumnType::kInteger ? "INTEGER" : "TEXT";
+}
+
+// Columns of the files table, "name TYPE" as PRAGMA table_info tells them.
+const std::vector<std::string>& FilesColumns() {
+  static const std::vector<std::string> columns = {
+      "id INTEGER",   "path TEXT",       "size INTEGER",    "modified TEXT",  "exchange_type TEXT",
+      "program TEXT", "records INTEGER", "first_call TEXT", "last_call TEXT", "loaded_at TEXT"};
+  return columns;
+}
+
+std::vector<std::string> CallsColumns(const CallTableShape& shape) {
+  std::vector<std::string> columns = {"file_id INTEGER", "record_no INTEGER", "call_start TEXT"};
+  for (const Column& column : shape.columns)
+    columns.push_back(column.key + " " + SqlType(column.type));
+  return columns;
+}
+
+bool BeginsLikeSqlite(const std::filesystem::path& path) {
+  static constexpr char kHeader[16] = "SQLite format 3";  // and its NUL
+  std::array<char, 16> head{};
+  std::ifstream in(path, std::ios::binary);
+  in.read(head.data(), head.size());
+  return in.gcount() == 16 && std::memcmp(head.data(), kHeader, 16) == 0;
+}
+
+// The value of a text of digits, or false (empty, other characters, too long).
+bool DigitsValue(std::string_view text, sqlite3_int64* value) {
+  if (text.empty() || text.size() > 18) return false;
+  sqlite3_int64 result = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    result = result * 10 + (c - '0');
+  }
+  *value = result;
+  return true;
+}
+
+}  // namespace
+
+SqliteCalls::~SqliteCalls() {
+  if (db_ != nullptr) Close();
+}
+
+bool SqliteCalls::Fail(std::string_view what) {
+  if (error_.empty()) error_ = path_.string() + ": " + std::string(what);
+  return false;
+}
+
+bool SqliteCalls::Execute(const std::string& sql) {
+  char* message = nullptr;
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &message) == SQLITE_OK) return true;
+  const std::string reason = message != nullptr ? message : sqlite3_errmsg(db_);
+  sqlite3_free(message);
+  return Fail(reason);
+}
+
+// A table of ours that is there must have exactly our columns; one that is
+// missing is made later.
+bool SqliteCalls::CheckShape(const std::string& table, const std::vector<std::string>& expected) {
+  sqlite3_stmt* statement = nullptr;
+  const std::string sql = "PRAGMA table_info(" + Quoted(table) + ")";
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+    return Fail(sqlite3_errmsg(db_));
+  std::vector<std::string> found;
+  int step = SQLITE_ROW;
+  while ((step = sqlite3_step(statement)) == SQLITE_ROW) {
+    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(statement, 1));
+    const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(statement, 2));
+    found.push_back(std::string(name != nullptr ? name : "") + " " + (type != nullptr ? type : ""));
+  }
+  sqlite3_finalize(statement);
+  if (step != SQLITE_DONE) return Fail(sqlite3_errmsg(db_));
+  if (!found.empty() && found != expected)
+    return Fail("the table " + table + " has other columns than this program writes");
+  return true;
+}
+
+bool SqliteCalls::CreateTables() {
+  const std::string& calls = shape_.name;
+  std::string sql =
+      "CREATE TABLE IF NOT EXISTS files (id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, "
+      "size INTEGER, modified TEXT, exchange_type TEXT, program TEXT, records INTEGER, "
+      "first_call TEXT, last_call TEXT, loaded_at TEXT);";
+  sql += "CREATE TABLE IF NOT EXISTS " + Quoted(calls) +
+         " (file_id INTEGER NOT NULL REFERENCES files(id), record_no INTEGER NOT NULL, "
+         "call_start TEXT";
+  for (const Column& column : shape_.columns)
+    sql += ", " + Quoted(column.key) + " " + SqlType(column.type);
+  sql += ");";
+  // (file_id, record_no) is a call's key: it also finds a file's rows to
+  // replace them.
+  sql += "CREATE UNIQUE INDEX IF NOT EXISTS " + Quoted(calls + "_file_record") + " ON " +
+         Quoted(calls) + " (file_id, record_no);";
+  std::vector<std::string> indexed = {"call_start"};
+  indexed.insert(indexed.end(), shape_.indexed_keys.begin(), shape_.indexed_keys.end());
+  for (const std::string& key : indexed)
+    sql += "CREATE INDEX IF NOT EXISTS " + Quoted(calls + "_" + key) + " ON " + Quoted(calls) +
+           " (" + Quoted(key) + ");";
+  return Execute(sql);
+}
+
+bool SqliteCalls::Prepare() {
+  std::string sql = "INSERT INTO " + Quoted(shape_.name) + " (file_id, record_no, call_start";
+  std::string values = "?, ?, ?";
+  for (const Column& column : shape_.columns) {
+    sql += ", " + Quoted(column.key);
+    values += ", ?";
+  }
+  sql += ") VALUES (" + values + ")";
+  if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &insert_, nullptr) !=
+      SQLITE_OK)
+    return Fail(sqlite3_errmsg(db_));
+  return true;
+}
+
+void SqliteCalls::Finalize() {
+  sqlite3_finalize(insert_);
+  insert_ = nullptr;
+}
+
+bool SqliteCalls::Open(const std::filesystem::path& path, const CallTableShape& shape) {
+  path_ = path;
+  shape_ = shape;
+  error_.clear();
+  files_committed_ = 0;
+  std::error_code error;
+  const auto status = std::filesystem::status(path, error);
+  created_ = !std::filesystem::exists(status);
+  if (!created_) {
+    if (!std::filesystem::is_regular_file(status)) return Fail("not a database file");
+    // An empty file is a database without tables to SQLite; anything else
+    // must begin as one, or SQLite would be asked to open a stranger's file.
+    if (std::filesystem::file_size(path, error) != 0 && !BeginsLikeSqlite(path))
+      return Fail("not a SQLite database");
+  }
+  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+      SQLITE_OK) {
+    Fail(db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory");
+    Close();
+    return false;
+  }
+  sqlite3_busy_timeout(db_, kBusyMilliseconds);
+  // Checked before anything is written: a refused database stays as it was.
+  const bool ready = CheckShape("files", FilesColumns()) &&
+                     CheckShape(shape_.name, CallsColumns(shape_)) &&
+                     Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;") &&
+                     Execute("BEGIN IMMEDIATE") && CreateTables() && Execute("COMMIT") && Prepare();
+  if (!ready) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool SqliteCalls::BeginFile(const InputFile& file) {
+  if (!Execute("BEGIN IMMEDIATE")) return false;
+  in_file_ = true;
+  calls_ = 0;
+  first_call_.clear();
+  last_call_.clear();
+  sqlite3_stmt* statement = nullptr;
+  const char* upsert =
+      "INSERT INTO files (path, size, modified, exchange_type, program, records, loaded_at) "
+      "VALUES (?, ?, ?, ?, ?, 0, strftime('%Y-%m-%dT%H:%M:%S', 'now', 'localtime')) "
+      "ON CONFLICT (path) DO UPDATE SET size = excluded.size, modified = excluded.modified, "
+      "exchange_type = excluded.exchange_type, program = excluded.program, records = 0, "
+      "first_call = NULL, last_call = NULL, loaded_at = excluded.loaded_at RETURNING id";
+  bool ok = sqlite3_prepare_v2(db_, upsert, -1, &statement, nullptr) == SQLITE_OK;
+  if (ok) {
+    sqlite3_bind_text(statement, 1, file.path.data(), static_cast<int>(file.path.size()),
+                      SQLITE_STATIC);
+    sqlite3_bind_int64(statement, 2, file.size);
+    sqlite3_bind_text(statement, 3, file.modified.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(statement, 4, file.exchange_type.c_str(), -1, SQLITE_STATIC);
+    sqlite3_bind_text(statement, 5, file.program.c_str(), -1, SQLITE_STATIC);
+    ok = sqlite3_step(statement) == SQLITE_ROW;
+    if (ok) file_id_ = sqlite3_column_int64(statement, 0);
+    ok = ok && sqlite3_step(statement) == SQLITE_DONE;
+  }
+  sqlite3_finalize(statement);
+  if (!ok) {
+    Fail(sqlite3_errmsg(db_));
+    RollbackFile();
+    return false;
+  }
+  // Loading a file again replaces its calls.
+  if (!Execute("DELETE FROM " + Quoted(shape_.name) +
+               " WHERE file_id = " + std::to_string(file_id_))) {
+    RollbackFile();
+    return false;
+  }
+  return true;
+}
+
+bool SqliteCalls::AddCall(std::int64_t record_no, std::string_view call_start,
+                          const std::string_view* cells) {
+  sqlite3_stmt* insert = insert_;
+  sqlite3_bind_int64(insert, 1, file_id_);
+  sqlite3_bind_int64(insert, 2, record_no);
+  if (call_start.empty())
+    sqlite3_bind_null(insert, 3);
+  else
+    sqlite3_bind_text(insert, 3, call_start.data(), static_cast<int>(call_start.size()),
+                      SQLITE_STATIC);
+  for (std::size_t i = 0; i < shape_.columns.size(); ++i) {
+    const int index = static_cast<int>(i) + 4;
+    const std::string_view cell = cells[i];
+    sqlite3_int64 number = 0;
+    if (shape_.columns[i].type != ColumnType::kText && cell.empty()) {
+      sqlite3_bind_null(insert, index);
+    } else if (shape_.columns[i].type == ColumnType::kInteger && DigitsValue(cell, &number)) {
+      sqlite3_bind_int64(insert, index, number);
+    } else {
+      // Record bytes are Latin-1; SQLite keeps UTF-8 text.
+      bool plain = true;
+      for (const char c : cell) plain = plain && static_cast<unsigned char>(c) < 0x80;
+      if (plain) {
+        sqlite3_bind_text(insert, index, cell.data(), static_cast<int>(cell.size()), SQLITE_STATIC);
+      } else {
+        scratch_.clear();
+        for (const char c : cell) {
+          const auto byte = static_cast<unsigned char>(c);
+          if (byte < 0x80) {
+            scratch_ += c;
+          } else {
+            scratch_ += static_cast<char>(0xC0 | byte >> 6);
+            scratch_ += static_cast<char>(0x80 | (byte & 0x3F));
+          }
+        }
+        sqlite3_bind_text(insert, index, scratch_.data(), static_cast<int>(scratch_.size()),
+                          SQLITE_TRANSIENT);
+      }
+    }
+  }
+  const int step = sqlite3_step(insert);
+  sqlite3_reset(insert);
+  if (step != SQLITE_DONE) return Fail(sqlite3_errmsg(db_));
+  ++calls_;
+  if (!call_start.empty()) {
+    if (first_call_.empty()) first_call_ = call_start;
+    last_call_ = call_start;
+  }
+  return true;
+}
+
+bool SqliteCalls::CommitFile() {
+  sqlite3_stmt* statement = nullptr;
+  bool ok = sqlite3_prepare_v2(db_,
+                               "UPDATE files SET records = ?, first_call = ?, last_call = ? "
+                               "WHERE id = ?",
+                               -1, &statement, nullptr) == SQLITE_OK;
+  if (ok) {
+    sqlite3_bind_int64(statement, 1, calls_);
+    if (!first_call_.empty()) {
+      sqlite3_bind_text(statement, 2, first_call_.c_str(), -1, SQLITE_STATIC);
+      sqlite3_bind_text(statement, 3, last_call_.c_str(), -1, SQLITE_STATIC);
+    }
+    sqlite3_bind_int64(statement, 4, file_id_);
+    ok = sqlite3_step(statement) == SQLITE_DONE;
+  }
+  sqlite3_finalize(statement);
+  if (!ok || !Execute("COMMIT")) {
+    if (!ok) Fail(sqlite3_errmsg(db_));
+    RollbackFile();
+    return false;
+  }
+  in_file_ = false;
+  ++files_committed_;
+  return true;
+}
+
+void SqliteCalls::RollbackFile() {
+  if (!in_file_) return;
+  in_file_ = false;
+  sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool SqliteCalls::Close() {
+  if (db_ == nullptr) return error_.empty();
+  RollbackFile();
+  Finalize();
+  const bool closed = sqlite3_close(db_) == SQLITE_OK;
+  db_ = nullptr;
+  if (!closed) Fail("the database could not be closed");
+  // A database made by this run that holds nothing of it goes again.
+  if (created_ && files_committed_ == 0) {
+    std::error_code ignored;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+      std::filesystem::remove(path_.string() + suffix, ignored);
+  }
+  return closed && error_.empty();
+}
+
+}  // namespace platform
