@@ -26,6 +26,9 @@ constexpr const char* kUsage =
     "  --columns LIST    slot numbers 0 to 19, comma-separated, ranges like 1-8\n"
     "                    (default 1-8,11: Date, Time, Calling ID, Called ID, Duration,\n"
     "                    Units, OG Tgp, IC Tgp, ConnID)\n"
+    "  --format FORMAT   text (the comma-separated lines, default), csv (a header\n"
+    "                    row of the captions, RFC 4180) or jsonl (one JSON object\n"
+    "                    a call); both add call_start, source_file and record_no\n"
     "  --stop-on-error   answer No when a file is not a valid data file (default Yes:\n"
     "                    skip it and go on with the others)\n"
     "  --quiet           print nothing but errors\n"
@@ -34,7 +37,8 @@ constexpr const char* kUsage =
     "             2 usage error or a failure that ended the run\n";
 
 constexpr const char* kExtractUsage =
-    "usage: vantor extract -o OUT [--columns LIST] [--stop-on-error] [--quiet] FILE...\n"
+    "usage: vantor extract -o OUT [--columns LIST] [--format FORMAT] [--stop-on-error]\n"
+    "                      [--quiet] FILE...\n"
     "write every call record of the EWSD files to OUT (\"-\": standard output), one\n"
     "comma-separated line each. OUT is replaced only when the run ends: a run that\n"
     "fails, or whose every file is refused, leaves it as it was. Ctrl-C stops after\n"
@@ -42,6 +46,7 @@ constexpr const char* kExtractUsage =
     "second Ctrl-C ends at once and leaves OUT as it was.\n"
     "  --columns LIST    slot numbers 0 to 19, comma-separated, ranges like 1-8\n"
     "                    (default 1-8,11)\n"
+    "  --format FORMAT   text (default), csv or jsonl\n"
     "  --stop-on-error   answer No when a file is not a valid data file\n"
     "  --quiet           print nothing but errors\n";
 
@@ -120,6 +125,20 @@ int Extract(const std::vector<std::string>& args) {
         return std::string();
       },
       "--columns needs a list");
+  options.Value(
+      {"--format"},
+      [&](const std::string&, const std::string& name) {
+        if (name == "text")
+          settings.format = OutputFormat::kText;
+        else if (name == "csv")
+          settings.format = OutputFormat::kCsv;
+        else if (name == "jsonl")
+          settings.format = OutputFormat::kJsonl;
+        else
+          return "unknown format " + name + " (text, csv or jsonl)";
+        return std::string();
+      },
+      "--format needs text, csv or jsonl");
   options.Flag({"--quiet"}, &quiet);
   options.Flag({"--stop-on-error"}, &stop_on_error);
   const auto reading = options.Read(args);

@@ -1,10 +1,12 @@
 #include "vantor/extraction_run.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
 #include "platform/digits.h"
 #include "platform/interrupt.h"
+#include "vantor/call_table.h"
 
 namespace vantor {
 
@@ -31,6 +33,13 @@ char* PutTrimmed(char* out, const SlotText& slot) {
   const auto count = static_cast<std::size_t>(end - begin);
   std::memcpy(out, begin, count);
   return out + count;
+}
+
+std::string_view Trimmed(const SlotText& slot) {
+  std::string_view text = slot.View();
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
 }
 
 // Only the six trunk group characters can hold blanks; every other slot is
@@ -78,6 +87,20 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
     if (wanted & 1u << column) repeated_columns_ = true;
     wanted |= 1u << column;
   }
+  table_.reset();
+  if (settings.format != OutputFormat::kText) {
+    // A row holds each column once; with no column it holds the serial
+    // number, as the line does. Its call_start needs the date and time.
+    row_slots_.clear();
+    for (const int column : columns_.empty() ? std::vector<int>{0} : columns_)
+      if (std::find(row_slots_.begin(), row_slots_.end(), column) == row_slots_.end())
+        row_slots_.push_back(column);
+    wanted |= 1u << formats::ewsd::kDateSlot | 1u << formats::ewsd::kTimeSlot;
+    table_.emplace(settings.format == OutputFormat::kCsv ? platform::TableFormat::kCsv
+                                                         : platform::TableFormat::kJsonl,
+                   CallColumns(row_slots_));
+    cells_.assign(table_->Columns().size(), {});
+  }
   decoder_.SetWantedSlots(wanted);
   show_number_ = columns_.empty() || (wanted & 1u) != 0;
   // The longest line: every column at full length plus its comma, CR LF.
@@ -105,6 +128,10 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   // the first file is read.
   if (!output_.Begin(settings.output_path)) {
     Fail("The output file cannot be created: " + output_.Error());
+    return {RunOutcome::kFailed, 0};
+  }
+  if (table_ && !table_->WriteHeader(output_.Writer())) {
+    Fail("The output file could not be written: " + WriteError());
     return {RunOutcome::kFailed, 0};
   }
 
@@ -157,6 +184,7 @@ ExtractionRun::FileEnd ExtractionRun::ExtractFile(const std::string& path, PassK
     return FileEnd::kFailed;
   }
   host_.SetMessageFile(path);
+  source_file_ = path;
   const FileEnd end = ReadFile(path, kind);
   host_.SetMessageFile("");
   return end;
@@ -174,7 +202,7 @@ ExtractionRun::FileEnd ExtractionRun::ReadFile(const std::string& path, PassKind
     decoder_.ReadRecordHeader();
     decoder_.DecodePackages();
     if (!decoder_.Go()) break;
-    if (!WriteRecord()) {
+    if (!(table_ ? WriteRow() : WriteRecord())) {
       Fail("The output file could not be written: " + WriteError());
       return FileEnd::kFailed;
     }
@@ -255,6 +283,43 @@ bool ExtractionRun::WriteRecord() {
   at[0] = '\r';
   at[1] = '\n';
   batch_.Add(at + 2);
+  ShowProgress();
+  return true;
+}
+
+bool ExtractionRun::WriteRow() {
+  Slots& slots = decoder_.Slot();
+  // Which records are written, the serial number and which slots start
+  // empty for the next record: as for the lines.
+  if (slots[formats::ewsd::kTimeSlot].empty()) return true;
+  ++lines_written_;
+  SlotText& number = slots[formats::ewsd::kSerialSlot];
+  if (show_number_) {
+    number.SetSize(static_cast<std::size_t>(
+        platform::PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) -
+        number.Room()));
+  }
+  std::size_t cell = 0;
+  for (const int column : row_slots_) {
+    const SlotText& slot = slots[static_cast<std::size_t>(column)];
+    cells_[cell++] = MayHoldBlanks(column) ? Trimmed(slot) : slot.View();
+  }
+  char moment[platform::kIsoMomentLength];
+  const char* moment_end = platform::PutIsoMoment(moment, slots[formats::ewsd::kDateSlot],
+                                                  slots[formats::ewsd::kTimeSlot]);
+  cells_[cell++] = {moment, static_cast<std::size_t>(moment_end - moment)};
+  cells_[cell++] = source_file_;
+  char record_no[24];
+  const char* record_no_end =
+      platform::PutDecimal(record_no, static_cast<std::uint64_t>(decoder_.RecordsFound()));
+  cells_[cell] = {record_no, static_cast<std::size_t>(record_no_end - record_no)};
+
+  char* at = batch_.Room(output_.Writer(), table_->RowRoom(cells_.data()));
+  if (at == nullptr) return false;
+  batch_.Add(table_->PutRow(at, cells_.data()));
+  for (const int column : row_slots_)
+    if (column >= formats::ewsd::kTimeSlot) slots[static_cast<std::size_t>(column)].clear();
+  slots[formats::ewsd::kTimeSlot].clear();
   ShowProgress();
   return true;
 }

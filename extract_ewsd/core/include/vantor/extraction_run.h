@@ -2,20 +2,27 @@
 // The extraction run: decodes every record of the selected files and writes
 // one comma-separated line per record into one output file.
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_replacer.h"
+#include "platform/table_writer.h"
 #include "platform/text_writer.h"
 #include "vantor/ewsd_decoder.h"
 #include "vantor/host.h"
 
 namespace vantor {
 
+// The described comma-separated lines, or rows for other tools.
+enum class OutputFormat { kText, kCsv, kJsonl };
+
 struct RunSettings {
   std::string output_path;
   std::vector<int> columns;  // slot numbers 0 to 19, ascending
   std::vector<std::string> input_paths;
+  OutputFormat format = OutputFormat::kText;
 };
 
 enum class RunOutcome {
@@ -52,6 +59,8 @@ class ExtractionRun {
   FileEnd ExtractFile(const std::string& path, PassKind kind);
   FileEnd ReadFile(const std::string& path, PassKind kind);
   bool WriteRecord();
+  // The same record as a row of the run's table (csv, jsonl).
+  bool WriteRow();
   // Lines are formatted in the writer's buffer and handed to it
   // (committed) a batch at a time and when the run ends.
   bool CommitLines() { return batch_.Commit(); }
@@ -70,6 +79,11 @@ class ExtractionRun {
   bool show_number_ = true;
   bool repeated_columns_ = false;  // a column listed twice is shown twice
   platform::LineBatch batch_;
+  // Set for a table run: its columns, one cell each, the file being read.
+  std::optional<platform::TableWriter> table_;
+  std::vector<int> row_slots_;
+  std::vector<std::string_view> cells_;
+  std::string source_file_;
   std::int64_t lines_written_ = 0;
   std::int64_t progress_step_ = 0;
   std::int64_t last_progress_ = 0;

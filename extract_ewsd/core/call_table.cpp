@@ -1,0 +1,36 @@
+#include "vantor/call_table.h"
+
+#include <array>
+
+#include "vantor/ewsd_decoder.h"
+
+namespace vantor {
+
+namespace {
+
+// Slots the decoder fills with a plain decimal number and nothing else. The
+// trunk numbers (9, 10) are not among them: with a port they read "12-3".
+constexpr std::array<bool, 20> kNumberSlots = {true,  false, false, false, false, true, true,
+                                               false, false, false, false, true,  true, true,
+                                               true,  true,  true,  true,  false, false};
+
+}  // namespace
+
+std::vector<platform::Column> CallColumns(const std::vector<int>& slots) {
+  std::vector<platform::Column> columns;
+  std::array<bool, 20> taken{};
+  for (const int slot : slots) {
+    const auto index = static_cast<std::size_t>(slot);
+    if (taken[index]) continue;
+    taken[index] = true;
+    columns.push_back(
+        {kSlotCaptions[index], "",
+         kNumberSlots[index] ? platform::ColumnType::kInteger : platform::ColumnType::kText});
+  }
+  columns.push_back({"call_start", "call_start", platform::ColumnType::kMoment});
+  columns.push_back({"source_file", "source_file", platform::ColumnType::kText});
+  columns.push_back({"record_no", "record_no", platform::ColumnType::kInteger});
+  return columns;
+}
+
+}  // namespace vantor
