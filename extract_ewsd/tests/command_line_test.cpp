@@ -5,8 +5,10 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "cdrgen/ewsd_builder.h"
+#include "cdrgen/large_files.h"
 #include "temp_folder.h"
 
 namespace vantor {
@@ -200,6 +202,56 @@ TEST_F(VantorCommandLineTest, UsageErrorsHelpAndVersion) {
       Run("extract --columns '' -o " + Q(output_) + " " + Q(Write("a.bin", Call(1).Build())));
   EXPECT_EQ(empty.status, 2);
   EXPECT_FALSE(std::filesystem::exists(output_));
+}
+
+// The csv and jsonl rows, read back by Python's own modules, hold for every
+// record exactly the values of the text line of the same run, in every slot.
+TEST_F(VantorCommandLineTest, TableRowsHoldTheTextLinesValues) {
+  const std::string sample = folder_.File("sample.dat");
+  ASSERT_TRUE(cdrgen::WriteSampleFile("ewsd", sample, 200000, 7));
+  // Trunks with a port ("300-7") and with blanks, a third party, and a
+  // damaged walk from the fuzz corpus (stale slots, unusual lengths).
+  const std::string built =
+      Write("built.bin", Join({Call(1).Build(), Call(2).ThirdParty(4, Bytes{0x05, 0x67}).Build()}));
+  const std::string damaged = std::string(SUITE_SOURCE_DIR) + "/fuzz/corpus/ewsd_walk/ewsd-1.bin";
+  const std::string inputs = Q(sample) + " " + Q(built) + " " + Q(damaged);
+  const std::string text = folder_.File("calls.txt");
+  const std::string csv = folder_.File("calls.csv");
+  const std::string jsonl = folder_.File("calls.jsonl");
+  ASSERT_EQ(Run("extract --quiet --columns 0-19 -o " + Q(text) + " " + inputs).status, 0);
+  ASSERT_EQ(Run("extract --quiet --columns 0-19 --format csv -o " + Q(csv) + " " + inputs).status,
+            0);
+  ASSERT_EQ(
+      Run("extract --quiet --columns 0-19 --format jsonl -o " + Q(jsonl) + " " + inputs).status, 0);
+
+  const std::string script = folder_.File("compare.py");
+  std::ofstream(script)
+      << "import csv, json, sys\n"
+         "text, csv_path, jsonl_path = sys.argv[1:4]\n"
+         "files = sys.argv[4:]\n"
+         "lines = open(text, encoding='latin-1', newline='').read().split('\\r\\n')[:-1]\n"
+         "rows = list(csv.reader(open(csv_path, encoding='utf-8', newline=''), strict=True))\n"
+         "objects = [json.loads(l) for l in open(jsonl_path, encoding='utf-8')]\n"
+         "assert len(rows) == len(lines) + 1 == len(objects) + 1, (len(rows), len(lines))\n"
+         "keys = list(objects[0].keys())\n"
+         "assert [k.lower() for k in rows[0]][:3] == ['serial number', 'date', 'time'], rows[0]\n"
+         "last = (None, 0)\n"
+         "for line, row, obj in zip(lines, rows[1:], objects):\n"
+         "    values = line.split(',')\n"
+         "    assert row[:20] == values, (row, line)\n"
+         "    shown = ['' if v is None else str(v) for v in obj.values()]\n"
+         "    assert shown == row, (obj, row)\n"
+         "    assert row[20] == row[1] + 'T' + row[2], row\n"
+         "    assert row[21] in files, row\n"
+         "    key = (row[21], int(row[22]))\n"
+         "    assert key[0] != last[0] or key[1] > last[1], (last, key)\n"
+         "    last = key\n"
+         "print(len(lines))\n";
+  const std::string count = folder_.File("count.txt");
+  const std::string command = "/usr/bin/python3 " + Q(script) + " " + Q(text) + " " + Q(csv) + " " +
+                              Q(jsonl) + " " + inputs + " >" + Q(count);
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  EXPECT_GT(std::stoi(ReadAll(count)), 1000);
 }
 
 }  // namespace
