@@ -128,13 +128,8 @@ int Extract(const std::vector<std::string>& args) {
   options.Value(
       {"--format"},
       [&](const std::string&, const std::string& name) {
-        if (name == "text")
-          settings.format = OutputFormat::kText;
-        else if (name == "csv")
-          settings.format = OutputFormat::kCsv;
-        else if (name == "jsonl")
-          settings.format = OutputFormat::kJsonl;
-        else
+        if (!platform::ParseOutputFormat(name, &settings.format) ||
+            platform::IsDatabaseFormat(settings.format))
           return "unknown format " + name + " (text, csv or jsonl)";
         return std::string();
       },

@@ -233,7 +233,7 @@ bool SqliteCalls::AddCall(std::int64_t record_no, std::string_view call_start,
     const int index = static_cast<int>(i) + 4;
     const std::string_view cell = cells[i];
     sqlite3_int64 number = 0;
-    if (shape_.columns[i].type != ColumnType::kText && cell.empty()) {
+    if (cell.data() == nullptr || (shape_.columns[i].type != ColumnType::kText && cell.empty())) {
       sqlite3_bind_null(insert, index);
     } else if (shape_.columns[i].type == ColumnType::kInteger && DigitsValue(cell, &number)) {
       sqlite3_bind_int64(insert, index, number);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/file_replacer.h"
+#include "platform/output_format.h"
 #include "platform/table_writer.h"
 #include "platform/text_writer.h"
 #include "vantor/ewsd_decoder.h"
@@ -15,8 +16,7 @@
 
 namespace vantor {
 
-// The described comma-separated lines, or rows for other tools.
-enum class OutputFormat { kText, kCsv, kJsonl };
+using platform::OutputFormat;
 
 struct RunSettings {
   std::string output_path;
