@@ -27,8 +27,10 @@ constexpr const char* kUsage =
     "                    (default 1-8,11: Date, Time, Calling ID, Called ID, Duration,\n"
     "                    Units, OG Tgp, IC Tgp, ConnID)\n"
     "  --format FORMAT   text (the comma-separated lines, default), csv (a header\n"
-    "                    row of the captions, RFC 4180) or jsonl (one JSON object\n"
-    "                    a call); both add call_start, source_file and record_no\n"
+    "                    row of the captions, RFC 4180), jsonl (one JSON object a\n"
+    "                    call), sqlite (OUT is a database file: table ewsd_calls)\n"
+    "                    or postgres (the server of --db or of the PG* variables)\n"
+    "  --db URL          the PostgreSQL server, \"postgresql://user@host:port/db\"\n"
     "  --stop-on-error   answer No when a file is not a valid data file (default Yes:\n"
     "                    skip it and go on with the others)\n"
     "  --quiet           print nothing but errors\n"
@@ -39,6 +41,7 @@ constexpr const char* kUsage =
 constexpr const char* kExtractUsage =
     "usage: vantor extract -o OUT [--columns LIST] [--format FORMAT] [--stop-on-error]\n"
     "                      [--quiet] FILE...\n"
+    "       vantor extract --format postgres [--db URL] [--columns LIST] ... FILE...\n"
     "write every call record of the EWSD files to OUT (\"-\": standard output), one\n"
     "comma-separated line each. OUT is replaced only when the run ends: a run that\n"
     "fails, or whose every file is refused, leaves it as it was. Ctrl-C stops after\n"
@@ -46,7 +49,11 @@ constexpr const char* kExtractUsage =
     "second Ctrl-C ends at once and leaves OUT as it was.\n"
     "  --columns LIST    slot numbers 0 to 19, comma-separated, ranges like 1-8\n"
     "                    (default 1-8,11)\n"
-    "  --format FORMAT   text (default), csv or jsonl\n"
+    "  --format FORMAT   text (default), csv, jsonl, sqlite or postgres. A database\n"
+    "                    run loads each file in one transaction: a file refused,\n"
+    "                    failed or stopped leaves none of its calls, and loading a\n"
+    "                    file again replaces its calls\n"
+    "  --db URL          the PostgreSQL server (default: the PG* variables)\n"
     "  --stop-on-error   answer No when a file is not a valid data file\n"
     "  --quiet           print nothing but errors\n";
 
@@ -128,12 +135,20 @@ int Extract(const std::vector<std::string>& args) {
   options.Value(
       {"--format"},
       [&](const std::string&, const std::string& name) {
-        if (!platform::ParseOutputFormat(name, &settings.format) ||
-            platform::IsDatabaseFormat(settings.format))
-          return "unknown format " + name + " (text, csv or jsonl)";
+        if (!platform::ParseOutputFormat(name, &settings.format))
+          return platform::UnknownOutputFormatText(name);
         return std::string();
       },
-      "--format needs text, csv or jsonl");
+      "--format needs a format name");
+  bool database_given = false;
+  options.Value(
+      {"--db"},
+      [&](const std::string&, const std::string& text) {
+        settings.database = text;
+        database_given = true;
+        return std::string();
+      },
+      "--db needs a connection text");
   options.Flag({"--quiet"}, &quiet);
   options.Flag({"--stop-on-error"}, &stop_on_error);
   const auto reading = options.Read(args);
@@ -143,7 +158,12 @@ int Extract(const std::vector<std::string>& args) {
     return 0;
   }
   settings.input_paths = reading.positional;
-  if (settings.output_path.empty()) return Usage("no output file (-o OUT)");
+  if (database_given && settings.format != OutputFormat::kPostgres)
+    return Usage("--db is for --format postgres");
+  if (settings.format == OutputFormat::kSqlite && settings.output_path == "-")
+    return Usage("a SQLite database cannot be standard output");
+  if (settings.output_path.empty() && settings.format != OutputFormat::kPostgres)
+    return Usage("no output file (-o OUT)");
   if (settings.input_paths.empty()) return Usage("no input files");
 
   ConsoleHost host(quiet, stop_on_error);
@@ -154,6 +174,13 @@ int Extract(const std::vector<std::string>& args) {
     case RunOutcome::kCompleted:
       return 0;
     case RunOutcome::kInterrupted:
+      if (platform::IsDatabaseFormat(settings.format)) {
+        std::fprintf(stderr, "vantor: stopped by the user; %lld files loaded into %s\n",
+                     static_cast<long long>(result.files_loaded),
+                     settings.format == OutputFormat::kSqlite ? settings.output_path.c_str()
+                                                              : "the PostgreSQL database");
+        return 1;
+      }
       std::fprintf(stderr, "vantor: stopped by the user; %lld records written to %s\n",
                    static_cast<long long>(result.lines_written),
                    settings.output_path == "-" ? "standard output" : settings.output_path.c_str());

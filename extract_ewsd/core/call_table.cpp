@@ -33,4 +33,16 @@ std::vector<platform::Column> CallColumns(const std::vector<int>& slots) {
   return columns;
 }
 
+platform::CallTableShape CallShape() {
+  platform::CallTableShape shape;
+  shape.name = "ewsd_calls";
+  std::vector<int> slots(kSlotCaptions.size());
+  for (std::size_t i = 0; i < slots.size(); ++i) slots[i] = static_cast<int>(i);
+  shape.columns = CallColumns(slots);
+  shape.columns.resize(kSlotCaptions.size());  // call_start and the file are the table's own
+  shape.indexed_keys = {platform::SnakeCaseKey(kSlotCaptions[formats::ewsd::kCallingSlot]),
+                        platform::SnakeCaseKey(kSlotCaptions[formats::ewsd::kCalledSlot])};
+  return shape;
+}
+
 }  // namespace vantor

@@ -50,6 +50,11 @@ bool MayHoldBlanks(int slot) {
 
 }  // namespace
 
+std::string LoadedText(std::int64_t calls, std::int64_t files, const std::string& database) {
+  return std::to_string(calls) + " Records of " + std::to_string(files) +
+         (files == 1 ? " File" : " Files") + " Have Been Loaded into " + database;
+}
+
 std::string CompletionText(std::int64_t lines, std::size_t files) {
   std::string text =
       std::to_string(lines) + " Records Have Been Written from " + std::to_string(files);
@@ -60,7 +65,8 @@ std::string CompletionText(std::int64_t lines, std::size_t files) {
 RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   if (busy_) return {RunOutcome::kIgnored, 0};
   decoder_.SetGo(true);
-  if (settings.output_path.empty()) {
+  // PostgreSQL may take its server from the PG* variables alone.
+  if (settings.output_path.empty() && settings.format != OutputFormat::kPostgres) {
     host_.ShowMessage({"Please Enter a Valid Output File Name", "Data Missing",
                        MessageIcon::kInformation, MessageButtons::kOk});
     return {RunOutcome::kMissingOutput, 0};
@@ -88,6 +94,9 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
     wanted |= 1u << column;
   }
   table_.reset();
+  store_.reset();
+  format_ = settings.format;
+  row_path_ = settings.format != OutputFormat::kText;
   if (settings.format != OutputFormat::kText) {
     // A row holds each column once; with no column it holds the serial
     // number, as the line does. Its call_start needs the date and time.
@@ -96,10 +105,14 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
       if (std::find(row_slots_.begin(), row_slots_.end(), column) == row_slots_.end())
         row_slots_.push_back(column);
     wanted |= 1u << formats::ewsd::kDateSlot | 1u << formats::ewsd::kTimeSlot;
-    table_.emplace(settings.format == OutputFormat::kCsv ? platform::TableFormat::kCsv
-                                                         : platform::TableFormat::kJsonl,
-                   CallColumns(row_slots_));
-    cells_.assign(table_->Columns().size(), {});
+    if (platform::IsTableFormat(settings.format)) {
+      table_.emplace(settings.format == OutputFormat::kCsv ? platform::TableFormat::kCsv
+                                                           : platform::TableFormat::kJsonl,
+                     CallColumns(row_slots_));
+      cells_.assign(table_->Columns().size(), {});
+    } else {
+      cells_.assign(kSlotCaptions.size(), {});
+    }
   }
   decoder_.SetWantedSlots(wanted);
   show_number_ = columns_.empty() || (wanted & 1u) != 0;
@@ -124,13 +137,18 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
          std::make_error_code(std::errc::is_a_directory).message());
     return {RunOutcome::kFailed, 0};
   }
-  // Created now, so that an output that cannot be written is found before
-  // the first file is read.
-  if (!output_.Begin(settings.output_path)) {
+  calls_loaded_ = 0;
+  files_loaded_ = 0;
+  if (platform::IsDatabaseFormat(settings.format)) {
+    // Checked before the first file is read; a database refused is left as
+    // it was.
+    if (!OpenStore(settings)) return {RunOutcome::kFailed, 0};
+  } else if (!output_.Begin(settings.output_path)) {
+    // Created now, so that an output that cannot be written is found before
+    // the first file is read.
     Fail("The output file cannot be created: " + output_.Error());
     return {RunOutcome::kFailed, 0};
-  }
-  if (table_ && !table_->WriteHeader(output_.Writer())) {
+  } else if (table_ && !table_->WriteHeader(output_.Writer())) {
     Fail("The output file could not be written: " + WriteError());
     return {RunOutcome::kFailed, 0};
   }
@@ -141,7 +159,10 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   std::size_t refused = 0;
   for (const std::string& path : settings.input_paths) {
     const FileEnd end = ExtractFile(path, kind);
-    if (end == FileEnd::kFailed) return {RunOutcome::kFailed, lines_written_};
+    if (end == FileEnd::kFailed) {
+      CloseStore();
+      return {RunOutcome::kFailed, lines_written_, files_loaded_};
+    }
     if (refused_) ++refused;
     if (end == FileEnd::kSkipped) outcome = RunOutcome::kFilesSkipped;
     if (end == FileEnd::kStopRun) {
@@ -151,28 +172,55 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   }
 
   decoder_.Close();
-  CommitLines();
-  if (refused == settings.input_paths.size()) {
+  const std::int64_t files_loaded = files_loaded_;
+  if (store_) {
+    // A database this run created and filled with nothing is removed.
+    if (!CloseStore()) return {RunOutcome::kFailed, lines_written_, files_loaded};
+  } else if (CommitLines(), refused == settings.input_paths.size()) {
     // Nothing but refused files: what the output held before is kept.
     output_.Cancel();
   } else if (!output_.Commit()) {
     Fail("The output file could not be written: " + output_.Error());
     return {RunOutcome::kFailed, lines_written_};
   }
-  if (abandoned_) return {RunOutcome::kStopped, lines_written_};
+  if (abandoned_) return {RunOutcome::kStopped, lines_written_, files_loaded};
   if (interrupted_) {
     // The command line says that it stopped and how many lines it kept.
     busy_ = false;
     host_.SetProgress(0);
     host_.SetStatusText("");
-    return {outcome, lines_written_};
+    return {outcome, lines_written_, files_loaded};
   }
-  host_.ShowMessage({CompletionText(lines_written_, settings.input_paths.size()),
-                     "Extraction Completed", MessageIcon::kInformation, MessageButtons::kOk});
+  const std::string text = platform::IsDatabaseFormat(format_)
+                               ? LoadedText(calls_loaded_, files_loaded, StoreName())
+                               : CompletionText(lines_written_, settings.input_paths.size());
+  host_.ShowMessage({text, "Extraction Completed", MessageIcon::kInformation, MessageButtons::kOk});
   busy_ = false;
   host_.SetProgress(0);
   host_.SetStatusText("");
-  return {outcome, lines_written_};
+  return {outcome, lines_written_, files_loaded};
+}
+
+bool ExtractionRun::OpenStore(const RunSettings& settings) {
+  store_target_ =
+      settings.format == OutputFormat::kSqlite ? settings.output_path : settings.database;
+  std::string error;
+  store_ = platform::OpenCallStore(settings.format, store_target_, CallShape(), &error);
+  if (!store_) Fail("The database cannot be used: " + error);
+  return store_ != nullptr;
+}
+
+bool ExtractionRun::CloseStore() {
+  if (!store_) return true;
+  store_->RollbackFile();  // nothing when no file is open
+  const bool closed = store_->Close();
+  if (!closed) Fail("The database could not be written: " + store_->Error());
+  store_.reset();
+  return closed;
+}
+
+std::string ExtractionRun::StoreName() const {
+  return format_ == OutputFormat::kSqlite ? store_target_ : std::string("the PostgreSQL database");
 }
 
 ExtractionRun::FileEnd ExtractionRun::ExtractFile(const std::string& path, PassKind kind) {
@@ -185,8 +233,28 @@ ExtractionRun::FileEnd ExtractionRun::ExtractFile(const std::string& path, PassK
   }
   host_.SetMessageFile(path);
   source_file_ = path;
-  const FileEnd end = ReadFile(path, kind);
+  if (store_) {
+    file_first_line_ = lines_written_;
+    if (!store_->BeginFile(platform::DescribeInputFile(path, "EWSD", "vantor"))) {
+      Fail("The database could not be written: " + store_->Error());
+      return FileEnd::kFailed;
+    }
+  }
+  FileEnd end = ReadFile(path, kind);
   host_.SetMessageFile("");
+  if (store_) {
+    // A database keeps whole files only: one refused, stopped or failed
+    // leaves none of its calls.
+    if (end != FileEnd::kRead) {
+      store_->RollbackFile();
+    } else if (store_->CommitFile()) {
+      calls_loaded_ += lines_written_ - file_first_line_;
+      ++files_loaded_;
+    } else {
+      Fail("The database could not be written: " + store_->Error());
+      end = FileEnd::kFailed;
+    }
+  }
   return end;
 }
 
@@ -202,8 +270,9 @@ ExtractionRun::FileEnd ExtractionRun::ReadFile(const std::string& path, PassKind
     decoder_.ReadRecordHeader();
     decoder_.DecodePackages();
     if (!decoder_.Go()) break;
-    if (!(table_ ? WriteRow() : WriteRecord())) {
-      Fail("The output file could not be written: " + WriteError());
+    if (!(row_path_ ? WriteRow() : WriteRecord())) {
+      Fail(store_ ? "The database could not be written: " + store_->Error()
+                  : "The output file could not be written: " + WriteError());
       return FileEnd::kFailed;
     }
     host_.PumpEvents();
@@ -299,24 +368,35 @@ bool ExtractionRun::WriteRow() {
         platform::PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) -
         number.Room()));
   }
-  std::size_t cell = 0;
-  for (const int column : row_slots_) {
-    const SlotText& slot = slots[static_cast<std::size_t>(column)];
-    cells_[cell++] = MayHoldBlanks(column) ? Trimmed(slot) : slot.View();
-  }
   char moment[platform::kIsoMomentLength];
   const char* moment_end = platform::PutIsoMoment(moment, slots[formats::ewsd::kDateSlot],
                                                   slots[formats::ewsd::kTimeSlot]);
-  cells_[cell++] = {moment, static_cast<std::size_t>(moment_end - moment)};
-  cells_[cell++] = source_file_;
-  char record_no[24];
-  const char* record_no_end =
-      platform::PutDecimal(record_no, static_cast<std::uint64_t>(decoder_.RecordsFound()));
-  cells_[cell] = {record_no, static_cast<std::size_t>(record_no_end - record_no)};
+  const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
+  if (store_) {
+    // Every slot has its column; those the run does not show stay NULL.
+    for (const int column : row_slots_) {
+      const SlotText& slot = slots[static_cast<std::size_t>(column)];
+      cells_[static_cast<std::size_t>(column)] =
+          MayHoldBlanks(column) ? Trimmed(slot) : slot.View();
+    }
+    if (!store_->AddCall(decoder_.RecordsFound(), call_start, cells_.data())) return false;
+  } else {
+    std::size_t cell = 0;
+    for (const int column : row_slots_) {
+      const SlotText& slot = slots[static_cast<std::size_t>(column)];
+      cells_[cell++] = MayHoldBlanks(column) ? Trimmed(slot) : slot.View();
+    }
+    cells_[cell++] = call_start;
+    cells_[cell++] = source_file_;
+    char record_no[24];
+    const char* record_no_end =
+        platform::PutDecimal(record_no, static_cast<std::uint64_t>(decoder_.RecordsFound()));
+    cells_[cell] = {record_no, static_cast<std::size_t>(record_no_end - record_no)};
 
-  char* at = batch_.Room(output_.Writer(), table_->RowRoom(cells_.data()));
-  if (at == nullptr) return false;
-  batch_.Add(table_->PutRow(at, cells_.data()));
+    char* at = batch_.Room(output_.Writer(), table_->RowRoom(cells_.data()));
+    if (at == nullptr) return false;
+    batch_.Add(table_->PutRow(at, cells_.data()));
+  }
   for (const int column : row_slots_)
     if (column >= formats::ewsd::kTimeSlot) slots[static_cast<std::size_t>(column)].clear();
   slots[formats::ewsd::kTimeSlot].clear();

@@ -204,8 +204,9 @@ TEST_F(VantorCommandLineTest, UsageErrorsHelpAndVersion) {
   EXPECT_FALSE(std::filesystem::exists(output_));
 }
 
-// The csv and jsonl rows, read back by Python's own modules, hold for every
-// record exactly the values of the text line of the same run, in every slot.
+// The csv and jsonl rows and the database's calls, read back by Python's own
+// modules, hold for every record exactly the values of the text line of the
+// same run, in every slot; loading the files again replaces their calls.
 TEST_F(VantorCommandLineTest, TableRowsHoldTheTextLinesValues) {
   const std::string sample = folder_.File("sample.dat");
   ASSERT_TRUE(cdrgen::WriteSampleFile("ewsd", sample, 200000, 7));
@@ -223,12 +224,16 @@ TEST_F(VantorCommandLineTest, TableRowsHoldTheTextLinesValues) {
             0);
   ASSERT_EQ(
       Run("extract --quiet --columns 0-19 --format jsonl -o " + Q(jsonl) + " " + inputs).status, 0);
+  const std::string db = folder_.File("calls.db");
+  for (int load = 0; load < 2; ++load)
+    ASSERT_EQ(
+        Run("extract --quiet --columns 0-19 --format sqlite -o " + Q(db) + " " + inputs).status, 0);
 
   const std::string script = folder_.File("compare.py");
   std::ofstream(script)
-      << "import csv, json, sys\n"
-         "text, csv_path, jsonl_path = sys.argv[1:4]\n"
-         "files = sys.argv[4:]\n"
+      << "import csv, json, sqlite3, sys\n"
+         "text, csv_path, jsonl_path, db = sys.argv[1:5]\n"
+         "files = sys.argv[5:]\n"
          "lines = open(text, encoding='latin-1', newline='').read().split('\\r\\n')[:-1]\n"
          "rows = list(csv.reader(open(csv_path, encoding='utf-8', newline=''), strict=True))\n"
          "objects = [json.loads(l) for l in open(jsonl_path, encoding='utf-8')]\n"
@@ -246,12 +251,49 @@ TEST_F(VantorCommandLineTest, TableRowsHoldTheTextLinesValues) {
          "    key = (row[21], int(row[22]))\n"
          "    assert key[0] != last[0] or key[1] > last[1], (last, key)\n"
          "    last = key\n"
+         "con = sqlite3.connect(db)\n"
+         "calls = con.execute('SELECT * FROM ewsd_calls ORDER BY file_id, record_no').fetchall()\n"
+         "assert len(calls) == len(lines), (len(calls), len(lines))\n"
+         "for row, call in zip(rows[1:], calls):\n"
+         "    shown = ['' if v is None else str(v) for v in call[3:]]\n"
+         "    assert shown == [str(int(v)) if v.isdigit() and i in (0,5,6,11,12,13,14,15,16,17)\n"
+         "                     else v for i, v in enumerate(row[:20])], (call, row)\n"
+         "    assert (call[2] or '') == row[20] and call[1] == int(row[22]), (call, row)\n"
+         "got = con.execute('SELECT count(*), sum(records) FROM files').fetchone()\n"
+         "assert got == (3, len(lines)), got\n"
          "print(len(lines))\n";
   const std::string count = folder_.File("count.txt");
   const std::string command = "/usr/bin/python3 " + Q(script) + " " + Q(text) + " " + Q(csv) + " " +
-                              Q(jsonl) + " " + inputs + " >" + Q(count);
+                              Q(jsonl) + " " + Q(db) + " " + inputs + " >" + Q(count);
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
   EXPECT_GT(std::stoi(ReadAll(count)), 1000);
+}
+
+// A database run keeps whole files only: a refused file leaves no calls, and
+// a database that is not SQLite is refused and left as it was.
+TEST_F(VantorCommandLineTest, DatabaseKeepsWholeFilesAndRefusesStrangers) {
+  const std::string good = Write("good.bin", Join({Call(1).Build(), Call(2).Build()}));
+  const std::string text = folder_.File("notes.txt");
+  std::ofstream(text) << std::string(4000, 'x');
+  const std::string db = folder_.File("calls.db");
+  EXPECT_EQ(
+      Run("extract --quiet --format sqlite -o " + Q(db) + " " + Q(good) + " " + Q(text)).status, 1);
+  const std::string count = folder_.File("count.txt");
+  const std::string query = "/usr/bin/python3 -c \"import sqlite3; c = sqlite3.connect('" + db +
+                            "'); print(c.execute('SELECT count(*) FROM ewsd_calls').fetchone()[0],"
+                            " c.execute('SELECT count(*) FROM files').fetchone()[0])\" >" +
+                            Q(count);
+  ASSERT_EQ(std::system(query.c_str()), 0);
+  EXPECT_EQ(ReadAll(count), "2 1\n");  // not even a files row for the refused one
+
+  const std::string stranger = folder_.File("stranger.db");
+  std::ofstream(stranger) << "not a database";
+  const Outcome refused = Run("extract --format sqlite -o " + Q(stranger) + " " + Q(good));
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find(stranger + ": not a SQLite database"), std::string::npos)
+      << refused.err;
+  EXPECT_EQ(ReadAll(stranger), "not a database");
+  EXPECT_EQ(Run("extract --format sqlite -o - " + Q(good)).status, 2);
 }
 
 }  // namespace

@@ -38,7 +38,12 @@ InputFile DescribeInputFile(const std::string& path, std::string exchange_type,
 }
 
 std::unique_ptr<CallStore> OpenCallStore(OutputFormat format, const std::string& target,
-                                         const CallTableShape& shape, std::string* error) {
+                                         const CallTableShape& given, std::string* error) {
+  // A column named by its caption only gets the caption's snake_case key,
+  // as in the JSON Lines rows.
+  CallTableShape shape = given;
+  for (Column& column : shape.columns)
+    if (column.key.empty()) column.key = SnakeCaseKey(column.caption);
   if (format == OutputFormat::kSqlite) {
     auto store = std::make_unique<SqliteCalls>();
     if (store->Open(target, shape)) return store;

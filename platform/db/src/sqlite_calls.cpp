@@ -118,12 +118,41 @@ bool SqliteCalls::CreateTables() {
   // replace them.
   sql += "CREATE UNIQUE INDEX IF NOT EXISTS " + Quoted(calls + "_file_record") + " ON " +
          Quoted(calls) + " (file_id, record_no);";
-  std::vector<std::string> indexed = {"call_start"};
-  indexed.insert(indexed.end(), shape_.indexed_keys.begin(), shape_.indexed_keys.end());
-  for (const std::string& key : indexed)
-    sql += "CREATE INDEX IF NOT EXISTS " + Quoted(calls + "_" + key) + " ON " + Quoted(calls) +
-           " (" + Quoted(key) + ");";
+  // Into an empty table the other indexes are built once at the end, from
+  // sorted keys: kept up row by row they cost most of the loading time.
+  sql += defer_indexes_ ? DropSearchIndexes() : SearchIndexes();
   return Execute(sql);
+}
+
+std::vector<std::string> SqliteCalls::SearchIndexKeys() const {
+  std::vector<std::string> keys = {"call_start"};
+  keys.insert(keys.end(), shape_.indexed_keys.begin(), shape_.indexed_keys.end());
+  return keys;
+}
+
+std::string SqliteCalls::SearchIndexes() const {
+  std::string sql;
+  for (const std::string& key : SearchIndexKeys())
+    sql += "CREATE INDEX IF NOT EXISTS " + Quoted(shape_.name + "_" + key) + " ON " +
+           Quoted(shape_.name) + " (" + Quoted(key) + ");";
+  return sql;
+}
+
+std::string SqliteCalls::DropSearchIndexes() const {
+  std::string sql;
+  for (const std::string& key : SearchIndexKeys())
+    sql += "DROP INDEX IF EXISTS " + Quoted(shape_.name + "_" + key) + ";";
+  return sql;
+}
+
+bool SqliteCalls::TableIsEmpty() {
+  sqlite3_stmt* statement = nullptr;
+  const std::string sql = "SELECT 1 FROM " + Quoted(shape_.name) + " LIMIT 1";
+  // A table not there yet is empty.
+  if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) return true;
+  const bool empty = sqlite3_step(statement) != SQLITE_ROW;
+  sqlite3_finalize(statement);
+  return empty;
 }
 
 bool SqliteCalls::Prepare() {
@@ -160,8 +189,9 @@ bool SqliteCalls::Open(const std::filesystem::path& path, const CallTableShape& 
     if (std::filesystem::file_size(path, error) != 0 && !BeginsLikeSqlite(path))
       return Fail("not a SQLite database");
   }
-  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-      SQLITE_OK) {
+  if (sqlite3_open_v2(path.c_str(), &db_,
+                      SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                      nullptr) != SQLITE_OK) {
     Fail(db_ != nullptr ? sqlite3_errmsg(db_) : "out of memory");
     Close();
     return false;
@@ -170,8 +200,11 @@ bool SqliteCalls::Open(const std::filesystem::path& path, const CallTableShape& 
   // Checked before anything is written: a refused database stays as it was.
   const bool ready = CheckShape("files", FilesColumns()) &&
                      CheckShape(shape_.name, CallsColumns(shape_)) &&
-                     Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;") &&
-                     Execute("BEGIN IMMEDIATE") && CreateTables() && Execute("COMMIT") && Prepare();
+                     Execute(
+                         "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; "
+                         "PRAGMA cache_size=-16384; PRAGMA threads=2;") &&
+                     Execute("BEGIN IMMEDIATE") && (defer_indexes_ = TableIsEmpty(), true) &&
+                     CreateTables() && Execute("COMMIT") && Prepare();
   if (!ready) {
     Close();
     return false;
@@ -306,11 +339,15 @@ bool SqliteCalls::Close() {
   if (db_ == nullptr) return error_.empty();
   RollbackFile();
   Finalize();
+  const bool removing = created_ && files_committed_ == 0;
+  if (defer_indexes_ && !removing && !Execute("BEGIN IMMEDIATE;" + SearchIndexes() + "COMMIT;"))
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  defer_indexes_ = false;
   const bool closed = sqlite3_close(db_) == SQLITE_OK;
   db_ = nullptr;
   if (!closed) Fail("the database could not be closed");
   // A database made by this run that holds nothing of it goes again.
-  if (created_ && files_committed_ == 0) {
+  if (removing) {
     std::error_code ignored;
     for (const char* suffix : {"", "-wal", "-shm", "-journal"})
       std::filesystem::remove(path_.string() + suffix, ignored);

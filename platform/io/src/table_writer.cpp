@@ -50,14 +50,36 @@ bool PlainNumber(std::string_view text, std::string_view* number) {
   return true;
 }
 
-bool CsvNeedsQuotes(std::string_view text) {
-  for (const char c : text)
-    if (c == ',' || c == '"' || c == '\r' || c == '\n') return true;
-  return false;
+// What a byte needs in a cell: bit 1 quoting in CSV, bit 2 escaping in a
+// JSON string, bit 4 two bytes in UTF-8. Most cells are digits and need
+// nothing: they are found by one look-up a byte and copied whole.
+struct ByteNeeds {
+  unsigned char of[256] = {};
+  constexpr ByteNeeds() {
+    for (int c = 0; c < 0x20; ++c) of[c] = 2;
+    of[static_cast<unsigned char>(',')] = 1;
+    of[static_cast<unsigned char>('\r')] = 3;
+    of[static_cast<unsigned char>('\n')] = 3;
+    of[static_cast<unsigned char>('"')] = 3;
+    of[static_cast<unsigned char>('\\')] = 2;
+    for (int c = 0x80; c < 0x100; ++c) of[c] = 4;
+  }
+};
+constexpr ByteNeeds kNeeds;
+
+unsigned Needs(std::string_view text) {
+  unsigned needs = 0;
+  for (const char c : text) needs |= kNeeds.of[static_cast<unsigned char>(c)];
+  return needs;
 }
 
 char* PutCsvText(char* out, std::string_view text) {
-  const bool quoted = CsvNeedsQuotes(text);
+  const unsigned needs = Needs(text) & 5u;
+  if (needs == 0) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+  }
+  const bool quoted = (needs & 1u) != 0;
   if (quoted) *out++ = '"';
   for (const char c : text) {
     if (c == '"') *out++ = '"';
@@ -70,6 +92,12 @@ char* PutCsvText(char* out, std::string_view text) {
 char* PutJsonString(char* out, std::string_view text) {
   static constexpr char kHex[] = "0123456789abcdef";
   *out++ = '"';
+  if ((Needs(text) & 6u) == 0) {
+    std::memcpy(out, text.data(), text.size());
+    out += text.size();
+    *out++ = '"';
+    return out;
+  }
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {

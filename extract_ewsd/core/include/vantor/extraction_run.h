@@ -2,11 +2,13 @@
 // The extraction run: decodes every record of the selected files and writes
 // one comma-separated line per record into one output file.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/call_store.h"
 #include "platform/file_replacer.h"
 #include "platform/output_format.h"
 #include "platform/table_writer.h"
@@ -23,6 +25,9 @@ struct RunSettings {
   std::vector<int> columns;  // slot numbers 0 to 19, ascending
   std::vector<std::string> input_paths;
   OutputFormat format = OutputFormat::kText;
+  // postgres: the connection text (empty: libpq's PG* variables); sqlite
+  // loads into output_path.
+  std::string database;
 };
 
 enum class RunOutcome {
@@ -39,6 +44,7 @@ enum class RunOutcome {
 struct RunResult {
   RunOutcome outcome = RunOutcome::kIgnored;
   std::int64_t lines_written = 0;
+  std::int64_t files_loaded = 0;  // sqlite, postgres: files committed
 };
 
 class ExtractionRun {
@@ -61,6 +67,10 @@ class ExtractionRun {
   bool WriteRecord();
   // The same record as a row of the run's table (csv, jsonl).
   bool WriteRow();
+  // The database of a sqlite or postgres run: opened, closed, named.
+  bool OpenStore(const RunSettings& settings);
+  bool CloseStore();
+  std::string StoreName() const;
   // Lines are formatted in the writer's buffer and handed to it
   // (committed) a batch at a time and when the run ends.
   bool CommitLines() { return batch_.Commit(); }
@@ -84,6 +94,14 @@ class ExtractionRun {
   std::vector<int> row_slots_;
   std::vector<std::string_view> cells_;
   std::string source_file_;
+  // Set for a database run: every record's cells go to it, a file at a time.
+  std::unique_ptr<platform::CallStore> store_;
+  OutputFormat format_ = OutputFormat::kText;
+  bool row_path_ = false;  // any format but text: records go to WriteRow
+  std::string store_target_;
+  std::int64_t file_first_line_ = 0;  // lines_written_ when the file began
+  std::int64_t calls_loaded_ = 0;
+  std::int64_t files_loaded_ = 0;
   std::int64_t lines_written_ = 0;
   std::int64_t progress_step_ = 0;
   std::int64_t last_progress_ = 0;

@@ -54,12 +54,17 @@ class SqliteCalls final : public CallStore {
   bool CheckShape(const std::string& table, const std::vector<std::string>& expected);
   bool CreateTables();
   bool Prepare();
+  std::vector<std::string> SearchIndexKeys() const;
+  std::string SearchIndexes() const;
+  std::string DropSearchIndexes() const;
+  bool TableIsEmpty();
   void Finalize();
 
   sqlite3* db_ = nullptr;
   std::filesystem::path path_;
   CallTableShape shape_;
   bool created_ = false;
+  bool defer_indexes_ = false;  // the search indexes are built by Close
   bool in_file_ = false;
   std::int64_t files_committed_ = 0;
   std::int64_t file_id_ = 0;
