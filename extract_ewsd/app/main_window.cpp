@@ -22,6 +22,7 @@
 
 #include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
+#include "platform/ui/output_format_box.h"
 #include "platform/ui/remembered.h"
 #include "vantor/ewsd_decoder.h"
 #include "vantor/record_analysis.h"
@@ -113,6 +114,8 @@ EwsdExtractorWindow::EwsdExtractorWindow(platform::ui::MessageService& messages,
 
   // Restored after the handlers are connected, saved whenever changed.
   platform::ui::Remember(panel_, "folder");
+  // The format first: choosing it adjusts the output name, restored after.
+  platform::ui::Remember(output_format_, "outputFormat");
   platform::ui::Remember(output_, "output");
   for (int slot = 0; slot < 20; ++slot)
     platform::ui::Remember(columns_[static_cast<std::size_t>(slot)],
@@ -142,6 +145,14 @@ QWidget* EwsdExtractorWindow::BuildExtractorTab() {
   output_label->setBuddy(output_);
   output_layout->addWidget(output_label);
   output_layout->addWidget(output_);
+  auto* format_row = new QHBoxLayout;
+  auto* format_label = new QLabel("Output format", output_frame);
+  output_format_ = platform::ui::NewOutputFormatBox(output_frame);
+  format_label->setBuddy(output_format_);
+  format_row->addWidget(format_label);
+  format_row->addWidget(output_format_, 1);
+  output_layout->addLayout(format_row);
+  platform::ui::FollowOutputFormat(output_format_, output_, output_label, DefaultOutputPath());
   layout->addWidget(output_frame, 0, 1);
 
   auto* options = new QGroupBox("Print Options (If Available)", page);
@@ -311,7 +322,11 @@ void EwsdExtractorWindow::closeEvent(QCloseEvent* event) {
 
 RunResult EwsdExtractorWindow::Extract() {
   RunSettings settings;
-  settings.output_path = output_->text().toStdString();
+  settings.format = platform::ui::ChosenOutputFormat(output_format_);
+  if (settings.format == platform::OutputFormat::kPostgres)
+    settings.database = output_->text().toStdString();
+  else
+    settings.output_path = output_->text().toStdString();
   for (int slot = 0; slot < 20; ++slot)
     if (columns_[static_cast<std::size_t>(slot)]->isChecked()) settings.columns.push_back(slot);
   const QDir folder(panel_->FolderPath());

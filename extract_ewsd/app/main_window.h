@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class QLabel;
+class QComboBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -75,6 +76,7 @@ class EwsdExtractorWindow : public QMainWindow, private Host {
 
   QTabWidget* tabs_ = nullptr;
   platform::ui::FilePickerPanel* panel_ = nullptr;
+  QComboBox* output_format_ = nullptr;
   QLineEdit* output_ = nullptr;
   std::array<QCheckBox*, 20> columns_{};
   QPushButton* extract_button_ = nullptr;
