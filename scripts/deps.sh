@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   lintian desktop-file-utils poppler-utils fakeroot dpkg-dev file
   clang clang-format libclang-rt-14-dev
-  python3 python3-openpyxl
+  python3 python3-openpyxl python3-pandas  # pandas: the manual's loading examples
   xvfb xauth
   time
 )
