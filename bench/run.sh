@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Speed and memory of every batch command on large sample files.
 #
-#   bench/run.sh [SIZE] [--repeat N] [--keep]   SIZE like 100M or 1G (default 1G)
+#   bench/run.sh [SIZE] [--repeat N] [--keep] [--formats]
+#                                                SIZE like 100M or 1G (default 1G);
+#                                                --formats: also csv, jsonl and sqlite
 #   bench/run.sh --micro [benchmark options]    the micro-benchmarks only
 #   bench/run.sh --list [N]                      only lomtra's window on N small files
 #
@@ -21,6 +23,7 @@ size=1G
 repeat=1
 keep=0
 micro=0
+formats=0
 micro_args=()
 list_only=0
 list_files=2000
@@ -29,9 +32,10 @@ while [ $# -gt 0 ]; do
     --micro) micro=1; shift; micro_args=("$@"); break ;;
     --repeat) repeat=$2; shift 2 ;;
     --keep) keep=1; shift ;;
+    --formats) formats=1; shift ;;
     --list) list_only=1; shift
             if [ $# -gt 0 ] && [[ $1 =~ ^[0-9]+$ ]]; then list_files=$1; shift; fi ;;
-    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "run.sh: unknown option $1" >&2; exit 2 ;;
     *) size=$1; shift ;;
   esac
@@ -153,6 +157,23 @@ for format in ewsd ocb cdot cdot-bare axe e10b 5ess; do
     measure "$bin/$extract" extract -o "$out" --quiet "$file"
     row "$extract" "extract -o OUT FILE" "$bytes" cp "$cp_wall" "<= 4 x cp"
     batch_wall=$wall
+    if [ "$formats" = 1 ]; then
+      for table in csv jsonl; do
+        measure "$bin/$extract" extract --format "$table" -o "$out" --quiet "$file"
+        row "$extract" "extract --format $table" "$bytes" text "$batch_wall" "<= 1.3 x text"
+      done
+      # A fresh database each run; the rate is calls a second.
+      db=$data/calls.db
+      rm -f "$db"*
+      measure bash -c 'rm -f "$1"*; exec "$2" extract --format sqlite -o "$1" --quiet "$3"' _ \
+        "$db" "$bin/$extract" "$file"
+      calls=$(sqlite3 "$db" "SELECT sum(records) FROM files")
+      row "$extract" "extract --format sqlite" "$bytes" "" "" ">= 500k calls/s"
+      printf '|          | %-24s | %7s |
+' "calls a second" \
+        "$(awk "BEGIN{printf \"%.0f\", $calls / ($wall < 0.01 ? 0.01 : $wall)}")"
+      rm -f "$db"*
+    fi
     # The same extraction from the window: the program prints the seconds
     # from the click on Extract to the end of the run.
     if [ -x "$bin/window_run_$extract" ]; then
