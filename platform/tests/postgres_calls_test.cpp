@@ -122,13 +122,13 @@ TEST_F(PostgresCallsTest, LoadsReloadsAndLeavesAFileThatFailsOrStopsAsBeforeIt) 
   auto db = platform::OpenCallStore(platform::OutputFormat::kPostgres, database_, Shape(), &error);
   ASSERT_NE(db, nullptr) << error;
   // Texts with COPY's separators, Latin-1 record bytes, a NUL, missing
-  // values, a damaged number.
+  // values, a damaged number; a Latin-1 file name.
   ASSERT_TRUE(db->BeginFile(Input("/data/A")));
   EXPECT_TRUE(AddCall(*db, 1, "2006-01-01T00:00:01", "1", "01\\23", "a\tb\r\nc", "007"));
   EXPECT_TRUE(AddCall(*db, 3, "", "2", std::string_view("\xE9\0", 2), "", ""));
   EXPECT_TRUE(AddCall(*db, 4, "2006-01-01T00:00:04", "12A", std::string_view(), "\\N", "0"));
   ASSERT_TRUE(db->CommitFile()) << db->Error();
-  ASSERT_TRUE(db->BeginFile(Input("/data/B")));
+  ASSERT_TRUE(db->BeginFile(Input("/data/B\xE9")));
   EXPECT_TRUE(AddCall(*db, 1, "2006-01-01T00:00:02", "9", "0456", "", "12"));
   ASSERT_TRUE(db->CommitFile()) << db->Error();
   EXPECT_EQ(static_cast<platform::PostgresCalls&>(*db).NumbersNotStored(), 1);
@@ -136,7 +136,7 @@ TEST_F(PostgresCallsTest, LoadsReloadsAndLeavesAFileThatFailsOrStopsAsBeforeIt) 
       "/data/A|1|2006-01-01 00:00:01|1|01\\23|a\tb\r\nc|7\n"
       "/data/A|3|NULL|2|\xC3\xA9\\0||NULL\n"
       "/data/A|4|2006-01-01 00:00:04|NULL|NULL|\\N|0\n"
-      "/data/B|1|2006-01-01 00:00:02|9|0456||12\n";
+      "/data/B\xC3\xA9|1|2006-01-01 00:00:02|9|0456||12\n";
   EXPECT_EQ(Query(conn_.get(), kCalls), two_files);
 
   // A (the same path) again: its three rows make way for the one it holds now.
@@ -145,10 +145,11 @@ TEST_F(PostgresCallsTest, LoadsReloadsAndLeavesAFileThatFailsOrStopsAsBeforeIt) 
   ASSERT_TRUE(db->CommitFile()) << db->Error();
   const std::string calls =
       "/data/A|2|2006-01-01 00:00:09|5|0789||3\n"
-      "/data/B|1|2006-01-01 00:00:02|9|0456||12\n";
+      "/data/B\xC3\xA9|1|2006-01-01 00:00:02|9|0456||12\n";
   const std::string files =
       "/data/A|1234|2006-01-02 03:04:05|EWSD|vantor|1|2006-01-01 00:00:09|2006-01-01 00:00:09|t\n"
-      "/data/B|1234|2006-01-02 03:04:05|EWSD|vantor|1|2006-01-01 00:00:02|2006-01-01 00:00:02|t\n";
+      "/data/B\xC3\xA9|1234|2006-01-02 03:04:05|EWSD|vantor|1|2006-01-01 00:00:02|2006-01-01 "
+      "00:00:02|t\n";
   EXPECT_EQ(Query(conn_.get(), kCalls), calls);
   EXPECT_EQ(Query(conn_.get(), kFiles), files);
 
@@ -160,11 +161,14 @@ TEST_F(PostgresCallsTest, LoadsReloadsAndLeavesAFileThatFailsOrStopsAsBeforeIt) 
       ASSERT_TRUE(AddCall(*db, i, "2006-01-01T00:00:03", "3", "0123456789", "", "60"));
     db->RollbackFile();
   }
-  // A call the server refuses (31 February) fails the file when it ends,
-  // naming the server.
+  // A call the server refuses (31 February), many calls before its file
+  // ends: the file fails with the server's reason, naming the server.
   ASSERT_TRUE(db->BeginFile(Input("/data/A")));
-  EXPECT_TRUE(AddCall(*db, 1, "2006-02-31T00:00:00", "1", "0123", "", "1"));
-  EXPECT_FALSE(db->CommitFile());
+  bool added = AddCall(*db, 1, "2006-02-31T00:00:00", "1", "0123", "", "1");
+  for (int i = 2; added && i <= 20000; ++i)
+    added = AddCall(*db, i, "2006-01-01T00:00:03", "3", "0123456789", "", "60");
+  EXPECT_FALSE(added && db->CommitFile());
+  db->RollbackFile();
   EXPECT_EQ(db->Error().rfind(host_port_ + "/norva_", 0), 0u) << db->Error();
   EXPECT_NE(db->Error().find("2006-02-31"), std::string::npos) << db->Error();
   EXPECT_EQ(db->FilesCommitted(), 3);

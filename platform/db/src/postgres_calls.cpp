@@ -112,6 +112,37 @@ std::string WithoutQuotedPieces(const std::string& text) {
 
 void IgnoreNotice(void*, const char*) {}
 
+// Paths are kept as UTF-8, which the server insists on; a path whose bytes
+// are not (an old Latin-1 name) is taken as Latin-1.
+std::string Utf8Path(const std::string& path) {
+  std::size_t i = 0;
+  while (i < path.size()) {
+    const auto byte = static_cast<unsigned char>(path[i]);
+    const std::size_t length = byte < 0x80                   ? 1
+                               : byte >= 0xC2 && byte < 0xE0 ? 2
+                               : byte >= 0xE0 && byte < 0xF0 ? 3
+                               : byte >= 0xF0 && byte < 0xF5 ? 4
+                                                             : 0;
+    if (length == 0 || i + length > path.size()) break;
+    std::size_t k = 1;
+    while (k < length && (static_cast<unsigned char>(path[i + k]) & 0xC0) == 0x80) ++k;
+    if (k < length) break;
+    i += length;
+  }
+  if (i == path.size()) return path;
+  std::string text;
+  for (const char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x80) {
+      text += c;
+    } else {
+      text += static_cast<char>(0xC0 | byte >> 6);
+      text += static_cast<char>(0x80 | (byte & 0x3F));
+    }
+  }
+  return text;
+}
+
 std::string LocalNow() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -339,7 +370,8 @@ bool PostgresCalls::BeginFile(const InputFile& file) {
   buffer_.clear();
   const std::string size = std::to_string(file.size);
   const std::string loaded_at = LocalNow();
-  const char* values[] = {file.path.c_str(),
+  const std::string path = Utf8Path(file.path);
+  const char* values[] = {path.c_str(),
                           size.c_str(),
                           file.modified.empty() ? nullptr : file.modified.c_str(),
                           file.exchange_type.c_str(),
@@ -443,7 +475,16 @@ bool PostgresCalls::Flush() {
   if (buffer_.empty()) return true;
   const bool sent = PQputCopyData(conn_, buffer_.data(), static_cast<int>(buffer_.size())) == 1;
   buffer_.clear();
-  return sent || FailFromConnection();
+  if (sent) return true;
+  // The COPY is over: the server's reason, when it gave one, says why.
+  in_copy_ = false;
+  std::string reason;
+  while (PGresult* raw = PQgetResult(conn_)) {
+    const Result result(raw);
+    if (reason.empty() && result.Status() != PGRES_COMMAND_OK)
+      reason = ResultReason(conn_, result.get());
+  }
+  return Fail(reason.empty() ? ConnectionReason(PQerrorMessage(conn_)) : reason);
 }
 
 // Ends the COPY: with `abort_reason` the server throws its rows away.
@@ -463,7 +504,7 @@ bool PostgresCalls::EndCopy(const char* abort_reason) {
 
 bool PostgresCalls::CommitFile() {
   if (!in_file_) return Fail("no file is being loaded");
-  if (!Flush() || !EndCopy(nullptr)) {
+  if (!Flush() || !in_copy_ || !EndCopy(nullptr)) {
     RollbackFile();
     return false;
   }
