@@ -6,6 +6,8 @@
 #                                                --formats: also csv, jsonl and sqlite
 #   bench/run.sh --micro [benchmark options]    the micro-benchmarks only
 #   bench/run.sh --list [N]                      only lomtra's window on N small files
+#   bench/run.sh --db [benchmark options]       calls a second into SQLite and into
+#                                                a throwaway PostgreSQL server
 #
 # For each format it writes one file with cdrgen, reads it once so that the
 # page cache is warm, then measures `cp FILE OUT` (reading and writing as many
@@ -24,18 +26,20 @@ repeat=1
 keep=0
 micro=0
 formats=0
+db=0
 micro_args=()
 list_only=0
 list_files=2000
 while [ $# -gt 0 ]; do
   case "$1" in
     --micro) micro=1; shift; micro_args=("$@"); break ;;
+    --db) db=1; shift; micro_args=("$@"); break ;;
     --repeat) repeat=$2; shift 2 ;;
     --keep) keep=1; shift ;;
     --formats) formats=1; shift ;;
     --list) list_only=1; shift
             if [ $# -gt 0 ] && [[ $1 =~ ^[0-9]+$ ]]; then list_files=$1; shift; fi ;;
-    -h|--help) sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "run.sh: unknown option $1" >&2; exit 2 ;;
     *) size=$1; shift ;;
   esac
@@ -49,6 +53,7 @@ fi
 targets=(cdrgen_cli vantor ostrel kelvan pardel lomtra window_run_vantor window_run_ostrel window_run_kelvan
          window_run_pardel window_run_lomtra)
 [ "$micro" = 1 ] && targets=(suite_micro_benchmarks)
+[ "$db" = 1 ] && targets=(suite_db_benchmarks)
 [ "$list_only" = 1 ] && targets=(cdrgen_cli lomtra window_run_lomtra)
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -58,6 +63,10 @@ bin=$build/bin
 
 if [ "$micro" = 1 ]; then
   exec "$bin/suite_micro_benchmarks" "${micro_args[@]}"
+fi
+if [ "$db" = 1 ]; then
+  exec bash "$root/scripts/pg_test_server.sh" run "$build/bench-pg-server" -- \
+    "$bin/suite_db_benchmarks" "${micro_args[@]}"
 fi
 
 mkdir -p "$data"

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/postgres_calls.h"
 #include "platform/sqlite_calls.h"
 
 namespace platform {
@@ -46,6 +47,12 @@ std::unique_ptr<CallStore> OpenCallStore(OutputFormat format, const std::string&
     if (column.key.empty()) column.key = SnakeCaseKey(column.caption);
   if (format == OutputFormat::kSqlite) {
     auto store = std::make_unique<SqliteCalls>();
+    if (store->Open(target, shape)) return store;
+    *error = store->Error();
+    return nullptr;
+  }
+  if (format == OutputFormat::kPostgres) {
+    auto store = std::make_unique<PostgresCalls>();
     if (store->Open(target, shape)) return store;
     *error = store->Error();
     return nullptr;
