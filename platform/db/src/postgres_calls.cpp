@@ -261,7 +261,7 @@ bool PostgresCalls::CreateMissing(bool files_exist, bool calls_exist) {
         "loaded_at timestamp);";
   if (!calls_exist) {
     sql += "CREATE TABLE IF NOT EXISTS " + Quoted(calls) +
-           " (file_id bigint NOT NULL REFERENCES files(id), record_no bigint NOT NULL, "
+           " (file_id bigint NOT NULL, record_no bigint NOT NULL, "
            "call_start timestamp";
     for (const Column& column : shape_.columns)
       sql += ", " + Quoted(column.key) + " " + SqlType(column.type);
@@ -283,13 +283,29 @@ bool PostgresCalls::CreateMissing(bool files_exist, bool calls_exist) {
   if (indexes.count(calls + "_file_record") == 0)
     sql += "CREATE UNIQUE INDEX IF NOT EXISTS " + Quoted(calls + "_file_record") + " ON " +
            Quoted(calls) + " (file_id, record_no);";
-  std::vector<std::string> indexed = {"call_start"};
-  indexed.insert(indexed.end(), shape_.indexed_keys.begin(), shape_.indexed_keys.end());
-  for (const std::string& key : indexed)
-    if (indexes.count(calls + "_" + key) == 0)
+  // Into an empty table the other indexes are built once at the end, from
+  // sorted keys: kept up row by row they cost most of the loading time.
+  for (const std::string& key : SearchIndexKeys()) {
+    const bool there = indexes.count(calls + "_" + key) != 0;
+    if (defer_indexes_ && there)
+      sql += "DROP INDEX " + Quoted(calls + "_" + key) + ";";
+    else if (!defer_indexes_ && !there)
       sql += "CREATE INDEX IF NOT EXISTS " + Quoted(calls + "_" + key) + " ON " + Quoted(calls) +
              " (" + Quoted(key) + ");";
+  }
   return sql.empty() || Execute(sql);
+}
+
+std::vector<std::string> PostgresCalls::SearchIndexKeys() const {
+  std::vector<std::string> keys = {"call_start"};
+  keys.insert(keys.end(), shape_.indexed_keys.begin(), shape_.indexed_keys.end());
+  return keys;
+}
+
+bool PostgresCalls::TableIsEmpty(bool exists) {
+  if (!exists) return true;
+  const Result result(PQexec(conn_, ("SELECT 1 FROM " + Quoted(shape_.name) + " LIMIT 1").c_str()));
+  return result.Status() == PGRES_TUPLES_OK && PQntuples(result.get()) == 0;
 }
 
 bool PostgresCalls::Open(const std::string& connection, const CallTableShape& shape) {
@@ -347,6 +363,7 @@ bool PostgresCalls::Open(const std::string& connection, const CallTableShape& sh
   const bool ready = Execute("BEGIN") && Execute("SELECT pg_advisory_xact_lock(7166292)") &&
                      CheckShape("files", FilesColumns(), &files_exist) &&
                      CheckShape(shape_.name, CallsColumns(shape_), &calls_exist) &&
+                     (defer_indexes_ = TableIsEmpty(calls_exist), true) &&
                      CreateMissing(files_exist, calls_exist) && Execute("COMMIT");
   if (!ready) {
     PQclear(PQexec(conn_, "ROLLBACK"));
@@ -545,6 +562,14 @@ void PostgresCalls::RollbackFile() {
 bool PostgresCalls::Close() {
   if (conn_ == nullptr) return error_.empty();
   RollbackFile();
+  if (defer_indexes_) {
+    std::string sql = "BEGIN;";
+    for (const std::string& key : SearchIndexKeys())
+      sql += "CREATE INDEX IF NOT EXISTS " + Quoted(shape_.name + "_" + key) + " ON " +
+             Quoted(shape_.name) + " (" + Quoted(key) + ");";
+    if (!Execute(sql + "COMMIT;")) PQclear(PQexec(conn_, "ROLLBACK"));
+    defer_indexes_ = false;
+  }
   PQfinish(conn_);
   conn_ = nullptr;
   return error_.empty();

@@ -47,6 +47,8 @@ class PostgresCalls final : public CallStore {
  private:
   bool Fail(std::string_view reason);
   bool FailFromConnection();
+  std::vector<std::string> SearchIndexKeys() const;
+  bool TableIsEmpty(bool exists);
   bool Execute(const std::string& sql);
   bool CheckShape(const std::string& table, const std::vector<std::string>& expected, bool* exists);
   bool CreateMissing(bool files_exist, bool calls_exist);
@@ -61,6 +63,7 @@ class PostgresCalls final : public CallStore {
   std::string copy_sql_;
   bool in_file_ = false;
   bool in_copy_ = false;
+  bool defer_indexes_ = false;  // the search indexes are built by Close
   std::int64_t files_committed_ = 0;
   std::int64_t file_id_ = 0;
   std::int64_t calls_ = 0;
