@@ -153,20 +153,6 @@ std::vector<platform::Column> ListColumns() {
   };
 }
 
-bool ExportFormatOfName(const std::string& name, OutputFormat* format) {
-  const std::string extension = std::filesystem::path(name).extension().string();
-  if (extension == ".csv") {
-    *format = OutputFormat::kCsv;
-  } else if (extension == ".jsonl") {
-    *format = OutputFormat::kJsonl;
-  } else if (extension == ".sqlite" || extension == ".db") {
-    *format = OutputFormat::kSqlite;
-  } else {
-    return false;
-  }
-  return true;
-}
-
 bool CheckListDatabase(const std::filesystem::path& target, std::string* error) {
   platform::SqliteFiles database;
   const bool ok = database.Open(target);

@@ -22,10 +22,6 @@ std::string IsoMomentOf(const std::string& text);
 // in bytes and the absolute path.
 std::vector<platform::Column> ListColumns();
 
-// The format a name's extension stands for (.csv, .jsonl, .sqlite or .db);
-// false for any other name.
-bool ExportFormatOfName(const std::string& name, platform::OutputFormat* format);
-
 // The list in `format` (csv or jsonl: through a temporary file renamed over
 // `target` at the end, "-" for standard output; sqlite: `target` is the
 // database, whose `files` rows are replaced by path in one transaction).
