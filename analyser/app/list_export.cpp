@@ -75,6 +75,7 @@ bool WriteTable(const std::filesystem::path& target, OutputFormat format,
   std::string line;
   for (const DataFileEntry& row : rows) {
     const platform::InputFile file = platform::DescribeInputFile(row.binary_file, "", kProgram);
+    // One text per column of ListColumns(), in its order.
     const std::array<std::string, kColumnCount> texts = {
         AsLatin1(row.binary_file),
         row.no,

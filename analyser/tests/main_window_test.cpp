@@ -394,7 +394,8 @@ TEST_F(WindowTest, ExportWritesAWorkbookIntoTheTemporaryFolderAndOpensIt) {
 // ---- csv, jsonl, database ----
 
 TEST_F(WindowTest, ExportMenuWritesTheListAndNamesARefusedDatabase) {
-  const QString data = WriteSized("a.dat", 3000);
+  // A UTF-8 name comes out as it is, not taken byte by byte as Latin-1.
+  const QString data = WriteSized("caf\u00e9.dat", 3000);
   window_->AddFiles({data});
   const QString csv = dir_.filePath("list.csv");
   dialog_.names = {csv};
