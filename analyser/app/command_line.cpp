@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "app/batch_host.h"
+#include "app/list_export.h"
 #include "app/spreadsheet_export.h"
 #include "engine/analysis_run.h"
 #include "engine/clock.h"
@@ -21,23 +23,29 @@ namespace lomtra {
 namespace {
 
 // The options of analyse, which the program's own usage lists too.
-#define ANALYSE_OPTIONS                                                             \
-  "options:\n"                                                                      \
-  "  --report FILE      write the report to FILE instead of standard output\n"      \
-  "  --xlsx FILE        also write the list as a spreadsheet workbook\n"            \
-  "  --quiet            print nothing but errors\n"                                 \
-  "  --stop-on-error    answer No to questions (an existing report is then kept)\n" \
-  "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"                                             \
-  "                     for testing: use this date and time instead of the\n"       \
-  "                     computer's clock (report title, year of E10B calls)\n"      \
-  "exit status: 0 every file processed, 1 a file was skipped or the run\n"          \
+#define ANALYSE_OPTIONS                                                              \
+  "options:\n"                                                                       \
+  "  --report FILE      write the report to FILE instead of standard output\n"       \
+  "  --xlsx FILE        also write the list as a spreadsheet workbook\n"             \
+  "  --csv FILE         also write the list as CSV rows with a header (- for\n"      \
+  "                     standard output)\n"                                          \
+  "  --jsonl FILE       also write the list as JSON Lines (- for standard output)\n" \
+  "  --sqlite DB        also write the list into the files table of the SQLite\n"    \
+  "                     database DB (made when missing), one row per file path\n"    \
+  "  --quiet            print nothing but errors\n"                                  \
+  "  --stop-on-error    answer No to questions (an existing report is then kept)\n"  \
+  "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"                                              \
+  "                     for testing: use this date and time instead of the\n"        \
+  "                     computer's clock (report title, year of E10B calls)\n"       \
+  "exit status: 0 every file processed, 1 a file was skipped or the run\n"           \
   "stopped, 2 usage error or a failure that ended the run.\n"
 
 constexpr const char* kUsage =
     "usage: lomtra                        open the window\n"
     "       lomtra identify PATH...       print each file's switch and path\n"
     "       lomtra PATH...                open the window with these files in the list\n"
-    "       lomtra analyse [--report FILE.lmt] [--xlsx FILE.xlsx] PATH...\n"
+    "       lomtra analyse [--report FILE.lmt] [--xlsx FILE.xlsx] [--csv FILE.csv]\n"
+    "                      [--jsonl FILE.jsonl] [--sqlite DB] PATH...\n"
     "                                     analyse the files and write the report\n"
     "                                     (to FILE, or to standard output)\n"
     "       lomtra --help | --version | COMMAND --help\n"
@@ -51,7 +59,8 @@ constexpr const char* kIdentifyUsage =
     "exit status: 0 every file read, 1 a file could not be read, 2 usage error.\n";
 
 constexpr const char* kAnalyseUsage =
-    "usage: lomtra analyse [--report FILE.lmt] [--xlsx FILE.xlsx] [--quiet]\n"
+    "usage: lomtra analyse [--report FILE.lmt] [--xlsx FILE.xlsx] [--csv FILE.csv]\n"
+    "                      [--jsonl FILE.jsonl] [--sqlite DB] [--quiet]\n"
     "                      [--stop-on-error] [--clock \"YYYY-MM-DD HH:MM:SS\"] PATH...\n"
     "Analyses the files (first and last call, records) and writes the report to\n"
     "standard output or FILE.lmt. A folder given as PATH stands for the files in\n"
@@ -72,6 +81,9 @@ struct Options {
   std::vector<std::string> paths;
   std::optional<std::string> report;
   std::optional<std::string> xlsx;
+  std::optional<std::string> csv;
+  std::optional<std::string> jsonl;
+  std::optional<std::string> sqlite;
   bool quiet = false;
   bool stop_on_error = false;
   std::optional<ClockReading> clock;
@@ -100,11 +112,15 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
                                   platform::CommandOptions::OptionWords::kDoubleDashed);
   auto output = [&](const std::string& option, const std::string& value) {
     if (options.command != "analyse") return option + " belongs to analyse";
-    (option == "--report" ? options.report : options.xlsx) = value;
+    if (option == "--report") options.report = value;
+    if (option == "--xlsx") options.xlsx = value;
+    if (option == "--csv") options.csv = value;
+    if (option == "--jsonl") options.jsonl = value;
+    if (option == "--sqlite") options.sqlite = value;
     return std::string();
   };
-  reader.Value({"--report"}, output);
-  reader.Value({"--xlsx"}, output);
+  for (const char* option : {"--report", "--xlsx", "--csv", "--jsonl", "--sqlite"})
+    reader.Value({option}, output);
   reader.Value({"--clock"}, [&](const std::string&, const std::string& value) {
     options.clock = ParseClock(value);
     if (!options.clock) return "--clock needs \"YYYY-MM-DD HH:MM:SS\", not \"" + value + "\"";
@@ -118,6 +134,13 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
   if (options.help) return {};
   options.paths = reading.positional;
   if (options.paths.empty()) return options.command + " needs at least one PATH";
+  if (options.sqlite && *options.sqlite == "-") return "--sqlite needs a database file, not -";
+  // The report goes to standard output unless --report names a file.
+  const int to_standard_output = (!options.report || *options.report == "-" ? 1 : 0) +
+                                 (options.csv && *options.csv == "-" ? 1 : 0) +
+                                 (options.jsonl && *options.jsonl == "-" ? 1 : 0);
+  if (to_standard_output > 1)
+    return "only one output can go to standard output (the report goes there without --report)";
   return {};
 }
 
@@ -155,6 +178,15 @@ int Identify(const Options& options, std::ostream& out, BatchHost& host) {
 int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Clock& clock) {
   if (options.report && !CheckOutput(*options.report, "report", host)) return 2;
   if (options.xlsx && !CheckOutput(*options.xlsx, "workbook", host)) return 2;
+  if (options.csv && !CheckOutput(*options.csv, "csv list", host)) return 2;
+  if (options.jsonl && !CheckOutput(*options.jsonl, "jsonl list", host)) return 2;
+  if (options.sqlite) {
+    std::string error;
+    if (!CheckListDatabase(*options.sqlite, &error)) {
+      host.Error("lomtra: the database was not written: " + error);
+      return 2;
+    }
+  }
   const std::vector<std::string> files = ExpandedFiles(options.paths, host);
   std::vector<DataFileEntry> rows;
   const AddFilesOutcome added = AddFiles(rows, files, host);
@@ -186,6 +218,23 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
       return 2;
     }
     host.Note("Workbook " + *options.xlsx + " Saved");
+  }
+  const std::pair<const std::optional<std::string>*, platform::OutputFormat> exports[] = {
+      {&options.csv, platform::OutputFormat::kCsv},
+      {&options.jsonl, platform::OutputFormat::kJsonl},
+      {&options.sqlite, platform::OutputFormat::kSqlite}};
+  for (const auto& [target, format] : exports) {
+    if (!*target) continue;
+    std::string error;
+    if (!ExportList(**target, format, rows, &error)) {
+      host.Error(std::string("lomtra: the ") +
+                 (format == platform::OutputFormat::kSqlite
+                      ? "database"
+                      : std::string(platform::OutputFormatName(format)) + " list") +
+                 " was not written: " + error);
+      return 2;
+    }
+    host.Note(ExportedText(**target, format, rows.size()));
   }
   // An error met inside a file (an unsupported EWSD package) leaves that
   // file only partly analysed.

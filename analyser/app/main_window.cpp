@@ -27,6 +27,7 @@
 
 #include "app/about_box.h"
 #include "app/add_files_dialog.h"
+#include "app/list_export.h"
 #include "app/report_dialog.h"
 #include "app/spreadsheet_export.h"
 #include "app/switch_images.h"
@@ -139,6 +140,16 @@ void AnalyserWindow::BuildMenus() {
   stop_command_[0] = item(file, "menStop", "S&top", {Qt::Key_Escape}, false, [this] { Stop(); });
   separator(file, "menDahsh2");
   item(file, "menExit", "E&xit", {Qt::CTRL | Qt::Key_Q}, true, [this] { Exit(); });
+
+  // Its own menu: the File menu keeps the items users know.
+  QMenu* exports = menuBar()->addMenu("Ex&port");
+  exports->setObjectName("menExport");
+  item(exports, "menExportCsv", "List as &CSV...", {}, true,
+       [this] { ExportList(platform::OutputFormat::kCsv); });
+  item(exports, "menExportJsonl", "List as &JSON Lines...", {}, true,
+       [this] { ExportList(platform::OutputFormat::kJsonl); });
+  item(exports, "menExportSqlite", "List into a &SQLite Database...", {}, true,
+       [this] { ExportList(platform::OutputFormat::kSqlite); });
 
   QMenu* edit = menuBar()->addMenu("&Edit");
   edit->setObjectName("menEdit");
@@ -554,6 +565,40 @@ void AnalyserWindow::ExportToSpreadsheet() {
     ShowMessage({"The workbook " + target.string() +
                      " was written, but no spreadsheet program could open it.",
                  kProgramTitle, MessageIcon::kInformation, MessageButtons::kOk});
+  }
+}
+
+// ---- csv, jsonl, database ----
+
+void AnalyserWindow::ExportList(platform::OutputFormat format) {
+  if (state_.analyser_running) return;
+  if (rows_.empty()) {
+    ShowError("Nothing to Save");
+    return;
+  }
+  for (;;) {
+    const QString chosen = services_.dialog.ExportName(this, format);
+    if (chosen.isEmpty()) return;
+    const std::string target = chosen.toStdString();
+    std::error_code ec;
+    if (format != platform::OutputFormat::kSqlite && std::filesystem::exists(target, ec)) {
+      const MessageAnswer answer =
+          ShowMessage({"File Exists. Do you want to OverWrite?", kProgramTitle,
+                       MessageIcon::kQuestion, MessageButtons::kYesNo});
+      if (answer != MessageAnswer::kYes) continue;
+    }
+    std::string error;
+    bool exported = false;
+    {
+      ui::BusyCursor busy;
+      exported = lomtra::ExportList(target, format, rows_, &error);
+    }
+    if (!exported) {
+      ShowError("The list was not exported: " + error);
+      return;
+    }
+    SetStatusText(ExportedText(target, format, rows_.size()));
+    return;
   }
 }
 

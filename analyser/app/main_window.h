@@ -13,6 +13,7 @@
 #include "engine/data_file_entry.h"
 #include "engine/engine_state.h"
 #include "engine/host.h"
+#include "platform/output_format.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/message_service.h"
 
@@ -57,6 +58,8 @@ class AnalyserWindow : public QMainWindow, private Host {
   void SaveReport();
   void OpenReport();
   void ExportToSpreadsheet();
+  // The list as csv or jsonl rows, or into a database's files table.
+  void ExportList(platform::OutputFormat format);
   void ShowAddFiles();
   void ShowAbout();
   void OpenManual();

@@ -19,6 +19,25 @@ QString Chosen(const QString& name) {
 
 }  // namespace
 
+QString CommonFileDialog::ExportName(QWidget* parent, platform::OutputFormat format) {
+  QString filter = "CSV files (*.csv)";
+  QString suffix = ".csv";
+  if (format == platform::OutputFormat::kJsonl) {
+    filter = "JSON Lines files (*.jsonl)";
+    suffix = ".jsonl";
+  } else if (format == platform::OutputFormat::kSqlite) {
+    filter = "SQLite databases (*.sqlite *.db)";
+    suffix = ".sqlite";
+  }
+  // A database is added to, not replaced, and the window asks its own
+  // question before a csv or jsonl file is replaced.
+  QString name = QFileDialog::getSaveFileName(
+      parent, "Export List", platform::ui::RememberedFolder(kReportFolderKey),
+      filter + ";; All Files (*.*)", nullptr, QFileDialog::DontConfirmOverwrite);
+  if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty()) name += suffix;
+  return Chosen(name);
+}
+
 QString CommonFileDialog::SaveName(QWidget* parent) {
   // The window asks its own overwrite question, so the dialog must not.
   return Chosen(QFileDialog::getSaveFileName(

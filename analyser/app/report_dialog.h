@@ -4,6 +4,8 @@
 #include <QString>
 #include <deque>
 
+#include "platform/output_format.h"
+
 class QWidget;
 
 namespace lomtra {
@@ -17,12 +19,16 @@ class ReportFileDialog {
   // The full path chosen; empty when cancelled.
   virtual QString SaveName(QWidget* parent) = 0;
   virtual QString OpenName(QWidget* parent) = 0;
+  // The file (csv, jsonl) or database (sqlite) the list is exported to;
+  // empty when cancelled.
+  virtual QString ExportName(QWidget* parent, platform::OutputFormat format) = 0;
 };
 
 class CommonFileDialog : public ReportFileDialog {
  public:
   QString SaveName(QWidget* parent) override;
   QString OpenName(QWidget* parent) override;
+  QString ExportName(QWidget* parent, platform::OutputFormat format) override;
 };
 
 // For tests: answers from a list, empty (cancelled) when it is used up.
@@ -30,6 +36,7 @@ class ScriptedFileDialog : public ReportFileDialog {
  public:
   QString SaveName(QWidget*) override { return Next(); }
   QString OpenName(QWidget*) override { return Next(); }
+  QString ExportName(QWidget*, platform::OutputFormat) override { return Next(); }
   std::deque<QString> names;
   int shown = 0;
 

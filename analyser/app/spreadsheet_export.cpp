@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "app/utf8_text.h"
 #include "platform/file_replacer.h"
 
 namespace lomtra {
@@ -94,48 +95,6 @@ class QuietStderr {
  private:
   int saved_ = -1;
 };
-
-// Workbooks hold UTF-8; a text that is not (a path read from an old report)
-// is taken as Latin-1 so the file stays readable.
-bool ValidUtf8(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    std::size_t extra = 0;
-    if (c >= 0x80) {
-      if ((c >> 5) == 0x6) {
-        extra = 1;
-      } else if ((c >> 4) == 0xE) {
-        extra = 2;
-      } else if ((c >> 3) == 0x1E) {
-        extra = 3;
-      } else {
-        return false;
-      }
-    }
-    if (i + extra >= text.size()) return false;
-    for (std::size_t k = 1; k <= extra; ++k) {
-      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += extra + 1;
-  }
-  return true;
-}
-
-std::string AsUtf8(const std::string& text) {
-  if (ValidUtf8(text)) return text;
-  std::string out;
-  for (char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x80) {
-      out.push_back(ch);
-    } else {
-      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
 
 // A plain value is taken as a number when all of it reads as one, as the
 // spreadsheet would do with a typed-in value.

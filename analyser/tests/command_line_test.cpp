@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -11,6 +12,8 @@
 #include "cdrgen/analyser_samples.h"
 #include "cdrgen/axe_builder.h"
 #include "cdrgen/large_files.h"
+#include "engine/report_file.h"
+#include "platform/sqlite_calls.h"
 #include "test_support.h"
 
 namespace lomtra {
@@ -258,6 +261,160 @@ TEST(LomtraCommandLine, AnalyseWritesTheWorkbookToo) {
   EXPECT_EQ(empty.status, 1);
   EXPECT_NE(empty.err.find("Nothing to Save"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(folder.Path() / "empty.xlsx"));
+}
+
+// What Python's own csv, json and sqlite3 modules read from the exports, one
+// line a row, cells joined by tabs; JSON integers as "int:N", null and SQL
+// NULL as "null".
+std::string ReadExports(const TempFolder& folder) {
+  const auto script = folder.Path() / "read_exports.py";
+  const auto out = folder.Path() / "read.txt";
+  std::ofstream(script)
+      << "import csv, json, sqlite3, sys\n"
+         "d = sys.argv[1]\n"
+         "def cell(v):\n"
+         "    return 'null' if v is None else 'int:%d' % v if type(v) is int else v\n"
+         "with open(sys.argv[2], 'w', encoding='utf-8') as o:\n"
+         "    with open(d + '/l.csv', newline='', encoding='utf-8') as f:\n"
+         "        for r in csv.reader(f): print('\\t'.join(r), file=o)\n"
+         "    with open(d + '/l.jsonl', encoding='utf-8') as f:\n"
+         "        for line in f:\n"
+         "            r = json.loads(line)\n"
+         "            print('\\t'.join(k + '=' + cell(v) for k, v in r.items()), file=o)\n"
+         "    c = sqlite3.connect(d + '/l.db')\n"
+         "    for r in c.execute('SELECT path, size, exchange_type, program, records,'\n"
+         "                       ' first_call, last_call FROM files ORDER BY id'):\n"
+         "        print('\\t'.join(cell(v) for v in r), file=o)\n"
+         "    if c.execute(\"SELECT name FROM sqlite_master WHERE name = "
+         "'ewsd_calls'\").fetchone():\n"
+         "        print('calls', c.execute('SELECT count(*) FROM ewsd_calls').fetchone()[0], "
+         "file=o)\n";
+  const std::string command = "/usr/bin/python3 '" + script.string() + "' '" +
+                              folder.Path().string() + "' '" + out.string() + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  return Slurp(out);
+}
+
+// The list as csv, jsonl and the files table, each read back and compared
+// with the report's rows of the same run: an Unknown file, a moment that is
+// no date, a second load that replaces rows, databases that must be refused.
+TEST(LomtraCommandLine, AnalyseExportsTheListForOtherTools) {
+  TempFolder folder;
+  WriteSamples(folder);
+  const auto data = folder.Path() / "data";
+  // Damaged: its first and last call are times without a date.
+  cdrgen::WriteFile(data / "h_e10b_damaged.dat",
+                    cdrgen::E10bFile({{1, "0060", "0600"}, {2, "0400", "7171"}}));
+  const std::string exports = "--csv ../l.csv --jsonl ../l.jsonl --sqlite ../l.db";
+  ProgramRun run = Lomtra(
+      folder, std::string("analyse --quiet ") + kClock + " --report ../r.lmt " + exports + " .");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const ReportReadResult report = ReadReportFile(folder.Path() / "r.lmt");
+  ASSERT_TRUE(report.ok);
+  ASSERT_EQ(report.rows.size(), 8u);
+  EXPECT_EQ(report.rows[7].start_time.substr(0, 10), "unknown   ");
+
+  std::string csv =
+      "Binary File\tNo\tSwitch\tStart Time\tEnd Time\tRecords\tSize (KB)\tState\t"
+      "First Call\tLast Call\tSize (bytes)\tPath\n";
+  std::string jsonl;
+  std::string table;
+  for (const DataFileEntry& row : report.rows) {
+    const bool analysed = row.state == RowState::kAnalysed;
+    const bool damaged = row.binary_file == "./h_e10b_damaged.dat";
+    std::string first = StartTimeText(row);
+    std::string last = EndTimeText(row);
+    first = analysed && !damaged ? first.replace(10, 3, "T") : "";
+    last = analysed && !damaged ? last.replace(10, 3, "T") : "";
+    const std::string kb = row.size.substr(0, row.size.size() - 3);
+    const std::string path = (data / row.binary_file.substr(2)).string();
+    const std::string bytes = std::to_string(std::filesystem::file_size(path));
+    const std::string state = analysed ? "analysed" : "invalid file";
+    csv += row.binary_file + "\t" + row.no + "\t" + row.switch_name + "\t" + StartTimeText(row) +
+           "\t" + EndTimeText(row) + "\t" + row.records + "\t" + kb + "\t" + state + "\t" + first +
+           "\t" + last + "\t" + bytes + "\t" + path + "\n";
+    auto or_null = [](const std::string& text) { return text.empty() ? "null" : text; };
+    jsonl += "binary_file=" + row.binary_file + "\tno=int:" + row.no +
+             "\tswitch=" + row.switch_name + "\tstart_time=" + StartTimeText(row) +
+             "\tend_time=" + EndTimeText(row) + "\trecords=int:" + row.records +
+             "\tsize_kb=int:" + kb + "\tstate=" + state + "\tfirst_call=" + or_null(first) +
+             "\tlast_call=" + or_null(last) + "\tsize_bytes=int:" + bytes + "\tpath=" + path + "\n";
+    table += path + "\tint:" + bytes + "\t" + row.switch_name + "\tlomtra\t" +
+             (analysed ? "int:" + row.records : "null") + "\t" + or_null(first) + "\t" +
+             or_null(last) + "\n";
+  }
+  EXPECT_EQ(ReadExports(folder), csv + jsonl + table);
+  const std::string first_csv = Slurp(folder.Path() / "l.csv");
+
+  // Exported again, from another folder and into a database the extractors
+  // made: the rows are replaced, not doubled, and the calls stay.
+  const auto db = folder.Path() / "l.db";
+  std::filesystem::remove(db);
+  {
+    platform::SqliteCalls calls;
+    ASSERT_TRUE(calls.Open(db, {"ewsd_calls", {{"Duration", "duration"}}, {}})) << calls.Error();
+    ASSERT_TRUE(calls.BeginFile(
+        platform::DescribeInputFile((data / "b_ewsd.dat").string(), "EWSD", "vantor")));
+    const std::string_view cell = "60";
+    ASSERT_TRUE(calls.AddCall(1, "2006-11-01T07:00:00", &cell));
+    ASSERT_TRUE(calls.CommitFile());
+    ASSERT_TRUE(calls.Close());
+  }
+  for (int load = 0; load < 2; ++load) {
+    run = Lomtra(folder, std::string("analyse --quiet ") + kClock + " --report ../r.lmt " +
+                             exports + " '" + data.string() + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+  // The files table: the last lines, b_ewsd.dat first (the extractor's row).
+  auto lines = [](const std::string& text) {
+    std::vector<std::string> found;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) found.push_back(line);
+    return found;
+  };
+  std::vector<std::string> loaded = lines(ReadExports(folder));
+  ASSERT_GE(loaded.size(), 9u);
+  EXPECT_EQ(loaded.back(), "calls 1");
+  loaded.pop_back();
+  loaded.erase(loaded.begin(), loaded.end() - 8);
+  EXPECT_EQ(loaded[0].rfind((data / "b_ewsd.dat").string() + "\t", 0), 0u) << loaded[0];
+  std::vector<std::string> expected_rows = lines(table);
+  std::sort(loaded.begin(), loaded.end());
+  std::sort(expected_rows.begin(), expected_rows.end());
+  EXPECT_EQ(loaded, expected_rows);
+  {
+    platform::SqliteCalls calls;  // the extractors still take the database
+    EXPECT_TRUE(calls.Open(db, {"ewsd_calls", {{"Duration", "duration"}}, {}})) << calls.Error();
+  }
+
+  // Refused before any file is read, and left as it was: a files table of
+  // another shape, a file that is no database.
+  const auto other = folder.Path() / "other.db";
+  ASSERT_EQ(
+      std::system(("/usr/bin/python3 -c \"import sqlite3; c = sqlite3.connect('" + other.string() +
+                   "'); c.execute('CREATE TABLE files (id INTEGER, name TEXT)');"
+                   " c.commit()\"")
+                      .c_str()),
+      0);
+  for (const auto& refused : {other, folder.Path() / "r.lmt"}) {
+    const std::string before = Slurp(refused);
+    run = Lomtra(folder, "analyse --quiet --sqlite '" + refused.string() + "' a_ocb.dat");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("lomtra: the database was not written: " + refused.string() + ": ", 0),
+              0u)
+        << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(Slurp(refused), before);
+  }
+  EXPECT_NE(run.err.find(": not a SQLite database"), std::string::npos);
+
+  // csv on standard output, when the report goes to a file; only one output
+  // can go there.
+  run = Lomtra(folder, std::string("analyse --quiet ") + kClock + " --report ../r.lmt --csv - .");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, first_csv);
+  EXPECT_EQ(Lomtra(folder, "analyse --csv - a_ocb.dat").status, 2);
+  EXPECT_EQ(Lomtra(folder, "analyse --sqlite - a_ocb.dat").status, 2);
 }
 
 TEST(LomtraCommandLine, ExistingPathsAloneOpenTheWindow) {

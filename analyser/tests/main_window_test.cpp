@@ -391,5 +391,29 @@ TEST_F(WindowTest, ExportWritesAWorkbookIntoTheTemporaryFolderAndOpensIt) {
   EXPECT_EQ(messages_.shown[2].icon, MessageIcon::kError);
 }
 
+// ---- csv, jsonl, database ----
+
+TEST_F(WindowTest, ExportMenuWritesTheListAndNamesARefusedDatabase) {
+  // A UTF-8 name comes out as it is, not taken byte by byte as Latin-1.
+  const QString data = WriteSized("caf\u00e9.dat", 3000);
+  window_->AddFiles({data});
+  const QString csv = dir_.filePath("list.csv");
+  dialog_.names = {csv};
+  Menu("menExportCsv")->trigger();
+  EXPECT_TRUE(messages_.shown.empty());
+  EXPECT_EQ(Slurp(csv).substr(0, 22), "Binary File,No,Switch,");
+  EXPECT_NE(Slurp(csv).find(data.toStdString() + ",1,Unknown,"), std::string::npos);
+  EXPECT_EQ(window_->PanelText(5), "List of 1 file written to " + csv);
+
+  const QString not_a_database = WriteSized("list.db", 100);
+  dialog_.names = {not_a_database};
+  Menu("menExportSqlite")->trigger();
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].text,
+            "The list was not exported: " + not_a_database + ": not a SQLite database");
+  EXPECT_EQ(messages_.shown[0].icon, MessageIcon::kError);
+  EXPECT_EQ(Slurp(not_a_database), std::string(100, 'x'));
+}
+
 }  // namespace
 }  // namespace lomtra::testing

@@ -1,0 +1,17 @@
+#pragma once
+// The list's texts in the encodings of its outputs. Paths are UTF-8 as the
+// window and the file system give them, but a report of old may hold Latin-1
+// bytes, and a damaged file's moment any byte at all.
+#include <string>
+
+namespace lomtra {
+
+// The text itself when it is valid UTF-8, else its bytes taken as Latin-1.
+std::string AsUtf8(const std::string& text);
+
+// For writers that take every byte as Latin-1 (the csv and jsonl rows): a
+// valid UTF-8 text whose characters all lie in Latin-1 as those bytes, so
+// that it comes out as it went in; any other text as it stands.
+std::string AsLatin1(const std::string& text);
+
+}  // namespace lomtra
