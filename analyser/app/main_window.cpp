@@ -133,6 +133,16 @@ void AnalyserWindow::BuildMenus() {
   file->setObjectName("menFile");
   item(file, "menOpen", "&Open Report", {QKeySequence::Open}, true, [this] { OpenReport(); });
   item(file, "menSave", "&Save Report", {QKeySequence::Save}, true, [this] { SaveReport(); });
+  // The list for other tools, beside the report.
+  QMenu* exports = file->addMenu("Ex&port");
+  exports->setObjectName("menExport");
+  exports->menuAction()->setObjectName("menExport");
+  item(exports, "menExportCsv", "List as &CSV...", {}, true,
+       [this] { ExportList(platform::OutputFormat::kCsv); });
+  item(exports, "menExportJsonl", "List as &JSON Lines...", {}, true,
+       [this] { ExportList(platform::OutputFormat::kJsonl); });
+  item(exports, "menExportSqlite", "List into a &SQLite Database...", {}, true,
+       [this] { ExportList(platform::OutputFormat::kSqlite); });
   separator(file, "menDash1");
   item(file, "menAnalyse", "&Analyse", {Qt::Key_F5}, true, [this] { Analyse(false); });
   item(file, "menRedo", "&Re Analyse", {Qt::CTRL | Qt::Key_F5, Qt::SHIFT | Qt::Key_F5}, true,
@@ -140,16 +150,6 @@ void AnalyserWindow::BuildMenus() {
   stop_command_[0] = item(file, "menStop", "S&top", {Qt::Key_Escape}, false, [this] { Stop(); });
   separator(file, "menDahsh2");
   item(file, "menExit", "E&xit", {Qt::CTRL | Qt::Key_Q}, true, [this] { Exit(); });
-
-  // Its own menu: the File menu keeps the items users know.
-  QMenu* exports = menuBar()->addMenu("Ex&port");
-  exports->setObjectName("menExport");
-  item(exports, "menExportCsv", "List as &CSV...", {}, true,
-       [this] { ExportList(platform::OutputFormat::kCsv); });
-  item(exports, "menExportJsonl", "List as &JSON Lines...", {}, true,
-       [this] { ExportList(platform::OutputFormat::kJsonl); });
-  item(exports, "menExportSqlite", "List into a &SQLite Database...", {}, true,
-       [this] { ExportList(platform::OutputFormat::kSqlite); });
 
   QMenu* edit = menuBar()->addMenu("&Edit");
   edit->setObjectName("menEdit");

@@ -66,9 +66,9 @@ TEST_F(WindowTest, CaptionColumnsMenusToolBarAndStatusBar) {
   };
   EXPECT_EQ(Find<QMenu>("menFile")->title(), "&File");
   EXPECT_EQ(menu_items("menFile"),
-            QStringList({"menOpen=&Open Report", "menSave=&Save Report", "menDash1=-",
-                         "menAnalyse=&Analyse", "menRedo=&Re Analyse", "menStop=S&top",
-                         "menDahsh2=-", "menExit=E&xit"}));
+            QStringList({"menOpen=&Open Report", "menSave=&Save Report", "menExport=Ex&port",
+                         "menDash1=-", "menAnalyse=&Analyse", "menRedo=&Re Analyse",
+                         "menStop=S&top", "menDahsh2=-", "menExit=E&xit"}));
   EXPECT_EQ(Find<QMenu>("menEdit")->title(), "&Edit");
   EXPECT_EQ(menu_items("menEdit"),
             QStringList({"menAdd=&Add Files", "menRemove=&Remove Files", "menClear=&Clear"}));
