@@ -1,6 +1,7 @@
 #pragma once
 // The run behind "Execute": every selected file's records become lines in one
-// output file, or in one file per section date ("tgcbr" + DDMMYY + ".txt").
+// output file, or in one file per section date ("tgcbr" + DDMMYY + ".txt");
+// or rows of csv or jsonl the same way, or calls loaded into a database.
 #include <cstdint>
 #include <filesystem>
 #include <string>
