@@ -9,6 +9,7 @@
 #include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "platform/output_format.h"
 #include "program_info.h"
 
 namespace kelvan {
@@ -18,6 +19,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: kelvan                      open the window\n"
     "       kelvan extract (-o OUT | --dir DIR) [options] FILE...\n"
+    "       kelvan extract --format sqlite -o DB [options] FILE...\n"
+    "       kelvan extract --format postgres [--db CONNECTION] [options] FILE...\n"
     "       kelvan --help | --version\n"
     "\n"
     "extract writes one line per call record of the C-DOT TGCBR FILEs:\n"
@@ -28,6 +31,13 @@ constexpr const char* kUsage =
     "                          ascending order; default all): 1 date, 2 time,\n"
     "                          3 calling number, 4 called number, 5 duration,\n"
     "                          6 units, 7 O/G trunk group, 8 I/C trunk group\n"
+    "  --format FORMAT         text (the lines, default), csv (a header row of the\n"
+    "                          captions, RFC 4180), jsonl (one JSON object a call),\n"
+    "                          sqlite (load into the database file DB) or postgres\n"
+    "                          (load into the server of --db); all but text add\n"
+    "                          call_start, and csv and jsonl source_file and record_no\n"
+    "  --db CONNECTION         postgres only: \"postgresql://...\" (default: the PG*\n"
+    "                          variables)\n"
     "  --fixed                 fixed-width columns\n"
     "  --delimiter TEXT        Comma (default), Tab, Space, or any other text\n"
     "  --filter FIELD=VALUE    only records whose FIELD is exactly VALUE (not empty);\n"
@@ -42,6 +52,8 @@ constexpr const char* kUsage =
     "them as they were. Ctrl-C stops after the current record, keeping the\n"
     "lines written so far; a second Ctrl-C ends at once, replacing nothing.\n"
     "When no FILE is a C-DOT data file, no output is replaced.\n"
+    "A database keeps whole files: each FILE is loaded in one go, replacing its\n"
+    "calls of an earlier load; one that fails or is stopped leaves no calls.\n"
     "Exit status: 0 done, 1 a file skipped or the run stopped, 2 usage error or a\n"
     "failure that ended the run.\n";
 
@@ -114,7 +126,8 @@ std::optional<FilterField> ParseFilterField(const std::string& name) {
 std::string ParseExtract(const std::vector<std::string>& args, Options& options) {
   RunSettings& s = options.settings;
   s.field_selection = {1, 2, 3, 4, 5, 6, 7, 8};
-  bool have_output = false, have_dir = false, have_fixed = false, have_delimiter = false;
+  bool have_output = false, have_dir = false, have_fixed = false, have_delimiter = false,
+       have_db = false;
   platform::CommandOptions reader(platform::CommandOptions::HelpRule::kInTurn);
   reader.Flag({"--fixed"}, &have_fixed);
   reader.Flag({"--quiet"}, &options.quiet);
@@ -127,6 +140,15 @@ std::string ParseExtract(const std::vector<std::string>& args, Options& options)
   reader.Value({"--dir"}, [&](const std::string&, const std::string& v) {
     have_dir = true;
     s.output_folder = v;
+    return std::string();
+  });
+  reader.Value({"--format"}, [&](const std::string&, const std::string& v) {
+    if (!platform::ParseOutputFormat(v, &s.format)) return platform::UnknownOutputFormatText(v);
+    return std::string();
+  });
+  reader.Value({"--db"}, [&](const std::string&, const std::string& v) {
+    have_db = true;
+    s.database = v;
     return std::string();
   });
   reader.Value({"--fields"}, [&](const std::string&, const std::string& v) {
@@ -166,7 +188,18 @@ std::string ParseExtract(const std::vector<std::string>& args, Options& options)
     return {};
   }
   s.inputs.assign(reading.positional.begin(), reading.positional.end());
-  if (have_output == have_dir) return "give either -o OUT or --dir DIR";
+  using platform::OutputFormat;
+  if (have_db && s.format != OutputFormat::kPostgres) return "--db is for --format postgres only";
+  if (s.format == OutputFormat::kPostgres) {
+    if (have_output || have_dir) return "--format postgres loads into --db, not -o or --dir";
+  } else if (s.format == OutputFormat::kSqlite) {
+    if (!have_output || have_dir) return "--format sqlite wants -o DB, the database file";
+    if (s.output_file == "-") return "--format sqlite wants a database file, not -o -";
+  } else if (have_output == have_dir) {
+    return "give either -o OUT or --dir DIR";
+  }
+  if (s.format != OutputFormat::kText && (have_fixed || have_delimiter))
+    return "--fixed and --delimiter are for the text format only";
   if (have_fixed && have_delimiter) return "give either --fixed or --delimiter, not both";
   if (s.inputs.empty()) return "no input files";
   s.multi_file = have_dir;
@@ -218,6 +251,12 @@ int RunCommandLine(const std::vector<std::string>& args, const Clock& clock, std
   platform::InstallBatchInterruptHandlers("kelvan");
   ConsoleHost host(err, options.quiet, options.stop_on_error);
   const RunResult result = RunExtraction(settings, host, clock);
+  const bool database = platform::IsDatabaseFormat(settings.format);
+  if (result.outcome == RunResult::Outcome::kStopped && database) {
+    std::fprintf(err, "kelvan: stopped by the user; %zu files loaded into %s\n",
+                 result.files_loaded, DatabaseName(settings).c_str());
+    return 1;
+  }
   if (result.outcome == RunResult::Outcome::kStopped) {
     const std::string where = settings.multi_file
                                   ? "the files in " + settings.output_folder.string()
@@ -231,7 +270,10 @@ int RunCommandLine(const std::vector<std::string>& args, const Clock& clock, std
                         result.outcome == RunResult::Outcome::kEnded;
   if (!answered) return 2;
   if (result.files_decoded == 0 && !options.quiet) {
-    if (settings.multi_file) {
+    if (database) {
+      std::fprintf(err, "kelvan: no C-DOT data file was read; nothing was loaded into %s\n",
+                   DatabaseName(settings).c_str());
+    } else if (settings.multi_file) {
       std::fprintf(err, "kelvan: no C-DOT data file was read; nothing was written to %s\n",
                    settings.output_folder.string().c_str());
     } else if (settings.output_file != "-") {

@@ -21,6 +21,8 @@
 #include <QVBoxLayout>
 
 #include "about_box.h"
+#include "kelvan/call_table.h"
+#include "platform/output_format.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
@@ -31,9 +33,11 @@ namespace kelvan {
 
 namespace {
 
-const char* const kFieldCaptions[8] = {
-    "Date",     "Time",  "Calling Number",       "Called Number",
-    "Duration", "Units", "O/G Trunk Group Name", "I/C Trunk Group Name"};
+// The "Output format" items, in the order of kFormats.
+const char* const kFormatNames[] = {"Text", "CSV", "JSON Lines", "SQLite", "PostgreSQL"};
+constexpr platform::OutputFormat kFormats[] = {
+    platform::OutputFormat::kText, platform::OutputFormat::kCsv, platform::OutputFormat::kJsonl,
+    platform::OutputFormat::kSqlite, platform::OutputFormat::kPostgres};
 
 QString Title() {
   return QString::fromStdString(ProgramTitle());
@@ -187,6 +191,7 @@ void CdotExtractorWindow::RememberControls() {
   Remember(output_file_, "output/file");
   Remember(multi_file_, "output/multi");
   Remember(output_folder_, "output/folder");
+  Remember(output_format_, "output/format");
   Remember(area_code_on_, "area_code/on");
   Remember(area_code_, "area_code/value");
 }
@@ -287,6 +292,16 @@ QWidget* CdotExtractorWindow::BuildOutputFrame() {
   multi_file_ = Named(new QRadioButton("Multi File O/P Directory", frame), "Option2");
   output_folder_ = Named(new QLineEdit(DefaultOutputFolder(), frame), "Text3");
   output_folder_->setEnabled(false);
+  output_format_ = Named(new QComboBox(frame), "cboOutputFormat");
+  for (const char* name : kFormatNames) output_format_->addItem(name);
+  // A database takes every file's calls into one place: no per-day files,
+  // and the output name is the database file (SQLite) or the connection
+  // text (PostgreSQL, empty for the PG* variables).
+  connect(output_format_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    const bool database = platform::IsDatabaseFormat(kFormats[std::max(0, index)]);
+    if (database) single_file_->setChecked(true);
+    multi_file_->setEnabled(!database);
+  });
   area_code_on_ = Named(new QCheckBox("Prefix Area Code", frame), "Check2");
   area_code_ = Named(new QLineEdit("4565", frame), "Text4");
   area_code_->setEnabled(false);
@@ -308,6 +323,9 @@ QWidget* CdotExtractorWindow::BuildOutputFrame() {
   layout->addWidget(output_folder_, 1, 1);
   layout->addWidget(area_code_on_, 2, 0);
   layout->addWidget(area_code_, 2, 1, Qt::AlignLeft);
+  // Under the output names it governs: the window keeps its width.
+  layout->addWidget(new QLabel("Output format", frame), 3, 0);
+  layout->addWidget(output_format_, 3, 1, Qt::AlignLeft);
   layout->setColumnStretch(1, 1);
   return frame;
 }
@@ -348,7 +366,12 @@ RunSettings CdotExtractorWindow::Settings() const {
   s.filter_field = static_cast<FilterField>(std::max(0, filter_field_->currentIndex()));
   s.filter_value = filter_value_->text().toStdString();
   s.multi_file = multi_file_->isChecked();
-  s.output_file = ToPath(output_file_->text());
+  s.format = kFormats[std::max(0, output_format_->currentIndex())];
+  if (s.format == platform::OutputFormat::kPostgres) {
+    s.database = output_file_->text().toStdString();
+  } else {
+    s.output_file = ToPath(output_file_->text());
+  }
   s.output_folder = ToPath(output_folder_->text());
   s.area_code_on = area_code_on_->isChecked();
   s.area_code = area_code_->text().toStdString();

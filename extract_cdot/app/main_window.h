@@ -79,6 +79,7 @@ class CdotExtractorWindow : public QMainWindow, private Host {
   QLineEdit* output_file_ = nullptr;
   QRadioButton* multi_file_ = nullptr;
   QLineEdit* output_folder_ = nullptr;
+  QComboBox* output_format_ = nullptr;
   QCheckBox* area_code_on_ = nullptr;
   QLineEdit* area_code_ = nullptr;
   QPushButton* execute_ = nullptr;

@@ -4,11 +4,18 @@
 #include <exception>
 #include <map>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <system_error>
 
 #include "formats/cdot/section_reader.h"
+#include "kelvan/call_table.h"
 #include "kelvan/record_formatter.h"
+#include "kelvan/record_text.h"
+#include "platform/call_store.h"
+#include "platform/digits.h"
 #include "platform/file_replacer.h"
+#include "platform/table_writer.h"
 #include "platform/text_writer.h"
 
 namespace kelvan {
@@ -30,17 +37,49 @@ class ExtractionRun {
                    DelimiterText(settings.delimiter_name),
                    settings.area_code_on ? settings.area_code : std::string()),
         filter_(settings.filter_on ? RecordFilter(settings.filter_field, settings.filter_value)
-                                   : RecordFilter()) {}
+                                   : RecordFilter()),
+        database_(platform::IsDatabaseFormat(settings.format)),
+        split_days_(settings.multi_file && !database_) {
+    if (settings.format == platform::OutputFormat::kText) return;
+    rows_ = true;
+    // A row's call_start needs the date and the time, chosen or not.
+    row_fields_ = settings.field_selection;
+    for (const int field : {1, 2})
+      if (std::find(row_fields_.begin(), row_fields_.end(), field) == row_fields_.end())
+        row_fields_.push_back(field);
+    for (const int field : settings.field_selection) chosen_[field] = true;
+    field_room_ = kMaxDigits + settings.area_code.size() + kWriteSlack;
+    scratch_.resize(row_fields_.size() * field_room_);
+    if (database_) {
+      cells_.assign(8, {});
+    } else {
+      table_.emplace(settings.format == platform::OutputFormat::kCsv
+                         ? platform::TableFormat::kCsv
+                         : platform::TableFormat::kJsonl,
+                     CallColumns(settings.field_selection));
+      cells_.assign(table_->Columns().size(), {});
+    }
+  }
 
   // False when the run ended on a failure (already reported). Every output is
   // written beside its target and replaces it only here, at the run's end.
   bool Run(RunResult& result) {
-    if (!settings_.multi_file) {
+    if (database_) {
+      const bool sqlite = settings_.format == platform::OutputFormat::kSqlite;
+      if (sqlite && IsInput(settings_.output_file)) return InputAsOutput(settings_.output_file);
+      std::string error;
+      store_ = platform::OpenCallStore(settings_.format,
+                                       sqlite ? settings_.output_file.string() : settings_.database,
+                                       CallShape(), &error);
+      if (!store_) return Fail("Cannot load into the database " + error);
+    } else if (!settings_.multi_file) {
       if (IsInput(settings_.output_file)) return InputAsOutput(settings_.output_file);
       if (!single_.Begin(settings_.output_file))
         return Fail("Cannot create the output file " + single_.Error());
       writer_ = &single_.Writer();
       target_ = settings_.output_file;
+      if (table_ && !table_->WriteHeader(*writer_))
+        return Fail("Cannot write the output file " + WriteError());
     }
     const std::size_t n = settings_.inputs.size();
     for (std::size_t k = 0; k < n && !stopped_ && !ended_; ++k) {
@@ -51,12 +90,15 @@ class ExtractionRun {
       if (!ReadFile(settings_.inputs[k], k + 1, n)) return false;
       if (!refused_) ++result.files_read;
     }
-    result.records_written = batch_.LinesCommitted();
+    result.records_written = RecordsWritten();
     result.files_skipped = skipped_;
     result.files_decoded = decoded_;
+    result.files_loaded = FilesLoaded();
     // Only refused files: nothing of theirs may replace an existing output.
     if (decoded_ == 0 && !stopped_) {
       single_.Cancel();
+      if (store_ && !store_->Close())
+        return Fail("Cannot load into the database " + store_->Error());
       return true;
     }
     return CommitOutputs();
@@ -64,7 +106,12 @@ class ExtractionRun {
 
   bool Stopped() const { return stopped_; }
   bool Ended() const { return ended_; }
-  std::uint64_t RecordsWritten() const { return batch_.LinesCommitted(); }
+  std::uint64_t RecordsWritten() const {
+    return database_ ? calls_loaded_ : batch_.LinesCommitted();
+  }
+  std::size_t FilesLoaded() const {
+    return store_ ? static_cast<std::size_t>(store_->FilesCommitted()) : 0;
+  }
 
  private:
   bool ReadFile(const std::filesystem::path& path, std::size_t k, std::size_t n) {
@@ -87,6 +134,14 @@ class ExtractionRun {
       return true;
     }
     ++decoded_;
+    if (rows_) {
+      source_file_ = path.string();
+      record_no_ = 0;
+      calls_in_file_ = 0;
+      if (store_ &&
+          !store_->BeginFile(platform::DescribeInputFile(source_file_, "C-DOT", "kelvan")))
+        return Fail("Cannot load into the database " + store_->Error());
+    }
     bool undated_told = false;
     const double step = static_cast<double>(reader_.Length()) / kProgressMaximum;
     int progress = 0;
@@ -106,7 +161,7 @@ class ExtractionRun {
                                  "the date column of its lines is left empty",
                              settings_.title, MessageIcon::kInformation, MessageButtons::kOk});
         }
-        if (settings_.multi_file && !StartSectionFile()) return false;
+        if (split_days_ && !StartSectionFile()) return false;
         continue;
       }
       accumulated += kRecordSize;
@@ -114,7 +169,7 @@ class ExtractionRun {
         accumulated = 0;
         if (progress < kProgressMaximum) host_.SetProgress(++progress);
       }
-      if (!WriteRecord()) return false;
+      if (!(rows_ ? WriteRow() : WriteRecord())) return false;
       if (--until_stop_question == 0) {
         until_stop_question = kRecordsPerStopQuestion;
         if (host_.StopRequested()) {
@@ -127,7 +182,19 @@ class ExtractionRun {
     const bool read_failed = reader_.ReadFailed();
     reader_.Close();
     if (read_failed) return Fail("Cannot read the input file " + path.string() + ": a read failed");
-    return !settings_.multi_file || CloseSectionFile();
+    if (store_) return EndDatabaseFile();
+    return !split_days_ || CloseSectionFile();
+  }
+
+  // A database keeps whole files only: one stopped mid-file leaves no calls.
+  bool EndDatabaseFile() {
+    if (stopped_) {
+      store_->RollbackFile();
+      return true;
+    }
+    if (!store_->CommitFile()) return Fail("Cannot load into the database " + store_->Error());
+    calls_loaded_ += calls_in_file_;
+    return true;
   }
 
   bool WritesDates() const {
@@ -142,6 +209,45 @@ class ExtractionRun {
     char* room = batch_.Room(*writer_, formatter_.MaxLineBytes());
     if (room == nullptr) return Fail("Cannot write the output file " + WriteError());
     batch_.Add(formatter_.Format(reader_.Record(), reader_.RecordDate(), room));
+    return true;
+  }
+
+  // The record as a row of the run's table (csv, jsonl) or a call of the
+  // database: the texts the line would hold, without its layout.
+  bool WriteRow() {
+    ++record_no_;  // every record counts, written or not
+    if (settings_.filter_on && !Passes()) return true;
+    const std::uint8_t* record = reader_.Record();
+    const std::string_view date = reader_.RecordDate();
+    std::string_view texts[9];
+    char* at = scratch_.data();
+    for (const int field : row_fields_) {
+      char* end = formatter_.PutField(field, record, date, at);
+      texts[field] = {at, static_cast<std::size_t>(end - at)};
+      at += field_room_;
+    }
+    char moment[platform::kIsoMomentLength];
+    const char* moment_end = platform::PutIsoMoment(moment, texts[1], texts[2]);
+    const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
+    if (store_) {
+      for (int field = 1; field <= 8; ++field)
+        cells_[static_cast<std::size_t>(field - 1)] =
+            chosen_[field] ? texts[field] : std::string_view();
+      if (!store_->AddCall(static_cast<std::int64_t>(record_no_), call_start, cells_.data()))
+        return Fail("Cannot load into the database " + store_->Error());
+      ++calls_in_file_;
+      return true;
+    }
+    std::size_t cell = 0;
+    for (const int field : settings_.field_selection) cells_[cell++] = texts[field];
+    cells_[cell++] = call_start;
+    cells_[cell++] = source_file_;
+    char record_no[24];
+    const char* record_no_end = platform::PutDecimal(record_no, record_no_);
+    cells_[cell] = {record_no, static_cast<std::size_t>(record_no_end - record_no)};
+    char* room = batch_.Room(*writer_, table_->RowRoom(cells_.data()));
+    if (room == nullptr) return Fail("Cannot write the output file " + WriteError());
+    batch_.Add(table_->PutRow(room, cells_.data()));
     return true;
   }
 
@@ -171,10 +277,13 @@ class ExtractionRun {
   bool StartSectionFile() {
     if (!CommitLines() || !CloseSectionFile()) return false;
     const std::filesystem::path path =
-        settings_.output_folder / SectionFileName(reader_.SectionDigits());
+        settings_.output_folder / (table_
+                                       ? SectionFileName(reader_.SectionDigits(), settings_.format)
+                                       : SectionFileName(reader_.SectionDigits()));
     if (IsInput(path)) return InputAsOutput(path);
     std::unique_ptr<platform::FileReplacer>& day = days_[path.lexically_normal().string()];
-    if (!day) {
+    const bool new_day = !day;
+    if (new_day) {
       day = std::make_unique<platform::FileReplacer>();
       if (!day->Reserve(path)) return Fail("Cannot create the output file " + day->Error());
     }
@@ -182,6 +291,9 @@ class ExtractionRun {
     target_ = path;
     if (!section_writer_.Open(day->TemporaryPath(), platform::TextWriter::Mode::kAppend))
       return Fail("Cannot create the output file " + WriteError());
+    // Each day's file of rows has its header row once, at its start.
+    if (new_day && table_ && !table_->WriteHeader(section_writer_))
+      return Fail("Cannot write the output file " + WriteError());
     return true;
   }
 
@@ -194,6 +306,10 @@ class ExtractionRun {
   // The run ended as it should (every file read, or stopped keeping the
   // lines so far): the outputs take their places.
   bool CommitOutputs() {
+    if (store_) {
+      if (!store_->Close()) return Fail("Cannot load into the database " + store_->Error());
+      return true;
+    }
     if (!CommitLines()) return false;
     if (settings_.multi_file) {
       if (!CloseSectionFile()) return false;
@@ -228,6 +344,11 @@ class ExtractionRun {
     section_writer_.Abandon();
     single_.Cancel();
     for (auto& [name, day] : days_) day->Cancel();
+    if (store_) {
+      // The file being read leaves no calls; the files committed stay.
+      store_->RollbackFile();
+      store_->Close();
+    }
     reader_.Close();
     host_.ShowMessage({text, settings_.title, MessageIcon::kError, MessageButtons::kOk});
     return false;
@@ -250,6 +371,21 @@ class ExtractionRun {
   std::size_t skipped_ = 0;
   std::size_t decoded_ = 0;
   platform::LineBatch batch_;  // the lines made in the writer's buffer
+  // Set for every format but text: rows instead of lines.
+  bool rows_ = false;
+  bool database_ = false;
+  bool split_days_ = false;      // one file per day (never for a database)
+  std::vector<int> row_fields_;  // the fields a row needs texts of
+  bool chosen_[9] = {};          // by field number: written by this run
+  std::size_t field_room_ = 0;
+  std::vector<char> scratch_;  // room for each needed field's text
+  std::vector<std::string_view> cells_;
+  std::optional<platform::TableWriter> table_;  // csv, jsonl
+  std::unique_ptr<platform::CallStore> store_;  // sqlite, postgres
+  std::string source_file_;
+  std::uint64_t record_no_ = 0;
+  std::uint64_t calls_in_file_ = 0;
+  std::uint64_t calls_loaded_ = 0;
 };
 
 void Error(Host& host, const RunSettings& settings, const std::string& text) {
@@ -262,9 +398,24 @@ std::string SectionFileName(const std::string& ddmmyy) {
   return "tgcbr" + ddmmyy + ".txt";
 }
 
+std::string SectionFileName(const std::string& ddmmyy, platform::OutputFormat format) {
+  return "tgcbr" + ddmmyy + "." + platform::OutputFormatName(format);
+}
+
+std::string DatabaseName(const RunSettings& settings) {
+  if (settings.format == platform::OutputFormat::kSqlite) return settings.output_file.string();
+  return "the PostgreSQL database";
+}
+
 std::string ClosingMessage(std::uint64_t records, std::size_t files, std::int64_t seconds) {
   return std::to_string(records) + " Records Written from " + std::to_string(files) +
          (files == 1 ? " File" : " Files") + " in " + ElapsedText(seconds);
+}
+
+std::string DatabaseClosingMessage(std::uint64_t calls, std::size_t files,
+                                   const std::string& database, std::int64_t seconds) {
+  return std::to_string(calls) + " Records Loaded from " + std::to_string(files) +
+         (files == 1 ? " File" : " Files") + " into " + database + " in " + ElapsedText(seconds);
 }
 
 RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& clock) {
@@ -290,8 +441,12 @@ RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& cl
     } else {
       result.outcome = RunResult::Outcome::kCompleted;
       const std::int64_t seconds = ElapsedSeconds(start, TimeOf(clock.Now()));
-      host.ShowMessage({ClosingMessage(result.records_written, settings.inputs.size(), seconds),
-                        settings.title, MessageIcon::kInformation, MessageButtons::kOk});
+      const std::string closing =
+          platform::IsDatabaseFormat(settings.format)
+              ? DatabaseClosingMessage(result.records_written, result.files_loaded,
+                                       DatabaseName(settings), seconds)
+              : ClosingMessage(result.records_written, settings.inputs.size(), seconds);
+      host.ShowMessage({closing, settings.title, MessageIcon::kInformation, MessageButtons::kOk});
     }
   } catch (const std::exception& e) {
     Error(host, settings, std::string("The extraction stopped: ") + e.what());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 #include "cdrgen/cdot_builder.h"
@@ -300,6 +301,49 @@ TEST_F(KelvanRunTest, AStopEndsAfterWholeLinesAndKeepsThem) {
   const std::string text = ReadAll(folder_ / "out.txt");
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2048);
   EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+}
+
+// A database keeps whole files: a file stopped mid-way leaves its calls of
+// the earlier load as they were, while the file before it is replaced.
+TEST_F(KelvanRunTest, AStopMidFileLeavesThatFilesCallsInTheDatabaseAsBefore) {
+  CdotFileBuilder b;
+  b.Section("070305").Add(Call("612345", "22334455")).Add(Call("5551234", "98765"));
+  const auto small = Input("small.dat", b);
+  const auto big = folder_ / "big.dat";
+  std::size_t big_records = 0;
+  cdrgen::WriteFile(big, cdrgen::CdotSampleFile(200000, 5, &big_records));
+  RunSettings s = Settings({small, big});
+  s.format = platform::OutputFormat::kSqlite;
+  s.output_file = folder_ / "calls.db";
+  RunResult r = Run(s);
+  ASSERT_EQ(r.outcome, RunResult::Outcome::kCompleted);
+  EXPECT_EQ(r.files_loaded, 2u);
+  EXPECT_EQ(r.records_written, 2 + big_records);
+  EXPECT_EQ(
+      Last().text.rfind(std::to_string(2 + big_records) + " Records Loaded from 2 Files into " +
+                            s.output_file.string() + " in ",
+                        0),
+      0u);
+
+  s.field_selection = {3};
+  host_.stop_questions = 0;
+  host_.stop_at = 3;  // before each file, then after 1024 records of the big one
+  r = Run(s);
+  EXPECT_EQ(r.outcome, RunResult::Outcome::kStopped);
+  EXPECT_EQ(r.files_loaded, 1u);
+  EXPECT_EQ(r.records_written, 2u);
+
+  // Per file: its calls, those with a date (the first load's), its count.
+  const auto counts = folder_ / "counts.txt";
+  const std::string command =
+      "/usr/bin/python3 -c \"import sqlite3; c = sqlite3.connect('" + s.output_file.string() +
+      "'); print(c.execute('SELECT group_concat(n, \\\" \\\") FROM (SELECT count(*) || \\\" \\\" "
+      "|| count(c.date) || \\\" \\\" || f.records AS n FROM files f JOIN cdot_calls c ON "
+      "c.file_id = f.id GROUP BY f.id ORDER BY f.id)').fetchone()[0])\" >" +
+      counts.string();
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  const std::string big_count = std::to_string(big_records);
+  EXPECT_EQ(ReadAll(counts), "2 0 2 " + big_count + " " + big_count + " " + big_count + "\n");
 }
 
 TEST(ClosingMessage, FileOrFiles) {

@@ -269,6 +269,35 @@ TEST_F(KelvanWindowTest, RemembersItsControlsBetweenStarts) {
   EXPECT_EQ(static_cast<QLineEdit*>(find("Text4"))->text(), "0471");
 }
 
+// The output format reaches the run (a database needs no per-day files) and
+// is remembered.
+TEST_F(KelvanWindowTest, OutputFormatReachesTheRunAndIsRemembered) {
+  WriteCdot("a.dat", "070305");
+  window_.Panel()->SetFolder(dir_.path());
+  window_.Panel()->SelectFiles({"a.dat"});
+  Click("Option2");
+  auto* format = Find<QComboBox>("cboOutputFormat");
+  format->setCurrentText("SQLite");
+  EXPECT_TRUE(Find<QRadioButton>("Option1")->isChecked());
+  EXPECT_FALSE(Enabled("Option2"));
+  Find<QLineEdit>("Text1")->setText(dir_.filePath("calls.db"));
+  const RunResult r = window_.Execute();
+  EXPECT_EQ(r.outcome, RunResult::Outcome::kCompleted);
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_EQ(messages_.shown[0].text, "2 Records Loaded from 1 File into " +
+                                         dir_.filePath("calls.db") + " in 1 Minutes and 5 Seconds");
+
+  format->setCurrentText("PostgreSQL");
+  Find<QLineEdit>("Text1")->setText("postgresql://calls@localhost/billing");
+  EXPECT_EQ(window_.Settings().format, platform::OutputFormat::kPostgres);
+  EXPECT_EQ(window_.Settings().database, "postgresql://calls@localhost/billing");
+  format->setCurrentText("JSON Lines");
+  EXPECT_TRUE(Enabled("Option2"));
+  CdotExtractorWindow again(messages_, clock_);
+  EXPECT_EQ(again.findChild<QComboBox*>("cboOutputFormat")->currentText(), "JSON Lines");
+  EXPECT_EQ(again.Settings().format, platform::OutputFormat::kJsonl);
+}
+
 TEST_F(KelvanWindowTest, AreaCodeAndEmptyFilterValueAreCheckedBeforeTheRun) {
   WriteCdot("a.dat", "070305");
   window_.Panel()->SetFolder(dir_.path());

@@ -32,8 +32,11 @@ class RecordFormatter {
   // room for kMaxDigits + the area code.
   char* PutCalling(const std::uint8_t* record, char* out) const;
 
- private:
+  // The text of field 1-9 as the line writes it (area code included, no
+  // padding) at `out`, with room for kMaxDigits + the area code + kWriteSlack.
   char* PutField(int field, const std::uint8_t* record, std::string_view date, char* out) const;
+
+ private:
   template <bool kFixedWidth>
   char* FormatEveryField(const std::uint8_t* record, std::string_view date, char* out) const;
   char* FormatSelected(const std::uint8_t* record, std::string_view date, char* out) const;
