@@ -1,5 +1,6 @@
 #include "ostrel/extraction_run.h"
 
+#include <array>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -43,16 +44,20 @@ bool CommitOutput(platform::FileReplacer& out, Host& host) {
   return false;
 }
 
-// Every format but text: each record decoded once into its field texts,
-// which go as they are to a row writer (csv, jsonl) or to the database. Set
-// up once a run, so that the text lines keep their own loop untouched.
+// Every format but text: each record's field texts, written by the line's
+// own field writers (so the values are the line's), go as they are to a row
+// writer (csv, jsonl) or to the database. Set up once a run, so that the
+// text lines keep their own loop untouched.
 class CallRows {
  public:
   CallRows(const FieldSelection& fields, OutputFormat format, platform::CallStore* store)
-      : fields_(fields), store_(store), wanted_(MaskOf(fields)) {
+      : fields_(fields), store_(store) {
     // call_start is made from the date and time, ticked or not.
-    wanted_[ocb::kDateField] = true;
-    wanted_[ocb::kTimeField] = true;
+    FieldMask wanted = MaskOf(fields);
+    wanted[ocb::kDateField] = true;
+    wanted[ocb::kTimeField] = true;
+    for (int field = 1; field <= ocb::kFieldCount; ++field)
+      if (wanted[static_cast<std::size_t>(field)]) decoded_.push_back(field);
     if (store_ != nullptr) {
       // Every field has its column; one not chosen stays NULL.
       cells_.assign(ocb::kFieldCount, std::string_view());
@@ -69,8 +74,8 @@ class CallRows {
   // False when the database refused the file (store's Error()).
   bool BeginFile(const std::string& path, int header_year, int header_day) {
     source_file_ = path;
-    header_year_ = header_year;
-    header_day_ = header_day;
+    formatter_.emplace(decoded_, header_year, header_day);
+    scratch_.resize(formatter_->MaxLineBytes());
     if (store_ == nullptr) return true;
     in_file_ = store_->BeginFile(platform::DescribeInputFile(path, "OCB-283", "ostrel"));
     return in_file_;
@@ -106,39 +111,46 @@ class CallRows {
 
  private:
   bool WriteRow(const std::uint8_t* record, std::uint64_t record_no, platform::TextWriter& out) {
-    DecodeRecord(record, header_year_, header_day_, false, decoded_, wanted_);
+    // The texts one after the other in the scratch room; a writer's bytes
+    // past its end are overwritten by the next.
+    char* at = scratch_.data();
+    for (const int field : decoded_) {
+      char* const end = formatter_->PutField(field, record, at);
+      texts_[static_cast<std::size_t>(field)] = {at, static_cast<std::size_t>(end - at)};
+      at = end;
+    }
     char moment[platform::kIsoMomentLength];
-    const char* moment_end = platform::PutIsoMoment(moment, decoded_.Text(ocb::kDateField),
-                                                    decoded_.Text(ocb::kTimeField));
+    const char* moment_end =
+        platform::PutIsoMoment(moment, texts_[ocb::kDateField], texts_[ocb::kTimeField]);
     const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
     if (store_ != nullptr) {
       for (const int field : fields_)
-        cells_[static_cast<std::size_t>(field - 1)] = decoded_.Text(field);
+        cells_[static_cast<std::size_t>(field - 1)] = texts_[static_cast<std::size_t>(field)];
       return store_->AddCall(static_cast<std::int64_t>(record_no), call_start, cells_.data());
     }
     std::size_t cell = 0;
-    for (const int field : fields_) cells_[cell++] = decoded_.Text(field);
+    for (const int field : fields_) cells_[cell++] = texts_[static_cast<std::size_t>(field)];
     cells_[cell++] = call_start;
     cells_[cell++] = source_file_;
     char number[24];
     const char* number_end = platform::PutDecimal(number, record_no);
     cells_[cell] = {number, static_cast<std::size_t>(number_end - number)};
-    char* at = batch_.Room(out, table_->RowRoom(cells_.data()));
-    if (at == nullptr) return false;
-    batch_.Add(table_->PutRow(at, cells_.data()));
+    char* room = batch_.Room(out, table_->RowRoom(cells_.data()));
+    if (room == nullptr) return false;
+    batch_.Add(table_->PutRow(room, cells_.data()));
     return true;
   }
 
   const FieldSelection& fields_;
   platform::CallStore* store_;
-  FieldMask wanted_;
+  std::vector<int> decoded_;  // the chosen fields, date and time
+  std::optional<RecordLineFormatter> formatter_;
+  std::vector<char> scratch_;
+  std::array<std::string_view, ocb::kFieldCount + 1> texts_{};  // by field number
   std::optional<platform::TableWriter> table_;
   platform::LineBatch batch_;
-  OcbFields decoded_;
   std::vector<std::string_view> cells_;
   std::string source_file_;
-  int header_year_ = 0;
-  int header_day_ = 0;
   bool in_file_ = false;
 };
 
