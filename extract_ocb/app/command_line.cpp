@@ -15,6 +15,7 @@
 #include "ostrel/trimming.h"
 #include "platform/command_line.h"
 #include "platform/interrupt.h"
+#include "platform/output_format.h"
 
 namespace ostrel {
 
@@ -22,7 +23,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: ostrel                      open the window\n"
-    "       ostrel extract -o OUT [--fields LIST] [--stop-on-error] [--quiet] FILE...\n"
+    "       ostrel extract -o OUT [--fields LIST] [--format FORMAT] [--db CONNECTION]\n"
+    "                      [--stop-on-error] [--quiet] FILE...\n"
     "       ostrel analyse FILE\n"
     "       ostrel trim FILE [--yes] [--to DIR] [--quiet]\n"
     "       ostrel COMMAND --help            the command's own help\n"
@@ -31,11 +33,14 @@ constexpr const char* kUsage =
     "stops after the current block keeping the lines so far (exit status 1).\n"
     "LIST: field numbers 1-18 separated by commas, ranges allowed (4-6,8);\n"
     "      the default is 4,5,6,8,12,13,14,15.\n"
+    "FORMAT: text (default), csv, jsonl, sqlite (OUT is the database file) or\n"
+    "      postgres (--db postgresql://..., or the PG* variables; no -o).\n"
     "Exit status: 0 every file processed, 1 a file skipped or the run stopped,\n"
     "2 usage error or a failure that ended the run.\n";
 
 constexpr const char* kExtractUsage =
-    "usage: ostrel extract -o OUT [--fields LIST] [--stop-on-error] [--quiet] FILE...\n"
+    "usage: ostrel extract -o OUT [--fields LIST] [--format FORMAT] [--db CONNECTION]\n"
+    "                      [--stop-on-error] [--quiet] FILE...\n"
     "write every call record of the OCB-283 files to OUT (\"-\": standard output), one\n"
     "line of the chosen fields each. OUT is replaced only when the run ends: a run\n"
     "that fails, or whose every file is refused, leaves it as it was. Ctrl-C stops\n"
@@ -43,6 +48,14 @@ constexpr const char* kExtractUsage =
     "second Ctrl-C ends at once and leaves OUT as it was.\n"
     "  --fields LIST     field numbers 1-18 separated by commas, ranges allowed (4-6,8);\n"
     "                    the default is 4,5,6,8,12,13,14,15\n"
+    "  --format FORMAT   text (the comma-separated lines, default), csv (a header\n"
+    "                    row of the captions, RFC 4180) or jsonl (one JSON object\n"
+    "                    a call), both adding call_start, source_file and record_no;\n"
+    "                    sqlite: calls loaded into the database file OUT (table\n"
+    "                    ocb_calls, one transaction per file, a file loaded again\n"
+    "                    replaces its calls); postgres: the same into a server\n"
+    "  --db CONNECTION   the server of --format postgres (postgresql://...); without\n"
+    "                    it the PG* variables; no -o then\n"
     "  --stop-on-error   answer No when a file is not a valid OCB data file\n"
     "  --quiet           print nothing but errors\n";
 
@@ -93,8 +106,10 @@ std::optional<FieldSelection> ParseFields(const std::string& list) {
 
 struct Parsed {
   std::vector<std::string> files;
-  std::string output, fields, to;
-  bool has_fields = false, yes = false, stop_on_error = false, quiet = false, help = false;
+  std::string output, fields, to, db;
+  OutputFormat format = OutputFormat::kText;
+  bool has_fields = false, has_db = false, yes = false, stop_on_error = false, quiet = false,
+       help = false;
   std::string error;
 };
 
@@ -112,6 +127,15 @@ Parsed Parse(const std::vector<std::string>& args) {
       p.has_fields = true;
       return std::string();
     });
+    options.Value({"--format"}, [&](const std::string&, const std::string& name) {
+      return platform::ParseOutputFormat(name, &p.format) ? std::string()
+                                                          : platform::UnknownOutputFormatText(name);
+    });
+    options.Value({"--db"}, [&](const std::string&, const std::string& connection) {
+      p.db = connection;
+      p.has_db = true;
+      return std::string();
+    });
     options.Flag({"--stop-on-error"}, &p.stop_on_error);
     options.Flag({"--quiet", "-q"}, &p.quiet);
   } else if (command == "trim") {
@@ -127,10 +151,17 @@ Parsed Parse(const std::vector<std::string>& args) {
 }
 
 int Extract(const Parsed& p, std::ostream& err, std::istream& in, bool terminal) {
-  if (p.output.empty()) return UsageError(err, "extract needs -o OUT");
+  const bool postgres = p.format == OutputFormat::kPostgres;
+  if (p.has_db && !postgres) return UsageError(err, "--db is for --format postgres only");
+  if (postgres && !p.output.empty())
+    return UsageError(err, "--format postgres takes no -o (the server is --db)");
+  if (!postgres && p.output.empty()) return UsageError(err, "extract needs -o OUT");
+  if (p.format == OutputFormat::kSqlite && p.output == "-")
+    return UsageError(err, "--format sqlite needs a database file as -o, not -");
   if (p.files.empty()) return UsageError(err, "extract needs at least one FILE");
   ExtractionRequest request;
-  request.output_path = p.output;
+  request.output_path = postgres ? p.db : p.output;
+  request.format = p.format;
   request.files = p.files;
   request.list_entries = p.files.size();
   request.fields = DefaultFieldSelection();
@@ -150,6 +181,11 @@ int Extract(const Parsed& p, std::ostream& err, std::istream& in, bool terminal)
     case RunOutcome::kCompleted:
       return result.files_skipped == 0 ? 0 : 1;
     case RunOutcome::kStoppedByUser:
+      if (platform::IsDatabaseFormat(p.format)) {
+        err << "ostrel: stopped by the user; " << result.files_loaded << " files loaded into "
+            << DatabaseName(request) << '\n';
+        return 1;
+      }
       err << "ostrel: stopped by the user; " << result.calls << " records written to "
           << (p.output == "-" ? std::string("standard output") : p.output) << '\n';
       return 1;

@@ -66,6 +66,7 @@ OcbExtractorWindow::OcbExtractorWindow(ui::MessageService& messages, QWidget* pa
   // Restored after the handlers are connected, saved whenever changed.
   ui::Remember(picker_, "folder");
   ui::Remember(output_name_, "output");
+  ui::Remember(output_format_, "outputFormat");
   for (int n = 1; n <= ocb::kFieldCount; ++n)
     ui::Remember(fields_[n - 1], QString("field%1").arg(n));
   ui::Remember(analysis_file_, "analysisFile");
@@ -97,6 +98,10 @@ QWidget* OcbExtractorWindow::BuildExtractorTab() {
 
   output_name_ = new QLineEdit(DefaultOutputPath());
   output_name_->setObjectName("txtOPF");
+  output_format_ = new QComboBox;
+  output_format_->setObjectName("cboOutputFormat");
+  output_format_->addItems({"Text", "CSV", "JSON Lines", "SQLite", "PostgreSQL"});
+  static_assert(static_cast<int>(OutputFormat::kPostgres) == 4, "the items follow OutputFormat");
   extract_button_ = Button("cmdGO", "Extract Data");
   cancel_button_ = Button("cmdNO", "Cancel");
   connect(extract_button_, &QPushButton::clicked, this, &OcbExtractorWindow::OnExtract);
@@ -111,6 +116,8 @@ QWidget* OcbExtractorWindow::BuildExtractorTab() {
   auto* output = new QHBoxLayout;
   output->addWidget(new QLabel("Output File"));
   output->addWidget(output_name_, 1);
+  output->addWidget(new QLabel("Output format"));
+  output->addWidget(output_format_);
   output->addWidget(extract_button_);
   output->addWidget(cancel_button_);
 
@@ -289,14 +296,16 @@ void OcbExtractorWindow::OnExtract() {
   running_ = true;
   stop_requested_ = false;
   cancel_button_->setText("Stop");
-  // While the run goes on, typing into the output box and changing drive or
-  // folder have no effect.
+  // While the run goes on, typing into the output box and changing drive,
+  // folder or format have no effect.
   output_name_->setReadOnly(true);
+  output_format_->setEnabled(false);
   picker_->DriveList()->setEnabled(false);
   picker_->FolderTree()->setEnabled(false);
 
   ExtractionRequest request;
   request.output_path = output_name_->text().toStdString();
+  request.format = static_cast<OutputFormat>(output_format_->currentIndex());
   request.list_entries = static_cast<std::size_t>(picker_->FileList()->count());
   const QDir folder(picker_->FolderPath());
   for (const QString& name : picker_->SelectedFileNames()) {
@@ -314,6 +323,7 @@ void OcbExtractorWindow::OnExtract() {
 
   SetBusy(false);
   output_name_->setReadOnly(false);
+  output_format_->setEnabled(true);
   picker_->DriveList()->setEnabled(true);
   picker_->FolderTree()->setEnabled(true);
   cancel_button_->setText("Cancel");

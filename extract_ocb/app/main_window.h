@@ -11,6 +11,7 @@
 #include "ostrel/host.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -82,6 +83,9 @@ class OcbExtractorWindow : public QWidget, public Host {
   platform::ui::FilePickerPanel* picker_ = nullptr;
   QCheckBox* fields_[18] = {};
   QLineEdit* output_name_ = nullptr;
+  // Text, CSV, JSON Lines, SQLite, PostgreSQL: OutputFormat's order. For the
+  // databases the output name is the database file or the connection text.
+  QComboBox* output_format_ = nullptr;
   QPushButton* extract_button_ = nullptr;
   QPushButton* cancel_button_ = nullptr;
   QProgressBar* progress_ = nullptr;

@@ -1,11 +1,18 @@
 #include "ostrel/extraction_run.h"
 
+#include <array>
 #include <filesystem>
+#include <memory>
+#include <optional>
+#include <string_view>
 
 #include "formats/ocb/blocks.h"
 #include "formats/ocb/digits.h"
+#include "ostrel/call_table.h"
 #include "ostrel/record_line.h"
 #include "platform/binary_reader.h"
+#include "platform/call_store.h"
+#include "platform/digits.h"
 #include "platform/file_replacer.h"
 #include "platform/numbers.h"
 
@@ -37,6 +44,116 @@ bool CommitOutput(platform::FileReplacer& out, Host& host) {
   return false;
 }
 
+// Every format but text: each record's field texts, written by the line's
+// own field writers (so the values are the line's), go as they are to a row
+// writer (csv, jsonl) or to the database. Set up once a run, so that the
+// text lines keep their own loop untouched.
+class CallRows {
+ public:
+  CallRows(const FieldSelection& fields, OutputFormat format, platform::CallStore* store)
+      : fields_(fields), store_(store) {
+    // call_start is made from the date and time, ticked or not.
+    FieldMask wanted = MaskOf(fields);
+    wanted[ocb::kDateField] = true;
+    wanted[ocb::kTimeField] = true;
+    for (int field = 1; field <= ocb::kFieldCount; ++field)
+      if (wanted[static_cast<std::size_t>(field)]) decoded_.push_back(field);
+    if (store_ != nullptr) {
+      // Every field has its column; one not chosen stays NULL.
+      cells_.assign(ocb::kFieldCount, std::string_view());
+    } else {
+      table_.emplace(format == OutputFormat::kCsv ? platform::TableFormat::kCsv
+                                                  : platform::TableFormat::kJsonl,
+                     RowColumns(fields));
+      cells_.assign(table_->Columns().size(), std::string_view());
+    }
+  }
+
+  bool WriteHeader(platform::TextWriter& out) const { return !table_ || table_->WriteHeader(out); }
+
+  // False when the database refused the file (store's Error()).
+  bool BeginFile(const std::string& path, int header_year, int header_day) {
+    source_file_ = path;
+    formatter_.emplace(decoded_, header_year, header_day);
+    scratch_.resize(formatter_->MaxLineBytes());
+    if (store_ == nullptr) return true;
+    in_file_ = store_->BeginFile(platform::DescribeInputFile(path, "OCB-283", "ostrel"));
+    return in_file_;
+  }
+  // Commits the file's calls when it was read to its end, else rolls them
+  // back; false when committing failed.
+  bool EndFile(bool read_to_end) {
+    if (!in_file_) return true;
+    in_file_ = false;
+    if (read_to_end) return store_->CommitFile();
+    store_->RollbackFile();
+    return true;
+  }
+
+  // The calls of one block; false when a row could not be written (`out`'s
+  // reason) or loaded (the store's Error()).
+  bool PutBlock(const std::uint8_t* block, std::uint64_t block_number, bool last_block,
+                platform::TextWriter& out, std::uint64_t& calls) {
+    // Every slot walked counts, written or not: (file, record_no) is a
+    // call's key.
+    std::uint64_t record_no = block_number * ocb::kRecordsPerBlock;
+    for (int i = 0; i < ocb::kRecordsPerBlock; ++i) {
+      const std::uint8_t* record =
+          block + ocb::kHeaderSize + static_cast<std::size_t>(i) * ocb::kRecordSize;
+      ++record_no;
+      if (last_block && ocb::IsUnusedSlot(record)) continue;
+      if (!WriteRow(record, record_no, out)) return false;
+      ++calls;
+    }
+    // Whole rows go out a block at a time, as the lines do.
+    return batch_.Commit();
+  }
+
+ private:
+  bool WriteRow(const std::uint8_t* record, std::uint64_t record_no, platform::TextWriter& out) {
+    // The texts one after the other in the scratch room; a writer's bytes
+    // past its end are overwritten by the next.
+    char* at = scratch_.data();
+    for (const int field : decoded_) {
+      char* const end = formatter_->PutField(field, record, at);
+      texts_[static_cast<std::size_t>(field)] = {at, static_cast<std::size_t>(end - at)};
+      at = end;
+    }
+    char moment[platform::kIsoMomentLength];
+    const char* moment_end =
+        platform::PutIsoMoment(moment, texts_[ocb::kDateField], texts_[ocb::kTimeField]);
+    const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
+    if (store_ != nullptr) {
+      for (const int field : fields_)
+        cells_[static_cast<std::size_t>(field - 1)] = texts_[static_cast<std::size_t>(field)];
+      return store_->AddCall(static_cast<std::int64_t>(record_no), call_start, cells_.data());
+    }
+    std::size_t cell = 0;
+    for (const int field : fields_) cells_[cell++] = texts_[static_cast<std::size_t>(field)];
+    cells_[cell++] = call_start;
+    cells_[cell++] = source_file_;
+    char number[24];
+    const char* number_end = platform::PutDecimal(number, record_no);
+    cells_[cell] = {number, static_cast<std::size_t>(number_end - number)};
+    char* room = batch_.Room(out, table_->RowRoom(cells_.data()));
+    if (room == nullptr) return false;
+    batch_.Add(table_->PutRow(room, cells_.data()));
+    return true;
+  }
+
+  const FieldSelection& fields_;
+  platform::CallStore* store_;
+  std::vector<int> decoded_;  // the chosen fields, date and time
+  std::optional<RecordLineFormatter> formatter_;
+  std::vector<char> scratch_;
+  std::array<std::string_view, ocb::kFieldCount + 1> texts_{};  // by field number
+  std::optional<platform::TableWriter> table_;
+  platform::LineBatch batch_;
+  std::vector<std::string_view> cells_;
+  std::string source_file_;
+  bool in_file_ = false;
+};
+
 enum class FileOutcome {
   kDone,
   kSkipped,
@@ -44,10 +161,13 @@ enum class FileOutcome {
   kStoppedByUser,
   kFailed,
   kWriteFailed,  // not yet reported: the writer knows the reason
+  kLoadFailed,   // not yet reported: the database knows the reason
 };
 
+// `rows`: null for the text lines.
 FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields,
-                           platform::TextWriter& out, Host& host, std::uint64_t& calls) {
+                           platform::TextWriter& out, CallRows* rows, Host& host,
+                           std::uint64_t& calls) {
   host.SetProgress(0);
   platform::BinaryReader reader;
   std::string reason;
@@ -68,6 +188,8 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
   const ocb::BlockCount blocks = ocb::CountBlocks(reader, info.layout);
   const std::uint64_t step = ProgressStep(blocks.count);
   host.SetStatusText(ProcessingText(path));
+  if (rows != nullptr && !rows->BeginFile(path, blocks.header_year, blocks.header_day))
+    return FileOutcome::kLoadFailed;
 
   RecordLineFormatter formatter(fields, blocks.header_year, blocks.header_day);
   const std::size_t block_room = ocb::kRecordsPerBlock * formatter.MaxLineBytes();
@@ -77,16 +199,21 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
     // The whole block where it lies in the reader's buffer, and its lines
     // formatted in place in the writer's: nothing is copied on the way.
     const std::uint8_t* block = reader.View(ocb::HeaderOffset(info.layout, b), ocb::kBlockSize);
-    char* const room = out.Reserve(block_room);
-    char* end = room;
-    for (int i = 0; i < ocb::kRecordsPerBlock; ++i) {
-      const std::uint8_t* record =
-          block + ocb::kHeaderSize + static_cast<std::size_t>(i) * ocb::kRecordSize;
-      if (last_block && ocb::IsUnusedSlot(record)) continue;
-      end = formatter.Format(record, end);
-      ++calls;
+    if (rows != nullptr) {
+      if (!rows->PutBlock(block, b, last_block, out, calls))
+        return out.Ok() ? FileOutcome::kLoadFailed : FileOutcome::kWriteFailed;
+    } else {
+      char* const room = out.Reserve(block_room);
+      char* end = room;
+      for (int i = 0; i < ocb::kRecordsPerBlock; ++i) {
+        const std::uint8_t* record =
+            block + ocb::kHeaderSize + static_cast<std::size_t>(i) * ocb::kRecordSize;
+        if (last_block && ocb::IsUnusedSlot(record)) continue;
+        end = formatter.Format(record, end);
+        ++calls;
+      }
+      if (!out.Commit(static_cast<std::size_t>(end - room))) return FileOutcome::kWriteFailed;
     }
-    if (!out.Commit(static_cast<std::size_t>(end - room))) return FileOutcome::kWriteFailed;
     if (reader.ReadFailed()) {
       ShowError(host, "Cannot read the input file " + path +
                           ": the file could not be read to "
@@ -135,6 +262,16 @@ std::string ClosingText(std::uint64_t calls, std::size_t files) {
   return std::to_string(calls) + " Records Written from " + std::to_string(files) + " Files";
 }
 
+std::string LoadedText(std::uint64_t calls, std::size_t files, const std::string& database) {
+  return std::to_string(calls) + " Records Loaded from " + std::to_string(files) + " Files into " +
+         database;
+}
+
+std::string DatabaseName(const ExtractionRequest& request) {
+  return request.format == OutputFormat::kPostgres ? std::string("the PostgreSQL database")
+                                                   : request.output_path;
+}
+
 ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
   ExtractionResult result;
   if (request.list_entries == 0 && request.files.empty()) {
@@ -150,43 +287,76 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
     ShowError(host, "No Output Field Selected. Please tick at least one of the Output Options");
     return result;
   }
+  const bool database = platform::IsDatabaseFormat(request.format);
+  const std::string refused_output = database
+                                         ? "Cannot open the database " + request.output_path
+                                         : "Cannot create the output file " + request.output_path;
   // Creating the output empties it: never let that be one of the inputs.
+  // A connection text names no file.
   for (const std::string& path : request.files) {
+    if (request.format == OutputFormat::kPostgres) break;
     std::error_code same_error;
     if (std::filesystem::equivalent(request.output_path, path, same_error)) {
-      ShowError(host, "Cannot create the output file " + request.output_path +
-                          ": it is one of the input files");
+      ShowError(host, refused_output + ": it is one of the input files");
       result.outcome = RunOutcome::kFailed;
       return result;
     }
   }
   // A folder named as the output would only fail at the very end, when the
-  // finished lines are moved into place.
+  // finished lines are moved into place. (A database refuses it itself.)
   std::error_code kind_error;
-  if (std::filesystem::is_directory(request.output_path, kind_error)) {
-    ShowError(host, "Cannot create the output file " + request.output_path + ": " +
-                        std::make_error_code(std::errc::is_a_directory).message());
+  if (!database && std::filesystem::is_directory(request.output_path, kind_error)) {
+    ShowError(host,
+              refused_output + ": " + std::make_error_code(std::errc::is_a_directory).message());
     result.outcome = RunOutcome::kFailed;
     return result;
   }
   host.SetBusy(true);
   // The output is written beside its target and moved into place only when
   // the run ends as it should; created now, so that an output that cannot be
-  // written is found before the first file is read.
+  // written is found before the first file is read. A database is checked
+  // now too, and is never replaced: each file is one transaction in it.
   platform::FileReplacer out;
-  if (!out.Begin(request.output_path)) {
+  std::unique_ptr<platform::CallStore> store;
+  if (database) {
+    std::string reason;
+    store = platform::OpenCallStore(request.format, request.output_path, CallTable(), &reason);
+    if (store == nullptr) {
+      host.SetBusy(false);
+      ShowError(host, "Cannot open the database " + reason);
+      result.outcome = RunOutcome::kFailed;
+      return result;
+    }
+  } else if (!out.Begin(request.output_path)) {
     host.SetBusy(false);
     ShowError(host, "Cannot create the output file " + out.Error());
     result.outcome = RunOutcome::kFailed;
     return result;
   }
+  std::optional<CallRows> rows;
+  if (request.format != OutputFormat::kText)
+    rows.emplace(request.fields, request.format, store.get());
+  if (rows && !rows->WriteHeader(out.Writer())) {
+    host.SetBusy(false);
+    ShowError(host, "Cannot write the output file " + out.Target().string() + ": " +
+                        out.Writer().Reason());
+    out.Cancel();
+    result.outcome = RunOutcome::kFailed;
+    return result;
+  }
+  CallRows* const row_path = rows ? &*rows : nullptr;
   result.outcome = RunOutcome::kCompleted;
   std::size_t refused = 0;
   try {
     for (const std::string& path : request.files) {
       ++result.files_taken_up;
-      const FileOutcome outcome =
-          ExtractOneFile(path, request.fields, out.Writer(), host, result.calls);
+      const std::uint64_t calls_before = result.calls;
+      FileOutcome outcome =
+          ExtractOneFile(path, request.fields, out.Writer(), row_path, host, result.calls);
+      // A database keeps whole files only.
+      if (store && !rows->EndFile(outcome == FileOutcome::kDone))
+        outcome = FileOutcome::kLoadFailed;
+      if (store && outcome != FileOutcome::kDone) result.calls = calls_before;
       if (outcome == FileOutcome::kDone) continue;
       if (outcome == FileOutcome::kSkipped) {
         ++result.files_skipped;
@@ -197,17 +367,27 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
       if (outcome == FileOutcome::kWriteFailed)
         ShowError(host, "Cannot write the output file " + out.Target().string() + ": " +
                             out.Writer().Reason());
+      if (outcome == FileOutcome::kLoadFailed)
+        ShowError(host, "Cannot load the calls into " + store->Error());
       result.outcome = outcome == FileOutcome::kStopAtInvalid   ? RunOutcome::kStoppedAtInvalid
                        : outcome == FileOutcome::kStoppedByUser ? RunOutcome::kStoppedByUser
                                                                 : RunOutcome::kFailed;
       break;
     }
   } catch (const std::exception& e) {
+    if (rows) rows->EndFile(false);
     ShowError(host, std::string("The extraction stopped: ") + e.what());
     result.outcome = RunOutcome::kFailed;
   }
   bool written = true;
-  if (result.outcome == RunOutcome::kFailed) {
+  if (store) {
+    result.files_loaded = static_cast<std::size_t>(store->FilesCommitted());
+    // A failure was reported when it happened; closing can still fail.
+    if (!store->Close() && result.outcome != RunOutcome::kFailed) {
+      ShowError(host, "Cannot load the calls into " + store->Error());
+      written = false;
+    }
+  } else if (result.outcome == RunOutcome::kFailed) {
     out.Cancel();
   } else if (refused == request.files.size()) {
     // Nothing but files that are no OCB data: what the output held is kept.
@@ -220,8 +400,9 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
     result.outcome = RunOutcome::kFailed;
   } else if (result.outcome == RunOutcome::kCompleted ||
              result.outcome == RunOutcome::kStoppedAtInvalid) {
-    host.ShowMessage({ClosingText(result.calls, result.files_taken_up), kProgramTitle,
-                      MessageIcon::kInformation, MessageButtons::kOk});
+    host.ShowMessage({store ? LoadedText(result.calls, result.files_loaded, DatabaseName(request))
+                            : ClosingText(result.calls, result.files_taken_up),
+                      kProgramTitle, MessageIcon::kInformation, MessageButtons::kOk});
   }
   host.SetProgress(0);
   host.SetStatusText("");

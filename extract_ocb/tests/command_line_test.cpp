@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cdrgen/large_files.h"
 #include "cdrgen/ocb_builder.h"
 
 namespace {
@@ -78,6 +79,13 @@ class OstrelCommandLine : public ::testing::Test {
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
   }
   static std::string Q(const fs::path& p) { return "'" + p.string() + "'"; }
+  // Runs a Python script (the arguments follow it); true when it passed.
+  bool Python(const std::string& script, const std::string& arguments) {
+    const fs::path path = dir_ / "check.py";
+    std::ofstream(path) << script;
+    const std::string command = "/usr/bin/python3 " + Q(path) + " " + arguments;
+    return std::system(command.c_str()) == 0;
+  }
 
   fs::path dir_, ocb_, other_;
 };
@@ -195,6 +203,131 @@ TEST_F(OstrelCommandLine, TrimAsksAndWritesTheUsefulPart) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(fs::file_size(dir_ / "to" / "2005-12-31.dat"), 2164u);
+}
+
+// What the text lines of the same records hold, field by field (the spaces
+// around a last integer are the layout's, not the value's), and the moment
+// their date and time make, or none when either is damaged.
+constexpr const char* kLineFields = R"(
+import datetime, re, sys
+def line_fields(path):
+    lines = open(path, encoding='latin-1', newline='').read().split('\r\n')[:-1]
+    fields = [line.split(',') for line in lines]
+    for f in fields:
+        f[-1] = f[-1].strip(' ')
+    return fields
+def moment(date, time):
+    if not re.fullmatch(r'\d{4}-\d\d-\d\d', date) or not re.fullmatch(r'\d\d:\d\d:\d\d', time):
+        return None
+    try:
+        return datetime.datetime.strptime(date + 'T' + time, '%Y-%m-%dT%H:%M:%S').isoformat()
+    except ValueError:
+        return None
+)";
+
+// csv and jsonl, read back by Python's own modules, hold for every record the
+// values of the text line of the same run: a sample, calls with the caller
+// and the trunk swapped and a stale block behind, and damaged dates and
+// times from the fuzz corpus.
+TEST_F(OstrelCommandLine, TableRowsHoldTheTextLinesValues) {
+  const fs::path sample = dir_ / "sample.dat";
+  ASSERT_TRUE(cdrgen::WriteSampleFile("ocb", sample, 300000, 7));
+  const std::string damaged =
+      std::string(SUITE_SOURCE_DIR) + "/fuzz/corpus/detect_ocb/regress-day-overflow.bin";
+  const std::string inputs = Q(sample) + " " + Q(ocb_) + " " + Q(damaged);
+  for (const char* format : {"text", "csv", "jsonl"}) {
+    const Outcome r = Run(std::string("extract -q --fields 1-18 --format ") + format + " -o " +
+                          Q(dir_ / (std::string("calls.") + format)) + " " + inputs);
+    ASSERT_EQ(r.status, 0) << format << r.err;
+  }
+  // The chosen fields only, in the line's order.
+  ASSERT_EQ(
+      Run("extract -q --fields 13,4 --format csv -o " + Q(dir_ / "two.csv") + " " + Q(ocb_)).status,
+      0);
+  EXPECT_EQ(Slurp(dir_ / "two.csv").substr(0, 84),
+            "Date Of Call,Number Of Charged Units,call_start,source_file,record_no\r\n"
+            "2005-12-31,0,");
+  EXPECT_TRUE(Python(std::string(kLineFields) + R"(
+import csv, json
+text, csv_path, jsonl_path = sys.argv[1:4]
+files = sys.argv[4:]
+lines = line_fields(text)
+rows = list(csv.reader(open(csv_path, encoding='utf-8', newline=''), strict=True))
+objects = [json.loads(l) for l in open(jsonl_path, encoding='utf-8')]
+assert rows[0][:3] == ['Header Function Type', 'Header Entity Type', 'Calling Party Category']
+assert rows[0][18:] == ['call_start', 'source_file', 'record_no'], rows[0]
+assert list(objects[0])[17:] == ['operator_service_class', 'call_start', 'source_file', 'record_no']
+assert len(lines) == len(rows) - 1 == len(objects) > 5000, (len(lines), len(rows))
+damaged = 0
+last = (None, 0)
+for values, row, obj in zip(lines, rows[1:], objects):
+    assert row[:18] == values, (row, values)
+    assert row[18] == (moment(values[3], values[4]) or ''), row
+    damaged += row[18] == ''
+    assert row[19] in files, row
+    key = (row[19], int(row[20]))
+    assert key[0] != last[0] or key[1] > last[1], (last, key)
+    last = key
+    assert ['' if v is None else str(v) for v in obj.values()] == row, (obj, row)
+    assert type(obj['chargable_duration']) is int and type(obj['called_number']) is str, obj
+assert damaged > 0
+)",
+                     Q(dir_ / "calls.text") + " " + Q(dir_ / "calls.csv") + " " +
+                         Q(dir_ / "calls.jsonl") + " " + inputs));
+}
+
+// A database holds the text lines' values of every call, the calls of a
+// file loaded again replace its earlier ones, a file that is no OCB file
+// leaves nothing, and a database that is not ours stays as it was.
+TEST_F(OstrelCommandLine, SqliteHoldsTheTextLinesValuesAndReloadsWithoutDuplicates) {
+  const std::string damaged =
+      std::string(SUITE_SOURCE_DIR) + "/fuzz/corpus/detect_ocb/regress-day-overflow.bin";
+  const std::string db = (dir_ / "calls.db").string();
+  ASSERT_EQ(
+      Run("extract -q --fields 1-18 -o " + Q(dir_ / "calls.txt") + " " + Q(ocb_) + " " + Q(damaged))
+          .status,
+      0);
+  Outcome r = Run("extract --fields 1-18 --format sqlite -o " + Q(db) + " " + Q(ocb_) + " " +
+                  Q(other_) + " " + Q(damaged));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.substr(r.err.find('\n') + 1), "98 Records Loaded from 2 Files into " + db + "\n");
+  const std::string check = std::string(kLineFields) + R"(
+import sqlite3
+db, text, chosen = sys.argv[1], sys.argv[2], int(sys.argv[3])
+lines = line_fields(text)
+con = sqlite3.connect(db)
+assert [r[0] for r in con.execute('select program from files')] == ['ostrel', 'ostrel']
+rows = con.execute('select c.*, f.path, f.records from ocb_calls c join files f on f.id = c.file_id '
+                   'order by c.file_id, c.record_no').fetchall()
+assert len(rows) == len(lines) == 98, len(rows)
+for values, row in zip(lines, rows):
+    assert row[2] == moment(values[3], values[4]), (row, values)
+    cells = ['' if v is None else str(v) for v in row[3:21]]
+    assert cells[:chosen] == values[:chosen] and cells[chosen:] == [''] * (18 - chosen), (row, values)
+    assert row[22] == (50 if row[21].endswith('a.dat') else 48), row
+)";
+  EXPECT_TRUE(Python(check, Q(db) + " " + Q(dir_ / "calls.txt") + " 18"));
+  // Loaded again with fewer fields: the same calls, once, the others NULL.
+  r = Run("extract -q --fields 1-3 --format sqlite -o " + Q(db) + " " + Q(ocb_) + " " + Q(damaged));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_TRUE(Python(check, Q(db) + " " + Q(dir_ / "calls.txt") + " 3"));
+
+  // Refused before anything changes: not SQLite, and a table of another shape.
+  const std::string stranger = (dir_ / "stranger.db").string();
+  ASSERT_TRUE(
+      Python("import sqlite3, sys\n"
+             "sqlite3.connect(sys.argv[1]).execute('create table ocb_calls (x text)')\n",
+             Q(stranger)));
+  for (const std::string& target : {stranger, (dir_ / "calls.txt").string()}) {
+    const std::string before = Slurp(target);
+    r = Run("extract --format sqlite -o " + Q(target) + " " + Q(ocb_));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err.rfind("ostrel: Cannot open the database " + target + ": ", 0), 0u) << r.err;
+    EXPECT_TRUE(Slurp(target) == before) << target;
+  }
+  EXPECT_EQ(Run("extract --format sqlite -o - " + Q(ocb_)).status, 2);
+  EXPECT_EQ(Run("extract --format csv --db x -o " + Q(dir_ / "x.csv") + " " + Q(ocb_)).status, 2);
+  EXPECT_EQ(Run("extract --format xml -o " + Q(dir_ / "x.xml") + " " + Q(ocb_)).status, 2);
 }
 
 }  // namespace

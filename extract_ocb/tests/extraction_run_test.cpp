@@ -214,6 +214,41 @@ TEST(ExtractionRun, StopEndsTheRunKeepingWhatWasWritten) {
   EXPECT_TRUE(run.host.shown.empty());
 }
 
+// Stopped in the middle of a file, a database keeps the files committed
+// before it, and of that file its calls of the last whole load only.
+TEST(ExtractionRun, StopMidFileLeavesTheDatabaseAsBeforeThatFile) {
+  Job run;
+  run.request.format = OutputFormat::kSqlite;
+  run.request.output_path = (run.folder.Path() / "calls.db").string();
+  run.request.fields = {8, 12};
+  run.AddFile("a.dat", FileOf(2, 10));
+  run.AddFile("b.dat", FileOf(5, 20));
+  ExtractionResult result = run.Go();
+  ASSERT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(run.host.shown.back().text,
+            "270 Records Loaded from 2 Files into " + run.request.output_path);
+  // Loaded again with another field, stopped after b's second block.
+  run.request.fields = {6};
+  run.host.pumps = 0;
+  run.host.stop_after_pumps = 4;
+  result = run.Go();
+  EXPECT_EQ(result.outcome, RunOutcome::kStoppedByUser);
+  EXPECT_EQ(result.files_loaded, 1u);
+  EXPECT_EQ(result.calls, 58u);
+  const std::string script = (run.folder.Path() / "check.py").string();
+  std::ofstream(script) << R"(
+import sqlite3, sys
+rows = sqlite3.connect(sys.argv[1]).execute(
+    'select substr(f.path, -5), f.records, count(*), count(c.called_number), '
+    'count(c.calling_number_id) from files f join ocb_calls c on c.file_id = f.id '
+    'group by f.id order by f.id').fetchall()
+assert rows == [('a.dat', 58, 58, 0, 58), ('b.dat', 212, 212, 212, 0)], rows
+)";
+  EXPECT_EQ(
+      std::system(("/usr/bin/python3 '" + script + "' '" + run.request.output_path + "'").c_str()),
+      0);
+}
+
 TEST(ExtractionRun, TakesMoreThanFiftyFiles) {
   Job run;
   run.request.fields = {8};

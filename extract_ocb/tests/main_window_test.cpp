@@ -290,6 +290,30 @@ TEST_F(FrmCDRTest, FolderOutputFieldsAndAnalysisFileAreKeptBetweenStarts) {
   EXPECT_EQ(next.findChild<QLineEdit*>("txtIFA")->text(), dir_.filePath("OCB.DAT"));
 }
 
+TEST_F(FrmCDRTest, OutputFormatReachesTheRunAndIsKeptBetweenStarts) {
+  WriteOcb("a.dat", 2, 3);
+  Choose({"a.dat"});
+  for (int n = 1; n <= 18; ++n) Find<QCheckBox>(QString("optData_%1").arg(n))->setChecked(n == 8);
+  auto* format = Find<QComboBox>("cboOutputFormat");
+  ASSERT_NE(format, nullptr);
+  EXPECT_EQ(format->currentText(), "Text");
+  format->setCurrentText("CSV");
+  Click("cmdGO");
+  EXPECT_EQ(messages_.shown.back().text, "51 Records Written from 1 Files");
+  EXPECT_EQ(Slurp(dir_.filePath("out.txt")).substr(0, 48),
+            "Called Number,call_start,source_file,record_no\r\n");
+
+  // For SQLite the output name is the database file.
+  format->setCurrentText("SQLite");
+  Find<QLineEdit>("txtOPF")->setText(dir_.filePath("calls.db"));
+  Click("cmdGO");
+  EXPECT_EQ(messages_.shown.back().text,
+            "51 Records Loaded from 1 Files into " + dir_.filePath("calls.db"));
+  EXPECT_EQ(Slurp(dir_.filePath("calls.db")).substr(0, 15), "SQLite format 3");
+  OcbExtractorWindow next(messages_);
+  EXPECT_EQ(next.findChild<QComboBox*>("cboOutputFormat")->currentText(), "SQLite");
+}
+
 TEST_F(FrmCDRTest, CancelEndsTheProgramWhenIdle) {
   Click("Command3");
   Click("cmdNO");

@@ -1,14 +1,18 @@
 #pragma once
 // The extraction run: every call record of the chosen files as one line of
-// the selected fields in one output file.
+// the selected fields in one output file, as rows for other tools (csv,
+// jsonl) or loaded into a database (sqlite, postgres).
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "ostrel/host.h"
 #include "ostrel/ocb_decoder.h"
+#include "platform/output_format.h"
 
 namespace ostrel {
+
+using platform::OutputFormat;
 
 // Field numbers (1-18) in ascending order.
 using FieldSelection = std::vector<int>;
@@ -17,10 +21,13 @@ using FieldSelection = std::vector<int>;
 FieldSelection DefaultFieldSelection();
 
 struct ExtractionRequest {
+  // The output file; for sqlite the database file, for postgres the
+  // connection text (empty: the PG* variables).
   std::string output_path;
   std::vector<std::string> files;  // chosen files, in list order, full paths
   std::size_t list_entries = 0;    // entries of the file list (chosen or not)
   FieldSelection fields;
+  OutputFormat format = OutputFormat::kText;
 };
 
 enum class RunOutcome {
@@ -36,6 +43,8 @@ struct ExtractionResult {
   std::uint64_t calls = 0;
   std::size_t files_taken_up = 0;
   std::size_t files_skipped = 0;  // invalid files passed over with Yes
+  // A database run: files committed (calls counts only theirs).
+  std::size_t files_loaded = 0;
 };
 
 // One line: the selected texts joined by ","; an integer field standing last
@@ -49,6 +58,11 @@ std::uint64_t ProgressStep(std::uint64_t block_count);
 std::string ProcessingText(const std::string& path);
 // "1234 Records Written from 3 Files"
 std::string ClosingText(std::uint64_t calls, std::size_t files);
+// "1234 Records Loaded from 3 Files into DATABASE"
+std::string LoadedText(std::uint64_t calls, std::size_t files, const std::string& database);
+// The database as messages name it: the file, or for PostgreSQL never the
+// connection text, which may hold a password.
+std::string DatabaseName(const ExtractionRequest& request);
 
 ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host);
 

@@ -26,12 +26,16 @@ class RecordLineFormatter {
   // room for MaxLineBytes(); returns the end of the line.
   char* Format(const std::uint8_t* record, char* out);
 
+  // The text of field `field` (1-18) alone, as the line holds it, at `out`,
+  // which has room for MaxLineBytes(); returns its end. Rows for other
+  // tools take their values from here, so they equal the line's.
+  char* PutField(int field, const std::uint8_t* record, char* out);
+
  private:
   template <int kField>
   char* Put(const std::uint8_t* record, char* out);
   template <int... kFields>
   char* PutWithCommas(const std::uint8_t* record, char* out);
-  char* PutField(int field, const std::uint8_t* record, char* out);
   char* PutDate(const std::uint8_t* record, char* out);
 
   // The default and the all-fields selections have writers of their own.

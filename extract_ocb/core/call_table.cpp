@@ -1,0 +1,39 @@
+#include "ostrel/call_table.h"
+
+#include "ostrel/ocb_decoder.h"
+
+namespace ostrel {
+
+namespace {
+
+// Integer fields are decoded from their bytes' value: nothing but digits.
+// Numbers, trunk groups and the operator keep their texts (leading zeros,
+// hex letters of damaged bytes).
+platform::Column FieldColumn(int field) {
+  return {
+      ocb::FieldCaption(field), platform::SnakeCaseKey(ocb::FieldCaption(field)),
+      ocb::IsIntegerField(field) ? platform::ColumnType::kInteger : platform::ColumnType::kText};
+}
+
+}  // namespace
+
+std::vector<platform::Column> RowColumns(const FieldSelection& fields) {
+  std::vector<platform::Column> columns;
+  for (const int field : fields) columns.push_back(FieldColumn(field));
+  columns.push_back({"call_start", "call_start", platform::ColumnType::kMoment});
+  columns.push_back({"source_file", "source_file", platform::ColumnType::kText});
+  columns.push_back({"record_no", "record_no", platform::ColumnType::kInteger});
+  return columns;
+}
+
+platform::CallTableShape CallTable() {
+  platform::CallTableShape shape;
+  shape.name = "ocb_calls";
+  for (int field = 1; field <= ocb::kFieldCount; ++field)
+    shape.columns.push_back(FieldColumn(field));
+  shape.indexed_keys = {shape.columns[ocb::kCallingField - 1].key,
+                        shape.columns[ocb::kCalledField - 1].key};
+  return shape;
+}
+
+}  // namespace ostrel
