@@ -202,7 +202,7 @@ bool SqliteCalls::Open(const std::filesystem::path& path, const CallTableShape& 
                      CheckShape(shape_.name, CallsColumns(shape_)) &&
                      Execute(
                          "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; "
-                         "PRAGMA cache_size=-16384; PRAGMA threads=2;") &&
+                         "PRAGMA cache_size=-8192;") &&
                      Execute("BEGIN IMMEDIATE") && (defer_indexes_ = TableIsEmpty(), true) &&
                      CreateTables() && Execute("COMMIT") && Prepare();
   if (!ready) {
