@@ -77,18 +77,18 @@ bool WriteTable(const std::filesystem::path& target, OutputFormat format,
     const platform::InputFile file = platform::DescribeInputFile(row.binary_file, "", kProgram);
     // One text per column of ListColumns(), in its order.
     const std::array<std::string, kColumnCount> texts = {
-        AsLatin1(row.binary_file),
+        AsUtf8(row.binary_file),
         row.no,
-        AsLatin1(row.switch_name),
-        AsLatin1(StartTimeText(row)),
-        AsLatin1(EndTimeText(row)),
+        AsUtf8(row.switch_name),
+        AsUtf8(StartTimeText(row)),
+        AsUtf8(EndTimeText(row)),
         row.records,
         KilobytesOf(row.size),
         std::string(StateName(row.state)),
         FirstCall(row),
         LastCall(row),
         file.modified.empty() ? std::string() : std::to_string(file.size),
-        AsLatin1(file.path)};
+        AsUtf8(file.path)};
     std::array<std::string_view, kColumnCount> cells;
     for (std::size_t i = 0; i < kColumnCount; ++i) cells[i] = texts[i];
     line.resize(table.RowRoom(cells.data()));
@@ -139,18 +139,18 @@ std::string IsoMomentOf(const std::string& text) {
 
 std::vector<platform::Column> ListColumns() {
   return {
-      {"Binary File", "binary_file", ColumnType::kText},
+      {"Binary File", "binary_file", ColumnType::kText, true},
       {"No", "no", ColumnType::kInteger},
-      {"Switch", "switch", ColumnType::kText},
-      {"Start Time", "start_time", ColumnType::kText},
-      {"End Time", "end_time", ColumnType::kText},
+      {"Switch", "switch", ColumnType::kText, true},
+      {"Start Time", "start_time", ColumnType::kText, true},
+      {"End Time", "end_time", ColumnType::kText, true},
       {"Records", "records", ColumnType::kInteger},
       {"Size (KB)", "size_kb", ColumnType::kInteger},
       {"State", "state", ColumnType::kText},
       {"First Call", "first_call", ColumnType::kMoment},
       {"Last Call", "last_call", ColumnType::kMoment},
       {"Size (bytes)", "size_bytes", ColumnType::kInteger},
-      {"Path", "path", ColumnType::kText},
+      {"Path", "path", ColumnType::kText, true},
   };
 }
 

@@ -45,23 +45,4 @@ std::string AsUtf8(const std::string& text) {
   return out;
 }
 
-std::string AsLatin1(const std::string& text) {
-  bool plain = true;
-  for (const char c : text) plain = plain && static_cast<unsigned char>(c) < 0x80;
-  if (plain || !ValidUtf8(text)) return text;
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const auto c = static_cast<unsigned char>(text[i]);
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c == 0xC2 || c == 0xC3) {
-      out.push_back(
-          static_cast<char>((c & 0x03) << 6 | (static_cast<unsigned char>(text[++i]) & 0x3F)));
-    } else {
-      return text;  // a character beyond Latin-1
-    }
-  }
-  return out;
-}
-
 }  // namespace lomtra

@@ -9,9 +9,4 @@ namespace lomtra {
 // The text itself when it is valid UTF-8, else its bytes taken as Latin-1.
 std::string AsUtf8(const std::string& text);
 
-// For writers that take every byte as Latin-1 (the csv and jsonl rows): a
-// valid UTF-8 text whose characters all lie in Latin-1 as those bytes, so
-// that it comes out as it went in; any other text as it stands.
-std::string AsLatin1(const std::string& text);
-
 }  // namespace lomtra

@@ -11,9 +11,7 @@ platform::Column FieldColumn(int field) {
 std::vector<platform::Column> CallColumns(const std::vector<int>& fields) {
   std::vector<platform::Column> columns;
   for (const int field : fields) columns.push_back(FieldColumn(field));
-  columns.push_back({"call_start", "call_start", platform::ColumnType::kMoment});
-  columns.push_back({"source_file", "source_file", platform::ColumnType::kText});
-  columns.push_back({"record_no", "record_no", platform::ColumnType::kInteger});
+  platform::AddCallKeyColumns(&columns);
   return columns;
 }
 

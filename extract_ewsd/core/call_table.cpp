@@ -27,9 +27,7 @@ std::vector<platform::Column> CallColumns(const std::vector<int>& slots) {
         {kSlotCaptions[index], "",
          kNumberSlots[index] ? platform::ColumnType::kInteger : platform::ColumnType::kText});
   }
-  columns.push_back({"call_start", "call_start", platform::ColumnType::kMoment});
-  columns.push_back({"source_file", "source_file", platform::ColumnType::kText});
-  columns.push_back({"record_no", "record_no", platform::ColumnType::kInteger});
+  platform::AddCallKeyColumns(&columns);
   return columns;
 }
 

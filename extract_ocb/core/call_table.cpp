@@ -20,9 +20,7 @@ platform::Column FieldColumn(int field) {
 std::vector<platform::Column> RowColumns(const FieldSelection& fields) {
   std::vector<platform::Column> columns;
   for (const int field : fields) columns.push_back(FieldColumn(field));
-  columns.push_back({"call_start", "call_start", platform::ColumnType::kMoment});
-  columns.push_back({"source_file", "source_file", platform::ColumnType::kText});
-  columns.push_back({"record_no", "record_no", platform::ColumnType::kInteger});
+  platform::AddCallKeyColumns(&columns);
   return columns;
 }
 

@@ -82,6 +82,23 @@ std::string ReadBack(const fs::path& csv, const fs::path& jsonl, const fs::path&
   return Slurp(out);
 }
 
+// A file name from the system is UTF-8 already: read as Latin-1 record
+// bytes it would come out encoded twice ("cafÃ©").
+TEST(TableWriter, FileNamesStayUtf8) {
+  std::vector<platform::Column> columns;
+  platform::AddCallKeyColumns(&columns);
+  const std::string_view cells[] = {"", "/data/caf\xC3\xA9, \xD0\x96.dat", "7"};
+  for (const auto format : {platform::TableFormat::kCsv, platform::TableFormat::kJsonl}) {
+    const platform::TableWriter table(format, columns);
+    std::string row(table.RowRoom(cells), '\0');
+    row.resize(static_cast<std::size_t>(table.PutRow(row.data(), cells) - row.data()));
+    EXPECT_EQ(row, format == platform::TableFormat::kCsv
+                       ? ",\"/data/caf\xC3\xA9, \xD0\x96.dat\",7\r\n"
+                       : "{\"call_start\":null,\"source_file\":\"/data/caf\xC3\xA9, "
+                         "\xD0\x96.dat\",\"record_no\":7}\n");
+  }
+}
+
 TEST(TableWriter, ToolsReadBackEveryCellAsWritten) {
   const fs::path dir = fs::temp_directory_path() / "platform_table_writer";
   fs::remove_all(dir);

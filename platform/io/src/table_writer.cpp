@@ -73,8 +73,8 @@ unsigned Needs(std::string_view text) {
   return needs;
 }
 
-char* PutCsvText(char* out, std::string_view text) {
-  const unsigned needs = Needs(text) & 5u;
+char* PutCsvText(char* out, std::string_view text, bool utf8 = false) {
+  const unsigned needs = Needs(text) & (utf8 ? 1u : 5u);
   if (needs == 0) {
     std::memcpy(out, text.data(), text.size());
     return out + text.size();
@@ -83,16 +83,19 @@ char* PutCsvText(char* out, std::string_view text) {
   if (quoted) *out++ = '"';
   for (const char c : text) {
     if (c == '"') *out++ = '"';
-    out = PutUtf8(out, static_cast<unsigned char>(c));
+    if (utf8)
+      *out++ = c;
+    else
+      out = PutUtf8(out, static_cast<unsigned char>(c));
   }
   if (quoted) *out++ = '"';
   return out;
 }
 
-char* PutJsonString(char* out, std::string_view text) {
+char* PutJsonString(char* out, std::string_view text, bool utf8 = false) {
   static constexpr char kHex[] = "0123456789abcdef";
   *out++ = '"';
-  if ((Needs(text) & 6u) == 0) {
+  if ((Needs(text) & (utf8 ? 2u : 6u)) == 0) {
     std::memcpy(out, text.data(), text.size());
     out += text.size();
     *out++ = '"';
@@ -108,6 +111,8 @@ char* PutJsonString(char* out, std::string_view text) {
       out[4] = kHex[byte >> 4];
       out[5] = kHex[byte & 0x0F];
       out += 6;
+    } else if (utf8) {
+      *out++ = c;
     } else {
       out = PutUtf8(out, byte);
     }
@@ -122,6 +127,12 @@ char* PutBytes(char* out, std::string_view text) {
 }
 
 }  // namespace
+
+void AddCallKeyColumns(std::vector<Column>* columns) {
+  columns->push_back({"call_start", "call_start", ColumnType::kMoment});
+  columns->push_back({"source_file", "source_file", ColumnType::kText, true});
+  columns->push_back({"record_no", "record_no", ColumnType::kInteger});
+}
 
 std::string SnakeCaseKey(std::string_view caption) {
   std::string key;
@@ -208,7 +219,7 @@ char* TableWriter::PutCsvRow(char* out, const std::string_view* cells) const {
     if (columns_[i].type == ColumnType::kInteger && PlainNumber(cells[i], &number))
       out = PutBytes(out, number);
     else
-      out = PutCsvText(out, cells[i]);
+      out = PutCsvText(out, cells[i], columns_[i].utf8);
   }
   out[0] = '\r';
   out[1] = '\n';
@@ -223,7 +234,7 @@ char* TableWriter::PutJsonRow(char* out, const std::string_view* cells) const {
     if (type != ColumnType::kText && cells[i].empty())
       out = PutBytes(out, "null");
     else if (type != ColumnType::kInteger)
-      out = PutJsonString(out, cells[i]);
+      out = PutJsonString(out, cells[i], columns_[i].utf8);
     else if (PlainNumber(cells[i], &number))
       out = PutBytes(out, number);
     else

@@ -27,7 +27,14 @@ struct Column {
   std::string caption;  // the CSV header: the window's caption as it stands
   std::string key;      // the JSON key: SnakeCaseKey(caption) unless given
   ColumnType type = ColumnType::kText;
+  // The text comes from the system (a file name), already UTF-8: its bytes
+  // are written as they are, not read as Latin-1 record bytes.
+  bool utf8 = false;
 };
+
+// The three columns every call row ends with: call_start, source_file (the
+// input as the user named it) and record_no.
+void AddCallKeyColumns(std::vector<Column>* columns);
 
 // "O/G Trunk Group Name" -> "o_g_trunk_group_name": lower case, every run of
 // characters other than letters and digits one "_", none at either end.
