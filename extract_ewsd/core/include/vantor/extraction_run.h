@@ -27,7 +27,7 @@ struct RunSettings {
   OutputFormat format = OutputFormat::kText;
   // postgres: the connection text (empty: libpq's PG* variables); sqlite
   // loads into output_path.
-  std::string database;
+  std::string database = {};
 };
 
 enum class RunOutcome {
