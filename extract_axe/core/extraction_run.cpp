@@ -1,7 +1,13 @@
 #include "pardel/extraction_run.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <filesystem>
+
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#include <emmintrin.h>
+#endif
 
 #include "pardel/call_table.h"
 #include "platform/digits.h"
@@ -9,6 +15,50 @@
 #include "platform/text_writer.h"
 
 namespace pardel {
+
+namespace {
+
+bool IsPlainCsvText(std::string_view text, unsigned commas) {
+  unsigned special = 0;
+  unsigned found = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    special |= (byte >= 0x80) | (byte == '"') | (byte == '\r') | (byte == '\n');
+    found += byte == ',';
+  }
+  return special == 0 && found == commas;
+}
+
+// True when the `size` bytes at `text` hold `commas` commas and nothing
+// else that CSV quotes, nor a Latin-1 letter from 0x80. pardel's line with
+// its seven commas is then already the CSV row's fields, the counters as
+// plain numbers. `text` may be read up to `size` rounded up to 16.
+bool IsPlainCsv(const char* text, std::size_t size, unsigned commas) {
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+  unsigned found = 0;
+  for (std::size_t at = 0; at < size; at += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+    const unsigned special = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))),
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), v))));
+    const unsigned comma =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(','))));
+    const unsigned inside = size - at >= 16 ? 0xFFFFu : (1u << (size - at)) - 1;
+    if ((special & inside) != 0) return false;
+    found += static_cast<unsigned>(std::popcount(comma & inside));
+  }
+  return found == commas;
+#else
+  return IsPlainCsvText({text, size}, commas);
+#endif
+}
+
+char* Put(char* out, std::string_view text) {
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+}  // namespace
 
 std::string CompletionText(std::uint64_t lines, int files) {
   return std::to_string(lines) + " Records Written from " + std::to_string(files) + " Files";
@@ -127,6 +177,8 @@ RunResult ExtractionRun::Run(const RunRequest& request, const OutputChoice& choi
     ++decoded;
     host_.SetProgress(0);
     source_file_ = path.string();
+    plain_csv_source_ = table_ && table_->Format() == platform::TableFormat::kCsv &&
+                        IsPlainCsvText(source_file_, 0);
     const FileEnd end = DecodeFile(file, writer, sample);
     // A file that shrank or a disk that failed under the run reads as zeros:
     // such a run is a failure and replaces nothing.
@@ -189,22 +241,41 @@ bool ExtractionRun::WriteRow(std::string_view record, platform::TextWriter& out)
   // they are cut out of the line where it says they end.
   FieldEnds ends;
   std::string_view line;
-  if (char* end = FormatWholeRecord(record, layout_, row_line_, ends)) {
-    line = {row_line_, static_cast<std::size_t>(end - row_line_)};
+  char* whole_end = FormatWholeRecord(record, layout_, row_line_, ends);
+  if (whole_end != nullptr) {
+    line = {row_line_, static_cast<std::size_t>(whole_end - row_line_)};
   } else {
     line_.clear();
     FormatRecord(record, layout_, line_, &ends);
     line = line_;
   }
+  char moment[platform::kIsoMomentLength];
+  const char* moment_end = platform::PutIsoMoment(moment, line.substr(0, ends[0]),
+                                                  line.substr(ends[0] + 1, ends[1] - ends[0] - 1));
+  const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
+  if (plain_csv_source_ && whole_end != nullptr) {
+    const std::size_t fields = line.size() - 2;  // without its CR LF
+    if (IsPlainCsv(row_line_, fields, kFieldCount - 1)) {
+      char* room = out.Reserve(fields + call_start.size() + source_file_.size() + 24 + 5);
+      char* p = Put(room, {row_line_, fields});
+      *p++ = ',';
+      p = Put(p, call_start);
+      *p++ = ',';
+      p = Put(p, source_file_);
+      *p++ = ',';
+      p = platform::PutDecimal(p, record_no_);
+      p[0] = '\r';
+      p[1] = '\n';
+      return out.Commit(static_cast<std::size_t>(p + 2 - room));
+    }
+  }
+
   std::string_view cells[kFieldCount + 3];
   std::size_t start = 0;
   for (std::size_t i = 0; i < kFieldCount; ++i) {
     cells[i] = line.substr(start, ends[i] - start);
     start = ends[i] + 1;
   }
-  char moment[platform::kIsoMomentLength];
-  const char* moment_end = platform::PutIsoMoment(moment, cells[0], cells[1]);
-  const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
   if (store_) return store_->AddCall(static_cast<std::int64_t>(record_no_), call_start, cells);
 
   cells[kFieldCount] = call_start;
