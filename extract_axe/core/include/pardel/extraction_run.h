@@ -82,7 +82,6 @@ class ExtractionRun {
   std::string source_file_;                     // the input as the user gave it
   bool plain_csv_source_ = false;               // a csv run whose input's name needs no quotes
   std::uint64_t record_no_ = 0;                 // of the record in its file, from 1
-  std::uint64_t file_rows_ = 0;                 // calls of the file being loaded
   alignas(16) char row_line_[kWholeLineRoom] = {};
 };
 
