@@ -196,8 +196,7 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
   request.files.assign(reading.positional.begin(), reading.positional.end());
   const bool postgres = choice.format == platform::OutputFormat::kPostgres;
   if (db_given && !postgres) return CommandUsage(command, "--db is for --format postgres only");
-  if (postgres && !request.output.empty())
-    return CommandUsage(command, "--format postgres writes no file: name the server with --db");
+  if (postgres) request.output.clear();  // the server is --db's, as in the other programs
   if (request.output.empty() && !postgres) return CommandUsage(command, "no output file (-o OUT)");
   if (request.files.empty()) return CommandUsage(command, "no input files");
   if (open && request.output == "-")

@@ -71,7 +71,7 @@ std::string LoadedText(std::uint64_t calls, std::int64_t files, const std::strin
 
 std::string DatabaseName(const RunRequest& request, platform::OutputFormat format) {
   return format == platform::OutputFormat::kSqlite ? request.output.string()
-                                                   : std::string("PostgreSQL");
+                                                   : std::string("the PostgreSQL database");
 }
 
 void ExtractionRun::ShowError(const std::string& text) {

@@ -89,8 +89,8 @@ class ExtractionRun {
 std::string CompletionText(std::uint64_t lines, int files);
 // "1250 Records Loaded from 2 Files into calls.db"
 std::string LoadedText(std::uint64_t calls, std::int64_t files, const std::string& database);
-// How messages name the database of a run: the SQLite file, or "PostgreSQL"
-// (the connection text may hold a password).
+// How messages name the database of a run: the SQLite file, or "the
+// PostgreSQL database" (the connection text may hold a password).
 std::string DatabaseName(const RunRequest& request, platform::OutputFormat format);
 
 }  // namespace pardel
