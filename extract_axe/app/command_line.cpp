@@ -6,18 +6,25 @@
 #include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "platform/output_format.h"
 
 namespace pardel {
 namespace {
 
 constexpr const char* kUsage =
     "usage: pardel                          open the window\n"
-    "       pardel extract -o OUT [options] FILE...\n"
+    "       pardel extract -o OUT [--format FORMAT] [options] FILE...\n"
     "                                       write every record of the AXE files to OUT\n"
+    "       pardel extract --format postgres [--db CONNECTION] [options] FILE...\n"
+    "                                       load every record into PostgreSQL\n"
     "       pardel sample -o OUT [--open] [options] FILE...\n"
     "                                       write the first 50 records to OUT;\n"
     "                                       --open shows OUT in the text viewer\n"
     "options:\n"
+    "  --format FORMAT   extract: text (the comma-separated lines, default), csv (a\n"
+    "                    header row, RFC 4180), jsonl (one JSON object a record),\n"
+    "                    sqlite (OUT is the database file) or postgres\n"
+    "  --db CONNECTION   postgres: \"postgresql://...\" (default: the PG* variables)\n"
     "  --stop-on-error   answer No when a file is not an AXE data file (default Yes:\n"
     "                    skip it and go on)\n"
     "  --quiet           print nothing but errors\n"
@@ -33,11 +40,24 @@ constexpr const char* kOutputText =
     "OUT as it was.\n";
 
 constexpr const char* kExtractUsage =
-    "usage: pardel extract -o OUT [--stop-on-error] [--quiet] FILE...\n"
+    "usage: pardel extract -o OUT [--format FORMAT] [--stop-on-error] [--quiet] FILE...\n"
+    "       pardel extract --format postgres [--db CONNECTION] [--stop-on-error]\n"
+    "                      [--quiet] FILE...\n"
     "write every record of the AXE files to OUT, one line each.\n"
+    "  --format FORMAT   text (the comma-separated lines, default), csv (a header\n"
+    "                    row, RFC 4180) or jsonl (one JSON object a record), both\n"
+    "                    with call_start, source_file and record_no; sqlite (OUT is\n"
+    "                    the database file) or postgres: the calls loaded into the\n"
+    "                    table axe_calls, one transaction per file\n"
+    "  --db CONNECTION   postgres: \"postgresql://user@host/database\" (default: the\n"
+    "                    PG* variables)\n"
     "  --stop-on-error   answer No when a file is not an AXE data file (default Yes:\n"
     "                    skip it and go on)\n"
     "  --quiet           print nothing but errors\n";
+
+constexpr const char* kDatabaseText =
+    "A database keeps whole files: a file that fails or is stopped by Ctrl-C\n"
+    "leaves no calls, and loading a file again replaces its calls.\n";
 
 constexpr const char* kSampleUsage =
     "usage: pardel sample -o OUT [--open] [--stop-on-error] [--quiet] FILE...\n"
@@ -132,6 +152,8 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
 
   RunRequest request;
   request.sample = command == "sample";
+  OutputChoice choice;
+  bool db_given = false;
   bool quiet = false, stop_on_error = false, open = false;
   platform::CommandOptions options(platform::CommandOptions::HelpRule::kBeforeEnd);
   options.Value(
@@ -143,24 +165,50 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
       "-o needs a file name");
   options.Flag({"--quiet"}, &quiet);
   options.Flag({"--stop-on-error"}, &stop_on_error);
-  if (request.sample) options.Flag({"--open"}, &open);
+  if (request.sample) {
+    options.Flag({"--open"}, &open);
+  } else {
+    options.Value(
+        {"--format"},
+        [&](const std::string&, const std::string& name) {
+          if (!platform::ParseOutputFormat(name, &choice.format))
+            return platform::UnknownOutputFormatText(name);
+          return std::string();
+        },
+        std::string("--format needs ") + platform::kOutputFormatNames);
+    options.Value(
+        {"--db"},
+        [&](const std::string&, const std::string& connection) {
+          choice.connection = connection;
+          db_given = true;
+          return std::string();
+        },
+        "--db needs a connection text");
+  }
   const auto reading = options.Read(args);
   if (!reading.error.empty()) return CommandUsage(command, reading.error);
   if (reading.help) {
     std::fputs(command == "sample" ? kSampleUsage : kExtractUsage, stdout);
     std::fputs(kOutputText, stdout);
+    if (command != "sample") std::fputs(kDatabaseText, stdout);
     return 0;
   }
   request.files.assign(reading.positional.begin(), reading.positional.end());
-  if (request.output.empty()) return CommandUsage(command, "no output file (-o OUT)");
+  const bool postgres = choice.format == platform::OutputFormat::kPostgres;
+  if (db_given && !postgres) return CommandUsage(command, "--db is for --format postgres only");
+  if (postgres) request.output.clear();  // the server is --db's, as in the other programs
+  if (request.output.empty() && !postgres) return CommandUsage(command, "no output file (-o OUT)");
   if (request.files.empty()) return CommandUsage(command, "no input files");
   if (open && request.output == "-")
     return CommandUsage(command, "--open needs a file to show, not -o -");
+  if (choice.format == platform::OutputFormat::kSqlite && request.output == "-")
+    return CommandUsage(command, "--format sqlite needs a database file, not -o -");
 
   platform::InstallBatchInterruptHandlers("pardel");
   ConsoleHost host(quiet, stop_on_error, open, viewer);
   ExtractionRun run(host);
-  const RunResult result = run.Run(request);
+  const RunResult result = run.Run(request, choice);
+  const bool database = platform::IsDatabaseFormat(choice.format);
   switch (result.outcome) {
     case RunOutcome::kFailed:
     case RunOutcome::kNoFiles:
@@ -168,6 +216,12 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
     case RunOutcome::kStopped:
       return 1;
     case RunOutcome::kInterrupted:
+      if (database) {
+        std::fprintf(stderr, "pardel: stopped by the user; %lld files loaded into %s\n",
+                     static_cast<long long>(result.files_loaded),
+                     DatabaseName(request, choice.format).c_str());
+        return 1;
+      }
       std::fprintf(stderr, "pardel: stopped by the user; %llu records written to %s\n",
                    static_cast<unsigned long long>(result.lines_written),
                    request.output == "-" ? "standard output" : request.output.string().c_str());
@@ -177,7 +231,11 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
       break;
   }
   if (host.OpenFailed()) return 2;
-  if (result.files_skipped == result.files_opened && !quiet && request.output != "-") {
+  if (result.files_skipped == result.files_opened && !quiet && database) {
+    std::fprintf(stderr,
+                 "pardel: none of the files is an AXE data file; nothing was loaded into %s\n",
+                 DatabaseName(request, choice.format).c_str());
+  } else if (result.files_skipped == result.files_opened && !quiet && request.output != "-") {
     std::fprintf(stderr, "pardel: none of the files is an AXE data file; %s was not replaced\n",
                  request.output.string().c_str());
   }

@@ -11,6 +11,8 @@
 #include <QStatusBar>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstring>
 
 #include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
@@ -53,8 +55,14 @@ AxeExtractorWindow::AxeExtractorWindow(platform::ui::MessageService& messages,
   output_ = new QLineEdit(DefaultOutputPath(), central);
   output_->setObjectName("Text1");
   output_label->setBuddy(output_);
+  format_ = new QComboBox(central);
+  format_->setObjectName("cboOutputFormat");
+  // In the order of platform::OutputFormat.
+  format_->addItems({"Text", "CSV", "JSON Lines", "SQLite", "PostgreSQL"});
+  format_->setToolTip("Output format");
   output_row->addWidget(output_label);
   output_row->addWidget(output_, 1);
+  output_row->addWidget(format_);
   layout->addLayout(output_row);
 
   progress_ = new QProgressBar(central);
@@ -89,24 +97,80 @@ AxeExtractorWindow::AxeExtractorWindow(platform::ui::MessageService& messages,
   connect(extract_button_, &QPushButton::clicked, this, [this] { RunExtraction(false); });
   connect(sample_button_, &QPushButton::clicked, this, [this] { RunExtraction(true); });
   connect(cancel_button_, &QPushButton::clicked, this, &QWidget::close);
+  connect(format_, &QComboBox::currentIndexChanged, this, [this] { OnFormatChosen(); });
   platform::ui::Remember(panel_, "input/folder");
   platform::ui::Remember(output_, "output/file");
+  // After the name: restoring the choice then leaves the restored name as
+  // it is (it already fits the choice).
+  platform::ui::Remember(format_, "output/format");
   resize(520, 560);
 }
 
 AxeExtractorWindow::~AxeExtractorWindow() = default;
+
+namespace {
+
+// The extensions a name takes for the file formats, in the order of
+// platform::OutputFormat.
+const char* const kExtensions[] = {".txt", ".csv", ".jsonl", ".sqlite"};
+
+bool EndsWithOurExtension(const QString& name, int* at) {
+  for (const char* extension : kExtensions) {
+    if (name.endsWith(QLatin1String(extension), Qt::CaseInsensitive)) {
+      *at = static_cast<int>(name.size() - static_cast<qsizetype>(std::strlen(extension)));
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+QString AxeExtractorWindow::OutputNameFor(platform::OutputFormat format, const QString& name) {
+  int at = 0;
+  const bool ours = EndsWithOurExtension(name, &at);
+  if (format == platform::OutputFormat::kPostgres) return ours ? QString() : name;
+  const QString extension = QLatin1String(kExtensions[static_cast<int>(format)]);
+  // Empty or a connection text: back to the usual file, as the format names it.
+  if (name.trimmed().isEmpty() || name.contains("://") || name.contains('=')) {
+    QString path = DefaultOutputPath();
+    EndsWithOurExtension(path, &at);
+    return path.left(at) + extension;
+  }
+  if (!ours) return name;
+  return name.left(at) + extension;
+}
+
+platform::OutputFormat AxeExtractorWindow::ChosenFormat() const {
+  return static_cast<platform::OutputFormat>(std::max(0, format_->currentIndex()));
+}
+
+void AxeExtractorWindow::OnFormatChosen() {
+  const platform::OutputFormat format = ChosenFormat();
+  // A sample is a file to look at: a database has none.
+  sample_button_->setEnabled(!platform::IsDatabaseFormat(format));
+  output_->setPlaceholderText(format == platform::OutputFormat::kPostgres
+                                  ? QStringLiteral("postgresql://... (empty: the PG* variables)")
+                                  : QString());
+  output_->setText(OutputNameFor(format, output_->text()));
+}
 
 RunResult AxeExtractorWindow::RunExtraction(bool sample) {
   RunRequest request;
   const QDir folder(panel_->FolderPath());
   for (const QString& name : panel_->SelectedFileNames())
     request.files.emplace_back(folder.filePath(name).toStdString());
-  request.output = output_->text().toStdString();
+  OutputChoice choice;
+  choice.format = ChosenFormat();
+  if (choice.format == platform::OutputFormat::kPostgres)
+    choice.connection = output_->text().toStdString();
+  else
+    request.output = output_->text().toStdString();
   request.sample = sample;
   platform::ui::BusyCursor busy;
   pump_ = std::make_unique<platform::ui::EventPump>(platform::ui::EventPump::Input::kDrop);
   ExtractionRun run(*this);
-  const RunResult result = run.Run(request);
+  const RunResult result = run.Run(request, choice);
   pump_.reset();
   return result;
 }

@@ -7,6 +7,7 @@
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/message_service.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
@@ -32,6 +33,10 @@ class AxeExtractorWindow : public QMainWindow, private Host {
   static QString ProgramTitle();
   // Runs Extract (sample false) or Show Sample (true), as the buttons do.
   RunResult RunExtraction(bool sample);
+  // What the output name box should hold once `format` is chosen, given what
+  // it holds: a file name takes the format's extension, PostgreSQL takes a
+  // connection text (empty: the PG* variables) instead of a file name.
+  static QString OutputNameFor(platform::OutputFormat format, const QString& name);
 
  private:
   Answer ShowMessage(const Message& message) override;
@@ -39,11 +44,14 @@ class AxeExtractorWindow : public QMainWindow, private Host {
   void SetProgress(int value) override;
   void OpenInTextViewer(const std::filesystem::path& path) override;
   bool StopRequested() override;
+  platform::OutputFormat ChosenFormat() const;
+  void OnFormatChosen();
 
   platform::ui::MessageService& messages_;
   platform::ui::DocumentOpener& viewer_;
   platform::ui::FilePickerPanel* panel_;
   QLineEdit* output_;
+  QComboBox* format_;
   QPushButton* sample_button_;
   QPushButton* extract_button_;
   QPushButton* cancel_button_;

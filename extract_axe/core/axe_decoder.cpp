@@ -98,36 +98,50 @@ AxeRecord NextRecord(BlockBytes block, std::size_t start) {
   return {size, rest.substr(0, std::min(size, available))};
 }
 
-void FormatRecord(std::string_view record, LayoutState& layout, std::string& line) {
+void FormatRecord(std::string_view record, LayoutState& layout, std::string& line,
+                  FieldEnds* ends) {
   if (!layout.shifted && ChoosesShiftedLayout(record, layout)) layout.shifted = true;
   const bool shifted = layout.shifted;
   auto field = [&](axe::Field f) { return Cut(record, axe::Offset(f, shifted), f.width); };
+  const std::size_t base = line.size();
+  std::size_t at = 0;
+  auto field_end = [&] {
+    if (ends != nullptr) (*ends)[at++] = line.size() - base;
+  };
   line += axe::kCentury;
   line += field(axe::kYear);
   line += '/';
   line += field(axe::kMonth);
   line += '/';
   line += field(axe::kDay);
+  field_end();
   line += ',';
   line += field(axe::kHour);
   line += ':';
   line += field(axe::kMinute);
   line += ':';
   line += field(axe::kSecond);
+  field_end();
   line += ',';
   line += TrimBlanks(field(axe::kANumber));
+  field_end();
   line += ',';
   const std::size_t b_start = line.size();
   AppendWithoutBlanks(line, field(axe::kBNumber));
   if (line.size() > b_start && line.back() == axe::kBNumberFiller) line.pop_back();
+  field_end();
   line += ',';
   AppendNumber(line, field(axe::kFirstCounter));
+  field_end();
   line += ',';
   AppendNumber(line, field(axe::kSecondCounter));
+  field_end();
   line += ',';
   AppendWithoutBlanks(line, field(axe::kFirstCode));
+  field_end();
   line += ',';
   AppendWithoutBlanks(line, field(axe::kSecondCode));
+  field_end();
   layout.line_written = true;
 }
 
@@ -161,8 +175,11 @@ unsigned DigitMask(const char* text) {
 
 // Copies the `count` characters at `field` (whose blanks are the low bits of
 // `blanks`) leaving the blanks out; writes `count` bytes.
+// Kept inside the formatters: a call per field costs the text lines
+// their speed.
 template <unsigned count>
-char* PutWithoutBlanks(char* out, const char* field, unsigned blanks) {
+[[gnu::always_inline]] inline char* PutWithoutBlanks(char* out, const char* field,
+                                                     unsigned blanks) {
   constexpr unsigned kAll = (1u << count) - 1;
   blanks &= kAll;
   // Usually the blanks, if any, only pad the end: one copy does it.
@@ -210,9 +227,10 @@ static_assert(axe::kFirstCounter.width == 6 && axe::kSecondCounter.width == 6);
 // which may be the record's last.
 constexpr std::size_t kCodesProbe = From(axe::kSecondCode) + axe::kSecondCode.width - 16;
 
-}  // namespace
-
-char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out) {
+// The fast formatter; with kMarkFields it also notes where the fields end
+// (the text lines do without, at no cost to them).
+template <bool kMarkFields>
+char* FormatWhole(std::string_view record, LayoutState& layout, char* out, FieldEnds* ends) {
   if (record.size() < axe::kWholeRecordSize) return nullptr;
   const bool shifted = layout.shifted || ChoosesShiftedLayout(record, layout);
   // The shifted layout reads the fields from the record's start, the normal
@@ -231,9 +249,11 @@ char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out)
   p = PutPair(p + axe::kCentury.size(), q + From(axe::kYear), '/');
   p = PutPair(p, q + From(axe::kMonth), '/');
   p = PutPair(p, q + From(axe::kDay), ',');
+  if constexpr (kMarkFields) (*ends)[0] = static_cast<std::size_t>(p - out) - 1;
   p = PutPair(p, q + From(axe::kHour), ':');
   p = PutPair(p, q + From(axe::kMinute), ':');
   p = PutPair(p, q + From(axe::kSecond), ',');
+  if constexpr (kMarkFields) (*ends)[1] = static_cast<std::size_t>(p - out) - 1;
 
   // A number: blanks trimmed at both ends only.
   const char* a = q + From(axe::kANumber);
@@ -242,6 +262,7 @@ char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out)
   const int last = std::bit_width(kept);
   std::memcpy(p, a + first, 16);  // 16 bytes written, only the kept ones count
   p += last - first;
+  if constexpr (kMarkFields) (*ends)[2] = static_cast<std::size_t>(p - out);
   *p++ = ',';
 
   // B number: blanks left out, then one trailing F dropped.
@@ -249,22 +270,37 @@ char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out)
   const char* b_field = q + From(axe::kBNumber);
   p = PutWithoutBlanks<axe::kBNumber.width>(p, b_field, MaskOf(b_field, ' '));
   if (p > b && p[-1] == axe::kBNumberFiller) --p;
+  if constexpr (kMarkFields) (*ends)[3] = static_cast<std::size_t>(p - out);
   *p++ = ',';
 
   const unsigned zeros = MaskOf(q + From(axe::kFirstCounter), '0');
   p = PutCounter(p, q + From(axe::kFirstCounter), zeros);
+  if constexpr (kMarkFields) (*ends)[4] = static_cast<std::size_t>(p - out);
   *p++ = ',';
   p = PutCounter(p, q + From(axe::kSecondCounter), zeros >> axe::kFirstCounter.width);
+  if constexpr (kMarkFields) (*ends)[5] = static_cast<std::size_t>(p - out);
   *p++ = ',';
   const unsigned blanks = MaskOf(q + kCodesProbe, ' ');
   p = PutWithoutBlanks<axe::kFirstCode.width>(p, q + From(axe::kFirstCode),
                                               blanks >> (From(axe::kFirstCode) - kCodesProbe));
+  if constexpr (kMarkFields) (*ends)[6] = static_cast<std::size_t>(p - out);
   *p++ = ',';
   p = PutWithoutBlanks<axe::kSecondCode.width>(p, q + From(axe::kSecondCode),
                                                blanks >> (From(axe::kSecondCode) - kCodesProbe));
+  if constexpr (kMarkFields) (*ends)[7] = static_cast<std::size_t>(p - out);
   p[0] = '\r';
   p[1] = '\n';
   return p + 2;
+}
+
+}  // namespace
+
+char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out) {
+  return FormatWhole<false>(record, layout, out, nullptr);
+}
+
+char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out, FieldEnds& ends) {
+  return FormatWhole<true>(record, layout, out, &ends);
 }
 
 }  // namespace pardel

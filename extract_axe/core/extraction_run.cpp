@@ -1,15 +1,77 @@
 #include "pardel/extraction_run.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <filesystem>
 
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#include <emmintrin.h>
+#endif
+
+#include "pardel/call_table.h"
+#include "platform/digits.h"
 #include "platform/file_replacer.h"
 #include "platform/text_writer.h"
 
 namespace pardel {
 
+namespace {
+
+bool IsPlainCsvText(std::string_view text, unsigned commas) {
+  unsigned special = 0;
+  unsigned found = 0;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    special |= (byte >= 0x80) | (byte == '"') | (byte == '\r') | (byte == '\n');
+    found += byte == ',';
+  }
+  return special == 0 && found == commas;
+}
+
+// True when the `size` bytes at `text` hold `commas` commas and nothing
+// else that CSV quotes, nor a Latin-1 letter from 0x80. pardel's line with
+// its seven commas is then already the CSV row's fields, the counters as
+// plain numbers. `text` may be read up to `size` rounded up to 16.
+bool IsPlainCsv(const char* text, std::size_t size, unsigned commas) {
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+  unsigned found = 0;
+  for (std::size_t at = 0; at < size; at += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+    const unsigned special = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))),
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), v))));
+    const unsigned comma =
+        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(','))));
+    const unsigned inside = size - at >= 16 ? 0xFFFFu : (1u << (size - at)) - 1;
+    if ((special & inside) != 0) return false;
+    found += static_cast<unsigned>(std::popcount(comma & inside));
+  }
+  return found == commas;
+#else
+  return IsPlainCsvText({text, size}, commas);
+#endif
+}
+
+char* Put(char* out, std::string_view text) {
+  std::memcpy(out, text.data(), text.size());
+  return out + text.size();
+}
+
+}  // namespace
+
 std::string CompletionText(std::uint64_t lines, int files) {
   return std::to_string(lines) + " Records Written from " + std::to_string(files) + " Files";
+}
+
+std::string LoadedText(std::uint64_t calls, std::int64_t files, const std::string& database) {
+  return std::to_string(calls) + " Records Loaded from " + std::to_string(files) + " Files into " +
+         database;
+}
+
+std::string DatabaseName(const RunRequest& request, platform::OutputFormat format) {
+  return format == platform::OutputFormat::kSqlite ? request.output.string()
+                                                   : std::string("the PostgreSQL database");
 }
 
 void ExtractionRun::ShowError(const std::string& text) {
@@ -28,9 +90,12 @@ std::string ExtractionRun::WriteError(platform::FileReplacer& out) {
   return out.Error();
 }
 
-RunResult ExtractionRun::Run(const RunRequest& request) {
+RunResult ExtractionRun::Run(const RunRequest& request, const OutputChoice& choice) {
   result_ = {};
   layout_ = {};
+  rows_ = choice.format != platform::OutputFormat::kText;
+  table_.reset();
+  store_.reset();
   bool sample = request.sample;
   const int n = static_cast<int>(request.files.size());
   if (n == 0) {
@@ -38,6 +103,7 @@ RunResult ExtractionRun::Run(const RunRequest& request) {
     result_.outcome = RunOutcome::kNoFiles;
     return result_;
   }
+  if (platform::IsDatabaseFormat(choice.format)) return LoadIntoDatabase(request, choice);
   // Replacing the output must never touch one of the inputs.
   for (const auto& path : request.files) {
     std::error_code same_error;
@@ -51,6 +117,16 @@ RunResult ExtractionRun::Run(const RunRequest& request) {
   platform::FileReplacer out;
   if (!out.Begin(request.output)) return Fail("Cannot create the output file " + out.Error());
   platform::TextWriter& writer = out.Writer();
+  if (platform::IsTableFormat(choice.format)) {
+    table_.emplace(choice.format == platform::OutputFormat::kCsv ? platform::TableFormat::kCsv
+                                                                 : platform::TableFormat::kJsonl,
+                   CallColumns());
+    if (!table_->WriteHeader(writer)) {
+      const std::string error = WriteError(out);
+      out.Cancel();
+      return Fail("Cannot write the output file " + error);
+    }
+  }
   int decoded = 0;  // files that were AXE files: a run of refused files replaces nothing
   auto end_run = [&](RunOutcome outcome) {
     const bool keep = decoded > 0 || outcome == RunOutcome::kInterrupted;
@@ -100,6 +176,9 @@ RunResult ExtractionRun::Run(const RunRequest& request) {
     }
     ++decoded;
     host_.SetProgress(0);
+    source_file_ = path.string();
+    plain_csv_source_ = table_ && table_->Format() == platform::TableFormat::kCsv &&
+                        IsPlainCsvText(source_file_, 0);
     const FileEnd end = DecodeFile(file, writer, sample);
     // A file that shrank or a disk that failed under the run reads as zeros:
     // such a run is a failure and replaces nothing.
@@ -156,11 +235,168 @@ bool ExtractionRun::WriteLine(std::string_view record, platform::TextWriter& out
   return out.WriteLine(line_);
 }
 
+bool ExtractionRun::WriteRow(std::string_view record, platform::TextWriter& out) {
+  ++record_no_;
+  // The row's fields are the line's: the same formatter makes them, and
+  // they are cut out of the line where it says they end.
+  FieldEnds ends;
+  std::string_view line;
+  char* whole_end = FormatWholeRecord(record, layout_, row_line_, ends);
+  if (whole_end != nullptr) {
+    line = {row_line_, static_cast<std::size_t>(whole_end - row_line_)};
+  } else {
+    line_.clear();
+    FormatRecord(record, layout_, line_, &ends);
+    line = line_;
+  }
+  char moment[platform::kIsoMomentLength];
+  const char* moment_end = platform::PutIsoMoment(moment, line.substr(0, ends[0]),
+                                                  line.substr(ends[0] + 1, ends[1] - ends[0] - 1));
+  const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
+  if (plain_csv_source_ && whole_end != nullptr) {
+    const std::size_t fields = line.size() - 2;  // without its CR LF
+    if (IsPlainCsv(row_line_, fields, kFieldCount - 1)) {
+      char* room = out.Reserve(fields + call_start.size() + source_file_.size() + 24 + 5);
+      char* p = Put(room, {row_line_, fields});
+      *p++ = ',';
+      p = Put(p, call_start);
+      *p++ = ',';
+      p = Put(p, source_file_);
+      *p++ = ',';
+      p = platform::PutDecimal(p, record_no_);
+      p[0] = '\r';
+      p[1] = '\n';
+      return out.Commit(static_cast<std::size_t>(p + 2 - room));
+    }
+  }
+
+  std::string_view cells[kFieldCount + 3];
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < kFieldCount; ++i) {
+    cells[i] = line.substr(start, ends[i] - start);
+    start = ends[i] + 1;
+  }
+  if (store_) return store_->AddCall(static_cast<std::int64_t>(record_no_), call_start, cells);
+
+  cells[kFieldCount] = call_start;
+  cells[kFieldCount + 1] = source_file_;
+  char number[24];
+  cells[kFieldCount + 2] = {
+      number, static_cast<std::size_t>(platform::PutDecimal(number, record_no_) - number)};
+  char* room = out.Reserve(table_->RowRoom(cells));
+  return out.Commit(static_cast<std::size_t>(table_->PutRow(room, cells) - room));
+}
+
+RunResult ExtractionRun::LoadIntoDatabase(const RunRequest& request, const OutputChoice& choice) {
+  // A sample is a file to look at; a database keeps whole files only.
+  if (request.sample)
+    return Fail("Show Sample writes a file to look at: choose Text, CSV or JSON Lines");
+  const bool sqlite = choice.format == platform::OutputFormat::kSqlite;
+  const std::string database = DatabaseName(request, choice.format);
+  if (sqlite) {
+    for (const auto& path : request.files) {
+      std::error_code same_error;
+      if (std::filesystem::equivalent(request.output, path, same_error))
+        return Fail("Cannot use the database " + database + ": it is one of the input files");
+    }
+  }
+  // A database that cannot take the calls is refused before any file is
+  // read, and is then left as it was.
+  std::string error;
+  store_ = platform::OpenCallStore(choice.format, sqlite ? database : choice.connection,
+                                   AxeCallTable(), &error);
+  if (!store_) return Fail("Cannot use the database " + error);
+
+  auto clear_status = [&] {
+    host_.SetStatus("", "");
+    host_.SetProgress(0);
+  };
+  // Files loaded before a failure keep their calls; the file being read
+  // leaves none.
+  auto fail = [&](const std::string& text) {
+    store_->RollbackFile();
+    store_->Close();
+    result_.files_loaded = store_->FilesCommitted();
+    clear_status();
+    return Fail(text);
+  };
+  auto end_run = [&](RunOutcome outcome) {
+    if (!store_->Close()) return fail("Cannot write to the database " + store_->Error());
+    result_.files_loaded = store_->FilesCommitted();
+    result_.outcome = outcome;
+    return result_;
+  };
+
+  const int n = static_cast<int>(request.files.size());
+  platform::TextWriter no_text;  // the calls go to the database
+  platform::BinaryReader file;
+  for (const auto& path : request.files) {
+    if (host_.StopRequested()) {
+      clear_status();
+      return end_run(RunOutcome::kInterrupted);
+    }
+    std::string reason;
+    if (!file.Open(path, &reason))
+      return fail("Cannot open the input file " + path.string() + ": " + reason);
+    file.MapFile();
+    ++result_.files_opened;
+    host_.SetMessageFile(path.string());
+    host_.SetStatus(std::to_string(result_.files_opened) + "/" + std::to_string(n),
+                    "Processing " + path.filename().string());
+    if (!IsAxeFile(file)) {
+      file.Close();
+      const Answer answer =
+          host_.ShowMessage({"The Input File Selected is not AXE Data File. Do you want to "
+                             "continue with other Files?",
+                             "", Icon::kQuestion, Buttons::kYesNo});
+      if (answer == Answer::kYes) {
+        ++result_.files_skipped;
+        continue;
+      }
+      return end_run(RunOutcome::kStopped);
+    }
+    host_.SetProgress(0);
+    source_file_ = path.string();
+    if (!store_->BeginFile(platform::DescribeInputFile(source_file_, "AXE", "pardel"))) {
+      file.Close();
+      return fail("Cannot write to the database " + store_->Error());
+    }
+    const std::uint64_t lines_before = result_.lines_written;
+    bool no_sample = false;
+    const FileEnd end = DecodeFile(file, no_text, no_sample);
+    const bool read_failed = file.ReadFailed();
+    file.Close();
+    if (end != FileEnd::kDone || read_failed) result_.lines_written = lines_before;
+    if (end == FileEnd::kWriteFailed)
+      return fail("Cannot write to the database " + store_->Error());
+    if (read_failed) {
+      return fail("Cannot read the input file " + path.string() +
+                  ": the file could not be read to its end");
+    }
+    if (end == FileEnd::kInterrupted) {
+      store_->RollbackFile();
+      clear_status();
+      return end_run(RunOutcome::kInterrupted);
+    }
+    if (!store_->CommitFile()) {
+      result_.lines_written = lines_before;
+      return fail("Cannot write to the database " + store_->Error());
+    }
+  }
+  end_run(RunOutcome::kCompleted);
+  if (result_.outcome == RunOutcome::kFailed) return result_;
+  host_.ShowMessage({LoadedText(result_.lines_written, result_.files_loaded, database), "",
+                     Icon::kInformation, Buttons::kOk});
+  clear_status();
+  return result_;
+}
+
 ExtractionRun::FileEnd ExtractionRun::DecodeFile(platform::BinaryReader& file,
                                                  platform::TextWriter& out, bool& sample) {
   // Files under 100 bytes have no progress step and show no progress.
   const std::uint64_t step = file.Length() / 100;
   int progress = 0;
+  record_no_ = 0;
   AxeBlock copy;
   for (std::uint64_t offset = 0; offset < file.Length(); offset += kBlockSize) {
     bool past_end = false;
@@ -169,7 +405,8 @@ ExtractionRun::FileEnd ExtractionRun::DecodeFile(platform::BinaryReader& file,
     for (;;) {
       const AxeRecord record = NextRecord(block, start);
       if (record.length == 0) break;
-      if (!WriteLine(record.text, out)) return FileEnd::kWriteFailed;
+      if (!(rows_ ? WriteRow(record.text, out) : WriteLine(record.text, out)))
+        return FileEnd::kWriteFailed;
       ++result_.lines_written;
       if (sample && result_.lines_written >= kSampleLines) {
         sample = false;

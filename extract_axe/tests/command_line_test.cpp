@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "cdrgen/axe_builder.h"
+#include "cdrgen/large_files.h"
 
 namespace {
 
@@ -128,6 +129,114 @@ TEST_F(CommandLineTest, UsageAndFailuresGiveStatusTwo) {
   EXPECT_EQ(full.err.find("Records Written"), std::string::npos);
   EXPECT_EQ(RunPardel("--version").status, 0);
   EXPECT_EQ(RunPardel("--help").status, 0);
+}
+
+// What /usr/bin/python3 prints running `script` with `arguments`; the test
+// fails when the script does.
+std::string Python(const fs::path& dir, const std::string& script, const std::string& arguments) {
+  const fs::path file = dir / "check.py";
+  const fs::path out = dir / "python.txt";
+  std::ofstream(file) << script;
+  const std::string command =
+      "/usr/bin/python3 '" + file.string() + "' " + arguments + " >'" + out.string() + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  return Slurp(out);
+}
+
+// Records that test the row writers: numbers with commas and quotes, a date
+// and a time with blanks and letters (no moment), 31 February, a damaged
+// counter, a Latin-1 byte, a record cut short.
+fs::path OddRecords(const fs::path& dir) {
+  cdrgen::AxeFileBuilder builder;
+  for (int b = 0; b < 11; ++b) {
+    builder.NewBlock();
+    cdrgen::AxeRecord r;
+    builder.Add(r);
+    if (b != 3) continue;
+    r.a_number = "12,34\"5";
+    r.b_number = "\"9 8\\7F";
+    r.day = " 1";
+    r.minute = "5A";
+    builder.Add(r);
+    r = {};
+    r.month = "02";
+    r.day = "31";
+    r.counter1 = "-00012";
+    r.code1 = "R\xE9UT";
+    builder.Add(r);
+    r = {};
+    r.length = 60;
+    builder.Add(r);
+  }
+  const fs::path path = dir / "odd.dat";
+  cdrgen::WriteFile(path, builder.Build());
+  return path;
+}
+
+// csv, jsonl and sqlite, read back by Python's own modules, hold for every
+// record exactly the fields of the text line of the same run.
+TEST_F(CommandLineTest, RowsAndCallsHoldTheTextLinesFields) {
+  const fs::path sample = dir_ / "sample.dat";
+  ASSERT_TRUE(cdrgen::WriteSampleFile("axe", sample, 300000, 5));
+  const fs::path odd = OddRecords(dir_);
+  const std::string inputs = Q(sample) + " " + Q(odd) + " " + Q(axe_);
+  const fs::path text = dir_ / "calls.txt", csv = dir_ / "calls.csv", jsonl = dir_ / "calls.jsonl",
+                 db = dir_ / "calls.sqlite";
+  ASSERT_EQ(RunPardel("extract --quiet -o " + Q(text) + " " + inputs).status, 0);
+  ASSERT_EQ(RunPardel("extract --quiet --format csv -o " + Q(csv) + " " + inputs).status, 0);
+  ASSERT_EQ(RunPardel("extract --quiet --format jsonl -o " + Q(jsonl) + " " + inputs).status, 0);
+  const Outcome loaded = RunPardel("extract --format sqlite -o " + Q(db) + " " + inputs);
+  ASSERT_EQ(loaded.status, 0);
+  // Loading the files again replaces their calls.
+  ASSERT_EQ(RunPardel("extract --quiet --format sqlite -o " + Q(db) + " " + Q(odd) + " " + Q(axe_))
+                .status,
+            0);
+
+  const std::string script =
+      "import csv, json, sqlite3, sys, datetime\n"
+      "text, csv_path, jsonl_path, db = sys.argv[1:5]\n"
+      "files = sys.argv[5:]\n"
+      "lines = open(text, encoding='latin-1', newline='').read().split('\\r\\n')[:-1]\n"
+      "rows = list(csv.reader(open(csv_path, encoding='utf-8', newline=''), strict=True))\n"
+      "objects = [json.loads(l) for l in open(jsonl_path, encoding='utf-8')]\n"
+      "c = sqlite3.connect(db)\n"
+      "calls = c.execute('SELECT f.path, a.* FROM axe_calls a JOIN files f ON f.id = a.file_id'\n"
+      "                  ' ORDER BY f.id, a.record_no').fetchall()\n"
+      "n = (len(rows) - 1, len(lines), len(objects), len(calls))\n"
+      "assert len(set(n)) == 1, n\n"
+      "assert rows[0] == ['Date', 'Time', 'A Number', 'B Number', 'First Counter',\n"
+      "    'Second Counter', 'First Code', 'Second Code', 'call_start', 'source_file',\n"
+      "    'record_no'], rows[0]\n"
+
+      "numbers = {}\n"
+      "moments = 0\n"
+      "for line, row, obj, call in zip(lines, rows[1:], objects, calls):\n"
+      "    if line.count(',') == 7: assert row[:8] == line.split(','), (row, line)\n"
+      "    assert ','.join(row[:8]) == line, (row, line)\n"
+      "    assert ['' if v is None else str(v) for v in obj.values()] == row, (obj, row)\n"
+      "    assert list(obj.keys())[:3] == ['date', 'time', 'a_number'], obj\n"
+      "    numbers[row[9]] = numbers.get(row[9], 0) + 1\n"
+      "    assert int(row[10]) == numbers[row[9]], row\n"
+      "    try: moment = datetime.datetime.strptime(row[0] + row[1], '%Y/%m/%d%H:%M:%S')\n"
+      "    except ValueError: moment = None\n"
+      "    if ' ' in row[0] + row[1]: moment = None\n"
+      "    assert row[8] == ('' if moment is None else moment.isoformat()), row\n"
+      "    moments += moment is not None\n"
+      "    assert call[0].endswith('/' + row[9].split('/')[-1]), (call, row)\n"
+      "    assert call[2] == int(row[10]) and (call[3] or '') == row[8], (call, row)\n"
+      "    assert ['' if v is None else str(v) for v in call[4:]] == row[:8], (call, row)\n"
+      "assert c.execute('SELECT count(*) FROM files').fetchone()[0] == 3\n"
+      "print(len(lines), len(lines) - moments)\n";
+  const std::string read =
+      Python(dir_, script, Q(text) + " " + Q(csv) + " " + Q(jsonl) + " " + Q(db) + " " + inputs);
+  std::istringstream counts(read);
+  int records = 0, without_moment = 0;
+  counts >> records >> without_moment;
+  EXPECT_GT(records, 2000) << read;
+  EXPECT_EQ(without_moment, 3) << read;
+  EXPECT_NE(loaded.err.find(" Records Loaded from 3 Files into " + db.string() + "\n"),
+            std::string::npos)
+      << loaded.err;
 }
 
 }  // namespace

@@ -288,4 +288,87 @@ TEST_F(ExtractionRunTest, UnusualRecordsAmongUsualOnesAndARecordEndingWithTheFil
   EXPECT_EQ(lines[219], "2006/11/30,23:59:09,2456,9876,125,3,ROUT01,LAST_10\r");
 }
 
+// The database as Python's sqlite3 module reads it: every file and every
+// call, without the moment of loading.
+std::string DatabaseContents(const fs::path& db) {
+  const fs::path script = db.parent_path() / "dump.py";
+  const fs::path out = db.parent_path() / "dump.txt";
+  std::ofstream(script)
+      << "import sqlite3, sys\n"
+         "c = sqlite3.connect(sys.argv[1])\n"
+         "for r in c.execute('SELECT id, path, records, first_call, last_call'\n"
+         "                   ' FROM files ORDER BY id'): print(r)\n"
+         "for r in c.execute('SELECT * FROM axe_calls ORDER BY file_id, record_no'):"
+         " print(r)\n";
+  const std::string command =
+      "/usr/bin/python3 '" + script.string() + "' '" + db.string() + "' >'" + out.string() + "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  std::ifstream in(out);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string Bytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// A database keeps whole files: a file stopped or failing halfway leaves the
+// database as it was before that file, the files before it stay loaded.
+TEST_F(ExtractionRunTest, ADatabaseKeepsWholeFilesOnly) {
+  const fs::path db = dir_ / "calls.sqlite";
+  const OutputChoice sqlite{platform::OutputFormat::kSqlite, ""};
+  const auto a = AxeFile("a.dat", 300);
+  const auto b = AxeFile("b.dat", 200 * 20);
+  RunResult result = ExtractionRun(host_).Run({{a}, db, false}, sqlite);
+  ASSERT_EQ(result.outcome, RunOutcome::kCompleted);
+  EXPECT_EQ(host_.messages.back().text, "300 Records Loaded from 1 Files into " + db.string());
+  const std::string loaded = DatabaseContents(db);
+  EXPECT_NE(loaded.find(", 300, '2006-11-30T23:59:09', '2006-11-30T23:59:09')"), std::string::npos);
+
+  // Ctrl-C within b: a is loaded again, b leaves nothing. Asked before
+  // each file and after every block: a has 15 blocks, b 200.
+  host_.stop_questions = 0;
+  host_.stop_at = 1 + 15 + 1 + 12;
+  result = ExtractionRun(host_).Run({{a, b}, db, false}, sqlite);
+  EXPECT_EQ(result.outcome, RunOutcome::kInterrupted);
+  EXPECT_EQ(result.files_loaded, 1);
+  EXPECT_EQ(result.lines_written, 300u);
+  EXPECT_TRUE(DatabaseContents(db) == loaded);
+
+  // b shrinks under the run: a failure, b leaves nothing.
+  host_.stop_at = -1;
+  host_.shrink = b;
+  host_.shrink_at = 25;
+  result = ExtractionRun(host_).Run({{b}, db, false}, sqlite);
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_EQ(host_.messages.back().text,
+            "Cannot read the input file " + b.string() + ": the file could not be read to its end");
+  EXPECT_TRUE(DatabaseContents(db) == loaded);
+
+  // Databases it cannot use are refused before any file is read, untouched.
+  auto refused = [&](const fs::path& path, const std::string& reason) {
+    const std::string before = Bytes(path);
+    host_.files.clear();
+    EXPECT_EQ(ExtractionRun(host_).Run({{a}, path, false}, sqlite).outcome, RunOutcome::kFailed);
+    EXPECT_EQ(host_.messages.back().text,
+              "Cannot use the database " + path.string() + ": " + reason);
+    EXPECT_TRUE(host_.files.empty());
+    EXPECT_EQ(Bytes(path), before);
+  };
+  const fs::path lines = dir_ / "calls.txt";
+  cdrgen::WriteFile(lines, {'2', '0', '0', '6', '\r', '\n'});
+  refused(lines, "not a SQLite database");
+  const fs::path other = dir_ / "other.sqlite";
+  const std::string make = "/usr/bin/python3 -c \"import sqlite3; c = sqlite3.connect('" +
+                           other.string() +
+                           "'); c.execute('CREATE TABLE axe_calls (a_number TEXT)'); c.commit()\"";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  refused(other, "the table axe_calls has other columns than this program writes");
+  refused(a, "it is one of the input files");
+}
+
 }  // namespace

@@ -117,6 +117,43 @@ TEST_F(WindowTest, RemembersTheFolderAndTheOutputBetweenStarts) {
   EXPECT_EQ(again.findChild<QLineEdit*>("Text1")->text(), dir_.filePath("calls.txt"));
 }
 
+// The output format chosen is the one the run writes, the name follows the
+// choice, a database has no sample, and the choice is there at the next start.
+TEST_F(WindowTest, TheOutputFormatReachesTheRunAndIsRemembered) {
+  WriteAxe("a.dat", 11);
+  window_.Panel()->SetFolder(dir_.path());
+  window_.Panel()->SelectFiles({"a.dat"});
+  auto* format = Find<QComboBox>("cboOutputFormat");
+  ASSERT_NE(format, nullptr);
+  EXPECT_EQ(format->currentText(), "Text");
+  Find<QLineEdit>("Text1")->setText(dir_.filePath("calls.txt"));
+  format->setCurrentText("CSV");
+  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), dir_.filePath("calls.csv"));
+  Find<QPushButton>("Command2")->click();
+  std::ifstream csv(dir_.filePath("calls.csv").toStdString());
+  std::string header;
+  std::getline(csv, header);
+  EXPECT_EQ(header.rfind("Date,Time,A Number,B Number,", 0), 0u) << header;
+
+  format->setCurrentText("SQLite");
+  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), dir_.filePath("calls.sqlite"));
+  EXPECT_FALSE(Find<QPushButton>("Command1")->isEnabled());
+  messages_.shown.clear();
+  Find<QPushButton>("Command2")->click();
+  ASSERT_EQ(messages_.shown.size(), 1u);
+  EXPECT_TRUE(messages_.shown[0].text.endsWith(" Records Loaded from 1 Files into " +
+                                               dir_.filePath("calls.sqlite")))
+      << messages_.shown[0].text.toStdString();
+  format->setCurrentText("PostgreSQL");
+  EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "");
+
+  AxeExtractorWindow again(messages_, viewer_);
+  EXPECT_EQ(again.findChild<QComboBox*>("cboOutputFormat")->currentText(), "PostgreSQL");
+  EXPECT_FALSE(again.findChild<QPushButton*>("Command1")->isEnabled());
+  again.findChild<QComboBox*>("cboOutputFormat")->setCurrentText("Text");
+  EXPECT_EQ(again.findChild<QLineEdit*>("Text1")->text(), AxeExtractorWindow::DefaultOutputPath());
+}
+
 TEST_F(WindowTest, TheWindowCatchesUpBeforeAQuestionAboutAFile) {
   WriteAxe("a.dat", 11);
   { std::ofstream(dir_.filePath("c.txt").toStdString()) << "not billing data"; }

@@ -56,9 +56,18 @@ struct LayoutState {
   bool line_written = false;
 };
 
+// The line's eight fields: date, time, A number, B number, the two counters
+// and the two codes.
+inline constexpr std::size_t kFieldCount = 8;
+// Where each field of a line ends (at the comma after it, or at the line end
+// for the last), counted from the line's start: the rows of other formats
+// take the fields' texts from the line itself, so both always agree.
+using FieldEnds = std::array<std::size_t, kFieldCount>;
+
 // Appends the record's output line, without the line end, to `line`. Works
-// for any record.
-void FormatRecord(std::string_view record, LayoutState& layout, std::string& line);
+// for any record. `ends`, when given, gets where the fields end.
+void FormatRecord(std::string_view record, LayoutState& layout, std::string& line,
+                  FieldEnds* ends = nullptr);
 
 // Room FormatWholeRecord may write into.
 inline constexpr std::size_t kWholeLineRoom = 128;
@@ -68,5 +77,7 @@ inline constexpr std::size_t kWholeLineRoom = 128;
 // Any other record returns nullptr with the layout untouched: it is for
 // FormatRecord.
 char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out);
+// The same, also telling where the line's fields end.
+char* FormatWholeRecord(std::string_view record, LayoutState& layout, char* out, FieldEnds& ends);
 
 }  // namespace pardel
