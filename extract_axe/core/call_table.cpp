@@ -22,9 +22,7 @@ std::vector<platform::Column> FieldColumns() {
 
 std::vector<platform::Column> CallColumns() {
   std::vector<platform::Column> columns = FieldColumns();
-  columns.push_back({"call_start", "call_start", platform::ColumnType::kMoment});
-  columns.push_back({"source_file", "source_file", platform::ColumnType::kText});
-  columns.push_back({"record_no", "record_no", platform::ColumnType::kInteger});
+  platform::AddCallKeyColumns(&columns);
   return columns;
 }
 
