@@ -10,23 +10,17 @@
 #include <set>
 #include <vector>
 
+#include "schema.h"
+
 namespace platform {
 
 namespace {
 
+using schema::Quoted;
+
 // Rows are sent to the server in pieces of about this size: few round trips
 // through libpq, little memory.
 constexpr std::size_t kCopyChunk = 256 * 1024;
-
-// Identifiers are always quoted: keys may begin with a digit ("3rd_party_digit").
-std::string Quoted(std::string_view name) {
-  std::string text = "\"";
-  for (const char c : name) {
-    if (c == '"') text += '"';
-    text += c;
-  }
-  return text + '"';
-}
 
 const char* SqlType(ColumnType type) {
   switch (type) {
@@ -297,9 +291,7 @@ bool PostgresCalls::CreateMissing(bool files_exist, bool calls_exist) {
 }
 
 std::vector<std::string> PostgresCalls::SearchIndexKeys() const {
-  std::vector<std::string> keys = {"call_start"};
-  keys.insert(keys.end(), shape_.indexed_keys.begin(), shape_.indexed_keys.end());
-  return keys;
+  return schema::SearchIndexKeys(shape_);
 }
 
 bool PostgresCalls::TableIsEmpty(bool exists) {
@@ -563,11 +555,8 @@ bool PostgresCalls::Close() {
   if (conn_ == nullptr) return error_.empty();
   RollbackFile();
   if (defer_indexes_) {
-    std::string sql = "BEGIN;";
-    for (const std::string& key : SearchIndexKeys())
-      sql += "CREATE INDEX IF NOT EXISTS " + Quoted(shape_.name + "_" + key) + " ON " +
-             Quoted(shape_.name) + " (" + Quoted(key) + ");";
-    if (!Execute(sql + "COMMIT;")) PQclear(PQexec(conn_, "ROLLBACK"));
+    if (!Execute("BEGIN;" + schema::CreateSearchIndexes(shape_) + "COMMIT;"))
+      PQclear(PQexec(conn_, "ROLLBACK"));
     defer_indexes_ = false;
   }
   PQfinish(conn_);

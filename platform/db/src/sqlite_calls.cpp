@@ -7,32 +7,19 @@
 #include <fstream>
 #include <system_error>
 
+#include "schema.h"
+
 namespace platform {
 
 namespace {
 
-constexpr int kBusyMilliseconds = 2000;
+using schema::BeginsLikeSqlite;
+using schema::Quoted;
 
-// Identifiers are always quoted: keys may begin with a digit ("3rd_party_digit").
-std::string Quoted(std::string_view name) {
-  std::string text = "\"";
-  for (const char c : name) {
-    if (c == '"') text += '"';
-    text += c;
-  }
-  return text + '"';
-}
+constexpr int kBusyMilliseconds = 2000;
 
 const char* SqlType(ColumnType type) {
   return type == ColumnType::kInteger ? "INTEGER" : "TEXT";
-}
-
-// Columns of the files table, "name TYPE" as PRAGMA table_info tells them.
-const std::vector<std::string>& FilesColumns() {
-  static const std::vector<std::string> columns = {
-      "id INTEGER",   "path TEXT",       "size INTEGER",    "modified TEXT",  "exchange_type TEXT",
-      "program TEXT", "records INTEGER", "first_call TEXT", "last_call TEXT", "loaded_at TEXT"};
-  return columns;
 }
 
 std::vector<std::string> CallsColumns(const CallTableShape& shape) {
@@ -40,14 +27,6 @@ std::vector<std::string> CallsColumns(const CallTableShape& shape) {
   for (const Column& column : shape.columns)
     columns.push_back(column.key + " " + SqlType(column.type));
   return columns;
-}
-
-bool BeginsLikeSqlite(const std::filesystem::path& path) {
-  static constexpr char kHeader[16] = "SQLite format 3";  // and its NUL
-  std::array<char, 16> head{};
-  std::ifstream in(path, std::ios::binary);
-  in.read(head.data(), head.size());
-  return in.gcount() == 16 && std::memcmp(head.data(), kHeader, 16) == 0;
 }
 
 // The value of a text of digits, or false (empty, other characters, too long).
@@ -104,10 +83,7 @@ bool SqliteCalls::CheckShape(const std::string& table, const std::vector<std::st
 
 bool SqliteCalls::CreateTables() {
   const std::string& calls = shape_.name;
-  std::string sql =
-      "CREATE TABLE IF NOT EXISTS files (id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, "
-      "size INTEGER, modified TEXT, exchange_type TEXT, program TEXT, records INTEGER, "
-      "first_call TEXT, last_call TEXT, loaded_at TEXT);";
+  std::string sql = std::string(schema::kSqliteCreateFiles) + ";";
   sql += "CREATE TABLE IF NOT EXISTS " + Quoted(calls) +
          " (file_id INTEGER NOT NULL REFERENCES files(id), record_no INTEGER NOT NULL, "
          "call_start TEXT";
@@ -125,17 +101,11 @@ bool SqliteCalls::CreateTables() {
 }
 
 std::vector<std::string> SqliteCalls::SearchIndexKeys() const {
-  std::vector<std::string> keys = {"call_start"};
-  keys.insert(keys.end(), shape_.indexed_keys.begin(), shape_.indexed_keys.end());
-  return keys;
+  return schema::SearchIndexKeys(shape_);
 }
 
 std::string SqliteCalls::SearchIndexes() const {
-  std::string sql;
-  for (const std::string& key : SearchIndexKeys())
-    sql += "CREATE INDEX IF NOT EXISTS " + Quoted(shape_.name + "_" + key) + " ON " +
-           Quoted(shape_.name) + " (" + Quoted(key) + ");";
-  return sql;
+  return schema::CreateSearchIndexes(shape_);
 }
 
 std::string SqliteCalls::DropSearchIndexes() const {
@@ -198,7 +168,7 @@ bool SqliteCalls::Open(const std::filesystem::path& path, const CallTableShape& 
   }
   sqlite3_busy_timeout(db_, kBusyMilliseconds);
   // Checked before anything is written: a refused database stays as it was.
-  const bool ready = CheckShape("files", FilesColumns()) &&
+  const bool ready = CheckShape("files", schema::SqliteFilesColumns()) &&
                      CheckShape(shape_.name, CallsColumns(shape_)) &&
                      Execute(
                          "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; "

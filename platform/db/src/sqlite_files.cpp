@@ -7,33 +7,15 @@
 #include <fstream>
 #include <system_error>
 
+#include "schema.h"
+
 namespace platform {
 
 namespace {
 
 constexpr int kBusyMilliseconds = 2000;
 
-// The `files` table exactly as SqliteCalls makes it and checks it: a
-// database either program made must be taken by the other.
-constexpr const char* kCreateFiles =
-    "CREATE TABLE IF NOT EXISTS files (id INTEGER PRIMARY KEY, path TEXT NOT NULL UNIQUE, "
-    "size INTEGER, modified TEXT, exchange_type TEXT, program TEXT, records INTEGER, "
-    "first_call TEXT, last_call TEXT, loaded_at TEXT)";
-
-const std::vector<std::string>& FilesColumns() {
-  static const std::vector<std::string> columns = {
-      "id INTEGER",   "path TEXT",       "size INTEGER",    "modified TEXT",  "exchange_type TEXT",
-      "program TEXT", "records INTEGER", "first_call TEXT", "last_call TEXT", "loaded_at TEXT"};
-  return columns;
-}
-
-bool BeginsLikeSqlite(const std::filesystem::path& path) {
-  static constexpr char kHeader[16] = "SQLite format 3";  // and its NUL
-  std::array<char, 16> head{};
-  std::ifstream in(path, std::ios::binary);
-  in.read(head.data(), head.size());
-  return in.gcount() == 16 && std::memcmp(head.data(), kHeader, 16) == 0;
-}
+using schema::BeginsLikeSqlite;
 
 void BindText(sqlite3_stmt* statement, int index, const std::string& text) {
   if (text.empty())
@@ -97,7 +79,7 @@ bool SqliteFiles::Open(const std::filesystem::path& path) {
   }
   sqlite3_finalize(statement);
   if (step != SQLITE_DONE) Fail(sqlite3_errmsg(db_));
-  if (step == SQLITE_DONE && !found.empty() && found != FilesColumns())
+  if (step == SQLITE_DONE && !found.empty() && found != schema::SqliteFilesColumns())
     Fail("the table files has other columns than this program writes");
   if (!error_.empty()) {
     Close();
@@ -111,7 +93,7 @@ bool SqliteFiles::Write(const std::vector<ListedFile>& files) {
   if (!Execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;") ||
       !Execute("BEGIN IMMEDIATE"))
     return false;
-  if (!Execute(kCreateFiles) || !WriteRows(files) || !Execute("COMMIT")) {
+  if (!Execute(schema::kSqliteCreateFiles) || !WriteRows(files) || !Execute("COMMIT")) {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     return false;
   }
