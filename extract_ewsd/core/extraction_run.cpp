@@ -313,19 +313,25 @@ ExtractionRun::FileEnd ExtractionRun::ReadFile(const std::string& path, PassKind
   return FileEnd::kRead;
 }
 
-bool ExtractionRun::WriteRecord() {
-  Slots& slots = decoder_.Slot();
-  // A record without a time is found but not written, and keeps its slots
-  // for the next record.
-  if (slots[formats::ewsd::kTimeSlot].empty()) return true;
+// Counts the record being written and gives its serial number, when it is
+// shown (alone, or as a column).
+inline SlotText& ExtractionRun::NumberRecord(Slots& slots) {
   ++lines_written_;
-  // The serial number, when it is shown (alone, or as a column).
   SlotText& number = slots[formats::ewsd::kSerialSlot];
   if (show_number_) {
     number.SetSize(static_cast<std::size_t>(
         platform::PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) -
         number.Room()));
   }
+  return number;
+}
+
+bool ExtractionRun::WriteRecord() {
+  Slots& slots = decoder_.Slot();
+  // A record without a time is found but not written, and keeps its slots
+  // for the next record.
+  if (slots[formats::ewsd::kTimeSlot].empty()) return true;
+  SlotText& number = NumberRecord(slots);
   // The line is formatted straight into room taken from the writer's buffer
   // for many lines at once.
   char* at = batch_.Room(output_.Writer(), max_line_bytes_);
@@ -361,13 +367,7 @@ bool ExtractionRun::WriteRow() {
   // Which records are written, the serial number and which slots start
   // empty for the next record: as for the lines.
   if (slots[formats::ewsd::kTimeSlot].empty()) return true;
-  ++lines_written_;
-  SlotText& number = slots[formats::ewsd::kSerialSlot];
-  if (show_number_) {
-    number.SetSize(static_cast<std::size_t>(
-        platform::PutDecimal(number.Room(), static_cast<std::uint64_t>(lines_written_)) -
-        number.Room()));
-  }
+  NumberRecord(slots);
   char moment[platform::kIsoMomentLength];
   const char* moment_end = platform::PutIsoMoment(moment, slots[formats::ewsd::kDateSlot],
                                                   slots[formats::ewsd::kTimeSlot]);

@@ -65,6 +65,7 @@ class ExtractionRun {
   FileEnd ExtractFile(const std::string& path, PassKind kind);
   FileEnd ReadFile(const std::string& path, PassKind kind);
   bool WriteRecord();
+  SlotText& NumberRecord(Slots& slots);
   // The same record as a row of the run's table (csv, jsonl).
   bool WriteRow();
   // The database of a sqlite or postgres run: opened, closed, named.
