@@ -51,8 +51,8 @@ bool MayHoldBlanks(int slot) {
 }  // namespace
 
 std::string LoadedText(std::int64_t calls, std::int64_t files, const std::string& database) {
-  return std::to_string(calls) + " Records of " + std::to_string(files) +
-         (files == 1 ? " File" : " Files") + " Have Been Loaded into " + database;
+  return std::to_string(calls) + " Records Loaded from " + std::to_string(files) +
+         (files == 1 ? " File" : " Files") + " into " + database;
 }
 
 std::string CompletionText(std::int64_t lines, std::size_t files) {
