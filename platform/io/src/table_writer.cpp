@@ -1,5 +1,6 @@
 #include "platform/table_writer.h"
 
+#include <cstdint>
 #include <cstring>
 #include <utility>
 
@@ -73,12 +74,62 @@ unsigned Needs(std::string_view text) {
   return needs;
 }
 
+// A short text copied by overlapping loads and stores of its own length,
+// which read nothing past its end: no call to memcpy for a cell of a few
+// bytes.
+inline char* PutShort(char* out, std::string_view text) {
+  const char* from = text.data();
+  const std::size_t size = text.size();
+  if (size >= 8) {
+    if (size <= 16) {
+      std::uint64_t head;
+      std::uint64_t tail;
+      std::memcpy(&head, from, 8);
+      std::memcpy(&tail, from + size - 8, 8);
+      std::memcpy(out, &head, 8);
+      std::memcpy(out + size - 8, &tail, 8);
+    } else if (size <= 32) {
+      char head[16];
+      char tail[16];
+      std::memcpy(head, from, 16);
+      std::memcpy(tail, from + size - 16, 16);
+      std::memcpy(out, head, 16);
+      std::memcpy(out + size - 16, tail, 16);
+    } else {
+      std::memcpy(out, from, size);
+    }
+  } else if (size >= 4) {
+    std::uint32_t head;
+    std::uint32_t tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + size - 4, 4);
+    std::memcpy(out, &head, 4);
+    std::memcpy(out + size - 4, &tail, 4);
+  } else if (size > 0) {
+    out[0] = from[0];
+    out[size / 2] = from[size / 2];
+    out[size - 1] = from[size - 1];
+  }
+  return out + size;
+}
+
+// A constant piece of the row copied 16 bytes at a time: the pieces are
+// stored with room to be read so, and the row's room allows what is written
+// past the piece's end (the next bytes overwrite it).
+inline char* PutPiece(char* out, const char* piece, std::size_t size) {
+  for (std::size_t i = 0; i < size; i += 16) std::memcpy(out + i, piece + i, 16);
+  return out + size;
+}
+
+inline std::string_view WithoutLeadingZeros(std::string_view digits) {
+  std::size_t first = 0;
+  while (first + 1 < digits.size() && digits[first] == '0') ++first;
+  return digits.substr(first);
+}
+
 char* PutCsvText(char* out, std::string_view text, bool utf8 = false) {
   const unsigned needs = Needs(text) & (utf8 ? 1u : 5u);
-  if (needs == 0) {
-    std::memcpy(out, text.data(), text.size());
-    return out + text.size();
-  }
+  if (needs == 0) return PutShort(out, text);
   const bool quoted = (needs & 1u) != 0;
   if (quoted) *out++ = '"';
   for (const char c : text) {
@@ -92,15 +143,10 @@ char* PutCsvText(char* out, std::string_view text, bool utf8 = false) {
   return out;
 }
 
-char* PutJsonString(char* out, std::string_view text, bool utf8 = false) {
+// A JSON string's characters, without its quotes.
+char* PutJsonBody(char* out, std::string_view text, bool utf8 = false) {
   static constexpr char kHex[] = "0123456789abcdef";
-  *out++ = '"';
-  if ((Needs(text) & (utf8 ? 2u : 6u)) == 0) {
-    std::memcpy(out, text.data(), text.size());
-    out += text.size();
-    *out++ = '"';
-    return out;
-  }
+  if ((Needs(text) & (utf8 ? 2u : 6u)) == 0) return PutShort(out, text);
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
@@ -117,6 +163,12 @@ char* PutJsonString(char* out, std::string_view text, bool utf8 = false) {
       out = PutUtf8(out, byte);
     }
   }
+  return out;
+}
+
+char* PutJsonString(char* out, std::string_view text, bool utf8 = false) {
+  *out++ = '"';
+  out = PutJsonBody(out, text, utf8);
   *out++ = '"';
   return out;
 }
@@ -129,9 +181,11 @@ char* PutBytes(char* out, std::string_view text) {
 }  // namespace
 
 void AddCallKeyColumns(std::vector<Column>* columns) {
-  columns->push_back({"call_start", "call_start", ColumnType::kMoment});
+  // The moment is PutIsoMoment's and the number the program's counter:
+  // neither needs a look.
+  columns->push_back({"call_start", "call_start", ColumnType::kMoment, false, true});
   columns->push_back({"source_file", "source_file", ColumnType::kText, true});
-  columns->push_back({"record_no", "record_no", ColumnType::kInteger});
+  columns->push_back({"record_no", "record_no", ColumnType::kInteger, false, true});
 }
 
 std::string SnakeCaseKey(std::string_view caption) {
@@ -170,7 +224,10 @@ char* PutIsoMoment(char* out, std::string_view date, std::string_view time) {
 }
 
 TableWriter::TableWriter(TableFormat format, std::vector<Column> columns)
-    : format_(format), columns_(std::move(columns)) {
+    : format_(format),
+      columns_(std::move(columns)),
+      fixed_(columns_.size(), false),
+      fixed_texts_(columns_.size()) {
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     Column& column = columns_[i];
     if (column.key.empty()) column.key = SnakeCaseKey(column.caption);
@@ -180,11 +237,89 @@ TableWriter::TableWriter(TableFormat format, std::vector<Column> columns)
     char* end = PutJsonString(prefix.data() + 1, column.key);
     prefix.resize(static_cast<std::size_t>(end - prefix.data()));
     prefix += ':';
-    fixed_room_ += prefix.size();
     json_prefixes_.push_back(std::move(prefix));
   }
-  // Separators, quotes, "null" and the line end, whichever format.
-  fixed_room_ += 8 * columns_.size() + 4;
+  // A byte takes at most two in CSV (a doubled quote, a Latin-1 letter) and
+  // six in JSON (\u00XX).
+  per_byte_ = format_ == TableFormat::kCsv ? 2 : 6;
+  Compile();
+}
+
+void TableWriter::FixCell(std::size_t column, std::string_view text) {
+  fixed_[column] = true;
+  fixed_texts_[column] = std::string(text);
+  Compile();
+}
+
+TableWriter::Way TableWriter::WayOf(const Column& column) const {
+  if (format_ == TableFormat::kCsv) {
+    if (column.plain) return column.type == ColumnType::kInteger ? Way::kDigits : Way::kCopy;
+    if (column.type == ColumnType::kInteger) return Way::kCsvInteger;
+    return column.utf8 ? Way::kCsvUtf8 : Way::kCsvText;
+  }
+  switch (column.type) {
+    case ColumnType::kText:
+      if (column.plain) return Way::kCopy;
+      return column.utf8 ? Way::kJsonBodyUtf8 : Way::kJsonBody;
+    case ColumnType::kInteger:
+      return column.plain ? Way::kJsonDigits : Way::kJsonInteger;
+    case ColumnType::kMoment:
+      break;
+  }
+  return column.plain ? Way::kJsonMoment : Way::kJsonNullText;
+}
+
+char* TableWriter::PutCell(char* out, std::size_t column, std::string_view text) const {
+  const Column& of = columns_[column];
+  std::string_view number;
+  if (format_ == TableFormat::kCsv) {
+    if (of.type == ColumnType::kInteger && PlainNumber(text, &number)) return PutBytes(out, number);
+    return PutCsvText(out, text, of.utf8);
+  }
+  if (of.type != ColumnType::kText && text.empty()) return PutBytes(out, "null");
+  if (of.type != ColumnType::kInteger) return PutJsonString(out, text, of.utf8);
+  if (PlainNumber(text, &number)) return PutBytes(out, number);
+  return PutJsonString(out, text);
+}
+
+void TableWriter::Compile() {
+  const bool csv = format_ == TableFormat::kCsv;
+  steps_.clear();
+  pieces_.clear();
+  fixed_room_ = 0;
+  std::string piece;
+  const auto close = [&](Step& step) {
+    step.piece_at = static_cast<std::uint32_t>(pieces_.size());
+    step.piece_size = static_cast<std::uint32_t>(piece.size());
+    pieces_ += piece;
+    piece.clear();
+  };
+  for (std::size_t i = 0; i < columns_.size(); ++i) {
+    if (!csv)
+      piece += json_prefixes_[i];
+    else if (i != 0)
+      piece += ',';
+    if (fixed_[i]) {
+      const std::string& text = fixed_texts_[i];
+      std::string cell(6 * text.size() + 8, '\0');
+      cell.resize(static_cast<std::size_t>(PutCell(cell.data(), i, text) - cell.data()));
+      piece += cell;
+      continue;
+    }
+    // JSON strings of text columns have their quotes in the pieces.
+    const bool quoted = !csv && columns_[i].type == ColumnType::kText;
+    if (quoted) piece += '"';
+    Step step{0, 0, static_cast<std::uint32_t>(i), WayOf(columns_[i])};
+    close(step);
+    steps_.push_back(step);
+    fixed_room_ += 4;  // CSV's quotes, JSON's null
+    if (quoted) piece += '"';
+  }
+  if (!csv && columns_.empty()) piece += '{';
+  piece += csv ? "\r\n" : "}\n";
+  close(end_);
+  fixed_room_ += pieces_.size() + 16;  // what PutPiece writes past the end
+  pieces_.append(16, '\0');
 }
 
 bool TableWriter::WriteHeader(TextWriter& writer) const {
@@ -200,50 +335,74 @@ bool TableWriter::WriteHeader(TextWriter& writer) const {
 }
 
 std::size_t TableWriter::RowRoom(const std::string_view* cells) const {
-  // A byte takes at most two in CSV (a doubled quote, a Latin-1 letter) and
-  // six in JSON (\u00XX).
-  const std::size_t per_byte = format_ == TableFormat::kCsv ? 2 : 6;
   std::size_t room = fixed_room_;
-  for (std::size_t i = 0; i < columns_.size(); ++i) room += per_byte * cells[i].size();
+  for (const Step& step : steps_) room += per_byte_ * cells[step.cell].size();
   return room;
 }
 
 char* TableWriter::PutRow(char* out, const std::string_view* cells) const {
-  return format_ == TableFormat::kCsv ? PutCsvRow(out, cells) : PutJsonRow(out, cells);
-}
-
-char* TableWriter::PutCsvRow(char* out, const std::string_view* cells) const {
-  for (std::size_t i = 0; i < columns_.size(); ++i) {
-    if (i != 0) *out++ = ',';
+  const char* const pieces = pieces_.data();
+  for (const Step& step : steps_) {
+    out = PutPiece(out, pieces + step.piece_at, step.piece_size);
+    const std::string_view cell = cells[step.cell];
     std::string_view number;
-    if (columns_[i].type == ColumnType::kInteger && PlainNumber(cells[i], &number))
-      out = PutBytes(out, number);
-    else
-      out = PutCsvText(out, cells[i], columns_[i].utf8);
+    switch (step.way) {
+      case Way::kCopy:
+        out = PutShort(out, cell);
+        break;
+      case Way::kDigits:
+        out = PutShort(out, WithoutLeadingZeros(cell));
+        break;
+      case Way::kCsvText:
+        out = PutCsvText(out, cell);
+        break;
+      case Way::kCsvUtf8:
+        out = PutCsvText(out, cell, true);
+        break;
+      case Way::kCsvInteger:
+        if (PlainNumber(cell, &number))
+          out = PutShort(out, number);
+        else
+          out = PutCsvText(out, cell, columns_[step.cell].utf8);
+        break;
+      case Way::kJsonBody:
+        out = PutJsonBody(out, cell);
+        break;
+      case Way::kJsonBodyUtf8:
+        out = PutJsonBody(out, cell, true);
+        break;
+      case Way::kJsonMoment:
+        if (cell.empty()) {
+          out = PutBytes(out, "null");
+        } else {
+          *out++ = '"';
+          out = PutShort(out, cell);
+          *out++ = '"';
+        }
+        break;
+      case Way::kJsonNullText:
+        if (cell.empty())
+          out = PutBytes(out, "null");
+        else
+          out = PutJsonString(out, cell, columns_[step.cell].utf8);
+        break;
+      case Way::kJsonInteger:
+        if (cell.empty())
+          out = PutBytes(out, "null");
+        else if (PlainNumber(cell, &number))
+          out = PutShort(out, number);
+        else
+          out = PutJsonString(out, cell);
+        break;
+      case Way::kJsonDigits:
+        if (cell.empty())
+          out = PutBytes(out, "null");
+        else
+          out = PutShort(out, WithoutLeadingZeros(cell));
+        break;
+    }
   }
-  out[0] = '\r';
-  out[1] = '\n';
-  return out + 2;
-}
-
-char* TableWriter::PutJsonRow(char* out, const std::string_view* cells) const {
-  for (std::size_t i = 0; i < columns_.size(); ++i) {
-    out = PutBytes(out, json_prefixes_[i]);
-    std::string_view number;
-    const ColumnType type = columns_[i].type;
-    if (type != ColumnType::kText && cells[i].empty())
-      out = PutBytes(out, "null");
-    else if (type != ColumnType::kInteger)
-      out = PutJsonString(out, cells[i], columns_[i].utf8);
-    else if (PlainNumber(cells[i], &number))
-      out = PutBytes(out, number);
-    else
-      out = PutJsonString(out, cells[i]);
-  }
-  if (columns_.empty()) *out++ = '{';
-  out[0] = '}';
-  out[1] = '\n';
-  return out + 2;
+  return PutPiece(out, pieces + end_.piece_at, end_.piece_size);
 }
 
 }  // namespace platform

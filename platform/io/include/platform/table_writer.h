@@ -9,6 +9,7 @@
 // Record bytes are single-byte characters (Latin-1): bytes from 0x80 are
 // written as their two-byte UTF-8 form, so the files are valid UTF-8.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,11 @@ struct Column {
   // The text comes from the system (a file name), already UTF-8: its bytes
   // are written as they are, not read as Latin-1 record bytes.
   bool utf8 = false;
+  // The program's texts of this column never hold a byte that CSV quotes or
+  // JSON escapes, nor one from 0x80 (digits, hex, dates, times): they are
+  // copied without being looked at. An integer column so marked always holds
+  // digits (or nothing).
+  bool plain = false;
 };
 
 // The three columns every call row ends with: call_start, source_file (the
@@ -58,24 +64,66 @@ class TableWriter {
   TableFormat Format() const { return format_; }
   const std::vector<Column>& Columns() const { return columns_; }
 
+  // From now on every row's cell of `column` is `text`, whatever the cells
+  // given to RowRoom and PutRow hold there: a file name is quoted or escaped
+  // once a file, not once a row.
+  void FixCell(std::size_t column, std::string_view text);
+
   // The header line (CSV: the captions; JSON Lines: none) written to
   // `writer`; false when writing failed.
   bool WriteHeader(TextWriter& writer) const;
 
   // The most bytes PutRow can write for `cells` (one per column).
   std::size_t RowRoom(const std::string_view* cells) const;
+  // The same for any cells whose texts (fixed cells not counted) take at
+  // most `cell_bytes` together: worked out once a run, not once a row.
+  std::size_t RowRoom(std::size_t cell_bytes) const { return fixed_room_ + per_byte_ * cell_bytes; }
   // The row of `cells` (one per column) and its CR LF (CSV) or LF (JSON
   // Lines) written at `out`, which has RowRoom(cells) bytes; returns the end.
+  // Bytes of that room past the end may be overwritten.
   char* PutRow(char* out, const std::string_view* cells) const;
 
  private:
-  char* PutCsvRow(char* out, const std::string_view* cells) const;
-  char* PutJsonRow(char* out, const std::string_view* cells) const;
+  // How a cell is written; chosen once from its column and the format, so
+  // that a row is a walk through steps without looking at types.
+  enum class Way : unsigned char {
+    kCopy,          // plain: as it stands
+    kDigits,        // plain integer: leading zeros dropped
+    kCsvText,       // quoted and UTF-8 where needed
+    kCsvUtf8,       // quoted where needed
+    kCsvInteger,    // digits without leading zeros, else as kCsvText
+    kJsonBody,      // escaped, UTF-8 (the quotes are in the pieces)
+    kJsonBodyUtf8,  // escaped
+    kJsonMoment,    // null when empty, else a plain string
+    kJsonNullText,  // null when empty, else an escaped string
+    kJsonInteger,   // null when empty, digits without leading zeros, else a string
+    kJsonDigits,    // null when empty, else digits without leading zeros
+  };
+  // The constant bytes before a cell (separator, key, opening quote, fixed
+  // cells), then the cell.
+  struct Step {
+    std::uint32_t piece_at;
+    std::uint32_t piece_size;
+    std::uint32_t cell;
+    Way way;
+  };
+
+  Way WayOf(const Column& column) const;
+  // A cell written by the general rules of its column (the header's
+  // captions, fixed cells).
+  char* PutCell(char* out, std::size_t column, std::string_view text) const;
+  void Compile();
 
   TableFormat format_;
   std::vector<Column> columns_;
   // "{\"key\":" for the first column, ",\"key\":" for the others.
   std::vector<std::string> json_prefixes_;
+  std::vector<bool> fixed_;
+  std::vector<std::string> fixed_texts_;
+  std::vector<Step> steps_;
+  Step end_{};          // the line end, with the fixed cells before it
+  std::string pieces_;  // with room to be read in 16-byte chunks
+  std::size_t per_byte_ = 1;
   std::size_t fixed_room_ = 0;  // room a row needs besides its cells' texts
 };
 
