@@ -8,11 +8,12 @@ namespace {
 
 // Integer fields are decoded from their bytes' value: nothing but digits.
 // Numbers, trunk groups and the operator keep their texts (leading zeros,
-// hex letters of damaged bytes).
+// hex letters of damaged bytes). Every field is written in digits, hex
+// letters, '-' and ':': plain.
 platform::Column FieldColumn(int field) {
-  return {
-      ocb::FieldCaption(field), platform::SnakeCaseKey(ocb::FieldCaption(field)),
-      ocb::IsIntegerField(field) ? platform::ColumnType::kInteger : platform::ColumnType::kText};
+  return {ocb::FieldCaption(field), platform::SnakeCaseKey(ocb::FieldCaption(field)),
+          ocb::IsIntegerField(field) ? platform::ColumnType::kInteger : platform::ColumnType::kText,
+          false, true};
 }
 
 }  // namespace

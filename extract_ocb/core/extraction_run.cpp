@@ -58,6 +58,8 @@ class CallRows {
     wanted[ocb::kTimeField] = true;
     for (int field = 1; field <= ocb::kFieldCount; ++field)
       if (wanted[static_cast<std::size_t>(field)]) decoded_.push_back(field);
+    for (const int field : {ocb::kDateField, ocb::kTimeField})
+      if (!MaskOf(fields)[static_cast<std::size_t>(field)]) unchosen_.push_back(field);
     if (store_ != nullptr) {
       // Every field has its column; one not chosen stays NULL.
       cells_.assign(ocb::kFieldCount, std::string_view());
@@ -73,9 +75,13 @@ class CallRows {
 
   // False when the database refused the file (store's Error()).
   bool BeginFile(const std::string& path, int header_year, int header_day) {
-    source_file_ = path;
     formatter_.emplace(decoded_, header_year, header_day);
     scratch_.resize(formatter_->MaxLineBytes());
+    if (table_) {
+      table_->FixCell(fields_.size() + 1, path);
+      // The chosen fields' texts, the moment and the record number.
+      row_room_ = table_->RowRoom(formatter_->MaxLineBytes() + platform::kIsoMomentLength + 20);
+    }
     if (store_ == nullptr) return true;
     in_file_ = store_->BeginFile(platform::DescribeInputFile(path, "OCB-283", "ostrel"));
     return in_file_;
@@ -111,6 +117,7 @@ class CallRows {
 
  private:
   bool WriteRow(const std::uint8_t* record, std::uint64_t record_no, platform::TextWriter& out) {
+    if (store_ == nullptr) return PutRow(record, record_no, out);
     // The texts one after the other in the scratch room; a writer's bytes
     // past its end are overwritten by the next.
     char* at = scratch_.data();
@@ -123,34 +130,53 @@ class CallRows {
     const char* moment_end =
         platform::PutIsoMoment(moment, texts_[ocb::kDateField], texts_[ocb::kTimeField]);
     const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
-    if (store_ != nullptr) {
-      for (const int field : fields_)
-        cells_[static_cast<std::size_t>(field - 1)] = texts_[static_cast<std::size_t>(field)];
-      return store_->AddCall(static_cast<std::int64_t>(record_no), call_start, cells_.data());
+    for (const int field : fields_)
+      cells_[static_cast<std::size_t>(field - 1)] = texts_[static_cast<std::size_t>(field)];
+    return store_->AddCall(static_cast<std::int64_t>(record_no), call_start, cells_.data());
+  }
+
+  // Every field's text is plain and every integer's has no leading zeros
+  // (see call_table.cpp): the field writers write straight into the row,
+  // between the table's pieces, and nothing is copied twice.
+  bool PutRow(const std::uint8_t* record, std::uint64_t record_no, platform::TextWriter& out) {
+    char* at = batch_.Room(out, row_room_);
+    if (at == nullptr) return false;
+    // Date and time not chosen go to the scratch room: call_start needs them.
+    char* extra = scratch_.data();
+    for (const int field : unchosen_) {
+      char* const end = formatter_->PutField(field, record, extra);
+      texts_[static_cast<std::size_t>(field)] = {extra, static_cast<std::size_t>(end - extra)};
+      extra = end;
     }
-    std::size_t cell = 0;
-    for (const int field : fields_) cells_[cell++] = texts_[static_cast<std::size_t>(field)];
-    cells_[cell++] = call_start;
-    cells_[cell++] = source_file_;
-    char number[24];
-    const char* number_end = platform::PutDecimal(number, record_no);
-    cells_[cell] = {number, static_cast<std::size_t>(number_end - number)};
-    char* room = batch_.Room(out, table_->RowRoom(cells_.data()));
-    if (room == nullptr) return false;
-    batch_.Add(table_->PutRow(room, cells_.data()));
+    std::size_t step = 0;
+    for (const int field : fields_) {
+      at = table_->PutLead(at, step++);
+      char* const end = formatter_->PutField(field, record, at);
+      texts_[static_cast<std::size_t>(field)] = {at, static_cast<std::size_t>(end - at)};
+      at = end;
+    }
+    char moment[platform::kIsoMomentLength];
+    const char* moment_end =
+        platform::PutIsoMoment(moment, texts_[ocb::kDateField], texts_[ocb::kTimeField]);
+    at = table_->PutLead(at, step);
+    at = table_->PutCell(at, step++, {moment, static_cast<std::size_t>(moment_end - moment)});
+    at = table_->PutLead(at, step);
+    at = platform::PutDecimal(at, record_no);
+    batch_.Add(table_->PutEnd(at));
     return true;
   }
 
   const FieldSelection& fields_;
   platform::CallStore* store_;
-  std::vector<int> decoded_;  // the chosen fields, date and time
+  std::vector<int> decoded_;   // the chosen fields, date and time
+  std::vector<int> unchosen_;  // date and time when not chosen
   std::optional<RecordLineFormatter> formatter_;
   std::vector<char> scratch_;
   std::array<std::string_view, ocb::kFieldCount + 1> texts_{};  // by field number
   std::optional<platform::TableWriter> table_;
   platform::LineBatch batch_;
   std::vector<std::string_view> cells_;
-  std::string source_file_;
+  std::size_t row_room_ = 0;
   bool in_file_ = false;
 };
 

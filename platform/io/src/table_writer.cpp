@@ -113,14 +113,6 @@ inline char* PutShort(char* out, std::string_view text) {
   return out + size;
 }
 
-// A constant piece of the row copied 16 bytes at a time: the pieces are
-// stored with room to be read so, and the row's room allows what is written
-// past the piece's end (the next bytes overwrite it).
-inline char* PutPiece(char* out, const char* piece, std::size_t size) {
-  for (std::size_t i = 0; i < size; i += 16) std::memcpy(out + i, piece + i, 16);
-  return out + size;
-}
-
 inline std::string_view WithoutLeadingZeros(std::string_view digits) {
   std::size_t first = 0;
   while (first + 1 < digits.size() && digits[first] == '0') ++first;
@@ -269,7 +261,7 @@ TableWriter::Way TableWriter::WayOf(const Column& column) const {
   return column.plain ? Way::kJsonMoment : Way::kJsonNullText;
 }
 
-char* TableWriter::PutCell(char* out, std::size_t column, std::string_view text) const {
+char* TableWriter::PutColumnCell(char* out, std::size_t column, std::string_view text) const {
   const Column& of = columns_[column];
   std::string_view number;
   if (format_ == TableFormat::kCsv) {
@@ -302,7 +294,7 @@ void TableWriter::Compile() {
     if (fixed_[i]) {
       const std::string& text = fixed_texts_[i];
       std::string cell(6 * text.size() + 8, '\0');
-      cell.resize(static_cast<std::size_t>(PutCell(cell.data(), i, text) - cell.data()));
+      cell.resize(static_cast<std::size_t>(PutColumnCell(cell.data(), i, text) - cell.data()));
       piece += cell;
       continue;
     }
@@ -341,68 +333,72 @@ std::size_t TableWriter::RowRoom(const std::string_view* cells) const {
 }
 
 char* TableWriter::PutRow(char* out, const std::string_view* cells) const {
-  const char* const pieces = pieces_.data();
-  for (const Step& step : steps_) {
-    out = PutPiece(out, pieces + step.piece_at, step.piece_size);
-    const std::string_view cell = cells[step.cell];
-    std::string_view number;
-    switch (step.way) {
-      case Way::kCopy:
-        out = PutShort(out, cell);
-        break;
-      case Way::kDigits:
-        out = PutShort(out, WithoutLeadingZeros(cell));
-        break;
-      case Way::kCsvText:
-        out = PutCsvText(out, cell);
-        break;
-      case Way::kCsvUtf8:
-        out = PutCsvText(out, cell, true);
-        break;
-      case Way::kCsvInteger:
-        if (PlainNumber(cell, &number))
-          out = PutShort(out, number);
-        else
-          out = PutCsvText(out, cell, columns_[step.cell].utf8);
-        break;
-      case Way::kJsonBody:
-        out = PutJsonBody(out, cell);
-        break;
-      case Way::kJsonBodyUtf8:
-        out = PutJsonBody(out, cell, true);
-        break;
-      case Way::kJsonMoment:
-        if (cell.empty()) {
-          out = PutBytes(out, "null");
-        } else {
-          *out++ = '"';
-          out = PutShort(out, cell);
-          *out++ = '"';
-        }
-        break;
-      case Way::kJsonNullText:
-        if (cell.empty())
-          out = PutBytes(out, "null");
-        else
-          out = PutJsonString(out, cell, columns_[step.cell].utf8);
-        break;
-      case Way::kJsonInteger:
-        if (cell.empty())
-          out = PutBytes(out, "null");
-        else if (PlainNumber(cell, &number))
-          out = PutShort(out, number);
-        else
-          out = PutJsonString(out, cell);
-        break;
-      case Way::kJsonDigits:
-        if (cell.empty())
-          out = PutBytes(out, "null");
-        else
-          out = PutShort(out, WithoutLeadingZeros(cell));
-        break;
-    }
+  for (std::size_t i = 0; i < steps_.size(); ++i) {
+    out = PutLead(out, i);
+    out = PutCell(out, i, cells[steps_[i].cell]);
   }
-  return PutPiece(out, pieces + end_.piece_at, end_.piece_size);
+  return PutEnd(out);
+}
+
+char* TableWriter::PutCell(char* out, std::size_t step, std::string_view cell) const {
+  const Step& at = steps_[step];
+  std::string_view number;
+  switch (at.way) {
+    case Way::kCopy:
+      out = PutShort(out, cell);
+      break;
+    case Way::kDigits:
+      out = PutShort(out, WithoutLeadingZeros(cell));
+      break;
+    case Way::kCsvText:
+      out = PutCsvText(out, cell);
+      break;
+    case Way::kCsvUtf8:
+      out = PutCsvText(out, cell, true);
+      break;
+    case Way::kCsvInteger:
+      if (PlainNumber(cell, &number))
+        out = PutShort(out, number);
+      else
+        out = PutCsvText(out, cell, columns_[at.cell].utf8);
+      break;
+    case Way::kJsonBody:
+      out = PutJsonBody(out, cell);
+      break;
+    case Way::kJsonBodyUtf8:
+      out = PutJsonBody(out, cell, true);
+      break;
+    case Way::kJsonMoment:
+      if (cell.empty()) {
+        out = PutBytes(out, "null");
+      } else {
+        *out++ = '"';
+        out = PutShort(out, cell);
+        *out++ = '"';
+      }
+      break;
+    case Way::kJsonNullText:
+      if (cell.empty())
+        out = PutBytes(out, "null");
+      else
+        out = PutJsonString(out, cell, columns_[at.cell].utf8);
+      break;
+    case Way::kJsonInteger:
+      if (cell.empty())
+        out = PutBytes(out, "null");
+      else if (PlainNumber(cell, &number))
+        out = PutShort(out, number);
+      else
+        out = PutJsonString(out, cell);
+      break;
+    case Way::kJsonDigits:
+      if (cell.empty())
+        out = PutBytes(out, "null");
+      else
+        out = PutShort(out, WithoutLeadingZeros(cell));
+      break;
+  }
+  return out;
 }
 
 }  // namespace platform

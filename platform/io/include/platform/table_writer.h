@@ -10,6 +10,7 @@
 // written as their two-byte UTF-8 form, so the files are valid UTF-8.
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -83,6 +84,20 @@ class TableWriter {
   // Bytes of that room past the end may be overwritten.
   char* PutRow(char* out, const std::string_view* cells) const;
 
+  // The same row written piece by piece, for a program that writes its
+  // cells in place (no copy of texts just made): for each column not fixed,
+  // in order, PutLead then the cell, then PutEnd. A cell the program writes
+  // itself must be what PutRow would write: a plain text, or the digits of
+  // an integer column without leading zeros and never empty; others go
+  // through PutCell. Each may overwrite bytes past its end, within the room.
+  char* PutLead(char* out, std::size_t step) const {
+    return PutPiece(out, pieces_.data() + steps_[step].piece_at, steps_[step].piece_size);
+  }
+  char* PutCell(char* out, std::size_t step, std::string_view cell) const;
+  char* PutEnd(char* out) const {
+    return PutPiece(out, pieces_.data() + end_.piece_at, end_.piece_size);
+  }
+
  private:
   // How a cell is written; chosen once from its column and the format, so
   // that a row is a walk through steps without looking at types.
@@ -108,10 +123,16 @@ class TableWriter {
     Way way;
   };
 
+  // A constant piece copied 16 bytes at a time: the pieces are stored with
+  // room to be read so, and the row's room allows what is written past the
+  // piece's end (the next bytes overwrite it).
+  static char* PutPiece(char* out, const char* piece, std::size_t size) {
+    for (std::size_t i = 0; i < size; i += 16) std::memcpy(out + i, piece + i, 16);
+    return out + size;
+  }
   Way WayOf(const Column& column) const;
-  // A cell written by the general rules of its column (the header's
-  // captions, fixed cells).
-  char* PutCell(char* out, std::size_t column, std::string_view text) const;
+  // A cell written by the general rules of its column (fixed cells).
+  char* PutColumnCell(char* out, std::size_t column, std::string_view text) const;
   void Compile();
 
   TableFormat format_;
