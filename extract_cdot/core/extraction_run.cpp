@@ -53,11 +53,26 @@ class ExtractionRun {
     if (database_) {
       cells_.assign(8, {});
     } else {
-      table_.emplace(settings.format == platform::OutputFormat::kCsv
-                         ? platform::TableFormat::kCsv
-                         : platform::TableFormat::kJsonl,
-                     CallColumns(settings.field_selection));
-      cells_.assign(table_->Columns().size(), {});
+      const bool csv = settings.format == platform::OutputFormat::kCsv;
+      // Times and numbers are digits, ':' and hex letters, the integers
+      // digits without leading zeros: written in place, unless the calling
+      // number's area code (the user's text) needs a look, or a trunk group
+      // written as nothing must be null in JSON. The date is the reader's.
+      bool plain[9] = {false, false, true, platform::IsPlainText(settings.area_code), true, true,
+                       true,  true,  true};
+      std::vector<platform::Column> columns = CallColumns(settings.field_selection);
+      for (std::size_t i = 0; i < settings.field_selection.size(); ++i) {
+        const int field = settings.field_selection[i];
+        columns[i].plain = plain[field];
+        in_place_[field] = plain[field] && (csv || (field != 7 && field != 8));
+      }
+      table_.emplace(csv ? platform::TableFormat::kCsv : platform::TableFormat::kJsonl,
+                     std::move(columns));
+      row_room_ =
+          table_->RowRoom(row_fields_.size() * field_room_ + platform::kIsoMomentLength + 20);
+      for (const int field : {1, 2})
+        if (!chosen_[field]) unchosen_.push_back(field);
+      scratch_.resize(9 * field_room_);
     }
   }
 
@@ -136,6 +151,7 @@ class ExtractionRun {
     ++decoded_;
     if (rows_) {
       source_file_ = path.string();
+      if (table_) table_->FixCell(settings_.field_selection.size() + 1, source_file_);
       record_no_ = 0;
       calls_in_file_ = 0;
       if (store_ &&
@@ -219,6 +235,7 @@ class ExtractionRun {
     if (settings_.filter_on && !Passes()) return true;
     const std::uint8_t* record = reader_.Record();
     const std::string_view date = reader_.RecordDate();
+    if (table_) return PutRow(record, date);
     std::string_view texts[9];
     char* at = scratch_.data();
     for (const int field : row_fields_) {
@@ -229,25 +246,48 @@ class ExtractionRun {
     char moment[platform::kIsoMomentLength];
     const char* moment_end = platform::PutIsoMoment(moment, texts[1], texts[2]);
     const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
-    if (store_) {
-      for (int field = 1; field <= 8; ++field)
-        cells_[static_cast<std::size_t>(field - 1)] =
-            chosen_[field] ? texts[field] : std::string_view();
-      if (!store_->AddCall(static_cast<std::int64_t>(record_no_), call_start, cells_.data()))
-        return Fail("Cannot load into the database " + store_->Error());
-      ++calls_in_file_;
-      return true;
+    for (int field = 1; field <= 8; ++field)
+      cells_[static_cast<std::size_t>(field - 1)] =
+          chosen_[field] ? texts[field] : std::string_view();
+    if (!store_->AddCall(static_cast<std::int64_t>(record_no_), call_start, cells_.data()))
+      return Fail("Cannot load into the database " + store_->Error());
+    ++calls_in_file_;
+    return true;
+  }
+
+  // The row made in the writer's buffer, the fields written in place
+  // between the table's pieces where they need no look: nothing copied twice.
+  bool PutRow(const std::uint8_t* record, std::string_view date) {
+    char* at = batch_.Room(*writer_, row_room_);
+    if (at == nullptr) return Fail("Cannot write the output file " + WriteError());
+    // call_start needs the date and the time, chosen or not.
+    for (const int field : unchosen_) {
+      char* const from = scratch_.data() + static_cast<std::size_t>(field) * field_room_;
+      row_texts_[field] = {
+          from, static_cast<std::size_t>(formatter_.PutField(field, record, date, from) - from)};
     }
-    std::size_t cell = 0;
-    for (const int field : settings_.field_selection) cells_[cell++] = texts[field];
-    cells_[cell++] = call_start;
-    cells_[cell++] = source_file_;
-    char record_no[24];
-    const char* record_no_end = platform::PutDecimal(record_no, record_no_);
-    cells_[cell] = {record_no, static_cast<std::size_t>(record_no_end - record_no)};
-    char* room = batch_.Room(*writer_, table_->RowRoom(cells_.data()));
-    if (room == nullptr) return Fail("Cannot write the output file " + WriteError());
-    batch_.Add(table_->PutRow(room, cells_.data()));
+    std::size_t step = 0;
+    for (const int field : settings_.field_selection) {
+      at = table_->PutLead(at, step);
+      if (in_place_[field]) {
+        char* const end = formatter_.PutField(field, record, date, at);
+        row_texts_[field] = {at, static_cast<std::size_t>(end - at)};
+        at = end;
+      } else {
+        char* const from = scratch_.data() + static_cast<std::size_t>(field) * field_room_;
+        row_texts_[field] = {
+            from, static_cast<std::size_t>(formatter_.PutField(field, record, date, from) - from)};
+        at = table_->PutCell(at, step, row_texts_[field]);
+      }
+      ++step;
+    }
+    char moment[platform::kIsoMomentLength];
+    const char* moment_end = platform::PutIsoMoment(moment, row_texts_[1], row_texts_[2]);
+    at = table_->PutLead(at, step);
+    at = table_->PutCell(at, step++, {moment, static_cast<std::size_t>(moment_end - moment)});
+    at = table_->PutLead(at, step);
+    at = platform::PutDecimal(at, record_no_);
+    batch_.Add(table_->PutEnd(at));
     return true;
   }
 
@@ -379,6 +419,11 @@ class ExtractionRun {
   bool chosen_[9] = {};          // by field number: written by this run
   std::size_t field_room_ = 0;
   std::vector<char> scratch_;  // room for each needed field's text
+  bool in_place_[9] = {};      // by field number: written straight into the row
+  std::vector<int> unchosen_;  // date and time when not chosen
+  std::size_t row_room_ = 0;
+  // A row's field texts by field number; a member, so that no row clears it.
+  std::string_view row_texts_[9];
   std::vector<std::string_view> cells_;
   std::optional<platform::TableWriter> table_;  // csv, jsonl
   std::unique_ptr<platform::CallStore> store_;  // sqlite, postgres

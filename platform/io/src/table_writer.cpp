@@ -180,6 +180,10 @@ void AddCallKeyColumns(std::vector<Column>* columns) {
   columns->push_back({"record_no", "record_no", ColumnType::kInteger, false, true});
 }
 
+bool IsPlainText(std::string_view text) {
+  return Needs(text) == 0;
+}
+
 std::string SnakeCaseKey(std::string_view caption) {
   std::string key;
   bool gap = false;

@@ -47,6 +47,10 @@ void AddCallKeyColumns(std::vector<Column>* columns);
 // characters other than letters and digits one "_", none at either end.
 std::string SnakeCaseKey(std::string_view caption);
 
+// True when no byte of `text` is quoted in CSV, escaped in JSON or from
+// 0x80: a column whose texts are all such may be marked plain.
+bool IsPlainText(std::string_view text);
+
 // Length of an ISO 8601 moment "YYYY-MM-DDTHH:MM:SS".
 inline constexpr std::size_t kIsoMomentLength = 19;
 
