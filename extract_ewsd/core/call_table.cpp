@@ -23,9 +23,12 @@ std::vector<platform::Column> CallColumns(const std::vector<int>& slots) {
     const auto index = static_cast<std::size_t>(slot);
     if (taken[index]) continue;
     taken[index] = true;
+    // A number slot's digits need no look; they are written without
+    // leading zeros all the same.
     columns.push_back(
         {kSlotCaptions[index], "",
-         kNumberSlots[index] ? platform::ColumnType::kInteger : platform::ColumnType::kText});
+         kNumberSlots[index] ? platform::ColumnType::kInteger : platform::ColumnType::kText, false,
+         kNumberSlots[index]});
   }
   platform::AddCallKeyColumns(&columns);
   return columns;

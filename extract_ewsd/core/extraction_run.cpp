@@ -233,6 +233,7 @@ ExtractionRun::FileEnd ExtractionRun::ExtractFile(const std::string& path, PassK
   }
   host_.SetMessageFile(path);
   source_file_ = path;
+  if (table_) table_->FixCell(row_slots_.size() + 1, path);
   if (store_) {
     file_first_line_ = lines_written_;
     if (!store_->BeginFile(platform::DescribeInputFile(path, "EWSD", "vantor"))) {
@@ -387,7 +388,7 @@ bool ExtractionRun::WriteRow() {
       cells_[cell++] = MayHoldBlanks(column) ? Trimmed(slot) : slot.View();
     }
     cells_[cell++] = call_start;
-    cells_[cell++] = source_file_;
+    ++cell;  // source_file: fixed for the file
     char record_no[24];
     const char* record_no_end =
         platform::PutDecimal(record_no, static_cast<std::uint64_t>(decoder_.RecordsFound()));

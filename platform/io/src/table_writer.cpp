@@ -77,7 +77,7 @@ unsigned Needs(std::string_view text) {
 // A short text copied by overlapping loads and stores of its own length,
 // which read nothing past its end: no call to memcpy for a cell of a few
 // bytes.
-inline char* PutShort(char* out, std::string_view text) {
+[[gnu::always_inline]] inline char* PutShort(char* out, std::string_view text) {
   const char* from = text.data();
   const std::size_t size = text.size();
   if (size >= 8) {
@@ -119,9 +119,65 @@ inline std::string_view WithoutLeadingZeros(std::string_view digits) {
   return digits.substr(first);
 }
 
+// Eight bytes looked at together: a flag (0x80) in each byte of the word
+// for which (v - 1) & ~v shows a zero byte of `v`.
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighs = 0x8080808080808080u;
+
+inline std::uint64_t ZeroBytes(std::uint64_t v) {
+  return (v - kOnes) & ~v & kHighs;
+}
+
+// Nonzero when a byte of `word` needs what `mask` asks about (as Needs).
+[[gnu::always_inline]] inline std::uint64_t NeedFlags(std::uint64_t word, unsigned mask) {
+  std::uint64_t flags = 0;
+  if ((mask & 1u) != 0)
+    flags |= ZeroBytes(word ^ (kOnes * ',')) | ZeroBytes(word ^ (kOnes * '"')) |
+             ZeroBytes(word ^ (kOnes * '\r')) | ZeroBytes(word ^ (kOnes * '\n'));
+  if ((mask & 2u) != 0)
+    flags |= ((word - kOnes * 0x20) & ~word & kHighs) | ZeroBytes(word ^ (kOnes * '"')) |
+             ZeroBytes(word ^ (kOnes * '\\'));
+  if ((mask & 4u) != 0) flags |= word & kHighs;
+  return flags;
+}
+
+// Needs(text) & mask == 0, eight bytes at a time: cells are short, and a
+// look-up a byte cost more than writing them. Loads overlap rather than
+// read past the text.
+[[gnu::always_inline]] inline bool NeedsNothing(std::string_view text, unsigned mask) {
+  const char* at = text.data();
+  const std::size_t size = text.size();
+  std::uint64_t word;
+  if (size >= 8) {
+    std::uint64_t flags = 0;
+    for (std::size_t i = 0; i + 8 < size; i += 8) {
+      std::memcpy(&word, at + i, 8);
+      flags |= NeedFlags(word, mask);
+    }
+    std::memcpy(&word, at + size - 8, 8);
+    return (flags | NeedFlags(word, mask)) == 0;
+  }
+  if (size >= 4) {
+    std::uint32_t head;
+    std::uint32_t tail;
+    std::memcpy(&head, at, 4);
+    std::memcpy(&tail, at + size - 4, 4);
+    word = head | static_cast<std::uint64_t>(tail) << 32;
+  } else if (size > 0) {
+    // The bytes not filled are 'a', which needs nothing.
+    word = (kOnes * 'a') & ~std::uint64_t{0xFFFFFF};
+    word |= static_cast<unsigned char>(at[0]) |
+            static_cast<std::uint64_t>(static_cast<unsigned char>(at[size / 2])) << 8 |
+            static_cast<std::uint64_t>(static_cast<unsigned char>(at[size - 1])) << 16;
+  } else {
+    return true;
+  }
+  return NeedFlags(word, mask) == 0;
+}
+
 char* PutCsvText(char* out, std::string_view text, bool utf8 = false) {
+  if (NeedsNothing(text, utf8 ? 1u : 5u)) return PutShort(out, text);
   const unsigned needs = Needs(text) & (utf8 ? 1u : 5u);
-  if (needs == 0) return PutShort(out, text);
   const bool quoted = (needs & 1u) != 0;
   if (quoted) *out++ = '"';
   for (const char c : text) {
@@ -138,7 +194,7 @@ char* PutCsvText(char* out, std::string_view text, bool utf8 = false) {
 // A JSON string's characters, without its quotes.
 char* PutJsonBody(char* out, std::string_view text, bool utf8 = false) {
   static constexpr char kHex[] = "0123456789abcdef";
-  if ((Needs(text) & (utf8 ? 2u : 6u)) == 0) return PutShort(out, text);
+  if (NeedsNothing(text, utf8 ? 2u : 6u)) return PutShort(out, text);
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
@@ -336,16 +392,8 @@ std::size_t TableWriter::RowRoom(const std::string_view* cells) const {
   return room;
 }
 
-char* TableWriter::PutRow(char* out, const std::string_view* cells) const {
-  for (std::size_t i = 0; i < steps_.size(); ++i) {
-    out = PutLead(out, i);
-    out = PutCell(out, i, cells[steps_[i].cell]);
-  }
-  return PutEnd(out);
-}
-
-char* TableWriter::PutCell(char* out, std::size_t step, std::string_view cell) const {
-  const Step& at = steps_[step];
+[[gnu::always_inline]] inline char* TableWriter::PutStepCell(char* out, const Step& at,
+                                                             std::string_view cell) const {
   std::string_view number;
   switch (at.way) {
     case Way::kCopy:
@@ -403,6 +451,18 @@ char* TableWriter::PutCell(char* out, std::size_t step, std::string_view cell) c
       break;
   }
   return out;
+}
+
+char* TableWriter::PutRow(char* out, const std::string_view* cells) const {
+  for (std::size_t i = 0; i < steps_.size(); ++i) {
+    out = PutLead(out, i);
+    out = PutStepCell(out, steps_[i], cells[steps_[i].cell]);
+  }
+  return PutEnd(out);
+}
+
+char* TableWriter::PutCell(char* out, std::size_t step, std::string_view cell) const {
+  return PutStepCell(out, steps_[step], cell);
 }
 
 }  // namespace platform

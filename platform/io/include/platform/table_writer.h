@@ -135,6 +135,7 @@ class TableWriter {
     return out + size;
   }
   Way WayOf(const Column& column) const;
+  char* PutStepCell(char* out, const Step& step, std::string_view cell) const;
   // A cell written by the general rules of its column (fixed cells).
   char* PutColumnCell(char* out, std::size_t column, std::string_view text) const;
   void Compile();
