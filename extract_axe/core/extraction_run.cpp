@@ -177,6 +177,7 @@ RunResult ExtractionRun::Run(const RunRequest& request, const OutputChoice& choi
     ++decoded;
     host_.SetProgress(0);
     source_file_ = path.string();
+    if (table_) table_->FixCell(kFieldCount + 1, source_file_);
     plain_csv_source_ = table_ && table_->Format() == platform::TableFormat::kCsv &&
                         IsPlainCsvText(source_file_, 0);
     const FileEnd end = DecodeFile(file, writer, sample);
@@ -279,11 +280,12 @@ bool ExtractionRun::WriteRow(std::string_view record, platform::TextWriter& out)
   if (store_) return store_->AddCall(static_cast<std::int64_t>(record_no_), call_start, cells);
 
   cells[kFieldCount] = call_start;
-  cells[kFieldCount + 1] = source_file_;
+  // cells[kFieldCount + 1], source_file, is fixed for the file.
   char number[24];
   cells[kFieldCount + 2] = {
       number, static_cast<std::size_t>(platform::PutDecimal(number, record_no_) - number)};
-  char* room = out.Reserve(table_->RowRoom(cells));
+  // The fields are cut out of the line: together no longer than it.
+  char* room = out.Reserve(table_->RowRoom(line.size() + platform::kIsoMomentLength + 24));
   return out.Commit(static_cast<std::size_t>(table_->PutRow(room, cells) - room));
 }
 

@@ -42,7 +42,7 @@ inline char* PutUtf8(char* out, unsigned char byte) {
 // Leading zeros dropped ("007" -> "7", "000" -> "0"). Returns false when the
 // text is not all digits: such a value is written as a text instead, so that
 // a damaged field never makes the row unreadable.
-bool PlainNumber(std::string_view text, std::string_view* number) {
+inline bool PlainNumber(std::string_view text, std::string_view* number) {
   for (const char c : text)
     if (!IsDigit(c)) return false;
   std::size_t first = 0;
@@ -175,8 +175,8 @@ inline std::uint64_t ZeroBytes(std::uint64_t v) {
   return NeedFlags(word, mask) == 0;
 }
 
-char* PutCsvText(char* out, std::string_view text, bool utf8 = false) {
-  if (NeedsNothing(text, utf8 ? 1u : 5u)) return PutShort(out, text);
+// The cell's bytes quoted, doubled and made UTF-8 as they need.
+[[gnu::noinline]] char* PutCsvQuoted(char* out, std::string_view text, bool utf8) {
   const unsigned needs = Needs(text) & (utf8 ? 1u : 5u);
   const bool quoted = (needs & 1u) != 0;
   if (quoted) *out++ = '"';
@@ -191,10 +191,15 @@ char* PutCsvText(char* out, std::string_view text, bool utf8 = false) {
   return out;
 }
 
-// A JSON string's characters, without its quotes.
-char* PutJsonBody(char* out, std::string_view text, bool utf8 = false) {
+[[gnu::always_inline]] inline char* PutCsvText(char* out, std::string_view text,
+                                               bool utf8 = false) {
+  if (NeedsNothing(text, utf8 ? 1u : 5u)) return PutShort(out, text);
+  return PutCsvQuoted(out, text, utf8);
+}
+
+// A JSON string's characters escaped and made UTF-8 as they need.
+[[gnu::noinline]] char* PutJsonEscaped(char* out, std::string_view text, bool utf8) {
   static constexpr char kHex[] = "0123456789abcdef";
-  if (NeedsNothing(text, utf8 ? 2u : 6u)) return PutShort(out, text);
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (c == '"' || c == '\\') {
@@ -212,6 +217,13 @@ char* PutJsonBody(char* out, std::string_view text, bool utf8 = false) {
     }
   }
   return out;
+}
+
+// A JSON string's characters, without its quotes.
+[[gnu::always_inline]] inline char* PutJsonBody(char* out, std::string_view text,
+                                                bool utf8 = false) {
+  if (NeedsNothing(text, utf8 ? 2u : 6u)) return PutShort(out, text);
+  return PutJsonEscaped(out, text, utf8);
 }
 
 char* PutJsonString(char* out, std::string_view text, bool utf8 = false) {
