@@ -96,6 +96,42 @@ TEST(TableWriter, FileNamesStayUtf8) {
                        ? ",\"/data/caf\xC3\xA9, \xD0\x96.dat\",7\r\n"
                        : "{\"call_start\":null,\"source_file\":\"/data/caf\xC3\xA9, "
                          "\xD0\x96.dat\",\"record_no\":7}\n");
+    // Fixed once a file, the name comes out the same.
+    platform::TableWriter fixed(format, columns);
+    fixed.FixCell(1, cells[1]);
+    const std::string_view others[] = {"", "ignored", "7"};
+    std::string fixed_row(fixed.RowRoom(others), '\0');
+    fixed_row.resize(
+        static_cast<std::size_t>(fixed.PutRow(fixed_row.data(), others) - fixed_row.data()));
+    EXPECT_EQ(fixed_row, row);
+  }
+}
+
+// Cells are looked at eight bytes at a time, in overlapping words: a byte
+// that needs quoting or escaping is found at every place of every length.
+TEST(TableWriter, SpecialBytesFoundAnywhereInACell) {
+  const std::vector<platform::Column> columns = {{"A", "a", platform::ColumnType::kText}};
+  const platform::TableWriter csv(platform::TableFormat::kCsv, columns);
+  const platform::TableWriter jsonl(platform::TableFormat::kJsonl, columns);
+  const auto row = [](const platform::TableWriter& table, std::string_view cell) {
+    std::string text(table.RowRoom(&cell), '\0');
+    text.resize(static_cast<std::size_t>(table.PutRow(text.data(), &cell) - text.data()));
+    return text;
+  };
+  for (std::size_t size = 1; size <= 24; ++size) {
+    for (std::size_t at = 0; at < size; ++at) {
+      for (const char special : {',', '"', '\r', '\n', '\\', '\x01', '\x80'}) {
+        std::string text(size, 'x');
+        text[at] = special;
+        const std::string_view quoted = ",\"\r\n\x80";
+        const std::string_view escaped = "\"\\\r\n\x01\x80";
+        EXPECT_EQ(row(csv, text) != text + "\r\n", quoted.find(special) != quoted.npos)
+            << size << " " << at << " " << int{special};
+        EXPECT_EQ(row(jsonl, text) != "{\"a\":\"" + text + "\"}\n",
+                  escaped.find(special) != escaped.npos)
+            << size << " " << at << " " << int{special};
+      }
+    }
   }
 }
 
