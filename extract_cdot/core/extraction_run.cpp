@@ -70,6 +70,11 @@ class ExtractionRun {
                      std::move(columns));
       row_room_ =
           table_->RowRoom(row_fields_.size() * field_room_ + platform::kIsoMomentLength + 20);
+      // With every field plain but the date, a comma-separated line is the
+      // CSV row's start: made by the line's own quick writer.
+      if (csv && plain[3])
+        csv_line_.emplace(settings.field_selection, Layout::kDelimited, ",",
+                          settings.area_code_on ? settings.area_code : std::string());
       for (const int field : {1, 2})
         if (!chosen_[field]) unchosen_.push_back(field);
       scratch_.resize(9 * field_room_);
@@ -260,6 +265,15 @@ class ExtractionRun {
   bool PutRow(const std::uint8_t* record, std::string_view date) {
     char* at = batch_.Room(*writer_, row_room_);
     if (at == nullptr) return Fail("Cannot write the output file " + WriteError());
+    if (csv_line_ && platform::IsPlainText(date)) {
+      for (const int field : {1, 2}) {
+        char* const from = scratch_.data() + static_cast<std::size_t>(field) * field_room_;
+        row_texts_[field] = {
+            from, static_cast<std::size_t>(formatter_.PutField(field, record, date, from) - from)};
+      }
+      at = csv_line_->Format(record, date, at) - 2;  // without its CR LF
+      return EndRow(at, settings_.field_selection.size());
+    }
     // call_start needs the date and the time, chosen or not.
     for (const int field : unchosen_) {
       char* const from = scratch_.data() + static_cast<std::size_t>(field) * field_room_;
@@ -281,8 +295,14 @@ class ExtractionRun {
       }
       ++step;
     }
+    return EndRow(at, step);
+  }
+
+  // call_start, the file's name and record_no after the fields, which end at
+  // `at`; `step` is call_start's.
+  bool EndRow(char* at, std::size_t step) {
     char moment[platform::kIsoMomentLength];
-    const char* moment_end = platform::PutIsoMoment(moment, row_texts_[1], row_texts_[2]);
+    const char* moment_end = moments_.Put(moment, row_texts_[1], row_texts_[2]);
     at = table_->PutLead(at, step);
     at = table_->PutCell(at, step++, {moment, static_cast<std::size_t>(moment_end - moment)});
     at = table_->PutLead(at, step);
@@ -426,6 +446,8 @@ class ExtractionRun {
   std::string_view row_texts_[9];
   std::vector<std::string_view> cells_;
   std::optional<platform::TableWriter> table_;  // csv, jsonl
+  std::optional<RecordFormatter> csv_line_;     // csv: the fields as one line
+  platform::IsoMoments moments_;
   std::unique_ptr<platform::CallStore> store_;  // sqlite, postgres
   std::string source_file_;
   std::uint64_t record_no_ = 0;

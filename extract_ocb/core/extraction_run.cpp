@@ -78,6 +78,13 @@ class CallRows {
     formatter_.emplace(decoded_, header_year, header_day);
     scratch_.resize(formatter_->MaxLineBytes());
     if (table_) {
+      // A line of commas only is the CSV row's start, made by the line's
+      // own quick writer.
+      csv_line_.reset();
+      if (table_->Format() == platform::TableFormat::kCsv) {
+        csv_line_.emplace(fields_, header_year, header_day);
+        if (!csv_line_->CommasOnly()) csv_line_.reset();
+      }
       table_->FixCell(fields_.size() + 1, path);
       // The chosen fields' texts, the moment and the record number.
       row_room_ = table_->RowRoom(formatter_->MaxLineBytes() + platform::kIsoMomentLength + 20);
@@ -143,10 +150,14 @@ class CallRows {
     if (at == nullptr) return false;
     // Date and time not chosen go to the scratch room: call_start needs them.
     char* extra = scratch_.data();
-    for (const int field : unchosen_) {
+    for (const int field : csv_line_ ? moment_fields_ : unchosen_) {
       char* const end = formatter_->PutField(field, record, extra);
       texts_[static_cast<std::size_t>(field)] = {extra, static_cast<std::size_t>(end - extra)};
       extra = end;
+    }
+    if (csv_line_) {
+      at = csv_line_->Format(record, at) - 2;  // without its CR LF
+      return EndRow(at, fields_.size(), record_no);
     }
     std::size_t step = 0;
     for (const int field : fields_) {
@@ -155,9 +166,14 @@ class CallRows {
       texts_[static_cast<std::size_t>(field)] = {at, static_cast<std::size_t>(end - at)};
       at = end;
     }
+    return EndRow(at, step, record_no);
+  }
+
+  // call_start, the file's name and record_no after the fields, which end at
+  // `at`; `step` is call_start's.
+  bool EndRow(char* at, std::size_t step, std::uint64_t record_no) {
     char moment[platform::kIsoMomentLength];
-    const char* moment_end =
-        platform::PutIsoMoment(moment, texts_[ocb::kDateField], texts_[ocb::kTimeField]);
+    const char* moment_end = moments_.Put(moment, texts_[ocb::kDateField], texts_[ocb::kTimeField]);
     at = table_->PutLead(at, step);
     at = table_->PutCell(at, step++, {moment, static_cast<std::size_t>(moment_end - moment)});
     at = table_->PutLead(at, step);
@@ -170,13 +186,16 @@ class CallRows {
   platform::CallStore* store_;
   std::vector<int> decoded_;   // the chosen fields, date and time
   std::vector<int> unchosen_;  // date and time when not chosen
+  const std::vector<int> moment_fields_ = {ocb::kDateField, ocb::kTimeField};
   std::optional<RecordLineFormatter> formatter_;
+  std::optional<RecordLineFormatter> csv_line_;  // csv: the chosen fields as one line
   std::vector<char> scratch_;
   std::array<std::string_view, ocb::kFieldCount + 1> texts_{};  // by field number
   std::optional<platform::TableWriter> table_;
   platform::LineBatch batch_;
   std::vector<std::string_view> cells_;
   std::size_t row_room_ = 0;
+  platform::IsoMoments moments_;
   bool in_file_ = false;
 };
 

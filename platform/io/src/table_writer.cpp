@@ -287,6 +287,17 @@ char* PutIsoMoment(char* out, std::string_view date, std::string_view time) {
   return out + kIsoMomentLength;
 }
 
+char* IsoMoments::PutNewDate(char* out, std::string_view date, std::string_view time) {
+  char* const end = PutIsoMoment(out, date, time);
+  if (date.size() != 10) return end;
+  std::memcpy(date_, date.data(), 10);
+  // A real date is known by a real moment at midnight.
+  char midnight[kIsoMomentLength];
+  date_valid_ = PutIsoMoment(midnight, date, "00:00:00") != midnight;
+  if (date_valid_) std::memcpy(iso_date_, midnight, 10);
+  return end;
+}
+
 TableWriter::TableWriter(TableFormat format, std::vector<Column> columns)
     : format_(format),
       columns_(std::move(columns)),

@@ -25,6 +25,11 @@ class RecordLineFormatter {
   // Writes the line of `record` (42 bytes) and its CR LF at `out`, which has
   // room for MaxLineBytes(); returns the end of the line.
   char* Format(const std::uint8_t* record, char* out);
+  // True when Format writes the fields separated by commas and nothing else
+  // (no spaces around a last integer field).
+  bool CommasOnly() const {
+    return shape_ == Shape::kDefault || (shape_ == Shape::kOther && !spaced_last_);
+  }
 
   // The text of field `field` (1-18) alone, as the line holds it, at `out`,
   // which has room for MaxLineBytes(); returns its end. Rows for other

@@ -60,6 +60,33 @@ inline constexpr std::size_t kIsoMomentLength = 19;
 // letters, 31 February, hour 24): a damaged date is left missing, not guessed.
 char* PutIsoMoment(char* out, std::string_view date, std::string_view time);
 
+// PutIsoMoment for the calls of a file one after the other: the date, the
+// same for many calls, is checked only when it changes.
+class IsoMoments {
+ public:
+  char* Put(char* out, std::string_view date, std::string_view time) {
+    if (date.size() != 10 || date.compare(0, 10, date_, 10) != 0)
+      return PutNewDate(out, date, time);
+    if (!date_valid_ || time.size() != 8 || time[2] != ':' || time[5] != ':') return out;
+    const auto digit = [](char c) { return static_cast<unsigned>(c - '0'); };
+    const unsigned hour = digit(time[0]) * 10 + digit(time[1]);
+    if (digit(time[0]) > 9 || digit(time[1]) > 9 || hour > 23 || digit(time[3]) > 5 ||
+        digit(time[4]) > 9 || digit(time[6]) > 5 || digit(time[7]) > 9)
+      return out;
+    std::memcpy(out, iso_date_, 10);
+    out[10] = 'T';
+    std::memcpy(out + 11, time.data(), 8);
+    return out + kIsoMomentLength;
+  }
+
+ private:
+  char* PutNewDate(char* out, std::string_view date, std::string_view time);
+
+  char date_[10] = {};  // the last date text of 10 characters
+  char iso_date_[10] = {};
+  bool date_valid_ = false;
+};
+
 enum class TableFormat { kCsv, kJsonl };
 
 class TableWriter {
