@@ -251,8 +251,8 @@ bool ExtractionRun::WriteRow(std::string_view record, platform::TextWriter& out)
     line = line_;
   }
   char moment[platform::kIsoMomentLength];
-  const char* moment_end = platform::PutIsoMoment(moment, line.substr(0, ends[0]),
-                                                  line.substr(ends[0] + 1, ends[1] - ends[0] - 1));
+  const char* moment_end = moments_.Put(moment, line.substr(0, ends[0]),
+                                        line.substr(ends[0] + 1, ends[1] - ends[0] - 1));
   const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
   if (plain_csv_source_ && whole_end != nullptr) {
     const std::size_t fields = line.size() - 2;  // without its CR LF

@@ -370,8 +370,8 @@ bool ExtractionRun::WriteRow() {
   if (slots[formats::ewsd::kTimeSlot].empty()) return true;
   NumberRecord(slots);
   char moment[platform::kIsoMomentLength];
-  const char* moment_end = platform::PutIsoMoment(moment, slots[formats::ewsd::kDateSlot],
-                                                  slots[formats::ewsd::kTimeSlot]);
+  const char* moment_end =
+      moments_.Put(moment, slots[formats::ewsd::kDateSlot], slots[formats::ewsd::kTimeSlot]);
   const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
   if (store_) {
     // Every slot has its column; those the run does not show stay NULL.

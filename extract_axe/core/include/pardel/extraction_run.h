@@ -78,6 +78,7 @@ class ExtractionRun {
   // Set for any format but text: rows instead of lines.
   bool rows_ = false;
   std::optional<platform::TableWriter> table_;  // csv, jsonl
+  platform::IsoMoments moments_;                // call_start of each row
   std::unique_ptr<platform::CallStore> store_;  // sqlite, postgres
   std::string source_file_;                     // the input as the user gave it
   bool plain_csv_source_ = false;               // a csv run whose input's name needs no quotes

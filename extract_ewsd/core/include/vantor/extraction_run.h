@@ -94,6 +94,7 @@ class ExtractionRun {
   std::optional<platform::TableWriter> table_;
   std::vector<int> row_slots_;
   std::vector<std::string_view> cells_;
+  platform::IsoMoments moments_;  // call_start of each row
   std::string source_file_;
   // Set for a database run: every record's cells go to it, a file at a time.
   std::unique_ptr<platform::CallStore> store_;
