@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 #include <utility>
 
 #include "engine/analysis_run.h"
@@ -380,14 +381,15 @@ SeriesCheckOutcome CheckSeries(const std::vector<std::string>& paths,
   SeriesCheckOutcome outcome;
   Host& host = context.host;
 
-  // Identified and analysed as `lomtra analyse` does, each path once.
+  // Identified and analysed as `lomtra analyse` does, each file once however
+  // it was named ("a.dat" and "./a.dat" are no duplicate files).
   std::vector<DataFileEntry> rows;
   std::vector<std::string> unopened;
+  std::set<std::string> seen;
   for (const std::string& path : paths) {
-    const bool listed = std::any_of(rows.begin(), rows.end(), [&](const DataFileEntry& row) {
-      return row.binary_file == path;
-    });
-    if (listed || std::find(unopened.begin(), unopened.end(), path) != unopened.end()) continue;
+    std::error_code ec;
+    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+    if (!seen.insert(ec ? path : canonical.string()).second) continue;
     if (!AddDataFile(rows, path)) unopened.push_back(path);
   }
   WatchingHost watch(host);
@@ -486,8 +488,11 @@ SeriesCheckOutcome CheckSeries(const std::vector<std::string>& paths,
       if (f.file.first_call != kNoMoment) ordered.push_back(&f);
       if (!f.unreadable || f.file.first_call != kNoMoment) readable.push_back(f.file);
     }
+    // Files that begin at the same second go in name order, as they were
+    // most likely written.
     std::stable_sort(ordered.begin(), ordered.end(), [](const FileFacts* a, const FileFacts* b) {
-      return a->file.first_call < b->file.first_call;
+      if (a->file.first_call != b->file.first_call) return a->file.first_call < b->file.first_call;
+      return NameOf(a->file.path) < NameOf(b->file.path);
     });
     CheckContinuity(ordered, series_names[s], options.gap_minutes * 60, found[s]);
     std::string error;
