@@ -344,7 +344,7 @@ FindingRow RowOf(const Finding& finding) {
 }
 
 // Columns padded to their widest cell, two blanks apart; the counts to the
-// right.
+// right; no blanks at a line's end.
 std::string FindingsTable(const std::vector<FindingRow>& rows) {
   std::array<std::size_t, kFindingColumns> width{};
   for (std::size_t c = 0; c < kFindingColumns; ++c) width[c] = std::strlen(kFindingCaptions[c]);
@@ -357,7 +357,9 @@ std::string FindingsTable(const std::vector<FindingRow>& rows) {
       text += cell + std::string(width[c] - cell.size() + 2, ' ');
     }
     const std::string count = cells[kFindingColumns - 1];
-    text += std::string(width[kFindingColumns - 1] - count.size(), ' ') + count + '\n';
+    text += std::string(width[kFindingColumns - 1] - count.size(), ' ') + count;
+    text.erase(text.find_last_not_of(' ') + 1);
+    text += '\n';
   };
   line(kFindingCaptions);
   for (const FindingRow& row : rows) line(row);
