@@ -459,7 +459,10 @@ SeriesCheckOutcome CheckSeries(const std::vector<std::string>& paths,
   outcome.series = series_names.size();
 
   std::vector<std::vector<Finding>> found(series_names.size());
+  // A copy says nothing its first file does not.
+  FindDuplicateFiles(files, series_names, found);
   for (const FileFacts& f : files) {
+    if (f.copy) continue;
     if (f.unreadable)
       found[f.series].push_back({FindingKind::kUnreadable, series_names[f.series],
                                  NameOf(f.file.path), f.file.first_call, f.file.last_call, 0});
@@ -467,7 +470,6 @@ SeriesCheckOutcome CheckSeries(const std::vector<std::string>& paths,
       found[f.series].push_back({FindingKind::kStaleData, series_names[f.series],
                                  NameOf(f.file.path), kNoMoment, kNoMoment, f.stale_blocks});
   }
-  FindDuplicateFiles(files, series_names, found);
 
   CallCheckOptions call_options;
   call_options.quiet_minutes = options.gap_minutes;
