@@ -411,6 +411,10 @@ int Check(const Options& options, std::ostream& out, BatchHost& host, const Cloc
     platform::BinaryReader reader;
     std::string error;
     if (!reader.Open(path, &error)) host.Error("lomtra: cannot read " + path + ": " + error);
+    std::error_code same_error;
+    if (options.csv && std::filesystem::equivalent(*options.csv, path, same_error))
+      host.Error("lomtra: the csv list of findings was not written: " + *options.csv +
+                 ": it is one of the data files");
   }
   if (host.ErrorCount() > 0) return 2;
 
@@ -420,6 +424,10 @@ int Check(const Options& options, std::ostream& out, BatchHost& host, const Cloc
   SeriesCheckOptions check_options;
   check_options.gap_minutes = options.gap_minutes;
   const SeriesCheckOutcome outcome = CheckSeries(files, check_options, context);
+  if (outcome.stopped && !platform::InterruptRequested()) {
+    // An error ended the analysis; it has been said.
+    return 2;
+  }
   if (outcome.stopped) {
     host.Error("lomtra: stopped by the user; the series were not checked to the end");
     return 1;

@@ -407,7 +407,11 @@ SeriesCheckOutcome CheckSeries(const std::vector<std::string>& paths,
   auto series_index = [&](const std::string& path, SwitchType type) {
     const auto key = std::make_pair(FolderOf(path), type);
     const auto [it, added] = series_of.emplace(key, series_names.size());
-    if (added) series_names.push_back(key.first + " (" + SwitchName(type) + ")");
+    if (added) {
+      // A file that could not be opened has no type: its folder alone.
+      const std::string name = SwitchName(type);
+      series_names.push_back(name.empty() ? key.first : key.first + " (" + name + ")");
+    }
     return it->second;
   };
 

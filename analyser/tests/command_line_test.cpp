@@ -549,6 +549,9 @@ TEST(LomtraCommandLine, CheckUsageAndUnreadablePaths) {
   EXPECT_EQ(Lomtra(folder, "check --csv - o1.dat").status, 2);
   EXPECT_EQ(Lomtra(folder, "analyse --gap 5 o1.dat").status, 2);
   EXPECT_EQ(Lomtra(folder, "check --report r.lmt o1.dat").status, 2);
+  const std::string o1 = Slurp(folder.Path() / "data" / "o1.dat");
+  EXPECT_EQ(Lomtra(folder, "check --csv o1.dat .").status, 2);
+  EXPECT_EQ(Slurp(folder.Path() / "data" / "o1.dat"), o1);
   const ProgramRun missing = Lomtra(folder, "check o1.dat gone.dat");
   EXPECT_EQ(missing.status, 2);
   EXPECT_EQ(missing.out, "");
