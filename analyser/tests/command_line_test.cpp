@@ -457,20 +457,23 @@ TEST(LomtraCommandLine, UsageHelpAndVersion) {
 // A folder of series with one of every fault the check looks for: OCB
 // files (the numbering wraps from 999999 to 0 between o1 and o2, then skips
 // four numbers and leaves a gap; o5 overlaps o3 and holds a stale block;
-// o4 is o1 again), and E10B files (two numbers missing between e1 and e2,
-// e3 jumps inside and so is not read to its end).
+// o4 is o1 again; no call is in two files), and E10B files (two numbers missing between e1 and e2,
+// e3 jumps inside and so is not read to its end), and an EWSD file with a
+// package the analyser cannot decode.
 void WriteSeries(const TempFolder& folder) {
   std::filesystem::create_directories(folder.Path() / "data");
   auto write = [&](const std::string& name, const cdrgen::Bytes& bytes) {
     cdrgen::WriteFile(folder.Path() / "data" / name, bytes);
   };
   // `count` records from HH:MM:00, one a second.
-  auto ocb_block = [](std::uint32_t sequence, const std::string& hhmm, std::size_t count) {
+  auto ocb_block = [](std::uint32_t sequence, const std::string& hhmm, std::size_t count,
+                      const std::string& called = "0123456789") {
     cdrgen::OcbSampleBlock b;
     b.sequence = sequence;
     for (std::size_t r = 0; r < count; ++r) {
       cdrgen::OcbSampleRecord rec;
       rec.time = hhmm + cdrgen::Digits(r, 2);
+      rec.called = called;
       b.records.push_back(rec);
     }
     return b;
@@ -481,7 +484,8 @@ void WriteSeries(const TempFolder& folder) {
   write("o2.dat", cdrgen::OcbAnalyserFile({ocb_block(0, "1030", 20)}));
   write("o3.dat", cdrgen::OcbAnalyserFile({ocb_block(5, "1200", 48)}));
   write("o4.dat", o1);
-  write("o5.dat", cdrgen::OcbAnalyserFile({ocb_block(6, "1200", 30), ocb_block(77, "0900", 48)}));
+  write("o5.dat", cdrgen::OcbAnalyserFile(
+                      {ocb_block(6, "1200", 30, "0987654321"), ocb_block(77, "0900", 48)}));
   auto e10b = [](int from, int to, const std::string& hhmm) {
     std::vector<cdrgen::E10bRecord> records;
     for (int s = from; s <= to; ++s)
@@ -493,6 +497,13 @@ void WriteSeries(const TempFolder& folder) {
   std::vector<cdrgen::E10bRecord> jumping = e10b(41, 60, "0820");
   for (const auto& r : e10b(70, 75, "0830")) jumping.push_back(r);
   write("e3.dat", cdrgen::E10bFile(jumping));
+  cdrgen::EwsdSampleRecord unsupported = Dated(1, 7, 20, 0);
+  unsupported.packages.push_back(cdrgen::EwsdPlainPackage(140, 20));
+  write("w.dat", cdrgen::EwsdFileBuilder()
+                     .Record(Dated(1, 7, 0, 0))
+                     .Record(Dated(1, 7, 10, 0))
+                     .Record(unsupported)
+                     .Build());
   cdrgen::Bytes text;
   cdrgen::Append(text, std::string(100, 'x'));
   write("notes.txt", text);
@@ -517,9 +528,12 @@ TEST(LomtraCommandLine, CheckReportsEveryFaultOfASeries) {
             "Sequence break  . (OCB)   o2.dat / o3.dat  2006-04-10 10:30:19  2006-04-10 12:00:00  "
             "       4\n"
             "Overlap         . (OCB)   o3.dat / o5.dat  2006-04-10 12:00:00  2006-04-10 12:00:29\n"
-            "8 files in 2 series checked: 7 findings, 5 of them missing, duplicated or unreadable "
+            "Unreadable      . (EWSD)  w.dat            2006-11-01 07:00:00  2006-11-01 07:20:00\n"
+            "9 files in 3 series checked: 8 findings, 6 of them missing, duplicated or unreadable "
             "data (1 file of unknown type passed over).\n");
-  EXPECT_EQ(run.err, "CSV list of findings ../findings.csv Saved\n");
+  EXPECT_EQ(run.err,
+            "Pack Message 140 Received. This Feature is not Enabled at Present. Cann't Proceed.\n"
+            "CSV list of findings ../findings.csv Saved\n");
   EXPECT_EQ(Slurp(folder.Path() / "findings.csv"),
             "What,Series,Where,From,To,How many\r\n"
             "Sequence break,. (E10B),e1.dat / e2.dat,2008-02-29 08:00:00,2008-02-29 08:10:00,2\r\n"
@@ -528,7 +542,8 @@ TEST(LomtraCommandLine, CheckReportsEveryFaultOfASeries) {
             "Duplicate file,. (OCB),o1.dat / o4.dat,2006-04-10 10:00:00,2006-04-10 10:01:09,2\r\n"
             "Gap,. (OCB),o2.dat / o3.dat,2006-04-10 10:30:19,2006-04-10 12:00:00,\r\n"
             "Sequence break,. (OCB),o2.dat / o3.dat,2006-04-10 10:30:19,2006-04-10 12:00:00,4\r\n"
-            "Overlap,. (OCB),o3.dat / o5.dat,2006-04-10 12:00:00,2006-04-10 12:00:29,\r\n");
+            "Overlap,. (OCB),o3.dat / o5.dat,2006-04-10 12:00:00,2006-04-10 12:00:29,\r\n"
+            "Unreadable,. (EWSD),w.dat,2006-11-01 07:00:00,2006-11-01 07:20:00,\r\n");
 
   // The wrap from 999999 to 0 runs on; the same file named twice is checked
   // once; --gap sets what counts as a gap.
