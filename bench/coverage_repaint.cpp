@@ -4,6 +4,7 @@
 // repaint of 50 at each zoom, in milliseconds.
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QScrollBar>
 #include <algorithm>
 #include <cstdio>
@@ -16,11 +17,14 @@
 namespace {
 
 void Measure(const char* zoom, lomtra::CoverageCanvas& canvas) {
+  // Rendered into a picture of the viewport's size: the offscreen platform
+  // may skip a repaint of a window nobody sees.
+  QImage picture(canvas.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
   std::vector<double> times;
   QElapsedTimer timer;
   for (int i = 0; i < 50; ++i) {
     timer.start();
-    canvas.viewport()->repaint();
+    canvas.viewport()->render(&picture);
     times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
   }
   std::sort(times.begin(), times.end());
@@ -53,6 +57,7 @@ int main(int argc, char** argv) {
   lomtra::CoverageView view;
   view.resize(1200, 500);
   view.show();
+  QApplication::processEvents();
   view.SetData(std::move(lanes), {});
   view.SetSelectedRows({0, 1, 2, 3});
   lomtra::CoverageCanvas& canvas = *view.Canvas();
