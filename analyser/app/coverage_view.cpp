@@ -285,8 +285,12 @@ int CoverageCanvas::PageWidth() const {
 
 void CoverageCanvas::ShowSpan(std::int64_t seconds) {
   fit_pending_ = false;
-  const int middle = LabelWidth() + PageWidth() / 2;
-  const Moment centre = MomentOfX(middle);
+  // About the selected file, else about the middle of the view.
+  Moment centre = MomentOfX(LabelWidth() + PageWidth() / 2);
+  if (!selected_.empty()) {
+    const CoverageBar& bar = lanes_[selected_.front().lane].bars[selected_.front().bar];
+    centre = bar.first + (bar.last - bar.first) / 2;
+  }
   seconds_per_pixel_ = std::max(kFinestZoom, static_cast<double>(seconds) / PageWidth());
   UpdateScrollBars();
   horizontalScrollBar()->setValue(static_cast<int>(std::lround(
@@ -369,7 +373,7 @@ void CoverageCanvas::paintEvent(QPaintEvent* /*event*/) {
   const QColor stripe = colours.alternateBase().color();
 
   painter.setClipRect(left, kAxisHeight, width - left, height - kAxisHeight);
-  DrawAxis(painter, from, to, true);
+  if (!lanes_.empty()) DrawAxis(painter, from, to, true);
   for (std::size_t l = first_lane; l < lanes_.size(); ++l) {
     const int top = kAxisHeight + static_cast<int>(l) * kLaneHeight - down;
     if (top >= height) break;
@@ -410,7 +414,7 @@ void CoverageCanvas::paintEvent(QPaintEvent* /*event*/) {
     auto bar = std::lower_bound(reach.begin(), reach.end(), from) - reach.begin();
     for (auto b = static_cast<std::size_t>(bar); b < bars.size() && bars[b].first <= to; ++b) {
       const int x0 = XOfMoment(bars[b].first);
-      const int x1 = std::max(x0 + 1, XOfMoment(bars[b].last) + 1);
+      const int x1 = std::max(x0 + 2, XOfMoment(bars[b].last) + 1);
       if (x1 - x0 >= 4) {
         flush();
         run_x0 = x0;
@@ -436,9 +440,24 @@ void CoverageCanvas::paintEvent(QPaintEvent* /*event*/) {
       painter.fillRect(x0, bar_top + bar_height / 4, x1 - x0, bar_height / 2, kOverlapColour);
     }
   }
+
+  // Selected files over everything else, framed: a file under others that
+  // begin with it is still seen.
+  painter.setPen(colours.color(QPalette::WindowText));
+  for (const Hit& hit : selected_) {
+    const CoverageBar& bar = lanes_[hit.lane].bars[hit.bar];
+    const int top = kAxisHeight + static_cast<int>(hit.lane) * kLaneHeight - down;
+    if (bar.last < from || bar.first > to || top + kLaneHeight < kAxisHeight || top >= height)
+      continue;
+    const int x0 = XOfMoment(bar.first);
+    const int x1 = std::max(x0 + 2, XOfMoment(bar.last) + 1);
+    const QRect box(x0, top + kBarInset, x1 - x0 - 1, kLaneHeight - 2 * kBarInset - 1);
+    painter.fillRect(box, kSelectedColour);
+    painter.drawRect(box);
+  }
   painter.setClipping(false);
 
-  DrawAxis(painter, from, to, false);
+  if (!lanes_.empty()) DrawAxis(painter, from, to, false);
 
   // Lane names over the left edge.
   painter.fillRect(0, 0, left, height, colours.window());

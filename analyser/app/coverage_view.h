@@ -60,7 +60,8 @@ class CoverageCanvas : public QAbstractScrollArea {
   void SetSelectedRows(const std::vector<std::size_t>& rows);
   void SetRowClicked(std::function<void(std::size_t)> clicked) { clicked_ = std::move(clicked); }
 
-  // Shows `seconds` across the width, the moment in the middle staying put.
+  // Shows `seconds` across the width about the selected file, or else with
+  // the moment in the middle staying put.
   void ShowSpan(std::int64_t seconds);
   void ShowAll();
   // Zooms by `factor` (above 1: closer), the moment at `x` staying put.
