@@ -396,7 +396,8 @@ void CoverageCanvas::paintEvent(QPaintEvent* /*event*/) {
     // Bars from the first that reaches into view to the last that begins in
     // it. A bar of a few pixels or less is merged with its neighbours of the
     // same colour, so no more rectangles are drawn than there are pixels;
-    // a wider bar keeps a pixel of blank at its end to tell files apart.
+    // a wider bar's first pixel is dark, to tell files that follow each
+    // other without a break apart.
     const std::vector<CoverageBar>& bars = lanes_[l].bars;
     const std::vector<Moment>& reach = reach_[l];
     const std::vector<std::uint8_t>& flags = flags_[l];
@@ -418,9 +419,10 @@ void CoverageCanvas::paintEvent(QPaintEvent* /*event*/) {
       if (x1 - x0 >= 4) {
         flush();
         run_x0 = x0;
-        run_x1 = x1 - 1;
+        run_x1 = x1;
         run_flags = flags[b];
         flush();
+        painter.fillRect(x0, bar_top, 1, bar_height, kFileStartColour);
       } else if (run_x1 >= run_x0 && flags[b] == run_flags && x0 <= run_x1) {
         run_x1 = std::max(run_x1, x1);
       } else {

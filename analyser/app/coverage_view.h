@@ -47,6 +47,7 @@ class CoverageCanvas : public QAbstractScrollArea {
   static inline const QColor kBarColour{70, 130, 180};
   static inline const QColor kFlaggedColour{160, 60, 190};
   static inline const QColor kSelectedColour{255, 200, 0};
+  static inline const QColor kFileStartColour{25, 55, 90};
   static inline const QColor kGapColour{230, 60, 50};
   static inline const QColor kOverlapColour{245, 150, 0};
   static constexpr int kAxisHeight = 24;
