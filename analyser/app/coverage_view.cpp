@@ -17,7 +17,6 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <unordered_map>
 
 #include "engine/moments.h"
 
@@ -159,6 +158,14 @@ void CoverageCanvas::SetData(std::vector<CoverageLane> lanes, std::vector<Findin
       to = std::max(to, bars[b].last);
     }
   }
+  bar_of_row_.clear();
+  for (std::size_t l = 0; l < n; ++l) {
+    for (std::size_t b = 0; b < lanes_[l].bars.size(); ++b) {
+      const std::size_t row = lanes_[l].bars[b].row;
+      if (row >= bar_of_row_.size()) bar_of_row_.resize(row + 1, Hit{kNoLane, 0});
+      bar_of_row_[row] = {l, b};
+    }
+  }
   FindMarks();
   FlagBars();
 
@@ -241,18 +248,12 @@ void CoverageCanvas::SetSelectedRows(const std::vector<std::size_t>& rows) {
     flags = static_cast<std::uint8_t>(flags & ~kSelected);
   }
   selected_.clear();
-  if (!rows.empty()) {
-    std::unordered_map<std::size_t, Hit> where;
-    for (std::size_t l = 0; l < lanes_.size(); ++l) {
-      for (std::size_t b = 0; b < lanes_[l].bars.size(); ++b) where[lanes_[l].bars[b].row] = {l, b};
-    }
-    for (std::size_t row : rows) {
-      const auto found = where.find(row);
-      if (found == where.end()) continue;
-      selected_.push_back(found->second);
-      std::uint8_t& flags = flags_[found->second.lane][found->second.bar];
-      flags = static_cast<std::uint8_t>(flags | kSelected);
-    }
+  for (std::size_t row : rows) {
+    if (row >= bar_of_row_.size() || bar_of_row_[row].lane == kNoLane) continue;
+    const Hit hit = bar_of_row_[row];
+    selected_.push_back(hit);
+    std::uint8_t& flags = flags_[hit.lane][hit.bar];
+    flags = static_cast<std::uint8_t>(flags | kSelected);
   }
   // One file chosen in the list is brought into view.
   if (rows.size() == 1 && selected_.size() == 1) {

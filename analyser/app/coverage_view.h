@@ -94,6 +94,7 @@ class CoverageCanvas : public QAbstractScrollArea {
     std::size_t bar;
   };
   enum : std::uint8_t { kFlagged = 1, kSelected = 2 };
+  static constexpr std::size_t kNoLane = static_cast<std::size_t>(-1);
 
   void FindMarks();
   void FlagBars();
@@ -114,6 +115,7 @@ class CoverageCanvas : public QAbstractScrollArea {
   std::vector<std::vector<std::uint8_t>> flags_;
   std::vector<std::vector<Mark>> marks_;
   std::vector<std::vector<Moment>> mark_reach_;
+  std::vector<Hit> bar_of_row_;  // by list row; lane kNoLane: the row has no bar
   std::vector<Hit> selected_;
   std::int64_t gap_seconds_ = 60 * 60;
   Moment span_from_ = 0;
