@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -27,6 +28,7 @@
 
 #include "app/about_box.h"
 #include "app/add_files_dialog.h"
+#include "app/coverage_view.h"
 #include "app/list_export.h"
 #include "app/report_dialog.h"
 #include "app/spreadsheet_export.h"
@@ -106,6 +108,7 @@ AnalyserWindow::AnalyserWindow(const WindowServices& services, QWidget* parent)
   layout->addWidget(list_);
   setCentralWidget(central);
 
+  BuildCoverage();
   BuildMenus();
   BuildToolBar();
   BuildStatusBar();
@@ -158,6 +161,13 @@ void AnalyserWindow::BuildMenus() {
   item(edit, "menRemove", "&Remove Files", {Qt::Key_Delete}, true,
        [this] { RemoveSelectedFiles(); });
   item(edit, "menClear", "&Clear", {}, true, [this] { ClearList(); });
+
+  QMenu* view = menuBar()->addMenu("&View");
+  view->setObjectName("menView");
+  QAction* coverage = coverage_dock_->toggleViewAction();
+  coverage->setObjectName("menCoverage");
+  coverage->setText("&Coverage");
+  view->addAction(coverage);
 
   QMenu* help = menuBar()->addMenu("&Help");
   help->setObjectName("menHelp");
@@ -269,6 +279,59 @@ QIcon AnalyserWindow::SwitchIcon(int code) const {
   return code >= 1 && code <= 8 ? images_[code] : QIcon();
 }
 
+// ---- coverage ----
+
+void AnalyserWindow::BuildCoverage() {
+  coverage_dock_ = new QDockWidget("Coverage", this);
+  coverage_dock_->setObjectName("dockCoverage");
+  coverage_dock_->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
+  coverage_ = new CoverageView(coverage_dock_);
+  coverage_dock_->setWidget(coverage_);
+  addDockWidget(Qt::BottomDockWidgetArea, coverage_dock_);
+  coverage_dock_->hide();
+  connect(coverage_dock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+    if (visible && coverage_stale_) UpdateCoverage();
+  });
+  connect(coverage_, &CoverageView::RowClicked, this, &AnalyserWindow::SelectRowOfBar);
+  connect(list_, &QTreeWidget::itemSelectionChanged, this,
+          &AnalyserWindow::ShowSelectionInCoverage);
+  coverage_->SetPictureCallbacks(
+      [this] { return services_.dialog.PictureName(this); },
+      [this](const QString& path) {
+        ShowError("The picture was not saved: " + path.toStdString() + " could not be written.");
+      });
+}
+
+void AnalyserWindow::ShowCoverage() {
+  coverage_dock_->show();
+  coverage_dock_->raise();
+  if (coverage_stale_) UpdateCoverage();
+}
+
+void AnalyserWindow::UpdateCoverage() {
+  coverage_stale_ = true;
+  if (coverage_dock_ == nullptr || coverage_dock_->isHidden()) return;
+  coverage_->SetData(CoverageLanes(rows_), {});
+  coverage_stale_ = false;
+  ShowSelectionInCoverage();
+}
+
+void AnalyserWindow::ShowSelectionInCoverage() {
+  if (coverage_stale_) return;
+  std::vector<std::size_t> rows;
+  for (int i = 0; i < list_->topLevelItemCount(); ++i) {
+    if (list_->topLevelItem(i)->isSelected()) rows.push_back(static_cast<std::size_t>(i));
+  }
+  coverage_->SetSelectedRows(rows);
+}
+
+void AnalyserWindow::SelectRowOfBar(std::size_t row) {
+  QTreeWidgetItem* item = list_->topLevelItem(static_cast<int>(row));
+  if (item == nullptr) return;
+  list_->setCurrentItem(item, 0, QItemSelectionModel::ClearAndSelect);
+  list_->scrollToItem(item);
+}
+
 // ---- the list ----
 
 void AnalyserWindow::RebuildList() {
@@ -282,6 +345,7 @@ void AnalyserWindow::RebuildList() {
   }
   list_->addTopLevelItems(items);
   FitColumns(0, list_->topLevelItemCount());
+  UpdateCoverage();
 }
 
 // The initial widths were made for a small 8-point font; with the desktop's
@@ -327,6 +391,7 @@ void AnalyserWindow::RefreshTexts() {
   }
   list_->addTopLevelItems(items);
   FitColumns(0, list_->topLevelItemCount());
+  UpdateCoverage();
 }
 
 void AnalyserWindow::AddFiles(const QStringList& paths) {

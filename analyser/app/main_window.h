@@ -18,6 +18,7 @@
 #include "platform/ui/message_service.h"
 
 class QAction;
+class QDockWidget;
 class QLabel;
 class QMimeData;
 class QProgressBar;
@@ -28,6 +29,7 @@ namespace lomtra {
 
 class AboutBox;
 class AddFilesDialog;
+class CoverageView;
 class ReportFileDialog;
 
 // What the window reaches outside itself, injected so that tests can script
@@ -62,6 +64,9 @@ class AnalyserWindow : public QMainWindow, private Host {
   void ExportList(platform::OutputFormat format);
   void ShowAddFiles();
   void ShowAbout();
+  // View > Coverage: the files on a time axis, in a dock under the list that
+  // is hidden until asked for.
+  void ShowCoverage();
   void OpenManual();
   void OpenUpdates();
   void OpenHomePage();
@@ -78,6 +83,7 @@ class AnalyserWindow : public QMainWindow, private Host {
   AddFilesDialog* CurrentAddFilesDialog() const { return open_dialog_; }
   AboutBox* CurrentAboutBox() const;
   QIcon SwitchIcon(int code) const;
+  CoverageView* Coverage() const { return coverage_; }
 
   // Where the manual is looked for (the program's folder by default), where
   // exported workbooks go (the temporary folder), and how a program is
@@ -118,6 +124,12 @@ class AnalyserWindow : public QMainWindow, private Host {
   void SetRunning(bool running);
   void ShowError(const std::string& text);
   void OpenAddress(const char* address);
+  void BuildCoverage();
+  // The coverage view is drawn from the rows when it is open, and marked
+  // stale while it is hidden, so a hidden view costs a list nothing.
+  void UpdateCoverage();
+  void ShowSelectionInCoverage();
+  void SelectRowOfBar(std::size_t row);
 
   WindowServices services_;
   std::vector<DataFileEntry> rows_;
@@ -130,6 +142,9 @@ class AnalyserWindow : public QMainWindow, private Host {
   QProgressBar* progress_;
   QLabel* panels_[6] = {};
   QLabel* files_done_;  // "file k of N" beside the progress bar
+  QDockWidget* coverage_dock_ = nullptr;
+  CoverageView* coverage_ = nullptr;
+  bool coverage_stale_ = true;
   // Commands that do nothing during a run, disabled while it goes on.
   std::vector<QAction*> idle_commands_;
   QAction* stop_command_[2] = {};

@@ -38,6 +38,14 @@ QString CommonFileDialog::ExportName(QWidget* parent, platform::OutputFormat for
   return Chosen(name);
 }
 
+QString CommonFileDialog::PictureName(QWidget* parent) {
+  QString name = QFileDialog::getSaveFileName(parent, "Save Picture",
+                                              platform::ui::RememberedFolder(kReportFolderKey),
+                                              "PNG pictures (*.png);; All Files (*.*)");
+  if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty()) name += ".png";
+  return Chosen(name);
+}
+
 QString CommonFileDialog::SaveName(QWidget* parent) {
   // The window asks its own overwrite question, so the dialog must not.
   return Chosen(QFileDialog::getSaveFileName(

@@ -22,6 +22,8 @@ class ReportFileDialog {
   // The file (csv, jsonl) or database (sqlite) the list is exported to;
   // empty when cancelled.
   virtual QString ExportName(QWidget* parent, platform::OutputFormat format) = 0;
+  // The PNG file the coverage picture is saved as; empty when cancelled.
+  virtual QString PictureName(QWidget* parent) = 0;
 };
 
 class CommonFileDialog : public ReportFileDialog {
@@ -29,6 +31,7 @@ class CommonFileDialog : public ReportFileDialog {
   QString SaveName(QWidget* parent) override;
   QString OpenName(QWidget* parent) override;
   QString ExportName(QWidget* parent, platform::OutputFormat format) override;
+  QString PictureName(QWidget* parent) override;
 };
 
 // For tests: answers from a list, empty (cancelled) when it is used up.
@@ -37,6 +40,7 @@ class ScriptedFileDialog : public ReportFileDialog {
   QString SaveName(QWidget*) override { return Next(); }
   QString OpenName(QWidget*) override { return Next(); }
   QString ExportName(QWidget*, platform::OutputFormat) override { return Next(); }
+  QString PictureName(QWidget*) override { return Next(); }
   std::deque<QString> names;
   int shown = 0;
 

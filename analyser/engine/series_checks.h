@@ -10,16 +10,9 @@
 
 #include "engine/engine_state.h"
 #include "engine/findings.h"
+#include "engine/moments.h"
 
 namespace lomtra {
-
-// The moment of a detector's text ("YYYY-MM-DD   HH:MM:SS"); kNoMoment for
-// an empty text (a file without calls) or one that is no real moment (a
-// damaged date copied from the file, 31 February, hour 24).
-Moment MomentOfText(std::string_view text);
-
-// "YYYY-MM-DD HH:MM:SS"; empty for kNoMoment.
-std::string MomentClockText(Moment moment);
 
 // "Gap", "Overlap", ...: the first column of the findings table.
 std::string_view FindingName(FindingKind kind);
