@@ -1,7 +1,6 @@
 #include "formats/axe/calls.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "formats/axe/identify.h"
 #include "formats/axe/records.h"
@@ -24,16 +23,15 @@ int TwoDigits(std::string_view text) {
   return d0 <= 9 && d1 <= 9 ? static_cast<int>(d0 * 10 + d1) : -1;
 }
 
-std::uint64_t Counter(std::string_view text) {
+double Counter(std::string_view text) {
+  // Nearly always plain digits: their value without the general reading.
   std::uint64_t value = 0;
   bool digits_only = !text.empty();
   for (const char c : text) {
     digits_only = digits_only && c >= '0' && c <= '9';
     value = value * 10 + static_cast<unsigned char>(c - '0');
   }
-  if (digits_only) return value;
-  const double number = NumberValue(text, kReading.numbers);
-  return number > 0 ? static_cast<std::uint64_t>(std::llround(number)) : 0;
+  return digits_only ? static_cast<double>(value) : NumberValue(text, kReading.numbers);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ struct CallKey {
   std::string_view calling;  // valid until the next call of Next
   std::string_view called;
   CallStart start;
-  std::uint64_t duration = 0;  // a counter that is no whole number: rounded
+  double duration = 0;  // the first counter's number, fractions and signs kept
 };
 
 class CallReader {
