@@ -76,7 +76,7 @@ ReadEnd ReadWith(const std::string& path, const OnCall& on_call) {
     call.calling = key.calling;
     call.called = key.called;
     call.start = MomentOf(key.start);
-    call.duration = key.duration;
+    call.duration = static_cast<double>(key.duration);
     if (!on_call(n, call)) return ReadEnd::kStopped;
   }
   return ReadEnd::kDone;
@@ -112,7 +112,9 @@ void PutKey(const Call& call, std::string& out) {
   char fixed[2 * sizeof(std::uint64_t)];
   const auto start = static_cast<std::uint64_t>(call.start);
   std::memcpy(fixed, &start, sizeof start);
-  std::memcpy(fixed + sizeof start, &call.duration, sizeof call.duration);
+  // 0.0 and -0.0 are one duration.
+  const double duration = call.duration == 0 ? 0.0 : call.duration;
+  std::memcpy(fixed + sizeof start, &duration, sizeof duration);
   out.append(fixed, sizeof fixed);
 }
 
@@ -132,7 +134,10 @@ std::uint64_t Fingerprint(const Call& call) {
   h = (h ^ 0xFFu) * 0x100000001b3ULL;  // no byte of a number: keeps "12"+"3" from "1"+"23"
   for (const char c : call.called) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
   h = Mix(h ^ static_cast<std::uint64_t>(call.start));
-  return Mix(h ^ (call.duration * 0x9E3779B97F4A7C15ULL));
+  const double duration = call.duration == 0 ? 0.0 : call.duration;
+  std::uint64_t bits;
+  std::memcpy(&bits, &duration, sizeof bits);
+  return Mix(h ^ (bits * 0x9E3779B97F4A7C15ULL));
 }
 
 // A call's fingerprint and where it is.
@@ -286,13 +291,16 @@ class CallPass {
     // Three quarters of the budget for the run being filled, the rest for
     // the readers, the bitmaps and the merge's buffers.
     run_capacity_ = std::max<std::size_t>(options.memory_budget / 4 * 3 / sizeof(Entry), 1024);
+    // A candidate being confirmed takes its entry, its copy and its key
+    // (about 48 bytes): half the budget, the runs being gone by then.
+    chunk_capacity_ = std::max<std::size_t>(
+        options.memory_budget / 2 / (sizeof(Entry) + sizeof(Copy) + 48), 1024);
   }
 
   bool Run() {
-    if (!ReadEveryCall()) return false;
-    std::vector<Entry> candidates;
-    if (!Candidates(candidates)) return false;
-    return Confirm(candidates);
+    if (!ReadEveryCall() || !MergeAndConfirm()) return false;
+    Report();
+    return true;
   }
 
  private:
@@ -354,20 +362,39 @@ class CallPass {
     return true;
   }
 
-  // Every entry whose fingerprint another entry shares, sorted.
-  bool Candidates(std::vector<Entry>& candidates) {
+  // Merges the runs; entries whose fingerprint another entry shares are
+  // confirmed a chunk at a time, so that the copies of a file loaded twice
+  // never need more memory than the budget (each chunk reads the files
+  // again).
+  bool MergeAndConfirm() {
+    if (!runs_.empty()) {
+      // The last run joins the others on disk, so that the merge needs only
+      // their buffers and the chunk may take half the budget.
+      if (!entries_.empty() && !Spill()) return false;
+      std::vector<Entry>().swap(entries_);
+    } else {
+      // Everything fits: the chunk shares the budget with the entries.
+      chunk_capacity_ = std::max<std::size_t>(chunk_capacity_ / 2, 1024);
+    }
     std::sort(entries_.begin(), entries_.end());
-    // Group equal fingerprints from a sorted stream.
-    std::vector<Entry> group;
-    auto take = [&](const Entry& entry) {
-      if (!group.empty() && group.front().hash != entry.hash) {
-        if (group.size() > 1) candidates.insert(candidates.end(), group.begin(), group.end());
-        group.clear();
+    std::vector<Entry> group, chunk;
+    bool ok = true;
+    auto flush_group = [&] {
+      if (group.size() > 1) chunk.insert(chunk.end(), group.begin(), group.end());
+      group.clear();
+      if (chunk.size() >= chunk_capacity_) {
+        ok = Confirm(chunk);
+        chunk.clear();
       }
+    };
+    auto take = [&](const Entry& entry) {
+      if (!group.empty() && group.front().hash != entry.hash) flush_group();
       group.push_back(entry);
+      return ok;
     };
     if (runs_.empty()) {
-      for (const Entry& entry : entries_) take(entry);
+      for (const Entry& entry : entries_)
+        if (!take(entry)) return false;
     } else {
       // The run in memory is merged with those on disk.
       struct Head {
@@ -387,7 +414,7 @@ class CallPass {
       while (!heads.empty()) {
         const Head head = heads.top();
         heads.pop();
-        take(head.entry);
+        if (!take(head.entry)) return false;
         Entry next;
         if (head.source == runs_.size()) {
           if (in_memory < entries_.size()) heads.push({entries_[in_memory++], head.source});
@@ -401,16 +428,16 @@ class CallPass {
         if (++merged % kCallsPerStopQuestion == 0 && Stopped()) return false;
       }
     }
-    if (group.size() > 1) candidates.insert(candidates.end(), group.begin(), group.end());
+    flush_group();
+    if (ok && !chunk.empty()) ok = Confirm(chunk);
     runs_.clear();
     std::vector<Entry>().swap(entries_);
-    return true;
+    return ok;
   }
 
-  // Reads the candidates again, keeps those whose whole key another shares,
-  // and reports them.
+  // Reads the candidates again and adds those whose whole key another
+  // shares to the sets of files reported.
   bool Confirm(std::vector<Entry>& candidates) {
-    if (candidates.empty()) return true;
     std::sort(candidates.begin(), candidates.end(), [](const Entry& a, const Entry& b) {
       return a.file != b.file ? a.file < b.file : a.call < b.call;
     });
@@ -443,20 +470,40 @@ class CallPass {
       if (order != 0) return order < 0;
       return a.file != b.file ? a.file < b.file : a.call < b.call;
     });
-    std::vector<std::vector<const Copy*>> groups;
     for (std::size_t i = 0; i < copies.size();) {
       std::size_t j = i + 1;
       while (j < copies.size() && copies[j].hash == copies[i].hash &&
              key(copies[j]) == key(copies[i]))
         ++j;
-      if (j - i > 1) {
-        groups.emplace_back();
-        for (std::size_t k = i; k < j; ++k) groups.back().push_back(&copies[k]);
-      }
+      if (j - i > 1) AddGroup(copies.data() + i, copies.data() + j);
       i = j;
     }
-    Report(groups);
     return true;
+  }
+
+  // The calls of one group of equal calls (in file and call order) added to
+  // the set of the files they lie in.
+  void AddGroup(const Copy* begin, const Copy* end) {
+    std::vector<std::uint32_t>& files = group_files_;
+    files.clear();
+    for (const Copy* copy = begin; copy != end; ++copy) files.push_back(copy->file);
+    files.erase(std::unique(files.begin(), files.end()), files.end());
+    auto set =
+        std::find_if(sets_.begin(), sets_.end(), [&](const Set& s) { return s.files == files; });
+    if (set == sets_.end()) {
+      sets_.push_back({files, 0, 0, kNoMoment, kNoMoment, {}, 0});
+      set = sets_.end() - 1;
+      // The places of its first group: all a finding names when it stays
+      // the set's only group.
+      set->places_total = static_cast<std::size_t>(end - begin);
+      for (const Copy* copy = begin; copy != end && set->places.size() < kMostListed; ++copy)
+        set->places.push_back({copy->file, copy->call});
+    }
+    ++set->groups;
+    set->count += static_cast<std::uint64_t>(end - begin) - 1;
+    const Moment start = begin->start;
+    if (set->from == kNoMoment || start < set->from) set->from = start;
+    if (set->to == kNoMoment || start > set->to) set->to = start;
   }
 
   // One finding for every set of files the same calls lie in: a single call
@@ -464,55 +511,41 @@ class CallPass {
   // output of that file); many name the files, and the count says how many
   // copies beyond the first there are. A whole file loaded twice is then one
   // finding, not a million.
-  void Report(std::vector<std::vector<const Copy*>>& groups) {
-    struct Set {
-      std::vector<std::uint32_t> files;
-      std::vector<const std::vector<const Copy*>*> groups;
-      std::uint64_t count = 0;
-      Moment from = kNoMoment, to = kNoMoment;
-    };
-    std::vector<Set> sets;
-    std::vector<std::uint32_t> files;
-    for (const auto& group : groups) {
-      files.clear();
-      for (const Copy* copy : group) files.push_back(copy->file);
-      files.erase(std::unique(files.begin(), files.end()), files.end());
-      auto set =
-          std::find_if(sets.begin(), sets.end(), [&](const Set& s) { return s.files == files; });
-      if (set == sets.end()) {
-        sets.push_back({files, {}, 0, kNoMoment, kNoMoment});
-        set = sets.end() - 1;
-      }
-      set->groups.push_back(&group);
-      set->count += group.size() - 1;
-      const Moment start = group.front()->start;
-      if (set->from == kNoMoment || start < set->from) set->from = start;
-      if (set->to == kNoMoment || start > set->to) set->to = start;
-    }
-    std::sort(sets.begin(), sets.end(), [](const Set& a, const Set& b) {
+  void Report() {
+    std::sort(sets_.begin(), sets_.end(), [](const Set& a, const Set& b) {
       return a.from != b.from ? a.from < b.from : a.files < b.files;
     });
-    for (const Set& set : sets) {
+    for (const Set& set : sets_) {
       std::string where;
       std::size_t listed = 0, total = 0;
       auto add = [&](const std::string& text) {
-        ++total;
-        if (listed == kMostListed) return;
         if (!where.empty()) where += ", ";
         where += text;
         ++listed;
       };
-      if (set.groups.size() == 1) {
-        for (const Copy* copy : *set.groups.front())
-          add(FileName(files_[copy->file].path) + " call " + std::to_string(copy->call + 1));
+      if (set.groups == 1) {
+        for (const auto& [file, call] : set.places)
+          add(FileName(files_[file].path) + " call " + std::to_string(call + 1));
+        total = set.places_total;
       } else {
-        for (const std::uint32_t f : set.files) add(FileName(files_[f].path));
+        for (const std::uint32_t f : set.files)
+          if (listed < kMostListed) add(FileName(files_[f].path));
+        total = set.files.size();
       }
       if (total > listed) where += " and " + std::to_string(total - listed) + " more";
       findings_.push_back(
           {FindingKind::kDuplicateCall, series_, where, set.from, set.to, set.count});
     }
   }
+
+  struct Set {
+    std::vector<std::uint32_t> files;
+    std::uint64_t groups = 0;
+    std::uint64_t count = 0;
+    Moment from = kNoMoment, to = kNoMoment;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> places;
+    std::size_t places_total = 0;
+  };
 
   const std::string& series_;
   const std::vector<SeriesFile>& files_;
@@ -522,6 +555,9 @@ class CallPass {
   std::size_t run_capacity_ = 0;
   std::vector<Entry> entries_;
   std::vector<std::unique_ptr<SortedRun>> runs_;
+  std::size_t chunk_capacity_ = 0;
+  std::vector<Set> sets_;
+  std::vector<std::uint32_t> group_files_;
 };
 
 }  // namespace

@@ -14,7 +14,7 @@ struct CallValues {
   std::string_view calling;  // valid during the call of `on_call` only
   std::string_view called;
   Moment start = kNoMoment;  // kNoMoment: the extractor leaves call_start empty
-  std::uint64_t duration = 0;
+  double duration = 0;       // seconds; an AXE counter may hold a fraction
 };
 
 // Hands every call of `file` (EWSD, OCB-283, C-DOT or AXE) to `on_call` in
