@@ -275,9 +275,9 @@ std::string FileName(const std::string& path) {
 // A call found more than once, confirmed by its whole key.
 struct Copy {
   std::uint64_t hash;
-  std::size_t key_at, key_size;  // in the keys' text
-  std::uint32_t file, call;
   Moment start;
+  std::uint32_t key_at, key_size;  // in the chunk's keys, well under 4 GiB
+  std::uint32_t file, call;
 };
 
 // Lists at most this many places or files in a finding's `where`.
@@ -292,9 +292,9 @@ class CallPass {
     // the readers, the bitmaps and the merge's buffers.
     run_capacity_ = std::max<std::size_t>(options.memory_budget / 4 * 3 / sizeof(Entry), 1024);
     // A candidate being confirmed takes its entry, its copy and its key
-    // (about 48 bytes): half the budget, the runs being gone by then.
+    // (about 40 bytes): most of the budget once the runs are on disk.
     chunk_capacity_ = std::max<std::size_t>(
-        options.memory_budget / 2 / (sizeof(Entry) + sizeof(Copy) + 48), 1024);
+        options.memory_budget / 5 * 4 / (sizeof(Entry) + sizeof(Copy) + 40), 1024);
   }
 
   bool Run() {
@@ -374,13 +374,16 @@ class CallPass {
       std::vector<Entry>().swap(entries_);
     } else {
       // Everything fits: the chunk shares the budget with the entries.
-      chunk_capacity_ = std::max<std::size_t>(chunk_capacity_ / 2, 1024);
+      chunk_capacity_ = std::max<std::size_t>(chunk_capacity_ / 4, 1024);
     }
     std::sort(entries_.begin(), entries_.end());
     std::vector<Entry> group, chunk;
     bool ok = true;
     auto flush_group = [&] {
-      if (group.size() > 1) chunk.insert(chunk.end(), group.begin(), group.end());
+      if (group.size() > 1) {
+        if (chunk.empty()) chunk.reserve(chunk_capacity_ + 64);  // no doubling past the budget
+        chunk.insert(chunk.end(), group.begin(), group.end());
+      }
       group.clear();
       if (chunk.size() >= chunk_capacity_) {
         ok = Confirm(chunk);
@@ -442,6 +445,7 @@ class CallPass {
       return a.file != b.file ? a.file < b.file : a.call < b.call;
     });
     std::string keys;
+    keys.reserve(candidates.size() * 40);
     std::vector<Copy> copies;
     copies.reserve(candidates.size());
     std::size_t next = 0;
@@ -455,8 +459,9 @@ class CallPass {
         if (candidates[next].call != n) return true;
         const std::size_t at = keys.size();
         PutKey(call, keys);
-        copies.push_back({candidates[next].hash, at, keys.size() - at, f,
-                          static_cast<std::uint32_t>(n), call.start});
+        copies.push_back({candidates[next].hash, call.start, static_cast<std::uint32_t>(at),
+                          static_cast<std::uint32_t>(keys.size() - at), f,
+                          static_cast<std::uint32_t>(n)});
         ++next;
         return true;
       };
