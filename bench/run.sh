@@ -138,6 +138,30 @@ list_run() {
   [ "$keep" = 1 ] || rm -rf "$list"
 }
 
+# `lomtra check` against `lomtra analyse` on one folder of SIZE of mixed
+# files: the check analyses them too, then reads the formats' numbering,
+# compares files of one size and reads every call.
+check_run() {
+  local mixed=$data/mixed f n=0 formats=(ewsd-lomtra ocb cdot-bare axe e10b 5ess)
+  local part=$(( $(numfmt --from=iec "$size") / ${#formats[@]} ))
+  rm -rf "$mixed"
+  mkdir -p "$mixed"
+  for f in "${formats[@]}"; do
+    "$bin/cdrgen" "$f" "$mixed/$n.$f" --size "$part" --seed 1 >/dev/null
+    n=$((n + 1))
+  done
+  cat "$mixed"/* >/dev/null
+  local bytes analyse_wall
+  bytes=$(du -cb "$mixed"/* | tail -1 | cut -f1)
+  measure "$bin/lomtra" analyse --quiet "$mixed"
+  analyse_wall=$wall
+  row lomtra "analyse FOLDER (mixed)" "$bytes" wc "" ""
+  # Exit status 1 only says that something was found.
+  measure bash -c '"$0" check --quiet "$1"; [ $? -le 1 ]' "$bin/lomtra" "$mixed"
+  row lomtra "check FOLDER (mixed)" "$bytes" analyse "$analyse_wall" "<= 3 x analyse"
+  [ "$keep" = 1 ] || rm -rf "$mixed"
+}
+
 if [ "$list_only" = 1 ]; then
   mkdir -p "$data"
   list_run
@@ -246,5 +270,6 @@ for format in ewsd ocb cdot cdot-bare axe e10b 5ess; do
   fi
   [ "$keep" = 1 ] || rm -f "$file"
 done
+check_run
 echo "peak MiB target: <= 64 for every batch command"
 list_run

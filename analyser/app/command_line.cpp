@@ -1,7 +1,10 @@
 #include "app/command_line.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -15,9 +18,12 @@
 #include "engine/file_list.h"
 #include "engine/identify.h"
 #include "engine/report_file.h"
+#include "engine/series_checks.h"
+#include "platform/binary_reader.h"
 #include "platform/command_line.h"
 #include "platform/file_replacer.h"
 #include "platform/interrupt.h"
+#include "platform/table_writer.h"
 
 namespace lomtra {
 namespace {
@@ -48,6 +54,9 @@ constexpr const char* kUsage =
     "                      [--jsonl FILE.jsonl] [--sqlite DB] PATH...\n"
     "                                     analyse the files and write the report\n"
     "                                     (to FILE, or to standard output)\n"
+    "       lomtra check [--gap MINUTES] [--csv FILE.csv] PATH...\n"
+    "                                     look for missing, repeated and damaged\n"
+    "                                     data in each series of files\n"
     "       lomtra --help | --version | COMMAND --help\n"
     "A folder given as PATH stands for the files in it, in name order.\n" ANALYSE_OPTIONS;
 
@@ -67,8 +76,31 @@ constexpr const char* kAnalyseUsage =
     "it, in name order. Outputs are written under a temporary name beside their\n"
     "target and replace it only when complete.\n" ANALYSE_OPTIONS;
 
+constexpr const char* kCheckUsage =
+    "usage: lomtra check [--gap MINUTES] [--csv FILE.csv] [--quiet]\n"
+    "                    [--clock \"YYYY-MM-DD HH:MM:SS\"] PATH...\n"
+    "Identifies and analyses the files as analyse does, takes the files of one\n"
+    "folder and one switch type as a series, and prints what is missing,\n"
+    "repeated or damaged: gaps between files longer than MINUTES (60 without\n"
+    "--gap), overlaps, breaks in the numbering of OCB blocks and E10B records,\n"
+    "duplicate files and calls, long quiet stretches inside a file, files not\n"
+    "read to their end and OCB files with stale data behind their current data.\n"
+    "A folder given as PATH stands for the files in it, in name order (not the\n"
+    "folders inside it).\n"
+    "options:\n"
+    "  --gap MINUTES      the longest stretch without a call that is no gap\n"
+    "  --csv FILE         also write the findings as CSV rows with a header\n"
+    "  --quiet            print nothing but errors on standard error\n"
+    "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"
+    "                     for testing: use this date and time instead of the\n"
+    "                     computer's clock (year of E10B calls)\n"
+    "exit status: 0 every series whole, 1 something missing, duplicated or\n"
+    "unreadable (overlaps, quiet stretches and stale data alone do not count),\n"
+    "or the run stopped, 2 usage error, a PATH that cannot be read, or a failure\n"
+    "that ended the run.\n";
+
 bool IsCommand(const std::string& word) {
-  return word == "identify" || word == "analyse";
+  return word == "identify" || word == "analyse" || word == "check";
 }
 
 bool Exists(const std::string& path) {
@@ -88,6 +120,7 @@ struct Options {
   bool stop_on_error = false;
   std::optional<ClockReading> clock;
   bool help = false;  // the command's help asked for
+  std::int64_t gap_minutes = 60;
 };
 
 std::optional<ClockReading> ParseClock(const std::string& text) {
@@ -111,6 +144,10 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
   platform::CommandOptions reader(platform::CommandOptions::HelpRule::kAnywhere,
                                   platform::CommandOptions::OptionWords::kDoubleDashed);
   auto output = [&](const std::string& option, const std::string& value) {
+    if (options.command == "check" && option == "--csv") {
+      options.csv = value;
+      return std::string();
+    }
     if (options.command != "analyse") return option + " belongs to analyse";
     if (option == "--report") options.report = value;
     if (option == "--xlsx") options.xlsx = value;
@@ -126,6 +163,14 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
     if (!options.clock) return "--clock needs \"YYYY-MM-DD HH:MM:SS\", not \"" + value + "\"";
     return std::string();
   });
+  reader.Value({"--gap"}, [&](const std::string& option, const std::string& value) {
+    if (options.command != "check") return option + " belongs to check";
+    const bool digits = !value.empty() && value.size() <= 9 &&
+                        value.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits) return "--gap needs a whole number of minutes, not \"" + value + "\"";
+    options.gap_minutes = std::stoll(value);
+    return std::string();
+  });
   reader.Flag({"--quiet"}, &options.quiet);
   reader.Flag({"--stop-on-error"}, &options.stop_on_error);
   const auto reading = reader.Read(args);
@@ -135,6 +180,11 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
   options.paths = reading.positional;
   if (options.paths.empty()) return options.command + " needs at least one PATH";
   if (options.sqlite && *options.sqlite == "-") return "--sqlite needs a database file, not -";
+  if (options.command == "check") {
+    if (options.csv && *options.csv == "-")
+      return "--csv needs a file: the findings go to standard output";
+    return {};
+  }
   // The report goes to standard output unless --report names a file.
   const int to_standard_output = (!options.report || *options.report == "-" ? 1 : 0) +
                                  (options.csv && *options.csv == "-" ? 1 : 0) +
@@ -277,6 +327,152 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
   return skipped ? 1 : 0;
 }
 
+// The findings table: one row a finding, the same cells on the terminal
+// and in the CSV file.
+constexpr std::size_t kFindingColumns = 6;
+using FindingRow = std::array<std::string, kFindingColumns>;
+constexpr std::array<const char*, kFindingColumns> kFindingCaptions = {
+    "What", "Series", "Where", "From", "To", "How many"};
+
+FindingRow RowOf(const Finding& finding) {
+  return {std::string(FindingName(finding.kind)),
+          finding.series,
+          finding.where,
+          MomentClockText(finding.from),
+          MomentClockText(finding.to),
+          finding.count > 0 ? std::to_string(finding.count) : std::string()};
+}
+
+// Columns padded to their widest cell, two blanks apart; the counts to the
+// right; no blanks at a line's end.
+std::string FindingsTable(const std::vector<FindingRow>& rows) {
+  std::array<std::size_t, kFindingColumns> width{};
+  for (std::size_t c = 0; c < kFindingColumns; ++c) width[c] = std::strlen(kFindingCaptions[c]);
+  for (const FindingRow& row : rows)
+    for (std::size_t c = 0; c < kFindingColumns; ++c) width[c] = std::max(width[c], row[c].size());
+  std::string text;
+  auto line = [&](const auto& cells) {
+    for (std::size_t c = 0; c + 1 < kFindingColumns; ++c) {
+      const std::string cell = cells[c];
+      text += cell + std::string(width[c] - cell.size() + 2, ' ');
+    }
+    const std::string count = cells[kFindingColumns - 1];
+    text += std::string(width[kFindingColumns - 1] - count.size(), ' ') + count;
+    text.erase(text.find_last_not_of(' ') + 1);
+    text += '\n';
+  };
+  line(kFindingCaptions);
+  for (const FindingRow& row : rows) line(row);
+  return text;
+}
+
+bool WriteFindingsCsv(const std::string& target, const std::vector<FindingRow>& rows,
+                      std::string* error) {
+  std::vector<platform::Column> columns;
+  for (const char* caption : kFindingCaptions) columns.push_back({caption, "", {}, false, false});
+  columns[1].utf8 = true;  // folder and file names come from the system
+  columns[2].utf8 = true;
+  columns[5].type = platform::ColumnType::kInteger;
+  const platform::TableWriter table(platform::TableFormat::kCsv, columns);
+  platform::FileReplacer replacer;
+  if (!replacer.Begin(target)) {
+    if (error) *error = replacer.Error();
+    return false;
+  }
+  platform::TextWriter& writer = replacer.Writer();
+  table.WriteHeader(writer);
+  std::string line;
+  for (const FindingRow& row : rows) {
+    std::array<std::string_view, kFindingColumns> cells;
+    for (std::size_t c = 0; c < kFindingColumns; ++c) cells[c] = row[c];
+    line.resize(table.RowRoom(cells.data()));
+    line.resize(static_cast<std::size_t>(table.PutRow(line.data(), cells.data()) - line.data()));
+    if (!writer.Write(line)) break;
+  }
+  if (!replacer.Commit()) {
+    if (error) *error = replacer.Error();
+    return false;
+  }
+  return true;
+}
+
+std::string Counted(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+int Check(const Options& options, std::ostream& out, BatchHost& host, const Clock& clock) {
+  if (options.csv && !CheckOutput(*options.csv, "csv list of findings", host)) return 2;
+  // A series is whole only if every file of it can be seen: a path that
+  // cannot be read ends the command before anything is checked.
+  std::vector<std::string> errors;
+  const std::vector<std::string> files = lomtra::ExpandPaths(options.paths, &errors);
+  for (const std::string& error : errors) host.Error("lomtra: " + error);
+  for (const std::string& path : files) {
+    platform::BinaryReader reader;
+    std::string error;
+    if (!reader.Open(path, &error)) host.Error("lomtra: cannot read " + path + ": " + error);
+    std::error_code same_error;
+    if (options.csv && std::filesystem::equivalent(*options.csv, path, same_error))
+      host.Error("lomtra: the csv list of findings was not written: " + *options.csv +
+                 ": it is one of the data files");
+  }
+  if (host.ErrorCount() > 0) return 2;
+
+  EngineState state;
+  host.WatchInterrupt(&state);
+  AnalyserContext context{host, clock, state};
+  SeriesCheckOptions check_options;
+  check_options.gap_minutes = options.gap_minutes;
+  const SeriesCheckOutcome outcome = CheckSeries(files, check_options, context);
+  if (outcome.stopped && !platform::InterruptRequested()) {
+    // An error ended the analysis; it has been said.
+    return 2;
+  }
+  if (outcome.stopped) {
+    host.Error("lomtra: stopped by the user; the series were not checked to the end");
+    return 1;
+  }
+  if (!outcome.error.empty()) {
+    host.Error("lomtra: the check ended because of an error: " + outcome.error);
+    return 2;
+  }
+  std::vector<FindingRow> rows;
+  std::size_t failing = 0;
+  for (const Finding& finding : outcome.findings) {
+    rows.push_back(RowOf(finding));
+    if (MeansMissingOrDuplicated(finding.kind)) ++failing;
+  }
+  std::string text = rows.empty() ? std::string() : FindingsTable(rows);
+  text += Counted(outcome.files, "file", "files") + " in " +
+          Counted(outcome.series, "series", "series") + " checked: ";
+  if (failing > 0) {
+    text += Counted(rows.size(), "finding", "findings") + ", " + std::to_string(failing) +
+            " of them missing, duplicated or unreadable data";
+  } else if (!rows.empty()) {
+    text += "every series is whole; " + Counted(rows.size(), "finding", "findings") + " to look at";
+  } else {
+    text += "every series is whole";
+  }
+  if (outcome.passed_over > 0)
+    text += " (" + Counted(outcome.passed_over, "file", "files") + " of unknown type passed over)";
+  text += ".\n";
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  out.flush();
+  if (!out) {
+    host.Error("lomtra: the findings could not be written to standard output");
+    return 2;
+  }
+  if (options.csv) {
+    std::string error;
+    if (!WriteFindingsCsv(*options.csv, rows, &error)) {
+      host.Error("lomtra: the csv list of findings was not written: " + error);
+      return 2;
+    }
+    host.Note("CSV list of findings " + *options.csv + " Saved");
+  }
+  return failing > 0 ? 1 : 0;
+}
+
 }  // namespace
 
 std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths,
@@ -316,7 +512,7 @@ bool IsCommandLine(const std::vector<std::string>& args) {
 
 int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                    bool stderr_is_terminal) {
-  const platform::FirstWord first = platform::ReadFirstWord(args, {"identify", "analyse"});
+  const platform::FirstWord first = platform::ReadFirstWord(args, {"identify", "analyse", "check"});
   if (first == platform::FirstWord::kHelp) {
     out << kUsage;
     return 0;
@@ -340,7 +536,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
     return platform::kUsageErrorStatus;
   }
   if (options.help) {
-    out << (args[0] == "identify" ? kIdentifyUsage : kAnalyseUsage);
+    out << (args[0] == "identify" ? kIdentifyUsage
+            : args[0] == "check"  ? kCheckUsage
+                                  : kAnalyseUsage);
     return 0;
   }
   BatchHost host(err, options.quiet, options.stop_on_error, stderr_is_terminal);
@@ -352,6 +550,7 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   }
   try {
     if (options.command == "identify") return Identify(options, out, host);
+    if (options.command == "check") return Check(options, out, host, *clock);
     return Analyse(options, out, host, *clock);
   } catch (const std::exception& e) {
     host.Error(std::string("lomtra: the run ended because of an error: ") + e.what());

@@ -454,6 +454,131 @@ TEST(LomtraCommandLine, UsageHelpAndVersion) {
   }
 }
 
+// A folder of series with one of every fault the check looks for: OCB
+// files (the numbering wraps from 999999 to 0 between o1 and o2, then skips
+// four numbers and leaves a gap; o5 overlaps o3 and holds a stale block;
+// o4 is o1 again; no call is in two files), and E10B files (two numbers missing between e1 and e2,
+// e3 jumps inside and so is not read to its end), and an EWSD file with a
+// package the analyser cannot decode.
+void WriteSeries(const TempFolder& folder) {
+  std::filesystem::create_directories(folder.Path() / "data");
+  auto write = [&](const std::string& name, const cdrgen::Bytes& bytes) {
+    cdrgen::WriteFile(folder.Path() / "data" / name, bytes);
+  };
+  // `count` records from HH:MM:00, one a second.
+  auto ocb_block = [](std::uint32_t sequence, const std::string& hhmm, std::size_t count,
+                      const std::string& called = "0123456789") {
+    cdrgen::OcbSampleBlock b;
+    b.sequence = sequence;
+    for (std::size_t r = 0; r < count; ++r) {
+      cdrgen::OcbSampleRecord rec;
+      rec.time = hhmm + cdrgen::Digits(r, 2);
+      rec.called = called;
+      b.records.push_back(rec);
+    }
+    return b;
+  };
+  const cdrgen::Bytes o1 =
+      cdrgen::OcbAnalyserFile({ocb_block(999998, "1000", 48), ocb_block(999999, "1001", 10)});
+  write("o1.dat", o1);
+  write("o2.dat", cdrgen::OcbAnalyserFile({ocb_block(0, "1030", 20)}));
+  write("o3.dat", cdrgen::OcbAnalyserFile({ocb_block(5, "1200", 48)}));
+  write("o4.dat", o1);
+  write("o5.dat", cdrgen::OcbAnalyserFile(
+                      {ocb_block(6, "1200", 30, "0987654321"), ocb_block(77, "0900", 48)}));
+  auto e10b = [](int from, int to, const std::string& hhmm) {
+    std::vector<cdrgen::E10bRecord> records;
+    for (int s = from; s <= to; ++s)
+      records.push_back({static_cast<std::uint16_t>(s), "0060", hhmm});
+    return records;
+  };
+  write("e1.dat", cdrgen::E10bFile(e10b(1, 20, "0800")));
+  write("e2.dat", cdrgen::E10bFile(e10b(23, 40, "0810")));
+  std::vector<cdrgen::E10bRecord> jumping = e10b(41, 60, "0820");
+  for (const auto& r : e10b(70, 75, "0830")) jumping.push_back(r);
+  write("e3.dat", cdrgen::E10bFile(jumping));
+  cdrgen::EwsdSampleRecord unsupported = Dated(1, 7, 20, 0);
+  unsupported.packages.push_back(cdrgen::EwsdPlainPackage(140, 20));
+  write("w.dat", cdrgen::EwsdFileBuilder()
+                     .Record(Dated(1, 7, 0, 0))
+                     .Record(Dated(1, 7, 10, 0))
+                     .Record(unsupported)
+                     .Build());
+  cdrgen::Bytes text;
+  cdrgen::Append(text, std::string(100, 'x'));
+  write("notes.txt", text);
+}
+
+TEST(LomtraCommandLine, CheckReportsEveryFaultOfASeries) {
+  TempFolder folder;
+  WriteSeries(folder);
+  ProgramRun run = Lomtra(folder, std::string("check --csv ../findings.csv ") + kClock + " .");
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.out,
+            "What            Series    Where            From                 To                   "
+            "How many\n"
+            "Sequence break  . (E10B)  e1.dat / e2.dat  2008-02-29 08:00:00  2008-02-29 08:10:00  "
+            "       2\n"
+            "Unreadable      . (E10B)  e3.dat           2008-02-29 08:20:00  2008-02-29 08:20:00\n"
+            "Stale data      . (OCB)   o5.dat                                                     "
+            "       1\n"
+            "Duplicate file  . (OCB)   o1.dat / o4.dat  2006-04-10 10:00:00  2006-04-10 10:01:09  "
+            "       2\n"
+            "Gap             . (OCB)   o2.dat / o3.dat  2006-04-10 10:30:19  2006-04-10 12:00:00\n"
+            "Sequence break  . (OCB)   o2.dat / o3.dat  2006-04-10 10:30:19  2006-04-10 12:00:00  "
+            "       4\n"
+            "Overlap         . (OCB)   o3.dat / o5.dat  2006-04-10 12:00:00  2006-04-10 12:00:29\n"
+            "Unreadable      . (EWSD)  w.dat            2006-11-01 07:00:00  2006-11-01 07:20:00\n"
+            "9 files in 3 series checked: 8 findings, 6 of them missing, duplicated or unreadable "
+            "data (1 file of unknown type passed over).\n");
+  EXPECT_EQ(run.err,
+            "Pack Message 140 Received. This Feature is not Enabled at Present. Cann't Proceed.\n"
+            "CSV list of findings ../findings.csv Saved\n");
+  EXPECT_EQ(Slurp(folder.Path() / "findings.csv"),
+            "What,Series,Where,From,To,How many\r\n"
+            "Sequence break,. (E10B),e1.dat / e2.dat,2008-02-29 08:00:00,2008-02-29 08:10:00,2\r\n"
+            "Unreadable,. (E10B),e3.dat,2008-02-29 08:20:00,2008-02-29 08:20:00,\r\n"
+            "Stale data,. (OCB),o5.dat,,,1\r\n"
+            "Duplicate file,. (OCB),o1.dat / o4.dat,2006-04-10 10:00:00,2006-04-10 10:01:09,2\r\n"
+            "Gap,. (OCB),o2.dat / o3.dat,2006-04-10 10:30:19,2006-04-10 12:00:00,\r\n"
+            "Sequence break,. (OCB),o2.dat / o3.dat,2006-04-10 10:30:19,2006-04-10 12:00:00,4\r\n"
+            "Overlap,. (OCB),o3.dat / o5.dat,2006-04-10 12:00:00,2006-04-10 12:00:29,\r\n"
+            "Unreadable,. (EWSD),w.dat,2006-11-01 07:00:00,2006-11-01 07:20:00,\r\n");
+
+  // The wrap from 999999 to 0 runs on; the same file named twice is checked
+  // once; --gap sets what counts as a gap.
+  run = Lomtra(folder, "check --gap 20 o1.dat o2.dat ./o1.dat");
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.out,
+            "What  Series   Where            From                 To                   How many\n"
+            "Gap   . (OCB)  o1.dat / o2.dat  2006-04-10 10:01:09  2006-04-10 10:30:00\n"
+            "2 files in 1 series checked: 1 finding, 1 of them missing, duplicated or unreadable "
+            "data.\n");
+}
+
+TEST(LomtraCommandLine, CheckUsageAndUnreadablePaths) {
+  TempFolder folder;
+  WriteSeries(folder);
+  EXPECT_EQ(Lomtra(folder, "check").status, 2);
+  EXPECT_EQ(Lomtra(folder, "check --gap soon o1.dat").status, 2);
+  EXPECT_EQ(Lomtra(folder, "check --csv - o1.dat").status, 2);
+  EXPECT_EQ(Lomtra(folder, "analyse --gap 5 o1.dat").status, 2);
+  EXPECT_EQ(Lomtra(folder, "check --report r.lmt o1.dat").status, 2);
+  const std::string o1 = Slurp(folder.Path() / "data" / "o1.dat");
+  EXPECT_EQ(Lomtra(folder, "check --csv o1.dat .").status, 2);
+  EXPECT_EQ(Slurp(folder.Path() / "data" / "o1.dat"), o1);
+  const ProgramRun missing = Lomtra(folder, "check o1.dat gone.dat");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err, "lomtra: cannot read gone.dat: No such file or directory\n");
+  const ProgramRun usage = Lomtra(folder, "check --help");
+  EXPECT_EQ(usage.status, 0);
+  EXPECT_EQ(usage.out.rfind("usage: lomtra check", 0), 0u) << usage.out;
+  const ProgramRun whole = Lomtra(folder, "check o1.dat o2.dat");
+  EXPECT_EQ(whole.status, 0) << whole.err;
+  EXPECT_EQ(whole.out, "2 files in 1 series checked: every series is whole.\n");
+}
+
 // Without a display nothing may reach Qt, which would abort the program.
 TEST(LomtraCommandLine, UnknownWordsAreUsageErrorsAndWindowsNeedADisplay) {
   TempFolder folder;
