@@ -8,6 +8,9 @@
 #   bench/run.sh --list [N]                      only lomtra's window on N small files
 #   bench/run.sh --db [benchmark options]       calls a second into SQLite and into
 #                                                a throwaway PostgreSQL server
+#   bench/run.sh --calls [SIZE]                  lomtra's call checks (duplicates, quiet
+#                                                stretches) on SIZE of EWSD, OCB, C-DOT
+#                                                and AXE files, against `lomtra analyse`
 #
 # For each format it writes one file with cdrgen, reads it once so that the
 # page cache is warm, then measures `cp FILE OUT` (reading and writing as many
@@ -30,6 +33,7 @@ db=0
 micro_args=()
 list_only=0
 list_files=2000
+calls_only=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --micro) micro=1; shift; micro_args=("$@"); break ;;
@@ -37,9 +41,10 @@ while [ $# -gt 0 ]; do
     --repeat) repeat=$2; shift 2 ;;
     --keep) keep=1; shift ;;
     --formats) formats=1; shift ;;
+    --calls) calls_only=1; shift ;;
     --list) list_only=1; shift
             if [ $# -gt 0 ] && [[ $1 =~ ^[0-9]+$ ]]; then list_files=$1; shift; fi ;;
-    -h|--help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,21p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     -*) echo "run.sh: unknown option $1" >&2; exit 2 ;;
     *) size=$1; shift ;;
   esac
@@ -55,6 +60,7 @@ targets=(cdrgen_cli vantor ostrel kelvan pardel lomtra window_run_vantor window_
 [ "$micro" = 1 ] && targets=(suite_micro_benchmarks)
 [ "$db" = 1 ] && targets=(suite_db_benchmarks)
 [ "$list_only" = 1 ] && targets=(cdrgen_cli lomtra window_run_lomtra)
+[ "$calls_only" = 1 ] && targets=(cdrgen_cli lomtra call_checks_run)
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
@@ -159,6 +165,29 @@ check_run() {
 if [ "$list_only" = 1 ]; then
   mkdir -p "$data"
   list_run
+  exit 0
+fi
+
+# The call checks read every call of a mixed set, a quarter of SIZE in each
+# decoded format, and keep under 256 MiB whatever their number.
+if [ "$calls_only" = 1 ]; then
+  mkdir -p "$data"
+  quarter=$(numfmt --from=iec "$size")
+  quarter=$((quarter / 4))
+  set_files=()
+  for format in ewsd ocb cdot axe; do
+    "$bin/cdrgen" "$format" "$data/sample.$format" --size "$quarter" --seed 1 >/dev/null
+    set_files+=("$data/sample.$format")
+  done
+  cat "${set_files[@]}" >/dev/null
+  sync
+  /usr/bin/time -f "%e %M" -o "$times" "$bin/lomtra" analyse --quiet "${set_files[@]}" \
+    >/dev/null 2>&1 || true
+  read -r analyse_wall analyse_peak <"$times"
+  echo "lomtra analyse: $analyse_wall s, peak $((analyse_peak / 1024)) MiB"
+  /usr/bin/time -f "%e %M" -o "$times" "$bin/call_checks_run" --temp "$data" "${set_files[@]}"
+  read -r checks_wall checks_peak <"$times"
+  echo "call checks: $checks_wall s ($(awk "BEGIN{printf \"%.2f\", $checks_wall / ($analyse_wall < 0.01 ? 0.01 : $analyse_wall)}") x analyse), peak $((checks_peak / 1024)) MiB"
   exit 0
 fi
 

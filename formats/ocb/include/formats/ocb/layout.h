@@ -132,6 +132,7 @@ inline constexpr int kDateField = 4;
 inline constexpr int kTimeField = 5;
 inline constexpr int kCallingField = 6;
 inline constexpr int kCalledField = 8;
+inline constexpr int kDurationField = 12;
 inline constexpr int kIcTrunkField = 15;
 
 constexpr const Field& FieldAt(int field) {

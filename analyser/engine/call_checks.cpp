@@ -1,0 +1,584 @@
+// The pass over every call of a series: duplicate calls and quiet stretches.
+//
+// Duplicates: a 64-bit fingerprint of each call's key with its file and call
+// number goes into a run of fixed size; a full run is sorted and, when the
+// memory budget would be passed, written to the temporary folder; the runs
+// are merged, and calls whose fingerprints meet are read again and compared
+// whole, so a fingerprint collision never makes a duplicate. Quiet stretches:
+// one bit per minute from a file's first call to its last.
+#include "engine/call_checks.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <queue>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "engine/findings.h"
+#include "formats/axe/calls.h"
+#include "formats/cdot/calls.h"
+#include "formats/ewsd/calls.h"
+#include "formats/ocb/calls.h"
+#include "platform/calendar.h"
+
+namespace lomtra {
+
+namespace {
+
+// Calls read between two looks at stop_requested.
+constexpr std::uint64_t kCallsPerStopQuestion = 1 << 16;
+// A file's quiet-stretch bitmap covers at most this many minutes (about 127
+// years): a damaged date further out is left out of it.
+constexpr std::int64_t kMostMinutes = std::int64_t{1} << 26;
+
+using Call = CallValues;
+
+// Days from 1970-01-01 to the date (proleptic Gregorian).
+std::int64_t DaysFromEpoch(std::int64_t year, int month, int day) {
+  year -= month <= 2;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t year_of_era = year - era * 400;
+  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const std::int64_t day_of_era =
+      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
+
+// The moment of a call's start parts, or kNoMoment where the extractor's
+// call_start is left empty (no real date or time).
+template <class Start>
+Moment MomentOf(const Start& s) {
+  if (s.year < 0 || s.year > 9999 || s.month < 1 || s.month > 12 || s.day < 1 ||
+      s.day > platform::DaysInMonth(s.month, s.year))
+    return kNoMoment;
+  if (s.hour < 0 || s.hour > 23 || s.minute < 0 || s.minute > 59 || s.second < 0 || s.second > 59)
+    return kNoMoment;
+  return DaysFromEpoch(s.year, s.month, s.day) * 86400 + s.hour * 3600 + s.minute * 60 + s.second;
+}
+
+enum class ReadEnd { kDone, kNotOpened, kStopped };
+
+// Every call of the file in order, numbered from 0, handed to `on_call`
+// (which returns false to stop).
+template <class Reader, class Key, class OnCall>
+ReadEnd ReadWith(const std::string& path, const OnCall& on_call) {
+  Reader reader;
+  if (!reader.Open(path, nullptr)) return ReadEnd::kNotOpened;
+  Key key;
+  Call call;
+  for (std::uint64_t n = 0; reader.Next(key); ++n) {
+    call.calling = key.calling;
+    call.called = key.called;
+    call.start = MomentOf(key.start);
+    call.duration = static_cast<double>(key.duration);
+    if (!on_call(n, call)) return ReadEnd::kStopped;
+  }
+  return ReadEnd::kDone;
+}
+
+bool IsDecoded(SwitchType type) {
+  return type == SwitchType::kOcb || type == SwitchType::kEwsd || type == SwitchType::kCdot ||
+         type == SwitchType::kAxe;
+}
+
+template <class OnCall>
+ReadEnd ReadCalls(const SeriesFile& file, const OnCall& on_call) {
+  switch (file.type) {
+    case SwitchType::kOcb:
+      return ReadWith<formats::ocb::CallReader, formats::ocb::CallKey>(file.path, on_call);
+    case SwitchType::kEwsd:
+      return ReadWith<formats::ewsd::CallReader, formats::ewsd::CallKey>(file.path, on_call);
+    case SwitchType::kCdot:
+      return ReadWith<formats::cdot::CallReader, formats::cdot::CallKey>(file.path, on_call);
+    case SwitchType::kAxe:
+      return ReadWith<formats::axe::CallReader, formats::axe::CallKey>(file.path, on_call);
+    default:
+      return ReadEnd::kNotOpened;
+  }
+}
+
+// The exact key of a call: both numbers, the start and the duration.
+void PutKey(const Call& call, std::string& out) {
+  out.append(call.calling);
+  out.push_back('\0');
+  out.append(call.called);
+  out.push_back('\0');
+  char fixed[2 * sizeof(std::uint64_t)];
+  const auto start = static_cast<std::uint64_t>(call.start);
+  std::memcpy(fixed, &start, sizeof start);
+  // 0.0 and -0.0 are one duration.
+  const double duration = call.duration == 0 ? 0.0 : call.duration;
+  std::memcpy(fixed + sizeof start, &duration, sizeof duration);
+  out.append(fixed, sizeof fixed);
+}
+
+std::uint64_t Mix(std::uint64_t h) {
+  h ^= h >> 33;
+  h *= 0xff51afd7ed558ccdULL;
+  h ^= h >> 33;
+  h *= 0xc4ceb9fe1a85ec53ULL;
+  h ^= h >> 33;
+  return h;
+}
+
+std::uint64_t Fingerprint(const Call& call) {
+  // FNV-1a over the numbers, then the start and duration mixed in.
+  std::uint64_t h = 0xcbf29ce484222325ULL;
+  for (const char c : call.calling) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+  h = (h ^ 0xFFu) * 0x100000001b3ULL;  // no byte of a number: keeps "12"+"3" from "1"+"23"
+  for (const char c : call.called) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+  h = Mix(h ^ static_cast<std::uint64_t>(call.start));
+  const double duration = call.duration == 0 ? 0.0 : call.duration;
+  std::uint64_t bits;
+  std::memcpy(&bits, &duration, sizeof bits);
+  return Mix(h ^ (bits * 0x9E3779B97F4A7C15ULL));
+}
+
+// A call's fingerprint and where it is.
+struct Entry {
+  std::uint64_t hash;
+  std::uint32_t file;
+  std::uint32_t call;
+  bool operator<(const Entry& other) const {
+    if (hash != other.hash) return hash < other.hash;
+    if (file != other.file) return file < other.file;
+    return call < other.call;
+  }
+};
+
+// A file of sorted entries in the temporary folder, removed with it.
+class SortedRun {
+ public:
+  explicit SortedRun(std::filesystem::path path) : path_(std::move(path)) {}
+  ~SortedRun() {
+    Close();
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  SortedRun(const SortedRun&) = delete;
+  SortedRun& operator=(const SortedRun&) = delete;
+
+  bool Write(const std::vector<Entry>& entries, std::string* error) {
+    file_ = std::fopen(path_.c_str(), "wb");
+    bool ok = file_ != nullptr;
+    if (ok)
+      ok = std::fwrite(entries.data(), sizeof(Entry), entries.size(), file_) == entries.size();
+    if (ok) ok = std::fflush(file_) == 0;
+    const int reason = errno;
+    Close();
+    if (!ok && error != nullptr)
+      *error = "Cannot write the temporary file " + path_.string() + ": " + std::strerror(reason);
+    return ok;
+  }
+  bool OpenForReading(std::string* error) {
+    file_ = std::fopen(path_.c_str(), "rb");
+    if (file_ == nullptr && error != nullptr)
+      *error = "Cannot read the temporary file " + path_.string() + ": " + std::strerror(errno);
+    buffer_.resize(kBufferEntries);
+    return file_ != nullptr;
+  }
+  // The next entry; false at the end (or when a read fails: Failed tells).
+  bool Next(Entry& entry) {
+    if (at_ == filled_) {
+      filled_ = std::fread(buffer_.data(), sizeof(Entry), buffer_.size(), file_);
+      at_ = 0;
+      if (filled_ == 0) {
+        failed_ = std::ferror(file_) != 0;
+        return false;
+      }
+    }
+    entry = buffer_[at_++];
+    return true;
+  }
+  bool Failed() const { return failed_; }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  static constexpr std::size_t kBufferEntries = 4096;
+  void Close() {
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+  }
+  std::filesystem::path path_;
+  std::FILE* file_ = nullptr;
+  std::vector<Entry> buffer_;
+  std::size_t at_ = 0, filled_ = 0;
+  bool failed_ = false;
+};
+
+// The minutes of a file in which a call starts.
+class MinuteMap {
+ public:
+  void Add(Moment start) {
+    const std::int64_t minute = FloorMinute(start);
+    if (bits_.empty()) {
+      first_ = minute - Remainder(minute);
+      bits_.assign(1, 0);
+    }
+    if (minute < first_) {
+      // Room before it, at least as much as there is: a file read backwards
+      // in time moves the words only now and then.
+      const std::int64_t needed = (first_ - minute + 63) / 64;
+      const std::int64_t words = std::max<std::int64_t>(needed, Span() / 64);
+      if (Span() + needed * 64 > kMostMinutes) return;
+      const std::int64_t added = std::min(words, (kMostMinutes - Span()) / 64);
+      bits_.insert(bits_.begin(), static_cast<std::size_t>(added), 0);
+      first_ -= added * 64;
+    } else if (minute >= first_ + Span()) {
+      const std::int64_t needed = (minute - first_) / 64 + 1;
+      if (needed * 64 > kMostMinutes) return;
+      const std::int64_t words =
+          std::min(std::max<std::int64_t>(needed, Span() / 64 * 2), kMostMinutes / 64);
+      bits_.resize(static_cast<std::size_t>(words), 0);
+    }
+    const std::int64_t at = minute - first_;
+    bits_[static_cast<std::size_t>(at / 64)] |= std::uint64_t{1} << (at % 64);
+  }
+  // The longest run of minutes between two minutes with a call: the two
+  // minutes themselves. False with fewer than two such minutes.
+  bool Longest(std::int64_t& from_minute, std::int64_t& to_minute) const {
+    std::int64_t previous = -1, best = 0;
+    for (std::size_t w = 0; w < bits_.size(); ++w) {
+      for (std::uint64_t word = bits_[w]; word != 0; word &= word - 1) {
+        const std::int64_t minute = static_cast<std::int64_t>(w) * 64 + __builtin_ctzll(word);
+        if (previous >= 0 && minute - previous > best) {
+          best = minute - previous;
+          from_minute = first_ + previous;
+          to_minute = first_ + minute;
+        }
+        previous = minute;
+      }
+    }
+    return best > 0;
+  }
+
+ private:
+  static std::int64_t Remainder(std::int64_t minute) { return ((minute % 64) + 64) % 64; }
+  static std::int64_t FloorMinute(Moment start) {
+    return start >= 0 ? start / 60 : -((-start + 59) / 60);
+  }
+  std::int64_t Span() const { return static_cast<std::int64_t>(bits_.size()) * 64; }
+  std::int64_t first_ = 0;
+  std::vector<std::uint64_t> bits_;
+};
+
+std::string FileName(const std::string& path) {
+  return std::filesystem::path(path).filename().string();
+}
+
+// A call found more than once, confirmed by its whole key.
+struct Copy {
+  std::uint64_t hash;
+  Moment start;
+  std::uint32_t key_at, key_size;  // in the chunk's keys, well under 4 GiB
+  std::uint32_t file, call;
+};
+
+// Lists at most this many places or files in a finding's `where`.
+constexpr std::size_t kMostListed = 5;
+
+class CallPass {
+ public:
+  CallPass(const std::string& series, const std::vector<SeriesFile>& files,
+           const CallCheckOptions& options, std::vector<Finding>& findings, std::string* error)
+      : series_(series), files_(files), options_(options), findings_(findings), error_(error) {
+    // Three quarters of the budget for the run being filled, the rest for
+    // the readers, the bitmaps and the merge's buffers.
+    run_capacity_ = std::max<std::size_t>(options.memory_budget / 4 * 3 / sizeof(Entry), 1024);
+    // A candidate being confirmed takes its entry, its copy and its key
+    // (about 40 bytes): most of the budget once the runs are on disk.
+    chunk_capacity_ = std::max<std::size_t>(
+        options.memory_budget / 5 * 4 / (sizeof(Entry) + sizeof(Copy) + 40), 1024);
+  }
+
+  bool Run() {
+    if (!ReadEveryCall() || !MergeAndConfirm()) return false;
+    Report();
+    return true;
+  }
+
+ private:
+  bool Stopped() {
+    if (options_.stop_requested && options_.stop_requested()) {
+      if (error_ != nullptr) *error_ = "The check was stopped";
+      return true;
+    }
+    return false;
+  }
+
+  bool ReadEveryCall() {
+    entries_.reserve(std::min<std::size_t>(run_capacity_, 1 << 20));
+    for (std::size_t f = 0; f < files_.size(); ++f) {
+      const SeriesFile& file = files_[f];
+      if (!IsDecoded(file.type)) continue;
+      if (Stopped()) return false;
+      MinuteMap minutes;
+      bool failed = false;
+      auto on_call = [&](std::uint64_t n, const Call& call) {
+        if (call.start == kNoMoment) return true;  // no real start: neither check can use it
+        minutes.Add(call.start);
+        if (entries_.size() == run_capacity_ && !Spill()) {
+          failed = true;
+          return false;
+        }
+        entries_.push_back(
+            {Fingerprint(call), static_cast<std::uint32_t>(f), static_cast<std::uint32_t>(n)});
+        if ((n + 1) % kCallsPerStopQuestion == 0 && Stopped()) {
+          failed = true;
+          return false;
+        }
+        return true;
+      };
+      ReadCalls(file, on_call);
+      if (failed) return false;
+      std::int64_t from = 0, to = 0;
+      if (minutes.Longest(from, to) && to - from > options_.quiet_minutes) {
+        findings_.push_back(
+            {FindingKind::kQuietStretch, series_, FileName(file.path), from * 60, to * 60, 0});
+      }
+    }
+    return true;
+  }
+
+  std::filesystem::path TempFolder() const {
+    if (!options_.temp_folder.empty()) return options_.temp_folder;
+    std::error_code ignored;
+    return std::filesystem::temp_directory_path(ignored);
+  }
+
+  bool Spill() {
+    std::sort(entries_.begin(), entries_.end());
+    auto name = "lomtra-calls-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
+                std::to_string(runs_.size()) + ".run";
+    runs_.push_back(std::make_unique<SortedRun>(TempFolder() / name));
+    if (!runs_.back()->Write(entries_, error_)) return false;
+    entries_.clear();
+    return true;
+  }
+
+  // Merges the runs; entries whose fingerprint another entry shares are
+  // confirmed a chunk at a time, so that the copies of a file loaded twice
+  // never need more memory than the budget (each chunk reads the files
+  // again).
+  bool MergeAndConfirm() {
+    if (!runs_.empty()) {
+      // The last run joins the others on disk, so that the merge needs only
+      // their buffers and the chunk may take half the budget.
+      if (!entries_.empty() && !Spill()) return false;
+      std::vector<Entry>().swap(entries_);
+    } else {
+      // Everything fits: the chunk shares the budget with the entries.
+      chunk_capacity_ = std::max<std::size_t>(chunk_capacity_ / 4, 1024);
+    }
+    std::sort(entries_.begin(), entries_.end());
+    std::vector<Entry> group, chunk;
+    bool ok = true;
+    auto flush_group = [&] {
+      if (group.size() > 1) {
+        if (chunk.empty()) chunk.reserve(chunk_capacity_ + 64);  // no doubling past the budget
+        chunk.insert(chunk.end(), group.begin(), group.end());
+      }
+      group.clear();
+      if (chunk.size() >= chunk_capacity_) {
+        ok = Confirm(chunk);
+        chunk.clear();
+      }
+    };
+    auto take = [&](const Entry& entry) {
+      if (!group.empty() && group.front().hash != entry.hash) flush_group();
+      group.push_back(entry);
+      return ok;
+    };
+    if (runs_.empty()) {
+      for (const Entry& entry : entries_)
+        if (!take(entry)) return false;
+    } else {
+      // The run in memory is merged with those on disk.
+      struct Head {
+        Entry entry;
+        std::size_t source;
+        bool operator>(const Head& other) const { return other.entry < entry; }
+      };
+      std::priority_queue<Head, std::vector<Head>, std::greater<>> heads;
+      for (std::size_t r = 0; r < runs_.size(); ++r) {
+        if (!runs_[r]->OpenForReading(error_)) return false;
+        Entry entry;
+        if (runs_[r]->Next(entry)) heads.push({entry, r});
+      }
+      std::size_t in_memory = 0;
+      if (!entries_.empty()) heads.push({entries_[in_memory++], runs_.size()});
+      std::uint64_t merged = 0;
+      while (!heads.empty()) {
+        const Head head = heads.top();
+        heads.pop();
+        if (!take(head.entry)) return false;
+        Entry next;
+        if (head.source == runs_.size()) {
+          if (in_memory < entries_.size()) heads.push({entries_[in_memory++], head.source});
+        } else if (runs_[head.source]->Next(next)) {
+          heads.push({next, head.source});
+        } else if (runs_[head.source]->Failed()) {
+          if (error_ != nullptr)
+            *error_ = "Cannot read the temporary file " + runs_[head.source]->Path().string();
+          return false;
+        }
+        if (++merged % kCallsPerStopQuestion == 0 && Stopped()) return false;
+      }
+    }
+    flush_group();
+    if (ok && !chunk.empty()) ok = Confirm(chunk);
+    runs_.clear();
+    std::vector<Entry>().swap(entries_);
+    return ok;
+  }
+
+  // Reads the candidates again and adds those whose whole key another
+  // shares to the sets of files reported.
+  bool Confirm(std::vector<Entry>& candidates) {
+    std::sort(candidates.begin(), candidates.end(), [](const Entry& a, const Entry& b) {
+      return a.file != b.file ? a.file < b.file : a.call < b.call;
+    });
+    std::string keys;
+    keys.reserve(candidates.size() * 40);
+    std::vector<Copy> copies;
+    copies.reserve(candidates.size());
+    std::size_t next = 0;
+    while (next < candidates.size()) {
+      if (Stopped()) return false;
+      const std::uint32_t f = candidates[next].file;
+      auto on_call = [&](std::uint64_t n, const Call& call) {
+        while (next < candidates.size() && candidates[next].file == f && candidates[next].call < n)
+          ++next;  // the file changed under the check: that call is gone
+        if (next == candidates.size() || candidates[next].file != f) return false;
+        if (candidates[next].call != n) return true;
+        const std::size_t at = keys.size();
+        PutKey(call, keys);
+        copies.push_back({candidates[next].hash, call.start, static_cast<std::uint32_t>(at),
+                          static_cast<std::uint32_t>(keys.size() - at), f,
+                          static_cast<std::uint32_t>(n)});
+        ++next;
+        return true;
+      };
+      ReadCalls(files_[f], on_call);
+      while (next < candidates.size() && candidates[next].file == f) ++next;
+    }
+    auto key = [&](const Copy& c) { return std::string_view(keys).substr(c.key_at, c.key_size); };
+    std::sort(copies.begin(), copies.end(), [&](const Copy& a, const Copy& b) {
+      if (a.hash != b.hash) return a.hash < b.hash;
+      const int order = key(a).compare(key(b));
+      if (order != 0) return order < 0;
+      return a.file != b.file ? a.file < b.file : a.call < b.call;
+    });
+    for (std::size_t i = 0; i < copies.size();) {
+      std::size_t j = i + 1;
+      while (j < copies.size() && copies[j].hash == copies[i].hash &&
+             key(copies[j]) == key(copies[i]))
+        ++j;
+      if (j - i > 1) AddGroup(copies.data() + i, copies.data() + j);
+      i = j;
+    }
+    return true;
+  }
+
+  // The calls of one group of equal calls (in file and call order) added to
+  // the set of the files they lie in.
+  void AddGroup(const Copy* begin, const Copy* end) {
+    std::vector<std::uint32_t>& files = group_files_;
+    files.clear();
+    for (const Copy* copy = begin; copy != end; ++copy) files.push_back(copy->file);
+    files.erase(std::unique(files.begin(), files.end()), files.end());
+    auto set =
+        std::find_if(sets_.begin(), sets_.end(), [&](const Set& s) { return s.files == files; });
+    if (set == sets_.end()) {
+      sets_.push_back({files, 0, 0, kNoMoment, kNoMoment, {}, 0});
+      set = sets_.end() - 1;
+      // The places of its first group: all a finding names when it stays
+      // the set's only group.
+      set->places_total = static_cast<std::size_t>(end - begin);
+      for (const Copy* copy = begin; copy != end && set->places.size() < kMostListed; ++copy)
+        set->places.push_back({copy->file, copy->call});
+    }
+    ++set->groups;
+    set->count += static_cast<std::uint64_t>(end - begin) - 1;
+    const Moment start = begin->start;
+    if (set->from == kNoMoment || start < set->from) set->from = start;
+    if (set->to == kNoMoment || start > set->to) set->to = start;
+  }
+
+  // One finding for every set of files the same calls lie in: a single call
+  // names each copy's file and call number (its line in the extractor's
+  // output of that file); many name the files, and the count says how many
+  // copies beyond the first there are. A whole file loaded twice is then one
+  // finding, not a million.
+  void Report() {
+    std::sort(sets_.begin(), sets_.end(), [](const Set& a, const Set& b) {
+      return a.from != b.from ? a.from < b.from : a.files < b.files;
+    });
+    for (const Set& set : sets_) {
+      std::string where;
+      std::size_t listed = 0, total = 0;
+      auto add = [&](const std::string& text) {
+        if (!where.empty()) where += ", ";
+        where += text;
+        ++listed;
+      };
+      if (set.groups == 1) {
+        for (const auto& [file, call] : set.places)
+          add(FileName(files_[file].path) + " call " + std::to_string(call + 1));
+        total = set.places_total;
+      } else {
+        for (const std::uint32_t f : set.files)
+          if (listed < kMostListed) add(FileName(files_[f].path));
+        total = set.files.size();
+      }
+      if (total > listed) where += " and " + std::to_string(total - listed) + " more";
+      findings_.push_back(
+          {FindingKind::kDuplicateCall, series_, where, set.from, set.to, set.count});
+    }
+  }
+
+  struct Set {
+    std::vector<std::uint32_t> files;
+    std::uint64_t groups = 0;
+    std::uint64_t count = 0;
+    Moment from = kNoMoment, to = kNoMoment;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> places;
+    std::size_t places_total = 0;
+  };
+
+  const std::string& series_;
+  const std::vector<SeriesFile>& files_;
+  const CallCheckOptions& options_;
+  std::vector<Finding>& findings_;
+  std::string* error_;
+  std::size_t run_capacity_ = 0;
+  std::vector<Entry> entries_;
+  std::vector<std::unique_ptr<SortedRun>> runs_;
+  std::size_t chunk_capacity_ = 0;
+  std::vector<Set> sets_;
+  std::vector<std::uint32_t> group_files_;
+};
+
+}  // namespace
+
+bool ForEachCall(const SeriesFile& file,
+                 const std::function<bool(std::uint64_t, const CallValues&)>& on_call) {
+  return ReadCalls(file, on_call) != ReadEnd::kNotOpened;
+}
+
+bool CheckCalls(const std::string& series, const std::vector<SeriesFile>& files,
+                const CallCheckOptions& options, std::vector<Finding>& findings,
+                std::string* error) {
+  if (error != nullptr) error->clear();
+  if (files.size() > std::numeric_limits<std::uint32_t>::max()) return false;
+  CallPass pass(series, files, options, findings, error);
+  return pass.Run();
+}
+
+}  // namespace lomtra
