@@ -253,6 +253,12 @@ void CoverageCanvas::FlagBars() {
   }
 }
 
+bool CoverageCanvas::Flagged(std::size_t row) const {
+  if (row >= bar_of_row_.size() || bar_of_row_[row].lane == kNoLane) return false;
+  const Hit& hit = bar_of_row_[row];
+  return (flags_[hit.lane][hit.bar] & kFlagged) != 0;
+}
+
 void CoverageCanvas::SetSelectedRows(const std::vector<std::size_t>& rows) {
   for (const Hit& hit : selected_) {
     std::uint8_t& flags = flags_[hit.lane][hit.bar];
@@ -658,6 +664,9 @@ CoverageView::CoverageView(QWidget* parent) : QWidget(parent) {
   button("covDay", "&Day", "A day across the width (Ctrl+wheel zooms)", [this] { ShowDay(); });
   button("covMonth", "&Month", "A month across the width", [this] { ShowMonth(); });
   button("covAll", "&All", "Every file across the width", [this] { ShowAll(); });
+  button("covCheck", "&Check",
+         "Look for sequence breaks, duplicate files and calls, and files not read to their end",
+         [this] { emit CheckRequested(); });
   legend_ = new QLabel(this);
   legend_->setObjectName("covLegend");
   auto swatch = [](const QColor& colour, const char* text) {
@@ -679,7 +688,16 @@ CoverageView::CoverageView(QWidget* parent) : QWidget(parent) {
   layout->setContentsMargins(4, 4, 4, 4);
   layout->setSpacing(4);
   layout->addLayout(buttons);
+  summary_ = new QLabel(this);
+  summary_->setObjectName("covSummary");
+  summary_->hide();
+  layout->addWidget(summary_);
   layout->addWidget(canvas_, 1);
+}
+
+void CoverageView::SetCheckSummary(const QString& text) {
+  summary_->setText(text);
+  summary_->setVisible(!text.isEmpty());
 }
 
 CoverageView::~CoverageView() = default;

@@ -75,6 +75,8 @@ class CoverageCanvas : public QAbstractScrollArea {
   Moment MomentOfX(int x) const;
   double SecondsPerPixel() const { return seconds_per_pixel_; }
   const std::vector<CoverageLane>& Lanes() const { return lanes_; }
+  // Whether a finding names the file of this list row.
+  bool Flagged(std::size_t row) const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -156,15 +158,20 @@ class CoverageView : public QWidget {
   bool SavePicture(const QString& path);
 
   CoverageCanvas* Canvas() const { return canvas_; }
+  // Says under the buttons what the last check found, or that none ran.
+  void SetCheckSummary(const QString& text);
 
  signals:
   void RowClicked(std::size_t row);
+  // "Check" pressed: the window runs the series checks over its files.
+  void CheckRequested();
 
  private:
   void SavePictureAs();
 
   CoverageCanvas* canvas_;
   QLabel* legend_;
+  QLabel* summary_;
   std::function<QString()> choose_picture_name_;
   std::function<void(const QString&)> picture_failed_;
 };

@@ -37,6 +37,7 @@
 #include "engine/analysis_run.h"
 #include "engine/file_list.h"
 #include "engine/report_file.h"
+#include "engine/series_checks.h"
 #include "platform/file_replacer.h"
 
 namespace lomtra {
@@ -293,6 +294,7 @@ void AnalyserWindow::BuildCoverage() {
     if (visible && coverage_stale_) UpdateCoverage();
   });
   connect(coverage_, &CoverageView::RowClicked, this, &AnalyserWindow::SelectRowOfBar);
+  connect(coverage_, &CoverageView::CheckRequested, this, &AnalyserWindow::CheckSeriesOfList);
   connect(list_, &QTreeWidget::itemSelectionChanged, this,
           &AnalyserWindow::ShowSelectionInCoverage);
   coverage_->SetPictureCallbacks(
@@ -311,9 +313,70 @@ void AnalyserWindow::ShowCoverage() {
 void AnalyserWindow::UpdateCoverage() {
   coverage_stale_ = true;
   if (coverage_dock_ == nullptr || coverage_dock_->isHidden()) return;
-  coverage_->SetData(CoverageLanes(rows_), {});
+  coverage_->SetData(CoverageLanes(rows_), findings_);
   coverage_stale_ = false;
   ShowSelectionInCoverage();
+}
+
+void AnalyserWindow::ForgetFindings() {
+  if (findings_.empty() && !checked_) return;
+  findings_.clear();
+  checked_ = false;
+  coverage_->SetCheckSummary({});
+}
+
+void AnalyserWindow::CheckSeriesOfList() {
+  if (state_.analyser_running || checking_ || rows_.empty()) return;
+  std::vector<std::string> paths;
+  paths.reserve(rows_.size());
+  for (const DataFileEntry& row : rows_) paths.push_back(row.binary_file);
+  AnalyserContext context{*this, services_.clock, state_};
+  // The pass over the calls runs after the analysis has ended: `checking_`
+  // keeps Stop working and a second run out until it is over.
+  checking_ = true;
+  SetRunning(true);
+  const SeriesCheckOutcome outcome = CheckSeries(paths, SeriesCheckOptions{}, context);
+  SetRunning(false);
+  checking_ = false;
+  state_.stop_requested = false;
+  if (closing_) {
+    QCoreApplication::quit();
+    return;
+  }
+  ForgetFindings();
+  if (outcome.stopped) {
+    coverage_->SetCheckSummary("The check was stopped.");
+    return;
+  }
+  if (!outcome.error.empty()) {
+    ShowMessage({"The check ended because of an error: " + outcome.error, kProgramTitle,
+                 MessageIcon::kError, MessageButtons::kOk});
+    return;
+  }
+  findings_ = outcome.findings;
+  checked_ = true;
+  std::size_t failing = 0;
+  for (const Finding& finding : findings_) failing += MeansMissingOrDuplicated(finding.kind);
+  auto counted = [](std::size_t n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
+  };
+  QString summary = counted(outcome.files, "file", "files") + " in " +
+                    counted(outcome.series, "series", "series") + " checked: ";
+  if (failing > 0) {
+    summary += counted(findings_.size(), "finding", "findings") +
+               QStringLiteral(
+                   ", %1 of them missing, duplicated or unreadable data "
+                   "(hover over a marked file)")
+                   .arg(failing);
+  } else if (!findings_.empty()) {
+    summary += "every series is whole; " + counted(findings_.size(), "finding", "findings") +
+               " to look at";
+  } else {
+    summary += QStringLiteral("every series is whole");
+  }
+  coverage_->SetCheckSummary(summary);
+  coverage_stale_ = true;
+  UpdateCoverage();
 }
 
 void AnalyserWindow::ShowSelectionInCoverage() {
@@ -335,6 +398,7 @@ void AnalyserWindow::SelectRowOfBar(std::size_t row) {
 // ---- the list ----
 
 void AnalyserWindow::RebuildList() {
+  ForgetFindings();
   list_->clear();
   QList<QTreeWidgetItem*> items;
   for (const DataFileEntry& row : rows_) {
@@ -405,6 +469,7 @@ void AnalyserWindow::AddFiles(const QStringList& paths) {
   // Every file that was not a duplicate went through AddDataFile, which
   // switches the mark off whether it was added or not.
   if (files.size() > outcome.duplicates.size()) SetResultsMark(false);
+  ForgetFindings();
   RefreshTexts();
 }
 
@@ -502,6 +567,8 @@ void AnalyserWindow::ToolbarButton(int number) {
 
 void AnalyserWindow::Analyse(bool reanalyse_all) {
   if (state_.analyser_running) return;
+  if (checking_) return;
+  ForgetFindings();
   AnalyserContext context{*this, services_.clock, state_};
   SetRunning(true);
   AnalyseFiles(rows_, reanalyse_all, context);
@@ -511,7 +578,7 @@ void AnalyserWindow::Analyse(bool reanalyse_all) {
 }
 
 void AnalyserWindow::Stop() {
-  if (state_.analyser_running) state_.stop_requested = true;
+  if (state_.analyser_running || checking_) state_.stop_requested = true;
 }
 
 void AnalyserWindow::ShowAddFiles() {

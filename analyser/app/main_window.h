@@ -12,6 +12,7 @@
 #include "engine/clock.h"
 #include "engine/data_file_entry.h"
 #include "engine/engine_state.h"
+#include "engine/findings.h"
 #include "engine/host.h"
 #include "platform/output_format.h"
 #include "platform/ui/desktop_services.h"
@@ -128,6 +129,9 @@ class AnalyserWindow : public QMainWindow, private Host {
   // The coverage view is drawn from the rows when it is open, and marked
   // stale while it is hidden, so a hidden view costs a list nothing.
   void UpdateCoverage();
+  // The checks of `lomtra check` over the list's files, shown in the view.
+  void CheckSeriesOfList();
+  void ForgetFindings();
   void ShowSelectionInCoverage();
   void SelectRowOfBar(std::size_t row);
 
@@ -145,6 +149,9 @@ class AnalyserWindow : public QMainWindow, private Host {
   QDockWidget* coverage_dock_ = nullptr;
   CoverageView* coverage_ = nullptr;
   bool coverage_stale_ = true;
+  std::vector<Finding> findings_;  // of the last check; cleared when the list changes
+  bool checked_ = false;
+  bool checking_ = false;
   // Commands that do nothing during a run, disabled while it goes on.
   std::vector<QAction*> idle_commands_;
   QAction* stop_command_[2] = {};

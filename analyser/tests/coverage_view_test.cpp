@@ -5,9 +5,11 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include "cdrgen/analyser_samples.h"
 #include "engine/moments.h"
 #include "engine/report_file.h"
 #include "window_support.h"
@@ -128,6 +130,29 @@ TEST_F(CoverageTest, FindingsFlagTheirFilesAndThePictureIsSaved) {
   const QImage saved(picture, "PNG");
   EXPECT_EQ(saved.size(), canvas_->viewport()->size());
   EXPECT_TRUE(messages_.shown.empty());
+}
+
+// Check runs the series checks over the list's own files and marks the
+// files a finding names: here a file and its copy under another name.
+TEST_F(WindowTest, CoverageCheckMarksTheFilesOfItsFindings) {
+  const cdrgen::Bytes ocb = cdrgen::OcbAnalyserSample(2, 1);
+  window_->AddFiles({Write("a.dat", ocb), Write("b.dat", ocb)});
+  Button(8)->trigger();
+  window_->resize(1000, 600);
+  window_->show();
+  window_->ShowCoverage();
+  QApplication::processEvents();
+  window_->Coverage()->findChild<QPushButton*>("covCheck")->click();
+  const auto* summary = window_->Coverage()->findChild<QLabel*>("covSummary");
+  EXPECT_TRUE(summary->text().contains("of them missing, duplicated or unreadable"))
+      << summary->text().toStdString();
+  const CoverageCanvas* canvas = window_->Coverage()->Canvas();
+  EXPECT_TRUE(canvas->Flagged(0));
+  EXPECT_TRUE(canvas->Flagged(1));
+  // A changed list drops what the check found.
+  window_->AddFiles({Write("d.dat", cdrgen::OcbAnalyserSample(4, 3))});
+  EXPECT_FALSE(canvas->Flagged(0));
+  EXPECT_TRUE(summary->isHidden());
 }
 
 }  // namespace
