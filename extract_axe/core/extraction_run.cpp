@@ -4,12 +4,28 @@
 #include <cstring>
 #include <filesystem>
 
+#include "formats/axe/layout.h"
 #include "pardel/call_table.h"
 #include "platform/digits.h"
 #include "platform/file_replacer.h"
 #include "platform/text_writer.h"
 
 namespace pardel {
+
+namespace {
+
+// The whole line is made of the record's first kWholeRecordSize bytes,
+// digits and separators: when none of those bytes is one CSV quotes (a
+// comma among them), the line is plain without a look at it, which would
+// wait for the bytes just stored.
+bool RecordIsPlain(std::string_view record) {
+  constexpr std::size_t kChunks = formats::axe::kWholeRecordSize / 16 * 16;
+  return platform::IsPlainCsv(record.data(), kChunks, 0) &&
+         platform::IsPlainCsvText(record.data() + kChunks, formats::axe::kWholeRecordSize - kChunks,
+                                  0);
+}
+
+}  // namespace
 
 std::string CompletionText(std::uint64_t lines, int files) {
   return std::to_string(lines) + " Records Written from " + std::to_string(files) + " Files";
@@ -201,7 +217,7 @@ bool ExtractionRun::WriteRow(std::string_view record, platform::TextWriter& out)
     whole_end = FormatWholeRecord(record, layout_, room, ends);
     if (whole_end != nullptr) {
       const auto fields = static_cast<std::size_t>(whole_end - room) - 2;  // without CR LF
-      if (platform::IsPlainCsv(room, fields, kFieldCount - 1)) {
+      if (RecordIsPlain(record) || platform::IsPlainCsv(room, fields, kFieldCount - 1)) {
         char* const end = csv_end_.Put(room + fields, {room, ends[0]},
                                        {room + ends[0] + 1, ends[1] - ends[0] - 1}, record_no_);
         return out.Commit(static_cast<std::size_t>(end - room));
