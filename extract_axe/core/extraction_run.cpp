@@ -1,14 +1,10 @@
 #include "pardel/extraction_run.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <filesystem>
 
-#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
-#include <emmintrin.h>
-#endif
-
+#include "formats/axe/layout.h"
 #include "pardel/call_table.h"
 #include "platform/digits.h"
 #include "platform/file_replacer.h"
@@ -18,44 +14,15 @@ namespace pardel {
 
 namespace {
 
-bool IsPlainCsvText(std::string_view text, unsigned commas) {
-  unsigned special = 0;
-  unsigned found = 0;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    special |= (byte >= 0x80) | (byte == '"') | (byte == '\r') | (byte == '\n');
-    found += byte == ',';
-  }
-  return special == 0 && found == commas;
-}
-
-// True when the `size` bytes at `text` hold `commas` commas and nothing
-// else that CSV quotes, nor a Latin-1 letter from 0x80. pardel's line with
-// its seven commas is then already the CSV row's fields, the counters as
-// plain numbers. `text` may be read up to `size` rounded up to 16.
-bool IsPlainCsv(const char* text, std::size_t size, unsigned commas) {
-#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
-  unsigned found = 0;
-  for (std::size_t at = 0; at < size; at += 16) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-    const unsigned special = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')), _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))),
-        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), v))));
-    const unsigned comma =
-        static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(','))));
-    const unsigned inside = size - at >= 16 ? 0xFFFFu : (1u << (size - at)) - 1;
-    if ((special & inside) != 0) return false;
-    found += static_cast<unsigned>(std::popcount(comma & inside));
-  }
-  return found == commas;
-#else
-  return IsPlainCsvText({text, size}, commas);
-#endif
-}
-
-char* Put(char* out, std::string_view text) {
-  std::memcpy(out, text.data(), text.size());
-  return out + text.size();
+// The whole line is made of the record's first kWholeRecordSize bytes,
+// digits and separators: when none of those bytes is one CSV quotes (a
+// comma among them), the line is plain without a look at it, which would
+// wait for the bytes just stored.
+bool RecordIsPlain(std::string_view record) {
+  constexpr std::size_t kChunks = formats::axe::kWholeRecordSize / 16 * 16;
+  return platform::IsPlainCsv(record.data(), kChunks, 0) &&
+         platform::IsPlainCsvText(record.data() + kChunks, formats::axe::kWholeRecordSize - kChunks,
+                                  0);
 }
 
 }  // namespace
@@ -178,8 +145,8 @@ RunResult ExtractionRun::Run(const RunRequest& request, const OutputChoice& choi
     host_.SetProgress(0);
     source_file_ = path.string();
     if (table_) table_->FixCell(kFieldCount + 1, source_file_);
-    plain_csv_source_ = table_ && table_->Format() == platform::TableFormat::kCsv &&
-                        IsPlainCsvText(source_file_, 0);
+    csv_rows_ = table_ && table_->Format() == platform::TableFormat::kCsv;
+    if (csv_rows_) csv_end_.SetFile(source_file_);
     const FileEnd end = DecodeFile(file, writer, sample);
     // A file that shrank or a disk that failed under the run reads as zeros:
     // such a run is a failure and replaces nothing.
@@ -242,7 +209,25 @@ bool ExtractionRun::WriteRow(std::string_view record, platform::TextWriter& out)
   // they are cut out of the line where it says they end.
   FieldEnds ends;
   std::string_view line;
-  char* whole_end = FormatWholeRecord(record, layout_, row_line_, ends);
+  char* whole_end;
+  if (csv_rows_) {
+    // The line made where the row goes: with its seven commas and nothing
+    // else CSV quotes, it is already the row's fields.
+    char* room = out.Reserve(kWholeLineRoom + csv_end_.Room());
+    whole_end = FormatWholeRecord(record, layout_, room, ends);
+    if (whole_end != nullptr) {
+      const auto fields = static_cast<std::size_t>(whole_end - room) - 2;  // without CR LF
+      if (RecordIsPlain(record) || platform::IsPlainCsv(room, fields, kFieldCount - 1)) {
+        char* const end = csv_end_.Put(room + fields, {room, ends[0]},
+                                       {room + ends[0] + 1, ends[1] - ends[0] - 1}, record_no_);
+        return out.Commit(static_cast<std::size_t>(end - room));
+      }
+      std::memcpy(row_line_, room, static_cast<std::size_t>(whole_end - room));
+      whole_end = row_line_ + (whole_end - room);
+    }
+  } else {
+    whole_end = FormatWholeRecord(record, layout_, row_line_, ends);
+  }
   if (whole_end != nullptr) {
     line = {row_line_, static_cast<std::size_t>(whole_end - row_line_)};
   } else {
@@ -254,22 +239,6 @@ bool ExtractionRun::WriteRow(std::string_view record, platform::TextWriter& out)
   const char* moment_end = moments_.Put(moment, line.substr(0, ends[0]),
                                         line.substr(ends[0] + 1, ends[1] - ends[0] - 1));
   const std::string_view call_start(moment, static_cast<std::size_t>(moment_end - moment));
-  if (plain_csv_source_ && whole_end != nullptr) {
-    const std::size_t fields = line.size() - 2;  // without its CR LF
-    if (IsPlainCsv(row_line_, fields, kFieldCount - 1)) {
-      char* room = out.Reserve(fields + call_start.size() + source_file_.size() + 24 + 5);
-      char* p = Put(room, {row_line_, fields});
-      *p++ = ',';
-      p = Put(p, call_start);
-      *p++ = ',';
-      p = Put(p, source_file_);
-      *p++ = ',';
-      p = platform::PutDecimal(p, record_no_);
-      p[0] = '\r';
-      p[1] = '\n';
-      return out.Commit(static_cast<std::size_t>(p + 2 - room));
-    }
-  }
 
   std::string_view cells[kFieldCount + 3];
   std::size_t start = 0;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "formats/cdot/digits.h"
+#include "formats/cdot/layout.h"
 #include "formats/cdot/section_reader.h"
 #include "kelvan/call_table.h"
 #include "kelvan/record_formatter.h"
@@ -157,6 +159,10 @@ class ExtractionRun {
     if (rows_) {
       source_file_ = path.string();
       if (table_) table_->FixCell(settings_.field_selection.size() + 1, source_file_);
+      if (csv_line_) {
+        csv_end_.SetFile(source_file_);
+        row_room_ = std::max(row_room_, csv_line_->MaxLineBytes() + csv_end_.Room());
+      }
       record_no_ = 0;
       calls_in_file_ = 0;
       if (store_ &&
@@ -182,6 +188,9 @@ class ExtractionRun {
                                  "the date column of its lines is left empty",
                              settings_.title, MessageIcon::kInformation, MessageButtons::kOk});
         }
+        // The section's texts replace the last's (no text at all is plain).
+        plain_date_ = {};
+        date_is_plain_ = true;
         if (split_days_ && !StartSectionFile()) return false;
         continue;
       }
@@ -265,14 +274,14 @@ class ExtractionRun {
   bool PutRow(const std::uint8_t* record, std::string_view date) {
     char* at = batch_.Room(*writer_, row_room_);
     if (at == nullptr) return Fail("Cannot write the output file " + WriteError());
-    if (csv_line_ && platform::IsPlainText(date)) {
-      for (const int field : {1, 2}) {
-        char* const from = scratch_.data() + static_cast<std::size_t>(field) * field_room_;
-        row_texts_[field] = {
-            from, static_cast<std::size_t>(formatter_.PutField(field, record, date, from) - from)};
-      }
+    if (csv_line_ && DateIsPlain(date)) {
+      char time[kMaxDigits + kWriteSlack];
+      const char* const time_end =
+          formats::cdot::PutTime(time, record + formats::cdot::kTimeOffset);
       at = csv_line_->Format(record, date, at) - 2;  // without its CR LF
-      return EndRow(at, settings_.field_selection.size());
+      batch_.Add(
+          csv_end_.Put(at, date, {time, static_cast<std::size_t>(time_end - time)}, record_no_));
+      return true;
     }
     // call_start needs the date and the time, chosen or not.
     for (const int field : unchosen_) {
@@ -296,6 +305,16 @@ class ExtractionRun {
       ++step;
     }
     return EndRow(at, step);
+  }
+
+  // A section dates its records with one of two texts that stay where they
+  // are until the next section: each is looked at once.
+  bool DateIsPlain(std::string_view date) {
+    if (date.data() != plain_date_.data() || date.size() != plain_date_.size()) {
+      plain_date_ = date;
+      date_is_plain_ = platform::IsPlainText(date);
+    }
+    return date_is_plain_;
   }
 
   // call_start, the file's name and record_no after the fields, which end at
@@ -447,6 +466,9 @@ class ExtractionRun {
   std::vector<std::string_view> cells_;
   std::optional<platform::TableWriter> table_;  // csv, jsonl
   std::optional<RecordFormatter> csv_line_;     // csv: the fields as one line
+  platform::CsvCallEnd csv_end_;                // after csv_line_'s fields
+  std::string_view plain_date_;                 // the latest date DateIsPlain looked at
+  bool date_is_plain_ = true;
   platform::IsoMoments moments_;
   std::unique_ptr<platform::CallStore> store_;  // sqlite, postgres
   std::string source_file_;

@@ -1,5 +1,6 @@
 #include "ostrel/extraction_run.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <memory>
@@ -88,6 +89,10 @@ class CallRows {
       table_->FixCell(fields_.size() + 1, path);
       // The chosen fields' texts, the moment and the record number.
       row_room_ = table_->RowRoom(formatter_->MaxLineBytes() + platform::kIsoMomentLength + 20);
+      if (csv_line_) {
+        csv_end_.SetFile(path);
+        row_room_ = std::max(row_room_, csv_line_->MaxLineBytes() + csv_end_.Room());
+      }
     }
     if (store_ == nullptr) return true;
     in_file_ = store_->BeginFile(platform::DescribeInputFile(path, "OCB-283", "ostrel"));
@@ -148,16 +153,22 @@ class CallRows {
   bool PutRow(const std::uint8_t* record, std::uint64_t record_no, platform::TextWriter& out) {
     char* at = batch_.Room(out, row_room_);
     if (at == nullptr) return false;
+    if (csv_line_) {
+      // call_start's date and time, chosen or not, in the scratch room.
+      char* time_end;
+      char* const time = csv_line_->PutDateAndTime(record, scratch_.data(), &time_end);
+      at = csv_line_->Format(record, at) - 2;  // without its CR LF
+      batch_.Add(csv_end_.Put(at,
+                              {scratch_.data(), static_cast<std::size_t>(time - scratch_.data())},
+                              {time, static_cast<std::size_t>(time_end - time)}, record_no));
+      return true;
+    }
     // Date and time not chosen go to the scratch room: call_start needs them.
     char* extra = scratch_.data();
-    for (const int field : csv_line_ ? moment_fields_ : unchosen_) {
+    for (const int field : unchosen_) {
       char* const end = formatter_->PutField(field, record, extra);
       texts_[static_cast<std::size_t>(field)] = {extra, static_cast<std::size_t>(end - extra)};
       extra = end;
-    }
-    if (csv_line_) {
-      at = csv_line_->Format(record, at) - 2;  // without its CR LF
-      return EndRow(at, fields_.size(), record_no);
     }
     std::size_t step = 0;
     for (const int field : fields_) {
@@ -186,9 +197,9 @@ class CallRows {
   platform::CallStore* store_;
   std::vector<int> decoded_;   // the chosen fields, date and time
   std::vector<int> unchosen_;  // date and time when not chosen
-  const std::vector<int> moment_fields_ = {ocb::kDateField, ocb::kTimeField};
   std::optional<RecordLineFormatter> formatter_;
   std::optional<RecordLineFormatter> csv_line_;  // csv: the chosen fields as one line
+  platform::CsvCallEnd csv_end_;                 // after csv_line_'s fields
   std::vector<char> scratch_;
   std::array<std::string_view, ocb::kFieldCount + 1> texts_{};  // by field number
   std::optional<platform::TableWriter> table_;

@@ -198,6 +198,12 @@ inline char* RecordLineFormatter::PutWithCommas(const std::uint8_t* record, char
   return out;
 }
 
+char* RecordLineFormatter::PutDateAndTime(const std::uint8_t* record, char* out, char** end) {
+  char* const time = Put<ocb::kDateField>(record, out);
+  *end = Put<ocb::kTimeField>(record, time);
+  return time;
+}
+
 char* RecordLineFormatter::PutField(int field, const std::uint8_t* record, char* out) {
   switch (field) {
     case 1:

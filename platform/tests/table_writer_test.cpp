@@ -187,3 +187,63 @@ TEST(TableWriter, ToolsReadBackEveryCellAsWritten) {
 }
 
 }  // namespace
+
+// The ready-made row end gives what the general row writer gives for the
+// same call, whatever came before it: dates that change, go bad and come
+// back, times out of range, numbers that gain a digit or jump.
+TEST(TableWriter, CsvCallEndIsTheRowWritersEnd) {
+  std::vector<platform::Column> columns;
+  platform::AddCallKeyColumns(&columns);
+  struct Call {
+    std::string_view date, time;
+    std::uint64_t record_no;
+  };
+  const Call calls[] = {
+      {"2006-01-01", "00:00:00", 1},   {"2006-01-01", "23:59:59", 2},
+      {"2006-01-01", "24:00:00", 3},   {"2006/01/02", "12:60:00", 9},
+      {"2006/01/02", "12:00:00", 10},  {"", "12:00:00", 11},
+      {"2006/01/02", "12:00:01", 12},  {"2005/02/29", "12:00:00", 99},
+      {"2006/01/02", "0A:00:00", 100}, {"2006-1 -01", "00:00:00", 7},
+      {"2006/01/02", "12:00", 8},      {"2006/01/02", "01:02:03", 12345678901},
+  };
+  for (const std::string_view file : {"a.dat", "/data/caf\xC3\xA9, \"x\".dat"}) {
+    platform::TableWriter table(platform::TableFormat::kCsv, columns);
+    platform::CsvCallEnd end;
+    end.SetFile(file);
+    for (const Call& call : calls) {
+      char moment[platform::kIsoMomentLength];
+      const char* moment_end = platform::PutIsoMoment(moment, call.date, call.time);
+      const std::string number = std::to_string(call.record_no);
+      const std::string_view cells[] = {
+          {moment, static_cast<std::size_t>(moment_end - moment)}, file, number};
+      std::string expected(table.RowRoom(cells), '\0');
+      expected.resize(
+          static_cast<std::size_t>(table.PutRow(expected.data(), cells) - expected.data()));
+      std::string row(1 + end.Room(), '\0');
+      row[0] = 'x';  // stands for the program's cells
+      row.resize(static_cast<std::size_t>(
+          end.Put(row.data() + 1, call.date, call.time, call.record_no) - row.data()));
+      EXPECT_EQ(row, "x," + expected) << file << " " << call.date << " " << call.time;
+    }
+  }
+}
+
+// The sixteen-byte look at a comma line sees every special byte and counts
+// every comma, at every place and length, bytes past the end not counted.
+TEST(TableWriter, PlainCsvLinesFoundAtEveryLength) {
+  for (std::size_t size = 0; size <= 40; ++size) {
+    for (std::size_t at = 0; at < size; ++at) {
+      for (const char c : {',', '"', '\r', '\n', '\x80', '\xFF', 'x'}) {
+        std::string text(size, '7');
+        text[at] = c;
+        text.append(16, ',');  // read past the end, never counted
+        const bool plain = c == ',' || c == 'x';
+        const unsigned commas = c == ',' ? 1 : 0;
+        EXPECT_EQ(platform::IsPlainCsv(text.data(), size, commas), plain)
+            << size << " " << at << " " << int{c};
+        EXPECT_FALSE(platform::IsPlainCsv(text.data(), size, commas + 1));
+        EXPECT_EQ(platform::IsPlainCsvText(text.data(), size, commas), plain);
+      }
+    }
+  }
+}

@@ -298,6 +298,31 @@ char* IsoMoments::PutNewDate(char* out, std::string_view date, std::string_view 
   return end;
 }
 
+void CsvCallEnd::SetFile(std::string_view source_file) {
+  std::string cell(2 * source_file.size() + 2, '\0');
+  cell.resize(static_cast<std::size_t>(PutCsvText(cell.data(), source_file, true) - cell.data()));
+  undated_ = ",," + cell + ",";
+  dated_ = ",0000-00-00T00:00:00," + cell + ",";
+  if (date_valid_) std::memcpy(dated_.data() + 1, date_, 10);
+  // The date's separators are the moment's, whatever the program's are.
+  dated_[5] = dated_[8] = '-';
+  undated_size_ = undated_.size();
+  dated_size_ = dated_.size();
+  undated_.resize((undated_size_ + 15) / 16 * 16, '\0');
+  dated_.resize((dated_size_ + 15) / 16 * 16, '\0');
+}
+
+void CsvCallEnd::NewDate(std::string_view date) {
+  char midnight[kIsoMomentLength];
+  // A real date is known by a real moment at midnight.
+  date_valid_ = PutIsoMoment(midnight, date, "00:00:00") != midnight;
+  if (date.size() == 10)
+    std::memcpy(date_, date.data(), 10);
+  else
+    std::memset(date_, 0, sizeof date_);  // matches no text that makes a date
+  if (date_valid_ && !dated_.empty()) std::memcpy(dated_.data() + 1, midnight, 10);
+}
+
 TableWriter::TableWriter(TableFormat format, std::vector<Column> columns)
     : format_(format),
       columns_(std::move(columns)),

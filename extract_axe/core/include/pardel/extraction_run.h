@@ -81,8 +81,9 @@ class ExtractionRun {
   platform::IsoMoments moments_;                // call_start of each row
   std::unique_ptr<platform::CallStore> store_;  // sqlite, postgres
   std::string source_file_;                     // the input as the user gave it
-  bool plain_csv_source_ = false;               // a csv run whose input's name needs no quotes
-  std::uint64_t record_no_ = 0;                 // of the record in its file, from 1
+  bool csv_rows_ = false;                       // a csv run: rows end with csv_end_
+  platform::CsvCallEnd csv_end_;
+  std::uint64_t record_no_ = 0;  // of the record in its file, from 1
   alignas(16) char row_line_[kWholeLineRoom] = {};
 };
 

@@ -68,6 +68,7 @@ class ExtractionRun {
   SlotText& NumberRecord(Slots& slots);
   // The same record as a row of the run's table (csv, jsonl).
   bool WriteRow();
+  bool PutCsvLine(Slots& slots, const SlotText& number);
   // The database of a sqlite or postgres run: opened, closed, named.
   bool OpenStore(const RunSettings& settings);
   bool CloseStore();
@@ -95,6 +96,9 @@ class ExtractionRun {
   std::vector<int> row_slots_;
   std::vector<std::string_view> cells_;
   platform::IsoMoments moments_;  // call_start of each row
+  bool csv_lines_ = false;        // csv rows start as the lines do
+  unsigned csv_commas_ = 0;       // in such a row's cells
+  platform::CsvCallEnd csv_end_;
   std::string source_file_;
   // Set for a database run: every record's cells go to it, a file at a time.
   std::unique_ptr<platform::CallStore> store_;

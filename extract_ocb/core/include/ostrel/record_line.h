@@ -35,6 +35,10 @@ class RecordLineFormatter {
   // which has room for MaxLineBytes(); returns its end. Rows for other
   // tools take their values from here, so they equal the line's.
   char* PutField(int field, const std::uint8_t* record, char* out);
+  // The date's text and then the time's (fields 4 and 5, as the line holds
+  // them) at `out`, which has room for MaxLineBytes(); returns the end of
+  // the date's, where the time's starts, and sets `end` to the time's end.
+  char* PutDateAndTime(const std::uint8_t* record, char* out, char** end);
 
  private:
   template <int kField>

@@ -15,6 +15,11 @@
 #include <string_view>
 #include <vector>
 
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+#include <emmintrin.h>
+#endif
+
+#include "platform/digits.h"
 #include "platform/text_writer.h"
 
 namespace platform {
@@ -84,6 +89,98 @@ class IsoMoments {
 
   char date_[10] = {};  // the last date text of 10 characters
   char iso_date_[10] = {};
+  bool date_valid_ = false;
+};
+
+// True when the `size` bytes at `text` hold exactly `commas` commas and no
+// other byte that CSV quotes, nor one from 0x80: a program's comma line of
+// such bytes is already its CSV row's cells.
+inline bool IsPlainCsvText(const char* text, std::size_t size, unsigned commas) {
+  unsigned special = 0;
+  unsigned found = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    special |= (byte >= 0x80) | (byte == '"') | (byte == '\r') | (byte == '\n');
+    found += byte == ',';
+  }
+  return special == 0 && found == commas;
+}
+
+// IsPlainCsvText sixteen bytes at a time; `text` may be read up to `size`
+// rounded up to 16.
+inline bool IsPlainCsv(const char* text, std::size_t size, unsigned commas) {
+#if defined(__SSE2__) || defined(_M_X64) || defined(_M_AMD64)
+  // Commas are counted per byte lane (a match is -1, subtracted): a lane
+  // holds at most 255, so longer texts take the byte-wise way.
+  if (size > 255 * 16) return IsPlainCsvText(text, size, commas);
+  alignas(16) static constexpr signed char kInside[32] = {-1, -1, -1, -1, -1, -1, -1, -1,
+                                                          -1, -1, -1, -1, -1, -1, -1, -1};
+  __m128i counts = _mm_setzero_si128();
+  __m128i special = _mm_setzero_si128();
+  for (std::size_t at = 0; at < size; at += 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+    // Bytes past the end become zero, which is neither special nor a comma.
+    if (size - at < 16)
+      v = _mm_and_si128(
+          v, _mm_loadu_si128(reinterpret_cast<const __m128i*>(kInside + 16 - (size - at))));
+    special = _mm_or_si128(special,
+                           _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('"')),
+                                                     _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))),
+                                        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n')), v)));
+    counts = _mm_sub_epi8(counts, _mm_cmpeq_epi8(v, _mm_set1_epi8(',')));
+  }
+  const __m128i sums = _mm_sad_epu8(counts, _mm_setzero_si128());
+  const auto found =
+      static_cast<unsigned>(_mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+  return _mm_movemask_epi8(special) == 0 && found == commas;
+#else
+  return IsPlainCsvText(text, size, commas);
+#endif
+}
+
+// A CSV call row's end after the program's own cells, for programs that
+// write those as one comma line: ",call_start,source_file,record_no" and
+// CR LF. The file name's cell is made once a file and the date checked
+// once a date, so that a row's end is one copy of a ready piece, the time
+// and the number.
+class CsvCallEnd {
+ public:
+  // The input's name as the user gave it (UTF-8), quoted as CSV needs.
+  void SetFile(std::string_view source_file);
+  // The most bytes Put writes, bytes written past its end included.
+  std::size_t Room() const { return dated_.size() + 24; }
+  // The end at `out`: call_start made from the program's date text
+  // ("YYYY-MM-DD" or "YYYY/MM/DD") and time text ("HH:MM:SS") as
+  // PutIsoMoment makes it (empty when they make no real moment). Returns
+  // the end.
+  [[gnu::always_inline]] char* Put(char* out, std::string_view date, std::string_view time,
+                                   std::uint64_t record_no) {
+    if (date.size() != 10 || std::memcmp(date.data(), date_, 10) != 0) NewDate(date);
+    const auto digit = [](char c) { return static_cast<unsigned>(c - '0'); };
+    const bool moment = date_valid_ && time.size() == 8 && time[2] == ':' && time[5] == ':' &&
+                        digit(time[0]) <= 9 && digit(time[1]) <= 9 &&
+                        digit(time[0]) * 10 + digit(time[1]) <= 23 && digit(time[3]) <= 5 &&
+                        digit(time[4]) <= 9 && digit(time[6]) <= 5 && digit(time[7]) <= 9;
+    const char* piece = moment ? dated_.data() : undated_.data();
+    const std::size_t size = moment ? dated_size_ : undated_size_;
+    for (std::size_t i = 0; i < size; i += 16) std::memcpy(out + i, piece + i, 16);
+    if (moment) std::memcpy(out + 12, time.data(), 8);
+    out = PutDecimal(out + size, record_no);
+    out[0] = '\r';
+    out[1] = '\n';
+    return out + 2;
+  }
+
+ private:
+  void NewDate(std::string_view date);
+
+  // ",YYYY-MM-DDTHH:MM:SS,<file>," and ",,<file>,", padded to a multiple of
+  // 16 bytes to be copied 16 at a time.
+  std::string dated_;
+  std::string undated_;
+  std::size_t dated_size_ = 0;
+  std::size_t undated_size_ = 0;
+  char date_[10] = {};  // the last date text of 10 characters
   bool date_valid_ = false;
 };
 
