@@ -90,29 +90,11 @@ bool SqliteCalls::CreateTables() {
   for (const Column& column : shape_.columns)
     sql += ", " + Quoted(column.key) + " " + SqlType(column.type);
   sql += ");";
-  // (file_id, record_no) is a call's key: it also finds a file's rows to
-  // replace them.
-  sql += "CREATE UNIQUE INDEX IF NOT EXISTS " + Quoted(calls + "_file_record") + " ON " +
-         Quoted(calls) + " (file_id, record_no);";
-  // Into an empty table the other indexes are built once at the end, from
-  // sorted keys: kept up row by row they cost most of the loading time.
-  sql += defer_indexes_ ? DropSearchIndexes() : SearchIndexes();
+  // Into an empty table the indexes are built once at the end, from sorted
+  // keys: kept up row by row they cost most of the loading time. Until then
+  // a file new to the database has no calls to replace.
+  sql += defer_indexes_ ? schema::DropCallIndexes(shape_) : schema::CreateCallIndexes(shape_);
   return Execute(sql);
-}
-
-std::vector<std::string> SqliteCalls::SearchIndexKeys() const {
-  return schema::SearchIndexKeys(shape_);
-}
-
-std::string SqliteCalls::SearchIndexes() const {
-  return schema::CreateSearchIndexes(shape_);
-}
-
-std::string SqliteCalls::DropSearchIndexes() const {
-  std::string sql;
-  for (const std::string& key : SearchIndexKeys())
-    sql += "DROP INDEX IF EXISTS " + Quoted(shape_.name + "_" + key) + ";";
-  return sql;
 }
 
 bool SqliteCalls::TableIsEmpty() {
@@ -189,6 +171,16 @@ bool SqliteCalls::BeginFile(const InputFile& file) {
   first_call_.clear();
   last_call_.clear();
   sqlite3_stmt* statement = nullptr;
+  // A file new to the database has no calls to replace.
+  bool new_file = true;
+  if (sqlite3_prepare_v2(db_, "SELECT 1 FROM files WHERE path = ?", -1, &statement, nullptr) ==
+      SQLITE_OK) {
+    sqlite3_bind_text(statement, 1, file.path.data(), static_cast<int>(file.path.size()),
+                      SQLITE_STATIC);
+    new_file = sqlite3_step(statement) != SQLITE_ROW;
+  }
+  sqlite3_finalize(statement);
+  statement = nullptr;
   const char* upsert =
       "INSERT INTO files (path, size, modified, exchange_type, program, records, loaded_at) "
       "VALUES (?, ?, ?, ?, ?, 0, strftime('%Y-%m-%dT%H:%M:%S', 'now', 'localtime')) "
@@ -214,8 +206,8 @@ bool SqliteCalls::BeginFile(const InputFile& file) {
     return false;
   }
   // Loading a file again replaces its calls.
-  if (!Execute("DELETE FROM " + Quoted(shape_.name) +
-               " WHERE file_id = " + std::to_string(file_id_))) {
+  if (!new_file && !Execute("DELETE FROM " + Quoted(shape_.name) +
+                            " WHERE file_id = " + std::to_string(file_id_))) {
     RollbackFile();
     return false;
   }
@@ -310,7 +302,8 @@ bool SqliteCalls::Close() {
   RollbackFile();
   Finalize();
   const bool removing = created_ && files_committed_ == 0;
-  if (defer_indexes_ && !removing && !Execute("BEGIN IMMEDIATE;" + SearchIndexes() + "COMMIT;"))
+  if (defer_indexes_ && !removing &&
+      !Execute("BEGIN IMMEDIATE;" + schema::CreateCallIndexes(shape_) + "COMMIT;"))
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   defer_indexes_ = false;
   const bool closed = sqlite3_close(db_) == SQLITE_OK;

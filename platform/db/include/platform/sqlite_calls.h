@@ -54,9 +54,6 @@ class SqliteCalls final : public CallStore {
   bool CheckShape(const std::string& table, const std::vector<std::string>& expected);
   bool CreateTables();
   bool Prepare();
-  std::vector<std::string> SearchIndexKeys() const;
-  std::string SearchIndexes() const;
-  std::string DropSearchIndexes() const;
   bool TableIsEmpty();
   void Finalize();
 
