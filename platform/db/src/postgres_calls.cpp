@@ -272,26 +272,17 @@ bool PostgresCalls::CreateMissing(bool files_exist, bool calls_exist) {
     for (int row = 0; row < PQntuples(result.get()); ++row)
       indexes.insert(PQgetvalue(result.get(), row, 0));
   }
-  // (file_id, record_no) is a call's key: it also finds a file's rows to
-  // replace them.
-  if (indexes.count(calls + "_file_record") == 0)
-    sql += "CREATE UNIQUE INDEX IF NOT EXISTS " + Quoted(calls + "_file_record") + " ON " +
-           Quoted(calls) + " (file_id, record_no);";
-  // Into an empty table the other indexes are built once at the end, from
-  // sorted keys: kept up row by row they cost most of the loading time.
-  for (const std::string& key : SearchIndexKeys()) {
-    const bool there = indexes.count(calls + "_" + key) != 0;
+  // Into an empty table the indexes are built once at the end, from sorted
+  // keys: kept up row by row they cost most of the loading time. Until then
+  // a file new to the database has no calls to replace.
+  for (const schema::CallIndex& index : schema::CallIndexes(shape_)) {
+    const bool there = indexes.count(index.name) != 0;
     if (defer_indexes_ && there)
-      sql += "DROP INDEX " + Quoted(calls + "_" + key) + ";";
+      sql += "DROP INDEX " + Quoted(index.name) + ";";
     else if (!defer_indexes_ && !there)
-      sql += "CREATE INDEX IF NOT EXISTS " + Quoted(calls + "_" + key) + " ON " + Quoted(calls) +
-             " (" + Quoted(key) + ");";
+      sql += index.create;
   }
   return sql.empty() || Execute(sql);
-}
-
-std::vector<std::string> PostgresCalls::SearchIndexKeys() const {
-  return schema::SearchIndexKeys(shape_);
 }
 
 bool PostgresCalls::TableIsEmpty(bool exists) {
@@ -380,6 +371,7 @@ bool PostgresCalls::BeginFile(const InputFile& file) {
   const std::string size = std::to_string(file.size);
   const std::string loaded_at = LocalNow();
   const std::string path = Utf8Path(file.path);
+  bool new_file = false;
   const char* values[] = {path.c_str(),
                           size.c_str(),
                           file.modified.empty() ? nullptr : file.modified.c_str(),
@@ -393,7 +385,8 @@ bool PostgresCalls::BeginFile(const InputFile& file) {
         "VALUES ($1, $2, $3, $4, $5, 0, $6) "
         "ON CONFLICT (path) DO UPDATE SET size = excluded.size, modified = excluded.modified, "
         "exchange_type = excluded.exchange_type, program = excluded.program, records = 0, "
-        "first_call = NULL, last_call = NULL, loaded_at = excluded.loaded_at RETURNING id",
+        "first_call = NULL, last_call = NULL, loaded_at = excluded.loaded_at "
+        "RETURNING id, xmax = 0",
         6, nullptr, values, nullptr, nullptr, 0));
     if (result.Status() != PGRES_TUPLES_OK || PQntuples(result.get()) != 1) {
       Fail(ResultReason(conn_, result.get()));
@@ -401,11 +394,13 @@ bool PostgresCalls::BeginFile(const InputFile& file) {
       return false;
     }
     file_id_ = std::strtoll(PQgetvalue(result.get(), 0, 0), nullptr, 10);
+    // xmax is 0 in a row this statement inserted, not in one it updated.
+    new_file = PQgetvalue(result.get(), 0, 1)[0] == 't';
   }
   file_id_text_ = std::to_string(file_id_) + '\t';
   // Loading a file again replaces its calls.
-  if (!Execute("DELETE FROM " + Quoted(shape_.name) +
-               " WHERE file_id = " + std::to_string(file_id_))) {
+  if (!new_file && !Execute("DELETE FROM " + Quoted(shape_.name) +
+                            " WHERE file_id = " + std::to_string(file_id_))) {
     RollbackFile();
     return false;
   }
@@ -555,7 +550,7 @@ bool PostgresCalls::Close() {
   if (conn_ == nullptr) return error_.empty();
   RollbackFile();
   if (defer_indexes_) {
-    if (!Execute("BEGIN;" + schema::CreateSearchIndexes(shape_) + "COMMIT;"))
+    if (!Execute("BEGIN;" + schema::CreateCallIndexes(shape_) + "COMMIT;"))
       PQclear(PQexec(conn_, "ROLLBACK"));
     defer_indexes_ = false;
   }

@@ -36,11 +36,35 @@ inline std::string SearchIndexName(const CallTableShape& shape, const std::strin
   return Quoted(shape.name + "_" + key);
 }
 
-inline std::string CreateSearchIndexes(const CallTableShape& shape) {
+// Every index of a calls table, by name: (file_id, record_no), a call's key,
+// which also finds a file's rows to replace them, then the search indexes.
+struct CallIndex {
+  std::string name;    // unquoted
+  std::string create;  // CREATE … IF NOT EXISTS …;
+};
+
+inline std::vector<CallIndex> CallIndexes(const CallTableShape& shape) {
+  std::vector<CallIndex> indexes;
+  const std::string key = shape.name + "_file_record";
+  indexes.push_back({key, "CREATE UNIQUE INDEX IF NOT EXISTS " + Quoted(key) + " ON " +
+                              Quoted(shape.name) + " (file_id, record_no);"});
+  for (const std::string& column : SearchIndexKeys(shape))
+    indexes.push_back({shape.name + "_" + column,
+                       "CREATE INDEX IF NOT EXISTS " + SearchIndexName(shape, column) + " ON " +
+                           Quoted(shape.name) + " (" + Quoted(column) + ");"});
+  return indexes;
+}
+
+inline std::string CreateCallIndexes(const CallTableShape& shape) {
   std::string sql;
-  for (const std::string& key : SearchIndexKeys(shape))
-    sql += "CREATE INDEX IF NOT EXISTS " + SearchIndexName(shape, key) + " ON " +
-           Quoted(shape.name) + " (" + Quoted(key) + ");";
+  for (const CallIndex& index : CallIndexes(shape)) sql += index.create;
+  return sql;
+}
+
+inline std::string DropCallIndexes(const CallTableShape& shape) {
+  std::string sql;
+  for (const CallIndex& index : CallIndexes(shape))
+    sql += "DROP INDEX IF EXISTS " + Quoted(index.name) + ";";
   return sql;
 }
 

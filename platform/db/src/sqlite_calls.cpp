@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <fstream>
@@ -17,6 +18,7 @@ using schema::BeginsLikeSqlite;
 using schema::Quoted;
 
 constexpr int kBusyMilliseconds = 2000;
+constexpr int kBatchRows = 32;
 
 const char* SqlType(ColumnType type) {
   return type == ColumnType::kInteger ? "INTEGER" : "TEXT";
@@ -90,29 +92,11 @@ bool SqliteCalls::CreateTables() {
   for (const Column& column : shape_.columns)
     sql += ", " + Quoted(column.key) + " " + SqlType(column.type);
   sql += ");";
-  // (file_id, record_no) is a call's key: it also finds a file's rows to
-  // replace them.
-  sql += "CREATE UNIQUE INDEX IF NOT EXISTS " + Quoted(calls + "_file_record") + " ON " +
-         Quoted(calls) + " (file_id, record_no);";
-  // Into an empty table the other indexes are built once at the end, from
-  // sorted keys: kept up row by row they cost most of the loading time.
-  sql += defer_indexes_ ? DropSearchIndexes() : SearchIndexes();
+  // Into an empty table the indexes are built once at the end, from sorted
+  // keys: kept up row by row they cost most of the loading time. Until then
+  // a file new to the database has no calls to replace.
+  sql += defer_indexes_ ? schema::DropCallIndexes(shape_) : schema::CreateCallIndexes(shape_);
   return Execute(sql);
-}
-
-std::vector<std::string> SqliteCalls::SearchIndexKeys() const {
-  return schema::SearchIndexKeys(shape_);
-}
-
-std::string SqliteCalls::SearchIndexes() const {
-  return schema::CreateSearchIndexes(shape_);
-}
-
-std::string SqliteCalls::DropSearchIndexes() const {
-  std::string sql;
-  for (const std::string& key : SearchIndexKeys())
-    sql += "DROP INDEX IF EXISTS " + Quoted(shape_.name + "_" + key) + ";";
-  return sql;
 }
 
 bool SqliteCalls::TableIsEmpty() {
@@ -125,23 +109,45 @@ bool SqliteCalls::TableIsEmpty() {
   return empty;
 }
 
-bool SqliteCalls::Prepare() {
+// An INSERT of `rows` rows of every column.
+sqlite3_stmt* SqliteCalls::PrepareInsert(int rows) {
   std::string sql = "INSERT INTO " + Quoted(shape_.name) + " (file_id, record_no, call_start";
-  std::string values = "?, ?, ?";
+  std::string values = "(?, ?, ?";
   for (const Column& column : shape_.columns) {
     sql += ", " + Quoted(column.key);
     values += ", ?";
   }
-  sql += ") VALUES (" + values + ")";
-  if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &insert_, nullptr) !=
-      SQLITE_OK)
-    return Fail(sqlite3_errmsg(db_));
-  return true;
+  values += ")";
+  sql += ") VALUES " + values;
+  for (int row = 1; row < rows; ++row) sql += ", " + values;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v3(db_, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr) !=
+      SQLITE_OK) {
+    Fail(sqlite3_errmsg(db_));
+    return nullptr;
+  }
+  return statement;
+}
+
+bool SqliteCalls::Prepare() {
+  row_width_ = shape_.columns.size() + 3;
+  // Calls go in batches, one statement of many rows: a statement's step
+  // and reset cost as much as a third of a row of this width.
+  const int variables = sqlite3_limit(db_, SQLITE_LIMIT_VARIABLE_NUMBER, -1);
+  batch_rows_ = std::clamp(variables / static_cast<int>(row_width_), 1, kBatchRows);
+  pending_.assign(row_width_ * static_cast<std::size_t>(batch_rows_), Pending{});
+  pending_rows_ = 0;
+  insert_ = PrepareInsert(1);
+  if (insert_ == nullptr) return false;
+  if (batch_rows_ > 1) insert_batch_ = PrepareInsert(batch_rows_);
+  return batch_rows_ == 1 || insert_batch_ != nullptr;
 }
 
 void SqliteCalls::Finalize() {
   sqlite3_finalize(insert_);
+  sqlite3_finalize(insert_batch_);
   insert_ = nullptr;
+  insert_batch_ = nullptr;
 }
 
 bool SqliteCalls::Open(const std::filesystem::path& path, const CallTableShape& shape) {
@@ -168,11 +174,13 @@ bool SqliteCalls::Open(const std::filesystem::path& path, const CallTableShape& 
   }
   sqlite3_busy_timeout(db_, kBusyMilliseconds);
   // Checked before anything is written: a refused database stays as it was.
+  // A new database gets 16 KiB pages (fewer page splits and index levels);
+  // one that holds tables keeps its own.
   const bool ready = CheckShape("files", schema::SqliteFilesColumns()) &&
                      CheckShape(shape_.name, CallsColumns(shape_)) &&
                      Execute(
-                         "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; "
-                         "PRAGMA cache_size=-8192;") &&
+                         "PRAGMA page_size=16384; PRAGMA journal_mode=WAL; "
+                         "PRAGMA synchronous=NORMAL; PRAGMA cache_size=-8192;") &&
                      Execute("BEGIN IMMEDIATE") && (defer_indexes_ = TableIsEmpty(), true) &&
                      CreateTables() && Execute("COMMIT") && Prepare();
   if (!ready) {
@@ -186,9 +194,21 @@ bool SqliteCalls::BeginFile(const InputFile& file) {
   if (!Execute("BEGIN IMMEDIATE")) return false;
   in_file_ = true;
   calls_ = 0;
+  pending_rows_ = 0;
+  text_.clear();
   first_call_.clear();
   last_call_.clear();
   sqlite3_stmt* statement = nullptr;
+  // A file new to the database has no calls to replace.
+  bool new_file = true;
+  if (sqlite3_prepare_v2(db_, "SELECT 1 FROM files WHERE path = ?", -1, &statement, nullptr) ==
+      SQLITE_OK) {
+    sqlite3_bind_text(statement, 1, file.path.data(), static_cast<int>(file.path.size()),
+                      SQLITE_STATIC);
+    new_file = sqlite3_step(statement) != SQLITE_ROW;
+  }
+  sqlite3_finalize(statement);
+  statement = nullptr;
   const char* upsert =
       "INSERT INTO files (path, size, modified, exchange_type, program, records, loaded_at) "
       "VALUES (?, ?, ?, ?, ?, 0, strftime('%Y-%m-%dT%H:%M:%S', 'now', 'localtime')) "
@@ -214,66 +234,98 @@ bool SqliteCalls::BeginFile(const InputFile& file) {
     return false;
   }
   // Loading a file again replaces its calls.
-  if (!Execute("DELETE FROM " + Quoted(shape_.name) +
-               " WHERE file_id = " + std::to_string(file_id_))) {
+  if (!new_file && !Execute("DELETE FROM " + Quoted(shape_.name) +
+                            " WHERE file_id = " + std::to_string(file_id_))) {
     RollbackFile();
     return false;
   }
   return true;
 }
 
-bool SqliteCalls::AddCall(std::int64_t record_no, std::string_view call_start,
-                          const std::string_view* cells) {
-  sqlite3_stmt* insert = insert_;
-  sqlite3_bind_int64(insert, 1, file_id_);
-  sqlite3_bind_int64(insert, 2, record_no);
-  if (call_start.empty())
-    sqlite3_bind_null(insert, 3);
-  else
-    sqlite3_bind_text(insert, 3, call_start.data(), static_cast<int>(call_start.size()),
-                      SQLITE_STATIC);
-  for (std::size_t i = 0; i < shape_.columns.size(); ++i) {
-    const int index = static_cast<int>(i) + 4;
-    const std::string_view cell = cells[i];
-    sqlite3_int64 number = 0;
-    if (cell.data() == nullptr || (shape_.columns[i].type != ColumnType::kText && cell.empty())) {
-      sqlite3_bind_null(insert, index);
-    } else if (shape_.columns[i].type == ColumnType::kInteger && DigitsValue(cell, &number)) {
-      sqlite3_bind_int64(insert, index, number);
-    } else {
-      // Record bytes are Latin-1; SQLite keeps UTF-8 text.
-      bool plain = true;
-      for (const char c : cell) plain = plain && static_cast<unsigned char>(c) < 0x80;
-      if (plain) {
-        sqlite3_bind_text(insert, index, cell.data(), static_cast<int>(cell.size()), SQLITE_STATIC);
+// Keeps a cell's text until its batch goes in.
+SqliteCalls::Pending SqliteCalls::KeepText(std::string_view cell) {
+  const auto offset = static_cast<std::uint32_t>(text_.size());
+  // Record bytes are Latin-1; SQLite keeps UTF-8 text.
+  bool plain = true;
+  for (const char c : cell) plain = plain && static_cast<unsigned char>(c) < 0x80;
+  if (plain) {
+    text_.append(cell);
+  } else {
+    for (const char c : cell) {
+      const auto byte = static_cast<unsigned char>(c);
+      if (byte < 0x80) {
+        text_ += c;
       } else {
-        scratch_.clear();
-        for (const char c : cell) {
-          const auto byte = static_cast<unsigned char>(c);
-          if (byte < 0x80) {
-            scratch_ += c;
-          } else {
-            scratch_ += static_cast<char>(0xC0 | byte >> 6);
-            scratch_ += static_cast<char>(0x80 | (byte & 0x3F));
-          }
-        }
-        sqlite3_bind_text(insert, index, scratch_.data(), static_cast<int>(scratch_.size()),
-                          SQLITE_TRANSIENT);
+        text_ += static_cast<char>(0xC0 | byte >> 6);
+        text_ += static_cast<char>(0x80 | (byte & 0x3F));
       }
     }
   }
-  const int step = sqlite3_step(insert);
-  sqlite3_reset(insert);
-  if (step != SQLITE_DONE) return Fail(sqlite3_errmsg(db_));
+  return {0, offset, static_cast<std::int32_t>(text_.size() - offset)};
+}
+
+bool SqliteCalls::AddCall(std::int64_t record_no, std::string_view call_start,
+                          const std::string_view* cells) {
+  Pending* row = &pending_[pending_rows_ * row_width_];
+  row[0] = {file_id_, 0, Pending::kInteger};
+  row[1] = {record_no, 0, Pending::kInteger};
+  row[2] = call_start.empty() ? Pending{} : KeepText(call_start);
+  for (std::size_t i = 0; i < shape_.columns.size(); ++i) {
+    const std::string_view cell = cells[i];
+    Pending& value = row[i + 3];
+    sqlite3_int64 number = 0;
+    if (cell.data() == nullptr || (shape_.columns[i].type != ColumnType::kText && cell.empty()))
+      value = Pending{};
+    else if (shape_.columns[i].type == ColumnType::kInteger && DigitsValue(cell, &number))
+      value = {number, 0, Pending::kInteger};
+    else
+      value = KeepText(cell);
+  }
   ++calls_;
   if (!call_start.empty()) {
     if (first_call_.empty()) first_call_ = call_start;
     last_call_ = call_start;
   }
+  if (++pending_rows_ < static_cast<std::size_t>(batch_rows_)) return true;
+  return InsertPending();
+}
+
+// The calls kept so far go in: a whole batch in one statement, fewer one by
+// one.
+bool SqliteCalls::InsertPending() {
+  const bool whole = pending_rows_ == static_cast<std::size_t>(batch_rows_);
+  sqlite3_stmt* insert = whole ? insert_batch_ : insert_;
+  if (whole && batch_rows_ == 1) insert = insert_;
+  const std::size_t per_step = whole ? pending_rows_ : 1;
+  for (std::size_t first = 0; first < pending_rows_; first += per_step) {
+    const Pending* values = &pending_[first * row_width_];
+    const std::size_t count = per_step * row_width_;
+    for (std::size_t i = 0; i < count; ++i) {
+      const Pending& value = values[i];
+      const int index = static_cast<int>(i) + 1;
+      // The texts stay in text_ until the step is done; each is bound again
+      // before the statement runs next.
+      if (value.size >= 0)
+        sqlite3_bind_text(insert, index, text_.data() + value.offset, value.size, SQLITE_STATIC);
+      else if (value.size == Pending::kInteger)
+        sqlite3_bind_int64(insert, index, value.number);
+      else
+        sqlite3_bind_null(insert, index);
+    }
+    const int step = sqlite3_step(insert);
+    sqlite3_reset(insert);
+    if (step != SQLITE_DONE) return Fail(sqlite3_errmsg(db_));
+  }
+  pending_rows_ = 0;
+  text_.clear();
   return true;
 }
 
 bool SqliteCalls::CommitFile() {
+  if (!InsertPending()) {
+    RollbackFile();
+    return false;
+  }
   sqlite3_stmt* statement = nullptr;
   bool ok = sqlite3_prepare_v2(db_,
                                "UPDATE files SET records = ?, first_call = ?, last_call = ? "
@@ -300,6 +352,8 @@ bool SqliteCalls::CommitFile() {
 }
 
 void SqliteCalls::RollbackFile() {
+  pending_rows_ = 0;
+  text_.clear();
   if (!in_file_) return;
   in_file_ = false;
   sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -310,7 +364,8 @@ bool SqliteCalls::Close() {
   RollbackFile();
   Finalize();
   const bool removing = created_ && files_committed_ == 0;
-  if (defer_indexes_ && !removing && !Execute("BEGIN IMMEDIATE;" + SearchIndexes() + "COMMIT;"))
+  if (defer_indexes_ && !removing &&
+      !Execute("BEGIN IMMEDIATE;" + schema::CreateCallIndexes(shape_) + "COMMIT;"))
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
   defer_indexes_ = false;
   const bool closed = sqlite3_close(db_) == SQLITE_OK;

@@ -47,7 +47,6 @@ class PostgresCalls final : public CallStore {
  private:
   bool Fail(std::string_view reason);
   bool FailFromConnection();
-  std::vector<std::string> SearchIndexKeys() const;
   bool TableIsEmpty(bool exists);
   bool Execute(const std::string& sql);
   bool CheckShape(const std::string& table, const std::vector<std::string>& expected, bool* exists);

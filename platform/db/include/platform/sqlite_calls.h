@@ -53,10 +53,19 @@ class SqliteCalls final : public CallStore {
   bool Execute(const std::string& sql);
   bool CheckShape(const std::string& table, const std::vector<std::string>& expected);
   bool CreateTables();
+  // A call's value until its batch goes in: a text of text_ (size >= 0), an
+  // integer or NULL.
+  struct Pending {
+    static constexpr std::int32_t kNull = -1;
+    static constexpr std::int32_t kInteger = -2;
+    std::int64_t number = 0;
+    std::uint32_t offset = 0;
+    std::int32_t size = kNull;
+  };
+  sqlite3_stmt* PrepareInsert(int rows);
   bool Prepare();
-  std::vector<std::string> SearchIndexKeys() const;
-  std::string SearchIndexes() const;
-  std::string DropSearchIndexes() const;
+  Pending KeepText(std::string_view cell);
+  bool InsertPending();
   bool TableIsEmpty();
   void Finalize();
 
@@ -71,8 +80,13 @@ class SqliteCalls final : public CallStore {
   std::int64_t calls_ = 0;
   std::string first_call_;
   std::string last_call_;
-  std::string scratch_;  // Latin-1 record text as UTF-8
-  sqlite3_stmt* insert_ = nullptr;
+  std::size_t row_width_ = 0;  // file_id, record_no, call_start and the shape's columns
+  int batch_rows_ = 1;
+  std::vector<Pending> pending_;  // batch_rows_ calls of row_width_ values
+  std::size_t pending_rows_ = 0;
+  std::string text_;                      // the pending calls' texts, as UTF-8
+  sqlite3_stmt* insert_ = nullptr;        // one call
+  sqlite3_stmt* insert_batch_ = nullptr;  // batch_rows_ calls
   std::string error_;
 };
 
