@@ -658,7 +658,13 @@ bool PostgresCalls::Close() {
   if (conn_ == nullptr) return error_.empty();
   RollbackFile();
   if (defer_indexes_) {
-    if (!Execute("BEGIN;" + schema::CreateCallIndexes(shape_) + "COMMIT;"))
+    // The sorts of the index builds get 256 MiB of the server's memory for
+    // this transaction only, unless the server already allows more: fewer
+    // merge passes, about a sixth less time.
+    if (!Execute("BEGIN;SELECT set_config('maintenance_work_mem', '262144kB', true) "
+                 "FROM pg_settings WHERE name = 'maintenance_work_mem' "
+                 "AND setting::bigint < 262144;" +
+                 schema::CreateCallIndexes(shape_) + "COMMIT;"))
       PQclear(PQexec(conn_, "ROLLBACK"));
     defer_indexes_ = false;
   }
