@@ -229,8 +229,10 @@ bool PostgresCalls::MomentMicros(std::string_view moment, std::int64_t* micros) 
   static constexpr unsigned kMonthDays[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const unsigned year = value[0];
   const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
-  if (value[1] < 1 || value[1] > 12 || value[2] < 1 || value[2] > kMonthDays[value[1]] ||
-      (value[1] == 2 && value[2] == 29 && !leap) || value[3] > 23 || value[4] > 59 || value[5] > 59)
+  // Year 0 is 1 BC to a binary timestamp but no year to the server's text.
+  if (year == 0 || value[1] < 1 || value[1] > 12 || value[2] < 1 ||
+      value[2] > kMonthDays[value[1]] || (value[1] == 2 && value[2] == 29 && !leap) ||
+      value[3] > 23 || value[4] > 59 || value[5] > 59)
     return false;
   // The day is worked out once for the many calls of a date.
   if (moment.compare(0, 10, moment_date_, 10) != 0) {
