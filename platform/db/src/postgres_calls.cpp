@@ -157,17 +157,93 @@ bool IsStorableNumber(std::string_view text) {
   return significant <= 18;
 }
 
-// What a byte of a text cell becomes in COPY's text format: 0 as it is, 1 a
-// backslash escape, 2 Latin-1 as UTF-8 (the connection speaks UTF-8), 3 a NUL,
-// which no PostgreSQL text holds.
+// What a byte of a text cell becomes: 0 as it is, 2 Latin-1 as UTF-8 (the
+// connection speaks UTF-8), 3 a NUL, which no PostgreSQL text holds.
 constexpr std::array<unsigned char, 256> MakeByteClasses() {
   std::array<unsigned char, 256> classes{};
-  classes['\\'] = classes['\t'] = classes['\n'] = classes['\r'] = 1;
   for (int byte = 0x80; byte < 0x100; ++byte) classes[static_cast<std::size_t>(byte)] = 2;
   classes[0] = 3;
   return classes;
 }
 constexpr std::array<unsigned char, 256> kByteClasses = MakeByteClasses();
+
+// Rows go in COPY's binary format: the server then parses no text, which
+// was most of its work on a row (about a third less time a row).
+constexpr char kBinaryHeader[19] = {'P',  'G', 'C', 'O', 'P', 'Y', '\n', '\377', '\r', '\n',
+                                    '\0', 0,   0,   0,   0,   0,   0,    0,      0};
+
+char* PutBig16(char* out, std::int16_t value) {
+  const auto bits = static_cast<std::uint16_t>(value);
+  out[0] = static_cast<char>(bits >> 8);
+  out[1] = static_cast<char>(bits);
+  return out + 2;
+}
+
+char* PutBig32(char* out, std::int32_t value) {
+  const auto bits = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<char>(bits >> (24 - 8 * i));
+  return out + 4;
+}
+
+// A bigint or timestamp field: its length, then the value.
+char* PutInt64Field(char* out, std::int64_t value) {
+  out = PutBig32(out, 8);
+  const auto bits = static_cast<std::uint64_t>(value);
+  for (int i = 0; i < 8; ++i) out[i] = static_cast<char>(bits >> (56 - 8 * i));
+  return out + 8;
+}
+
+char* PutNull(char* out) {
+  return PutBig32(out, -1);
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+constexpr std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
+  year -= month <= 2;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const auto year_of_era = static_cast<unsigned>(year - era * 400);
+  const unsigned day_of_year = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+  const unsigned day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + static_cast<std::int64_t>(day_of_era) - 719468;
+}
+
+}  // namespace
+
+// A binary timestamp counts microseconds from 2000-01-01 00:00:00. The
+// programs give "YYYY-MM-DDTHH:MM:SS" already checked to be a real moment;
+// anything else is refused like the server refuses a text it cannot read.
+bool PostgresCalls::MomentMicros(std::string_view moment, std::int64_t* micros) {
+  if (moment.size() != 19 || moment[4] != '-' || moment[7] != '-' || moment[10] != 'T' ||
+      moment[13] != ':' || moment[16] != ':')
+    return false;
+  unsigned value[6] = {};
+  constexpr std::size_t kAt[6] = {0, 5, 8, 11, 14, 17};
+  for (int field = 0; field < 6; ++field) {
+    const std::size_t length = field == 0 ? 4 : 2;
+    for (std::size_t i = kAt[field]; i < kAt[field] + length; ++i) {
+      const auto digit = static_cast<unsigned>(moment[i] - '0');
+      if (digit > 9) return false;
+      value[field] = value[field] * 10 + digit;
+    }
+  }
+  static constexpr unsigned kMonthDays[13] = {0, 31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const unsigned year = value[0];
+  const bool leap = year % 4 == 0 && (year % 100 != 0 || year % 400 == 0);
+  // Year 0 is 1 BC to a binary timestamp but no year to the server's text.
+  if (year == 0 || value[1] < 1 || value[1] > 12 || value[2] < 1 ||
+      value[2] > kMonthDays[value[1]] || (value[1] == 2 && value[2] == 29 && !leap) ||
+      value[3] > 23 || value[4] > 59 || value[5] > 59)
+    return false;
+  // The day is worked out once for the many calls of a date.
+  if (moment.compare(0, 10, moment_date_, 10) != 0) {
+    std::memcpy(moment_date_, moment.data(), 10);
+    moment_day_ = DaysFromCivil(value[0], value[1], value[2]) - 10957;
+  }
+  *micros = ((moment_day_ * 24 + value[3]) * 3600 + value[4] * 60 + value[5]) * 1000000LL;
+  return true;
+}
+
+namespace {
 
 class Result {
  public:
@@ -356,8 +432,9 @@ bool PostgresCalls::Open(const std::string& connection, const CallTableShape& sh
   }
   copy_sql_ = "COPY " + Quoted(shape_.name) + " (file_id, record_no, call_start";
   for (const Column& column : shape_.columns) copy_sql_ += ", " + Quoted(column.key);
-  copy_sql_ += ") FROM STDIN";
-  buffer_.reserve(kCopyChunk + 64 * 1024);
+  copy_sql_ += ") FROM STDIN (FORMAT binary)";
+  buffer_.resize(kCopyChunk);
+  used_ = 0;
   return true;
 }
 
@@ -367,7 +444,8 @@ bool PostgresCalls::BeginFile(const InputFile& file) {
   calls_ = 0;
   first_call_.clear();
   last_call_.clear();
-  buffer_.clear();
+  used_ = 0;
+  std::memcpy(moment_date_, "0000000000", 10);
   const std::string size = std::to_string(file.size);
   const std::string loaded_at = LocalNow();
   const std::string path = Utf8Path(file.path);
@@ -397,7 +475,11 @@ bool PostgresCalls::BeginFile(const InputFile& file) {
     // xmax is 0 in a row this statement inserted, not in one it updated.
     new_file = PQgetvalue(result.get(), 0, 1)[0] == 't';
   }
-  file_id_text_ = std::to_string(file_id_) + '\t';
+  {
+    // Every row begins with its field count and the file's id.
+    char* out = PutBig16(row_head_, static_cast<std::int16_t>(3 + shape_.columns.size()));
+    PutInt64Field(out, file_id_);
+  }
   // Loading a file again replaces its calls.
   if (!new_file && !Execute("DELETE FROM " + Quoted(shape_.name) +
                             " WHERE file_id = " + std::to_string(file_id_))) {
@@ -411,74 +493,94 @@ bool PostgresCalls::BeginFile(const InputFile& file) {
     return false;
   }
   in_copy_ = true;
+  std::memcpy(buffer_.data(), kBinaryHeader, sizeof kBinaryHeader);
+  used_ = sizeof kBinaryHeader;
   return true;
 }
 
-// One cell in COPY's text format: \N for NULL, backslash escapes for the
-// separators, Latin-1 record bytes as UTF-8.
-void PostgresCalls::PutCell(std::string_view cell, ColumnType type) {
-  buffer_ += '\t';
-  if (cell.data() == nullptr || (type != ColumnType::kText && cell.empty())) {
-    buffer_ += "\\N";
-    return;
-  }
-  if (type == ColumnType::kInteger) {
-    if (IsStorableNumber(cell)) {
-      buffer_ += cell;
-    } else {
-      // A bigint column holds no text (SQLite keeps it): the value is missing.
-      buffer_ += "\\N";
-      ++numbers_not_stored_;
-    }
-    return;
-  }
+// One text cell: its length, then its bytes, Latin-1 record bytes as UTF-8.
+// `out` has room for twice the cell and its length.
+char* PostgresCalls::PutText(char* out, std::string_view cell) {
+  char* const length = out;
+  out += 4;
   std::size_t plain = 0;
   while (plain < cell.size() && kByteClasses[static_cast<unsigned char>(cell[plain])] == 0) ++plain;
-  buffer_.append(cell.data(), plain);
+  std::memcpy(out, cell.data(), plain);
+  out += plain;
   for (std::size_t i = plain; i < cell.size(); ++i) {
     const auto byte = static_cast<unsigned char>(cell[i]);
     switch (kByteClasses[byte]) {
       case 0:
-        buffer_ += static_cast<char>(byte);
-        break;
-      case 1:
-        buffer_ += '\\';
-        buffer_ += byte == '\\' ? '\\' : byte == '\t' ? 't' : byte == '\n' ? 'n' : 'r';
+        *out++ = static_cast<char>(byte);
         break;
       case 2:
-        buffer_ += static_cast<char>(0xC0 | byte >> 6);
-        buffer_ += static_cast<char>(0x80 | (byte & 0x3F));
+        *out++ = static_cast<char>(0xC0 | byte >> 6);
+        *out++ = static_cast<char>(0x80 | (byte & 0x3F));
         break;
       default:
         // Kept visible as the two characters \0 rather than dropped.
-        buffer_ += "\\\\0";
+        *out++ = '\\';
+        *out++ = '0';
         break;
     }
   }
+  PutBig32(length, static_cast<std::int32_t>(out - length - 4));
+  return out;
 }
 
 bool PostgresCalls::AddCall(std::int64_t record_no, std::string_view call_start,
                             const std::string_view* cells) {
   if (!in_copy_) return Fail("no file is being loaded");
-  buffer_ += file_id_text_;
-  char digits[24];
-  const auto written = std::to_chars(digits, digits + sizeof digits, record_no);
-  buffer_.append(digits, written.ptr);
-  PutCell(call_start, ColumnType::kMoment);
-  for (std::size_t i = 0; i < shape_.columns.size(); ++i) PutCell(cells[i], shape_.columns[i].type);
-  buffer_ += '\n';
+  const std::size_t columns = shape_.columns.size();
+  // The most a row takes: 2 + 12 for each number and moment, 4 + twice the
+  // bytes for a text.
+  std::size_t room = sizeof row_head_ + 2 * 12 + 12 * columns;
+  for (std::size_t i = 0; i < columns; ++i) room += 2 * cells[i].size();
+  if (buffer_.size() - used_ < room) {
+    if (!Flush()) return false;
+    if (buffer_.size() < room) buffer_.resize(room);
+  }
+  char* out = buffer_.data() + used_;
+  std::memcpy(out, row_head_, sizeof row_head_);
+  out = PutInt64Field(out + sizeof row_head_, record_no);
+  if (call_start.empty()) {
+    out = PutNull(out);
+  } else {
+    std::int64_t micros = 0;
+    if (!MomentMicros(call_start, &micros))
+      return Fail("a call starts at \"" + std::string(call_start) + "\", which is not a moment");
+    out = PutInt64Field(out, micros);
+  }
+  for (std::size_t i = 0; i < columns; ++i) {
+    const std::string_view cell = cells[i];
+    const ColumnType type = shape_.columns[i].type;
+    if (cell.data() == nullptr || (type != ColumnType::kText && cell.empty())) {
+      out = PutNull(out);
+    } else if (type == ColumnType::kText) {
+      out = PutText(out, cell);
+    } else if (IsStorableNumber(cell)) {
+      std::int64_t number = 0;
+      for (const char c : cell) number = number * 10 + (c - '0');
+      out = PutInt64Field(out, number);
+    } else {
+      // A bigint column holds no text (SQLite keeps it): the value is missing.
+      out = PutNull(out);
+      ++numbers_not_stored_;
+    }
+  }
+  used_ = static_cast<std::size_t>(out - buffer_.data());
   ++calls_;
   if (!call_start.empty()) {
     if (first_call_.empty()) first_call_ = call_start;
     last_call_ = call_start;
   }
-  return buffer_.size() < kCopyChunk || Flush();
+  return true;
 }
 
 bool PostgresCalls::Flush() {
-  if (buffer_.empty()) return true;
-  const bool sent = PQputCopyData(conn_, buffer_.data(), static_cast<int>(buffer_.size())) == 1;
-  buffer_.clear();
+  if (used_ == 0) return true;
+  const bool sent = PQputCopyData(conn_, buffer_.data(), static_cast<int>(used_)) == 1;
+  used_ = 0;
   if (sent) return true;
   // The COPY is over: the server's reason, when it gave one, says why.
   in_copy_ = false;
@@ -508,6 +610,14 @@ bool PostgresCalls::EndCopy(const char* abort_reason) {
 
 bool PostgresCalls::CommitFile() {
   if (!in_file_) return Fail("no file is being loaded");
+  if (in_copy_ && used_ + 2 > buffer_.size() && !Flush()) {
+    RollbackFile();
+    return false;
+  }
+  if (in_copy_) {
+    PutBig16(buffer_.data() + used_, -1);  // the end of the rows
+    used_ += 2;
+  }
   if (!Flush() || !in_copy_ || !EndCopy(nullptr)) {
     RollbackFile();
     return false;
@@ -541,7 +651,7 @@ bool PostgresCalls::CommitFile() {
 void PostgresCalls::RollbackFile() {
   if (!in_file_) return;
   in_file_ = false;
-  buffer_.clear();
+  used_ = 0;
   if (in_copy_) EndCopy("the file was not loaded to its end");
   PQclear(PQexec(conn_, "ROLLBACK"));
 }
@@ -550,7 +660,13 @@ bool PostgresCalls::Close() {
   if (conn_ == nullptr) return error_.empty();
   RollbackFile();
   if (defer_indexes_) {
-    if (!Execute("BEGIN;" + schema::CreateCallIndexes(shape_) + "COMMIT;"))
+    // The sorts of the index builds get 256 MiB of the server's memory for
+    // this transaction only, unless the server already allows more: fewer
+    // merge passes, about a sixth less time.
+    if (!Execute("BEGIN;SELECT set_config('maintenance_work_mem', '262144kB', true) "
+                 "FROM pg_settings WHERE name = 'maintenance_work_mem' "
+                 "AND setting::bigint < 262144;" +
+                 schema::CreateCallIndexes(shape_) + "COMMIT;"))
       PQclear(PQexec(conn_, "ROLLBACK"));
     defer_indexes_ = false;
   }

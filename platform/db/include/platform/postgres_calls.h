@@ -1,7 +1,7 @@
 #pragma once
 // Calls loaded into a PostgreSQL database (see call_store.h), the same
 // schema as SqliteCalls with PostgreSQL's types. Each input file is one
-// transaction whose calls go in with one COPY. A server is refused before
+// transaction whose calls go in with one binary COPY. A server is refused before
 // anything in it changes when it cannot be reached, refuses the login, or
 // holds a table of ours of another shape. Messages name the server as
 // host:port/database, never the connection text: it may hold a password.
@@ -53,7 +53,8 @@ class PostgresCalls final : public CallStore {
   bool CreateMissing(bool files_exist, bool calls_exist);
   bool Flush();
   bool EndCopy(const char* abort_reason);
-  void PutCell(std::string_view cell, ColumnType type);
+  bool MomentMicros(std::string_view moment, std::int64_t* micros);
+  static char* PutText(char* out, std::string_view cell);
 
   pg_conn* conn_ = nullptr;
   std::string server_;  // "host:port/database"
@@ -69,8 +70,11 @@ class PostgresCalls final : public CallStore {
   std::int64_t numbers_not_stored_ = 0;
   std::string first_call_;
   std::string last_call_;
-  std::string file_id_text_;  // file_id and its tab, the start of every row
-  std::string buffer_;        // COPY rows not yet sent
+  char row_head_[14] = {};  // field count and file_id, the start of every row
+  char moment_date_[10] = {};
+  std::int64_t moment_day_ = 0;  // of moment_date_, from 2000-01-01
+  std::string buffer_;           // COPY rows not yet sent: the first used_ bytes
+  std::size_t used_ = 0;
   std::string error_;
 };
 
