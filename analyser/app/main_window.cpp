@@ -339,6 +339,8 @@ void AnalyserWindow::CheckSeriesOfList() {
   SetRunning(false);
   checking_ = false;
   state_.stop_requested = false;
+  // The last "Checking FILE" would stay up as if the check still ran.
+  SetStatusPanel(StatusPanel::kStatusText, "");
   if (closing_) {
     QCoreApplication::quit();
     return;
