@@ -39,17 +39,6 @@ constexpr std::int64_t kMostMinutes = std::int64_t{1} << 26;
 
 using Call = CallValues;
 
-// Days from 1970-01-01 to the date (proleptic Gregorian).
-std::int64_t DaysFromEpoch(std::int64_t year, int month, int day) {
-  year -= month <= 2;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t year_of_era = year - era * 400;
-  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const std::int64_t day_of_era =
-      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
-
 // The moment of a call's start parts, or kNoMoment where the extractor's
 // call_start is left empty (no real date or time).
 template <class Start>
@@ -59,7 +48,8 @@ Moment MomentOf(const Start& s) {
     return kNoMoment;
   if (s.hour < 0 || s.hour > 23 || s.minute < 0 || s.minute > 59 || s.second < 0 || s.second > 59)
     return kNoMoment;
-  return DaysFromEpoch(s.year, s.month, s.day) * 86400 + s.hour * 3600 + s.minute * 60 + s.second;
+  return platform::DaysFromCivil(s.year, s.month, s.day) * 86400 + s.hour * 3600 + s.minute * 60 +
+         s.second;
 }
 
 enum class ReadEnd { kDone, kNotOpened, kStopped };

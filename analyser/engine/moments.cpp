@@ -7,17 +7,6 @@
 namespace lomtra {
 namespace {
 
-// Days from 1970-01-01 to a date of the Gregorian calendar (any year).
-std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {
-  year -= month <= 2 ? 1 : 0;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const std::int64_t year_of_era = year - era * 400;
-  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-  const std::int64_t day_of_era =
-      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + day_of_era - 719468;
-}
-
 struct CivilDate {
   std::int64_t year;
   int month;
@@ -63,7 +52,7 @@ Moment MomentOfText(std::string_view text) {
       minute > 59 || second > 59) {
     return kNoMoment;
   }
-  return DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+  return platform::DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
 }
 
 std::string MomentClockText(Moment moment) {

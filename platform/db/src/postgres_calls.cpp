@@ -10,6 +10,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/calendar.h"
 #include "schema.h"
 
 namespace platform {
@@ -197,16 +198,6 @@ char* PutNull(char* out) {
   return PutBig32(out, -1);
 }
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-constexpr std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
-  year -= month <= 2;
-  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-  const auto year_of_era = static_cast<unsigned>(year - era * 400);
-  const unsigned day_of_year = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-  const unsigned day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
-  return era * 146097 + static_cast<std::int64_t>(day_of_era) - 719468;
-}
-
 }  // namespace
 
 // A binary timestamp counts microseconds from 2000-01-01 00:00:00. The
@@ -237,7 +228,9 @@ bool PostgresCalls::MomentMicros(std::string_view moment, std::int64_t* micros) 
   // The day is worked out once for the many calls of a date.
   if (moment.compare(0, 10, moment_date_, 10) != 0) {
     std::memcpy(moment_date_, moment.data(), 10);
-    moment_day_ = DaysFromCivil(value[0], value[1], value[2]) - 10957;
+    moment_day_ =
+        platform::DaysFromCivil(value[0], static_cast<int>(value[1]), static_cast<int>(value[2])) -
+        10957;
   }
   *micros = ((moment_day_ * 24 + value[3]) * 3600 + value[4] * 60 + value[5]) * 1000000LL;
   return true;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 // The calendar every program dates calls by: the Gregorian leap-year rule and
 // the month and day of a day of the year.
 
@@ -32,6 +33,18 @@ constexpr MonthDay DateFromDayOfYear(int day, int year) {
     md.month = month + 1;
   }
   return md;
+}
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar (any
+// year, before 1970 negative): moments that sort and subtract.
+constexpr std::int64_t DaysFromCivil(std::int64_t year, int month, int day) {
+  year -= month <= 2 ? 1 : 0;
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t year_of_era = year - era * 400;
+  const std::int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const std::int64_t day_of_era =
+      year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
 }
 
 }  // namespace platform
