@@ -532,7 +532,9 @@ int RunCommandLine(const std::vector<std::string>& args, std::ostream& out, std:
   Options options;
   const std::string usage_error = ParseOptions(args, options);
   if (!usage_error.empty()) {
-    err << platform::UsageErrorText("lomtra", usage_error, kUsage);
+    // check's options are its own: the general usage lists analyse's.
+    err << platform::UsageErrorText("lomtra", usage_error,
+                                    args[0] == "check" ? kCheckUsage : kUsage);
     return platform::kUsageErrorStatus;
   }
   if (options.help) {
