@@ -295,7 +295,8 @@ class SortedRun {
   const std::filesystem::path& Path() const { return path_; }
 
  private:
-  static constexpr std::size_t kBufferEntries = 4096;
+  // 64 KiB a run, whatever the entry.
+  static constexpr std::size_t kBufferEntries = (std::size_t{64} << 10) / sizeof(Entry);
   void Close() {
     if (file_ != nullptr) std::fclose(file_);
     file_ = nullptr;
