@@ -415,7 +415,9 @@ class CallPass {
   }
 
   bool ReadEveryCall() {
-    entries_.reserve(std::min<std::size_t>(run_capacity_, 1 << 20));
+    // The whole run at once: pages count only once written, and growing it
+    // would hold the old and the new copy together.
+    entries_.reserve(run_capacity_);
     for (std::size_t f = 0; f < files_.size(); ++f) {
       const SeriesFile& file = files_[f];
       if (!IsDecoded(file.type)) continue;
@@ -429,8 +431,6 @@ class CallPass {
           failed = true;
           return false;
         }
-        if (entries_.size() == entries_.capacity())  // no doubling past the budget
-          entries_.reserve(std::min(run_capacity_, 2 * entries_.size()));
         Entry& entry = entries_.emplace_back();
         if (!PackKey(call, entry.key)) {
           entry.key[0] = kFingerprinted;
