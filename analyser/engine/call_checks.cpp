@@ -3,7 +3,7 @@
 // Duplicates: each call's whole key, packed into four words, goes with its
 // file and call number into a run of fixed size; a full run is sorted and,
 // when the memory budget would be passed, written to the temporary folder;
-// the runs are merged, and equal keys meet there. A key too long to pack
+// the runs are merged, and equal keys meet there. A key that does not pack
 // carries a 64-bit fingerprint instead; calls whose fingerprints meet are
 // read again and compared whole, so a collision never makes a duplicate.
 // Quiet stretches: one bit per minute from a file's first call to its last.
@@ -176,8 +176,7 @@ class KeyBits {
   explicit KeyBits(std::uint64_t* words) : words_(words) {
     for (int i = 0; i < 4; ++i) words_[i] = 0;
   }
-  int Free() const { return 256 - used_; }
-  // `value` below 2^bits, 0 < bits <= 64, bits <= Free().
+  // `value` below 2^bits, 0 < bits <= 64, within the 256 bits.
   void Put(std::uint64_t value, int bits) {
     const int w = used_ / 64, free = 64 - used_ % 64;
     if (bits <= free) {
