@@ -1,14 +1,16 @@
 // The pass over every call of a series: duplicate calls and quiet stretches.
 //
-// Duplicates: a 64-bit fingerprint of each call's key with its file and call
-// number goes into a run of fixed size; a full run is sorted and, when the
-// memory budget would be passed, written to the temporary folder; the runs
-// are merged, and calls whose fingerprints meet are read again and compared
-// whole, so a fingerprint collision never makes a duplicate. Quiet stretches:
-// one bit per minute from a file's first call to its last.
+// Duplicates: each call's whole key, packed into four words, goes with its
+// file and call number into a run of fixed size; a full run is sorted and,
+// when the memory budget would be passed, written to the temporary folder;
+// the runs are merged, and equal keys meet there. A key that does not pack
+// carries a 64-bit fingerprint instead; calls whose fingerprints meet are
+// read again and compared whole, so a collision never makes a duplicate.
+// Quiet stretches: one bit per minute from a file's first call to its last.
 #include "engine/call_checks.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -130,16 +132,118 @@ std::uint64_t Fingerprint(const Call& call) {
   return Mix(h ^ (bits * 0x9E3779B97F4A7C15ULL));
 }
 
-// A call's fingerprint and where it is.
+// A call's key and where it is. The key is exact (the flag bit clear): the
+// start, the duration, both numbers' lengths and their characters, four bits
+// each; or, for a call it cannot hold, the flag bit and the fingerprint.
+// Sorting brings equal keys together, each group in file and call order.
 struct Entry {
-  std::uint64_t hash;
+  std::uint64_t key[4];
   std::uint32_t file;
   std::uint32_t call;
+  bool SameKey(const Entry& other) const {
+    return key[0] == other.key[0] && key[1] == other.key[1] && key[2] == other.key[2] &&
+           key[3] == other.key[3];
+  }
   bool operator<(const Entry& other) const {
-    if (hash != other.hash) return hash < other.hash;
+    for (int i = 0; i < 4; ++i)
+      if (key[i] != other.key[i]) return key[i] < other.key[i];
     if (file != other.file) return file < other.file;
     return call < other.call;
   }
+};
+
+constexpr std::uint64_t kFingerprinted = std::uint64_t{1} << 63;
+constexpr int kStartBits = 40;
+// Years 0 to 9999 (all MomentOf gives) lie within 2^38 seconds of 1970.
+constexpr Moment kStartBias = Moment{1} << 38;
+constexpr int kDurationBits = 40;
+constexpr int kLengthBits = 5;
+
+// The characters a number may hold in a packed key, as four bits; -1 for any
+// other (the call is then fingerprinted). Numbers are decimal or upper-case
+// hexadecimal digits.
+constexpr std::array<std::int8_t, 256> kNibbleOf = [] {
+  std::array<std::int8_t, 256> table{};
+  for (auto& n : table) n = -1;
+  for (int c = 0; c < 10; ++c) table['0' + c] = static_cast<std::int8_t>(c);
+  for (int c = 0; c < 6; ++c) table['A' + c] = static_cast<std::int8_t>(10 + c);
+  return table;
+}();
+
+// Fills a key's 256 bits from the top.
+class KeyBits {
+ public:
+  explicit KeyBits(std::uint64_t* words) : words_(words) {
+    for (int i = 0; i < 4; ++i) words_[i] = 0;
+  }
+  // `value` below 2^bits, 0 < bits <= 64, within the 256 bits.
+  void Put(std::uint64_t value, int bits) {
+    const int w = used_ / 64, free = 64 - used_ % 64;
+    if (bits <= free) {
+      words_[w] |= value << (free - bits);
+    } else {
+      words_[w] |= value >> (bits - free);
+      words_[w + 1] |= value << (64 - (bits - free));
+    }
+    used_ += bits;
+  }
+  // The number's characters; false when one has no four bits.
+  bool PutNumber(std::string_view number) {
+    std::uint64_t nibbles = 0;
+    int held = 0;
+    for (const char c : number) {
+      const int nibble = kNibbleOf[static_cast<unsigned char>(c)];
+      if (nibble < 0) return false;
+      nibbles = nibbles << 4 | static_cast<unsigned>(nibble);
+      if (++held == 16) {
+        Put(nibbles, 64);
+        nibbles = 0;
+        held = 0;
+      }
+    }
+    if (held > 0) Put(nibbles, 4 * held);
+    return true;
+  }
+
+ private:
+  std::uint64_t* words_;
+  int used_ = 0;
+};
+
+constexpr std::size_t kMostLength = (1u << kLengthBits) - 1;
+
+// The call's exact key into `words`; false when it does not fit.
+bool PackKey(const Call& call, std::uint64_t* words) {
+  KeyBits bits(words);
+  const std::size_t digits = call.calling.size() + call.called.size();
+  if (call.calling.size() > kMostLength || call.called.size() > kMostLength ||
+      4 * digits > static_cast<std::size_t>(256 - 1 - kStartBits - kDurationBits - 2 * kLengthBits))
+    return false;
+  const Moment start = call.start + kStartBias;
+  if (start < 0 || start >= Moment{1} << kStartBits) return false;
+  // Whole seconds only; a fraction or a sign (AXE counters) is fingerprinted.
+  // 0.0 and -0.0 are one duration.
+  const double duration = call.duration;
+  if (!(duration >= 0 && duration < static_cast<double>(std::uint64_t{1} << kDurationBits)))
+    return false;
+  const auto whole = static_cast<std::uint64_t>(duration);
+  if (static_cast<double>(whole) != duration) return false;
+  bits.Put(static_cast<std::uint64_t>(start), 1 + kStartBits);  // the flag bit clear
+  bits.Put(whole, kDurationBits);
+  bits.Put(call.calling.size(), kLengthBits);
+  bits.Put(call.called.size(), kLengthBits);
+  return bits.PutNumber(call.calling) && bits.PutNumber(call.called);
+}
+
+Moment StartOf(const Entry& entry) {
+  return static_cast<Moment>(entry.key[0] >> (64 - 1 - kStartBits)) - kStartBias;
+}
+
+// A call whose key is fingerprinted, and where it is.
+struct Candidate {
+  std::uint64_t hash;
+  std::uint32_t file;
+  std::uint32_t call;
 };
 
 // A file of sorted entries in the temporary folder, removed with it.
@@ -190,7 +294,8 @@ class SortedRun {
   const std::filesystem::path& Path() const { return path_; }
 
  private:
-  static constexpr std::size_t kBufferEntries = 4096;
+  // 64 KiB a run, whatever the entry.
+  static constexpr std::size_t kBufferEntries = (std::size_t{64} << 10) / sizeof(Entry);
   void Close() {
     if (file_ != nullptr) std::fclose(file_);
     file_ = nullptr;
@@ -262,7 +367,13 @@ std::string FileName(const std::string& path) {
   return std::filesystem::path(path).filename().string();
 }
 
-// A call found more than once, confirmed by its whole key.
+// Where a call is: its file and its number in the file.
+struct Place {
+  std::uint32_t file;
+  std::uint32_t call;
+};
+
+// A fingerprinted call found more than once, confirmed by its whole key.
 struct Copy {
   std::uint64_t hash;
   Moment start;
@@ -281,10 +392,10 @@ class CallPass {
     // Three quarters of the budget for the run being filled, the rest for
     // the readers, the bitmaps and the merge's buffers.
     run_capacity_ = std::max<std::size_t>(options.memory_budget / 4 * 3 / sizeof(Entry), 1024);
-    // A candidate being confirmed takes its entry, its copy and its key
-    // (about 40 bytes): most of the budget once the runs are on disk.
+    // A fingerprinted candidate being confirmed takes its entry, its copy and
+    // its key (about 40 bytes): most of the budget once the runs are on disk.
     chunk_capacity_ = std::max<std::size_t>(
-        options.memory_budget / 5 * 4 / (sizeof(Entry) + sizeof(Copy) + 40), 1024);
+        options.memory_budget / 5 * 4 / (sizeof(Candidate) + sizeof(Copy) + 40), 1024);
   }
 
   bool Run() {
@@ -303,7 +414,9 @@ class CallPass {
   }
 
   bool ReadEveryCall() {
-    entries_.reserve(std::min<std::size_t>(run_capacity_, 1 << 20));
+    // The whole run at once: pages count only once written, and growing it
+    // would hold the old and the new copy together.
+    entries_.reserve(run_capacity_);
     for (std::size_t f = 0; f < files_.size(); ++f) {
       const SeriesFile& file = files_[f];
       if (!IsDecoded(file.type)) continue;
@@ -317,8 +430,14 @@ class CallPass {
           failed = true;
           return false;
         }
-        entries_.push_back(
-            {Fingerprint(call), static_cast<std::uint32_t>(f), static_cast<std::uint32_t>(n)});
+        Entry& entry = entries_.emplace_back();
+        if (!PackKey(call, entry.key)) {
+          entry.key[0] = kFingerprinted;
+          entry.key[1] = Fingerprint(call);
+          entry.key[2] = entry.key[3] = 0;
+        }
+        entry.file = static_cast<std::uint32_t>(f);
+        entry.call = static_cast<std::uint32_t>(n);
         if ((n + 1) % kCallsPerStopQuestion == 0 && Stopped()) {
           failed = true;
           return false;
@@ -352,10 +471,10 @@ class CallPass {
     return true;
   }
 
-  // Merges the runs; entries whose fingerprint another entry shares are
-  // confirmed a chunk at a time, so that the copies of a file loaded twice
-  // never need more memory than the budget (each chunk reads the files
-  // again).
+  // Merges the runs: entries of equal exact keys are a group of copies at
+  // once; those whose fingerprint another shares are confirmed a chunk at a
+  // time, so that many fingerprinted copies never need more memory than the
+  // budget (each chunk reads the files again).
   bool MergeAndConfirm() {
     if (!runs_.empty()) {
       // The last run joins the others on disk, so that the merge needs only
@@ -367,22 +486,41 @@ class CallPass {
       chunk_capacity_ = std::max<std::size_t>(chunk_capacity_ / 4, 1024);
     }
     std::sort(entries_.begin(), entries_.end());
-    std::vector<Entry> group, chunk;
+    // The group of equal keys being merged: its first entry, its size, its
+    // files, and its places (the first few of an exact key, which is all a
+    // finding names; all of a fingerprint, to be confirmed).
+    Entry first{};
+    std::uint64_t size = 0;
+    std::vector<std::uint32_t>& files = group_files_;
+    std::vector<Place>& places = places_;
+    std::vector<Candidate> chunk;
     bool ok = true;
     auto flush_group = [&] {
-      if (group.size() > 1) {
-        if (chunk.empty()) chunk.reserve(chunk_capacity_ + 64);  // no doubling past the budget
-        chunk.insert(chunk.end(), group.begin(), group.end());
+      if (size > 1) {
+        if ((first.key[0] & kFingerprinted) == 0) {
+          AddGroup(StartOf(first), files, places, size);
+        } else {
+          if (chunk.empty()) chunk.reserve(chunk_capacity_ + 64);  // no doubling past the budget
+          for (const Place& place : places) chunk.push_back({first.key[1], place.file, place.call});
+        }
       }
-      group.clear();
+      size = 0;
+      files.clear();
+      places.clear();
       if (chunk.size() >= chunk_capacity_) {
         ok = Confirm(chunk);
         chunk.clear();
       }
     };
     auto take = [&](const Entry& entry) {
-      if (!group.empty() && group.front().hash != entry.hash) flush_group();
-      group.push_back(entry);
+      if (size == 0 || !first.SameKey(entry)) {
+        flush_group();
+        first = entry;
+      }
+      ++size;
+      if (files.empty() || files.back() != entry.file) files.push_back(entry.file);
+      if (places.size() < kMostListed || (entry.key[0] & kFingerprinted) != 0)
+        places.push_back({entry.file, entry.call});
       return ok;
     };
     if (runs_.empty()) {
@@ -430,8 +568,8 @@ class CallPass {
 
   // Reads the candidates again and adds those whose whole key another
   // shares to the sets of files reported.
-  bool Confirm(std::vector<Entry>& candidates) {
-    std::sort(candidates.begin(), candidates.end(), [](const Entry& a, const Entry& b) {
+  bool Confirm(std::vector<Candidate>& candidates) {
+    std::sort(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
       return a.file != b.file ? a.file < b.file : a.call < b.call;
     });
     std::string keys;
@@ -470,19 +608,25 @@ class CallPass {
       while (j < copies.size() && copies[j].hash == copies[i].hash &&
              key(copies[j]) == key(copies[i]))
         ++j;
-      if (j - i > 1) AddGroup(copies.data() + i, copies.data() + j);
+      if (j - i > 1) {
+        std::vector<std::uint32_t> files;
+        std::vector<Place> places;
+        for (std::size_t k = i; k < j; ++k) {
+          if (files.empty() || files.back() != copies[k].file) files.push_back(copies[k].file);
+          if (places.size() < kMostListed) places.push_back({copies[k].file, copies[k].call});
+        }
+        AddGroup(copies[i].start, files, places, j - i);
+      }
       i = j;
     }
     return true;
   }
 
-  // The calls of one group of equal calls (in file and call order) added to
-  // the set of the files they lie in.
-  void AddGroup(const Copy* begin, const Copy* end) {
-    std::vector<std::uint32_t>& files = group_files_;
-    files.clear();
-    for (const Copy* copy = begin; copy != end; ++copy) files.push_back(copy->file);
-    files.erase(std::unique(files.begin(), files.end()), files.end());
+  // One group of `size` equal calls added to the set of the files they lie
+  // in (in order, each once); `places` are its first calls in file and call
+  // order.
+  void AddGroup(Moment start, const std::vector<std::uint32_t>& files,
+                const std::vector<Place>& places, std::uint64_t size) {
     auto set =
         std::find_if(sets_.begin(), sets_.end(), [&](const Set& s) { return s.files == files; });
     if (set == sets_.end()) {
@@ -490,13 +634,14 @@ class CallPass {
       set = sets_.end() - 1;
       // The places of its first group: all a finding names when it stays
       // the set's only group.
-      set->places_total = static_cast<std::size_t>(end - begin);
-      for (const Copy* copy = begin; copy != end && set->places.size() < kMostListed; ++copy)
-        set->places.push_back({copy->file, copy->call});
+      set->places_total = static_cast<std::size_t>(size);
+      for (const Place& place : places) {
+        if (set->places.size() == kMostListed) break;
+        set->places.push_back({place.file, place.call});
+      }
     }
     ++set->groups;
-    set->count += static_cast<std::uint64_t>(end - begin) - 1;
-    const Moment start = begin->start;
+    set->count += size - 1;
     if (set->from == kNoMoment || start < set->from) set->from = start;
     if (set->to == kNoMoment || start > set->to) set->to = start;
   }
@@ -553,6 +698,7 @@ class CallPass {
   std::size_t chunk_capacity_ = 0;
   std::vector<Set> sets_;
   std::vector<std::uint32_t> group_files_;
+  std::vector<Place> places_;
 };
 
 }  // namespace
