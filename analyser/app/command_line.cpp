@@ -443,9 +443,14 @@ int Check(const Options& options, std::ostream& out, BatchHost& host, const Cloc
     if (MeansMissingOrDuplicated(finding.kind)) ++failing;
   }
   std::string text = rows.empty() ? std::string() : FindingsTable(rows);
+  // With no series at all nothing was checked, and a script must not take
+  // that for a whole series.
+  const bool nothing_checked = outcome.series == 0;
   text += Counted(outcome.files, "file", "files") + " in " +
           Counted(outcome.series, "series", "series") + " checked: ";
-  if (failing > 0) {
+  if (nothing_checked) {
+    text += "no file of a known exchange type was given";
+  } else if (failing > 0) {
     text += Counted(rows.size(), "finding", "findings") + ", " + std::to_string(failing) +
             " of them missing, duplicated or unreadable data";
   } else if (!rows.empty()) {
@@ -470,6 +475,7 @@ int Check(const Options& options, std::ostream& out, BatchHost& host, const Cloc
     }
     host.Note("CSV list of findings " + *options.csv + " Saved");
   }
+  if (nothing_checked) return 2;
   return failing > 0 ? 1 : 0;
 }
 

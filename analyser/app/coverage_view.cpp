@@ -19,6 +19,7 @@
 #include <map>
 
 #include "engine/moments.h"
+#include "engine/series_checks.h"
 
 namespace lomtra {
 namespace {
@@ -40,28 +41,6 @@ QDateTime DateTimeOf(Moment moment) {
 // As the list shows a moment: date, three spaces, time.
 QString MomentLabel(Moment moment) {
   return DateTimeOf(moment).toString(QStringLiteral("yyyy-MM-dd   HH:mm:ss"));
-}
-
-const char* KindName(FindingKind kind) {
-  switch (kind) {
-    case FindingKind::kGap:
-      return "Gap";
-    case FindingKind::kOverlap:
-      return "Overlap";
-    case FindingKind::kSequenceBreak:
-      return "Sequence break";
-    case FindingKind::kQuietStretch:
-      return "Quiet stretch";
-    case FindingKind::kDuplicateFile:
-      return "Duplicate file";
-    case FindingKind::kDuplicateCall:
-      return "Duplicate calls";
-    case FindingKind::kUnreadable:
-      return "Not read to its end";
-    case FindingKind::kStaleData:
-      return "Stale data";
-  }
-  return "";
 }
 
 // Whether a finding's `where` names `file`: the whole of it, or the file as
@@ -593,7 +572,8 @@ QString CoverageCanvas::ToolTipOf(const Hit& hit) const {
     for (const Finding& finding : findings_) {
       if (finding.kind != FindingKind::kGap && finding.kind != FindingKind::kOverlap &&
           NamesBar(finding, lanes_[hit.lane], bar)) {
-        text += "\n" + QString(KindName(finding.kind));
+        const std::string_view name = FindingName(finding.kind);
+        text += "\n" + QString::fromUtf8(name.data(), qsizetype(name.size()));
         if (finding.count != 0) text += QStringLiteral(" (%1)").arg(finding.count);
       }
     }

@@ -581,6 +581,12 @@ TEST(LomtraCommandLine, CheckUsageAndUnreadablePaths) {
   const ProgramRun whole = Lomtra(folder, "check o1.dat o2.dat");
   EXPECT_EQ(whole.status, 0) << whole.err;
   EXPECT_EQ(whole.out, "2 files in 1 series checked: every series is whole.\n");
+  // Nothing of a known type is no whole series.
+  const ProgramRun none = Lomtra(folder, "check notes.txt");
+  EXPECT_EQ(none.status, 2);
+  EXPECT_EQ(none.out,
+            "0 files in 0 series checked: no file of a known exchange type was given (1 file of "
+            "unknown type passed over).\n");
 }
 
 // Without a display nothing may reach Qt, which would abort the program.
