@@ -43,6 +43,17 @@ else
   echo "clang++ with libFuzzer not found: fuzz targets not run"
 fi
 
+# The runs that use several workers, once more under ThreadSanitizer: the
+# test programs that hold them, and of those the tests named for it.
+build_tsan="${BUILD_TSAN_DIR:-$root/build-tsan}"
+tsan_targets=(platform_io_tests)
+tsan_tests='RunInOrder|Parallel'
+cmake -S "$root" -B "$build_tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUITE_SANITIZE=thread \
+  -DSUITE_BUILD_UI=OFF
+cmake --build "$build_tsan" -j "$jobs" --target "${tsan_targets[@]}"
+(cd "$build_tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --output-on-failure -j "$jobs" -R "$tsan_tests" --no-tests=error)
+
 cmake -S "$root" -B "$build_asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUITE_SANITIZE=ON \
   -DSUITE_FUZZ_RESULTS="$fuzz_results"
 cmake --build "$build_asan" -j "$jobs"

@@ -56,6 +56,47 @@ bool TextWriter::OpenStandardOutput() {
   return true;
 }
 
+bool TextWriter::OpenTemporary() {
+  Abandon();
+  path_ = "a temporary file";
+  error_.clear();
+  reason_.clear();
+  bytes_written_ = 0;
+  temporary_ = true;
+  if (buffer_.size() < kBufferSize) buffer_.resize(kBufferSize);
+  used_ = 0;
+  return true;
+}
+
+bool TextWriter::AppendTo(TextWriter& out) {
+  if (!error_.empty()) return false;
+  if (file_ != nullptr) {
+    // Spilled: the file first, then what is still in the buffer.
+    if (!Flush()) return false;
+    std::rewind(file_);
+    std::vector<char> chunk(kBufferSize);
+    for (;;) {
+      errno = 0;
+      const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file_);
+      if (got > 0 && !out.Write(std::string_view(chunk.data(), got))) return false;
+      if (got < chunk.size()) {
+        if (std::ferror(file_)) {
+          Fail(errno != 0 ? errno : EIO);
+          return false;
+        }
+        break;
+      }
+    }
+    std::fclose(file_);
+    file_ = nullptr;
+  } else if (used_ > 0 && !out.Write(std::string_view(buffer_.data(), used_))) {
+    return false;
+  }
+  used_ = 0;
+  bytes_written_ = 0;
+  return true;
+}
+
 void TextWriter::Fail(int error_number) {
   if (!error_.empty()) return;
   reason_ = SystemErrorText(error_number);
@@ -63,7 +104,7 @@ void TextWriter::Fail(int error_number) {
 }
 
 bool TextWriter::Write(std::string_view bytes) {
-  if (file_ == nullptr) {
+  if (!IsOpen()) {
     if (error_.empty()) {
       reason_ = "the file is not open";
       error_ = path_.string() + ": " + reason_;
@@ -85,7 +126,7 @@ char* TextWriter::Reserve(std::size_t count) {
 }
 
 bool TextWriter::Commit(std::size_t count) {
-  if (file_ == nullptr || !error_.empty()) {
+  if (!IsOpen() || !error_.empty()) {
     if (error_.empty()) {
       reason_ = "the file is not open";
       error_ = path_.string() + ": " + reason_;
@@ -104,7 +145,15 @@ bool TextWriter::WriteLine(std::string_view line) {
 }
 
 bool TextWriter::Flush() {
-  if (file_ == nullptr) return error_.empty();
+  if (file_ == nullptr && temporary_ && used_ > 0 && error_.empty()) {
+    errno = 0;
+    file_ = std::tmpfile();
+    if (file_ == nullptr) Fail(errno != 0 ? errno : EIO);
+  }
+  if (file_ == nullptr) {
+    used_ = 0;
+    return error_.empty();
+  }
   if (used_ > 0 && error_.empty()) {
     errno = 0;
     const std::size_t written = std::fwrite(buffer_.data(), 1, used_, file_);
@@ -116,6 +165,10 @@ bool TextWriter::Flush() {
 }
 
 bool TextWriter::Close() {
+  if (temporary_) {
+    Abandon();
+    return error_.empty();
+  }
   if (file_ == nullptr) return error_.empty();
   Flush();
   errno = 0;
@@ -137,6 +190,13 @@ void TextWriter::ReleaseBuffer() {
 }
 
 void TextWriter::Abandon() {
+  if (temporary_) {
+    temporary_ = false;
+    if (file_ != nullptr) std::fclose(file_);
+    file_ = nullptr;
+    ReleaseBuffer();
+    return;
+  }
   if (file_ == nullptr) return;
   Flush();
   if (!standard_output_) std::fclose(file_);

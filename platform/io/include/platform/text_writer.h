@@ -27,7 +27,15 @@ class TextWriter {
   // Writes to the standard output stream ("-" on a command line); closing
   // it only flushes.
   bool OpenStandardOutput();
-  bool IsOpen() const { return file_ != nullptr; }
+  // Keeps what is written for a later AppendTo: in memory up to the buffer's
+  // size, beyond it in an unnamed temporary file that goes when the writer
+  // closes. A worker writes its piece of a run here.
+  bool OpenTemporary();
+  // Writes everything written here so far into `out` and empties this
+  // writer (still open). Returns false when either failed; Error() of the
+  // one that failed says why.
+  bool AppendTo(TextWriter& out);
+  bool IsOpen() const { return file_ != nullptr || temporary_; }
   const std::filesystem::path& Path() const { return path_; }
 
   // Writes bytes as given. Returns false once anything has failed.
@@ -57,6 +65,7 @@ class TextWriter {
 
   std::FILE* file_ = nullptr;
   bool standard_output_ = false;  // file_ is stdout: flushed, never closed
+  bool temporary_ = false;        // OpenTemporary: file_ made at the first flush
   std::filesystem::path path_;
   std::vector<char> buffer_;
   std::size_t used_ = 0;  // bytes of buffer_ waiting to be written
