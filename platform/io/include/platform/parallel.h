@@ -63,8 +63,9 @@ bool RunInOrder(std::size_t count, unsigned workers, std::size_t ahead,
     std::exception_ptr error;
     bool done = false;
   };
-  // A ring of `ahead` slots: piece i lives in slot i % ahead until taken.
-  std::vector<Slot> slots(ahead);
+  // A ring of `ahead` slots (not named `slots`: Qt makes that a macro):
+  // piece i lives in slot i % ahead until taken.
+  std::vector<Slot> ring(ahead);
   std::mutex mutex;
   std::condition_variable made;  // a piece was made
   std::condition_variable room;  // a piece was taken, or the run ended
@@ -87,7 +88,7 @@ bool RunInOrder(std::size_t count, unsigned workers, std::size_t ahead,
       }
       {
         std::lock_guard<std::mutex> lock(mutex);
-        Slot& slot = slots[i % ahead];
+        Slot& slot = ring[i % ahead];
         slot.result = std::move(made_slot.result);
         slot.error = made_slot.error;
         slot.done = true;
@@ -119,7 +120,7 @@ bool RunInOrder(std::size_t count, unsigned workers, std::size_t ahead,
     Slot slot;
     {
       std::unique_lock<std::mutex> lock(mutex);
-      Slot& waited = slots[i % ahead];
+      Slot& waited = ring[i % ahead];
       while (!waited.done) {
         if (waiting) {
           made.wait_for(lock, std::chrono::milliseconds(50));
