@@ -37,9 +37,11 @@ std::string RecordsText(const AnalysisTotals& totals);
 AnalysisTotals SumTotals(const std::vector<DataFileEntry>& rows);
 
 // Analyses the rows still to be analysed, or all rows when
-// `reanalyse_all`, writing the results into them.
+// `reanalyse_all`, writing the results into them. With more than one worker
+// the files are read on that many threads, while the host sees the rows
+// come in order exactly as with one: their messages, results and stop.
 AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_all,
-                             AnalyserContext& context);
+                             AnalyserContext& context, unsigned workers = 1);
 
 // The result of the detector of a switch; nothing when the switch has no
 // detector.
