@@ -70,6 +70,10 @@ AnalysisTotals SumTotals(const std::vector<DataFileEntry>& rows) {
   return totals;
 }
 
+unsigned AnalysisWorkers() {
+  return platform::DefaultWorkers();
+}
+
 std::optional<DetectorResult> RunDetector(SwitchType type, const std::string& path,
                                           AnalyserContext& context) {
   const Detector detector = DetectorFor(type);
