@@ -23,6 +23,7 @@
 #include "platform/command_line.h"
 #include "platform/file_replacer.h"
 #include "platform/interrupt.h"
+#include "platform/parallel.h"
 #include "platform/table_writer.h"
 
 namespace lomtra {
@@ -40,6 +41,8 @@ namespace {
   "                     database DB (made when missing), one row per file path\n"    \
   "  --quiet            print nothing but errors\n"                                  \
   "  --stop-on-error    answer No to questions (an existing report is then kept)\n"  \
+  "  -j N               read N files at a time (default: one per core); the\n"       \
+  "                     results are the same whatever N is\n"                        \
   "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"                                              \
   "                     for testing: use this date and time instead of the\n"        \
   "                     computer's clock (report title, year of E10B calls)\n"       \
@@ -51,10 +54,10 @@ constexpr const char* kUsage =
     "       lomtra identify PATH...       print each file's switch and path\n"
     "       lomtra PATH...                open the window with these files in the list\n"
     "       lomtra analyse [--report FILE.lmt] [--xlsx FILE.xlsx] [--csv FILE.csv]\n"
-    "                      [--jsonl FILE.jsonl] [--sqlite DB] PATH...\n"
+    "                      [--jsonl FILE.jsonl] [--sqlite DB] [-j N] PATH...\n"
     "                                     analyse the files and write the report\n"
     "                                     (to FILE, or to standard output)\n"
-    "       lomtra check [--gap MINUTES] [--csv FILE.csv] PATH...\n"
+    "       lomtra check [--gap MINUTES] [--csv FILE.csv] [-j N] PATH...\n"
     "                                     look for missing, repeated and damaged\n"
     "                                     data in each series of files\n"
     "       lomtra --help | --version | COMMAND --help\n"
@@ -70,7 +73,8 @@ constexpr const char* kIdentifyUsage =
 constexpr const char* kAnalyseUsage =
     "usage: lomtra analyse [--report FILE.lmt] [--xlsx FILE.xlsx] [--csv FILE.csv]\n"
     "                      [--jsonl FILE.jsonl] [--sqlite DB] [--quiet]\n"
-    "                      [--stop-on-error] [--clock \"YYYY-MM-DD HH:MM:SS\"] PATH...\n"
+    "                      [--stop-on-error] [--clock \"YYYY-MM-DD HH:MM:SS\"] [-j N]\n"
+    "                      PATH...\n"
     "Analyses the files (first and last call, records) and writes the report to\n"
     "standard output or FILE.lmt. A folder given as PATH stands for the files in\n"
     "it, in name order. Outputs are written under a temporary name beside their\n"
@@ -78,7 +82,7 @@ constexpr const char* kAnalyseUsage =
 
 constexpr const char* kCheckUsage =
     "usage: lomtra check [--gap MINUTES] [--csv FILE.csv] [--quiet]\n"
-    "                    [--clock \"YYYY-MM-DD HH:MM:SS\"] PATH...\n"
+    "                    [--clock \"YYYY-MM-DD HH:MM:SS\"] [-j N] PATH...\n"
     "Identifies and analyses the files as analyse does, takes the files of one\n"
     "folder and one switch type as a series, and prints what is missing,\n"
     "repeated or damaged: gaps between files longer than MINUTES (60 without\n"
@@ -91,6 +95,7 @@ constexpr const char* kCheckUsage =
     "  --gap MINUTES      the longest stretch without a call that is no gap\n"
     "  --csv FILE         also write the findings as CSV rows with a header\n"
     "  --quiet            print nothing but errors on standard error\n"
+    "  -j N               read N files at a time (default: one per core)\n"
     "  --clock \"YYYY-MM-DD HH:MM:SS\"\n"
     "                     for testing: use this date and time instead of the\n"
     "                     computer's clock (year of E10B calls)\n"
@@ -121,6 +126,7 @@ struct Options {
   std::optional<ClockReading> clock;
   bool help = false;  // the command's help asked for
   std::int64_t gap_minutes = 60;
+  unsigned workers = platform::DefaultWorkers();
 };
 
 std::optional<ClockReading> ParseClock(const std::string& text) {
@@ -138,7 +144,7 @@ std::optional<ClockReading> ParseClock(const std::string& text) {
 }
 
 // Fills `options`; on a usage error returns the reason. A word with one dash
-// is a path: only "--" words are options.
+// is a path, -j aside: only "--" words are options.
 std::string ParseOptions(const std::vector<std::string>& args, Options& options) {
   options.command = args[0];
   platform::CommandOptions reader(platform::CommandOptions::HelpRule::kAnywhere,
@@ -170,6 +176,10 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
     if (!digits) return "--gap needs a whole number of minutes, not \"" + value + "\"";
     options.gap_minutes = std::stoll(value);
     return std::string();
+  });
+  reader.Value({"-j"}, [&](const std::string& option, const std::string& value) {
+    if (options.command == "identify") return option + " belongs to analyse and check";
+    return platform::ReadWorkers(value, &options.workers);
   });
   reader.Flag({"--quiet"}, &options.quiet);
   reader.Flag({"--stop-on-error"}, &options.stop_on_error);
@@ -246,7 +256,7 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
   EngineState state;
   host.WatchInterrupt(&state);
   AnalyserContext context{host, clock, state};
-  const AnalysisOutcome outcome = AnalyseFiles(rows, false, context);
+  const AnalysisOutcome outcome = AnalyseFiles(rows, false, context, options.workers);
   if (outcome.stopped && platform::InterruptRequested()) {
     // The rows not reached keep their "To be  Analysed"; report and workbook
     // still show what was found.
@@ -423,6 +433,7 @@ int Check(const Options& options, std::ostream& out, BatchHost& host, const Cloc
   AnalyserContext context{host, clock, state};
   SeriesCheckOptions check_options;
   check_options.gap_minutes = options.gap_minutes;
+  check_options.workers = options.workers;
   const SeriesCheckOutcome outcome = CheckSeries(files, check_options, context);
   if (outcome.stopped && !platform::InterruptRequested()) {
     // An error ended the analysis; it has been said.

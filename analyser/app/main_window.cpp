@@ -335,7 +335,9 @@ void AnalyserWindow::CheckSeriesOfList() {
   // keeps Stop working and a second run out until it is over.
   checking_ = true;
   SetRunning(true);
-  const SeriesCheckOutcome outcome = CheckSeries(paths, SeriesCheckOptions{}, context);
+  SeriesCheckOptions options;
+  options.workers = AnalysisWorkers();
+  const SeriesCheckOutcome outcome = CheckSeries(paths, options, context);
   SetRunning(false);
   checking_ = false;
   state_.stop_requested = false;
@@ -573,7 +575,7 @@ void AnalyserWindow::Analyse(bool reanalyse_all) {
   ForgetFindings();
   AnalyserContext context{*this, services_.clock, state_};
   SetRunning(true);
-  AnalyseFiles(rows_, reanalyse_all, context);
+  AnalyseFiles(rows_, reanalyse_all, context, AnalysisWorkers());
   SetRunning(false);
   RefreshTexts();
   if (closing_) QCoreApplication::quit();

@@ -37,9 +37,15 @@ std::string RecordsText(const AnalysisTotals& totals);
 AnalysisTotals SumTotals(const std::vector<DataFileEntry>& rows);
 
 // Analyses the rows still to be analysed, or all rows when
-// `reanalyse_all`, writing the results into them.
+// `reanalyse_all`, writing the results into them. With more than one worker
+// the files are read on that many threads, while the host sees the rows
+// come in order exactly as with one: their messages, results and stop.
 AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_all,
-                             AnalyserContext& context);
+                             AnalyserContext& context, unsigned workers = 1);
+
+// One worker per core, as platform::DefaultWorkers gives, for code that
+// sees Qt's keywords: platform/parallel.h cannot be read there ("slots").
+unsigned AnalysisWorkers();
 
 // The result of the detector of a switch; nothing when the switch has no
 // detector.

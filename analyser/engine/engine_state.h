@@ -17,6 +17,9 @@ class Host;
 struct OcbMemory {
   std::uint64_t header_offset = formats::ocb::kPlainFirstHeader;
   std::uint64_t stride = formats::ocb::kPlainStride;
+  // Set where the files before are not known (a worker): the layout above is
+  // only the fresh one. A file that finds its own layout clears it.
+  bool guessed = false;
 };
 
 // EWSD slots 1 to 4 and the record buffer are never cleared between records
@@ -28,10 +31,30 @@ struct EwsdSlots {
   std::string called;
 };
 
+// The parts of EwsdMemory a file may set, as bits of EwsdMemory::unknown.
+enum EwsdPart : unsigned {
+  kEwsdDateTime = 1,  // slots 1 and 2, always set together
+  kEwsdCalling = 2,
+  kEwsdCalled = 4,
+  kEwsdRecord = 8,  // the record buffer and its L
+  kEwsdEverything = 15,
+};
+
 struct EwsdMemory {
   EwsdSlots slot_values;             // not "slots": Qt takes that word
   std::vector<std::uint8_t> record;  // the last record found, L + 1 bytes
   int length = 0;                    // its L
+
+  // Where the files before are not known (a worker), `unknown` holds the
+  // parts this file has not set itself yet, and `read_unknown` tells that a
+  // result was made from one of them: the run then makes the file again with
+  // the true memory. Both stay clear in a run's own state.
+  unsigned unknown = 0;
+  bool read_unknown = false;
+  void Set(unsigned parts) { unknown &= ~parts; }
+  void Read(unsigned parts) {
+    if ((unknown & parts) != 0) read_unknown = true;
+  }
 };
 
 struct EngineState {

@@ -148,6 +148,7 @@ bool WalkRecords(EwsdScan& scan, EwsdMemory& memory, std::uint64_t next_step_end
 void LoadRecord(EwsdScan& scan, EwsdMemory& memory) {
   memory.record.resize(static_cast<std::size_t>(memory.length) + 1);
   scan.file.ReadBytes(scan.record_offset, memory.record.data(), memory.record.size());
+  memory.Set(kEwsdRecord);
 }
 
 // True when the latest record reached past the end of the file.
@@ -175,6 +176,7 @@ std::uint64_t ReadRecordHeader(EwsdMemory& m) {
   if (!ewsd::HasOwner(At(m, ewsd::kFlagsOffset))) return ewsd::kPackagesWithoutOwner;
   std::uint64_t p = ewsd::kOwnerOffset;
   m.slot_values.calling = ReadDigitString(m, p);
+  m.Set(kEwsdCalling);
   return p;
 }
 
@@ -188,18 +190,24 @@ bool DecodePackage(EwsdMemory& m, std::uint64_t& p) {
       const auto bytes = BytesAt<ewsd::kSecondAt + 1>(m, p);
       m.slot_values.date = ewsd::DateText(bytes.data());
       m.slot_values.time = ewsd::TimeText(bytes.data());
+      m.Set(kEwsdDateTime);
       break;
     }
     case ewsd::PackageKind::kDigits: {
       std::uint64_t q = p + package->value_at;
       m.slot_values.called = ReadDigitString(m, q);
+      m.Set(kEwsdCalled);
       p = q;
       return true;
     }
     case ewsd::PackageKind::kAlternativeDigits: {
       std::uint64_t q = p + package->value_at;
       const std::string digits = ReadDigitString(m, q);
-      if (m.slot_values.called.empty()) m.slot_values.called = digits;
+      m.Read(kEwsdCalled);
+      if (m.slot_values.called.empty()) {
+        m.slot_values.called = digits;
+        m.Set(kEwsdCalled);
+      }
       p = q;
       return true;
     }
@@ -211,6 +219,7 @@ bool DecodePackage(EwsdMemory& m, std::uint64_t& p) {
         text += platform::HexText(&b, 1);
       }
       m.slot_values.calling = text;
+      m.Set(kEwsdCalling);
       // A package length of 0 would never advance: end the record's packages.
       p = length == 0 ? static_cast<std::uint64_t>(m.length) : p + length;
       return true;
@@ -281,6 +290,9 @@ DetectorResult AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& c
         LoadRecord(scan, memory);
         DecodeRecord(scan, memory, host);
         first = memory.slot_values;
+        // The start shows slots 1 and 2 whoever set them; the end shows none
+        // that was not set by then or after.
+        memory.Read(kEwsdDateTime);
       }
       ++count;
       if (scan.unsupported) break;
@@ -300,6 +312,7 @@ DetectorResult AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& c
     if (RecordReachesEnd(scan, memory)) break;
   }
   host.SetProgress(0);
+  if (count == 0) memory.Read(kEwsdRecord);  // the end comes from the files before
   if (!scan.unsupported) {
     // The last record found is decoded; with none in this file, what the
     // record buffer still holds.

@@ -326,7 +326,7 @@ SeriesCheckOutcome CheckSeries(const std::vector<std::string>& paths,
   WatchingHost watch(host);
   watch.troubled.assign(rows.size(), false);
   AnalyserContext run_context{watch, context.clock, context.state};
-  const AnalysisOutcome analysis = AnalyseFiles(rows, false, run_context);
+  const AnalysisOutcome analysis = AnalyseFiles(rows, false, run_context, options.workers);
   if (analysis.stopped) {
     outcome.stopped = true;
     return outcome;

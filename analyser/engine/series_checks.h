@@ -24,6 +24,7 @@ bool MeansMissingOrDuplicated(FindingKind kind);
 struct SeriesCheckOptions {
   std::int64_t gap_minutes = 60;
   std::string temp_folder;  // for the pass over the calls; empty: the system's
+  unsigned workers = 1;     // threads reading the files while they are analysed
 };
 
 struct SeriesCheckOutcome {

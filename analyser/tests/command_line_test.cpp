@@ -556,6 +556,24 @@ TEST(LomtraCommandLine, CheckReportsEveryFaultOfASeries) {
             "data.\n");
 }
 
+TEST(LomtraCommandLine, WorkersChangeNothingButTheTime) {
+  TempFolder folder;
+  WriteSeries(folder);
+  for (const std::string command : {"analyse ", "check "}) {
+    const ProgramRun one = Lomtra(folder, command + kClock + " -j 1 .");
+    const ProgramRun many = Lomtra(folder, command + kClock + " -j 3 .");
+    EXPECT_EQ(one.status, many.status) << command;
+    EXPECT_EQ(one.out, many.out) << command;
+    EXPECT_EQ(one.err, many.err) << command;
+  }
+  const ProgramRun none = Lomtra(folder, "analyse -j 0 .");
+  EXPECT_EQ(none.status, 2);
+  EXPECT_EQ(none.err.rfind("lomtra: -j needs a number of workers from 1 to 256, not \"0\"\n", 0),
+            0u)
+      << none.err;
+  EXPECT_EQ(Lomtra(folder, "identify -j 2 .").status, 2);
+}
+
 TEST(LomtraCommandLine, CheckUsageAndUnreadablePaths) {
   TempFolder folder;
   WriteSeries(folder);
