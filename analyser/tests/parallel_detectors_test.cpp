@@ -1,0 +1,134 @@
+// A large file scanned in stretches on several workers gives what the scan
+// from start to end gives: result, messages and the memory carried to the
+// next file, for samples and for damaged files.
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+#include "cdrgen/analyser_samples.h"
+#include "cdrgen/axe_builder.h"
+#include "cdrgen/byte_stream.h"
+#include "engine/detectors.h"
+#include "engine/stretches.h"
+#include "test_support.h"
+
+namespace lomtra {
+namespace {
+
+using Detector = DetectorResult (*)(const std::filesystem::path&, AnalyserContext&);
+using testing::Rig;
+using testing::TempFolder;
+
+// All that one scan shows or leaves behind.
+struct Seen {
+  std::string result;
+  std::string state;
+  std::vector<std::string> messages;
+  std::string memory;
+
+  bool operator==(const Seen&) const = default;
+};
+
+std::string MemoryText(const EwsdMemory& m) {
+  return m.slot_values.date + "|" + m.slot_values.time + "|" + m.slot_values.calling + "|" +
+         m.slot_values.called + "|" + std::to_string(m.length) + "|" +
+         std::string(m.record.begin(), m.record.end());
+}
+
+// The file analysed twice in a row with the same state, so that what the
+// first scan leaves is what the second starts from.
+Seen Scan(Detector detector, const std::string& path, const StretchOptions& options) {
+  ScopedStretchOptions scoped(options);
+  Rig rig;
+  auto context = rig.Context();
+  Seen seen;
+  for (int round = 0; round < 2; ++round) {
+    const DetectorResult result = detector(path, context);
+    seen.result += testing::ResultText(result) + ";";
+    seen.state += std::to_string(static_cast<int>(result.state));
+  }
+  for (const Message& m : rig.host.messages) seen.messages.push_back(m.text);
+  seen.memory = MemoryText(rig.state.ewsd);
+  return seen;
+}
+
+// Whole, then cut at small and odd thresholds on two and three workers.
+void ExpectSameInStretches(Detector detector, const std::string& path) {
+  const Seen whole = Scan(detector, path, {1, StretchOptions{}.threshold});
+  for (unsigned workers : {2u, 3u}) {
+    for (std::uint64_t threshold : {4096u, 1000u, 333u}) {
+      EXPECT_EQ(Scan(detector, path, {workers, threshold}), whole)
+          << path << " on " << workers << " workers, cut past " << threshold;
+    }
+  }
+}
+
+cdrgen::Bytes ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return cdrgen::Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Stored fuzz inputs of a detector, then copies cut short and with bytes
+// changed, as the fuzz replay damages them.
+void ExpectSameOnCorpus(Detector detector, const std::string& corpus) {
+  TempFolder folder;
+  std::mt19937 random(18);
+  int n = 0;
+  for (const auto& entry :
+       std::filesystem::directory_iterator(std::filesystem::path(LOMTRA_FUZZ_CORPUS) / corpus)) {
+    const cdrgen::Bytes bytes = ReadBytes(entry.path());
+    std::vector<cdrgen::Bytes> copies{bytes};
+    for (std::size_t cut : {bytes.size() / 2 + 1, bytes.size() * 3 / 4 + 7}) {
+      if (cut < bytes.size()) copies.emplace_back(bytes.begin(), bytes.begin() + cut);
+    }
+    for (int k = 0; k < 8 && !bytes.empty(); ++k) {
+      cdrgen::Bytes changed = bytes;
+      for (int j = 0; j < 3; ++j) {
+        const std::size_t at = random() % changed.size();
+        changed[at] = static_cast<std::uint8_t>(changed[at] ^ (1u + random() % 255u));
+      }
+      copies.push_back(changed);
+    }
+    for (const cdrgen::Bytes& copy : copies) {
+      // C-DOT files take their date from the name.
+      ExpectSameInStretches(detector, folder.Write("TG150606." + std::to_string(++n), copy));
+    }
+  }
+}
+
+TEST(ParallelDetectors, EwsdSamplesAndDamagedFiles) {
+  TempFolder folder;
+  ExpectSameInStretches(AnalyseEwsd, folder.Write("a.ama", cdrgen::EwsdAnalyserSample(900, 1)));
+  ExpectSameInStretches(AnalyseEwsd, folder.Write("b.ama", cdrgen::EwsdAnalyserSample(700, 2)));
+  ExpectSameOnCorpus(AnalyseEwsd, "detect_ewsd");
+}
+
+TEST(ParallelDetectors, AxeSamplesAndDamagedFiles) {
+  TempFolder folder;
+  ExpectSameInStretches(AnalyseAxe, folder.Write("a.axe", cdrgen::AxeSampleFile(40, 1)));
+  cdrgen::Bytes short_end = cdrgen::AxeSampleFile(23, 2);
+  short_end.resize(short_end.size() - 700);
+  ExpectSameInStretches(AnalyseAxe, folder.Write("b.axe", short_end));
+  ExpectSameOnCorpus(AnalyseAxe, "detect_axe");
+}
+
+TEST(ParallelDetectors, FiveEssSamplesAndDamagedFiles) {
+  TempFolder folder;
+  ExpectSameInStretches(Analyse5ess, folder.Write("a.5ess", cdrgen::FiveEssSampleFile(500, 1)));
+  for (const std::string separator : {"\n", "\n\n\n"}) {
+    cdrgen::ByteStream stream;
+    cdrgen::FiveEssSampleStream(stream, 450, 2, separator);
+    ExpectSameInStretches(Analyse5ess, folder.Write("b.5ess", stream.Take()));
+  }
+  ExpectSameOnCorpus(Analyse5ess, "detect_5ess");
+}
+
+TEST(ParallelDetectors, E10bSamplesAndDamagedFiles) {
+  TempFolder folder;
+  ExpectSameInStretches(AnalyseE10b, folder.Write("a.e10b", cdrgen::E10bSampleFile(30, 1)));
+  ExpectSameOnCorpus(AnalyseE10b, "detect_e10b");
+}
+
+}  // namespace
+}  // namespace lomtra
