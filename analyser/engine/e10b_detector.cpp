@@ -118,7 +118,7 @@ DetectorResult AnalyseE10b(const std::filesystem::path& path, AnalyserContext& c
       host.SetProgress(0);
       return DetectorResult::Stopped();
     }
-    ended = true;
+    ended = true;  // the stretches walked it all
   }
   for (std::uint64_t b = 0; b < whole_blocks && !ended; ++b) {
     const std::uint8_t* block = file.View(kBlockSize * b, kBlockSize + 1);

@@ -9,6 +9,7 @@
 #include "cdrgen/analyser_samples.h"
 #include "cdrgen/axe_builder.h"
 #include "cdrgen/byte_stream.h"
+#include "cdrgen/cdot_builder.h"
 #include "engine/detectors.h"
 #include "engine/stretches.h"
 #include "test_support.h"
@@ -54,10 +55,11 @@ Seen Scan(Detector detector, const std::string& path, const StretchOptions& opti
 }
 
 // Whole, then cut at small and odd thresholds on two and three workers.
-void ExpectSameInStretches(Detector detector, const std::string& path) {
+void ExpectSameInStretches(Detector detector, const std::string& path,
+                           const std::vector<std::uint64_t>& thresholds = {4096, 1000, 333}) {
   const Seen whole = Scan(detector, path, {1, StretchOptions{}.threshold});
   for (unsigned workers : {2u, 3u}) {
-    for (std::uint64_t threshold : {4096u, 1000u, 333u}) {
+    for (std::uint64_t threshold : thresholds) {
       EXPECT_EQ(Scan(detector, path, {workers, threshold}), whole)
           << path << " on " << workers << " workers, cut past " << threshold;
     }
@@ -128,6 +130,32 @@ TEST(ParallelDetectors, E10bSamplesAndDamagedFiles) {
   TempFolder folder;
   ExpectSameInStretches(AnalyseE10b, folder.Write("a.e10b", cdrgen::E10bSampleFile(30, 1)));
   ExpectSameOnCorpus(AnalyseE10b, "detect_e10b");
+}
+
+TEST(ParallelDetectors, CdotSamplesAndDamagedFiles) {
+  TempFolder folder;
+  // Day sections, some beginning with evening calls of the day before.
+  ExpectSameInStretches(AnalyseCdot,
+                        folder.Write("TG050307.DAT", cdrgen::CdotSampleFile(60000, 1)));
+  ExpectSameInStretches(AnalyseCdot,
+                        folder.Write("TG150606.DAT", cdrgen::CdotAnalyserSample(400, 2)));
+  ExpectSameOnCorpus(AnalyseCdot, "detect_cdot");
+}
+
+// A call at 21 is dated the day before until a call at 19 has been seen in
+// its section, which may lie stretches before it; the first call may be the
+// first of a stretch after the header's.
+TEST(ParallelDetectors, CdotEveningCallsAreDatedAcrossStretches) {
+  TempFolder folder;
+  // Some of these are the last call of a stretch, some not.
+  for (std::size_t evening = 56; evening < 120; evening += evening < 63 ? 1 : 55) {
+    std::vector<cdrgen::CdotSampleRecord> records(120);
+    for (auto& record : records) record.hour = 21;
+    records[evening].hour = 19;
+    cdrgen::Bytes bytes = cdrgen::CdotSectionHeader(std::string("150606"));
+    cdrgen::Append(bytes, cdrgen::CdotAnalyserFile(records));
+    ExpectSameInStretches(AnalyseCdot, folder.Write("TG150606.DAT", bytes), {50, 333, 1000});
+  }
 }
 
 }  // namespace
