@@ -110,32 +110,53 @@ void ScanCdotStretch(const std::filesystem::path& path, std::uint64_t from, std:
   reader.Close();
 }
 
+// Whether a number field holds packed digits: 0-9, A for 0, F filler.
+bool PackedNumber(const std::uint8_t* field) {
+  for (std::size_t i = 0; i < formats::cdot::kNumberSize; ++i) {
+    const unsigned high = field[i] >> 4u;
+    const unsigned low = field[i] & 0xFu;
+    if ((high > 0xA && high != 0xF) || (low > 0xA && low != 0xF)) return false;
+  }
+  return true;
+}
+
 // The place at or after x where a record most likely lies: of the places of
-// one record's length from x, the one that begins the longest run of
-// records that look like calls (a time of day and a small check byte).
+// one record's length from x, the one with the most records in a window
+// that look like calls (a time of day, a small check byte, the pulses
+// written twice and a called number of digits); there, the start of the
+// run of such records that ends the window, which is past any section
+// start in the window.
 std::uint64_t LikelyRecordPlace(DataFile& file, std::uint64_t x) {
   constexpr std::size_t kRecordSize = formats::cdot::kRecordSize;
-  constexpr std::size_t kRun = 32;
-  const std::uint8_t* bytes = file.View(x, kRecordSize * (kRun + 1));
-  std::size_t best = 0;
-  std::size_t best_run = 0;
+  constexpr std::size_t kWindow = 32;  // records
+  const std::uint8_t* bytes = file.View(x, kRecordSize * (kWindow + 1));
+  auto looks_like_a_call = [](const std::uint8_t* record) {
+    const std::uint8_t* time = record + formats::cdot::kTimeOffset;
+    return record[formats::cdot::kCheckByteOffset] <= formats::cdot::kCheckByteMaximum &&
+           time[0] <= 23 && time[1] <= 59 && time[2] <= 59 &&
+           std::memcmp(record + formats::cdot::kUnitsOffset,
+                       record + formats::cdot::kUnitsCopyOffset, 4) == 0 &&
+           PackedNumber(record + formats::cdot::kCalledOffset);
+  };
+  std::uint64_t best = x;
+  std::size_t best_calls = 0;
   for (std::size_t phase = 0; phase < kRecordSize; ++phase) {
+    std::size_t calls = 0;
     std::size_t run = 0;
-    while (run < kRun) {
-      const std::uint8_t* record = bytes + phase + kRecordSize * run;
-      const std::uint8_t* time = record + formats::cdot::kTimeOffset;
-      if (record[formats::cdot::kCheckByteOffset] > formats::cdot::kCheckByteMaximum ||
-          time[0] > 23 || time[1] > 59 || time[2] > 59) {
-        break;
+    for (std::size_t k = 0; k < kWindow; ++k) {
+      if (looks_like_a_call(bytes + phase + kRecordSize * k)) {
+        ++calls;
+        ++run;
+      } else {
+        run = 0;
       }
-      ++run;
     }
-    if (run > best_run) {
-      best = phase;
-      best_run = run;
+    if (calls > best_calls) {
+      best = x + phase + kRecordSize * (kWindow - run);
+      best_calls = calls;
     }
   }
-  return x + best;
+  return best;
 }
 
 }  // namespace

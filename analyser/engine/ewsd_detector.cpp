@@ -318,25 +318,28 @@ static_assert(ewsd::kLongUnitSize <= kLongestStep && ewsd::kLongestRecord <= kLo
 // A place at or after x that the walk from the start passes whenever it
 // passes x: its steps are at most kLongestStep long, so it lands somewhere in
 // [x, x + kLongestStep), and the walks from every place there are followed
-// until they meet. x itself when they do not meet soon, or one ends first.
+// until they meet. A walk that ends is let go: had the walk from the start
+// come that way, it would have ended before the place. x itself when the
+// walks do not meet soon.
 std::uint64_t MeetingPlace(DataFile& file, std::uint64_t file_length, std::uint64_t x) {
   constexpr std::uint64_t kFarthest = 64 * 1024;
   std::set<std::uint64_t> places;
   for (std::uint64_t k = 0; k < kLongestStep; ++k) places.insert(x + k);
   while (places.size() > 1) {
     const std::uint64_t at = *places.begin();
+    if (at - x > kFarthest) return x;
     places.erase(places.begin());
-    if (at >= file_length || at - x > kFarthest) return x;
+    if (at >= file_length) continue;
     std::uint64_t next = at;
     const Step step = StepOver(file.Byte(at), file.Byte(at + 1), next);
-    if (step == Step::kDamaged) return x;
+    if (step == Step::kDamaged) continue;
     if (step == Step::kRecord) {
       next = at + file.Byte(at + ewsd::kLengthOffset);
-      if (next + 1 > file_length) return x;
+      if (next + 1 > file_length) continue;
     }
     places.insert(next);
   }
-  return *places.begin();
+  return places.empty() ? x : *places.begin();
 }
 
 // The walk on from scan.offset (past the first record) in stretches, joined
