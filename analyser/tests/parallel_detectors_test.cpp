@@ -158,5 +158,35 @@ TEST(ParallelDetectors, CdotEveningCallsAreDatedAcrossStretches) {
   }
 }
 
+// The stop question still comes while a file is walked in stretches: Yes
+// stops the file, No lets it finish with the whole file's result.
+TEST(ParallelDetectors, StopIsAskedBetweenStretches) {
+  TempFolder folder;
+  const std::vector<std::pair<Detector, std::string>> files = {
+      {AnalyseEwsd, folder.Write("a.ama", cdrgen::EwsdAnalyserSample(900, 1))},
+      {AnalyseE10b, folder.Write("a.e10b", cdrgen::E10bSampleFile(30, 1))},
+      {Analyse5ess, folder.Write("a.5ess", cdrgen::FiveEssSampleFile(500, 1))}};
+  for (const auto& [detector, path] : files) {
+    const Seen whole = Scan(detector, path, {1, StretchOptions{}.threshold});
+    const ScopedStretchOptions split({3, 1000});
+    for (const MessageAnswer answer : {MessageAnswer::kYes, MessageAnswer::kNo}) {
+      Rig rig;
+      rig.host.stop_at_pump = 2;
+      rig.host.answers.push_back(answer);
+      auto context = rig.Context();
+      const DetectorResult result = detector(path, context);
+      ASSERT_EQ(rig.host.messages.size(), 1u) << path;
+      if (answer == MessageAnswer::kYes) {
+        EXPECT_EQ(testing::ResultText(result), testing::kStoppedResult) << path;
+        EXPECT_EQ(rig.host.progress, 0);
+      } else {
+        EXPECT_EQ(testing::ResultText(result) + ";",
+                  whole.result.substr(0, whole.result.find(';') + 1))
+            << path;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lomtra
