@@ -56,7 +56,7 @@ std::vector<std::string> Seen(Detector detector, const std::filesystem::path& pa
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < kHead) return 0;
   const Detector detector = kDetectors[data[0] % std::size(kDetectors)];
-  const std::uint64_t threshold = 1 + (data[1] | static_cast<std::uint64_t>(data[2]) << 8);
+  const std::uint64_t threshold = 16 + (data[1] | static_cast<std::uint64_t>(data[2]) << 8);
   const unsigned workers = 2 + data[3] % 2;
   // A C-DOT result takes its date from the name, so the name looks like one.
   const fuzz::InputFile file(data + kHead, size - kHead, "TG150606.DAT");
