@@ -8,6 +8,7 @@
 #include "engine/data_file.h"
 #include "engine/detectors.h"
 #include "engine/host.h"
+#include "engine/stretches.h"
 #include "formats/axe/layout.h"
 #include "formats/axe/records.h"
 
@@ -46,6 +47,48 @@ std::string AxeMoment(std::string_view record, bool shifted) {
   return date + "   " + time;
 }
 
+// What a scan of some blocks found; blocks hold whole records, so a stretch
+// of blocks is scanned as the whole file's scan would scan it, but for the
+// layout flag, which only the join knows.
+struct AxeStretch : StretchBase {
+  std::uint64_t count = 0;
+  std::string first;     // its first record
+  bool shifted = false;  // one of its records turns the file to the shifted layout
+  // The last record of its last block that holds one, and that block
+  // (counted from 1 in the file; 0: none).
+  std::string last_record;
+  std::uint64_t last_record_block = 0;
+};
+
+void ScanAxeStretch(const std::filesystem::path& path, std::uint64_t from_block,
+                    std::uint64_t to_block, AxeStretch& stretch) {
+  DataFile file;
+  if (!file.OpenData(path)) {
+    NoteReadFailure();
+    return;
+  }
+  for (std::uint64_t b = from_block; b < to_block; ++b) {
+    const std::string_view block(
+        reinterpret_cast<const char*>(file.View(b * kBlockSize, kBlockSize)), kBlockSize);
+    std::size_t q = 0;
+    std::string_view last_in_block;
+    while (q < axe::kLastRecordStart) {
+      const std::size_t l = axe::RecordLength(block.substr(q, axe::kLength.width), kReading);
+      if (l == 0) break;
+      const std::string_view record = block.substr(q, l);
+      if (!stretch.shifted && axe::ChoosesShiftedLayout(record)) stretch.shifted = true;
+      if (stretch.count == 0) stretch.first.assign(record);
+      last_in_block = record;
+      ++stretch.count;
+      q += l;
+    }
+    if (last_in_block.data() != nullptr) {
+      stretch.last_record.assign(last_in_block);
+      stretch.last_record_block = b + 1;
+    }
+  }
+}
+
 }  // namespace
 
 DetectorResult AnalyseAxe(const std::filesystem::path& path, AnalyserContext& context) {
@@ -66,32 +109,61 @@ DetectorResult AnalyseAxe(const std::filesystem::path& path, AnalyserContext& co
   // The latest record read and its block: only its moment is wanted, once.
   std::string last_record;
   std::uint64_t last_record_block = 0;
-  for (;;) {
-    const std::string_view block(reinterpret_cast<const char*>(file.View(offset, kBlockSize)),
-                                 kBlockSize);
-    ++n;
-    std::size_t q = 0;
-    std::string_view last_in_block;
-    while (q < axe::kLastRecordStart) {
-      const std::size_t l = axe::RecordLength(block.substr(q, axe::kLength.width), kReading);
-      if (l == 0) break;
-      const std::string_view record = block.substr(q, l);
-      if (!shifted && axe::ChoosesShiftedLayout(record)) shifted = true;
-      if (count == 0) start = AxeMoment(record, shifted);
-      last_in_block = record;
-      ++count;
-      q += l;
+  // The scan reads every block up to the first that reaches past the end.
+  const StretchPlan plan = PlanStretches(length, 0, (blocks + 1) * kBlockSize, kBlockSize);
+  if (plan.Count() > 0) {
+    RunStretches<AxeStretch>(
+        plan, host,
+        [&](std::size_t i, AxeStretch& stretch) {
+          ScanAxeStretch(path, plan.bounds[i] / kBlockSize, plan.bounds[i + 1] / kBlockSize,
+                         stretch);
+        },
+        [&](std::size_t i, AxeStretch& stretch) {
+          // The file's first record is read with the flag it sets itself.
+          if (count == 0 && stretch.count > 0) {
+            start = AxeMoment(stretch.first, axe::ChoosesShiftedLayout(stretch.first));
+          }
+          count += stretch.count;
+          shifted = shifted || stretch.shifted;
+          if (stretch.last_record_block > 0) {
+            last_record = std::move(stretch.last_record);
+            last_record_block = stretch.last_record_block;
+          }
+          if (host.ProgressValue() < 100) {
+            const double done = static_cast<double>(plan.bounds[i + 1] / kBlockSize);
+            const double p = unit > 0 ? std::floor(done / unit) : 100.0;
+            host.SetProgress(static_cast<int>(std::min(p, 100.0)));
+          }
+          return true;
+        });
+  } else {
+    for (;;) {
+      const std::string_view block(reinterpret_cast<const char*>(file.View(offset, kBlockSize)),
+                                   kBlockSize);
+      ++n;
+      std::size_t q = 0;
+      std::string_view last_in_block;
+      while (q < axe::kLastRecordStart) {
+        const std::size_t l = axe::RecordLength(block.substr(q, axe::kLength.width), kReading);
+        if (l == 0) break;
+        const std::string_view record = block.substr(q, l);
+        if (!shifted && axe::ChoosesShiftedLayout(record)) shifted = true;
+        if (count == 0) start = AxeMoment(record, shifted);
+        last_in_block = record;
+        ++count;
+        q += l;
+      }
+      if (last_in_block.data() != nullptr) {
+        last_record.assign(last_in_block);
+        last_record_block = n;
+      }
+      offset += kBlockSize;
+      if (host.ProgressValue() < 100) {
+        const double p = unit > 0 ? std::floor(static_cast<double>(n) / unit) : 100.0;
+        host.SetProgress(static_cast<int>(std::min(p, 100.0)));
+      }
+      if (file.AtEnd()) break;
     }
-    if (last_in_block.data() != nullptr) {
-      last_record.assign(last_in_block);
-      last_record_block = n;
-    }
-    offset += kBlockSize;
-    if (host.ProgressValue() < 100) {
-      const double p = unit > 0 ? std::floor(static_cast<double>(n) / unit) : 100.0;
-      host.SetProgress(static_cast<int>(std::min(p, 100.0)));
-    }
-    if (file.AtEnd()) break;
   }
   // The end is the last record of the last whole block, or with a short last
   // block the last record read. The layout flag only ever turns off before

@@ -2,11 +2,14 @@
 // record; only the first and the last record have their packages decoded.
 #include <algorithm>
 #include <array>
+#include <limits>
+#include <set>
 
 #include "engine/data_file.h"
 #include "engine/decoders.h"
 #include "engine/detectors.h"
 #include "engine/host.h"
+#include "engine/stretches.h"
 #include "formats/ewsd/layout.h"
 #include "formats/ewsd/packages.h"
 #include "formats/ewsd/text.h"
@@ -264,6 +267,130 @@ void DecodeRecord(EwsdScan& scan, EwsdMemory& m, Host& host) {
   DecodePackages(scan, m, host, ReadRecordHeader(m));
 }
 
+// --- Large files: the walk in stretches --------------------------------------
+
+// What the walk found over a stretch of the file: the records it met and
+// where it left the stretch.
+struct EwsdStretch : StretchBase {
+  std::uint64_t start = 0;  // where the walk was started
+  std::uint64_t next = 0;   // where it left: the first place at or past the stretch's end
+  bool ended = false;       // the walk ended inside it
+  std::uint64_t count = 0;
+  bool record_found = false;
+  std::uint64_t record_offset = 0;  // its last record
+  int length = 0;                   // that record's L
+};
+
+// The walk of FindNextRecord and WalkRecords over the places in [from, to),
+// ending as they end: at the file's end, at damage, or at a record that
+// reaches the end.
+void WalkEwsdStretch(DataFile& file, std::uint64_t file_length, std::uint64_t from,
+                     std::uint64_t to, EwsdStretch& stretch) {
+  constexpr std::size_t kWindow = 64 * 1024;
+  stretch.start = from;
+  std::uint64_t x = from;
+  while (x < to && x < file_length && !stretch.ended) {
+    const auto window = static_cast<std::size_t>(std::min<std::uint64_t>(file_length - x, kWindow));
+    // One byte more: the length after the window's last lead (0x00 past the end).
+    const std::uint8_t* bytes = file.View(x, window + 1);
+    std::uint64_t i = 0;
+    while (i < window && x + i < to) {
+      const std::uint64_t at = i;
+      const Step step = StepOver(bytes[at], bytes[at + 1], i);
+      if (step == Step::kMoved) continue;
+      if (step == Step::kDamaged) {
+        i = at;
+        stretch.ended = true;
+        break;
+      }
+      const std::uint8_t length = bytes[at + ewsd::kLengthOffset];
+      ++stretch.count;
+      stretch.record_found = true;
+      stretch.record_offset = x + at;
+      stretch.length = length;
+      i = at + length;
+      if (stretch.record_offset + length + 1 > file_length) {
+        stretch.ended = true;
+        break;
+      }
+    }
+    x += i;
+  }
+  if (x >= file_length) stretch.ended = true;
+  stretch.next = x;
+}
+
+// No step of the walk is longer than a byte's length.
+constexpr std::uint64_t kLongestStep = 255;
+static_assert(ewsd::kLongUnitSize <= kLongestStep && ewsd::kLongestRecord <= kLongestStep);
+
+// A place at or after x that the walk from the start passes whenever it
+// passes x: its steps are at most kLongestStep long, so it lands somewhere in
+// [x, x + kLongestStep), and the walks from every place there are followed
+// until they meet. A walk that ends is let go: had the walk from the start
+// come that way, it would have ended before the place. x itself when the
+// walks do not meet soon.
+std::uint64_t MeetingPlace(DataFile& file, std::uint64_t file_length, std::uint64_t x) {
+  constexpr std::uint64_t kFarthest = 64 * 1024;
+  std::set<std::uint64_t> places;
+  for (std::uint64_t k = 0; k < kLongestStep; ++k) places.insert(x + k);
+  while (places.size() > 1) {
+    const std::uint64_t at = *places.begin();
+    if (at - x > kFarthest) return x;
+    places.erase(places.begin());
+    if (at >= file_length) continue;
+    std::uint64_t next = at;
+    const Step step = StepOver(file.Byte(at), file.Byte(at + 1), next);
+    if (step == Step::kDamaged) continue;
+    if (step == Step::kRecord) {
+      next = at + file.Byte(at + ewsd::kLengthOffset);
+      if (next + 1 > file_length) continue;
+    }
+    places.insert(next);
+  }
+  return places.empty() ? x : *places.begin();
+}
+
+// The walk on from scan.offset (past the first record) in stretches, joined
+// as the walk from the start would have gone; `moved` moves the progress on
+// and says whether the user stopped.
+bool WalkInStretches(const std::filesystem::path& path, EwsdScan& scan, EwsdMemory& memory,
+                     std::uint64_t& count, Host& host, StretchPlan plan,
+                     const std::function<bool()>& moved) {
+  plan.bounds.front() = scan.offset;
+  for (std::size_t i = 1; i + 1 < plan.bounds.size(); ++i) {
+    plan.bounds[i] =
+        std::max(plan.bounds[i - 1], MeetingPlace(scan.file, scan.length, plan.bounds[i]));
+  }
+  plan.bounds.back() = std::numeric_limits<std::uint64_t>::max();
+  bool stopped = false;
+  RunStretches<EwsdStretch>(
+      plan, host,
+      [&](std::size_t i, EwsdStretch& stretch) {
+        DataFile own;
+        if (!own.OpenData(path)) NoteReadFailure();
+        WalkEwsdStretch(own, scan.length, plan.bounds[i], plan.bounds[i + 1], stretch);
+      },
+      [&](std::size_t i, EwsdStretch& stretch) {
+        // A start the walk did not reach (one found by no meeting): again
+        // from where the walk really is.
+        if (stretch.start != scan.offset) {
+          stretch = EwsdStretch{};
+          WalkEwsdStretch(scan.file, scan.length, scan.offset, plan.bounds[i + 1], stretch);
+        }
+        scan.offset = stretch.next;
+        count += stretch.count;
+        if (stretch.record_found) {
+          scan.record_found = true;
+          scan.record_offset = stretch.record_offset;
+          memory.length = stretch.length;
+        }
+        stopped = moved();
+        return !stopped && !stretch.ended;
+      });
+  return stopped;
+}
+
 }  // namespace
 
 DetectorResult AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& context) {
@@ -310,6 +437,26 @@ DetectorResult AnalyseEwsd(const std::filesystem::path& path, AnalyserContext& c
       }
     }
     if (RecordReachesEnd(scan, memory)) break;
+    if (count == 1) {
+      const StretchPlan plan = PlanStretches(scan.length, scan.offset, scan.length, 1);
+      if (plan.Count() > 0) {
+        // Progress as the loop above moves it.
+        auto moved = [&] {
+          if (scan.offset < next_step_end) return false;
+          const std::uint64_t p = (scan.offset + 1) / step;
+          next_step_end = (p + 1) * step - 1;
+          if (p <= previous_p || p > static_cast<std::uint64_t>(maximum)) return false;
+          previous_p = p;
+          host.SetProgress(static_cast<int>(p));
+          return PumpAndCheckStop(context);
+        };
+        if (WalkInStretches(path, scan, memory, count, host, plan, moved)) {
+          host.SetProgress(0);
+          return DetectorResult::Stopped();
+        }
+        break;
+      }
+    }
   }
   host.SetProgress(0);
   if (count == 0) memory.Read(kEwsdRecord);  // the end comes from the files before

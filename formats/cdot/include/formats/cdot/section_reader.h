@@ -20,6 +20,13 @@ class CdotSectionReader {
 
   // On failure returns false and puts the system's reason into *error.
   bool Open(const std::filesystem::path& path, std::string* error = nullptr);
+  // Opens the file to go on from `next_record`, the place of a record in a
+  // section that is not the file's first, whose dates are not known here:
+  // its calls read as undated until the next section starts. A long file
+  // is read so in stretches, each from the place where the one before it
+  // ended.
+  bool OpenAt(const std::filesystem::path& path, std::uint64_t next_record,
+              std::string* error = nullptr);
   void Close();
   // Whether the open file passes the C-DOT test (identify.h); asked before
   // the first Next().
@@ -46,6 +53,11 @@ class CdotSectionReader {
   const std::uint8_t* Record() const { return record_; }
   std::string_view RecordDate() const { return record_date_; }
   std::uint64_t RecordOffset() const { return record_offset_; }
+  // Where the next step looks for a record (after a section start, the
+  // section's first record).
+  std::uint64_t NextRecordOffset() const { return next_record_; }
+  // The dates of the current section's calls, as they stand.
+  const SectionDating& Dating() const { return dating_; }
   // True once the system failed to read bytes that should be there.
   bool ReadFailed() const { return reader_.ReadFailed(); }
 
