@@ -263,8 +263,9 @@ std::vector<PiecePlan> PlanPieces(const RunRequest& request, unsigned workers) {
       plans.push_back({f, 0, kNoLimit, 0});
       continue;
     }
-    (void)stretch_blocks;
-    plans.push_back({f, 0, kNoLimit, 0});
+    const std::uint64_t blocks = (size + kBlockSize - 1) / kBlockSize;
+    for (std::uint64_t b = 0; b < blocks; b += stretch_blocks)
+      plans.push_back({f, b, b + stretch_blocks >= blocks ? kNoLimit : b + stretch_blocks, 0});
   }
   return plans;
 }

@@ -483,4 +483,34 @@ TEST_F(ParallelRun, SeveralFilesWithQuestionsAndStopsGiveWhatOneWorkerGives) {
   ExpectAlike(request, {platform::OutputFormat::kCsv, ""});
 }
 
+// Damaged files cut into stretches as small as a block: every record,
+// layout and record number as a whole run reads them.
+TEST_F(ParallelRun, DamagedFilesCutIntoStretchesGiveWhatOneWorkerGives) {
+  std::vector<fs::path> files;
+  for (const char* corpus : {"axe_decoder", "detect_axe"}) {
+    for (const auto& entry : fs::directory_iterator(fs::path(PARDEL_CORPUS) / corpus))
+      files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  ASSERT_GE(files.size(), 4u);
+  std::mt19937 random(18);
+  RunRequest request{{}, dir_ / "out.txt", false};
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::string bytes = Bytes(files[i]);
+    for (int copy = 0; copy < 6; ++copy) {
+      std::string damaged = bytes;
+      for (int flip = 0; flip < 1 + copy * 3 && !damaged.empty(); ++flip) {
+        const std::size_t at = random() % damaged.size();
+        damaged[at] = static_cast<char>(damaged[at] ^ static_cast<char>(1 + random() % 255));
+      }
+      const fs::path path = dir_ / ("damaged" + std::to_string(i) + "_" + std::to_string(copy));
+      std::ofstream(path, std::ios::binary) << damaged;
+      request.files.push_back(path);
+    }
+  }
+  for (const auto format : {platform::OutputFormat::kText, platform::OutputFormat::kCsv,
+                            platform::OutputFormat::kJsonl})
+    ExpectAlike(request, {format, ""});
+}
+
 }  // namespace
