@@ -361,9 +361,11 @@ RunResult ExtractionRun::Run(const RunRequest& request, const OutputChoice& choi
   const platform::TableWriter* table = table_ ? &*table_ : nullptr;
   formatter_ = std::make_unique<RecordFormatter>(table, nullptr);
   const std::uint64_t limit = request.sample ? kSampleLines : kNoLimit;
-  const unsigned workers = std::max(1u, request.workers);
-  const std::size_t ahead = 2 * static_cast<std::size_t>(workers);
+  unsigned workers = std::max(1u, request.workers);
   std::vector<PiecePlan> plans = PlanPieces(request, workers);
+  // One piece is decoded straight into the output, as by one worker.
+  if (plans.size() < 2) workers = 1;
+  const std::size_t ahead = 2 * static_cast<std::size_t>(workers);
   auto pump = [this] { host_.PumpEvents(); };
   if (table != nullptr && plans.size() > request.files.size()) {
     // A row holds its record's number in the file: the stretches after a
