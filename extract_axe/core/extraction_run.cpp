@@ -18,6 +18,9 @@ namespace pardel {
 namespace {
 
 constexpr std::uint64_t kNoLimit = std::numeric_limits<std::uint64_t>::max();
+// The blocks of a stretch whose lines, rows or JSON objects fit in a
+// temporary writer's memory (usual blocks give 1 to 5 KiB of them).
+constexpr std::uint64_t kStretchBlocks = 192;
 
 // The whole line is made of the record's first kWholeRecordSize bytes,
 // digits and separators: when none of those bytes is one CSV quotes (a
@@ -249,8 +252,10 @@ struct PiecePlan {
 
 std::vector<PiecePlan> PlanPieces(const RunRequest& request, unsigned workers) {
   std::vector<PiecePlan> plans;
+  // Stretches of at most kStretchBlocks: their lines stay in the memory of
+  // their writers instead of going through a temporary file.
   const std::uint64_t stretch_blocks =
-      std::max<std::uint64_t>(1, request.stretch_bytes / kBlockSize);
+      std::clamp<std::uint64_t>(request.stretch_bytes / kBlockSize, 1, kStretchBlocks);
   for (std::size_t f = 0; f < request.files.size(); ++f) {
     std::uint64_t size = 0;
     // A sample needs the first lines only: a file is not worth cutting then.

@@ -19,8 +19,9 @@
 namespace pardel {
 
 inline constexpr std::uint64_t kSampleLines = 50;
-// A file larger than this is cut into stretches of whole blocks of this
-// size, which the workers decode side by side.
+// A file larger than this is cut into stretches of whole blocks, at most
+// this size (and small enough for their lines to stay in memory), which
+// the workers decode side by side.
 inline constexpr std::uint64_t kStretchBytes = std::uint64_t{64} << 20;
 
 struct RunRequest {
