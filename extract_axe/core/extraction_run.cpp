@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <mutex>
 
 #include "formats/axe/layout.h"
 #include "pardel/call_table.h"
@@ -412,6 +413,11 @@ RunResult ExtractionRun::Run(const RunRequest& request, const OutputChoice& choi
   // (-1 while unknown).
   std::atomic<int> run_layout{-1};
 
+  // Writers taken and emptied, for the next pieces: a new one would have
+  // its buffer of a MiB made and cleared again.
+  std::mutex spare_mutex;
+  std::vector<std::unique_ptr<platform::TextWriter>> spare;
+
   auto make = [&](std::size_t i, const platform::RunEnded& ended) {
     Piece piece;
     if (workers <= 1) return piece;
@@ -435,8 +441,17 @@ RunResult ExtractionRun::Run(const RunRequest& request, const OutputChoice& choi
     const int known = run_layout.load(std::memory_order_relaxed);
     piece.assumed_shifted = known >= 0 ? known == 1 : piece.first_choice;
     formatter.layout = {piece.assumed_shifted, true};
-    piece.out = std::make_unique<platform::TextWriter>();
-    piece.out->OpenTemporary();
+    {
+      std::lock_guard<std::mutex> lock(spare_mutex);
+      if (!spare.empty()) {
+        piece.out = std::move(spare.back());
+        spare.pop_back();
+      }
+    }
+    if (!piece.out) {
+      piece.out = std::make_unique<platform::TextWriter>();
+      piece.out->OpenTemporary();
+    }
     const Decoded decoded_piece = DecodeBlocks(file, *piece.out, formatter, plan.first_block,
                                                plan.end_block, piece.lines, limit, nullptr, &ended);
     piece.end = decoded_piece.end;
@@ -553,6 +568,10 @@ RunResult ExtractionRun::Run(const RunRequest& request, const OutputChoice& choi
                                piece.out->Reason()));
           }
           done.end = FileEnd::kWriteFailed;
+        }
+        if (done.end == FileEnd::kDone) {
+          std::lock_guard<std::mutex> lock(spare_mutex);
+          spare.push_back(std::move(piece.out));
         }
         result_.lines_written += piece.lines;
         formatter_->record_no += piece.lines;
