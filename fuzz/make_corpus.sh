@@ -40,6 +40,7 @@ seed ewsd_walk ewsd
 seed ocb_format ocb
 seed cdot_sections cdot
 seed axe_decoder axe
+seed pardel_split axe
 
 if [ -n "$lomtra" ]; then
   work="$(mktemp -d)"

@@ -7,6 +7,7 @@
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/output_format.h"
+#include "platform/parallel.h"
 
 namespace pardel {
 namespace {
@@ -27,6 +28,8 @@ constexpr const char* kUsage =
     "  --db CONNECTION   postgres: \"postgresql://...\" (default: the PG* variables)\n"
     "  --stop-on-error   answer No when a file is not an AXE data file (default Yes:\n"
     "                    skip it and go on)\n"
+    "  -j N              decode N files (or stretches of a large file) at once\n"
+    "                    (default: one a core; the output is the same)\n"
     "  --quiet           print nothing but errors\n"
     "  --help, --version\n"
     "exit status: 0 every file processed, 1 a file skipped or the run stopped,\n"
@@ -40,7 +43,8 @@ constexpr const char* kOutputText =
     "OUT as it was.\n";
 
 constexpr const char* kExtractUsage =
-    "usage: pardel extract -o OUT [--format FORMAT] [--stop-on-error] [--quiet] FILE...\n"
+    "usage: pardel extract -o OUT [--format FORMAT] [--stop-on-error] [-j N] [--quiet]\n"
+    "                      FILE...\n"
     "       pardel extract --format postgres [--db CONNECTION] [--stop-on-error]\n"
     "                      [--quiet] FILE...\n"
     "write every record of the AXE files to OUT, one line each.\n"
@@ -53,6 +57,8 @@ constexpr const char* kExtractUsage =
     "                    PG* variables)\n"
     "  --stop-on-error   answer No when a file is not an AXE data file (default Yes:\n"
     "                    skip it and go on)\n"
+    "  -j N              decode N files (or stretches of a large file) at once\n"
+    "                    (default: one a core; a database loads one at a time)\n"
     "  --quiet           print nothing but errors\n";
 
 constexpr const char* kDatabaseText =
@@ -60,11 +66,12 @@ constexpr const char* kDatabaseText =
     "leaves no calls, and loading a file again replaces its calls.\n";
 
 constexpr const char* kSampleUsage =
-    "usage: pardel sample -o OUT [--open] [--stop-on-error] [--quiet] FILE...\n"
+    "usage: pardel sample -o OUT [--open] [--stop-on-error] [-j N] [--quiet] FILE...\n"
     "write the first 50 records of the AXE files to OUT.\n"
     "  --open            show OUT in the text viewer (not with -o -)\n"
     "  --stop-on-error   answer No when a file is not an AXE data file (default Yes:\n"
     "                    skip it and go on)\n"
+    "  -j N              decode N files at once (default: one a core)\n"
     "  --quiet           print nothing but errors\n";
 
 class ConsoleHost : public Host {
@@ -165,6 +172,13 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
       "-o needs a file name");
   options.Flag({"--quiet"}, &quiet);
   options.Flag({"--stop-on-error"}, &stop_on_error);
+  request.workers = platform::DefaultWorkers();
+  options.Value(
+      {"-j"},
+      [&](const std::string&, const std::string& value) {
+        return platform::ReadWorkers(value, &request.workers);
+      },
+      "-j needs a number of workers from 1 to 256");
   if (request.sample) {
     options.Flag({"--open"}, &open);
   } else {

@@ -167,6 +167,7 @@ RunResult AxeExtractorWindow::RunExtraction(bool sample) {
   else
     request.output = output_->text().toStdString();
   request.sample = sample;
+  request.workers = WindowWorkers();
   platform::ui::BusyCursor busy;
   pump_ = std::make_unique<platform::ui::EventPump>(platform::ui::EventPump::Input::kDrop);
   ExtractionRun run(*this);
@@ -196,6 +197,11 @@ void AxeExtractorWindow::SetProgress(int value) {
 bool AxeExtractorWindow::StopRequested() {
   if (pump_) pump_->Tick();
   return false;
+}
+
+void AxeExtractorWindow::PumpEvents() {
+  // While the workers decode, the window keeps drawing.
+  if (pump_) pump_->Tick();
 }
 
 void AxeExtractorWindow::OpenInTextViewer(const std::filesystem::path& path) {

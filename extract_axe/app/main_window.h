@@ -44,6 +44,7 @@ class AxeExtractorWindow : public QMainWindow, private Host {
   void SetProgress(int value) override;
   void OpenInTextViewer(const std::filesystem::path& path) override;
   bool StopRequested() override;
+  void PumpEvents() override;
   platform::OutputFormat ChosenFormat() const;
   void OnFormatChosen();
 

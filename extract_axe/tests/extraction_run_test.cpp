@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "cdrgen/axe_builder.h"
@@ -369,6 +371,146 @@ TEST_F(ExtractionRunTest, ADatabaseKeepsWholeFilesOnly) {
   ASSERT_EQ(std::system(make.c_str()), 0);
   refused(other, "the table axe_calls has other columns than this program writes");
   refused(a, "it is one of the input files");
+}
+
+// ---- Runs on several workers: the same bytes and the same things shown as
+// one worker, whatever the files, answers and stops.
+
+// Everything a run shows, in order, as text; answers and stops as told.
+class TranscriptHost : public Host {
+ public:
+  Answer ShowMessage(const Message& message) override {
+    log += "message " + message.text + "\n";
+    return message.buttons == Buttons::kOk ? Answer::kOk : answer;
+  }
+  void SetStatus(const std::string& a, const std::string& b) override {
+    log += "status " + a + "|" + b + "\n";
+  }
+  void SetProgress(int value) override { log += "progress " + std::to_string(value) + "\n"; }
+  void OpenInTextViewer(const fs::path& path) override { log += "viewer " + path.string() + "\n"; }
+  void SetMessageFile(const std::string& path, const std::string&) override {
+    log += "file " + path + "\n";
+  }
+  bool StopRequested() override {
+    log += "stop?\n";
+    return ++stop_questions == stop_at;
+  }
+
+  std::string log;
+  Answer answer = Answer::kYes;
+  int stop_at = -1;
+  int stop_questions = 0;
+};
+
+std::string Contents(const fs::path& path) {
+  if (!fs::exists(path)) return "(no output)";
+  return Bytes(path);
+}
+
+// The output and everything shown by a run on `workers` workers cutting
+// files into stretches of `stretch` bytes.
+std::string RunOn(RunRequest request, const OutputChoice& choice, unsigned workers,
+                  std::uint64_t stretch, Answer answer = Answer::kYes, int stop_at = -1) {
+  TranscriptHost host;
+  host.answer = answer;
+  host.stop_at = stop_at;
+  request.workers = workers;
+  request.stretch_bytes = stretch;
+  fs::remove(request.output);
+  const RunResult result = ExtractionRun(host).Run(request, choice);
+  return host.log + "outcome " + std::to_string(static_cast<int>(result.outcome)) + " lines " +
+         std::to_string(result.lines_written) + " opened " + std::to_string(result.files_opened) +
+         " skipped " + std::to_string(result.files_skipped) + "\n" + Contents(request.output);
+}
+
+class ParallelRun : public ExtractionRunTest {
+ protected:
+  fs::path Sample(const std::string& name, std::size_t blocks, std::uint64_t seed) {
+    const auto path = dir_ / name;
+    cdrgen::WriteFile(path, cdrgen::AxeSampleFile(blocks, seed));
+    return path;
+  }
+
+  // One worker, then three taking whole files, then three taking
+  // stretches of one and of three blocks: all alike.
+  void ExpectAlike(const RunRequest& request, const OutputChoice& choice,
+                   Answer answer = Answer::kYes, int stop_at = -1) {
+    const std::string one = RunOn(request, choice, 1, kStretchBytes, answer, stop_at);
+    for (const std::uint64_t stretch : {kStretchBytes, std::uint64_t{2048}, std::uint64_t{6000}}) {
+      EXPECT_TRUE(RunOn(request, choice, 3, stretch, answer, stop_at) == one)
+          << "stretch " << stretch << " format " << static_cast<int>(choice.format) << " stop "
+          << stop_at << " sample " << request.sample;
+    }
+  }
+};
+
+// The first file's first record chooses the shifted layout for the files
+// after it, whose own first records would not; one file is no AXE file.
+TEST_F(ParallelRun, SeveralFilesWithQuestionsAndStopsGiveWhatOneWorkerGives) {
+  cdrgen::AxeFileBuilder shifted;
+  for (int b = 0; b < 12; ++b) {
+    shifted.NewBlock();
+    cdrgen::AxeRecord r;
+    r.shifted = b == 0;
+    r.a_number = "123456789012345";
+    shifted.Add(r).Add(cdrgen::AxeRecord{});
+  }
+  cdrgen::WriteFile(dir_ / "shifted.dat", shifted.Build());
+  RunRequest request{{dir_ / "shifted.dat", Sample("a.dat", 30, 1), NotAxe("x.dat"),
+                      Sample("b.dat", 14, 2), Sample("c.dat", 25, 3), Sample("d.dat", 12, 4)},
+                     dir_ / "out.txt",
+                     false};
+  for (const auto format : {platform::OutputFormat::kText, platform::OutputFormat::kCsv,
+                            platform::OutputFormat::kJsonl}) {
+    const OutputChoice choice{format, ""};
+    for (const bool sample : {false, true}) {
+      request.sample = sample;
+      ExpectAlike(request, choice);
+      ExpectAlike(request, choice, Answer::kNo);
+      // Asked before each file and after every block: stops before the
+      // first file, within it, at a file's last block, within later files.
+      for (const int stop_at : {1, 2, 13, 14, 40, 58, 90})
+        ExpectAlike(request, choice, Answer::kYes, stop_at);
+    }
+  }
+  // Without the first file each file chooses for itself.
+  request.files.erase(request.files.begin());
+  request.sample = false;
+  ExpectAlike(request, {platform::OutputFormat::kText, ""});
+  // A file that cannot be opened mid-run ends it, replacing nothing.
+  request.files.insert(request.files.begin() + 2, dir_ / "gone.dat");
+  cdrgen::WriteFile(request.output, {'o', 'l', 'd'});
+  ExpectAlike(request, {platform::OutputFormat::kCsv, ""});
+}
+
+// Damaged files cut into stretches as small as a block: every record,
+// layout and record number as a whole run reads them.
+TEST_F(ParallelRun, DamagedFilesCutIntoStretchesGiveWhatOneWorkerGives) {
+  std::vector<fs::path> files;
+  for (const char* corpus : {"axe_decoder", "detect_axe"}) {
+    for (const auto& entry : fs::directory_iterator(fs::path(PARDEL_CORPUS) / corpus))
+      files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  ASSERT_GE(files.size(), 4u);
+  std::mt19937 random(18);
+  RunRequest request{{}, dir_ / "out.txt", false};
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::string bytes = Bytes(files[i]);
+    for (int copy = 0; copy < 6; ++copy) {
+      std::string damaged = bytes;
+      for (int flip = 0; flip < 1 + copy * 3 && !damaged.empty(); ++flip) {
+        const std::size_t at = random() % damaged.size();
+        damaged[at] = static_cast<char>(damaged[at] ^ static_cast<char>(1 + random() % 255));
+      }
+      const fs::path path = dir_ / ("damaged" + std::to_string(i) + "_" + std::to_string(copy));
+      std::ofstream(path, std::ios::binary) << damaged;
+      request.files.push_back(path);
+    }
+  }
+  for (const auto format : {platform::OutputFormat::kText, platform::OutputFormat::kCsv,
+                            platform::OutputFormat::kJsonl})
+    ExpectAlike(request, {format, ""});
 }
 
 }  // namespace

@@ -19,12 +19,21 @@
 namespace pardel {
 
 inline constexpr std::uint64_t kSampleLines = 50;
+// A file larger than this is cut into stretches of whole blocks, at most
+// this size (and small enough for their lines to stay in memory), which
+// the workers decode side by side.
+inline constexpr std::uint64_t kStretchBytes = std::uint64_t{64} << 20;
 
 struct RunRequest {
   std::vector<std::filesystem::path> files;  // in list order
   // The output file; for sqlite the database file.
   std::filesystem::path output;
   bool sample = false;  // text, csv and jsonl only: a database has no sample
+  // Files (and stretches of large files) decoded at once. With 1 each file
+  // is decoded in its turn on the calling thread; a database is always
+  // loaded so.
+  unsigned workers = 1;
+  std::uint64_t stretch_bytes = kStretchBytes;
 };
 
 // What the run writes: the text lines, rows for other tools, or calls loaded
@@ -54,18 +63,17 @@ struct RunResult {
   int files_skipped = 0;          // not AXE, answered Yes
 };
 
+// Makes the lines or rows of records (extraction_run.cpp).
+class RecordFormatter;
+
 class ExtractionRun {
  public:
-  explicit ExtractionRun(Host& host) : host_(host) {}
+  explicit ExtractionRun(Host& host);
+  ~ExtractionRun();
   RunResult Run(const RunRequest& request, const OutputChoice& choice = {});
 
  private:
-  enum class FileEnd { kDone, kSampleFull, kWriteFailed, kInterrupted };
-  FileEnd DecodeFile(platform::BinaryReader& file, platform::TextWriter& out, bool& sample);
-  bool WriteLine(std::string_view record, platform::TextWriter& out);
-  // The same record as a row of a csv or jsonl file, or as a call of the
-  // database.
-  bool WriteRow(std::string_view record, platform::TextWriter& out);
+  struct Piece;  // a file or a stretch of one, decoded by a worker
   RunResult LoadIntoDatabase(const RunRequest& request, const OutputChoice& choice);
   void ShowError(const std::string& text);
   RunResult Fail(const std::string& text);
@@ -73,19 +81,15 @@ class ExtractionRun {
 
   Host& host_;
   RunResult result_;
-  LayoutState layout_;
-  std::string line_;
-  // Set for any format but text: rows instead of lines.
-  bool rows_ = false;
-  std::optional<platform::TableWriter> table_;  // csv, jsonl
-  platform::IsoMoments moments_;                // call_start of each row
+  std::optional<platform::TableWriter> table_;  // csv, jsonl: never changed once the run starts
   std::unique_ptr<platform::CallStore> store_;  // sqlite, postgres
-  std::string source_file_;                     // the input as the user gave it
-  bool csv_rows_ = false;                       // a csv run: rows end with csv_end_
-  platform::CsvCallEnd csv_end_;
-  std::uint64_t record_no_ = 0;  // of the record in its file, from 1
-  alignas(16) char row_line_[kWholeLineRoom] = {};
+  // The run's own, on the calling thread; workers make theirs.
+  std::unique_ptr<RecordFormatter> formatter_;
 };
+
+// The workers of a run in the window: one a core. Here because Qt's
+// keyword macros (slots) break platform/parallel.h after a Qt header.
+unsigned WindowWorkers();
 
 // "1250 Records Written from 2 Files"
 std::string CompletionText(std::uint64_t lines, int files);
