@@ -626,8 +626,12 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
     return false;
   };
   try {
-    if (request.workers > 1 && !store) {
-      const std::vector<Stretch> stretches = CutIntoStretches(request.files, request.stretch_bytes);
+    std::vector<Stretch> stretches;
+    if (request.workers > 1 && !store)
+      stretches = CutIntoStretches(request.files, request.stretch_bytes);
+    // One piece alone gains nothing from a worker: it goes straight to the
+    // output instead of through a temporary writer.
+    if (stretches.size() > 1) {
       StretchTaker taker(request, stretches, out, host, result);
       platform::RunInOrder<StretchResult>(
           stretches.size(), request.workers, 2 * std::size_t{request.workers},
