@@ -16,6 +16,7 @@
 #include "platform/command_line.h"
 #include "platform/interrupt.h"
 #include "platform/output_format.h"
+#include "platform/parallel.h"
 
 namespace ostrel {
 
@@ -24,7 +25,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: ostrel                      open the window\n"
     "       ostrel extract -o OUT [--fields LIST] [--format FORMAT] [--db CONNECTION]\n"
-    "                      [--stop-on-error] [--quiet] FILE...\n"
+    "                      [--stop-on-error] [--quiet] [-j N] FILE...\n"
     "       ostrel analyse FILE\n"
     "       ostrel trim FILE [--yes] [--to DIR] [--quiet]\n"
     "       ostrel COMMAND --help            the command's own help\n"
@@ -40,7 +41,7 @@ constexpr const char* kUsage =
 
 constexpr const char* kExtractUsage =
     "usage: ostrel extract -o OUT [--fields LIST] [--format FORMAT] [--db CONNECTION]\n"
-    "                      [--stop-on-error] [--quiet] FILE...\n"
+    "                      [--stop-on-error] [--quiet] [-j N] FILE...\n"
     "write every call record of the OCB-283 files to OUT (\"-\": standard output), one\n"
     "line of the chosen fields each. OUT is replaced only when the run ends: a run\n"
     "that fails, or whose every file is refused, leaves it as it was. Ctrl-C stops\n"
@@ -57,7 +58,11 @@ constexpr const char* kExtractUsage =
     "  --db CONNECTION   the server of --format postgres (postgresql://...); without\n"
     "                    it the PG* variables; no -o then\n"
     "  --stop-on-error   answer No when a file is not a valid OCB data file\n"
-    "  --quiet           print nothing but errors\n";
+    "  --quiet           print nothing but errors\n"
+    "  -j N              N workers read files, and 64 MiB stretches of larger ones,\n"
+    "                    at once; the output is the same. Ctrl-C then stops after\n"
+    "                    the file or stretch being written. Default: one per core;\n"
+    "                    a database is loaded by one\n";
 
 constexpr const char* kAnalyseUsage =
     "usage: ostrel analyse FILE\n"
@@ -108,6 +113,7 @@ struct Parsed {
   std::vector<std::string> files;
   std::string output, fields, to, db;
   OutputFormat format = OutputFormat::kText;
+  unsigned workers = platform::DefaultWorkers();
   bool has_fields = false, has_db = false, yes = false, stop_on_error = false, quiet = false,
        help = false;
   std::string error;
@@ -138,6 +144,9 @@ Parsed Parse(const std::vector<std::string>& args) {
     });
     options.Flag({"--stop-on-error"}, &p.stop_on_error);
     options.Flag({"--quiet", "-q"}, &p.quiet);
+    options.Value({"-j"}, [&](const std::string&, const std::string& value) {
+      return platform::ReadWorkers(value, &p.workers);
+    });
   } else if (command == "trim") {
     options.Flag({"--yes"}, &p.yes);
     options.Value({"--to"}, &p.to);
@@ -164,6 +173,7 @@ int Extract(const Parsed& p, std::ostream& err, std::istream& in, bool terminal)
   request.format = p.format;
   request.files = p.files;
   request.list_entries = p.files.size();
+  request.workers = p.workers;
   request.fields = DefaultFieldSelection();
   if (p.has_fields) {
     const auto fields = ParseFields(p.fields);

@@ -307,6 +307,7 @@ void OcbExtractorWindow::OnExtract() {
   request.output_path = output_name_->text().toStdString();
   request.format = static_cast<OutputFormat>(output_format_->currentIndex());
   request.list_entries = static_cast<std::size_t>(picker_->FileList()->count());
+  request.workers = DefaultWorkers();
   const QDir folder(picker_->FolderPath());
   for (const QString& name : picker_->SelectedFileNames()) {
     request.files.push_back(QDir::toNativeSeparators(folder.filePath(name)).toStdString());

@@ -16,6 +16,7 @@
 #include "platform/digits.h"
 #include "platform/file_replacer.h"
 #include "platform/numbers.h"
+#include "platform/parallel.h"
 
 namespace ostrel {
 
@@ -220,6 +221,46 @@ enum class FileOutcome {
   kLoadFailed,   // not yet reported: the database knows the reason
 };
 
+// The lines (or rows) of blocks [first, end) of a file whose run of blocks
+// in sequence is `block_count` long, into `out`. After each block
+// `after_block` says whether to go on (kDone) or how the file ends.
+template <typename AfterBlock>
+FileOutcome PutBlocks(platform::BinaryReader& reader, ocb::Layout layout, std::uint64_t block_count,
+                      std::uint64_t first, std::uint64_t end, RecordLineFormatter& formatter,
+                      CallRows* rows, platform::TextWriter& out, std::uint64_t& calls,
+                      AfterBlock after_block) {
+  const std::size_t block_room = ocb::kRecordsPerBlock * formatter.MaxLineBytes();
+  for (std::uint64_t b = first; b < end; ++b) {
+    const bool last_block = b + 1 == block_count;
+    // The whole block where it lies in the reader's buffer, and its lines
+    // formatted in place in the writer's: nothing is copied on the way.
+    const std::uint8_t* block = reader.View(ocb::HeaderOffset(layout, b), ocb::kBlockSize);
+    if (rows != nullptr) {
+      if (!rows->PutBlock(block, b, last_block, out, calls))
+        return out.Ok() ? FileOutcome::kLoadFailed : FileOutcome::kWriteFailed;
+    } else {
+      char* const room = out.Reserve(block_room);
+      char* end_of_lines = room;
+      for (int i = 0; i < ocb::kRecordsPerBlock; ++i) {
+        const std::uint8_t* record =
+            block + ocb::kHeaderSize + static_cast<std::size_t>(i) * ocb::kRecordSize;
+        if (last_block && ocb::IsUnusedSlot(record)) continue;
+        end_of_lines = formatter.Format(record, end_of_lines);
+        ++calls;
+      }
+      if (!out.Commit(static_cast<std::size_t>(end_of_lines - room)))
+        return FileOutcome::kWriteFailed;
+    }
+    const FileOutcome next = after_block(b);
+    if (next != FileOutcome::kDone) return next;
+  }
+  return FileOutcome::kDone;
+}
+
+std::string UnreadableText(const std::string& path) {
+  return "Cannot read the input file " + path + ": the file could not be read to its end";
+}
+
 // `rows`: null for the text lines.
 FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields,
                            platform::TextWriter& out, CallRows* rows, Host& host,
@@ -248,41 +289,199 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
     return FileOutcome::kLoadFailed;
 
   RecordLineFormatter formatter(fields, blocks.header_year, blocks.header_day);
-  const std::size_t block_room = ocb::kRecordsPerBlock * formatter.MaxLineBytes();
   int progress = 0;
-  for (std::uint64_t b = 0; b < blocks.count; ++b) {
-    const bool last_block = b + 1 == blocks.count;
-    // The whole block where it lies in the reader's buffer, and its lines
-    // formatted in place in the writer's: nothing is copied on the way.
-    const std::uint8_t* block = reader.View(ocb::HeaderOffset(info.layout, b), ocb::kBlockSize);
-    if (rows != nullptr) {
-      if (!rows->PutBlock(block, b, last_block, out, calls))
-        return out.Ok() ? FileOutcome::kLoadFailed : FileOutcome::kWriteFailed;
-    } else {
-      char* const room = out.Reserve(block_room);
-      char* end = room;
-      for (int i = 0; i < ocb::kRecordsPerBlock; ++i) {
-        const std::uint8_t* record =
-            block + ocb::kHeaderSize + static_cast<std::size_t>(i) * ocb::kRecordSize;
-        if (last_block && ocb::IsUnusedSlot(record)) continue;
-        end = formatter.Format(record, end);
-        ++calls;
-      }
-      if (!out.Commit(static_cast<std::size_t>(end - room))) return FileOutcome::kWriteFailed;
-    }
+  auto after_block = [&](std::uint64_t b) {
     if (reader.ReadFailed()) {
-      ShowError(host, "Cannot read the input file " + path +
-                          ": the file could not be read to "
-                          "its end");
+      ShowError(host, UnreadableText(path));
       return FileOutcome::kFailed;
     }
     host.PumpEvents();
     if (host.StopRequested()) return FileOutcome::kStoppedByUser;
     if ((b + 1) % step == 0 && progress < 100) host.SetProgress(++progress);
-  }
+    return FileOutcome::kDone;
+  };
+  const FileOutcome outcome = PutBlocks(reader, info.layout, blocks.count, 0, blocks.count,
+                                        formatter, rows, out, calls, after_block);
+  if (outcome != FileOutcome::kDone) return outcome;
   host.SetProgress(100);
   return FileOutcome::kDone;
 }
+
+// A piece of a run on several workers: a whole file, or a stretch of the
+// blocks of a large one. Every block stands alone (its records are dated
+// against block 0's header, numbered by their place, and only the last
+// block of the run has unused slots), so a stretch needs nothing from the
+// one before it but what every stretch reads itself from the file's headers.
+struct Stretch {
+  std::size_t file = 0;
+  std::uint64_t first_block = 0;
+  std::uint64_t end_block = 0;  // the file's last stretch goes on to the run's end
+  bool opens_file = false;
+  bool ends_file = false;
+};
+
+// Cut by size alone, before any file is read, so that each stretch is made
+// wholly on its worker.
+std::vector<Stretch> CutIntoStretches(const std::vector<std::string>& files,
+                                      std::uint64_t stretch_bytes) {
+  const std::uint64_t per_stretch = std::max<std::uint64_t>(1, stretch_bytes / ocb::kBlockSize);
+  std::vector<Stretch> stretches;
+  for (std::size_t f = 0; f < files.size(); ++f) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(files[f], error);
+    std::uint64_t count = 1;
+    if (!error && size > stretch_bytes) {
+      // No header of a block in sequence starts at or past this many block
+      // sizes, in either layout.
+      const std::uint64_t most_blocks = (size + ocb::kBlockSize - 1) / ocb::kBlockSize;
+      count = std::max<std::uint64_t>(1, (most_blocks + per_stretch - 1) / per_stretch);
+    }
+    for (std::uint64_t k = 0; k < count; ++k)
+      stretches.push_back({f, k * per_stretch, (k + 1) * per_stretch, k == 0, k + 1 == count});
+  }
+  return stretches;
+}
+
+// What a worker made of a stretch; nothing here has been shown or written.
+struct StretchResult {
+  enum class Found { kBlocks, kCannotOpen, kNotOcb } found = Found::kBlocks;
+  std::string reason;             // kCannotOpen: the system's
+  std::uint64_t block_count = 0;  // the file's run of blocks in sequence
+  std::uint64_t first_block = 0;  // the blocks decoded: [first_block, end_block)
+  std::uint64_t end_block = 0;
+  std::uint64_t calls = 0;
+  // kDone, kFailed (the input could not be read to its end) or kWriteFailed
+  // (`out` itself failed).
+  FileOutcome outcome = FileOutcome::kDone;
+  std::unique_ptr<platform::TextWriter> out;  // the lines or rows, when any block was decoded
+};
+
+StretchResult MakeStretch(const Stretch& stretch, const ExtractionRequest& request,
+                          const platform::RunEnded& ended) {
+  StretchResult made;
+  const std::string& path = request.files[stretch.file];
+  platform::BinaryReader reader;
+  if (!reader.Open(path, &made.reason)) {
+    made.found = StretchResult::Found::kCannotOpen;
+    return made;
+  }
+  ocb::FileInfo info;
+  if (!ocb::CheckDataFile(reader, info)) {
+    made.found = StretchResult::Found::kNotOcb;
+    return made;
+  }
+  reader.MapFile();
+  const ocb::BlockCount blocks = ocb::CountBlocks(reader, info.layout);
+  made.block_count = blocks.count;
+  made.first_block = std::min(stretch.first_block, blocks.count);
+  made.end_block = stretch.ends_file ? blocks.count : std::min(stretch.end_block, blocks.count);
+  if (made.first_block >= made.end_block) return made;
+  made.out = std::make_unique<platform::TextWriter>();
+  if (!made.out->OpenTemporary()) {
+    made.outcome = FileOutcome::kWriteFailed;
+    return made;
+  }
+  std::optional<CallRows> rows;
+  if (request.format != OutputFormat::kText) {
+    rows.emplace(request.fields, request.format, nullptr);
+    rows->BeginFile(path, blocks.header_year, blocks.header_day);
+  }
+  RecordLineFormatter formatter(request.fields, blocks.header_year, blocks.header_day);
+  auto after_block = [&](std::uint64_t) {
+    if (reader.ReadFailed()) return FileOutcome::kFailed;
+    // The run has ended: what is made now is dropped anyway.
+    if (ended.load(std::memory_order_relaxed)) return FileOutcome::kStoppedByUser;
+    return FileOutcome::kDone;
+  };
+  made.outcome = PutBlocks(reader, info.layout, blocks.count, made.first_block, made.end_block,
+                           formatter, rows ? &*rows : nullptr, *made.out, made.calls, after_block);
+  return made;
+}
+
+// Takes the stretches in list order on the calling thread: the questions,
+// messages, progress and stop of each file come exactly where one worker
+// meets them, and the output gets the same bytes.
+class StretchTaker {
+ public:
+  StretchTaker(const ExtractionRequest& request, const std::vector<Stretch>& stretches,
+               platform::FileReplacer& out, Host& host, ExtractionResult& result)
+      : request_(request), stretches_(stretches), out_(out), host_(host), result_(result) {}
+
+  // The outcome of a file once it is known; kDone while it goes on.
+  FileOutcome Take(std::size_t i, StretchResult& made) {
+    const Stretch& stretch = stretches_[i];
+    const std::string& path = request_.files[stretch.file];
+    if (stretch.opens_file) {
+      ++result_.files_taken_up;
+      skipping_ = false;
+      host_.SetProgress(0);
+      if (made.found == StretchResult::Found::kCannotOpen) {
+        ShowError(host_, "Cannot open the input file " + path + ": " + made.reason);
+        return FileOutcome::kFailed;
+      }
+      if (made.found == StretchResult::Found::kNotOcb) {
+        const MessageAnswer answer =
+            host_.ShowMessage({path + " is not a valid OCB Data File.  Do you Want to continue?",
+                               "Wrong Data File", MessageIcon::kQuestion, MessageButtons::kYesNo});
+        if (answer != MessageAnswer::kYes) return FileOutcome::kStopAtInvalid;
+        skipping_ = true;
+        return FileOutcome::kSkipped;
+      }
+      block_count_ = made.block_count;
+      step_ = ProgressStep(made.block_count);
+      progress_ = 0;
+      host_.SetStatusText(ProcessingText(path));
+    }
+    if (skipping_) return FileOutcome::kDone;
+    // A later stretch that saw another file than the first did: it changed
+    // under the run.
+    if (made.found != StretchResult::Found::kBlocks || made.block_count != block_count_) {
+      ShowError(host_, UnreadableText(path));
+      return FileOutcome::kFailed;
+    }
+    if (made.out) {
+      if (made.outcome == FileOutcome::kWriteFailed || !made.out->AppendTo(out_.Writer())) {
+        const std::string& reason =
+            out_.Writer().Ok() ? made.out->Reason() : out_.Writer().Reason();
+        ShowError(host_, "Cannot write the output file " + out_.Target().string() + ": " + reason);
+        return FileOutcome::kFailed;
+      }
+      made.out.reset();
+    }
+    result_.calls += made.calls;
+    if (made.outcome == FileOutcome::kFailed) {
+      ShowError(host_, UnreadableText(path));
+      return FileOutcome::kFailed;
+    }
+    if (made.end_block > made.first_block) {
+      // The bar and the stop where one worker's block by block check meets
+      // them: each block moves the bar after the stop was looked at.
+      MoveBarTo(made.end_block - 1);
+      host_.PumpEvents();
+      if (host_.StopRequested()) return FileOutcome::kStoppedByUser;
+      MoveBarTo(made.end_block);
+    }
+    if (stretch.ends_file) host_.SetProgress(100);
+    return FileOutcome::kDone;
+  }
+
+ private:
+  // The bar as it stands after `blocks` blocks of the file.
+  void MoveBarTo(std::uint64_t blocks) {
+    const std::uint64_t reached = std::min<std::uint64_t>(100, blocks / step_);
+    while (static_cast<std::uint64_t>(progress_) < reached) host_.SetProgress(++progress_);
+  }
+
+  const ExtractionRequest& request_;
+  const std::vector<Stretch>& stretches_;
+  platform::FileReplacer& out_;
+  Host& host_;
+  ExtractionResult& result_;
+  bool skipping_ = false;  // the rest of a file answered Yes to
+  std::uint64_t block_count_ = 0;
+  std::uint64_t step_ = 1;
+  int progress_ = 0;
+};
 
 }  // namespace
 
@@ -326,6 +525,10 @@ std::string LoadedText(std::uint64_t calls, std::size_t files, const std::string
 std::string DatabaseName(const ExtractionRequest& request) {
   return request.format == OutputFormat::kPostgres ? std::string("the PostgreSQL database")
                                                    : request.output_path;
+}
+
+unsigned DefaultWorkers() {
+  return platform::DefaultWorkers();
 }
 
 ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
@@ -403,32 +606,52 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
   CallRows* const row_path = rows ? &*rows : nullptr;
   result.outcome = RunOutcome::kCompleted;
   std::size_t refused = 0;
+  // What a file's outcome means for the run: false when the run ends with it.
+  auto go_on = [&](FileOutcome outcome) {
+    if (outcome == FileOutcome::kDone) return true;
+    if (outcome == FileOutcome::kSkipped) {
+      ++result.files_skipped;
+      ++refused;
+      return true;
+    }
+    if (outcome == FileOutcome::kStopAtInvalid) ++refused;
+    if (outcome == FileOutcome::kWriteFailed)
+      ShowError(host, "Cannot write the output file " + out.Target().string() + ": " +
+                          out.Writer().Reason());
+    if (outcome == FileOutcome::kLoadFailed)
+      ShowError(host, "Cannot load the calls into " + store->Error());
+    result.outcome = outcome == FileOutcome::kStopAtInvalid   ? RunOutcome::kStoppedAtInvalid
+                     : outcome == FileOutcome::kStoppedByUser ? RunOutcome::kStoppedByUser
+                                                              : RunOutcome::kFailed;
+    return false;
+  };
   try {
-    for (const std::string& path : request.files) {
-      ++result.files_taken_up;
-      const std::uint64_t calls_before = result.calls;
-      FileOutcome outcome =
-          ExtractOneFile(path, request.fields, out.Writer(), row_path, host, result.calls);
-      // A database keeps whole files only.
-      if (store && !rows->EndFile(outcome == FileOutcome::kDone))
-        outcome = FileOutcome::kLoadFailed;
-      if (store && outcome != FileOutcome::kDone) result.calls = calls_before;
-      if (outcome == FileOutcome::kDone) continue;
-      if (outcome == FileOutcome::kSkipped) {
-        ++result.files_skipped;
-        ++refused;
-        continue;
+    std::vector<Stretch> stretches;
+    if (request.workers > 1 && !store)
+      stretches = CutIntoStretches(request.files, request.stretch_bytes);
+    // One piece alone gains nothing from a worker: it goes straight to the
+    // output instead of through a temporary writer.
+    if (stretches.size() > 1) {
+      StretchTaker taker(request, stretches, out, host, result);
+      platform::RunInOrder<StretchResult>(
+          stretches.size(), request.workers, 2 * std::size_t{request.workers},
+          [&](std::size_t i, const platform::RunEnded& ended) {
+            return MakeStretch(stretches[i], request, ended);
+          },
+          [&](std::size_t i, StretchResult& made) { return go_on(taker.Take(i, made)); },
+          [&] { host.PumpEvents(); });
+    } else {
+      for (const std::string& path : request.files) {
+        ++result.files_taken_up;
+        const std::uint64_t calls_before = result.calls;
+        FileOutcome outcome =
+            ExtractOneFile(path, request.fields, out.Writer(), row_path, host, result.calls);
+        // A database keeps whole files only.
+        if (store && !rows->EndFile(outcome == FileOutcome::kDone))
+          outcome = FileOutcome::kLoadFailed;
+        if (store && outcome != FileOutcome::kDone) result.calls = calls_before;
+        if (!go_on(outcome)) break;
       }
-      if (outcome == FileOutcome::kStopAtInvalid) ++refused;
-      if (outcome == FileOutcome::kWriteFailed)
-        ShowError(host, "Cannot write the output file " + out.Target().string() + ": " +
-                            out.Writer().Reason());
-      if (outcome == FileOutcome::kLoadFailed)
-        ShowError(host, "Cannot load the calls into " + store->Error());
-      result.outcome = outcome == FileOutcome::kStopAtInvalid   ? RunOutcome::kStoppedAtInvalid
-                       : outcome == FileOutcome::kStoppedByUser ? RunOutcome::kStoppedByUser
-                                                                : RunOutcome::kFailed;
-      break;
     }
   } catch (const std::exception& e) {
     if (rows) rows->EndFile(false);

@@ -20,6 +20,10 @@ using FieldSelection = std::vector<int>;
 // The fields ticked when the window opens.
 FieldSelection DefaultFieldSelection();
 
+// Files larger than this are cut into stretches of this size for the
+// workers, so that no worker holds more than one stretch of a large file.
+inline constexpr std::uint64_t kStretchBytes = 64ull << 20;
+
 struct ExtractionRequest {
   // The output file; for sqlite the database file, for postgres the
   // connection text (empty: the PG* variables).
@@ -28,6 +32,13 @@ struct ExtractionRequest {
   std::size_t list_entries = 0;    // entries of the file list (chosen or not)
   FieldSelection fields;
   OutputFormat format = OutputFormat::kText;
+  // Files decoded at once on worker threads, written in list order; 1 reads
+  // them one after the other on the calling thread. A database is always
+  // loaded on one.
+  unsigned workers = 1;
+  // With more than one worker, a file larger than this is cut into stretches
+  // of about this many bytes at block boundaries, each decoded on its own.
+  std::uint64_t stretch_bytes = kStretchBytes;
 };
 
 enum class RunOutcome {
@@ -63,6 +74,10 @@ std::string LoadedText(std::uint64_t calls, std::size_t files, const std::string
 // The database as messages name it: the file, or for PostgreSQL never the
 // connection text, which may hold a password.
 std::string DatabaseName(const ExtractionRequest& request);
+
+// One worker per core (platform::DefaultWorkers), for code that cannot
+// include platform/parallel.h: its `slots` is a keyword to Qt.
+unsigned DefaultWorkers();
 
 ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host);
 
