@@ -10,6 +10,7 @@
 #include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/output_format.h"
+#include "platform/parallel.h"
 #include "program_info.h"
 
 namespace kelvan {
@@ -44,6 +45,8 @@ constexpr const char* kUsage =
     "                          FIELD is calling, called, itgp or otgp\n"
     "  --area-code CODE        put the digits CODE in front of calling numbers of\n"
     "                          5 to 7 digits that do not begin with 0\n"
+    "  -j N                    decode N files, or stretches of a large file, at once\n"
+    "                          (default: one per core; a database loads on one)\n"
     "  --quiet                 tell nothing but errors\n"
     "  --stop-on-error         answer No to any question (default Yes: a file that\n"
     "                          is not a C-DOT data file is skipped)\n"
@@ -132,6 +135,10 @@ std::string ParseExtract(const std::vector<std::string>& args, Options& options)
   reader.Flag({"--fixed"}, &have_fixed);
   reader.Flag({"--quiet"}, &options.quiet);
   reader.Flag({"--stop-on-error"}, &options.stop_on_error);
+  s.workers = platform::DefaultWorkers();
+  reader.Value({"-j"}, [&](const std::string&, const std::string& v) {
+    return platform::ReadWorkers(v, &s.workers);
+  });
   reader.Value({"-o"}, [&](const std::string&, const std::string& v) {
     have_output = true;
     s.output_file = v;

@@ -376,6 +376,7 @@ RunSettings CdotExtractorWindow::Settings() const {
   s.area_code_on = area_code_on_->isChecked();
   s.area_code = area_code_->text().toStdString();
   s.title = ProgramTitle();
+  s.workers = DefaultWorkers();
   return s;
 }
 
@@ -436,6 +437,10 @@ MessageAnswer CdotExtractorWindow::ShowMessage(const Message& message) {
   // During a run, let the window catch up before the box goes over it.
   if (pump_) pump_->Pump();
   return platform::ui::ShowMessage(messages_, message, Title());
+}
+
+void CdotExtractorWindow::PumpEvents() {
+  if (pump_) pump_->Tick();
 }
 
 bool CdotExtractorWindow::StopRequested() {

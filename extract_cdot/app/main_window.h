@@ -52,6 +52,8 @@ class CdotExtractorWindow : public QMainWindow, private Host {
   void SetProgress(int value) override;
   void SetStatusText(const std::string& text) override;
   bool StopRequested() override;
+  // While the workers decode ahead.
+  void PumpEvents() override;
   // Our checks of what the run would take as it stands; false: no run.
   bool AcceptSettings(const RunSettings& settings);
   void RememberControls();

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "formats/cdot/digits.h"
 #include "formats/cdot/layout.h"
@@ -17,6 +20,7 @@
 #include "platform/call_store.h"
 #include "platform/digits.h"
 #include "platform/file_replacer.h"
+#include "platform/parallel.h"
 #include "platform/table_writer.h"
 #include "platform/text_writer.h"
 
@@ -25,16 +29,127 @@ namespace kelvan {
 namespace {
 
 using formats::cdot::CdotSectionReader;
+using formats::cdot::WalkPoint;
 
 // Records read between two questions to the host whether to stop: often
 // enough to stop at once, rare enough to cost nothing per record.
 constexpr unsigned kRecordsPerStopQuestion = 1024;
 
+// Days one piece keeps apart for the files of the days; a piece with more
+// (a damaged file of many tiny sections) is read again by the run itself.
+constexpr std::size_t kDaysPerPiece = 8;
+
+// What is read of a file: all of it, or a stretch of its walk.
+struct Stretch {
+  std::size_t index = 0;  // 0: from the file's start
+  WalkPoint start;        // where a later stretch's walk goes on
+  // The walk stops before its first step at or past this offset.
+  std::uint64_t end = std::numeric_limits<std::uint64_t>::max();
+  bool last = true;  // it ends with the file
+};
+
+// What a worker makes of one piece of the run (a file, or a stretch of
+// one): everything the run shows and writes for it, kept until its turn.
+struct Piece {
+  bool opened = false;
+  bool refused = false;  // not a C-DOT file
+  bool redo = false;     // too many days: the run reads it itself
+  std::string failure;   // the message that ends the run, when one does
+  WalkPoint start, end;  // where its walk began and where it stopped
+  std::uint64_t length = 0;
+  std::uint64_t lines = 0;
+  // The lines before its first section start: the day then being written
+  // goes on (with one output file: every line).
+  std::unique_ptr<platform::TextWriter> lead;
+  struct Section {
+    bool undated = false;  // its records' dates are empty (and written)
+    int day = -1;          // in days, with a file per day
+  };
+  std::vector<Section> sections;
+  // The lines of the sections starting in it, a writer per day.
+  std::vector<std::pair<std::string, std::unique_ptr<platform::TextWriter>>> days;
+};
+
+// The host of a worker: it shows nothing, and stops when the run no longer
+// wants the piece.
+class PieceHost : public Host {
+ public:
+  explicit PieceHost(const platform::RunEnded& ended) : ended_(ended) {}
+  MessageAnswer ShowMessage(const Message&) override { return MessageAnswer::kOk; }
+  void SetProgress(int) override {}
+  void SetStatusText(const std::string&) override {}
+  bool StopRequested() override { return ended_.load(); }
+
+ private:
+  const platform::RunEnded& ended_;
+};
+
+// Records between two steps of the progress bar: a step comes each time the
+// bytes of the records since the last reach a 300th of the file.
+std::uint64_t RecordsPerStep(std::uint64_t length) {
+  const double step = static_cast<double>(length) / kProgressMaximum;
+  auto per = static_cast<std::uint64_t>(step / kRecordSize);
+  while (static_cast<double>(per * kRecordSize) < step) ++per;
+  return std::max<std::uint64_t>(per, 1);
+}
+
+int ProgressAfter(std::uint64_t records, std::uint64_t length) {
+  return static_cast<int>(
+      std::min<std::uint64_t>(kProgressMaximum, records / RecordsPerStep(length)));
+}
+
+// Where the stretches of one file begin: the walk from its start, taken on
+// by whichever worker needs the next point first. It only looks for
+// section ends, far quicker than decoding, so the workers seldom wait.
+class StretchScout {
+ public:
+  StretchScout(std::filesystem::path path, std::uint64_t bytes, std::size_t count)
+      : path_(std::move(path)), bytes_(bytes), count_(count) {}
+
+  WalkPoint StartOf(std::size_t stretch) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (!begun_) {
+      begun_ = true;
+      walking_ = reader_.Open(path_) && reader_.IsCdotFile();
+    }
+    // A file that cannot be walked: its worker finds out why itself.
+    if (!walking_) {
+      WalkPoint none;
+      none.finished = true;
+      return none;
+    }
+    while (points_.size() < stretch) {
+      reader_.WalkTo((points_.size() + 1) * bytes_);
+      points_.push_back(reader_.Point());
+    }
+    if (points_.size() + 1 == count_) reader_.Close();
+    return points_[stretch - 1];
+  }
+
+ private:
+  std::mutex mutex_;
+  const std::filesystem::path path_;
+  const std::uint64_t bytes_;
+  const std::size_t count_;
+  CdotSectionReader reader_;
+  bool begun_ = false;
+  bool walking_ = false;
+  std::vector<WalkPoint> points_;  // of stretches 1, 2, ...
+};
+
+std::string UndatedText(const std::filesystem::path& path) {
+  return "The name of " + path.string() +
+         " gives no date (its characters 5 to 10 are no day DDMMYY): "
+         "the date column of its lines is left empty";
+}
+
 class ExtractionRun {
  public:
-  ExtractionRun(const RunSettings& settings, Host& host)
+  // With a piece, the run makes only that piece, into its writers.
+  ExtractionRun(const RunSettings& settings, Host& host, Piece* piece = nullptr)
       : settings_(settings),
         host_(host),
+        piece_(piece),
         formatter_(settings.field_selection, settings.layout,
                    DelimiterText(settings.delimiter_name),
                    settings.area_code_on ? settings.area_code : std::string()),
@@ -104,13 +219,17 @@ class ExtractionRun {
         return Fail("Cannot write the output file " + WriteError());
     }
     const std::size_t n = settings_.inputs.size();
-    for (std::size_t k = 0; k < n && !stopped_ && !ended_; ++k) {
-      if (host_.StopRequested()) {
-        stopped_ = true;
-        break;
+    if (settings_.workers > 1 && !database_ && Plan()) {
+      if (!RunPieces(result)) return false;
+    } else {
+      for (std::size_t k = 0; k < n && !stopped_ && !ended_; ++k) {
+        if (host_.StopRequested()) {
+          stopped_ = true;
+          break;
+        }
+        if (!ReadFile(settings_.inputs[k], k + 1, n, Stretch())) return false;
+        if (!refused_) ++result.files_read;
       }
-      if (!ReadFile(settings_.inputs[k], k + 1, n)) return false;
-      if (!refused_) ++result.files_read;
     }
     result.records_written = RecordsWritten();
     result.files_skipped = skipped_;
@@ -129,33 +248,50 @@ class ExtractionRun {
   bool Stopped() const { return stopped_; }
   bool Ended() const { return ended_; }
   std::uint64_t RecordsWritten() const {
-    return database_ ? calls_loaded_ : batch_.LinesCommitted();
+    return database_ ? calls_loaded_ : batch_.LinesCommitted() + lines_taken_;
+  }
+
+  // A worker's part: the piece's stretch of the file into its writers.
+  void MakePiece(const std::filesystem::path& path, const Stretch& stretch) {
+    piece_->start = stretch.start;
+    piece_->lead = std::make_unique<platform::TextWriter>();
+    piece_->lead->OpenTemporary();
+    writer_ = piece_->lead.get();
+    target_ = split_days_ ? settings_.output_folder : settings_.output_file;
+    ReadFile(path, 0, 0, stretch);
+    piece_->lines = batch_.LinesCommitted();
   }
   std::size_t FilesLoaded() const {
     return store_ ? static_cast<std::size_t>(store_->FilesCommitted()) : 0;
   }
 
  private:
-  bool ReadFile(const std::filesystem::path& path, std::size_t k, std::size_t n) {
+  bool ReadFile(const std::filesystem::path& path, std::size_t k, std::size_t n,
+                const Stretch& stretch) {
     std::string reason;
     if (!reader_.Open(path, &reason)) {
       return Fail("Cannot open the input file " + path.string() + ": " + reason);
     }
-    refused_ = !reader_.IsCdotFile();
+    const bool first = stretch.index == 0;
+    if (piece_) {
+      piece_->opened = true;
+      piece_->length = reader_.Length();
+    }
+    // A later stretch of a file the run reads itself was taken at its first.
+    refused_ = (first || piece_) && !reader_.IsCdotFile();
     if (refused_) {
       reader_.Close();
-      const MessageAnswer answer = host_.ShowMessage(
-          {path.string() + " is not a C-DOT data file. Do you want to continue with other files?",
-           settings_.title, MessageIcon::kQuestion, MessageButtons::kYesNo});
-      // Yes skips the file; No ends the run, keeping what was written.
-      if (answer == MessageAnswer::kYes) {
-        ++skipped_;
-      } else {
-        ended_ = true;
+      if (piece_) {
+        piece_->refused = true;
+        return true;
       }
+      AskAboutRefused(path);
       return true;
     }
-    ++decoded_;
+    if (first) {
+      ++decoded_;
+      undated_told_ = false;
+    }
     if (rows_) {
       source_file_ = path.string();
       if (table_) table_->FixCell(settings_.field_selection.size() + 1, source_file_);
@@ -163,35 +299,44 @@ class ExtractionRun {
         csv_end_.SetFile(source_file_);
         row_room_ = std::max(row_room_, csv_line_->MaxLineBytes() + csv_end_.Room());
       }
-      record_no_ = 0;
+      record_no_ = first ? 0 : stretch.start.records;
       calls_in_file_ = 0;
       if (store_ &&
           !store_->BeginFile(platform::DescribeInputFile(source_file_, "C-DOT", "kelvan")))
         return Fail("Cannot load into the database " + store_->Error());
     }
-    bool undated_told = false;
     const double step = static_cast<double>(reader_.Length()) / kProgressMaximum;
     int progress = 0;
     std::uint64_t accumulated = 0;
     unsigned until_stop_question = kRecordsPerStopQuestion;
-    host_.SetProgress(0);
-    host_.SetStatusText("Processing " + path.filename().string() + "  " + std::to_string(k) +
-                        " of " + std::to_string(n));
+    if (first) {
+      host_.SetProgress(0);
+      host_.SetStatusText(StatusText(path, k, n));
+    } else {
+      // The bar goes on where the records before the stretch left it.
+      const std::uint64_t before = stretch.start.records;
+      progress = ProgressAfter(before, reader_.Length());
+      accumulated = before % RecordsPerStep(reader_.Length()) * kRecordSize;
+      reader_.Resume(stretch.start);
+    }
+    const std::uint64_t end = stretch.end;
     for (;;) {
+      if (reader_.NextOffset() >= end) break;
       const CdotSectionReader::Step step_kind = reader_.Next();
       if (step_kind == CdotSectionReader::Step::kFinished) break;
       if (step_kind == CdotSectionReader::Step::kSection) {
-        if (!reader_.SectionDated() && !undated_told && WritesDates()) {
-          undated_told = true;
-          host_.ShowMessage({"The name of " + path.string() +
-                                 " gives no date (its characters 5 to 10 are no day DDMMYY): "
-                                 "the date column of its lines is left empty",
-                             settings_.title, MessageIcon::kInformation, MessageButtons::kOk});
+        const bool undated = !reader_.SectionDated() && WritesDates();
+        if (piece_) {
+          piece_->sections.push_back({undated, -1});
+        } else if (undated && !undated_told_) {
+          undated_told_ = true;
+          host_.ShowMessage(
+              {UndatedText(path), settings_.title, MessageIcon::kInformation, MessageButtons::kOk});
         }
         // The section's texts replace the last's (no text at all is plain).
         plain_date_ = {};
         date_is_plain_ = true;
-        if (split_days_ && !StartSectionFile()) return false;
+        if (split_days_ && !StartSectionFile(reader_.SectionDigits())) return false;
         continue;
       }
       accumulated += kRecordSize;
@@ -210,10 +355,159 @@ class ExtractionRun {
     }
     if (!CommitLines()) return false;
     const bool read_failed = reader_.ReadFailed();
+    last_end_ = reader_.Point();
+    if (piece_) piece_->end = last_end_;
     reader_.Close();
     if (read_failed) return Fail("Cannot read the input file " + path.string() + ": a read failed");
     if (store_) return EndDatabaseFile();
-    return !split_days_ || CloseSectionFile();
+    // The day being written goes on in the file's next stretch.
+    return !split_days_ || !stretch.last || piece_ || CloseSectionFile();
+  }
+
+  static std::string StatusText(const std::filesystem::path& path, std::size_t k, std::size_t n) {
+    return "Processing " + path.filename().string() + "  " + std::to_string(k) + " of " +
+           std::to_string(n);
+  }
+
+  void AskAboutRefused(const std::filesystem::path& path) {
+    const MessageAnswer answer = host_.ShowMessage(
+        {path.string() + " is not a C-DOT data file. Do you want to continue with other files?",
+         settings_.title, MessageIcon::kQuestion, MessageButtons::kYesNo});
+    // Yes skips the file; No ends the run, keeping what was written.
+    if (answer == MessageAnswer::kYes) {
+      ++skipped_;
+    } else {
+      ended_ = true;
+    }
+  }
+
+  // The pieces of the run: each file, a large one cut into stretches. False
+  // when there is only one: the run reads it itself, as with one worker.
+  bool Plan() {
+    const std::uint64_t bytes = std::max<std::uint64_t>(settings_.stretch_bytes, 1);
+    scouts_.resize(settings_.inputs.size());
+    for (std::size_t f = 0; f < settings_.inputs.size(); ++f) {
+      std::error_code error;
+      const std::uint64_t size = std::filesystem::file_size(settings_.inputs[f], error);
+      // One that cannot be sized is one piece: opening it says why.
+      const std::size_t count = error || size <= bytes ? 1 : (size - 1) / bytes + 1;
+      if (count > 1) scouts_[f] = std::make_unique<StretchScout>(settings_.inputs[f], bytes, count);
+      for (std::size_t s = 0; s < count; ++s) {
+        Stretch stretch;
+        stretch.index = s;
+        stretch.last = s + 1 == count;
+        if (!stretch.last) stretch.end = (s + 1) * bytes;
+        plan_.push_back({f, stretch});
+      }
+    }
+    return plan_.size() > 1;
+  }
+
+  // The pieces made on the workers and taken here in their order.
+  bool RunPieces(RunResult& result) {
+    const unsigned workers = settings_.workers;
+    const auto make = [this](std::size_t i, const platform::RunEnded& ended) {
+      Piece piece;
+      const auto& [file, planned] = plan_[i];
+      Stretch stretch = planned;
+      if (stretch.index > 0) stretch.start = scouts_[file]->StartOf(stretch.index);
+      PieceHost host(ended);
+      ExtractionRun worker(settings_, host, &piece);
+      worker.MakePiece(settings_.inputs[file], stretch);
+      return piece;
+    };
+    const auto take = [this, &result](std::size_t i, Piece& piece) {
+      return TakePiece(plan_[i].first, plan_[i].second, piece, result);
+    };
+    platform::RunInOrder<Piece>(plan_.size(), workers, 2 * std::size_t{workers}, make, take,
+                                [this] { host_.PumpEvents(); });
+    return !failed_;
+  }
+
+  // What one worker would have shown and written at this point of the run,
+  // from the piece made ahead. False ends the run.
+  bool TakePiece(std::size_t file, const Stretch& planned, Piece& piece, RunResult& result) {
+    const std::filesystem::path& path = settings_.inputs[file];
+    const std::size_t k = file + 1, n = settings_.inputs.size();
+    if (planned.index > 0 && refused_) return true;
+    if (host_.StopRequested()) {
+      stopped_ = true;
+      // A file stopped between its stretches was read, as one stopped mid-way.
+      if (planned.index > 0) ++result.files_read;
+      return false;
+    }
+    // The piece's walk must begin where the walk before it ended, or the
+    // run reads it itself from there.
+    if (piece.redo || (planned.index > 0 && !(piece.start == last_end_))) {
+      Stretch stretch = planned;
+      if (planned.index > 0) stretch.start = last_end_;
+      if (!ReadFile(path, k, n, stretch)) return false;
+      if ((planned.last || stopped_) && !refused_) ++result.files_read;
+      return !stopped_ && !ended_;
+    }
+    if (!piece.opened) return Fail(piece.failure);
+    if (planned.index == 0) {
+      refused_ = piece.refused;
+      if (refused_) {
+        AskAboutRefused(path);
+        return !ended_;
+      }
+      ++decoded_;
+      undated_told_ = false;
+      host_.SetProgress(0);
+      host_.SetStatusText(StatusText(path, k, n));
+    }
+    if (piece.lead->BytesWritten() > 0 && !AppendLines(*piece.lead)) return false;
+    for (const Piece::Section& section : piece.sections) {
+      if (section.undated && !undated_told_) {
+        undated_told_ = true;
+        host_.ShowMessage(
+            {UndatedText(path), settings_.title, MessageIcon::kInformation, MessageButtons::kOk});
+      }
+      if (!split_days_) continue;
+      if (section.day < 0) break;  // the piece failed there
+      if (!StartSectionFile(piece.days[static_cast<std::size_t>(section.day)].first)) return false;
+    }
+    for (auto& [digits, lines] : piece.days) {
+      if (!AppendToDay(digits, *lines)) return false;
+    }
+    lines_taken_ += piece.lines;
+    host_.SetProgress(ProgressAfter(piece.end.records, piece.length));
+    last_end_ = piece.end;
+    if (!piece.failure.empty()) return Fail(piece.failure);
+    if (planned.last) {
+      if (split_days_ && !CloseSectionFile()) return false;
+      ++result.files_read;
+    }
+    return true;
+  }
+
+  // A piece's lines after those the run wrote where they go now.
+  bool AppendLines(platform::TextWriter& lines) {
+    if (!CommitLines()) return false;
+    if (lines.AppendTo(*writer_)) return true;
+    if (!writer_->Ok()) return Fail("Cannot write the output file " + WriteError());
+    return Fail("Cannot write the output file " + target_.string() + ": " + lines.Reason());
+  }
+
+  // A piece's lines of a day, after what the day's file has: the file being
+  // written, or another opened for this.
+  bool AppendToDay(const std::string& digits, platform::TextWriter& lines) {
+    const std::filesystem::path path = DayPath(digits);
+    if (path == target_) return AppendLines(lines);
+    const auto& day = days_.at(path.lexically_normal().string());
+    platform::TextWriter out;
+    bool written =
+        out.Open(day->TemporaryPath(), platform::TextWriter::Mode::kAppend) && lines.AppendTo(out);
+    written = out.Close() && written;
+    if (written) return true;
+    return Fail("Cannot write the output file " + path.string() + ": " +
+                (out.Ok() ? lines.Reason() : out.Reason()));
+  }
+
+  std::filesystem::path DayPath(const std::string& digits) const {
+    return settings_.output_folder /
+           (table_ ? SectionFileName(digits, settings_.format) : SectionFileName(digits));
   }
 
   // A database keeps whole files only: one stopped mid-file leaves no calls.
@@ -353,12 +647,10 @@ class ExtractionRun {
   // Every day's file has a temporary file of its own for the whole run: a
   // later section of the same date (or another input file's) appends to it
   // instead of wiping what the earlier one wrote.
-  bool StartSectionFile() {
+  bool StartSectionFile(const std::string& digits) {
+    if (piece_) return StartPieceDay(digits);
     if (!CommitLines() || !CloseSectionFile()) return false;
-    const std::filesystem::path path =
-        settings_.output_folder / (table_
-                                       ? SectionFileName(reader_.SectionDigits(), settings_.format)
-                                       : SectionFileName(reader_.SectionDigits()));
+    const std::filesystem::path path = DayPath(digits);
     if (IsInput(path)) return InputAsOutput(path);
     std::unique_ptr<platform::FileReplacer>& day = days_[path.lexically_normal().string()];
     const bool new_day = !day;
@@ -373,6 +665,27 @@ class ExtractionRun {
     // Each day's file of rows has its header row once, at its start.
     if (new_day && table_ && !table_->WriteHeader(section_writer_))
       return Fail("Cannot write the output file " + WriteError());
+    return true;
+  }
+
+  // A worker keeps each day's lines apart; the run puts them in the days'
+  // files when it takes the piece.
+  bool StartPieceDay(const std::string& digits) {
+    if (!CommitLines()) return false;
+    auto& days = piece_->days;
+    std::size_t day = 0;
+    while (day < days.size() && days[day].first != digits) ++day;
+    if (day == days.size()) {
+      if (days.size() == kDaysPerPiece) {
+        piece_->redo = true;
+        return false;
+      }
+      days.emplace_back(digits, std::make_unique<platform::TextWriter>());
+      days.back().second->OpenTemporary();
+    }
+    piece_->sections.back().day = static_cast<int>(day);
+    writer_ = days[day].second.get();
+    target_ = DayPath(digits);
     return true;
   }
 
@@ -420,6 +733,13 @@ class ExtractionRun {
   // Nothing of a failed run replaces anything: every temporary file goes.
   bool Fail(const std::string& text) {
     batch_.Drop();  // it lay in the writer's buffer
+    failed_ = true;
+    if (piece_) {
+      // Said when the run takes the piece, in its turn.
+      piece_->failure = text;
+      reader_.Close();
+      return false;
+    }
     section_writer_.Abandon();
     single_.Cancel();
     for (auto& [name, day] : days_) day->Cancel();
@@ -435,6 +755,7 @@ class ExtractionRun {
 
   const RunSettings& settings_;
   Host& host_;
+  Piece* piece_;  // a worker's: what it makes
   RecordFormatter formatter_;
   RecordFilter filter_;
   CdotSectionReader reader_;
@@ -447,6 +768,12 @@ class ExtractionRun {
   bool stopped_ = false;
   bool ended_ = false;    // No after a file that is not C-DOT
   bool refused_ = false;  // the latest file was not C-DOT
+  bool failed_ = false;
+  bool undated_told_ = false;                          // of the file being read
+  WalkPoint last_end_;                                 // where the latest walk stopped
+  std::vector<std::pair<std::size_t, Stretch>> plan_;  // file and stretch of each piece
+  std::vector<std::unique_ptr<StretchScout>> scouts_;  // of files cut in stretches
+  std::uint64_t lines_taken_ = 0;                      // written from pieces
   std::size_t skipped_ = 0;
   std::size_t decoded_ = 0;
   platform::LineBatch batch_;  // the lines made in the writer's buffer
@@ -505,6 +832,10 @@ std::string DatabaseClosingMessage(std::uint64_t calls, std::size_t files,
                                    const std::string& database, std::int64_t seconds) {
   return std::to_string(calls) + " Records Loaded from " + std::to_string(files) +
          (files == 1 ? " File" : " Files") + " into " + database + " in " + ElapsedText(seconds);
+}
+
+unsigned DefaultWorkers() {
+  return platform::DefaultWorkers();
 }
 
 RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& clock) {

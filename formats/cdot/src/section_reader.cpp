@@ -42,6 +42,7 @@ bool CdotSectionReader::Open(const std::filesystem::path& path, std::string* err
   name_digits_ = NameDigits(path.filename().string());
   ForgetChunk();
   section_start_ = 0;
+  records_ = 0;
   first_section_ = true;
   state_ = State::kSectionStart;
   return true;
@@ -128,7 +129,47 @@ CdotSectionReader::Step CdotSectionReader::NextRecord() {
   record_date_ = dating_.DateOfHour(record_[kTimeOffset]);
   fields_ready_ = false;
   next_record_ += kRecordSize;
+  ++records_;
   return Step::kRecord;
+}
+
+void CdotSectionReader::Resume(const WalkPoint& point) {
+  ForgetChunk();
+  record_date_ = {};
+  records_ = point.records;
+  first_section_ = false;
+  if (point.finished) {
+    state_ = State::kDone;
+    return;
+  }
+  digits_ = point.digits;
+  has_header_ = point.has_header;
+  dated_ = point.dated;
+  if (dated_) {
+    dating_.Start(digits_);
+  } else {
+    dating_.StartUndated();
+  }
+  dating_.SetEveningSeen(point.evening_seen);
+  next_record_ = point.offset;
+  state_ = State::kRecords;
+}
+
+WalkPoint CdotSectionReader::Point() const {
+  WalkPoint point;
+  point.records = records_;
+  if (state_ != State::kRecords) {
+    // Finished; or not begun, which no stretch needs: the first starts the
+    // file afresh.
+    point.finished = true;
+    return point;
+  }
+  point.offset = next_record_;
+  point.digits = digits_;
+  point.has_header = has_header_;
+  point.dated = dated_;
+  point.evening_seen = dating_.EveningSeen();
+  return point;
 }
 
 const CdotFields& CdotSectionReader::Fields() const {

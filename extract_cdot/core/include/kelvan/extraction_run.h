@@ -15,6 +15,9 @@
 
 namespace kelvan {
 
+// A file larger than this is decoded in stretches of this size.
+constexpr std::uint64_t kStretchBytes = 64ull << 20;
+
 struct RunSettings {
   std::vector<std::filesystem::path> inputs;  // the selected files, in list order
   std::vector<int> field_selection;           // ticked fields 1-8, ascending
@@ -35,6 +38,11 @@ struct RunSettings {
   // the lines' only; a database ignores multi_file.
   platform::OutputFormat format = platform::OutputFormat::kText;
   std::string database;
+  // Files decoded at once (a database loads on one); 1 reads them one after
+  // the other. With more, a file larger than stretch_bytes is also cut into
+  // stretches decoded at once. The outputs are the same either way.
+  unsigned workers = 1;
+  std::uint64_t stretch_bytes = kStretchBytes;
 };
 
 struct RunResult {
@@ -73,6 +81,10 @@ std::string DatabaseClosingMessage(std::uint64_t calls, std::size_t files,
 // How the messages name the database of `settings` (never a connection
 // text: it may hold a password).
 std::string DatabaseName(const RunSettings& settings);
+
+// One worker per core. (The window cannot include platform/parallel.h: Qt
+// takes the word `slots` for itself.)
+unsigned DefaultWorkers();
 
 RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& clock);
 

@@ -41,6 +41,8 @@ class SectionDating {
     return evening && !evening_seen_ ? day_before_ : date_;
   }
   bool EveningSeen() const { return evening_seen_; }
+  // Takes up a section's walk where another left it.
+  void SetEveningSeen(bool seen) { evening_seen_ = seen; }
   const std::string& Date() const { return date_; }
 
  private:

@@ -14,6 +14,23 @@
 
 namespace formats::cdot {
 
+// Where a walk through a file stands between two steps: all a walk taken up
+// there needs to go on exactly as the walk from the file's start. Stretches
+// of one file are read from such points and joined where the walk before
+// ends at the very point the next one began.
+struct WalkPoint {
+  bool finished = false;      // no step is left
+  std::uint64_t offset = 0;   // where the next step reads
+  std::uint64_t records = 0;  // records read before it
+  // The section the next record belongs to.
+  std::string digits;
+  bool has_header = false;
+  bool dated = false;
+  bool evening_seen = false;
+
+  bool operator==(const WalkPoint&) const = default;
+};
+
 class CdotSectionReader {
  public:
   enum class Step { kSection, kRecord, kFinished };
@@ -32,6 +49,22 @@ class CdotSectionReader {
   // the first Next().
   bool IsCdotFile();
   std::uint64_t Length() const { return reader_.Length(); }
+
+  // Goes on from `point` (of this file's walk) instead of from the start;
+  // right after Open, in place of the first Next().
+  void Resume(const WalkPoint& point);
+  // The point the walk has reached: what Resume needs to go on from here.
+  WalkPoint Point() const;
+  // Where the next step reads (the file's length once finished).
+  std::uint64_t NextOffset() const {
+    if (state_ == State::kRecords) return next_record_;
+    return state_ == State::kSectionStart ? section_start_ : reader_.Length();
+  }
+  // Steps on, without looking at the records, until the next step reads at
+  // or past `offset` or the file is finished.
+  void WalkTo(std::uint64_t offset) {
+    while (state_ != State::kDone && NextOffset() < offset) Next();
+  }
 
   // The next section start, record, or the end of the file.
   Step Next() {
@@ -82,6 +115,7 @@ class CdotSectionReader {
   std::uint64_t section_start_ = 0;
   std::uint64_t record_offset_ = 0;
   std::uint64_t next_record_ = 0;
+  std::uint64_t records_ = 0;  // kRecord steps so far
   bool first_section_ = true;
   bool has_header_ = false;
   bool dated_ = false;
