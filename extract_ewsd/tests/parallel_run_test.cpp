@@ -156,5 +156,54 @@ TEST_F(ParallelRun, CtrlCEndsTheRunAfterTheFileBeingWritten) {
   EXPECT_TRUE(three.output == RunOn(1, Settings(files, kAllColumns)).output);
 }
 
+// Long files cut where a record ends, at small lengths so that small files
+// are cut many times: records without a time before a cut hand their values
+// over it, serial numbers and record numbers go on across it.
+TEST_F(ParallelRun, StretchesOfLongFiles) {
+  Bytes carrying;
+  for (int i = 0; i < 300; ++i) {
+    cdrgen::Append(carrying, Call(i % 60, std::to_string(100 + i)));
+    if (i % 3 == 0) cdrgen::Append(carrying, EwsdRecord().Called("9" + std::to_string(i)).Build());
+    if (i % 7 == 0) cdrgen::Append(carrying, cdrgen::EwsdBlock(static_cast<std::uint16_t>(40 + i)));
+  }
+  const std::vector<std::string> files = {
+      Sample("a.dat", 2 << 20, 1), folder_.Write("b.dat", carrying), Sample("c.dat", 70000, 2)};
+  // The large sample in a few stretches, the small files in many.
+  for (const auto& [stretch, inputs] :
+       std::vector<std::pair<std::int64_t, std::vector<std::string>>>{
+           {std::int64_t{256} << 10, files}, {1500, {files[1], files[2]}}, {997, {files[1]}}})
+    for (const OutputFormat format :
+         {OutputFormat::kText, OutputFormat::kCsv, OutputFormat::kJsonl})
+      for (const auto& columns : std::vector<std::vector<int>>{kDefaultColumns, kAllColumns, {}}) {
+        SCOPED_TRACE(stretch);
+        RunSettings settings = Settings(inputs, columns, format);
+        settings.stretch_bytes = stretch;
+        ExpectSameOnThreeWorkers(settings);
+      }
+}
+
+// Damaged files (cut short, bytes changed) cut in stretches: a message met in
+// one ends its file there, as it does for one worker.
+TEST_F(ParallelRun, StretchesOfDamagedFiles) {
+  std::mt19937 random(18);
+  for (const auto& entry : std::filesystem::directory_iterator(VANTOR_WALK_CORPUS)) {
+    const std::string seed = ReadAll(entry.path().string());
+    for (int i = 0; i < 24; ++i) {
+      Bytes damaged(seed.begin(), seed.end());
+      damaged.resize(damaged.size() - random() % 200);
+      for (int flip = 0; flip < 1 + i % 3; ++flip)
+        damaged[random() % damaged.size()] ^= static_cast<std::uint8_t>(1 + random() % 255);
+      const std::string file = folder_.Write("damaged.dat", damaged);
+      RunSettings settings = Settings({file}, i % 2 == 0 ? kAllColumns : kDefaultColumns,
+                                      i % 4 < 2 ? OutputFormat::kText : OutputFormat::kCsv);
+      settings.stretch_bytes = 64 + i * 7;
+      SCOPED_TRACE(entry.path().filename().string() + " " + std::to_string(i));
+      ExpectSameOnThreeWorkers(settings);
+      settings.input_paths = {file, file};
+      ExpectSameOnThreeWorkers(settings);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vantor
