@@ -222,8 +222,10 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   std::vector<Piece> pieces;
   // Renumbered pieces need the number first in every line.
   const bool number_first = !show_number_ || columns_.empty() || columns_.front() == 0;
-  if (settings.workers > 1 && !store_ && !repeated_columns_ && number_first)
+  if (settings.workers > 1 && !store_ && !repeated_columns_ && number_first) {
+    busy_ = true;  // a Cancel while long files are cut stops the run
     pieces = CutPieces(settings, kind);
+  }
   if (pieces.size() > 1) {
     bool failed = false;
     outcome = ExtractInParallel(settings, pieces, kind, &refused, &failed);
@@ -618,7 +620,7 @@ void ExtractionRun::Fail(const std::string& text) {
 // finds those places and counts the records before each, so a stretch is
 // walked exactly as the whole file would be.
 std::vector<ExtractionRun::Piece> ExtractionRun::CutPieces(const RunSettings& settings,
-                                                           PassKind kind) const {
+                                                           PassKind kind) {
   std::vector<Piece> pieces;
   const std::int64_t stretch = std::max<std::int64_t>(settings.stretch_bytes, 1);
   for (std::size_t file = 0; file < settings.input_paths.size(); ++file) {
@@ -653,7 +655,12 @@ std::vector<ExtractionRun::Piece> ExtractionRun::CutPieces(const RunSettings& se
       }
       walk.FindNextRecord();
       if (!walk.Go()) break;
-      ++records;
+      // The window stays drawn; a stop asked for now is taken before the
+      // first piece is written, so the rest need not be cut.
+      if (++records % 65536 == 0) {
+        host_.PumpEvents();
+        if (terminated_ || platform::InterruptRequested()) break;
+      }
     }
     piece.end = INT64_MAX;
     piece.last = true;

@@ -81,7 +81,7 @@ class ExtractionRun {
   // decoded apart and written in order.
   struct Piece;
   struct PieceResult;
-  std::vector<Piece> CutPieces(const RunSettings& settings, PassKind kind) const;
+  std::vector<Piece> CutPieces(const RunSettings& settings, PassKind kind);
   void DecodePiece(const Piece& piece, const std::string& path, PassKind kind, PieceResult* result);
   RunOutcome ExtractInParallel(const RunSettings& settings, const std::vector<Piece>& pieces,
                                PassKind kind, std::size_t* refused, bool* failed);
