@@ -322,7 +322,6 @@ void EwsdExtractorWindow::closeEvent(QCloseEvent* event) {
 
 RunResult EwsdExtractorWindow::Extract() {
   RunSettings settings;
-  settings.workers = DefaultWorkers();
   settings.format = platform::ui::ChosenOutputFormat(output_format_);
   if (settings.format == platform::OutputFormat::kPostgres)
     settings.database = output_->text().toStdString();
