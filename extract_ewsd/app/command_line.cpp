@@ -5,6 +5,7 @@
 #include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "platform/parallel.h"
 #include "vantor/column_list.h"
 #include "vantor/extraction_run.h"
 #include "vantor/record_analysis.h"
@@ -33,6 +34,8 @@ constexpr const char* kUsage =
     "  --db URL          the PostgreSQL server, \"postgresql://user@host:port/db\"\n"
     "  --stop-on-error   answer No when a file is not a valid data file (default Yes:\n"
     "                    skip it and go on with the others)\n"
+    "  -j N              decode N files (or stretches of a long file) at once\n"
+    "                    (default: one per core; the output is the same)\n"
     "  --quiet           print nothing but errors\n"
     "  --help, --version\n"
     "exit status: 0 every file processed, 1 a file skipped or the run stopped,\n"
@@ -40,7 +43,7 @@ constexpr const char* kUsage =
 
 constexpr const char* kExtractUsage =
     "usage: vantor extract -o OUT [--columns LIST] [--format FORMAT] [--stop-on-error]\n"
-    "                      [--quiet] FILE...\n"
+    "                      [-j N] [--quiet] FILE...\n"
     "       vantor extract --format postgres [--db URL] [--columns LIST] ... FILE...\n"
     "write every call record of the EWSD files to OUT (\"-\": standard output), one\n"
     "comma-separated line each. OUT is replaced only when the run ends: a run that\n"
@@ -55,6 +58,9 @@ constexpr const char* kExtractUsage =
     "                    file again replaces its calls\n"
     "  --db URL          the PostgreSQL server (default: the PG* variables)\n"
     "  --stop-on-error   answer No when a file is not a valid data file\n"
+    "  -j N              files, or stretches of a long file, decoded at once (default:\n"
+    "                    one per core; the output is the same). Above 1, Ctrl-C stops\n"
+    "                    after the file or stretch being written\n"
     "  --quiet           print nothing but errors\n";
 
 constexpr const char* kAnalyseUsage =
@@ -149,6 +155,13 @@ int Extract(const std::vector<std::string>& args) {
         return std::string();
       },
       "--db needs a connection text");
+  settings.workers = platform::DefaultWorkers();
+  options.Value(
+      {"-j"},
+      [&](const std::string&, const std::string& value) {
+        return platform::ReadWorkers(value, &settings.workers);
+      },
+      "-j needs a number of workers");
   options.Flag({"--quiet"}, &quiet);
   options.Flag({"--stop-on-error"}, &stop_on_error);
   const auto reading = options.Read(args);

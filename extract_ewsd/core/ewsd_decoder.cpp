@@ -22,6 +22,14 @@ const std::array<const char*, 20> kSlotCaptions = {
     "Zone",          "CHB",        "Calling Cat",    "Traffic Cause",
     "Service Indic", "B Group ID", "Addl Call Info", "3rd Party Digit"};
 
+Message InvalidFileMessage(const std::string& path, PassKind kind) {
+  if (kind == PassKind::kSeveralFiles)
+    return {path + " is not a valid Data File.  Do You want to continue with other selected Files",
+            "Check Data File", MessageIcon::kQuestion, MessageButtons::kYesNo};
+  return {"Invalid DataFile. Cann't Proceed", "Check Data File", MessageIcon::kError,
+          MessageButtons::kOk};
+}
+
 bool EwsdDecoder::BeginFile(const std::string& path, PassKind kind, std::string* error) {
   path_ = path;
   kind_ = kind;
@@ -36,11 +44,11 @@ bool EwsdDecoder::BeginFile(const std::string& path, PassKind kind, std::string*
   go_ = true;
   if (!reader_.Open(path, error)) {
     go_ = false;
-    file_length_ = 0;
+    file_length_ = walk_end_ = 0;
     return false;
   }
   reader_.MapFile();  // records straight from the file cache, not copied
-  file_length_ = static_cast<std::int64_t>(reader_.Length());
+  file_length_ = walk_end_ = static_cast<std::int64_t>(reader_.Length());
   return true;
 }
 
@@ -48,7 +56,7 @@ void EwsdDecoder::FindNextRecord() {
   // Any read below may move the reader's buffer under the last record.
   record_in_view_ = false;
   for (;;) {
-    if (file_offset_ >= file_length_) {
+    if (file_offset_ >= walk_end_) {
       go_ = false;
       return;
     }
@@ -346,13 +354,10 @@ void EwsdDecoder::DecodeThirdParty() {
   go_ = false;
   condition_ = DecoderCondition::kInvalidFile;
   if (kind_ == PassKind::kSeveralFiles) {
-    answer_ = host_.ShowMessage(
-        {path_ + " is not a valid Data File.  Do You want to continue with other selected Files",
-         "Check Data File", MessageIcon::kQuestion, MessageButtons::kYesNo});
+    answer_ = host_.ShowMessage(InvalidFileMessage(path_, kind_));
     return;
   }
-  host_.ShowMessage({"Invalid DataFile. Cann't Proceed", "Check Data File", MessageIcon::kError,
-                     MessageButtons::kOk});
+  host_.ShowMessage(InvalidFileMessage(path_, kind_));
   Close();
 }
 

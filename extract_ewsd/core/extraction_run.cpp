@@ -1,11 +1,17 @@
 #include "vantor/extraction_run.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
 #include "platform/digits.h"
 #include "platform/interrupt.h"
+#include "platform/parallel.h"
 #include "vantor/call_table.h"
 
 namespace vantor {
@@ -48,11 +54,97 @@ bool MayHoldBlanks(int slot) {
   return slot == formats::ewsd::kOutgoingGroupSlot || slot == formats::ewsd::kIncomingGroupSlot;
 }
 
+// A worker's host: it shows nothing; the one message that ends a piece
+// (an invalid file, an unsupported package) is kept for the calling thread
+// to show in its turn.
+class PieceHost : public Host {
+ public:
+  MessageAnswer ShowMessage(const Message& message) override {
+    shown = message;
+    return message.buttons == MessageButtons::kOk ? MessageAnswer::kOk : MessageAnswer::kYes;
+  }
+  void SetStatusText(const std::string&) override {}
+  void SetProgress(int) override {}
+  void PumpEvents() override {}
+  void SetAnalysisProgress(int) override {}
+  void SetAnalysisLabels(const AnalysisLabels&) override {}
+  std::optional<Message> shown;
+};
+
+// A worker's numbered lines: written through a TextWriter into a temporary
+// file that is read back (and renumbered) when the piece is taken. The file
+// has no name once opened.
+class PieceFile {
+ public:
+  PieceFile() = default;
+  PieceFile(const PieceFile&) = delete;
+  PieceFile& operator=(const PieceFile&) = delete;
+  ~PieceFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool Open(platform::TextWriter& writer, std::string* error) {
+    std::error_code code;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(code);
+    if (code) folder = "/tmp";
+    std::string name = (folder / "vantor-piece-XXXXXX").string();
+    fd_ = ::mkstemp(name.data());
+    if (fd_ < 0) {
+      *error = name + ": " + std::strerror(errno);
+      return false;
+    }
+    const bool opened = writer.Open(name);
+    ::unlink(name.c_str());
+    if (!opened) *error = writer.Error();
+    return opened;
+  }
+  // Up to `count` bytes from `offset`; 0 at the end, -1 on failure.
+  long Read(char* into, std::size_t count, std::int64_t offset) const {
+    for (;;) {
+      const ssize_t got = ::pread(fd_, into, count, static_cast<off_t>(offset));
+      if (got >= 0 || errno != EINTR) return static_cast<long>(got);
+    }
+  }
+
+ private:
+  int fd_ = -1;
+};
+
 }  // namespace
+
+struct ExtractionRun::Piece {
+  std::size_t file = 0;
+  std::int64_t begin = 0;
+  std::int64_t end = INT64_MAX;  // the file's end
+  std::int64_t length = 0;       // the file's length, for progress
+  std::int64_t records_before = 0;
+  bool first = true;  // of its file
+  bool last = true;
+};
+
+struct ExtractionRun::PieceResult {
+  std::unique_ptr<platform::TextWriter> text = std::make_unique<platform::TextWriter>();
+  std::unique_ptr<PieceFile> file;  // when the lines begin with their number
+  std::vector<std::uint32_t> line_lengths;
+  bool opened = true;
+  std::string error;  // why the input could not be opened, or the piece not written
+  bool write_failed = false;
+  bool read_failed = false;
+  bool interrupted = false;
+  std::optional<Message> message;
+  MessageAnswer answer = MessageAnswer::kOk;
+  DecoderCondition condition = DecoderCondition::kNone;
+  std::int64_t lines = 0;
+  std::int64_t records = 0;
+  Slots slots;
+};
 
 std::string LoadedText(std::int64_t calls, std::int64_t files, const std::string& database) {
   return std::to_string(calls) + " Records Loaded from " + std::to_string(files) +
          (files == 1 ? " File" : " Files") + " into " + database;
+}
+
+unsigned DefaultWorkers() {
+  return platform::DefaultWorkers();
 }
 
 std::string CompletionText(std::int64_t lines, std::size_t files) {
@@ -85,45 +177,10 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
       return {RunOutcome::kFailed, 0};
     }
   }
-  columns_ = settings.columns;
-  // Slots no column shows are not formatted at all.
-  std::uint32_t wanted = 0;
-  repeated_columns_ = false;
-  for (int column : columns_) {
-    if (wanted & 1u << column) repeated_columns_ = true;
-    wanted |= 1u << column;
-  }
-  table_.reset();
   store_.reset();
-  csv_lines_ = false;
-  format_ = settings.format;
-  row_path_ = settings.format != OutputFormat::kText;
-  if (settings.format != OutputFormat::kText) {
-    // A row holds each column once; with no column it holds the serial
-    // number, as the line does. Its call_start needs the date and time.
-    row_slots_.clear();
-    for (const int column : columns_.empty() ? std::vector<int>{0} : columns_)
-      if (std::find(row_slots_.begin(), row_slots_.end(), column) == row_slots_.end())
-        row_slots_.push_back(column);
-    wanted |= 1u << formats::ewsd::kDateSlot | 1u << formats::ewsd::kTimeSlot;
-    if (platform::IsTableFormat(settings.format)) {
-      table_.emplace(settings.format == OutputFormat::kCsv ? platform::TableFormat::kCsv
-                                                           : platform::TableFormat::kJsonl,
-                     CallColumns(row_slots_));
-      cells_.assign(table_->Columns().size(), {});
-      // A line of each column once is a csv row's start.
-      csv_lines_ = settings.format == OutputFormat::kCsv && !repeated_columns_;
-      csv_commas_ = static_cast<unsigned>(row_slots_.size() - 1);
-    } else {
-      cells_.assign(kSlotCaptions.size(), {});
-    }
-  }
-  decoder_.SetWantedSlots(wanted);
-  show_number_ = columns_.empty() || (wanted & 1u) != 0;
-  // The longest line: every column at full length plus its comma, CR LF.
-  max_line_bytes_ =
-      (std::max<std::size_t>(columns_.size(), 1)) * (SlotText::kCapacity + SlotText::kSlack + 1) +
-      2;
+  Configure(settings);
+  out_ = &output_.Writer();
+  line_lengths_ = nullptr;
   lines_written_ = 0;
   last_progress_ = 0;
   terminated_ = false;
@@ -161,17 +218,31 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
       settings.input_paths.size() > 1 ? PassKind::kSeveralFiles : PassKind::kSingle;
   RunOutcome outcome = RunOutcome::kCompleted;
   std::size_t refused = 0;
-  for (const std::string& path : settings.input_paths) {
-    const FileEnd end = ExtractFile(path, kind);
-    if (end == FileEnd::kFailed) {
-      CloseStore();
-      return {RunOutcome::kFailed, lines_written_, files_loaded_};
-    }
-    if (refused_) ++refused;
-    if (end == FileEnd::kSkipped) outcome = RunOutcome::kFilesSkipped;
-    if (end == FileEnd::kStopRun) {
-      outcome = interrupted_ ? RunOutcome::kInterrupted : RunOutcome::kStopped;
-      break;
+  // A database keeps one transaction a file on one connection: one worker.
+  std::vector<Piece> pieces;
+  // Renumbered pieces need the number first in every line.
+  const bool number_first = !show_number_ || columns_.empty() || columns_.front() == 0;
+  if (settings.workers > 1 && !store_ && !repeated_columns_ && number_first) {
+    busy_ = true;  // a Cancel while long files are cut stops the run
+    pieces = CutPieces(settings, kind);
+  }
+  if (pieces.size() > 1) {
+    bool failed = false;
+    outcome = ExtractInParallel(settings, pieces, kind, &refused, &failed);
+    if (failed) return {RunOutcome::kFailed, lines_written_, files_loaded_};
+  } else {
+    for (const std::string& path : settings.input_paths) {
+      const FileEnd end = ExtractFile(path, kind);
+      if (end == FileEnd::kFailed) {
+        CloseStore();
+        return {RunOutcome::kFailed, lines_written_, files_loaded_};
+      }
+      if (refused_) ++refused;
+      if (end == FileEnd::kSkipped) outcome = RunOutcome::kFilesSkipped;
+      if (end == FileEnd::kStopRun) {
+        outcome = interrupted_ ? RunOutcome::kInterrupted : RunOutcome::kStopped;
+        break;
+      }
     }
   }
 
@@ -203,6 +274,52 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   host_.SetProgress(0);
   host_.SetStatusText("");
   return {outcome, lines_written_, files_loaded};
+}
+
+void ExtractionRun::Configure(const RunSettings& settings) {
+  columns_ = settings.columns;
+  // Slots no column shows are not formatted at all.
+  std::uint32_t wanted = 0;
+  repeated_columns_ = false;
+  for (int column : columns_) {
+    if (wanted & 1u << column) repeated_columns_ = true;
+    wanted |= 1u << column;
+  }
+  table_.reset();
+  csv_lines_ = false;
+  format_ = settings.format;
+  row_path_ = settings.format != OutputFormat::kText;
+  if (settings.format != OutputFormat::kText) {
+    // A row holds each column once; with no column it holds the serial
+    // number, as the line does. Its call_start needs the date and time.
+    row_slots_.clear();
+    for (const int column : columns_.empty() ? std::vector<int>{0} : columns_)
+      if (std::find(row_slots_.begin(), row_slots_.end(), column) == row_slots_.end())
+        row_slots_.push_back(column);
+    wanted |= 1u << formats::ewsd::kDateSlot | 1u << formats::ewsd::kTimeSlot;
+    if (platform::IsTableFormat(settings.format)) {
+      table_.emplace(settings.format == OutputFormat::kCsv ? platform::TableFormat::kCsv
+                                                           : platform::TableFormat::kJsonl,
+                     CallColumns(row_slots_));
+      cells_.assign(table_->Columns().size(), {});
+      // A line of each column once is a csv row's start.
+      csv_lines_ = settings.format == OutputFormat::kCsv && !repeated_columns_;
+      csv_commas_ = static_cast<unsigned>(row_slots_.size() - 1);
+    } else {
+      cells_.assign(kSlotCaptions.size(), {});
+    }
+  }
+  decoder_.SetWantedSlots(wanted);
+  show_number_ = columns_.empty() || (wanted & 1u) != 0;
+  // The longest line: every column at full length plus its comma, CR LF.
+  max_line_bytes_ =
+      (std::max<std::size_t>(columns_.size(), 1)) * (SlotText::kCapacity + SlotText::kSlack + 1) +
+      2;
+  // A line or row that begins with the serial number: where its digits start.
+  // A JSON row begins {"serial_number":
+  number_at_ = settings.format == OutputFormat::kJsonl
+                   ? platform::SnakeCaseKey(kSlotCaptions[formats::ewsd::kSerialSlot]).size() + 4
+                   : 0;
 }
 
 bool ExtractionRun::OpenStore(const RunSettings& settings) {
@@ -268,27 +385,10 @@ ExtractionRun::FileEnd ExtractionRun::ReadFile(const std::string& path, PassKind
   const std::int64_t lines_before = lines_written_;
   progress_step_ = decoder_.FileLength() / 100;
   next_progress_offset_ = 0;  // the first record of each file looks at once
-  for (;;) {
-    busy_ = true;
-    decoder_.FindNextRecord();
-    if (!decoder_.Go()) break;
-    decoder_.CountRecord();
-    decoder_.ReadRecordHeader();
-    decoder_.DecodePackages();
-    if (!decoder_.Go()) break;
-    if (!(row_path_ ? WriteRow() : WriteRecord())) {
-      Fail(store_ ? "The database could not be written: " + store_->Error()
-                  : "The output file could not be written: " + WriteError());
-      return FileEnd::kFailed;
-    }
-    host_.PumpEvents();
-    // Ctrl-C on a command line: Cancel answered Yes, after a whole line.
-    if (platform::InterruptRequested()) {
-      decoder_.SetGo(false);
-      terminated_ = interrupted_ = true;
-      break;
-    }
-    if (decoder_.RecordReachedEnd()) break;
+  if (!DecodeRecords()) {
+    Fail(store_ ? "The database could not be written: " + store_->Error()
+                : "The output file could not be written: " + WriteError());
+    return FileEnd::kFailed;
   }
   busy_ = false;
   if (decoder_.ReadFailed()) {
@@ -319,6 +419,28 @@ ExtractionRun::FileEnd ExtractionRun::ReadFile(const std::string& path, PassKind
   return FileEnd::kRead;
 }
 
+bool ExtractionRun::DecodeRecords() {
+  for (;;) {
+    busy_ = true;
+    decoder_.FindNextRecord();
+    if (!decoder_.Go()) break;
+    decoder_.CountRecord();
+    decoder_.ReadRecordHeader();
+    decoder_.DecodePackages();
+    if (!decoder_.Go()) break;
+    if (!(row_path_ ? WriteRow() : WriteRecord())) return false;
+    host_.PumpEvents();
+    // Ctrl-C on a command line: Cancel answered Yes, after a whole line.
+    if (platform::InterruptRequested()) {
+      decoder_.SetGo(false);
+      terminated_ = interrupted_ = true;
+      break;
+    }
+    if (decoder_.RecordReachedEnd()) break;
+  }
+  return true;
+}
+
 // Counts the record being written and gives its serial number, when it is
 // shown (alone, or as a column).
 inline SlotText& ExtractionRun::NumberRecord(Slots& slots) {
@@ -340,7 +462,8 @@ bool ExtractionRun::WriteRecord() {
   SlotText& number = NumberRecord(slots);
   // The line is formatted straight into room taken from the writer's buffer
   // for many lines at once.
-  char* at = batch_.Room(output_.Writer(), max_line_bytes_);
+  char* const start = batch_.Room(*out_, max_line_bytes_);
+  char* at = start;
   if (at == nullptr) return false;
   if (columns_.empty()) {
     at = PutSlot(at, number);
@@ -364,6 +487,7 @@ bool ExtractionRun::WriteRecord() {
   at[0] = '\r';
   at[1] = '\n';
   batch_.Add(at + 2);
+  if (line_lengths_) line_lengths_->push_back(static_cast<std::uint32_t>(at + 2 - start));
   ShowProgress();
   return true;
 }
@@ -400,9 +524,11 @@ bool ExtractionRun::WriteRow() {
         platform::PutDecimal(record_no, static_cast<std::uint64_t>(decoder_.RecordsFound()));
     cells_[cell] = {record_no, static_cast<std::size_t>(record_no_end - record_no)};
 
-    char* at = batch_.Room(output_.Writer(), table_->RowRoom(cells_.data()));
+    char* at = batch_.Room(*out_, table_->RowRoom(cells_.data()));
     if (at == nullptr) return false;
-    batch_.Add(table_->PutRow(at, cells_.data()));
+    char* const end = table_->PutRow(at, cells_.data());
+    batch_.Add(end);
+    if (line_lengths_) line_lengths_->push_back(static_cast<std::uint32_t>(end - at));
   }
   for (const int column : row_slots_)
     if (column >= formats::ewsd::kTimeSlot) slots[static_cast<std::size_t>(column)].clear();
@@ -415,7 +541,7 @@ bool ExtractionRun::WriteRow() {
 // cells (each column once, no byte CSV quotes); false leaves it to the
 // general writer.
 inline bool ExtractionRun::PutCsvLine(Slots& slots, const SlotText& number) {
-  char* const start = batch_.Room(output_.Writer(), max_line_bytes_ + csv_end_.Room());
+  char* const start = batch_.Room(*out_, max_line_bytes_ + csv_end_.Room());
   if (start == nullptr) return false;  // the general way meets the same failure
   char* at = start;
   if (columns_.empty()) {
@@ -429,9 +555,11 @@ inline bool ExtractionRun::PutCsvLine(Slots& slots, const SlotText& number) {
     --at;  // no comma after the last column
   }
   if (!platform::IsPlainCsv(start, static_cast<std::size_t>(at - start), csv_commas_)) return false;
-  batch_.Add(csv_end_.Put(at, slots[formats::ewsd::kDateSlot].View(),
-                          slots[formats::ewsd::kTimeSlot].View(),
-                          static_cast<std::uint64_t>(decoder_.RecordsFound())));
+  char* const end = csv_end_.Put(at, slots[formats::ewsd::kDateSlot].View(),
+                                 slots[formats::ewsd::kTimeSlot].View(),
+                                 static_cast<std::uint64_t>(decoder_.RecordsFound()));
+  batch_.Add(end);
+  if (line_lengths_) line_lengths_->push_back(static_cast<std::uint32_t>(end - start));
   for (const int column : columns_)
     if (column >= formats::ewsd::kTimeSlot) slots[static_cast<std::size_t>(column)].clear();
   slots[formats::ewsd::kTimeSlot].clear();
@@ -485,6 +613,319 @@ void ExtractionRun::Fail(const std::string& text) {
   host_.ShowMessage({text, kProgramName, MessageIcon::kError, MessageButtons::kOk});
   host_.SetProgress(0);
   host_.SetStatusText("");
+}
+
+// Whole files, and long files cut into stretches where the walk from the
+// start ends a record: a first walk over the file's lead and length bytes
+// finds those places and counts the records before each, so a stretch is
+// walked exactly as the whole file would be.
+std::vector<ExtractionRun::Piece> ExtractionRun::CutPieces(const RunSettings& settings,
+                                                           PassKind kind) {
+  std::vector<Piece> pieces;
+  const std::int64_t stretch = std::max<std::int64_t>(settings.stretch_bytes, 1);
+  for (std::size_t file = 0; file < settings.input_paths.size(); ++file) {
+    const std::string& path = settings.input_paths[file];
+    Piece whole;
+    whole.file = file;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    whole.length = error ? 0 : static_cast<std::int64_t>(size);
+    if (error || whole.length <= stretch) {
+      pieces.push_back(whole);
+      continue;
+    }
+    PieceHost quiet;
+    EwsdDecoder walk(quiet);
+    std::string reason;
+    if (!walk.BeginFile(path, kind, &reason)) {
+      pieces.push_back(whole);  // its worker says why
+      continue;
+    }
+    Piece piece = whole;
+    piece.last = false;
+    std::int64_t records = 0;
+    for (;;) {
+      const std::int64_t at = walk.FileOffset();
+      if (at - piece.begin >= stretch && at < walk.FileLength()) {
+        piece.end = at;
+        pieces.push_back(piece);
+        piece.first = false;
+        piece.begin = at;
+        piece.records_before = records;
+      }
+      walk.FindNextRecord();
+      if (!walk.Go()) break;
+      // The window stays drawn; a stop asked for now is taken before the
+      // first piece is written, so the rest need not be cut.
+      if (++records % 65536 == 0) {
+        host_.PumpEvents();
+        if (terminated_ || platform::InterruptRequested()) break;
+      }
+    }
+    piece.end = INT64_MAX;
+    piece.last = true;
+    pieces.push_back(piece);
+  }
+  return pieces;
+}
+
+// Decodes a piece into out_ with this run's decoder, numbering from
+// lines_written_ and starting from the decoder's slots.
+void ExtractionRun::DecodePiece(const Piece& piece, const std::string& path, PassKind kind,
+                                PieceResult* result) {
+  std::string reason;
+  if (!decoder_.BeginFile(path, kind, &reason)) {
+    result->opened = false;
+    result->error = reason;
+    return;
+  }
+  decoder_.StartAt(piece.begin, piece.end, piece.records_before);
+  source_file_ = path;
+  if (table_) table_->FixCell(row_slots_.size() + 1, path);
+  if (csv_lines_) csv_end_.SetFile(path);
+  progress_step_ = decoder_.FileLength() / 100;
+  next_progress_offset_ = piece.begin;
+  const std::int64_t lines_before = lines_written_;
+  result->write_failed = !DecodeRecords();
+  result->lines = lines_written_ - lines_before;
+  result->records = decoder_.RecordsFound() - piece.records_before;
+  result->read_failed = decoder_.ReadFailed();
+  result->interrupted = interrupted_;
+  result->condition = decoder_.Condition();
+  result->answer = decoder_.Answer();
+  decoder_.Close();
+}
+
+// True when an unwritten record left a shown value for the next record: a
+// piece decoded from empty slots would not be what one worker writes. The
+// date needs no look: it is written only with a time, and both come from
+// the same package.
+bool ExtractionRun::CarriesValues() const {
+  const std::uint32_t wanted = decoder_.WantedSlots();
+  for (int slot = formats::ewsd::kTimeSlot; slot < kSlotCount; ++slot)
+    if ((wanted >> slot & 1u) != 0 && !decoder_.Slot()[static_cast<std::size_t>(slot)].empty())
+      return true;
+  return false;
+}
+
+// Writes a worker's piece into the output, its serial numbers moved on by
+// the lines written before it.
+bool ExtractionRun::AppendPiece(PieceResult& result, std::string* error) {
+  CommitLines();
+  platform::TextWriter& out = *out_;
+  if (!result.file) {
+    if (result.text->AppendTo(out)) return true;
+    *error = result.text->Ok() ? WriteError() : result.text->Error();
+    return false;
+  }
+  if (!result.text->Flush()) {
+    *error = result.text->Error();
+    return false;
+  }
+  const std::uint64_t base = static_cast<std::uint64_t>(lines_written_);
+  std::vector<char> buffer((std::size_t{256} << 10) + max_line_bytes_);
+  std::size_t held = 0;
+  std::int64_t offset = 0;
+  std::size_t line = 0;
+  const std::size_t count = result.line_lengths.size();
+  while (line < count) {
+    const long got = result.file->Read(buffer.data() + held, buffer.size() - held, offset);
+    if (got <= 0) {
+      *error = "a temporary file: " +
+               std::string(got < 0 ? std::strerror(errno) : "ended before its lines");
+      return false;
+    }
+    offset += got;
+    held += static_cast<std::size_t>(got);
+    std::size_t at = 0;
+    for (; line < count && held - at >= result.line_lengths[line]; ++line) {
+      const std::size_t length = result.line_lengths[line];
+      const char* from = buffer.data() + at;
+      const std::uint64_t own = line + 1;
+      const auto own_digits = static_cast<std::size_t>(platform::DigitCount(own));
+      char* room = batch_.Room(out, length + 24);
+      if (room == nullptr) {
+        *error = WriteError();
+        return false;
+      }
+      std::memcpy(room, from, number_at_);
+      char* end = platform::PutDecimal(room + number_at_, base + own);
+      const std::size_t rest = length - number_at_ - own_digits;
+      std::memcpy(end, from + number_at_ + own_digits, rest);
+      batch_.Add(end + rest);
+      at += length;
+    }
+    std::memmove(buffer.data(), buffer.data() + at, held - at);
+    held -= at;
+  }
+  if (!CommitLines()) {
+    *error = WriteError();
+    return false;
+  }
+  return true;
+}
+
+RunOutcome ExtractionRun::ExtractInParallel(const RunSettings& settings,
+                                            const std::vector<Piece>& pieces, PassKind kind,
+                                            std::size_t* refused, bool* failed) {
+  RunOutcome outcome = RunOutcome::kCompleted;
+  const bool numbered = show_number_;
+  const auto make = [&](std::size_t i, const platform::RunEnded&) {
+    const Piece& piece = pieces[i];
+    PieceResult result;
+    PieceHost quiet;
+    ExtractionRun worker(quiet);
+    worker.Configure(settings);
+    worker.out_ = result.text.get();
+    if (numbered) {
+      result.file = std::make_unique<PieceFile>();
+      if (!result.file->Open(*result.text, &result.error)) {
+        result.write_failed = true;
+        return result;
+      }
+      worker.line_lengths_ = &result.line_lengths;
+    } else {
+      result.text->OpenTemporary();
+    }
+    worker.DecodePiece(piece, settings.input_paths[piece.file], kind, &result);
+    if (!worker.CommitLines() && !result.write_failed) result.write_failed = true;
+    if (result.write_failed && result.error.empty()) result.error = result.text->Error();
+    result.message = quiet.shown;
+    result.slots = worker.decoder_.Slot();
+    return result;
+  };
+
+  std::int64_t file_lines = 0;
+  std::int64_t file_records = 0;
+  std::size_t ended_file = pieces.size() + settings.input_paths.size();  // none
+  const auto stop = [&] {
+    if (platform::InterruptRequested()) terminated_ = interrupted_ = true;
+    if (!terminated_) return false;
+    terminated_ = false;
+    outcome = interrupted_ ? RunOutcome::kInterrupted : RunOutcome::kStopped;
+    return true;
+  };
+  const auto take = [&](std::size_t i, PieceResult& result) {
+    const Piece& piece = pieces[i];
+    const std::string& path = settings.input_paths[piece.file];
+    // The rest of a file that a message ended.
+    if (!piece.first && piece.file == ended_file) return true;
+    // A stop asked for while the pieces were being made ends the run after
+    // the one written last.
+    if (stop()) return false;
+    if (piece.first) {
+      host_.SetStatusText("Processing File  " + path);
+      refused_ = false;
+      file_lines = 0;
+      file_records = 0;
+    }
+    if (CarriesValues() || !result.opened) {
+      // The values an unwritten record left behind go on into this piece:
+      // it is decoded again here, from them, straight into the output (an
+      // input that would not open is tried again, in its turn).
+      CommitLines();
+      out_ = &output_.Writer();
+      line_lengths_ = nullptr;
+      const std::int64_t lines_before = lines_written_;
+      result = PieceResult{};
+      if (piece.first) host_.SetMessageFile(path);
+      decoder_.ClearAnswer();
+      DecodePiece(piece, path, kind, &result);
+      busy_ = true;
+      if (!result.opened) {
+        Fail("The input file cannot be opened: " + path + ": " + result.error);
+        *failed = true;
+        return false;
+      }
+      CommitLines();
+      result.lines = lines_written_ - lines_before;
+      if (result.write_failed) {
+        Fail("The output file could not be written: " + WriteError());
+        *failed = true;
+        return false;
+      }
+      decoder_.ClearAnswer();
+    } else {
+      if (piece.first) host_.SetMessageFile(path);
+      std::string error;
+      if (result.write_failed || !AppendPiece(result, &error)) {
+        Fail("The output file could not be written: " +
+             (result.write_failed ? output_.Target().string() + ": " + result.error : error));
+        *failed = true;
+        return false;
+      }
+      lines_written_ += result.lines;
+      // Every shown slot started empty, so the piece's are what one worker
+      // would hold now; the date only when the piece read one.
+      Slots& slots = decoder_.Slot();
+      const std::uint32_t wanted = decoder_.WantedSlots();
+      for (int slot = formats::ewsd::kTimeSlot; slot < kSlotCount; ++slot)
+        if ((wanted >> slot & 1u) != 0)
+          slots[static_cast<std::size_t>(slot)] = result.slots[static_cast<std::size_t>(slot)];
+      if (!result.slots[formats::ewsd::kDateSlot].empty())
+        slots[formats::ewsd::kDateSlot] = result.slots[formats::ewsd::kDateSlot];
+      if (result.message) {
+        const MessageAnswer answer = host_.ShowMessage(*result.message);
+        if (result.message->buttons != MessageButtons::kOk) result.answer = answer;
+      }
+    }
+    host_.PumpEvents();
+    file_lines += result.lines;
+    file_records += result.records;
+    if (!piece.last && result.condition == DecoderCondition::kNone && !result.read_failed &&
+        !result.interrupted) {
+      const std::int64_t step = piece.length / 100;
+      if (step > 0 && (piece.end + 1) / step < 100)
+        host_.SetProgress(static_cast<int>((piece.end + 1) / step));
+      return !stop();
+    }
+    // The file's end, as ReadFile has it.
+    ended_file = piece.file;
+    if (result.read_failed) {
+      Fail("The input file could not be read: " + path);
+      *failed = true;
+      return false;
+    }
+    if (result.interrupted) terminated_ = interrupted_ = true;
+    if (!terminated_ && result.condition == DecoderCondition::kNone && file_records > 0 &&
+        file_lines == 0) {
+      result.condition = DecoderCondition::kInvalidFile;
+      const MessageAnswer answer = host_.ShowMessage(InvalidFileMessage(path, kind));
+      if (kind == PassKind::kSeveralFiles) result.answer = answer;
+    }
+    host_.SetMessageFile("");
+    refused_ = result.condition == DecoderCondition::kInvalidFile;
+    if (refused_) ++*refused;
+    if (terminated_ || result.answer == MessageAnswer::kNo) {
+      terminated_ = false;
+      outcome = interrupted_ ? RunOutcome::kInterrupted : RunOutcome::kStopped;
+      return false;
+    }
+    switch (result.condition) {
+      case DecoderCondition::kUnsupportedPackage:
+        outcome = interrupted_ ? RunOutcome::kInterrupted : RunOutcome::kStopped;
+        return false;
+      case DecoderCondition::kInvalidFile:
+        if (kind != PassKind::kSeveralFiles) {
+          outcome = interrupted_ ? RunOutcome::kInterrupted : RunOutcome::kStopped;
+          return false;
+        }
+        outcome = RunOutcome::kFilesSkipped;
+        break;
+      case DecoderCondition::kNone:
+        host_.SetProgress(100);
+        break;
+    }
+    return !stop();
+  };
+  busy_ = true;
+  const unsigned workers = settings.workers;
+  platform::RunInOrder<PieceResult>(pieces.size(), workers, 2 * std::size_t{workers}, make, take,
+                                    [this] { host_.PumpEvents(); });
+  busy_ = false;
+  out_ = &output_.Writer();
+  line_lengths_ = nullptr;
+  return outcome;
 }
 
 }  // namespace vantor

@@ -25,6 +25,9 @@ enum class DecoderCondition { kNone, kInvalidFile, kUnsupportedPackage };
 // error message otherwise.
 enum class PassKind { kSingle, kSeveralFiles };
 
+// What an invalid file says: a question with several files, an error else.
+Message InvalidFileMessage(const std::string& path, PassKind kind);
+
 class EwsdDecoder {
  public:
   explicit EwsdDecoder(Host& host) : host_(host) {}
@@ -35,6 +38,15 @@ class EwsdDecoder {
   void Close() {
     reader_.Close();
     ForgetWindow();
+  }
+
+  // Walks only [offset, stop) of the open file, with `records_before` found
+  // ahead of it: offset and stop must be places the walk from the start
+  // reaches (a stretch of a file cut where a record ends).
+  void StartAt(std::int64_t offset, std::int64_t stop, std::int64_t records_before) {
+    file_offset_ = offset;
+    walk_end_ = stop < file_length_ ? stop : file_length_;
+    records_found_ = records_before;
   }
 
   void FindNextRecord();
@@ -64,6 +76,7 @@ class EwsdDecoder {
   // stale text. The time (slot 2) is always decoded: it decides whether a
   // record is written.
   void SetWantedSlots(std::uint32_t mask) { wanted_ = mask | 1u << formats::ewsd::kTimeSlot; }
+  std::uint32_t WantedSlots() const { return wanted_; }
 
   Slots& Slot() { return slots_; }
   const Slots& Slot() const { return slots_; }
@@ -75,8 +88,9 @@ class EwsdDecoder {
   std::int64_t RecordsFound() const { return records_found_; }
   void CountRecord() { ++records_found_; }
   bool ReadFailed() const { return reader_.ReadFailed(); }
-  // True when the byte after the current record lies at or past the end.
-  bool RecordReachedEnd() const { return file_offset_ >= file_length_; }
+  // True when the byte after the current record lies at or past the end (of
+  // the stretch being walked).
+  bool RecordReachedEnd() const { return file_offset_ >= walk_end_; }
 
  private:
   // The bytes offset .. offset+count-1 lie inside the record buffer.
@@ -105,6 +119,7 @@ class EwsdDecoder {
   PassKind kind_ = PassKind::kSingle;
   std::int64_t file_offset_ = 0;
   std::int64_t file_length_ = 0;
+  std::int64_t walk_end_ = 0;  // the file's length unless StartAt said less
   // The record plus the byte that follows it, where it lies in the reader's
   // buffer (valid until the reader is used again; ReadRecordHeader looks it
   // up afresh).

@@ -20,6 +20,9 @@ namespace vantor {
 
 using platform::OutputFormat;
 
+// Files longer than this are decoded in stretches of about this length.
+inline constexpr std::int64_t kStretchBytes = std::int64_t{64} << 20;
+
 struct RunSettings {
   std::string output_path;
   std::vector<int> columns;  // slot numbers 0 to 19, ascending
@@ -28,6 +31,10 @@ struct RunSettings {
   // postgres: the connection text (empty: libpq's PG* variables); sqlite
   // loads into output_path.
   std::string database = {};
+  // Files (and stretches of long files) decoded at once on worker threads;
+  // 1 reads them one after the other. A database load always takes one.
+  unsigned workers = 1;
+  std::int64_t stretch_bytes = kStretchBytes;
 };
 
 enum class RunOutcome {
@@ -64,6 +71,22 @@ class ExtractionRun {
   enum class FileEnd { kRead, kSkipped, kStopRun, kFailed };
   FileEnd ExtractFile(const std::string& path, PassKind kind);
   FileEnd ReadFile(const std::string& path, PassKind kind);
+  // The record loop of a file or a stretch; false when a line could not be
+  // written.
+  bool DecodeRecords();
+  // Sets the columns, format and slots of a run (its workers' too).
+  void Configure(const RunSettings& settings);
+
+  // A run on several workers: pieces (whole files, stretches of long ones)
+  // decoded apart and written in order.
+  struct Piece;
+  struct PieceResult;
+  std::vector<Piece> CutPieces(const RunSettings& settings, PassKind kind);
+  void DecodePiece(const Piece& piece, const std::string& path, PassKind kind, PieceResult* result);
+  RunOutcome ExtractInParallel(const RunSettings& settings, const std::vector<Piece>& pieces,
+                               PassKind kind, std::size_t* refused, bool* failed);
+  bool CarriesValues() const;
+  bool AppendPiece(PieceResult& result, std::string* error);
   bool WriteRecord();
   SlotText& NumberRecord(Slots& slots);
   // The same record as a row of the run's table (csv, jsonl).
@@ -91,6 +114,11 @@ class ExtractionRun {
   bool show_number_ = true;
   bool repeated_columns_ = false;  // a column listed twice is shown twice
   platform::LineBatch batch_;
+  platform::TextWriter* out_ = nullptr;  // the output, or a worker's piece
+  // A worker's line lengths, when its lines begin with the serial number
+  // (numbered from 1 there, renumbered when written).
+  std::vector<std::uint32_t>* line_lengths_ = nullptr;
+  std::size_t number_at_ = 0;  // where in a line the number starts
   // Set for a table run: its columns, one cell each, the file being read.
   std::optional<platform::TableWriter> table_;
   std::vector<int> row_slots_;
@@ -118,6 +146,10 @@ class ExtractionRun {
   bool interrupted_ = false;
   bool refused_ = false;  // the current file was not a valid data file
 };
+
+// One worker per core (platform::DefaultWorkers, for the window, whose Qt
+// headers do not mix with platform/parallel.h).
+unsigned DefaultWorkers();
 
 // "12 Records Have Been Written from 1File", "340 Records Have Been Written from 3 Files".
 std::string CompletionText(std::int64_t lines, std::size_t files);
