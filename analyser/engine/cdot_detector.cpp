@@ -64,10 +64,18 @@ void ScanCdotStretch(const std::filesystem::path& path, std::uint64_t from, std:
   CdotSectionReader reader;
   stretch.start = from;
   stretch.next = from;
-  if (!(from == 0 ? reader.Open(path) : reader.OpenAt(path, from))) {
+  if (!reader.Open(path)) {
     NoteReadFailure();
     stretch.finished = true;
     return;
+  }
+  if (from != 0) {
+    // A later stretch starts at a record of a section that is not the
+    // file's first, whose dates are not known here: undated until the next
+    // section starts.
+    formats::cdot::WalkPoint point;
+    point.offset = from;
+    reader.Resume(point);
   }
   SectionDating carried;  // only for its evening flag
   const char* last_date_at = nullptr;

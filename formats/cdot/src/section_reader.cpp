@@ -48,20 +48,6 @@ bool CdotSectionReader::Open(const std::filesystem::path& path, std::string* err
   return true;
 }
 
-bool CdotSectionReader::OpenAt(const std::filesystem::path& path, std::uint64_t next_record,
-                               std::string* error) {
-  if (!Open(path, error)) return false;
-  first_section_ = false;
-  has_header_ = false;
-  dated_ = false;
-  digits_.clear();
-  dating_.StartUndated();
-  record_date_ = {};
-  next_record_ = next_record;
-  state_ = State::kRecords;
-  return true;
-}
-
 void CdotSectionReader::Close() {
   reader_.Close();
   ForgetChunk();

@@ -37,13 +37,6 @@ class CdotSectionReader {
 
   // On failure returns false and puts the system's reason into *error.
   bool Open(const std::filesystem::path& path, std::string* error = nullptr);
-  // Opens the file to go on from `next_record`, the place of a record in a
-  // section that is not the file's first, whose dates are not known here:
-  // its calls read as undated until the next section starts. A long file
-  // is read so in stretches, each from the place where the one before it
-  // ended.
-  bool OpenAt(const std::filesystem::path& path, std::uint64_t next_record,
-              std::string* error = nullptr);
   void Close();
   // Whether the open file passes the C-DOT test (identify.h); asked before
   // the first Next().
