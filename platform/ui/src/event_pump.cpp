@@ -6,9 +6,27 @@
 namespace platform::ui {
 
 EventPump::EventPump(Input input, std::chrono::milliseconds interval)
-    : input_(input), interval_(interval), next_(std::chrono::steady_clock::now() + interval) {}
+    : input_(input), interval_(interval) {
+  if (interval_.count() <= 0) {
+    due_ = true;
+    return;
+  }
+  clock_ = std::thread([this] {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (!stop_.wait_for(lock, interval_, [this] { return stopping_; }))
+      due_.store(true, std::memory_order_relaxed);
+  });
+}
 
 EventPump::~EventPump() {
+  if (clock_.joinable()) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    stop_.notify_one();
+    clock_.join();
+  }
   if (input_ == Input::kDrop) Pump();
 }
 
@@ -20,7 +38,7 @@ void EventPump::Pump() {
     QCoreApplication::processEvents();
     if (input_ == Input::kDrop) app->removeEventFilter(this);
   }
-  next_ = std::chrono::steady_clock::now() + interval_;
+  if (interval_.count() > 0) due_.store(false, std::memory_order_relaxed);
 }
 
 bool EventPump::eventFilter(QObject* watched, QEvent* event) {

@@ -1,15 +1,20 @@
 #pragma once
 // Keeps a window drawing while a long loop holds its thread. The loop calls
-// Tick() as often as it likes (every record is fine): the clock is looked at
-// only every few calls, and pending events are processed only when the
-// interval has passed, so the cost is no more than a counter per call.
+// Tick() as often as it likes (every record is fine) or as seldom (once a
+// stretch of a file): a clock thread marks when the interval has passed, so
+// a tick costs one flag read and pending events are processed at most once
+// an interval.
 //
 // Runs that let the user act while they work (a Stop button) take input;
 // runs that do not still repaint their progress and status, while clicks
 // and keys given meanwhile are dropped instead of being acted on later.
 #include <QObject>
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <thread>
 
 namespace platform::ui {
 
@@ -24,9 +29,7 @@ class EventPump : public QObject {
   EventPump& operator=(const EventPump&) = delete;
 
   void Tick() {
-    if (++calls_ < kCallsPerClockLook) return;
-    calls_ = 0;
-    if (std::chrono::steady_clock::now() >= next_) Pump();
+    if (due_.load(std::memory_order_relaxed)) Pump();
   }
   // Processes pending events now.
   void Pump();
@@ -36,12 +39,14 @@ class EventPump : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  static constexpr int kCallsPerClockLook = 64;
   Input input_;
   std::chrono::milliseconds interval_;
-  std::chrono::steady_clock::time_point next_;
-  int calls_ = 0;
   std::int64_t pumps_ = 0;
+  std::atomic<bool> due_{false};
+  std::mutex mutex_;
+  std::condition_variable stop_;
+  bool stopping_ = false;
+  std::thread clock_;
 };
 
 }  // namespace platform::ui
