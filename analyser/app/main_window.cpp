@@ -39,6 +39,7 @@
 #include "engine/report_file.h"
 #include "engine/series_checks.h"
 #include "platform/file_replacer.h"
+#include "platform/parallel.h"
 
 namespace lomtra {
 namespace {
@@ -336,7 +337,7 @@ void AnalyserWindow::CheckSeriesOfList() {
   checking_ = true;
   SetRunning(true);
   SeriesCheckOptions options;
-  options.workers = AnalysisWorkers();
+  options.workers = platform::DefaultWorkers();
   const SeriesCheckOutcome outcome = CheckSeries(paths, options, context);
   SetRunning(false);
   checking_ = false;
@@ -575,7 +576,7 @@ void AnalyserWindow::Analyse(bool reanalyse_all) {
   ForgetFindings();
   AnalyserContext context{*this, services_.clock, state_};
   SetRunning(true);
-  AnalyseFiles(rows_, reanalyse_all, context, AnalysisWorkers());
+  AnalyseFiles(rows_, reanalyse_all, context, platform::DefaultWorkers());
   SetRunning(false);
   RefreshTexts();
   if (closing_) QCoreApplication::quit();

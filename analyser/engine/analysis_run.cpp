@@ -70,10 +70,6 @@ AnalysisTotals SumTotals(const std::vector<DataFileEntry>& rows) {
   return totals;
 }
 
-unsigned AnalysisWorkers() {
-  return platform::DefaultWorkers();
-}
-
 std::optional<DetectorResult> RunDetector(SwitchType type, const std::string& path,
                                           AnalyserContext& context) {
   const Detector detector = DetectorFor(type);

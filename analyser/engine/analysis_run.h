@@ -43,10 +43,6 @@ AnalysisTotals SumTotals(const std::vector<DataFileEntry>& rows);
 AnalysisOutcome AnalyseFiles(std::vector<DataFileEntry>& rows, bool reanalyse_all,
                              AnalyserContext& context, unsigned workers = 1);
 
-// One worker per core, as platform::DefaultWorkers gives, for code that
-// sees Qt's keywords: platform/parallel.h cannot be read there ("slots").
-unsigned AnalysisWorkers();
-
 // The result of the detector of a switch; nothing when the switch has no
 // detector.
 std::optional<DetectorResult> RunDetector(SwitchType type, const std::string& path,

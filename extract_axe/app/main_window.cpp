@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/parallel.h"
 #include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
 #include "platform/ui/remembered.h"
@@ -167,7 +168,7 @@ RunResult AxeExtractorWindow::RunExtraction(bool sample) {
   else
     request.output = output_->text().toStdString();
   request.sample = sample;
-  request.workers = WindowWorkers();
+  request.workers = platform::DefaultWorkers();
   platform::ui::BusyCursor busy;
   pump_ = std::make_unique<platform::ui::EventPump>(platform::ui::EventPump::Input::kDrop);
   ExtractionRun run(*this);

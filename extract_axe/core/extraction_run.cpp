@@ -296,10 +296,6 @@ struct ExtractionRun::Piece {
 ExtractionRun::ExtractionRun(Host& host) : host_(host) {}
 ExtractionRun::~ExtractionRun() = default;
 
-unsigned WindowWorkers() {
-  return platform::DefaultWorkers();
-}
-
 std::string CompletionText(std::uint64_t lines, int files) {
   return std::to_string(lines) + " Records Written from " + std::to_string(files) + " Files";
 }

@@ -23,6 +23,7 @@
 #include "about_box.h"
 #include "kelvan/call_table.h"
 #include "platform/output_format.h"
+#include "platform/parallel.h"
 #include "platform/ui/desktop_services.h"
 #include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
@@ -376,7 +377,7 @@ RunSettings CdotExtractorWindow::Settings() const {
   s.area_code_on = area_code_on_->isChecked();
   s.area_code = area_code_->text().toStdString();
   s.title = ProgramTitle();
-  s.workers = DefaultWorkers();
+  s.workers = platform::DefaultWorkers();
   return s;
 }
 

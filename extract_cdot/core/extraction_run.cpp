@@ -834,10 +834,6 @@ std::string DatabaseClosingMessage(std::uint64_t calls, std::size_t files,
          (files == 1 ? " File" : " Files") + " into " + database + " in " + ElapsedText(seconds);
 }
 
-unsigned DefaultWorkers() {
-  return platform::DefaultWorkers();
-}
-
 RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& clock) {
   RunResult result;
   const TimeOfDay start = TimeOf(clock.Now());

@@ -143,10 +143,6 @@ std::string LoadedText(std::int64_t calls, std::int64_t files, const std::string
          (files == 1 ? " File" : " Files") + " into " + database;
 }
 
-unsigned DefaultWorkers() {
-  return platform::DefaultWorkers();
-}
-
 std::string CompletionText(std::int64_t lines, std::size_t files) {
   std::string text =
       std::to_string(lines) + " Records Have Been Written from " + std::to_string(files);

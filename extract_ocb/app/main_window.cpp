@@ -23,6 +23,7 @@
 #include "ostrel/extraction_run.h"
 #include "ostrel/ocb_decoder.h"
 #include "ostrel/trimming.h"
+#include "platform/parallel.h"
 #include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
 #include "platform/ui/message_service.h"
@@ -307,7 +308,7 @@ void OcbExtractorWindow::OnExtract() {
   request.output_path = output_name_->text().toStdString();
   request.format = static_cast<OutputFormat>(output_format_->currentIndex());
   request.list_entries = static_cast<std::size_t>(picker_->FileList()->count());
-  request.workers = DefaultWorkers();
+  request.workers = platform::DefaultWorkers();
   const QDir folder(picker_->FolderPath());
   for (const QString& name : picker_->SelectedFileNames()) {
     request.files.push_back(QDir::toNativeSeparators(folder.filePath(name)).toStdString());

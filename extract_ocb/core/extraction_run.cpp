@@ -527,10 +527,6 @@ std::string DatabaseName(const ExtractionRequest& request) {
                                                    : request.output_path;
 }
 
-unsigned DefaultWorkers() {
-  return platform::DefaultWorkers();
-}
-
 ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
   ExtractionResult result;
   if (request.list_entries == 0 && request.files.empty()) {

@@ -87,10 +87,6 @@ class ExtractionRun {
   std::unique_ptr<RecordFormatter> formatter_;
 };
 
-// The workers of a run in the window: one a core. Here because Qt's
-// keyword macros (slots) break platform/parallel.h after a Qt header.
-unsigned WindowWorkers();
-
 // "1250 Records Written from 2 Files"
 std::string CompletionText(std::uint64_t lines, int files);
 // "1250 Records Loaded from 2 Files into calls.db"

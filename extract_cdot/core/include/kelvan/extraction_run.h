@@ -82,10 +82,6 @@ std::string DatabaseClosingMessage(std::uint64_t calls, std::size_t files,
 // text: it may hold a password).
 std::string DatabaseName(const RunSettings& settings);
 
-// One worker per core. (The window cannot include platform/parallel.h: Qt
-// takes the word `slots` for itself.)
-unsigned DefaultWorkers();
-
 RunResult RunExtraction(const RunSettings& settings, Host& host, const Clock& clock);
 
 }  // namespace kelvan

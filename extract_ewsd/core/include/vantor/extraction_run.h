@@ -147,10 +147,6 @@ class ExtractionRun {
   bool refused_ = false;  // the current file was not a valid data file
 };
 
-// One worker per core (platform::DefaultWorkers, for the window, whose Qt
-// headers do not mix with platform/parallel.h).
-unsigned DefaultWorkers();
-
 // "12 Records Have Been Written from 1File", "340 Records Have Been Written from 3 Files".
 std::string CompletionText(std::int64_t lines, std::size_t files);
 

@@ -75,10 +75,6 @@ std::string LoadedText(std::uint64_t calls, std::size_t files, const std::string
 // connection text, which may hold a password.
 std::string DatabaseName(const ExtractionRequest& request);
 
-// One worker per core (platform::DefaultWorkers), for code that cannot
-// include platform/parallel.h: its `slots` is a keyword to Qt.
-unsigned DefaultWorkers();
-
 ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host);
 
 }  // namespace ostrel
