@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "platform/parallel.h"
 #include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
 #include "platform/ui/output_format_box.h"
@@ -322,6 +323,7 @@ void EwsdExtractorWindow::closeEvent(QCloseEvent* event) {
 
 RunResult EwsdExtractorWindow::Extract() {
   RunSettings settings;
+  settings.workers = platform::DefaultWorkers();
   settings.format = platform::ui::ChosenOutputFormat(output_format_);
   if (settings.format == platform::OutputFormat::kPostgres)
     settings.database = output_->text().toStdString();

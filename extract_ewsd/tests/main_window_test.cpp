@@ -192,17 +192,27 @@ TEST_F(VantorWindowTest, CancelDuringRunAsksAndStops) {
   EXPECT_EQ(messages_.shown[0].text, "Do you Want to Terminate Extraction");
   EXPECT_EQ(messages_.shown[0].title, "Vantor");
   EXPECT_EQ(messages_.shown[0].buttons, MessageButtons::kYesNo);
-  EXPECT_EQ(Last().text, "1 Records Have Been Written from 2 Files");
+  // One worker stops after the record being written, several after the
+  // file being written: either way whole lines and the count of them.
+  EXPECT_TRUE(Last().text == "1 Records Have Been Written from 2 Files" ||
+              Last().text == "3 Records Have Been Written from 2 Files")
+      << Last().text.toStdString();
   EXPECT_FALSE(window_.RunBusy());
 }
 
 // Input is let through while a long run goes on, not only at its start: a
 // click that comes in once the run is under way still stops it.
 TEST_F(VantorWindowTest, CancelLateInALongRunIsHandled) {
-  // Four large files: far longer to read than the pumping interval.
+  // Eight large files: far longer to read than the pumping interval, also
+  // on several workers, where the first progress step comes with the end of
+  // the first file.
   const Bytes big = cdrgen::EwsdSampleFile(16u << 20, 7);
-  for (const char* name : {"big0.bin", "big1.bin", "big2.bin", "big3.bin"}) Write(name, big);
-  SelectInputs({"big0.bin", "big1.bin", "big2.bin", "big3.bin"});
+  QStringList names;
+  for (int i = 0; i < 8; ++i) {
+    names << QStringLiteral("big%1.bin").arg(i);
+    Write(names.back(), big);
+  }
+  SelectInputs(names);
   Find<QLineEdit>("txtOF")->setText(dir_.filePath("out.txt"));
   // The click is queued at the first progress step, after the first pump.
   auto* cancel = Find<QPushButton>("cmdEND");
