@@ -46,7 +46,8 @@ fi
 # The runs that use several workers, once more under ThreadSanitizer: the
 # test programs that hold them, and of those the tests named for it.
 build_tsan="${BUILD_TSAN_DIR:-$root/build-tsan}"
-tsan_targets=(platform_io_tests)
+tsan_targets=(platform_io_tests lomtra_engine_tests vantor_core_tests ostrel_core_tests kelvan_core_tests
+  pardel_core_tests)
 tsan_tests='RunInOrder|Parallel'
 cmake -S "$root" -B "$build_tsan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUITE_SANITIZE=thread \
   -DSUITE_BUILD_UI=OFF
