@@ -96,6 +96,16 @@ int TakeMapSlot() {
 
 }  // namespace
 
+std::FILE* OpenFile(const std::filesystem::path& path, const char* mode) {
+#if defined(_WIN32)
+  // The wide name: the narrow one goes through the ANSI code page.
+  std::wstring wide_mode(mode, mode + std::strlen(mode));
+  return _wfopen(path.c_str(), wide_mode.c_str());
+#else
+  return std::fopen(path.c_str(), mode);
+#endif
+}
+
 std::string SystemErrorText(int error_number) {
   return std::generic_category().message(error_number);
 }
@@ -115,7 +125,7 @@ bool BinaryReader::Open(const std::filesystem::path& path, std::string* error) {
     return false;
   }
   errno = 0;
-  std::FILE* file = std::fopen(path.string().c_str(), "rb");
+  std::FILE* file = OpenFile(path, "rb");
   if (file == nullptr) {
     if (error) *error = SystemErrorText(errno != 0 ? errno : ENOENT);
     return false;

@@ -6,6 +6,10 @@
 
 #include "platform/interrupt.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace platform {
 
 FileReplacer::~FileReplacer() {
@@ -112,6 +116,14 @@ std::filesystem::path UniquePath(const std::filesystem::path& folder, const std:
 
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
                 std::string* error) {
+#if defined(_WIN32)
+  // Replaces an existing file in one step, as rename() does on Linux; a
+  // target another program holds open refuses, and says so.
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  if (error) *error = std::system_category().message(static_cast<int>(GetLastError()));
+  return false;
+#else
   std::error_code ec;
   std::filesystem::rename(from, to, ec);
   if (ec) {
@@ -119,6 +131,7 @@ bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& 
     return false;
   }
   return true;
+#endif
 }
 
 }  // namespace platform
