@@ -12,6 +12,28 @@
 
 namespace platform {
 
+namespace {
+
+// UniquePath with a stem kept as a path: on Windows a name outside the ANSI
+// code page has no narrow text.
+std::filesystem::path UniquePathNamed(const std::filesystem::path& folder,
+                                      const std::filesystem::path& stem,
+                                      const std::string& extension) {
+  static std::atomic<unsigned> counter{0};
+  const auto seed =
+      static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFF);
+  for (unsigned i = 0;; ++i) {
+    const unsigned n = i == 0 ? 1 : seed + counter.fetch_add(1) + i;
+    std::filesystem::path name = stem;
+    name += "-" + std::to_string(n) + extension;
+    const std::filesystem::path candidate = folder / name;
+    std::error_code ec;
+    if (!std::filesystem::exists(candidate, ec)) return candidate;
+  }
+}
+
+}  // namespace
+
 FileReplacer::~FileReplacer() {
   Cancel();
 }
@@ -43,7 +65,10 @@ bool FileReplacer::Begin(const std::filesystem::path& target) {
   }
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  temporary_ = UniquePath(folder, "." + target.filename().string() + ".part", ".tmp");
+  std::filesystem::path stem = ".";
+  stem += target.filename();
+  stem += ".part";
+  temporary_ = UniquePathNamed(folder, stem, ".tmp");
   if (!writer_.Open(temporary_)) {
     error_ = target.string() + ": " + writer_.Reason();
     temporary_.clear();
@@ -103,15 +128,7 @@ void FileReplacer::Cancel() {
 
 std::filesystem::path UniquePath(const std::filesystem::path& folder, const std::string& stem,
                                  const std::string& extension) {
-  static std::atomic<unsigned> counter{0};
-  const auto seed =
-      static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFF);
-  for (unsigned i = 0;; ++i) {
-    const unsigned n = i == 0 ? 1 : seed + counter.fetch_add(1) + i;
-    std::filesystem::path candidate = folder / (stem + "-" + std::to_string(n) + extension);
-    std::error_code ec;
-    if (!std::filesystem::exists(candidate, ec)) return candidate;
-  }
+  return UniquePathNamed(folder, stem, extension);
 }
 
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,

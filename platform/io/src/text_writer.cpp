@@ -10,6 +10,7 @@
 #endif
 
 #include "platform/binary_reader.h"
+#include "platform/open_file.h"
 
 namespace platform {
 namespace {
@@ -64,7 +65,7 @@ bool TextWriter::Open(const std::filesystem::path& path, Mode mode) {
     return false;
   }
   errno = 0;
-  file_ = OpenFile(path, mode == Mode::kCreate ? "wb" : "ab");
+  file_ = OpenCFile(path, mode == Mode::kCreate ? "wb" : "ab");
   if (file_ == nullptr) {
     Fail(errno != 0 ? errno : EIO);
     return false;

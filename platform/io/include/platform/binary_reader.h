@@ -117,9 +117,6 @@ class ReaderWindow {
   std::uint64_t end_ = 0;
 };
 
-// std::fopen of the file at `path`, whatever characters its name holds.
-std::FILE* OpenFile(const std::filesystem::path& path, const char* mode);
-
 // The system's reason for the last failed call, as text.
 std::string SystemErrorText(int error_number);
 
