@@ -11,6 +11,9 @@ function(suite_add_gtest name)
   endif()
   target_compile_definitions(${name} PRIVATE
     SUITE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" SUITE_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  if(NOT SUITE_DATABASES)
+    target_compile_definitions(${name} PRIVATE SUITE_NO_DATABASES)
+  endif()
   set(env QT_QPA_PLATFORM=offscreen ${ARG_ENV})
   if(CMAKE_CROSSCOMPILING)
     # Each start under an emulator costs a second or more: the whole program
