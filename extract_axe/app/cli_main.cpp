@@ -4,8 +4,10 @@
 #include <vector>
 
 #if defined(_WIN32)
-#include <shellapi.h>
 #include <windows.h>
+#endif
+#if defined(_WIN32)
+#include <shellapi.h>  // after windows.h, which it needs
 #endif
 
 #include "command_line.h"
