@@ -175,6 +175,9 @@ TEST(FileReplacer, ATemporaryFileIsRemovedWhenTheProgramEndsOnASignal) {
   ASSERT_TRUE(running.Begin(dir / "running.txt"));
   ASSERT_TRUE(fs::exists(running.TemporaryPath()));
   platform::RemoveTemporaryFiles();
+  // Then the program's end closes the file: Windows removes an open file
+  // only once it is closed.
+  running.Writer().Abandon();
   EXPECT_FALSE(fs::exists(running.TemporaryPath()));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   EXPECT_TRUE(fs::exists(dir / "done.txt"));
