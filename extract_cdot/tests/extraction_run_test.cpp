@@ -244,7 +244,7 @@ TEST_F(KelvanRunTest, AFileThatIsNotCdotIsAskedAboutAndNothingOfItIsWritten) {
   b.Section("070305").Add(Call("612345", "22334455"));
   const auto cdot = Input("a.dat", b);
   RunSettings s = Settings({foreign});
-  { std::ofstream(s.output_file) << "keep\n"; }
+  { std::ofstream(s.output_file, std::ios::binary) << "keep\n"; }
   RunResult r = Run(s);
   EXPECT_EQ(r.outcome, RunResult::Outcome::kCompleted);
   EXPECT_EQ(r.files_skipped, 1u);
