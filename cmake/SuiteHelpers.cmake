@@ -33,7 +33,10 @@ function(suite_emulated_test test)
     return()
   endif()
   set(prefix ${PROJECT_BINARY_DIR}/wine-prefix)
-  if(NOT TEST suite_wine_prefix)
+  # Once in the whole build: if(TEST) sees only the current folder's tests.
+  get_property(prefix_made GLOBAL PROPERTY suite_wine_prefix_test)
+  if(NOT prefix_made)
+    set_property(GLOBAL PROPERTY suite_wine_prefix_test ON)
     add_test(NAME suite_wine_prefix
       COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${prefix} WINEDEBUG=-all
               ${CMAKE_CROSSCOMPILING_EMULATOR} cmd /c exit 0)
