@@ -11,8 +11,39 @@ function(suite_add_gtest name)
   endif()
   target_compile_definitions(${name} PRIVATE
     SUITE_SOURCE_DIR="${PROJECT_SOURCE_DIR}" SUITE_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  if(NOT SUITE_DATABASES)
+    target_compile_definitions(${name} PRIVATE SUITE_NO_DATABASES)
+  endif()
   set(env QT_QPA_PLATFORM=offscreen ${ARG_ENV})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}")
+  if(CMAKE_CROSSCOMPILING)
+    # Each start under an emulator costs a second or more: the whole program
+    # is one test there, not one start per case.
+    add_test(NAME ${name} COMMAND ${name})
+    suite_emulated_test(${name} ${env})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}")
+  endif()
+endfunction()
+
+# suite_emulated_test(TEST [VAR=VALUE ...]): in a cross build, TEST runs
+# under the emulator (Wine) in a prefix of the build's own, made once before
+# the first such test, and quiet.
+function(suite_emulated_test test)
+  if(NOT CMAKE_CROSSCOMPILING)
+    return()
+  endif()
+  set(prefix ${PROJECT_BINARY_DIR}/wine-prefix)
+  # Once in the whole build: if(TEST) sees only the current folder's tests.
+  get_property(prefix_made GLOBAL PROPERTY suite_wine_prefix_test)
+  if(NOT prefix_made)
+    set_property(GLOBAL PROPERTY suite_wine_prefix_test ON)
+    add_test(NAME suite_wine_prefix
+      COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${prefix} WINEDEBUG=-all
+              ${CMAKE_CROSSCOMPILING_EMULATOR} cmd /c exit 0)
+    set_tests_properties(suite_wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 300)
+  endif()
+  set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine_prefix
+    ENVIRONMENT "WINEPREFIX=${prefix};WINEDEBUG=-all;${ARGN}")
 endfunction()
 
 # suite_version_define(TARGET x.y[.z]): the program's version from the build,

@@ -22,7 +22,7 @@ class InputFile {
     folder_ = base / ("suite_fuzz_" + std::to_string(::getpid()));
     std::filesystem::create_directories(folder_, ec);
     path_ = folder_ / name;
-    std::FILE* f = std::fopen(path_.c_str(), "wb");
+    std::FILE* f = std::fopen(path_.string().c_str(), "wb");
     if (f == nullptr) std::abort();  // the machine, not the input, is at fault
     if (size > 0 && std::fwrite(data, 1, size, f) != size) std::abort();
     if (std::fclose(f) != 0) std::abort();

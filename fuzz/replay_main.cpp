@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   for (const auto& file : files) {
     Bytes bytes;
     if (!ReadFile(file, bytes)) {
-      std::fprintf(stderr, "%s: cannot be read\n", file.c_str());
+      std::fprintf(stderr, "%s: cannot be read\n", file.string().c_str());
       return 2;
     }
     if (damaged) {

@@ -13,6 +13,9 @@ packages=(
   python3 python3-openpyxl python3-pandas  # pandas: the manual's loading examples
   xvfb xauth
   time
+  # The Windows build of the command lines, and Wine to test it; GoogleTest's
+  # sources (googletest) are cross-built for its tests.
+  g++-mingw-w64-x86-64-posix wine64 googletest
 )
 missing=()
 for p in "${packages[@]}"; do

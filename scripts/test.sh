@@ -55,6 +55,23 @@ cmake --build "$build_tsan" -j "$jobs" --target "${tsan_targets[@]}"
 (cd "$build_tsan" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --output-on-failure -j "$jobs" -R "$tsan_tests" --no-tests=error)
 
+# The Windows command lines and every core's tests, cross-built with
+# MinGW-w64 and run under Wine; their outputs are compared with the Linux
+# build's (tools/testing/windows_outputs_test.sh). Then the zip of them.
+build_win="${BUILD_WIN_DIR:-$root/build-win}"
+wine=$(command -v wine64 || command -v wine || ls /usr/lib/wine/wine64 2>/dev/null || true)
+if command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 && [ -n "$wine" ]; then
+  windows_start=$(date +%s)
+  cmake -S "$root" -B "$build_win" -G Ninja -DCMAKE_BUILD_TYPE=Release -DSUITE_WERROR=ON \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DSUITE_LINUX_BIN="$build/bin" \
+    -DSUITE_MANUAL_PDF_FILE="$build/bin/lomtra.pdf"
+  cmake --build "$build_win" -j "$jobs"
+  (cd "$build_win" && ctest --output-on-failure -j "$jobs" && cpack -G ZIP >/dev/null)
+  echo "Windows build, tests and zip: $(( $(date +%s) - windows_start )) s"
+else
+  echo "x86_64-w64-mingw32-g++-posix or wine64 not found: the Windows build was not tested"
+fi
+
 cmake -S "$root" -B "$build_asan" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUITE_SANITIZE=ON \
   -DSUITE_FUZZ_RESULTS="$fuzz_results"
 cmake --build "$build_asan" -j "$jobs"

@@ -28,6 +28,7 @@
 #include "formats/ewsd/calls.h"
 #include "formats/ocb/calls.h"
 #include "platform/calendar.h"
+#include "platform/open_file.h"
 
 namespace lomtra {
 
@@ -259,7 +260,7 @@ class SortedRun {
   SortedRun& operator=(const SortedRun&) = delete;
 
   bool Write(const std::vector<Entry>& entries, std::string* error) {
-    file_ = std::fopen(path_.c_str(), "wb");
+    file_ = platform::OpenCFile(path_, "wb");
     bool ok = file_ != nullptr;
     if (ok)
       ok = std::fwrite(entries.data(), sizeof(Entry), entries.size(), file_) == entries.size();
@@ -271,7 +272,7 @@ class SortedRun {
     return ok;
   }
   bool OpenForReading(std::string* error) {
-    file_ = std::fopen(path_.c_str(), "rb");
+    file_ = platform::OpenCFile(path_, "rb");
     if (file_ == nullptr && error != nullptr)
       *error = "Cannot read the temporary file " + path_.string() + ": " + std::strerror(errno);
     buffer_.resize(kBufferEntries);

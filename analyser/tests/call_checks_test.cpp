@@ -157,7 +157,11 @@ Moment At(int hour, int minute) {
   tm.tm_mday = 10;
   tm.tm_hour = hour;
   tm.tm_min = minute;
+#if defined(_WIN32)
+  return _mkgmtime(&tm);
+#else
   return timegm(&tm);
+#endif
 }
 
 TEST(CallChecks, LongestQuietStretchOfAFileAboveTheThreshold) {

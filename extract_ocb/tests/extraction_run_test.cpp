@@ -217,6 +217,9 @@ TEST(ExtractionRun, StopEndsTheRunKeepingWhatWasWritten) {
 // Stopped in the middle of a file, a database keeps the files committed
 // before it, and of that file its calls of the last whole load only.
 TEST(ExtractionRun, StopMidFileLeavesTheDatabaseAsBeforeThatFile) {
+#if defined(SUITE_NO_DATABASES)
+  GTEST_SKIP() << "a build without SQLite";
+#endif
   Job run;
   run.request.format = OutputFormat::kSqlite;
   run.request.output_path = (run.folder.Path() / "calls.db").string();

@@ -104,6 +104,7 @@ TEST(TextWriterTemporary, AppendsWhatWasKeptInMemoryOrSpilled) {
   std::stringstream text;
   text << in.rdbuf();
   EXPECT_EQ(text.str(), "small\r\n" + large + "after\r\n");
+  in.close();  // Windows removes no file that is open
   std::filesystem::remove(path);
 }
 

@@ -136,6 +136,9 @@ TEST(TableWriter, SpecialBytesFoundAnywhereInACell) {
 }
 
 TEST(TableWriter, ToolsReadBackEveryCellAsWritten) {
+#if defined(_WIN32)
+  GTEST_SKIP() << "reads back with the system's python3";
+#endif
   const fs::path dir = fs::temp_directory_path() / "platform_table_writer";
   fs::remove_all(dir);
   fs::create_directories(dir);

@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <system_error>
 
+#if !defined(SUITE_NO_DATABASES)
 #include "platform/postgres_calls.h"
 #include "platform/sqlite_calls.h"
+#endif
 
 namespace platform {
 
@@ -45,6 +47,14 @@ std::unique_ptr<CallStore> OpenCallStore(OutputFormat format, const std::string&
   CallTableShape shape = given;
   for (Column& column : shape.columns)
     if (column.key.empty()) column.key = SnakeCaseKey(column.caption);
+#if defined(SUITE_NO_DATABASES)
+  (void)target;
+  if (IsDatabaseFormat(format)) {
+    *error = std::string("--format ") + OutputFormatName(format) +
+             " is not in this build; use --format csv";
+    return nullptr;
+  }
+#else
   if (format == OutputFormat::kSqlite) {
     auto store = std::make_unique<SqliteCalls>();
     if (store->Open(target, shape)) return store;
@@ -57,6 +67,7 @@ std::unique_ptr<CallStore> OpenCallStore(OutputFormat format, const std::string&
     *error = store->Error();
     return nullptr;
   }
+#endif
   *error = std::string("the ") + OutputFormatName(format) + " output is not in this build";
   return nullptr;
 }

@@ -5,7 +5,13 @@
 #include <cstring>
 #include <system_error>
 
-#if !defined(_WIN32)
+#include "platform/open_file.h"
+
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
 #include <signal.h>
 #include <sys/mman.h>
 #include <unistd.h>
@@ -96,6 +102,41 @@ int TakeMapSlot() {
 
 }  // namespace
 
+std::FILE* OpenCFile(const std::filesystem::path& path, const char* mode) {
+#if defined(_WIN32)
+  // By the wide name (the narrow one goes through the ANSI code page), and
+  // shared as files are on Linux: another program may read, write, rename or
+  // delete the file meanwhile, and a temporary output can be removed while
+  // still open when the program ends on Ctrl-C.
+  const bool reading = mode[0] == 'r';
+  const bool appending = mode[0] == 'a';
+  const HANDLE handle = CreateFileW(
+      path.c_str(), reading ? GENERIC_READ : (appending ? FILE_APPEND_DATA : GENERIC_WRITE),
+      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      reading ? OPEN_EXISTING : (appending ? OPEN_ALWAYS : CREATE_ALWAYS), FILE_ATTRIBUTE_NORMAL,
+      nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    errno = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ENOENT
+            : error == ERROR_DISK_FULL                                     ? ENOSPC
+                                                                           : EACCES;
+    return nullptr;
+  }
+  const int flags =
+      _O_BINARY | (reading ? _O_RDONLY : (appending ? _O_APPEND | _O_WRONLY : _O_WRONLY));
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+  if (descriptor < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(descriptor, mode);
+  if (file == nullptr) _close(descriptor);
+  return file;
+#else
+  return std::fopen(path.c_str(), mode);
+#endif
+}
+
 std::string SystemErrorText(int error_number) {
   return std::generic_category().message(error_number);
 }
@@ -115,7 +156,7 @@ bool BinaryReader::Open(const std::filesystem::path& path, std::string* error) {
     return false;
   }
   errno = 0;
-  std::FILE* file = std::fopen(path.string().c_str(), "rb");
+  std::FILE* file = OpenCFile(path, "rb");
   if (file == nullptr) {
     if (error) *error = SystemErrorText(errno != 0 ? errno : ENOENT);
     return false;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #if defined(_WIN32)
+#include <fcntl.h>
 #include <io.h>
 #define SUITE_ISATTY _isatty
 #define SUITE_FILENO _fileno
@@ -16,6 +17,13 @@ namespace platform {
 
 bool StderrIsTerminal() {
   return SUITE_ISATTY(SUITE_FILENO(stderr)) != 0;
+}
+
+void UseBinaryStandardOutput() {
+#if defined(_WIN32)
+  std::fflush(stdout);
+  _setmode(_fileno(stdout), _O_BINARY);
+#endif
 }
 
 MessageAnswer ShowOnConsole(std::FILE* err, const char* program, const Message& message, bool quiet,

@@ -6,7 +6,33 @@
 
 #include "platform/interrupt.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace platform {
+
+namespace {
+
+// UniquePath with a stem kept as a path: on Windows a name outside the ANSI
+// code page has no narrow text.
+std::filesystem::path UniquePathNamed(const std::filesystem::path& folder,
+                                      const std::filesystem::path& stem,
+                                      const std::string& extension) {
+  static std::atomic<unsigned> counter{0};
+  const auto seed =
+      static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFF);
+  for (unsigned i = 0;; ++i) {
+    const unsigned n = i == 0 ? 1 : seed + counter.fetch_add(1) + i;
+    std::filesystem::path name = stem;
+    name += "-" + std::to_string(n) + extension;
+    const std::filesystem::path candidate = folder / name;
+    std::error_code ec;
+    if (!std::filesystem::exists(candidate, ec)) return candidate;
+  }
+}
+
+}  // namespace
 
 FileReplacer::~FileReplacer() {
   Cancel();
@@ -39,7 +65,10 @@ bool FileReplacer::Begin(const std::filesystem::path& target) {
   }
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  temporary_ = UniquePath(folder, "." + target.filename().string() + ".part", ".tmp");
+  std::filesystem::path stem = ".";
+  stem += target.filename();
+  stem += ".part";
+  temporary_ = UniquePathNamed(folder, stem, ".tmp");
   if (!writer_.Open(temporary_)) {
     error_ = target.string() + ": " + writer_.Reason();
     temporary_.clear();
@@ -99,19 +128,19 @@ void FileReplacer::Cancel() {
 
 std::filesystem::path UniquePath(const std::filesystem::path& folder, const std::string& stem,
                                  const std::string& extension) {
-  static std::atomic<unsigned> counter{0};
-  const auto seed =
-      static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count() & 0xFFFF);
-  for (unsigned i = 0;; ++i) {
-    const unsigned n = i == 0 ? 1 : seed + counter.fetch_add(1) + i;
-    std::filesystem::path candidate = folder / (stem + "-" + std::to_string(n) + extension);
-    std::error_code ec;
-    if (!std::filesystem::exists(candidate, ec)) return candidate;
-  }
+  return UniquePathNamed(folder, stem, extension);
 }
 
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,
                 std::string* error) {
+#if defined(_WIN32)
+  // Replaces an existing file in one step, as rename() does on Linux; a
+  // target another program holds open refuses, and says so.
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  if (error) *error = std::system_category().message(static_cast<int>(GetLastError()));
+  return false;
+#else
   std::error_code ec;
   std::filesystem::rename(from, to, ec);
   if (ec) {
@@ -119,6 +148,7 @@ bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& 
     return false;
   }
   return true;
+#endif
 }
 
 }  // namespace platform

@@ -8,8 +8,9 @@
 #if defined(_WIN32)
 #include <io.h>
 #include <stdlib.h>
+#include <windows.h>
 #define SUITE_WRITE _write
-#define SUITE_UNLINK _unlink
+#define SUITE_UNLINK _wunlink
 #else
 #include <unistd.h>
 #define SUITE_WRITE write
@@ -26,9 +27,12 @@ constexpr std::size_t kPathBytes = 4096;
 
 enum SlotState : int { kFree = 0, kFilling = 1, kInUse = 2 };
 
+// Windows names are wide: a narrow one would go through the ANSI code page.
+using PathChar = std::filesystem::path::value_type;
+
 struct Slot {
   std::atomic<int> state{kFree};
-  char path[kPathBytes];
+  PathChar path[kPathBytes];
 };
 
 Slot g_slots[kSlots];
@@ -56,9 +60,6 @@ extern "C" void OnInterrupt(int signal_number) {
     Say("\n");
     Say(g_program);
     Say(": stopping after the current record (press Ctrl-C again to end at once)\n");
-#if defined(_WIN32)
-    std::signal(signal_number, OnInterrupt);  // the handler is reset on Windows
-#endif
     return;
   }
   RemoveAll();
@@ -70,10 +71,20 @@ extern "C" void OnInterrupt(int signal_number) {
   _exit(1);
 }
 
+#if defined(_WIN32)
+// Ctrl-C and Ctrl-Break follow the rules of SIGINT. Closing the console,
+// logging off and shutting down end the program within seconds whatever it
+// does, so they are the second signal at once.
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) g_signals.fetch_add(1);
+  OnInterrupt(SIGINT);
+  return TRUE;
+}
+#endif
+
 void Install() {
 #if defined(_WIN32)
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
 #else
   struct sigaction action {};
   action.sa_handler = OnInterrupt;
@@ -112,12 +123,12 @@ void RequestInterrupt() {
 }
 
 int RegisterTemporaryFile(const std::filesystem::path& path) {
-  const std::string text = path.string();
+  const auto& text = path.native();
   if (text.size() >= kPathBytes) return -1;
   for (int i = 0; i < kSlots; ++i) {
     int expected = kFree;
     if (!g_slots[i].state.compare_exchange_strong(expected, kFilling)) continue;
-    std::memcpy(g_slots[i].path, text.c_str(), text.size() + 1);
+    std::memcpy(g_slots[i].path, text.c_str(), (text.size() + 1) * sizeof(PathChar));
     g_slots[i].state.store(kInUse);
     return i;
   }

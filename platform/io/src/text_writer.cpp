@@ -6,11 +6,47 @@
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #endif
 
 #include "platform/binary_reader.h"
+#include "platform/open_file.h"
 
 namespace platform {
+namespace {
+
+// An unnamed file that goes when it is closed. The Windows C library's
+// tmpfile() makes it in the root of the current drive, where a user may not
+// write: there it is made in the user's temporary folder instead.
+std::FILE* UnnamedTemporaryFile() {
+#if defined(_WIN32)
+  wchar_t folder[MAX_PATH + 1];
+  wchar_t name[MAX_PATH + 1];
+  if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"nrv", 0, name) == 0) {
+    errno = EACCES;
+    return nullptr;
+  }
+  const HANDLE handle = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    DeleteFileW(name);
+    errno = EACCES;
+    return nullptr;
+  }
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
+  if (descriptor < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  std::FILE* file = _fdopen(descriptor, "w+b");
+  if (file == nullptr) _close(descriptor);
+  return file;
+#else
+  return std::tmpfile();
+#endif
+}
+
+}  // namespace
 
 TextWriter::~TextWriter() {
   Abandon();
@@ -29,7 +65,7 @@ bool TextWriter::Open(const std::filesystem::path& path, Mode mode) {
     return false;
   }
   errno = 0;
-  file_ = std::fopen(path.string().c_str(), mode == Mode::kCreate ? "wb" : "ab");
+  file_ = OpenCFile(path, mode == Mode::kCreate ? "wb" : "ab");
   if (file_ == nullptr) {
     Fail(errno != 0 ? errno : EIO);
     return false;
@@ -147,7 +183,7 @@ bool TextWriter::WriteLine(std::string_view line) {
 bool TextWriter::Flush() {
   if (file_ == nullptr && temporary_ && used_ > 0 && error_.empty()) {
     errno = 0;
-    file_ = std::tmpfile();
+    file_ = UnnamedTemporaryFile();
     if (file_ == nullptr) Fail(errno != 0 ? errno : EIO);
   }
   if (file_ == nullptr) {

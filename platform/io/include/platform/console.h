@@ -10,6 +10,10 @@ namespace platform {
 
 bool StderrIsTerminal();
 
+// Standard output takes the bytes as written, as on Linux: on Windows it
+// would otherwise turn every LF into CR LF (and CR LF into CR CR LF).
+void UseBinaryStandardOutput();
+
 // A core's message in batch mode, one line on `err`: errors as
 // "program: text", other messages as the text alone (not when quiet), and a
 // question answered Yes (No with stop_on_error) with the answer after it.

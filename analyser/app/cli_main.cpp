@@ -1,0 +1,17 @@
+// lomtra's command line alone, for builds without the window (Windows):
+// without arguments it says how it is used.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/command_line.h"
+#include "platform/console.h"
+#include "platform/interrupt.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.empty()) args.push_back("--help");
+  platform::UseBinaryStandardOutput();
+  platform::InstallBatchInterruptHandlers("lomtra");
+  return lomtra::RunCommandLine(args, std::cout, std::cerr, platform::StderrIsTerminal());
+}
