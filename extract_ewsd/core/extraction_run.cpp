@@ -1,10 +1,6 @@
 #include "vantor/extraction_run.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -71,44 +67,6 @@ class PieceHost : public Host {
   std::optional<Message> shown;
 };
 
-// A worker's numbered lines: written through a TextWriter into a temporary
-// file that is read back (and renumbered) when the piece is taken. The file
-// has no name once opened.
-class PieceFile {
- public:
-  PieceFile() = default;
-  PieceFile(const PieceFile&) = delete;
-  PieceFile& operator=(const PieceFile&) = delete;
-  ~PieceFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  bool Open(platform::TextWriter& writer, std::string* error) {
-    std::error_code code;
-    std::filesystem::path folder = std::filesystem::temp_directory_path(code);
-    if (code) folder = "/tmp";
-    std::string name = (folder / "vantor-piece-XXXXXX").string();
-    fd_ = ::mkstemp(name.data());
-    if (fd_ < 0) {
-      *error = name + ": " + std::strerror(errno);
-      return false;
-    }
-    const bool opened = writer.Open(name);
-    ::unlink(name.c_str());
-    if (!opened) *error = writer.Error();
-    return opened;
-  }
-  // Up to `count` bytes from `offset`; 0 at the end, -1 on failure.
-  long Read(char* into, std::size_t count, std::int64_t offset) const {
-    for (;;) {
-      const ssize_t got = ::pread(fd_, into, count, static_cast<off_t>(offset));
-      if (got >= 0 || errno != EINTR) return static_cast<long>(got);
-    }
-  }
-
- private:
-  int fd_ = -1;
-};
-
 }  // namespace
 
 struct ExtractionRun::Piece {
@@ -123,7 +81,7 @@ struct ExtractionRun::Piece {
 
 struct ExtractionRun::PieceResult {
   std::unique_ptr<platform::TextWriter> text = std::make_unique<platform::TextWriter>();
-  std::unique_ptr<PieceFile> file;  // when the lines begin with their number
+  bool numbered = false;  // its lines begin with their number, renumbered when taken
   std::vector<std::uint32_t> line_lengths;
   bool opened = true;
   std::string error;  // why the input could not be opened, or the piece not written
@@ -709,50 +667,54 @@ bool ExtractionRun::CarriesValues() const {
 bool ExtractionRun::AppendPiece(PieceResult& result, std::string* error) {
   CommitLines();
   platform::TextWriter& out = *out_;
-  if (!result.file) {
+  if (!result.numbered) {
     if (result.text->AppendTo(out)) return true;
     *error = result.text->Ok() ? WriteError() : result.text->Error();
     return false;
   }
-  if (!result.text->Flush()) {
-    *error = result.text->Error();
+  // Each line's number counted from the piece's start becomes its number
+  // in the output.
+  const std::uint64_t base = static_cast<std::uint64_t>(lines_written_);
+  const std::size_t count = result.line_lengths.size();
+  std::size_t line = 0;
+  std::string held;  // a line cut between two chunks
+  const auto put = [&](const char* from, std::size_t length) {
+    const std::uint64_t own = line + 1;
+    const auto own_digits = static_cast<std::size_t>(platform::DigitCount(own));
+    char* room = batch_.Room(out, length + 24);
+    if (room == nullptr) return false;
+    std::memcpy(room, from, number_at_);
+    char* end = platform::PutDecimal(room + number_at_, base + own);
+    const std::size_t rest = length - number_at_ - own_digits;
+    std::memcpy(end, from + number_at_ + own_digits, rest);
+    batch_.Add(end + rest);
+    ++line;
+    return true;
+  };
+  const bool read = result.text->ReadBack([&](std::string_view chunk) {
+    while (!chunk.empty() && line < count) {
+      const std::size_t length = result.line_lengths[line];
+      if (held.empty() && chunk.size() >= length) {
+        if (!put(chunk.data(), length)) return false;
+        chunk.remove_prefix(length);
+        continue;
+      }
+      const std::size_t part = std::min(length - held.size(), chunk.size());
+      held.append(chunk.data(), part);
+      chunk.remove_prefix(part);
+      if (held.size() < length) break;
+      if (!put(held.data(), length)) return false;
+      held.clear();
+    }
+    return true;
+  });
+  if (!read) {
+    *error = result.text->Ok() ? WriteError() : result.text->Error();
     return false;
   }
-  const std::uint64_t base = static_cast<std::uint64_t>(lines_written_);
-  std::vector<char> buffer((std::size_t{256} << 10) + max_line_bytes_);
-  std::size_t held = 0;
-  std::int64_t offset = 0;
-  std::size_t line = 0;
-  const std::size_t count = result.line_lengths.size();
-  while (line < count) {
-    const long got = result.file->Read(buffer.data() + held, buffer.size() - held, offset);
-    if (got <= 0) {
-      *error = "a temporary file: " +
-               std::string(got < 0 ? std::strerror(errno) : "ended before its lines");
-      return false;
-    }
-    offset += got;
-    held += static_cast<std::size_t>(got);
-    std::size_t at = 0;
-    for (; line < count && held - at >= result.line_lengths[line]; ++line) {
-      const std::size_t length = result.line_lengths[line];
-      const char* from = buffer.data() + at;
-      const std::uint64_t own = line + 1;
-      const auto own_digits = static_cast<std::size_t>(platform::DigitCount(own));
-      char* room = batch_.Room(out, length + 24);
-      if (room == nullptr) {
-        *error = WriteError();
-        return false;
-      }
-      std::memcpy(room, from, number_at_);
-      char* end = platform::PutDecimal(room + number_at_, base + own);
-      const std::size_t rest = length - number_at_ - own_digits;
-      std::memcpy(end, from + number_at_ + own_digits, rest);
-      batch_.Add(end + rest);
-      at += length;
-    }
-    std::memmove(buffer.data(), buffer.data() + at, held - at);
-    held -= at;
+  if (line < count) {
+    *error = "a temporary file: ended before its lines";
+    return false;
   }
   if (!CommitLines()) {
     *error = WriteError();
@@ -773,15 +735,10 @@ RunOutcome ExtractionRun::ExtractInParallel(const RunSettings& settings,
     ExtractionRun worker(quiet);
     worker.Configure(settings);
     worker.out_ = result.text.get();
+    result.text->OpenTemporary();
     if (numbered) {
-      result.file = std::make_unique<PieceFile>();
-      if (!result.file->Open(*result.text, &result.error)) {
-        result.write_failed = true;
-        return result;
-      }
+      result.numbered = true;
       worker.line_lengths_ = &result.line_lengths;
-    } else {
-      result.text->OpenTemporary();
     }
     worker.DecodePiece(piece, settings.input_paths[piece.file], kind, &result);
     if (!worker.CommitLines() && !result.write_failed) result.write_failed = true;

@@ -104,17 +104,17 @@ bool TextWriter::OpenTemporary() {
   return true;
 }
 
-bool TextWriter::AppendTo(TextWriter& out) {
+bool TextWriter::ReadBack(const std::function<bool(std::string_view)>& take) {
   if (!error_.empty()) return false;
   if (file_ != nullptr) {
-    // Spilled: the file first, then what is still in the buffer.
+    // Spilled: the buffer goes to the file, which is read from its start.
     if (!Flush()) return false;
     std::rewind(file_);
     std::vector<char> chunk(kBufferSize);
     for (;;) {
       errno = 0;
       const std::size_t got = std::fread(chunk.data(), 1, chunk.size(), file_);
-      if (got > 0 && !out.Write(std::string_view(chunk.data(), got))) return false;
+      if (got > 0 && !take(std::string_view(chunk.data(), got))) return false;
       if (got < chunk.size()) {
         if (std::ferror(file_)) {
           Fail(errno != 0 ? errno : EIO);
@@ -125,7 +125,7 @@ bool TextWriter::AppendTo(TextWriter& out) {
     }
     std::fclose(file_);
     file_ = nullptr;
-  } else if (used_ > 0 && !out.Write(std::string_view(buffer_.data(), used_))) {
+  } else if (used_ > 0 && !take(std::string_view(buffer_.data(), used_))) {
     return false;
   }
   used_ = 0;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,7 +35,13 @@ class TextWriter {
   // Writes everything written here so far into `out` and empties this
   // writer (still open). Returns false when either failed; Error() of the
   // one that failed says why.
-  bool AppendTo(TextWriter& out);
+  bool AppendTo(TextWriter& out) {
+    return ReadBack([&out](std::string_view chunk) { return out.Write(chunk); });
+  }
+  // Hands everything written here so far to `take`, in order, in chunks of
+  // any size, and empties this writer (still open). Returns false when
+  // reading it back failed (Error() says why) or `take` returned false.
+  bool ReadBack(const std::function<bool(std::string_view)>& take);
   bool IsOpen() const { return file_ != nullptr || temporary_; }
   const std::filesystem::path& Path() const { return path_; }
 
