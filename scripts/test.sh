@@ -66,7 +66,11 @@ if command -v x86_64-w64-mingw32-g++-posix >/dev/null 2>&1 && [ -n "$wine" ]; th
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DSUITE_LINUX_BIN="$build/bin" \
     -DSUITE_MANUAL_PDF_FILE="$build/bin/lomtra.pdf"
   cmake --build "$build_win" -j "$jobs"
-  (cd "$build_win" && ctest --output-on-failure -j "$jobs" && cpack -G ZIP >/dev/null)
+  # The split fuzz targets' replays of the damaged corpora compare whole and
+  # split runs of the same code: the Linux build runs them; under Wine they
+  # take minutes and check nothing of Windows.
+  (cd "$build_win" && ctest --output-on-failure -j "$jobs" -E 'fuzz_damaged_.*_split' &&
+    cpack -G ZIP >/dev/null)
   echo "Windows build, tests and zip: $(( $(date +%s) - windows_start )) s"
 else
   echo "x86_64-w64-mingw32-g++-posix or wine64 not found: the Windows build was not tested"
