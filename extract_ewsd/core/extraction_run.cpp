@@ -768,6 +768,7 @@ RunOutcome ExtractionRun::ExtractInParallel(const RunSettings& settings,
     if (stop()) return false;
     if (piece.first) {
       host_.SetStatusText("Processing File  " + path);
+      host_.SetProgress(0);
       refused_ = false;
       file_lines = 0;
       file_records = 0;
