@@ -9,9 +9,8 @@
 #include "platform/interrupt.h"
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  std::vector<std::string> args = platform::StartCommandLine(argc, argv);
   if (args.empty()) args.push_back("--help");
-  platform::UseBinaryStandardOutput();
   platform::InstallBatchInterruptHandlers("lomtra");
   return lomtra::RunCommandLine(args, std::cout, std::cerr, platform::StderrIsTerminal());
 }

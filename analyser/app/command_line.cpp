@@ -23,6 +23,7 @@
 #include "platform/command_line.h"
 #include "platform/file_replacer.h"
 #include "platform/interrupt.h"
+#include "platform/open_file.h"
 #include "platform/parallel.h"
 #include "platform/table_writer.h"
 
@@ -110,7 +111,7 @@ bool IsCommand(const std::string& word) {
 
 bool Exists(const std::string& path) {
   std::error_code ec;
-  return !path.empty() && std::filesystem::exists(path, ec);
+  return !path.empty() && std::filesystem::exists(platform::PathOf(path), ec);
 }
 
 struct Options {
@@ -216,7 +217,7 @@ std::vector<std::string> ExpandedFiles(const std::vector<std::string>& paths, Ba
 // after a long run: the temporary file beside it is made and removed again.
 bool CheckOutput(const std::string& target, const char* what, BatchHost& host) {
   platform::FileReplacer probe;
-  if (probe.Begin(target)) return true;
+  if (probe.Begin(platform::PathOf(target))) return true;
   host.Error(std::string("lomtra: the ") + what + " was not written: " + probe.Error());
   return false;
 }
@@ -224,7 +225,7 @@ bool CheckOutput(const std::string& target, const char* what, BatchHost& host) {
 int Identify(const Options& options, std::ostream& out, BatchHost& host) {
   for (const std::string& path : ExpandedFiles(options.paths, host)) {
     std::string error;
-    const SwitchType type = IdentifySwitch(path, &error);
+    const SwitchType type = IdentifySwitch(platform::PathOf(path), &error);
     if (type == SwitchType::kNotReadable) {
       host.Error("lomtra: cannot read " + path + ": " + error);
       continue;
@@ -242,7 +243,7 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
   if (options.jsonl && !CheckOutput(*options.jsonl, "jsonl list", host)) return 2;
   if (options.sqlite) {
     std::string error;
-    if (!CheckListDatabase(*options.sqlite, &error)) {
+    if (!CheckListDatabase(platform::PathOf(*options.sqlite), &error)) {
       host.Error("lomtra: the database was not written: " + error);
       return 2;
     }
@@ -273,7 +274,7 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
     const SpreadsheetTotals texts{ValidFilesText(totals), ValidSizeText(totals),
                                   RecordsText(totals)};
     std::string error;
-    if (!WriteWorkbookFile(*options.xlsx, rows, texts, &error)) {
+    if (!WriteWorkbookFile(platform::PathOf(*options.xlsx), rows, texts, &error)) {
       host.Error("lomtra: the workbook was not written: " + error);
       return 2;
     }
@@ -286,7 +287,7 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
   for (const auto& [target, format] : exports) {
     if (!*target) continue;
     std::string error;
-    if (!ExportList(**target, format, rows, &error)) {
+    if (!ExportList(platform::PathOf(**target), format, rows, &error)) {
       host.Error(std::string("lomtra: the ") +
                  (format == platform::OutputFormat::kSqlite
                       ? "database"
@@ -319,7 +320,7 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
   }
   const std::string& target = *options.report;
   std::error_code ec;
-  if (std::filesystem::exists(target, ec)) {
+  if (std::filesystem::exists(platform::PathOf(target), ec)) {
     const MessageAnswer answer =
         host.ShowMessage({"File Exists. Do you want to OverWrite?", kProgramTitle,
                           MessageIcon::kQuestion, MessageButtons::kYesNo});
@@ -329,7 +330,7 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
     }
   }
   std::string error;
-  if (!WriteReportFile(target, rows, now, &error)) {
+  if (!WriteReportFile(platform::PathOf(target), rows, now, &error)) {
     host.Error("lomtra: the report was not written: " + error);
     return 2;
   }
@@ -385,7 +386,7 @@ bool WriteFindingsCsv(const std::string& target, const std::vector<FindingRow>& 
   columns[5].type = platform::ColumnType::kInteger;
   const platform::TableWriter table(platform::TableFormat::kCsv, columns);
   platform::FileReplacer replacer;
-  if (!replacer.Begin(target)) {
+  if (!replacer.Begin(platform::PathOf(target))) {
     if (error) *error = replacer.Error();
     return false;
   }
@@ -420,9 +421,11 @@ int Check(const Options& options, std::ostream& out, BatchHost& host, const Cloc
   for (const std::string& path : files) {
     platform::BinaryReader reader;
     std::string error;
-    if (!reader.Open(path, &error)) host.Error("lomtra: cannot read " + path + ": " + error);
+    if (!reader.Open(platform::PathOf(path), &error))
+      host.Error("lomtra: cannot read " + path + ": " + error);
     std::error_code same_error;
-    if (options.csv && std::filesystem::equivalent(*options.csv, path, same_error))
+    if (options.csv && std::filesystem::equivalent(platform::PathOf(*options.csv),
+                                                   platform::PathOf(path), same_error))
       host.Error("lomtra: the csv list of findings was not written: " + *options.csv +
                  ": it is one of the data files");
   }
@@ -497,12 +500,12 @@ std::vector<std::string> ExpandPaths(const std::vector<std::string>& paths,
   std::vector<std::string> files;
   for (const std::string& path : paths) {
     std::error_code ec;
-    if (!std::filesystem::is_directory(path, ec)) {
+    if (!std::filesystem::is_directory(platform::PathOf(path), ec)) {
       files.push_back(path);
       continue;
     }
     std::vector<std::filesystem::path> inside;
-    for (std::filesystem::directory_iterator it(path, ec), end; !ec && it != end;
+    for (std::filesystem::directory_iterator it(platform::PathOf(path), ec), end; !ec && it != end;
          it.increment(ec)) {
       std::error_code type_ec;
       if (it->is_regular_file(type_ec)) inside.push_back(it->path());

@@ -6,6 +6,7 @@
 #include "app/utf8_text.h"
 #include "platform/call_store.h"
 #include "platform/file_replacer.h"
+#include "platform/open_file.h"
 #include "platform/sqlite_files.h"
 
 namespace lomtra {
@@ -52,7 +53,7 @@ bool IsListedFile(const std::filesystem::path& target, const std::vector<DataFil
                   std::string* error) {
   for (const DataFileEntry& row : rows) {
     std::error_code same_error;
-    if (std::filesystem::equivalent(target, row.binary_file, same_error)) {
+    if (std::filesystem::equivalent(target, platform::PathOf(row.binary_file), same_error)) {
       if (error) *error = target.string() + ": it is one of the data files in the list";
       return true;
     }

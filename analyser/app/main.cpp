@@ -9,11 +9,6 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/report_dialog.h"
@@ -22,11 +17,8 @@
 #include "platform/ui/display.h"
 
 int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = platform::StartCommandLine(argc, argv);
   if (lomtra::IsCommandLine(args)) {
-#ifdef _WIN32
-    _setmode(_fileno(stdout), _O_BINARY);  // the report's CR LF as written
-#endif
     platform::InstallBatchInterruptHandlers("lomtra");
     return lomtra::RunCommandLine(args, std::cout, std::cerr, platform::StderrIsTerminal());
   }

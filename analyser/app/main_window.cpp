@@ -39,6 +39,7 @@
 #include "engine/report_file.h"
 #include "engine/series_checks.h"
 #include "platform/file_replacer.h"
+#include "platform/open_file.h"
 #include "platform/parallel.h"
 
 namespace lomtra {
@@ -639,14 +640,14 @@ void AnalyserWindow::SaveReport() {
     if (chosen.isEmpty()) return;
     const std::string target = NormaliseReportName(chosen.toStdString());
     std::error_code ec;
-    if (std::filesystem::exists(target, ec)) {
+    if (std::filesystem::exists(platform::PathOf(target), ec)) {
       const MessageAnswer answer =
           ShowMessage({"File Exists. Do you want to OverWrite?", kProgramTitle,
                        MessageIcon::kQuestion, MessageButtons::kYesNo});
       if (answer != MessageAnswer::kYes) continue;
     }
     std::string error;
-    if (!WriteReportFile(target, rows_, services_.clock.Now(), &error)) {
+    if (!WriteReportFile(platform::PathOf(target), rows_, services_.clock.Now(), &error)) {
       ShowError("The report was not saved: " + error);
       return;
     }
@@ -665,7 +666,7 @@ void AnalyserWindow::OpenReport() {
   }
   rows_.clear();
   RebuildList();
-  ReportReadResult report = ReadReportFile(chosen.toStdString());
+  ReportReadResult report = ReadReportFile(platform::PathOf(chosen.toStdString()));
   if (!report.ok) {
     ShowError(report.error);
     return;
@@ -689,7 +690,7 @@ void AnalyserWindow::ExportToSpreadsheet() {
   totals.size = PanelText(3).toStdString();
   totals.records = PanelText(4).toStdString();
   const std::filesystem::path target =
-      platform::UniquePath(temporary_folder_.toStdString(), "Lomtra-", ".xlsx");
+      platform::UniquePath(platform::PathOf(temporary_folder_.toStdString()), "Lomtra-", ".xlsx");
   std::string error;
   {
     ui::BusyCursor busy;
@@ -718,7 +719,8 @@ void AnalyserWindow::ExportList(platform::OutputFormat format) {
     if (chosen.isEmpty()) return;
     const std::string target = chosen.toStdString();
     std::error_code ec;
-    if (format != platform::OutputFormat::kSqlite && std::filesystem::exists(target, ec)) {
+    if (format != platform::OutputFormat::kSqlite &&
+        std::filesystem::exists(platform::PathOf(target), ec)) {
       const MessageAnswer answer =
           ShowMessage({"File Exists. Do you want to OverWrite?", kProgramTitle,
                        MessageIcon::kQuestion, MessageButtons::kYesNo});
@@ -728,7 +730,7 @@ void AnalyserWindow::ExportList(platform::OutputFormat format) {
     bool exported = false;
     {
       ui::BusyCursor busy;
-      exported = lomtra::ExportList(target, format, rows_, &error);
+      exported = lomtra::ExportList(platform::PathOf(target), format, rows_, &error);
     }
     if (!exported) {
       ShowError("The list was not exported: " + error);

@@ -9,6 +9,7 @@
 #include "engine/host.h"
 #include "engine/switch_type.h"
 #include "platform/numbers.h"
+#include "platform/open_file.h"
 #include "platform/parallel.h"
 
 namespace lomtra {
@@ -65,7 +66,7 @@ AnalysisTotals SumTotals(const std::vector<DataFileEntry>& rows) {
     if (SwitchTypeNamed(row.switch_name) == SwitchType::kUnknown) continue;
     ++totals.valid_files;
     totals.records += ValueOf(row.records);
-    totals.bytes += FileLength(row.binary_file).value_or(0);
+    totals.bytes += FileLength(platform::PathOf(row.binary_file)).value_or(0);
   }
   return totals;
 }
@@ -74,7 +75,7 @@ std::optional<DetectorResult> RunDetector(SwitchType type, const std::string& pa
                                           AnalyserContext& context) {
   const Detector detector = DetectorFor(type);
   if (detector == nullptr) return std::nullopt;
-  return detector(path, context);
+  return detector(platform::PathOf(path), context);
 }
 
 void WriteResult(const DetectorResult& result, DataFileEntry& row) {
@@ -101,7 +102,7 @@ RowWork AnalyseRow(const std::string& path, SwitchType type, AnalyserContext& co
   RowWork work;
   if (DetectorFor(type) == nullptr) return work;
   DataFile probe;
-  if (!probe.OpenData(path)) {
+  if (!probe.OpenData(platform::PathOf(path))) {
     work.kind = RowWork::Kind::kUnopened;
     work.error = probe.Error();
     return work;

@@ -365,7 +365,7 @@ class MinuteMap {
 };
 
 std::string FileName(const std::string& path) {
-  return std::filesystem::path(path).filename().string();
+  return platform::PathOf(path).filename().string();
 }
 
 // Where a call is: its file and its number in the file.
@@ -457,7 +457,7 @@ class CallPass {
   }
 
   std::filesystem::path TempFolder() const {
-    if (!options_.temp_folder.empty()) return options_.temp_folder;
+    if (!options_.temp_folder.empty()) return platform::PathOf(options_.temp_folder);
     std::error_code ignored;
     return std::filesystem::temp_directory_path(ignored);
   }

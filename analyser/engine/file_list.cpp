@@ -5,6 +5,7 @@
 #include "engine/data_file.h"
 #include "engine/identify.h"
 #include "platform/numbers.h"
+#include "platform/open_file.h"
 
 namespace lomtra {
 
@@ -32,13 +33,13 @@ void RenumberRows(std::vector<DataFileEntry>& rows) {
 }
 
 bool AddDataFile(std::vector<DataFileEntry>& rows, const std::string& path, std::string* error) {
-  const SwitchType type = IdentifySwitch(path, error);
+  const SwitchType type = IdentifySwitch(platform::PathOf(path), error);
   if (type == SwitchType::kNotReadable) return false;
   DataFileEntry row;
   row.binary_file = path;
   row.switch_name = SwitchName(type);
   row.image = static_cast<int>(type);
-  row.size = SizeText(FileLength(path).value_or(0));
+  row.size = SizeText(FileLength(platform::PathOf(path)).value_or(0));
   row.records = "0";
   row.state = RowState::kToBeAnalysed;
   rows.push_back(row);

@@ -7,6 +7,7 @@
 #include "engine/switch_type.h"
 #include "platform/file_replacer.h"
 #include "platform/numbers.h"
+#include "platform/open_file.h"
 
 namespace lomtra {
 namespace {
@@ -101,7 +102,7 @@ bool WriteReportFile(const std::filesystem::path& path, const std::vector<DataFi
   // Replacing a listed data file with its own report would lose the data.
   for (const DataFileEntry& row : rows) {
     std::error_code same_error;
-    if (std::filesystem::equivalent(path, row.binary_file, same_error)) {
+    if (std::filesystem::equivalent(path, platform::PathOf(row.binary_file), same_error)) {
       if (error) *error = path.string() + ": it is one of the data files in the list";
       return false;
     }

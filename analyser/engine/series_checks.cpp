@@ -19,6 +19,7 @@
 #include "formats/ocb/blocks.h"
 #include "platform/binary_reader.h"
 #include "platform/calendar.h"
+#include "platform/open_file.h"
 
 namespace lomtra {
 namespace {
@@ -80,12 +81,12 @@ struct FileFacts {
 };
 
 std::string FolderOf(const std::string& path) {
-  const std::string folder = std::filesystem::path(path).parent_path().string();
+  const std::string folder = platform::PathOf(path).parent_path().string();
   return folder.empty() ? "." : folder;
 }
 
 std::string NameOf(const std::string& path) {
-  return std::filesystem::path(path).filename().string();
+  return platform::PathOf(path).filename().string();
 }
 
 // Two files of a finding: their names, or whole paths when their folders differ.
@@ -98,7 +99,7 @@ std::string Between(const std::string& a, const std::string& b) {
 // the file could not be read.
 bool ReadOcbNumbers(FileFacts& facts) {
   platform::BinaryReader reader;
-  if (!reader.Open(facts.file.path)) return false;
+  if (!reader.Open(platform::PathOf(facts.file.path))) return false;
   reader.MapFile();
   ocb::FileInfo info;
   if (!ocb::CheckDataFile(reader, info)) return !reader.ReadFailed();
@@ -122,7 +123,7 @@ bool ReadOcbNumbers(FileFacts& facts) {
 // walk that ends at a jump leaves records behind it unread.
 bool ReadE10bNumbers(FileFacts& facts) {
   platform::BinaryReader reader;
-  if (!reader.Open(facts.file.path)) return false;
+  if (!reader.Open(platform::PathOf(facts.file.path))) return false;
   reader.MapFile();
   const std::uint64_t blocks = reader.Length() / e10b::kBlockSize;
   std::uint64_t count = 0;
@@ -167,7 +168,7 @@ constexpr std::size_t kChunk = std::size_t{1} << 20;
 
 bool HashFile(const std::string& path, std::uint64_t& hash) {
   platform::BinaryReader reader;
-  if (!reader.Open(path)) return false;
+  if (!reader.Open(platform::PathOf(path))) return false;
   std::vector<std::uint8_t> buffer(kChunk);
   hash = 1469598103934665603ULL;
   for (std::uint64_t at = 0; at < reader.Length(); at += kChunk) {
@@ -188,7 +189,8 @@ bool HashFile(const std::string& path, std::uint64_t& hash) {
 bool SameBytes(const std::string& a, const std::string& b) {
   platform::BinaryReader ra;
   platform::BinaryReader rb;
-  if (!ra.Open(a) || !rb.Open(b) || ra.Length() != rb.Length()) return false;
+  if (!ra.Open(platform::PathOf(a)) || !rb.Open(platform::PathOf(b)) || ra.Length() != rb.Length())
+    return false;
   std::vector<std::uint8_t> ba(kChunk);
   std::vector<std::uint8_t> bb(kChunk);
   for (std::uint64_t at = 0; at < ra.Length(); at += kChunk) {
@@ -319,7 +321,8 @@ SeriesCheckOutcome CheckSeries(const std::vector<std::string>& paths,
   std::set<std::string> seen;
   for (const std::string& path : paths) {
     std::error_code ec;
-    const std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+    const std::filesystem::path canonical =
+        std::filesystem::weakly_canonical(platform::PathOf(path), ec);
     if (!seen.insert(ec ? path : canonical.string()).second) continue;
     if (!AddDataFile(rows, path)) unopened.push_back(path);
   }
@@ -366,7 +369,7 @@ SeriesCheckOutcome CheckSeries(const std::vector<std::string>& paths,
     FileFacts facts;
     facts.file = {row.binary_file, type, kNoMoment, kNoMoment, 0};
     facts.series = series_index(row.binary_file, type);
-    facts.size = FileLength(row.binary_file).value_or(0);
+    facts.size = FileLength(platform::PathOf(row.binary_file)).value_or(0);
     facts.unreadable = row.state != RowState::kAnalysed || watch.troubled[i];
     if (row.state == RowState::kAnalysed) {
       facts.file.first_call = MomentOfText(row.start_time);

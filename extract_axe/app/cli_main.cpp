@@ -12,13 +12,14 @@
 
 #include "command_line.h"
 #include "platform/console.h"
+#include "platform/open_file.h"
 
 namespace {
 
 // --open hands the sample to the program the desktop opens text files with.
 bool OpenWithDesktop(const std::string& path) {
 #if defined(_WIN32)
-  const std::wstring file = std::filesystem::path(path).native();
+  const std::wstring file = platform::PathOf(path).native();
   const auto result = reinterpret_cast<INT_PTR>(
       ShellExecuteW(nullptr, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   return result > 32;
@@ -31,6 +32,5 @@ bool OpenWithDesktop(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::UseBinaryStandardOutput();
-  return pardel::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), OpenWithDesktop);
+  return pardel::RunCommandLine(platform::StartCommandLine(argc, argv), OpenWithDesktop);
 }

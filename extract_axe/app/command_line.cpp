@@ -6,6 +6,7 @@
 #include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "platform/open_file.h"
 #include "platform/output_format.h"
 #include "platform/parallel.h"
 
@@ -166,7 +167,7 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
   options.Value(
       {"-o", "--output"},
       [&](const std::string&, const std::string& path) {
-        request.output = path;
+        request.output = platform::PathOf(path);
         return std::string();
       },
       "-o needs a file name");
@@ -207,7 +208,8 @@ int RunCommandLine(const std::vector<std::string>& args, const ViewerFunction& v
     if (command != "sample") std::fputs(kDatabaseText, stdout);
     return 0;
   }
-  request.files.assign(reading.positional.begin(), reading.positional.end());
+  for (const std::string& file : reading.positional)
+    request.files.push_back(platform::PathOf(file));
   const bool postgres = choice.format == platform::OutputFormat::kPostgres;
   if (db_given && !postgres) return CommandUsage(command, "--db is for --format postgres only");
   if (postgres) request.output.clear();  // the server is --db's, as in the other programs

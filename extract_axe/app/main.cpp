@@ -8,6 +8,7 @@
 
 #include "command_line.h"
 #include "main_window.h"
+#include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/ui/display.h"
 
@@ -26,7 +27,7 @@ bool OpenWithDesktop(int argc, char** argv, const std::string& path) {
 
 int main(int argc, char** argv) {
   if (argc > 1) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = platform::StartCommandLine(argc, argv);
     return pardel::RunCommandLine(
         args, [&](const std::string& path) { return OpenWithDesktop(argc, argv, path); });
   }

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/open_file.h"
 #include "platform/parallel.h"
 #include "platform/ui/event_pump.h"
 #include "platform/ui/file_picker_panel.h"
@@ -160,13 +161,13 @@ RunResult AxeExtractorWindow::RunExtraction(bool sample) {
   RunRequest request;
   const QDir folder(panel_->FolderPath());
   for (const QString& name : panel_->SelectedFileNames())
-    request.files.emplace_back(folder.filePath(name).toStdString());
+    request.files.push_back(platform::PathOf(folder.filePath(name).toStdString()));
   OutputChoice choice;
   choice.format = ChosenFormat();
   if (choice.format == platform::OutputFormat::kPostgres)
     choice.connection = output_->text().toStdString();
   else
-    request.output = output_->text().toStdString();
+    request.output = platform::PathOf(output_->text().toStdString());
   request.sample = sample;
   request.workers = platform::DefaultWorkers();
   platform::ui::BusyCursor busy;

@@ -6,7 +6,6 @@
 #include "platform/console.h"
 
 int main(int argc, char** argv) {
-  platform::UseBinaryStandardOutput();
   kelvan::SystemClock clock;
-  return kelvan::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), clock);
+  return kelvan::RunCommandLine(platform::StartCommandLine(argc, argv), clock);
 }

@@ -9,6 +9,7 @@
 #include "platform/command_line.h"
 #include "platform/console.h"
 #include "platform/interrupt.h"
+#include "platform/open_file.h"
 #include "platform/output_format.h"
 #include "platform/parallel.h"
 #include "program_info.h"
@@ -141,12 +142,12 @@ std::string ParseExtract(const std::vector<std::string>& args, Options& options)
   });
   reader.Value({"-o"}, [&](const std::string&, const std::string& v) {
     have_output = true;
-    s.output_file = v;
+    s.output_file = platform::PathOf(v);
     return std::string();
   });
   reader.Value({"--dir"}, [&](const std::string&, const std::string& v) {
     have_dir = true;
-    s.output_folder = v;
+    s.output_folder = platform::PathOf(v);
     return std::string();
   });
   reader.Value({"--format"}, [&](const std::string&, const std::string& v) {
@@ -194,7 +195,7 @@ std::string ParseExtract(const std::vector<std::string>& args, Options& options)
     options.help = true;
     return {};
   }
-  s.inputs.assign(reading.positional.begin(), reading.positional.end());
+  for (const std::string& file : reading.positional) s.inputs.push_back(platform::PathOf(file));
   using platform::OutputFormat;
   if (have_db && s.format != OutputFormat::kPostgres) return "--db is for --format postgres only";
   if (s.format == OutputFormat::kPostgres) {

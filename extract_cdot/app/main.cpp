@@ -5,6 +5,7 @@
 
 #include "command_line.h"
 #include "main_window.h"
+#include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/ui/display.h"
 
@@ -12,7 +13,7 @@ int main(int argc, char** argv) {
   kelvan::SystemClock clock;
   if (argc > 1) {
     // Batch mode: no window and no display needed.
-    return kelvan::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), clock);
+    return kelvan::RunCommandLine(platform::StartCommandLine(argc, argv), clock);
   }
   if (!platform::ui::HasDisplay()) return platform::ui::ReportNoDisplay("kelvan", std::cerr);
   QApplication app(argc, argv);

@@ -6,6 +6,5 @@
 #include "platform/console.h"
 
 int main(int argc, char** argv) {
-  platform::UseBinaryStandardOutput();
-  return vantor::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  return vantor::RunCommandLine(platform::StartCommandLine(argc, argv));
 }

@@ -5,13 +5,14 @@
 
 #include "command_line.h"
 #include "main_window.h"
+#include "platform/console.h"
 #include "platform/interrupt.h"
 #include "platform/ui/display.h"
 
 int main(int argc, char** argv) {
   if (argc > 1) {
     // Batch mode runs without a window and without a display.
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = platform::StartCommandLine(argc, argv);
     return vantor::RunCommandLine(args);
   }
   if (!platform::ui::HasDisplay()) return platform::ui::ReportNoDisplay("vantor", std::cerr);

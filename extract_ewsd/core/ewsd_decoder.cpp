@@ -6,6 +6,7 @@
 #include "formats/ewsd/packages.h"
 #include "formats/ewsd/text.h"
 #include "platform/digits.h"
+#include "platform/open_file.h"
 
 namespace vantor {
 
@@ -42,7 +43,7 @@ bool EwsdDecoder::BeginFile(const std::string& path, PassKind kind, std::string*
   ForgetWindow();
   condition_ = DecoderCondition::kNone;
   go_ = true;
-  if (!reader_.Open(path, error)) {
+  if (!reader_.Open(platform::PathOf(path), error)) {
     go_ = false;
     file_length_ = walk_end_ = 0;
     return false;

@@ -7,6 +7,7 @@
 
 #include "platform/digits.h"
 #include "platform/interrupt.h"
+#include "platform/open_file.h"
 #include "platform/parallel.h"
 #include "vantor/call_table.h"
 
@@ -125,7 +126,8 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   // Creating the output empties it: never let that be one of the inputs.
   for (const std::string& path : settings.input_paths) {
     std::error_code error;
-    if (std::filesystem::equivalent(settings.output_path, path, error)) {
+    if (std::filesystem::equivalent(platform::PathOf(settings.output_path), platform::PathOf(path),
+                                    error)) {
       Fail("The output file " + settings.output_path +
            " is one of the input files. Please choose another output file name.");
       return {RunOutcome::kFailed, 0};
@@ -147,7 +149,7 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
   // A folder named as the output would only fail at the very end, when the
   // finished lines are moved into place.
   std::error_code kind_error;
-  if (std::filesystem::is_directory(settings.output_path, kind_error)) {
+  if (std::filesystem::is_directory(platform::PathOf(settings.output_path), kind_error)) {
     Fail("The output file cannot be created: " + settings.output_path + ": " +
          std::make_error_code(std::errc::is_a_directory).message());
     return {RunOutcome::kFailed, 0};
@@ -158,7 +160,7 @@ RunResult ExtractionRun::StartExtraction(const RunSettings& settings) {
     // Checked before the first file is read; a database refused is left as
     // it was.
     if (!OpenStore(settings)) return {RunOutcome::kFailed, 0};
-  } else if (!output_.Begin(settings.output_path)) {
+  } else if (!output_.Begin(platform::PathOf(settings.output_path))) {
     // Created now, so that an output that cannot be written is found before
     // the first file is read.
     Fail("The output file cannot be created: " + output_.Error());
@@ -582,7 +584,7 @@ std::vector<ExtractionRun::Piece> ExtractionRun::CutPieces(const RunSettings& se
     Piece whole;
     whole.file = file;
     std::error_code error;
-    const auto size = std::filesystem::file_size(path, error);
+    const auto size = std::filesystem::file_size(platform::PathOf(path), error);
     whole.length = error ? 0 : static_cast<std::int64_t>(size);
     if (error || whole.length <= stretch) {
       pieces.push_back(whole);

@@ -7,7 +7,6 @@
 #include "platform/console.h"
 
 int main(int argc, char** argv) {
-  platform::UseBinaryStandardOutput();
-  return ostrel::RunCommandLine(std::vector<std::string>(argv + 1, argv + argc), std::cout,
-                                std::cerr, std::cin, platform::StderrIsTerminal());
+  return ostrel::RunCommandLine(platform::StartCommandLine(argc, argv), std::cout, std::cerr,
+                                std::cin, platform::StderrIsTerminal());
 }

@@ -15,6 +15,7 @@
 #include "ostrel/trimming.h"
 #include "platform/command_line.h"
 #include "platform/interrupt.h"
+#include "platform/open_file.h"
 #include "platform/output_format.h"
 #include "platform/parallel.h"
 
@@ -209,7 +210,7 @@ int Extract(const Parsed& p, std::ostream& err, std::istream& in, bool terminal)
 // An unreadable file ends the run (2); a file that is no OCB file is skipped (1).
 int AnalysisFailure(const std::string& path) {
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) return 2;
+  if (!std::filesystem::is_regular_file(platform::PathOf(path), ec)) return 2;
   std::ifstream probe(path, std::ios::binary);
   return probe ? 1 : 2;
 }
@@ -234,7 +235,7 @@ int Trim(const Parsed& p, std::ostream& err, std::istream& in) {
   const auto details = AnalyseFile(p.files[0], host);
   if (!details) return AnalysisFailure(p.files[0]);
   platform::InstallBatchInterruptHandlers("ostrel");
-  const TrimResult result = TrimFile(p.files[0], *details, p.to, host);
+  const TrimResult result = TrimFile(p.files[0], *details, platform::PathOf(p.to), host);
   switch (result.outcome) {
     case TrimOutcome::kTrimmed:
       return 0;

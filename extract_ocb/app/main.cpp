@@ -14,7 +14,7 @@
 
 int main(int argc, char** argv) {
   if (argc > 1) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = platform::StartCommandLine(argc, argv);
     return ostrel::RunCommandLine(args, std::cout, std::cerr, std::cin,
                                   platform::StderrIsTerminal());
   }

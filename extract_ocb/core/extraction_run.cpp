@@ -16,6 +16,7 @@
 #include "platform/digits.h"
 #include "platform/file_replacer.h"
 #include "platform/numbers.h"
+#include "platform/open_file.h"
 #include "platform/parallel.h"
 
 namespace ostrel {
@@ -268,7 +269,7 @@ FileOutcome ExtractOneFile(const std::string& path, const FieldSelection& fields
   host.SetProgress(0);
   platform::BinaryReader reader;
   std::string reason;
-  if (!reader.Open(path, &reason)) {
+  if (!reader.Open(platform::PathOf(path), &reason)) {
     ShowError(host, "Cannot open the input file " + path + ": " + reason);
     return FileOutcome::kFailed;
   }
@@ -328,7 +329,7 @@ std::vector<Stretch> CutIntoStretches(const std::vector<std::string>& files,
   std::vector<Stretch> stretches;
   for (std::size_t f = 0; f < files.size(); ++f) {
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(files[f], error);
+    const std::uintmax_t size = std::filesystem::file_size(platform::PathOf(files[f]), error);
     std::uint64_t count = 1;
     if (!error && size > stretch_bytes) {
       // No header of a block in sequence starts at or past this many block
@@ -361,7 +362,7 @@ StretchResult MakeStretch(const Stretch& stretch, const ExtractionRequest& reque
   StretchResult made;
   const std::string& path = request.files[stretch.file];
   platform::BinaryReader reader;
-  if (!reader.Open(path, &made.reason)) {
+  if (!reader.Open(platform::PathOf(path), &made.reason)) {
     made.found = StretchResult::Found::kCannotOpen;
     return made;
   }
@@ -551,7 +552,8 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
   for (const std::string& path : request.files) {
     if (request.format == OutputFormat::kPostgres) break;
     std::error_code same_error;
-    if (std::filesystem::equivalent(request.output_path, path, same_error)) {
+    if (std::filesystem::equivalent(platform::PathOf(request.output_path), platform::PathOf(path),
+                                    same_error)) {
       ShowError(host, refused_output + ": it is one of the input files");
       result.outcome = RunOutcome::kFailed;
       return result;
@@ -560,7 +562,8 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
   // A folder named as the output would only fail at the very end, when the
   // finished lines are moved into place. (A database refuses it itself.)
   std::error_code kind_error;
-  if (!database && std::filesystem::is_directory(request.output_path, kind_error)) {
+  if (!database &&
+      std::filesystem::is_directory(platform::PathOf(request.output_path), kind_error)) {
     ShowError(host,
               refused_output + ": " + std::make_error_code(std::errc::is_a_directory).message());
     result.outcome = RunOutcome::kFailed;
@@ -582,7 +585,7 @@ ExtractionResult ExtractFiles(const ExtractionRequest& request, Host& host) {
       result.outcome = RunOutcome::kFailed;
       return result;
     }
-  } else if (!out.Begin(request.output_path)) {
+  } else if (!out.Begin(platform::PathOf(request.output_path))) {
     host.SetBusy(false);
     ShowError(host, "Cannot create the output file " + out.Error());
     result.outcome = RunOutcome::kFailed;

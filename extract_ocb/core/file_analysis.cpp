@@ -6,6 +6,7 @@
 #include "ostrel/ocb_decoder.h"
 #include "platform/binary_reader.h"
 #include "platform/numbers.h"
+#include "platform/open_file.h"
 
 namespace ostrel {
 
@@ -46,7 +47,7 @@ std::optional<FileDetails> AnalyseFile(const std::string& path, Host& host) {
                       MessageIcon::kError, MessageButtons::kOk});
     return std::nullopt;
   }
-  if (!reader.Open(path, &reason)) {
+  if (!reader.Open(platform::PathOf(path), &reason)) {
     host.ShowMessage({"Cannot open the input file " + path + ": " + reason, kProgramTitle,
                       MessageIcon::kError, MessageButtons::kOk});
     return std::nullopt;

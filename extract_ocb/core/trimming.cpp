@@ -6,6 +6,7 @@
 #include "platform/binary_reader.h"
 #include "platform/file_replacer.h"
 #include "platform/numbers.h"
+#include "platform/open_file.h"
 
 namespace ostrel {
 
@@ -59,7 +60,7 @@ std::string TrimQuestion(std::uint64_t size, std::uint64_t useful) {
 std::filesystem::path TrimTarget(const std::string& input, const FileDetails& details,
                                  const std::filesystem::path& folder) {
   std::filesystem::path where = folder;
-  if (where.empty()) where = std::filesystem::path(input).parent_path();
+  if (where.empty()) where = platform::PathOf(input).parent_path();
   if (where.empty()) where = ".";
   std::filesystem::path target = where / (details.first.date + ".dat");
   for (int n = 2; NameTaken(target); ++n)
@@ -98,7 +99,7 @@ TrimResult TrimFile(const std::string& input, const FileDetails& details,
   }
   platform::BinaryReader reader;
   std::string reason;
-  if (!reader.Open(input, &reason)) {
+  if (!reader.Open(platform::PathOf(input), &reason)) {
     host.SetBusy(false);
     ShowError(host, "Cannot open the input file " + input + ": " + reason);
     return result;

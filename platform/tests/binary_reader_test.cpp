@@ -6,6 +6,8 @@
 #include <numeric>
 #include <vector>
 
+#include "platform/open_file.h"
+
 namespace {
 
 std::filesystem::path WriteFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
@@ -143,6 +145,33 @@ TEST(BinaryReader, EmptyFileReadsAsZeroWithTheEndFlag) {
   ASSERT_TRUE(reader.Open(path));
   EXPECT_EQ(reader.Byte(0), 0);
   EXPECT_TRUE(reader.AtEnd());
+}
+
+// Names as the command line gives them (UTF-8 text) must find the file and
+// come back unchanged in messages, in any script: on Windows the narrow
+// path conversion would read them as Latin-1.
+TEST(BinaryReader, OpensNamesGivenAsUtf8TextInAnyScript) {
+  const auto folder = std::filesystem::temp_directory_path();
+  for (const std::string name : {"platform_reader_donn\xc3\xa9"
+                                 "es.bin",
+                                 "platform_reader_\xd0\xb7\xd0\xb2\xd0\xbe\xd0\xbd.bin",
+                                 "platform_reader_\xe9\x80\x9a\xe8\xa9\xb1.bin"}) {
+    const std::filesystem::path path = platform::PathOf(folder.string() + "/" + name);
+    EXPECT_EQ(path.filename().string(), name);
+    std::FILE* made = platform::OpenCFile(path, "wb");
+    ASSERT_NE(made, nullptr) << name;
+    std::fputs("abc", made);
+    std::fclose(made);
+    platform::BinaryReader reader;
+    ASSERT_TRUE(reader.Open(platform::PathOf(folder.string() + "/" + name))) << name;
+    EXPECT_EQ(reader.Length(), 3u);
+    std::filesystem::remove(path);
+  }
+#if defined(_WIN32)
+  // A report from the older programs names its files in the ANSI code page:
+  // "donnees" with e-acute is still seven letters, not an error.
+  EXPECT_EQ(platform::PathOf(std::string("donn\xe9") + "es").native().size(), 7u);
+#endif
 }
 
 }  // namespace

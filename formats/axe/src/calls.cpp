@@ -4,6 +4,7 @@
 
 #include "formats/axe/identify.h"
 #include "formats/axe/records.h"
+#include "platform/open_file.h"
 
 namespace formats::axe {
 
@@ -44,7 +45,7 @@ bool CallReader::Open(const std::string& path, std::string* error) {
   started_ = false;
   layout_chosen_ = false;
   shifted_ = false;
-  if (!reader_.Open(path, error)) return false;
+  if (!reader_.Open(platform::PathOf(path), error)) return false;
   if (!IsAxeFile(reader_)) {
     reader_.Close();
     return false;

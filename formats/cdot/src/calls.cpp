@@ -1,6 +1,7 @@
 #include "formats/cdot/calls.h"
 
 #include "formats/cdot/digits.h"
+#include "platform/open_file.h"
 
 namespace formats::cdot {
 
@@ -20,7 +21,7 @@ int Digits(std::string_view text, std::size_t at, std::size_t count) {
 
 bool CallReader::Open(const std::string& path, std::string* error) {
   if (error != nullptr) error->clear();
-  if (!reader_.Open(path, error)) return false;
+  if (!reader_.Open(platform::PathOf(path), error)) return false;
   if (!reader_.IsCdotFile()) {
     reader_.Close();
     return false;

@@ -2,6 +2,7 @@
 
 #include "formats/ewsd/packages.h"
 #include "platform/digits.h"
+#include "platform/open_file.h"
 
 namespace formats::ewsd {
 
@@ -33,7 +34,7 @@ bool CallReader::Open(const std::string& path, std::string* error) {
   called_.clear();
   duration_ = 0;
   start_ = {};
-  if (!reader_.Open(path, error)) return false;
+  if (!reader_.Open(platform::PathOf(path), error)) return false;
   reader_.MapFile();
   file_length_ = reader_.Length();
   return true;

@@ -3,6 +3,7 @@
 #include "formats/ocb/dates.h"
 #include "formats/ocb/digits.h"
 #include "platform/calendar.h"
+#include "platform/open_file.h"
 
 namespace formats::ocb {
 
@@ -33,7 +34,7 @@ bool CallReader::Open(const std::string& path, std::string* error) {
   block_ = 0;
   record_ = kRecordsPerBlock;
   bytes_ = nullptr;
-  if (!reader_.Open(path, error)) return false;
+  if (!reader_.Open(platform::PathOf(path), error)) return false;
   FileInfo info;
   if (!CheckDataFile(reader_, info)) {
     reader_.Close();

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/open_file.h"
+
 #if !defined(SUITE_NO_DATABASES)
 #include "platform/postgres_calls.h"
 #include "platform/sqlite_calls.h"
@@ -17,8 +19,8 @@ InputFile DescribeInputFile(const std::string& path, std::string exchange_type,
   namespace fs = std::filesystem;
   InputFile file;
   std::error_code error;
-  fs::path absolute = fs::absolute(fs::path(path), error);
-  if (error) absolute = fs::path(path);
+  fs::path absolute = fs::absolute(platform::PathOf(path), error);
+  if (error) absolute = platform::PathOf(path);
   file.path = absolute.lexically_normal().string();
   const auto size = fs::file_size(absolute, error);
   file.size = error ? 0 : static_cast<std::int64_t>(size);

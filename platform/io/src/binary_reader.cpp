@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <system_error>
+#include <utility>
 
 #include "platform/open_file.h"
 
@@ -101,6 +103,26 @@ int TakeMapSlot() {
 #endif
 
 }  // namespace
+
+std::filesystem::path PathOf(std::string_view name) {
+#if defined(_WIN32)
+  // Text that is not UTF-8 was written in the ANSI code page (a report from
+  // the older programs names its files so): it is read in that page.
+  if (name.empty()) return {};
+  const int size = static_cast<int>(name.size());
+  UINT page = CP_UTF8;
+  int length = MultiByteToWideChar(page, MB_ERR_INVALID_CHARS, name.data(), size, nullptr, 0);
+  if (length == 0) {
+    page = CP_ACP;
+    length = MultiByteToWideChar(page, 0, name.data(), size, nullptr, 0);
+  }
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(page, 0, name.data(), size, wide.data(), length);
+  return std::filesystem::path(std::move(wide));
+#else
+  return std::filesystem::path(name);
+#endif
+}
 
 std::FILE* OpenCFile(const std::filesystem::path& path, const char* mode) {
 #if defined(_WIN32)

@@ -1,16 +1,23 @@
 #include "platform/console.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <utility>
 
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #define SUITE_ISATTY _isatty
 #define SUITE_FILENO _fileno
 #else
 #include <unistd.h>
 #define SUITE_ISATTY isatty
 #define SUITE_FILENO fileno
+#endif
+#if defined(_WIN32)
+#include <shellapi.h>  // after windows.h, which it needs
 #endif
 
 namespace platform {
@@ -19,10 +26,33 @@ bool StderrIsTerminal() {
   return SUITE_ISATTY(SUITE_FILENO(stderr)) != 0;
 }
 
-void UseBinaryStandardOutput() {
+std::vector<std::string> StartCommandLine(int argc, char** argv) {
 #if defined(_WIN32)
+  (void)argc;
+  (void)argv;
   std::fflush(stdout);
   _setmode(_fileno(stdout), _O_BINARY);
+  // The console's code page outlives the program: it is put back at exit.
+  static const UINT console_page = GetConsoleOutputCP();
+  if (console_page != 0 && console_page != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
+    std::atexit([] { SetConsoleOutputCP(console_page); });
+  std::vector<std::string> words;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return words;
+  for (int i = 1; i < count; ++i) {
+    const int length = static_cast<int>(std::wcslen(wide[i]));
+    std::string word(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide[i], length,
+                                                                  nullptr, 0, nullptr, nullptr)),
+                     '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide[i], length, word.data(), static_cast<int>(word.size()),
+                        nullptr, nullptr);
+    words.push_back(std::move(word));
+  }
+  LocalFree(wide);
+  return words;
+#else
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
 #endif
 }
 

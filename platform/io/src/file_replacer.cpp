@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/interrupt.h"
+#include "platform/open_file.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -128,7 +129,7 @@ void FileReplacer::Cancel() {
 
 std::filesystem::path UniquePath(const std::filesystem::path& folder, const std::string& stem,
                                  const std::string& extension) {
-  return UniquePathNamed(folder, stem, extension);
+  return UniquePathNamed(folder, platform::PathOf(stem), extension);
 }
 
 bool RenameOver(const std::filesystem::path& from, const std::filesystem::path& to,

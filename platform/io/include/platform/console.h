@@ -3,6 +3,7 @@
 // and a one-line progress display that only shows on one.
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/message.h"
 
@@ -10,9 +11,12 @@ namespace platform {
 
 bool StderrIsTerminal();
 
-// Standard output takes the bytes as written, as on Linux: on Windows it
-// would otherwise turn every LF into CR LF (and CR LF into CR CR LF).
-void UseBinaryStandardOutput();
+// The words after the program's name, with the console made to behave as on
+// Linux. On Windows the words come as UTF-8 from the wide command line (the C
+// library's argv is in the ANSI code page, which cannot hold every file
+// name), the console shows UTF-8, and standard output takes the bytes as
+// written instead of turning every LF into CR LF.
+std::vector<std::string> StartCommandLine(int argc, char** argv);
 
 // A core's message in batch mode, one line on `err`: errors as
 // "program: text", other messages as the text alone (not when quiet), and a
