@@ -9,6 +9,10 @@
 #include "platform/file_replacer.h"
 #include "platform/interrupt.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -181,6 +185,35 @@ TEST(FileReplacer, ATemporaryFileIsRemovedWhenTheProgramEndsOnASignal) {
   EXPECT_FALSE(fs::exists(running.TemporaryPath()));
   EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
   EXPECT_TRUE(fs::exists(dir / "done.txt"));
+}
+
+// Files another program has open: an input still being written is read,
+// and an output held without leave to replace it (spreadsheet programs hold
+// their files so on Windows) stays as it was, and the reason is given.
+TEST(FileReplacer, FilesAnotherProgramHoldsOpen) {
+  const auto dir = TempFolder("held");
+  const auto input = dir / "calls.dat";
+  const auto target = dir / "calls.txt";
+  { std::ofstream(target) << "old"; }
+  std::ofstream writing(input, std::ios::binary);
+  writing << "abc" << std::flush;
+  platform::BinaryReader reader;
+  ASSERT_TRUE(reader.Open(input));
+  EXPECT_EQ(reader.ReadText(0, 3), "abc");
+#if defined(_WIN32)
+  HANDLE held = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  platform::FileReplacer replacer;
+  ASSERT_TRUE(replacer.Begin(target)) << replacer.Error();
+  replacer.Writer().Write("new");
+  EXPECT_FALSE(replacer.Commit());
+  EXPECT_EQ(replacer.Error().rfind(target.string() + ": ", 0), 0u) << replacer.Error();
+  EXPECT_GT(replacer.Error().size(), target.string().size() + 2);
+  CloseHandle(held);
+  EXPECT_EQ(Slurp(target), "old");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+#endif
 }
 
 TEST(FileReplacer, FailureNamesTheTarget) {
