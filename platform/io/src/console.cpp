@@ -1,5 +1,6 @@
 #include "platform/console.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -22,6 +23,19 @@
 
 namespace platform {
 
+#if defined(_WIN32)
+namespace {
+std::atomic<unsigned> g_console_page{0};  // the page to put back, 0 for none
+}  // namespace
+#endif
+
+void RestoreConsole() {
+#if defined(_WIN32)
+  const unsigned page = g_console_page.exchange(0);
+  if (page != 0) SetConsoleOutputCP(page);
+#endif
+}
+
 bool StderrIsTerminal() {
   return SUITE_ISATTY(SUITE_FILENO(stderr)) != 0;
 }
@@ -32,10 +46,13 @@ std::vector<std::string> StartCommandLine(int argc, char** argv) {
   (void)argv;
   std::fflush(stdout);
   _setmode(_fileno(stdout), _O_BINARY);
-  // The console's code page outlives the program: it is put back at exit.
-  static const UINT console_page = GetConsoleOutputCP();
-  if (console_page != 0 && console_page != CP_UTF8 && SetConsoleOutputCP(CP_UTF8))
-    std::atexit([] { SetConsoleOutputCP(console_page); });
+  // The console's code page outlives the program: it is put back at exit,
+  // and by the interrupt handler when a second Ctrl-C ends it at once.
+  const UINT page = GetConsoleOutputCP();
+  if (page != 0 && page != CP_UTF8 && SetConsoleOutputCP(CP_UTF8)) {
+    g_console_page.store(page);
+    std::atexit(RestoreConsole);
+  }
   std::vector<std::string> words;
   int count = 0;
   wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);

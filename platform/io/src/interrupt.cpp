@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/console.h"
+
 #if defined(_WIN32)
 #include <io.h>
 #include <stdlib.h>
@@ -63,6 +65,7 @@ extern "C" void OnInterrupt(int signal_number) {
     return;
   }
   RemoveAll();
+  RestoreConsole();  // Windows: the handler runs on a thread of its own
   if (g_batch) {
     Say(g_program);
     Say(": ended at once; no output was replaced\n");

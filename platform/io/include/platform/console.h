@@ -17,6 +17,9 @@ bool StderrIsTerminal();
 // name), the console shows UTF-8, and standard output takes the bytes as
 // written instead of turning every LF into CR LF.
 std::vector<std::string> StartCommandLine(int argc, char** argv);
+// Puts back the console's code page that StartCommandLine changed (Windows;
+// at exit, and by the interrupt handler before it ends the program at once).
+void RestoreConsole();
 
 // A core's message in batch mode, one line on `err`: errors as
 // "program: text", other messages as the text alone (not when quiet), and a
