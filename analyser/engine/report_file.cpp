@@ -17,10 +17,19 @@ std::string RightAligned(const std::string& text, std::size_t width) {
   return padded.substr(padded.size() - width);
 }
 
+// Letters, not bytes: names are UTF-8, and a cell padded by bytes would come
+// out short by one blank for every letter written in two or more.
+std::size_t Letters(const std::string& text) {
+  std::size_t count = 0;
+  for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return count;
+}
+
 // A longer text is kept whole, widening its cell: a cut path could not be
 // analysed again after the report is opened.
 std::string LeftAligned(const std::string& text, std::size_t width) {
-  return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
+  const std::size_t letters = Letters(text);
+  return letters >= width ? text : text + std::string(width - letters, ' ');
 }
 
 // P blanks each side, P = (21 - L) / 2 rounded half to even; a text longer

@@ -82,6 +82,9 @@ TEST(ReportFile, RightAlignmentKeepsTheLastCharactersAndPathsStayWhole) {
             std::string(50, 'p') + " | ");
   EXPECT_EQ(ReportDataLine(Row("1", "/a", "", "")).substr(8, 53),
             "/a" + std::string(48, ' ') + " | ");
+  // A name in another script fills its 50 letters as an ASCII one does.
+  EXPECT_EQ(ReportDataLine(Row("1", "/\xd0\xb7\xd0\xb2\xd0\xbe\xd0\xbd", "", "")).substr(8, 57),
+            "/\xd0\xb7\xd0\xb2\xd0\xbe\xd0\xbd" + std::string(45, ' ') + " | ");
   // A long path, and one holding bars, read back exactly.
   const std::vector<DataFileEntry> rows = {Row("1000", std::string(60, 'p'), "", ""),
                                            Row("2", "/d/a | b|c.dat", "s", "e"),
