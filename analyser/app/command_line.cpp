@@ -253,6 +253,12 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
   const AddFilesOutcome added = AddFiles(rows, files, host);
   for (const std::string& failure : added.unreadable) host.Error("lomtra: cannot read " + failure);
   bool skipped = !added.duplicates.empty() || host.ErrorCount() > 0;
+  // Every path given was unreadable (a drive not mounted, a mistyped name):
+  // an empty report or list would replace a good one with nothing.
+  const bool nothing_read = rows.empty() && host.ErrorCount() > 0;
+  const auto not_written = [&host](const std::string& target) {
+    host.Error("lomtra: no file could be read, so " + target + " was not written");
+  };
 
   EngineState state;
   host.WatchInterrupt(&state);
@@ -286,6 +292,10 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
       {&options.sqlite, platform::OutputFormat::kSqlite}};
   for (const auto& [target, format] : exports) {
     if (!*target) continue;
+    if (nothing_read) {
+      not_written(**target);
+      continue;
+    }
     std::string error;
     if (!ExportList(platform::PathOf(**target), format, rows, &error)) {
       host.Error(std::string("lomtra: the ") +
@@ -319,6 +329,10 @@ int Analyse(const Options& options, std::ostream& out, BatchHost& host, const Cl
     return skipped ? 1 : 0;
   }
   const std::string& target = *options.report;
+  if (nothing_read) {
+    not_written(target);
+    return 1;
+  }
   std::error_code ec;
   if (std::filesystem::exists(platform::PathOf(target), ec)) {
     const MessageAnswer answer =

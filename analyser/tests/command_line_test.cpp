@@ -244,6 +244,19 @@ TEST(LomtraCommandLine, DuplicatesAndUnreadableFilesAreSkipped) {
             "Total Valid Data Files: 1\nTotal Valid Data File Size: 0 MB\nTotal Records: 2\n"
             "Data File Analysis Over\n");
   EXPECT_NE(run.out.find("|   1 | b_ewsd.dat "), std::string::npos);
+  // When no file at all could be read, existing outputs stay as they were.
+  std::ofstream(folder.Path() / "june.lmt") << "old";
+  std::ofstream(folder.Path() / "june.csv") << "old";
+  const ProgramRun none =
+      Lomtra(folder, std::string("analyse --quiet --report june.lmt --csv june.csv ") + kClock +
+                         " gone.dat");
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.err,
+            "lomtra: cannot read gone.dat: No such file or directory\n"
+            "lomtra: no file could be read, so june.csv was not written\n"
+            "lomtra: no file could be read, so june.lmt was not written\n");
+  EXPECT_EQ(Slurp(folder.Path() / "june.lmt"), "old");
+  EXPECT_EQ(Slurp(folder.Path() / "june.csv"), "old");
 }
 
 TEST(LomtraCommandLine, AnalyseWritesTheWorkbookToo) {
