@@ -27,7 +27,12 @@ endfunction()
 
 # suite_emulated_test(TEST [VAR=VALUE ...]): in a cross build, TEST runs
 # under the emulator (Wine) in a prefix of the build's own, made once before
-# the first such test, and quiet.
+# the first such test, and quiet. One Wine server stays up for all of them:
+# left to itself it ends when its last program does, and a test that starts
+# just then fails with "wine client error: Connection reset by peer". Wine's
+# own services, started by the first program, live as long as that server,
+# and they and the server keep the output they were started with: a log of
+# ours (wine-prefix.log), never a test's pipe, or ctest would wait for them.
 function(suite_emulated_test test)
   if(NOT CMAKE_CROSSCOMPILING)
     return()
@@ -37,10 +42,14 @@ function(suite_emulated_test test)
   get_property(prefix_made GLOBAL PROPERTY suite_wine_prefix_test)
   if(NOT prefix_made)
     set_property(GLOBAL PROPERTY suite_wine_prefix_test ON)
+    set(server "${SUITE_WINESERVER}")
     add_test(NAME suite_wine_prefix
-      COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${prefix} WINEDEBUG=-all
-              ${CMAKE_CROSSCOMPILING_EMULATOR} cmd /c exit 0)
+      COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${prefix} WINEDEBUG=-all sh -c
+              "exec </dev/null >\"${prefix}.log\" 2>&1; \"${server}\" -k; mkdir -p \"${prefix}\" && \"${server}\" -p && \"${CMAKE_CROSSCOMPILING_EMULATOR}\" cmd /c exit 0")
     set_tests_properties(suite_wine_prefix PROPERTIES FIXTURES_SETUP wine_prefix TIMEOUT 300)
+    add_test(NAME suite_wine_server_stop
+      COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${prefix} ${server} -k)
+    set_tests_properties(suite_wine_server_stop PROPERTIES FIXTURES_CLEANUP wine_prefix)
   endif()
   set_tests_properties(${test} PROPERTIES FIXTURES_REQUIRED wine_prefix
     ENVIRONMENT "WINEPREFIX=${prefix};WINEDEBUG=-all;${ARGN}")

@@ -30,6 +30,7 @@ set(SUITE_BUILD_UI OFF CACHE BOOL "No Qt for Windows in the cross build" FORCE)
 
 # Tests and the programs' runs at build time go through Wine when it is there.
 find_program(SUITE_WINE NAMES wine64 wine PATHS /usr/lib/wine)
+find_program(SUITE_WINESERVER NAMES wineserver64 wineserver PATHS /usr/lib/wine)
 if(SUITE_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${SUITE_WINE})
 endif()
